@@ -53,6 +53,19 @@ void TolvekApplication::ShowGeneralError(const QString &text)
     MessageDialogs::ShowErrorMessage(g_applicationTitle, QString(), text);
 }
 
+void TolvekApplication::RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const TolvekError &e) {
+        ShowGeneralError(e.message());
+    } catch (const std::bad_alloc &) {
+        ShowGeneralError(QStringLiteral("Onvoldoende geheugen om de opdracht uit te voeren."));
+    } catch (const std::exception &e) {
+        ShowGeneralError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
 bool TolvekApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
