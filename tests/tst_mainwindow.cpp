@@ -2,6 +2,7 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "support/GeneralError.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
 
@@ -95,7 +96,7 @@ void TestMainWindow::cleanup()
 void TestMainWindow::untitledCaptionAndState()
 {
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
-    QCOMPARE(TolvekApplication::ApplicationTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
+    QCOMPARE(GeneralError::ApplicationTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
     QVERIFY(!m_form->Opslaan1->isEnabled());
     QVERIFY(!m_form->SpeedButton6->isEnabled());
     QVERIFY(m_form->Label1->text().isEmpty());
@@ -383,7 +384,7 @@ void TestMainWindow::generalErrorBoxShowsUnhandledErrors()
     m_driver->Press(QStringLiteral("&OK"));
     QTRY_COMPARE(m_driver->dialogs.size(), 1);
     QVERIFY(m_driver->dialogs[0].texts.contains(QStringLiteral("'x' is not a valid integer value")));
-    QCOMPARE(m_driver->dialogs[0].windowTitle, TolvekApplication::ApplicationTitle());
+    QCOMPARE(m_driver->dialogs[0].windowTitle, GeneralError::ApplicationTitle());
 }
 
 int main(int argc, char *argv[])

@@ -6,6 +6,7 @@
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
 #include "support/BusyCursor.h"
+#include "support/GeneralError.h"
 #include "support/MessageDialogs.h"
 #include "support/ProgramTexts.h"
 #include "support/TRvVersionInfo.h"
@@ -90,7 +91,7 @@ void THoofdForm::BuildMenu()
         a->setObjectName(QString::fromLatin1(name));
         if (!shortcut.isEmpty())
             a->setShortcut(shortcut);
-        connect(a, &QAction::triggered, this, [this, slot] { TolvekApplication::RunCommand([this, slot] { (this->*slot)(); }); });
+        connect(a, &QAction::triggered, this, [this, slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
         return a;
     };
 
@@ -181,7 +182,7 @@ void THoofdForm::BuildToolBar()
         tb->setIconSize(QSize(16, 16));
         tb->setGeometry(x, 1, 25, 25);
         tb->setFocusPolicy(Qt::NoFocus);
-        connect(tb, &QToolButton::clicked, this, [this, slot = b.slot] { TolvekApplication::RunCommand([this, slot] { (this->*slot)(); }); });
+        connect(tb, &QToolButton::clicked, this, [this, slot = b.slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
         x += 25;
         if (b.icon == AppIcons::Save) {
             SpeedButton6 = tb;
@@ -225,7 +226,7 @@ bool THoofdForm::eventFilter(QObject *watched, QEvent *event)
     if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() == Qt::LeftButton && Label1->rect().contains(me->position().toPoint()))
-            TolvekApplication::RunCommand([this] { Label1Click(); });
+            GeneralError::Run([this] { Label1Click(); });
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -280,7 +281,7 @@ void THoofdForm::FormActivate()
         m_firstActivation = false;
         const QString fileName = m_startupFileName;
         if (!fileName.isEmpty()) {
-            TolvekApplication::RunCommand([this, &fileName] {
+            GeneralError::Run([this, &fileName] {
                 ReadDataFile(fileName);
                 DrawMap();
             });
@@ -294,7 +295,7 @@ void THoofdForm::ResetProject()
     m_document.Reset();
     const QString caption = UntitledCaption();
     setWindowTitle(caption);
-    TolvekApplication::SetApplicationTitle(caption);
+    GeneralError::SetApplicationTitle(caption);
     SetAddPickMode(false);
     SetDeletePickMode(false);
 }
@@ -463,7 +464,7 @@ void THoofdForm::Afsluiten1Click()
 void THoofdForm::closeEvent(QCloseEvent *event)
 {
     bool closed = false;
-    TolvekApplication::RunCommand([this, &closed] { closed = CloseProject(); });
+    GeneralError::Run([this, &closed] { closed = CloseProject(); });
     if (closed)
         event->accept();
     else
