@@ -14,7 +14,10 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include "support/TolvekError.h"
 
 namespace {
 
@@ -332,6 +335,7 @@ void TestMainWindow::failedSaveKeepsModifiedAndOldFile()
     m_form->ReadDataFile(name);
     m_form->Document().Organisation = "Gewijzigd";
     m_form->Document().Modified = true;
+    m_form->UpdateMainWindowState();
     // The project's folder disappears: saving must fail and say so.
     m_form->Document().CurrentFileName = m_dir->filePath(QStringLiteral("weg/p.tvk"));
     m_driver->Press(QStringLiteral("&Opslaan"));

@@ -25,6 +25,7 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -149,7 +150,6 @@ void THoofdForm::BuildToolBar()
     BovenPanel->setObjectName(QStringLiteral("BovenPanel"));
     BovenPanel->setFixedHeight(28);
     BovenPanel->installEventFilter(this);
-    setMenuWidget(nullptr);
 
     struct Button
     {
