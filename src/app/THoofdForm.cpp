@@ -149,6 +149,7 @@ void THoofdForm::BuildToolBar()
     BovenPanel = new QWidget(this);
     BovenPanel->setObjectName(QStringLiteral("BovenPanel"));
     BovenPanel->setFixedHeight(28);
+    BovenPanel->setFont(font());
     BovenPanel->installEventFilter(this);
 
     struct Button
