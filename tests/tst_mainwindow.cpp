@@ -66,6 +66,7 @@ private slots:
     void openCancelledLeavesEmptyProject();
     void exitWithoutChangesAsksNothing();
     void generalErrorBoxShowsUnhandledErrors();
+    void standardDialogsSpeakDutch();
 
 private:
     std::unique_ptr<THoofdForm> m_form;
@@ -389,6 +390,13 @@ void TestMainWindow::generalErrorBoxShowsUnhandledErrors()
     QTRY_COMPARE(m_driver->dialogs.size(), 1);
     QVERIFY(m_driver->dialogs[0].texts.contains(QStringLiteral("'x' is not a valid integer value")));
     QCOMPARE(m_driver->dialogs[0].windowTitle, GeneralError::ApplicationTitle());
+}
+
+void TestMainWindow::standardDialogsSpeakDutch()
+{
+    // Qt's own dialogs (file dialogs, their buttons) use the Dutch translation.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Openen"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuleren"));
 }
 
 int main(int argc, char *argv[])

@@ -69,6 +69,9 @@ THoofdForm::THoofdForm(QWidget *parent)
     status->setSizeGripEnabled(true);
     setStatusBar(status);
 
+    // The Help button of a message box opens the help contents.
+    MessageDialogs::SetHelpHandler([this](int context) { ShowHelp(context); });
+
     ResetProject();
     resize(614, 384 + menuBar()->sizeHint().height());
 }
