@@ -2,9 +2,12 @@
 
 #include "app/AppIcons.h"
 #include "app/TolvekApplication.h"
+#include "map/TAlleFotoEigenschappenForm.h"
+#include "map/TKaartForm.h"
 #include "platform/AnsiCodec.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
+#include "project/TProjectGegForm.h"
 #include "support/BusyCursor.h"
 #include "support/GeneralError.h"
 #include "support/MessageDialogs.h"
@@ -477,11 +480,50 @@ void THoofdForm::closeEvent(QCloseEvent *event)
 
 // ---- Commands whose windows are added with their features ------------------
 
+void THoofdForm::CreateOtherWindows()
+{
+    if (ProjectGegForm)
+        return;
+    ProjectGegForm = new TProjectGegForm(*this, this);
+    KaartForm = new TKaartForm(*this, this);
+    AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(*this, this);
+}
+
+QSize THoofdForm::MapPictureSize() const
+{
+    return QSize(0, 0);
+}
+
+void THoofdForm::Projectgegevens1Click()
+{
+    CreateOtherWindows();
+    ProjectGegForm->Execute();
+}
+
+void THoofdForm::OverzichtskaartEigenschappen1Click()
+{
+    CreateOtherWindows();
+    if (KaartForm->Execute() == QDialog::Accepted)
+        DrawMap();
+    UpdateMainWindowState();
+}
+
+void THoofdForm::Eigenschappenkaart1Click()
+{
+    const QSize size = MapPictureSize();
+    MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), QString(),
+                                    QStringLiteral("Breedte: %1 pixels\rHoogte: %2 pixels").arg(size.width()).arg(size.height()),
+                                    QStringLiteral("&OK"));
+}
+
+void THoofdForm::Eigenschappenallefotoswijzigen1Click()
+{
+    CreateOtherWindows();
+    AlleFotoEigenschappenForm->Execute();
+}
+
 void THoofdForm::Exporteren1Click() {}
 void THoofdForm::Kopiren1Click() {}
-void THoofdForm::Projectgegevens1Click() {}
-void THoofdForm::OverzichtskaartEigenschappen1Click() {}
-void THoofdForm::Eigenschappenkaart1Click() {}
 
 void THoofdForm::Fotonummerstonen1Click()
 {
@@ -490,7 +532,6 @@ void THoofdForm::Fotonummerstonen1Click()
 
 void THoofdForm::Toevoegen1Click() {}
 void THoofdForm::Verwijderen1Click() {}
-void THoofdForm::Eigenschappenallefotoswijzigen1Click() {}
 void THoofdForm::Fotosluiten1Click() {}
 
 void THoofdForm::Inhoud1Click()
@@ -526,6 +567,7 @@ int THoofdForm::RunProgram(TolvekApplication &app)
     form->SetStartupFileName(ProcessFolders::CommandLineFileName(QCoreApplication::arguments()));
     // The start-up screen shows here, while the other windows are made.
     QCoreApplication::processEvents();
+    form->CreateOtherWindows();
     QCoreApplication::processEvents();
     QThread::msleep(1300);
     form->show();

@@ -12,6 +12,9 @@ class QLabel;
 class QScrollArea;
 class QToolButton;
 class QWidget;
+class TAlleFotoEigenschappenForm;
+class TKaartForm;
+class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
 
@@ -55,6 +58,13 @@ public:
     // True when the project was closed (saved or dropped, or not modified).
     bool CloseProject();
 
+    // Creates the dialogs and windows that live for the whole program run,
+    // in the start-up order (called once; commands call it too in case).
+    void CreateOtherWindows();
+
+    // The size of the picture the map view shows (0 by 0 before any drawing).
+    QSize MapPictureSize() const;
+
     TRvVersionInfo &VersionInfo() { return *m_versionInfo; }
     QString UntitledCaption() const;
 
@@ -65,6 +75,9 @@ public:
     QLabel *Label1 = nullptr;
     QScrollArea *OverzichtsScrollBox = nullptr;
     QWidget *BovenPanel = nullptr;
+    TProjectGegForm *ProjectGegForm = nullptr;
+    TKaartForm *KaartForm = nullptr;
+    TAlleFotoEigenschappenForm *AlleFotoEigenschappenForm = nullptr;
 
 public slots:
     void Nieuw1Click();
