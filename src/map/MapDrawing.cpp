@@ -17,7 +17,9 @@
 
 namespace {
 
-using Real = long double; // extended precision where the machine has it
+// Double precision: the half-pixel cases come out as the decimal values
+// suggest (5 * 1.3 is exactly 6.5 and rounds to 6).
+using Real = double;
 
 std::int64_t R(Real v)
 {
@@ -27,7 +29,7 @@ std::int64_t R(Real v)
 
 Real Radians(Real degrees)
 {
-    return degrees * (std::numbers::pi_v<Real> / 180);
+    return degrees * (std::numbers::pi / 180);
 }
 
 // Sutherland-Hodgman against an axis-parallel rectangle, in floating point.
