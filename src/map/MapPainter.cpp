@@ -8,7 +8,10 @@
 
 void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &exposed, MapBitmap bitmap)
 {
-    const QRect area = exposed.isEmpty() ? QRect(QPoint(0, 0), scene.size) : exposed;
+    // With no exposed area everything is drawn, also what lies off the map:
+    // a metafile records it all.
+    const bool cull = !exposed.isEmpty();
+    const QRect area = cull ? exposed : QRect(QPoint(0, 0), scene.size);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
 
@@ -36,14 +39,14 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     // covers the pen and the letters' overhang.
     const QRect reach = area.adjusted(-2, -2, 2, 2);
     for (const MapPhotoShape &photo : scene.photos) {
-        if (photo.triangle.size() >= 3 && photo.triangle.boundingRect().intersects(reach)) {
+        if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
             painter.setPen(outline);
             painter.drawPolygon(photo.triangle);
         }
         if (photo.hasLabel) {
             const QRect box(photo.labelTopLeft, QSize(metrics.horizontalAdvance(photo.label) + metrics.maxWidth(),
                                                       metrics.height()));
-            if (box.intersects(reach)) {
+            if (!cull || box.intersects(reach)) {
                 painter.setPen(scene.triangleColour);
                 painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), photo.label);
             }
@@ -53,7 +56,7 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     // The help text last, above everything: black on an opaque white background.
     if (!scene.helpText.isEmpty()) {
         const QRect box(scene.helpTopLeft, QSize(metrics.horizontalAdvance(scene.helpText), metrics.height()));
-        if (box.adjusted(0, 0, metrics.maxWidth(), 0).intersects(reach)) {
+        if (!cull || box.adjusted(0, 0, metrics.maxWidth(), 0).intersects(reach)) {
             painter.setPen(Qt::black);
             painter.setBackgroundMode(Qt::OpaqueMode);
             painter.setBackground(QBrush(Qt::white));
