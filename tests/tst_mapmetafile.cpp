@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include <emf2svg.h>
+#include <uemf_safe.h>
 
 namespace {
 
@@ -78,6 +79,23 @@ QString TextOf(const Record &r)
 QPoint TextReference(const Record &r)
 {
     return QPoint(r.i32(36), r.i32(40));
+}
+
+QByteArray ToSvg(const QByteArray &emf)
+{
+    generatorOptions options;
+    std::memset(&options, 0, sizeof options);
+    options.nameSpace = const_cast<char *>("svg");
+    options.svgDelimiter = true;
+    options.emfplus = true;
+    char *svg = nullptr;
+    size_t svgLength = 0;
+    QByteArray copy = emf;
+    if (emf2svg(copy.data(), size_t(copy.size()), &svg, &svgLength, &options) != 1 || !svg)
+        return QByteArray();
+    const QByteArray out(svg, qsizetype(svgLength));
+    std::free(svg);
+    return out;
 }
 
 QImage PlayBack(const QByteArray &emf, const QSize &size)
@@ -144,6 +162,9 @@ private slots:
         const QByteArray emf = m.EmfBytes();
         const QList<Record> records = ReadRecords(emf);
         QVERIFY(records.size() > 5);
+        // Every record passes libuemf's own consistency checks.
+        for (const Record &r : records)
+            QVERIFY2(U_emf_record_safe(r.data.constData()), qPrintable(QString::number(r.type)));
 
         // Header: signature, totals, and the map's size in pixels as bounds.
         const Record &header = records.first();
@@ -237,6 +258,14 @@ private slots:
         QCOMPARE(modesAtText, QList<int>({1, 1, 2}));
         QCOMPARE(colourAtText, QList<quint32>({0x336699u, 0x336699u, 0u}));
         QCOMPARE(fontHeight, -11); // 8 points on a 96 dpi screen
+
+        // Another reader finds the same texts, in Arial at 11 pixels.
+        const QString svg = QString::fromUtf8(ToSvg(emf));
+        QVERIFY(svg.contains(QStringLiteral("kerk.jpg")));
+        QVERIFY(svg.contains(QStringLiteral("m\u00f6len.jpg")));
+        QVERIFY(svg.contains(QStringLiteral(" Klik op driehoek voor foto ")));
+        QVERIFY(svg.contains(QStringLiteral("font-family=\"Arial\"")));
+        QVERIFY(svg.contains(QStringLiteral("font-size=\"11.0000\"")));
     }
 
     void emptyAndSaved()
