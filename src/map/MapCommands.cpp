@@ -83,7 +83,8 @@ void MapCommands::Copy()
     {
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        // Light compression: a scanned floor plan would take many seconds otherwise.
+        image.save(&buffer, "PNG", 80);
     }
     auto *data = new QMimeData;
     data->setData(QStringLiteral("image/x-emf"), emf);
