@@ -3,6 +3,8 @@
 #include "app/AppIcons.h"
 #include "app/TolvekApplication.h"
 #include "map/TAlleFotoEigenschappenForm.h"
+#include "map/MapCommands.h"
+#include "map/MapView.h"
 #include "map/TKaartForm.h"
 #include "platform/AnsiCodec.h"
 #include "platform/ProcessFolders.h"
@@ -65,6 +67,15 @@ THoofdForm::THoofdForm(QWidget *parent)
     OverzichtsScrollBox->setBackgroundRole(QPalette::Window);
     OverzichtsScrollBox->setAutoFillBackground(true);
     setCentralWidget(OverzichtsScrollBox);
+
+    OverzichtsImage = new MapView;
+    OverzichtsScrollBox->setWidget(OverzichtsImage);
+    m_map = std::make_unique<MapCommands>(*this, OverzichtsImage);
+    m_map->SetLabelItem(Fotonummerstonen1);
+    connect(OverzichtsImage, &MapView::MouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point) {
+                GeneralError::Run([&] { OverzichtsImageMouseUp(button, modifiers, point); });
+            });
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -361,7 +372,7 @@ bool THoofdForm::WriteDataFile(const QString &fileName)
 
 void THoofdForm::DrawMap()
 {
-    // The overview map is drawn into the scroll box here.
+    m_map->DrawMap();
 }
 
 void THoofdForm::SetAddPickMode(bool on)
@@ -491,7 +502,8 @@ void THoofdForm::CreateOtherWindows()
 
 QSize THoofdForm::MapPictureSize() const
 {
-    return QSize(0, 0);
+    const QSize size = m_map->Metafile().Size();
+    return size.isValid() ? size : QSize(0, 0);
 }
 
 void THoofdForm::Projectgegevens1Click()
@@ -522,12 +534,24 @@ void THoofdForm::Eigenschappenallefotoswijzigen1Click()
     AlleFotoEigenschappenForm->Execute();
 }
 
-void THoofdForm::Exporteren1Click() {}
-void THoofdForm::Kopiren1Click() {}
+void THoofdForm::Exporteren1Click()
+{
+    m_map->Export();
+}
+
+void THoofdForm::Kopiren1Click()
+{
+    m_map->Copy();
+}
+
+void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &)
+{
+    EnterProjectFolder();
+}
 
 void THoofdForm::Fotonummerstonen1Click()
 {
-    DrawMap();
+    m_map->ToggleLabels();
 }
 
 void THoofdForm::Toevoegen1Click() {}

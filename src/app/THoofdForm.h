@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class MapCommands;
+class MapView;
 class QAction;
 class QLabel;
 class QScrollArea;
@@ -78,6 +80,7 @@ public:
     TProjectGegForm *ProjectGegForm = nullptr;
     TKaartForm *KaartForm = nullptr;
     TAlleFotoEigenschappenForm *AlleFotoEigenschappenForm = nullptr;
+    MapView *OverzichtsImage = nullptr;
 
 public slots:
     void Nieuw1Click();
@@ -102,6 +105,7 @@ public slots:
     void Brimolopinternet1Click();
     void Info1Click();
     void Label1Click();
+    void OverzichtsImageMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &mapPoint);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -120,6 +124,7 @@ private:
     ProjectDocument m_document;
     PhotoWindowPlacement m_photoPlacement;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
+    std::unique_ptr<MapCommands> m_map;
     bool m_addPickMode = false;
     bool m_deletePickMode = false;
     bool m_firstActivation = true;
