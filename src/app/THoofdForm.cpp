@@ -588,7 +588,12 @@ int THoofdForm::RunProgram(TolvekApplication &app)
 {
     auto *form = new THoofdForm;
     form->setAttribute(Qt::WA_DeleteOnClose);
-    form->SetStartupFileName(ProcessFolders::CommandLineFileName(QCoreApplication::arguments()));
+    // The project's folder becomes the current folder once it is open, so a
+    // name relative to where the program was started must be made whole now.
+    QString startupFile = ProcessFolders::CommandLineFileName(QCoreApplication::arguments());
+    if (!startupFile.isEmpty())
+        startupFile = QFileInfo(startupFile).absoluteFilePath();
+    form->SetStartupFileName(startupFile);
     // The start-up screen shows here, while the other windows are made.
     QCoreApplication::processEvents();
     form->CreateOtherWindows();
