@@ -145,6 +145,8 @@ QString DriveTypeName(const QString &path)
 
 std::int64_t GetFileSizeBytes(const QString &path)
 {
+    if (path.isEmpty())
+        return -1;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
