@@ -1,5 +1,6 @@
 // The configuration report: its lines in order on this machine, the
 // fallback texts, the report parts on their own, and the window around it.
+#include "app/TolvekApplication.h"
 #include "platform/ProcessFolders.h"
 #include "support/ConfigReport.h"
 #include "support/TConfigGegevensForm.h"
@@ -86,7 +87,11 @@ class TestSupportReport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { ProcessFolders::SupportStartup(QCoreApplication::applicationFilePath()); }
+    void initTestCase()
+    {
+        ProcessFolders::SupportStartup(QCoreApplication::applicationFilePath());
+        TolvekApplication::SetUpLocaleAndFonts();
+    }
     void keysInOrderOnThisMachine();
     void valuesOnThisMachine();
     void printerLines();

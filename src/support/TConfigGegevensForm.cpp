@@ -48,6 +48,7 @@ TConfigGegevensForm::TConfigGegevensForm(QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(590, 366);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8)); // the font the window was laid out for
     setModal(false);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
