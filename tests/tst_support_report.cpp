@@ -1,6 +1,7 @@
 // The configuration report: its lines in order on this machine, the
 // fallback texts, the report parts on their own, and the window around it.
 #include "app/TolvekApplication.h"
+#include "platform/PrinterQuery.h"
 #include "platform/ProcessFolders.h"
 #include "support/ConfigReport.h"
 #include "support/TConfigGegevensForm.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -96,6 +98,7 @@ private slots:
     void valuesOnThisMachine();
     void printerLines();
     void printerFallback();
+    void printSystemQuery();
     void speedFallback();
     void writeTestLines();
     void operatingSystemName_data();
@@ -223,6 +226,20 @@ void TestSupportReport::printerFallback()
     QCOMPARE(lines.at(lines.size() - 2).left(12), QStringLiteral("CurDateTime="));
     QCOMPARE(lines.constLast(), QStringLiteral("*End"));
     QCOMPARE(ConfigReport::PrinterLines(std::nullopt), QStringList({QStringLiteral("Printer=n.a.")}));
+}
+
+void TestSupportReport::printSystemQuery()
+{
+    // The print system's answer, whatever this machine has.
+    const std::optional<PrinterFacts> printer = PrinterQuery::DefaultPrinter();
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        QVERIFY(!printer);
+        QCOMPARE(ConfigReport::PrinterLines(printer), QStringList({QStringLiteral("Printer=n.a.")}));
+    } else {
+        QVERIFY(printer);
+        QCOMPARE(printer->name, QPrinterInfo::defaultPrinter().printerName());
+        QCOMPARE(ConfigReport::PrinterLines(printer).size(), 7);
+    }
 }
 
 void TestSupportReport::speedFallback()
