@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -52,6 +53,7 @@ private slots:
     void tableRoundTrip();
     void damagedTables_data();
     void damagedTables();
+    void randomTablesStayInBounds();
     void builtHelpFileContexts();
     void builtHelpFileObjects();
     void notAHelpFile();
@@ -107,6 +109,42 @@ void TestSupportHelp::damagedTables()
     for (auto it = table.cbegin(); it != table.cend(); ++it)
         got << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
     QCOMPARE(got.join(QLatin1Char(';')), expected);
+}
+
+void TestSupportHelp::randomTablesStayInBounds()
+{
+    // Random and damaged tables: every entry read back must lie inside the
+    // data (the sanitizer build checks the reads themselves).
+    QRandomGenerator random(20061);
+    QByteArray goodIvb, goodStrings;
+    ChmContextTable::Build({{20, QStringLiteral("inhoud.html")}, {60, QStringLiteral("foto_cdrom.html")}}, goodIvb, goodStrings);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray ivb, strings;
+        if (round % 2 == 0) {
+            ivb.resize(random.bounded(0, 48));
+            strings.resize(random.bounded(0, 40));
+            for (char &c : ivb)
+                c = char(random.bounded(0, 256));
+            for (char &c : strings)
+                c = char(random.bounded(0, 8) == 0 ? 0 : random.bounded(1, 256));
+        } else {
+            ivb = goodIvb;
+            strings = goodStrings;
+            QByteArray &target = random.bounded(0, 2) ? ivb : strings;
+            const int changes = random.bounded(1, 4);
+            for (int i = 0; i < changes && !target.isEmpty(); ++i)
+                target[random.bounded(0, int(target.size()))] = char(random.bounded(0, 256));
+            if (random.bounded(0, 4) == 0)
+                target.truncate(random.bounded(0, int(target.size()) + 1));
+        }
+        const QMap<std::uint32_t, QString> table = ChmContextTable::Parse(ivb, strings);
+        QVERIFY(qsizetype(table.size()) <= std::max<qsizetype>(0, (ivb.size() - 4) / 8));
+        for (const QString &path : table) {
+            QVERIFY(!path.isEmpty());
+            QVERIFY(!path.contains(QChar(0)));
+            QVERIFY(path.toUtf8().size() < strings.size() || path.contains(QChar::ReplacementCharacter));
+        }
+    }
 }
 
 void TestSupportHelp::builtHelpFileContexts()
