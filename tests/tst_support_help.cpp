@@ -2,6 +2,7 @@
 // damaged ones), and the help window that shows its topics.
 #include "platform/ChmArchive.h"
 #include "platform/DocumentOpener.h"
+#include "platform/ProcessFolders.h"
 #include "support/ChmContextTable.h"
 #include "support/ChmTextBrowser.h"
 #include "support/THelpForm.h"
@@ -217,6 +218,8 @@ void TestSupportHelp::notAHelpFile()
 
 void TestSupportHelp::windowShowsContexts()
 {
+    ProcessFolders::SupportStartup(QCoreApplication::applicationFilePath());
+    QCOMPARE(THelpForm::ApplicationHelpFile(), QCoreApplication::applicationDirPath() + QStringLiteral("/Tolvek.chm"));
     THelpForm form;
     form.SetHelpFile(QStringLiteral(TOLVEK_HELP_FILE));
     QVERIFY(form.ShowContext(20));

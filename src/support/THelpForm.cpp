@@ -1,5 +1,6 @@
 #include "support/THelpForm.h"
 
+#include "platform/ProcessFolders.h"
 #include "support/ChmTextBrowser.h"
 #include "support/MessageDialogs.h"
 #include "support/ProgramTexts.h"
@@ -50,6 +51,11 @@ THelpForm::THelpForm(QWidget *parent)
     connect(HelpBrowser, &QTextBrowser::backwardAvailable, VorigeButton, &QWidget::setEnabled);
     connect(HelpBrowser, &QTextBrowser::forwardAvailable, VolgendeButton, &QWidget::setEnabled);
     connect(HelpBrowser, &QTextBrowser::sourceChanged, this, &THelpForm::UpdateCaption);
+}
+
+QString THelpForm::ApplicationHelpFile()
+{
+    return ProcessFolders::ProgramFolder() + ProgramTexts::AppTitle() + QStringLiteral(".chm");
 }
 
 bool THelpForm::OpenHelpFile()

@@ -15,7 +15,10 @@ class THelpForm : public QWidget
 public:
     explicit THelpForm(QWidget *parent = nullptr);
 
-    // The help file (ProgramFolder + AppTitle + ".chm").
+    // The application's help file: ProgramFolder + AppTitle + ".chm".
+    static QString ApplicationHelpFile();
+
+    // The help file this window reads.
     void SetHelpFile(const QString &fileName) { m_helpFile = fileName; }
     const QString &HelpFile() const { return m_helpFile; }
 
