@@ -1,20 +1,12 @@
 #include "app/TolvekApplication.h"
 
-#include "support/MessageDialogs.h"
-#include "support/ProgramTexts.h"
-#include "support/TolvekError.h"
+#include "support/GeneralError.h"
 
 #include <QFont>
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-#include <new>
-
-namespace {
-QString g_applicationTitle = ProgramTexts::AppTitle();
-}
 
 TolvekApplication::TolvekApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -38,31 +30,9 @@ void TolvekApplication::SetUpLocaleAndFonts()
     QImageReader::setAllocationLimit(2048);
 }
 
-void TolvekApplication::SetApplicationTitle(const QString &title)
-{
-    g_applicationTitle = title;
-}
-
-QString TolvekApplication::ApplicationTitle()
-{
-    return g_applicationTitle;
-}
-
-void TolvekApplication::ShowGeneralError(const QString &text)
-{
-    MessageDialogs::ShowErrorMessage(g_applicationTitle, QString(), text);
-}
-
 bool TolvekApplication::notify(QObject *receiver, QEvent *event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const TolvekError &e) {
-        ShowGeneralError(e.message());
-    } catch (const std::bad_alloc &) {
-        ShowGeneralError(QStringLiteral("Onvoldoende geheugen om de opdracht uit te voeren."));
-    } catch (const std::exception &e) {
-        ShowGeneralError(QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    bool result = false;
+    GeneralError::Run([&] { result = QApplication::notify(receiver, event); });
+    return result;
 }

@@ -2,9 +2,8 @@
 
 #include <QApplication>
 
-// The application object. It is the one place where an error that a command
-// does not handle itself ends up: the command ends, the general error box
-// shows the error's text, and the program goes on with the next event.
+// The application object. Whatever error escapes an event handler ends up
+// here and is shown in the general error box; the program goes on.
 class TolvekApplication : public QApplication
 {
     Q_OBJECT
@@ -12,13 +11,6 @@ public:
     TolvekApplication(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // Caption of the general error box; set when the project is reset.
-    static void SetApplicationTitle(const QString &title);
-    static QString ApplicationTitle();
-
-    // Shows the general error box with text.
-    static void ShowGeneralError(const QString &text);
 
     // Loads Qt's Dutch translations and substitutes the designed fonts.
     static void SetUpLocaleAndFonts();

@@ -56,7 +56,11 @@ QString ProcessFolders::CommandLineFileNameFrom(const QString &commandLine, cons
     QString text = commandLine;
     text.remove(QLatin1Char('"'));
     const QString name = QFileInfo(programPath).fileName();
-    const qsizetype found = text.indexOf(name, 0, Qt::CaseInsensitive);
+    // The program's name as it ends the program path: a folder of the same
+    // name (common here, where programs have no ".exe") must not match.
+    qsizetype found = text.indexOf(name, 0, Qt::CaseInsensitive);
+    while (found >= 0 && found + name.size() < text.size() && text[found + name.size()] != QLatin1Char(' '))
+        found = text.indexOf(name, found + 1, Qt::CaseInsensitive);
     const qsizetype p = found < 0 ? 0 : found + 1; // 1-based position, 0 when absent
     text.remove(0, p + name.size());
     while (text.startsWith(QLatin1Char(' ')))

@@ -1,12 +1,12 @@
 #include "project/DataFile.h"
 
+#include "platform/SafeFileWriter.h"
 #include "project/ProjectDocument.h"
 #include "support/ProgramTexts.h"
 #include "support/TextRoutines.h"
 #include "support/TolvekError.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -144,21 +144,7 @@ QByteArray DataFile::Serialize(const ProjectDocument &doc)
 
 DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString &fileName, QString *reason)
 {
-    QSaveFile file(fileName);
-    auto fail = [&](const QString &why) {
-        if (reason)
-            *reason = why;
-        file.cancelWriting();
-        return WriteResult::CannotWrite;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = Serialize(doc);
-    if (file.write(bytes) != bytes.size())
-        return fail(file.errorString());
-    if (!file.commit())
-        return fail(file.errorString());
-    return WriteResult::Ok;
+    return SafeFileWriter::Write(fileName, Serialize(doc), reason) ? WriteResult::Ok : WriteResult::CannotWrite;
 }
 
 void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents)

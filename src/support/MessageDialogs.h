@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The message box of the whole program. Every box goes through one of the
 // four wrappers; each picks the task-dialog stand-in or the program's own
 // re-laid-out dialog (UseTaskDialog) and returns the DialogResult.
@@ -32,9 +34,28 @@ int AskYesNoCancel(const QString &caption, const QString &title, const QString &
                    const QString &yesCaption, const QString &noCaption, const QString &cancelCaption,
                    DialogButton defaultButton);
 
+// Whether the system offers the task dialog. On this platform the stand-in
+// is part of the program, so it always does.
+bool DetectTaskDialog();
+
+// Set once from DetectTaskDialog while the program initialises, before any
+// window exists; read-only afterwards.
+extern const bool TaskDialogAvailable;
+
 // True when the task-dialog stand-in is available and visual themes are on
-// (the program does not run with Qt's classic "Windows" style).
+// (the program does not run with Qt's classic "Windows" style). Asked anew
+// for every message box, since the style can change while the program runs.
 bool UseTaskDialog();
+
+// A caller's text as a label shows it: line breaks given as CR LF or as a
+// lone CR become line feeds.
+QString ShownText(QString text);
+
+// The Help button of the own dialog opens this help context and leaves the
+// dialog open. The application installs the handler that opens its help file.
+constexpr int MessageHelpContext = 20;
+using HelpHandler = std::function<void(int helpContext)>;
+void SetHelpHandler(HelpHandler handler);
 
 int ShowTaskDialog(const QString &caption, const QString &title, const QString &text, MessageKind kind,
                    DialogButtonSet buttons, DialogButton defaultButton,

@@ -1,0 +1,529 @@
+#include "app/THoofdForm.h"
+
+#include "app/AppIcons.h"
+#include "app/TolvekApplication.h"
+#include "platform/AnsiCodec.h"
+#include "platform/ProcessFolders.h"
+#include "project/DataFile.h"
+#include "support/BusyCursor.h"
+#include "support/GeneralError.h"
+#include "support/MessageDialogs.h"
+#include "support/ProgramTexts.h"
+#include "support/TRvVersionInfo.h"
+#include "support/UserInteraction.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QString kDataFilter = QStringLiteral("Tolvek-bestanden (*.tvk)|*.tvk|Alle bestanden (*.*)|*.*");
+
+// The system's application-workspace colour of the designed look.
+const QColor kWorkspaceColour(171, 171, 171);
+
+} // namespace
+
+THoofdForm::THoofdForm(QWidget *parent)
+    : QMainWindow(parent)
+{
+    BusyCursor busy;
+    setObjectName(QStringLiteral("HoofdForm"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setWindowIcon(AppIcons::ProgramIcon());
+
+    m_versionInfo = std::make_unique<TRvVersionInfo>();
+    m_versionInfo->SetFileName(ProcessFolders::ProgramPath());
+
+    BuildMenu();
+    BuildToolBar();
+
+    OverzichtsScrollBox = new QScrollArea(this);
+    OverzichtsScrollBox->setObjectName(QStringLiteral("OverzichtsScrollBox"));
+    OverzichtsScrollBox->setFrameShape(QFrame::NoFrame);
+    OverzichtsScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    OverzichtsScrollBox->setWidgetResizable(false);
+    QPalette pal = OverzichtsScrollBox->palette();
+    pal.setColor(QPalette::Window, kWorkspaceColour);
+    OverzichtsScrollBox->setPalette(pal);
+    OverzichtsScrollBox->setBackgroundRole(QPalette::Window);
+    OverzichtsScrollBox->setAutoFillBackground(true);
+    setCentralWidget(OverzichtsScrollBox);
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setFixedHeight(19);
+    status->setSizeGripEnabled(true);
+    setStatusBar(status);
+
+    ResetProject();
+    resize(614, 384 + menuBar()->sizeHint().height());
+}
+
+THoofdForm::~THoofdForm() = default;
+
+QString THoofdForm::UntitledCaption() const
+{
+    const auto v = m_versionInfo->GetVersionNumber();
+    return ProgramTexts::AppTitle() + QLatin1Char(' ') + QString::number(v.Major) + QLatin1Char('.')
+        + QString::number(v.Minor) + QStringLiteral(" - ") + m_document.CurrentFileName;
+}
+
+void THoofdForm::BuildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto add = [this](QMenu *menu, const char *name, const QString &caption, void (THoofdForm::*slot)(),
+                      const QKeySequence &shortcut = QKeySequence(), const QIcon &icon = QIcon()) {
+        QAction *a = menu->addAction(icon, caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty())
+            a->setShortcut(shortcut);
+        connect(a, &QAction::triggered, this, [this, slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
+        return a;
+    };
+
+    QMenu *bestand = bar->addMenu(QStringLiteral("&Bestand"));
+    bestand->setObjectName(QStringLiteral("Bestand1"));
+    add(bestand, "Nieuw1", QStringLiteral("&Nieuw..."), &THoofdForm::Nieuw1Click, QKeySequence(QStringLiteral("Ctrl+N")), AppIcons::Get(AppIcons::New));
+    add(bestand, "Openen1", QStringLiteral("&Openen..."), &THoofdForm::Openen1Click, QKeySequence(QStringLiteral("Ctrl+O")), AppIcons::Get(AppIcons::Open));
+    Opslaan1 = add(bestand, "Opslaan1", QStringLiteral("Op&slaan"), &THoofdForm::Opslaan1Click, QKeySequence(QStringLiteral("Ctrl+S")), AppIcons::Get(AppIcons::Save));
+    Opslaan1->setEnabled(false);
+    add(bestand, "Opslaanals1", QStringLiteral("O&pslaan als..."), &THoofdForm::Opslaanals1Click);
+    bestand->addSeparator()->setObjectName(QStringLiteral("N1"));
+    add(bestand, "Exporteren1", QStringLiteral("&Exporteren..."), &THoofdForm::Exporteren1Click, QKeySequence(QStringLiteral("Ctrl+E")));
+    bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
+    add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click, QKeySequence(QStringLiteral("Alt+F4")));
+
+    QMenu *bewerken = bar->addMenu(QStringLiteral("Be&werken"));
+    bewerken->setObjectName(QStringLiteral("Bewerken1"));
+    add(bewerken, "Kopiren1", QStringLiteral("Kaart &kopi\u00ebren"), &THoofdForm::Kopiren1Click);
+
+    QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
+    gegevens->setObjectName(QStringLiteral("KaartFoto1"));
+    add(gegevens, "Projectgegevens1", QStringLiteral("Pr&oject"), &THoofdForm::Projectgegevens1Click, {}, AppIcons::Get(AppIcons::ProjectData));
+    gegevens->addSeparator()->setObjectName(QStringLiteral("N6"));
+    add(gegevens, "OverzichtskaartEigenschappen1", QStringLiteral("Overzichts&kaart"), &THoofdForm::OverzichtskaartEigenschappen1Click, {}, AppIcons::Get(AppIcons::Map));
+    add(gegevens, "Eigenschappenkaart1", QStringLiteral("&Eigenschappen kaart"), &THoofdForm::Eigenschappenkaart1Click);
+    Fotonummerstonen1 = add(gegevens, "Fotonummerstonen1", QStringLiteral("&Bestandsnamen foto's tonen"), &THoofdForm::Fotonummerstonen1Click);
+    Fotonummerstonen1->setCheckable(true);
+    Fotonummerstonen1->setChecked(false);
+    gegevens->addSeparator()->setObjectName(QStringLiteral("N4"));
+    add(gegevens, "Toevoegen1", QStringLiteral("Foto &toevoegen..."), &THoofdForm::Toevoegen1Click, QKeySequence(Qt::Key_F3), AppIcons::Get(AppIcons::AddPhoto));
+    add(gegevens, "Verwijderen1", QStringLiteral("Foto &verwijderen..."), &THoofdForm::Verwijderen1Click, {}, AppIcons::Get(AppIcons::DeletePhoto));
+    add(gegevens, "Eigenschappenallefotoswijzigen1", QStringLiteral("Eigenschappen &alle foto's wijzigen..."), &THoofdForm::Eigenschappenallefotoswijzigen1Click);
+    QAction *sluiten = add(gegevens, "Fotosluiten1", QStringLiteral("Foto sluiten"), &THoofdForm::Fotosluiten1Click, QKeySequence(Qt::Key_Escape));
+    // Invisible: only its shortcut acts, so it lives on the window itself.
+    sluiten->setVisible(false);
+    gegevens->removeAction(sluiten);
+    addAction(sluiten);
+    sluiten->setShortcutContext(Qt::WindowShortcut);
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    add(help, "Inhoud1", QStringLiteral("In&houd"), &THoofdForm::Inhoud1Click, QKeySequence(Qt::Key_F1), AppIcons::Get(AppIcons::Help));
+    add(help, "FotoCDRom1", QStringLiteral("&Foto CD-Rom"), &THoofdForm::FotoCDRom1Click, {}, AppIcons::Get(AppIcons::PhotoCd));
+    help->addSeparator()->setObjectName(QStringLiteral("N2"));
+    add(help, "Configuratiegegevens1", QStringLiteral("&Configuratiegegevens"), &THoofdForm::Configuratiegegevens1Click);
+    add(help, "LeesMijtxt1", QStringLiteral("&LeesMij.txt"), &THoofdForm::LeesMijtxt1Click);
+    add(help, "Brimolopinternet1", QStringLiteral("Brimol @ internet..."), &THoofdForm::Brimolopinternet1Click, {}, AppIcons::Get(AppIcons::Internet));
+    help->addSeparator()->setObjectName(QStringLiteral("N3"));
+    add(help, "Info1", QStringLiteral("&Info"), &THoofdForm::Info1Click);
+}
+
+void THoofdForm::BuildToolBar()
+{
+    BovenPanel = new QWidget(this);
+    BovenPanel->setObjectName(QStringLiteral("BovenPanel"));
+    BovenPanel->setFixedHeight(28);
+    BovenPanel->installEventFilter(this);
+    setMenuWidget(nullptr);
+
+    struct Button
+    {
+        const char *name;
+        QString hint;
+        AppIcons::Id icon;
+        void (THoofdForm::*slot)();
+        bool bevelAfter;
+    };
+    const Button buttons[] = {
+        {"SpeedButton4", QStringLiteral("Nieuw... (Ctrl+N)"), AppIcons::New, &THoofdForm::Nieuw1Click, false},
+        {"SpeedButton5", QStringLiteral("Openen... (Ctrl+O)"), AppIcons::Open, &THoofdForm::Openen1Click, false},
+        {"SpeedButton6", QStringLiteral("Opslaan (Ctrl+S)"), AppIcons::Save, &THoofdForm::Opslaan1Click, true},
+        {"SpeedButton7", QStringLiteral("Projectgegevens"), AppIcons::ProjectData, &THoofdForm::Projectgegevens1Click, false},
+        {"SpeedButton8", QStringLiteral("Overzichtskaart"), AppIcons::Map, &THoofdForm::OverzichtskaartEigenschappen1Click, false},
+        {"SpeedButton9", QStringLiteral("Foto toevoegen... (F3)"), AppIcons::AddPhoto, &THoofdForm::Toevoegen1Click, false},
+        {"SpeedButton10", QStringLiteral("Foto verwijderen..."), AppIcons::DeletePhoto, &THoofdForm::Verwijderen1Click, true},
+        {"SpeedButton11", QStringLiteral("Help (F1)"), AppIcons::Help, &THoofdForm::Inhoud1Click, false},
+        {"SpeedButton12", QStringLiteral("Foto CD-Rom"), AppIcons::PhotoCd, &THoofdForm::FotoCDRom1Click, false},
+        {"SpeedButton13", QStringLiteral("Brimol op internet..."), AppIcons::Internet, &THoofdForm::Brimolopinternet1Click, false},
+    };
+    int x = 5;
+    int bevel = 2;
+    for (const Button &b : buttons) {
+        auto *tb = new QToolButton(BovenPanel);
+        tb->setObjectName(QString::fromLatin1(b.name));
+        tb->setAutoRaise(true);
+        tb->setToolTip(b.hint);
+        tb->setIcon(AppIcons::Get(b.icon));
+        tb->setIconSize(QSize(16, 16));
+        tb->setGeometry(x, 1, 25, 25);
+        tb->setFocusPolicy(Qt::NoFocus);
+        connect(tb, &QToolButton::clicked, this, [this, slot = b.slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
+        x += 25;
+        if (b.icon == AppIcons::Save) {
+            SpeedButton6 = tb;
+            tb->setEnabled(false);
+        }
+        if (b.bevelAfter) {
+            auto *line = new QFrame(BovenPanel);
+            line->setObjectName(QStringLiteral("Bevel%1").arg(bevel));
+            bevel += 3;
+            line->setFrameShape(QFrame::VLine);
+            line->setFrameShadow(QFrame::Sunken);
+            line->setGeometry(x + 2, 3, 3, 21);
+            x += 7;
+        }
+    }
+
+    Label1 = new QLabel(BovenPanel);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label1->setCursor(Qt::PointingHandCursor);
+    Label1->installEventFilter(this);
+
+    // The tool bar sits between the menu and the map.
+    auto *toolBarHolder = addToolBar(QStringLiteral("CoolBar1"));
+    toolBarHolder->setObjectName(QStringLiteral("CoolBar1"));
+    toolBarHolder->setMovable(false);
+    toolBarHolder->setFloatable(false);
+    toolBarHolder->toggleViewAction()->setEnabled(false);
+    toolBarHolder->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolBarHolder->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    toolBarHolder->addWidget(BovenPanel);
+    BovenPanel->setMinimumWidth(x + 10);
+    BovenPanel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+bool THoofdForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == BovenPanel && event->type() == QEvent::Resize)
+        FormResize();
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton && Label1->rect().contains(me->position().toPoint()))
+            GeneralError::Run([this] { Label1Click(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void THoofdForm::FormResize()
+{
+    if (!Label1 || !BovenPanel)
+        return;
+    Label1->adjustSize();
+    Label1->move(BovenPanel->width() - Label1->width() - 5, 7);
+    BovenPanel->update();
+}
+
+void THoofdForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void THoofdForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (QScreen *screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    // Without a window manager a window may never be activated; the first
+    // showing then stands in for the first activation.
+    if (m_firstActivation)
+        QTimer::singleShot(0, this, [this] {
+            if (m_firstActivation)
+                FormActivate();
+        });
+}
+
+void THoofdForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void THoofdForm::FormActivate()
+{
+    FormResize();
+    if (m_firstActivation) {
+        m_firstActivation = false;
+        const QString fileName = m_startupFileName;
+        if (!fileName.isEmpty()) {
+            GeneralError::Run([this, &fileName] {
+                ReadDataFile(fileName);
+                DrawMap();
+            });
+        }
+        UpdateMainWindowState();
+    }
+}
+
+void THoofdForm::ResetProject()
+{
+    m_document.Reset();
+    const QString caption = UntitledCaption();
+    setWindowTitle(caption);
+    GeneralError::SetApplicationTitle(caption);
+    SetAddPickMode(false);
+    SetDeletePickMode(false);
+}
+
+void THoofdForm::UpdateMainWindowState()
+{
+    Opslaan1->setEnabled(m_document.Modified);
+    SpeedButton6->setEnabled(m_document.Modified);
+    Label1->setText(AnsiCodec::toUnicode(m_document.Organisation));
+    FormResize();
+}
+
+void THoofdForm::EnterProjectFolder()
+{
+    const QString folder = m_document.ProjectFolder();
+    if (!folder.isEmpty())
+        QDir::setCurrent(folder); // a folder that is gone leaves the current one
+}
+
+void THoofdForm::SetFileCaption(const QString &fileName)
+{
+    setWindowTitle(ProgramTexts::AppTitle() + QStringLiteral(" - ") + QFileInfo(fileName).fileName());
+}
+
+void THoofdForm::ReadDataFile(const QString &fileName)
+{
+    BusyCursor busy;
+    if (DataFile::Read(m_document, fileName) == DataFile::ReadResult::CannotOpen) {
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("Kan bestand \"") + fileName + QStringLiteral("\" niet openen."));
+        UpdateMainWindowState();
+        return;
+    }
+    m_document.CurrentFileName = fileName;
+    SetFileCaption(fileName);
+    m_document.Modified = false;
+    UpdateMainWindowState();
+}
+
+bool THoofdForm::WriteDataFile(const QString &fileName)
+{
+    bool ok;
+    {
+        BusyCursor busy;
+        ok = DataFile::Write(m_document, fileName) == DataFile::WriteResult::Ok;
+    }
+    if (!ok) {
+        MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !"));
+        return false;
+    }
+    m_document.Modified = false;
+    UpdateMainWindowState();
+    return true;
+}
+
+void THoofdForm::DrawMap()
+{
+    // The overview map is drawn into the scroll box here.
+}
+
+void THoofdForm::SetAddPickMode(bool on)
+{
+    m_addPickMode = on;
+}
+
+void THoofdForm::SetDeletePickMode(bool on)
+{
+    m_deletePickMode = on;
+}
+
+void THoofdForm::ShowHelp(int /*context*/)
+{
+    // The help window opens at the context here.
+}
+
+// ---- File commands ---------------------------------------------------------
+
+bool THoofdForm::CloseProject()
+{
+    bool closable = true;
+    if (m_document.Modified) {
+        const int answer = MessageDialogs::AskYesNoCancel(
+            ProgramTexts::AppTitle(), QStringLiteral("Bestand opslaan?"),
+            QStringLiteral("Bestand \"") + m_document.CurrentFileName + QStringLiteral("\" is gewijzigd."),
+            QStringLiteral("&Opslaan"), QStringLiteral("&Niet opslaan"), QStringLiteral("&Annuleren"),
+            MessageDialogs::Yes);
+        if (answer == MessageDialogs::ResultYes) {
+            Opslaan1Click();
+            closable = !m_document.Modified;
+        } else {
+            closable = answer == MessageDialogs::ResultNo;
+        }
+    }
+    if (!closable)
+        return false;
+    ResetProject();
+    UpdateMainWindowState();
+    DrawMap();
+    return true;
+}
+
+void THoofdForm::Nieuw1Click()
+{
+    CloseProject();
+}
+
+void THoofdForm::Openen1Click()
+{
+    if (CloseProject()) {
+        UserInteraction::FileRequest request;
+        request.kind = UserInteraction::FileDialogKind::Open;
+        request.parent = this;
+        request.title = QStringLiteral("Openen");
+        request.filter = kDataFilter;
+        if (const auto name = UserInteraction::AskFile(request))
+            ReadDataFile(*name);
+    }
+    DrawMap();
+}
+
+void THoofdForm::Opslaan1Click()
+{
+    if (m_document.CurrentFileName != ProjectDocument::UntitledFileName())
+        WriteDataFile(m_document.CurrentFileName);
+    else
+        Opslaanals1Click();
+}
+
+void THoofdForm::Opslaanals1Click()
+{
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Save;
+    request.parent = this;
+    request.title = QStringLiteral("Opslaan als");
+    request.filter = kDataFilter;
+    const auto chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    QString name = *chosen;
+    const QString base = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : base.mid(dot);
+    if (extension != QLatin1String(".tvk"))
+        name += QStringLiteral(".tvk");
+    if (QFileInfo::exists(name)) {
+        const int answer = MessageDialogs::AskYesNoCancel(
+            ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
+            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."),
+            QStringLiteral("&Overschrijven"), QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"),
+            MessageDialogs::No);
+        if (answer != MessageDialogs::ResultYes)
+            return;
+    }
+    if (!WriteDataFile(name))
+        return;
+    m_document.CurrentFileName = name;
+    SetFileCaption(name);
+}
+
+void THoofdForm::Afsluiten1Click()
+{
+    close();
+}
+
+void THoofdForm::closeEvent(QCloseEvent *event)
+{
+    bool closed = false;
+    GeneralError::Run([this, &closed] { closed = CloseProject(); });
+    if (closed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---- Commands whose windows are added with their features ------------------
+
+void THoofdForm::Exporteren1Click() {}
+void THoofdForm::Kopiren1Click() {}
+void THoofdForm::Projectgegevens1Click() {}
+void THoofdForm::OverzichtskaartEigenschappen1Click() {}
+void THoofdForm::Eigenschappenkaart1Click() {}
+
+void THoofdForm::Fotonummerstonen1Click()
+{
+    DrawMap();
+}
+
+void THoofdForm::Toevoegen1Click() {}
+void THoofdForm::Verwijderen1Click() {}
+void THoofdForm::Eigenschappenallefotoswijzigen1Click() {}
+void THoofdForm::Fotosluiten1Click() {}
+
+void THoofdForm::Inhoud1Click()
+{
+    ShowHelp(20);
+}
+
+void THoofdForm::FotoCDRom1Click()
+{
+    ShowHelp(60);
+}
+
+void THoofdForm::Configuratiegegevens1Click() {}
+void THoofdForm::LeesMijtxt1Click() {}
+void THoofdForm::Brimolopinternet1Click() {}
+
+void THoofdForm::Info1Click()
+{
+    EnterProjectFolder();
+}
+
+void THoofdForm::Label1Click()
+{
+    Info1Click();
+}
+
+// ---- Program start ---------------------------------------------------------
+
+int THoofdForm::RunProgram(TolvekApplication &app)
+{
+    auto *form = new THoofdForm;
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->SetStartupFileName(ProcessFolders::CommandLineFileName(QCoreApplication::arguments()));
+    // The start-up screen shows here, while the other windows are made.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QThread::msleep(1300);
+    form->show();
+    return app.exec();
+}

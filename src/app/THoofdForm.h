@@ -1,0 +1,115 @@
+#pragma once
+
+#include "project/ProjectDocument.h"
+#include "project/ProjectHost.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QScrollArea;
+class QToolButton;
+class QWidget;
+class TolvekApplication;
+class TRvVersionInfo;
+
+// The main window: owns the project, shows the overview map in a scroll box,
+// and carries the menu and tool bar from which every command starts.
+class THoofdForm : public QMainWindow, public ProjectHost
+{
+    Q_OBJECT
+public:
+    explicit THoofdForm(QWidget *parent = nullptr);
+    ~THoofdForm() override;
+
+    // Start-up order of the program; returns the exit code.
+    static int RunProgram(TolvekApplication &app);
+
+    // The document path to read at the first activation (normally the
+    // command line's); tests set it directly.
+    void SetStartupFileName(const QString &fileName) { m_startupFileName = fileName; }
+
+    // ProjectHost
+    ProjectDocument &Document() override { return m_document; }
+    void UpdateMainWindowState() override;
+    void DrawMap() override;
+    void EnterProjectFolder() override;
+    PhotoWindowPlacement &PhotoPlacement() override { return m_photoPlacement; }
+    bool AddPickMode() const override { return m_addPickMode; }
+    void SetAddPickMode(bool on) override;
+    bool DeletePickMode() const override { return m_deletePickMode; }
+    void SetDeletePickMode(bool on) override;
+    void ShowHelp(int context) override;
+    QWidget *MainWindow() override { return this; }
+
+    void ResetProject();
+
+    // Reads a data file into the (reset) project; the caption follows the
+    // file. Reports a file that cannot be opened.
+    void ReadDataFile(const QString &fileName);
+    // Writes the project; false (after the warning) when it could not be saved.
+    bool WriteDataFile(const QString &fileName);
+
+    // True when the project was closed (saved or dropped, or not modified).
+    bool CloseProject();
+
+    TRvVersionInfo &VersionInfo() { return *m_versionInfo; }
+    QString UntitledCaption() const;
+
+    // Controls, by their designed names (for the commands and for tests).
+    QAction *Opslaan1 = nullptr;
+    QAction *Fotonummerstonen1 = nullptr;
+    QToolButton *SpeedButton6 = nullptr;
+    QLabel *Label1 = nullptr;
+    QScrollArea *OverzichtsScrollBox = nullptr;
+    QWidget *BovenPanel = nullptr;
+
+public slots:
+    void Nieuw1Click();
+    void Openen1Click();
+    void Opslaan1Click();
+    void Opslaanals1Click();
+    void Afsluiten1Click();
+    void Exporteren1Click();
+    void Kopiren1Click();
+    void Projectgegevens1Click();
+    void OverzichtskaartEigenschappen1Click();
+    void Eigenschappenkaart1Click();
+    void Fotonummerstonen1Click();
+    void Toevoegen1Click();
+    void Verwijderen1Click();
+    void Eigenschappenallefotoswijzigen1Click();
+    void Fotosluiten1Click();
+    void Inhoud1Click();
+    void FotoCDRom1Click();
+    void Configuratiegegevens1Click();
+    void LeesMijtxt1Click();
+    void Brimolopinternet1Click();
+    void Info1Click();
+    void Label1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildMenu();
+    void BuildToolBar();
+    void FormActivate();
+    void FormResize();
+    void SetFileCaption(const QString &fileName);
+
+    ProjectDocument m_document;
+    PhotoWindowPlacement m_photoPlacement;
+    std::unique_ptr<TRvVersionInfo> m_versionInfo;
+    bool m_addPickMode = false;
+    bool m_deletePickMode = false;
+    bool m_firstActivation = true;
+    bool m_centred = false;
+    QString m_startupFileName;
+};

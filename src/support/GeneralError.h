@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// The general error box: an error that a command does not handle itself
+// ends that command, its text is shown with the error icon under the
+// application's title, and the program goes on with the next event.
+namespace GeneralError {
+
+// Runs one command, catching what it does not handle. Menu items, buttons
+// and timers start their commands through here, so an error never travels
+// through Qt's own frames.
+void Run(const std::function<void()> &command);
+
+// Shows the box with text.
+void Show(const QString &text);
+
+// Caption of the box; set when the project is reset.
+void SetApplicationTitle(const QString &title);
+QString ApplicationTitle();
+
+} // namespace GeneralError
