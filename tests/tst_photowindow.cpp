@@ -1,4 +1,5 @@
 #include "DialogDriver.h"
+#include "app/TolvekApplication.h"
 #include "FakeHost.h"
 #include "PhotoTestFiles.h"
 
@@ -42,6 +43,8 @@ private:
 private slots:
     void initTestCase()
     {
+        // The fonts the program runs with (the designed fonts substituted).
+        TolvekApplication::SetUpLocaleAndFonts();
         QDir::setCurrent(m_dir.path());
         QVERIFY(WriteFile(path("land.jpg"), Jpeg(Quadrants(1600, 1200))));
         QVERIFY(WriteFile(path("staand.JPG"), Jpeg(Quadrants(1200, 1600))));
