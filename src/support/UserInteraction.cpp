@@ -76,6 +76,8 @@ void UserInteraction::AddPicturePreview(QFileDialog &dialog,
     pane->setAlignment(Qt::AlignCenter);
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     grid->addWidget(pane, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    // Room for the file list's columns beside the pane.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 440)));
     QObject::connect(&dialog, &QFileDialog::currentChanged, pane, [pane, preview](const QString &file) {
         const QSize box = pane->contentsRect().size() - QSize(4, 4);
         QImage image;
