@@ -146,11 +146,10 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
                                                         static_cast<std::size_t>(p.m_data.size()), 40'000'000);
         if (!r.ok)
             throw TolvekError(p.Problem(QString::fromUtf8(r.problem.c_str())));
-        QImage image(static_cast<int>(r.width), static_cast<int>(r.height), QImage::Format_RGB32);
-        if (image.isNull())
+        QImage image;
+        if (!image.loadFromData(r.png.data(), static_cast<int>(r.png.size()), "PNG"))
             throw TolvekError(p.Problem(QStringLiteral("onvoldoende geheugen")));
-        for (int y = 0; y < image.height(); ++y)
-            std::memcpy(image.scanLine(y), r.pixels.data() + std::size_t(y) * r.width, std::size_t(r.width) * 4);
+        image = image.convertToFormat(QImage::Format_RGB32);
         p.m_image = std::move(image);
         p.m_size = p.m_image.size();
         break;

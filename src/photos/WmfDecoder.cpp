@@ -22,6 +22,14 @@ bool libwmfBindsItsOwnFree()
     return std::strstr(info.dli_fname, "libwmflite") != nullptr;
 }
 
+int appendPng(void *context, char *buffer, int length)
+{
+    auto *png = static_cast<std::vector<unsigned char> *>(context);
+    if (length > 0)
+        png->insert(png->end(), buffer, buffer + length);
+    return length;
+}
+
 } // namespace
 
 WmfDecoder::Result WmfDecoder::Decode(const unsigned char *data, std::size_t size, std::uint64_t maxPixels)
@@ -75,28 +83,27 @@ WmfDecoder::Result WmfDecoder::Decode(const unsigned char *data, std::size_t siz
         height = static_cast<unsigned>(std::max(1.0, std::floor(height * f)));
     }
     wmf_gd_t *ddata = WMF_GD_GetData(api);
-    ddata->type = wmf_gd_image;
+    if (!(ddata->flags & WMF_GD_SUPPORTS_PNG)) {
+        result.problem = "de metabestand-bibliotheek kan geen afbeelding maken";
+        wmf_api_destroy(api);
+        return result;
+    }
+    ddata->type = wmf_gd_png;
+    ddata->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
+    ddata->sink.context = &result.png;
+    ddata->sink.function = appendPng;
     ddata->bbox = bbox;
     ddata->width = width;
     ddata->height = height;
     err = wmf_play(api, 0, &bbox);
-    if (err != wmf_E_None || !ddata->gd_image) {
+    wmf_api_destroy(api);
+    if (err != wmf_E_None || result.png.empty()) {
         result.problem = "het Windows-metabestand kon niet worden getekend";
-        wmf_api_destroy(api);
+        result.png.clear();
         return result;
     }
-    const int *source = wmf_gd_image_pixels(ddata->gd_image);
-    if (!source) {
-        result.problem = "het Windows-metabestand kon niet worden getekend";
-        wmf_api_destroy(api);
-        return result;
-    }
-    result.pixels.resize(std::size_t(width) * height);
-    for (std::size_t i = 0; i < result.pixels.size(); ++i)
-        result.pixels[i] = 0xFF000000u | (static_cast<std::uint32_t>(source[i]) & 0x00FFFFFFu);
     result.width = width;
     result.height = height;
     result.ok = true;
-    wmf_api_destroy(api);
     return result;
 }

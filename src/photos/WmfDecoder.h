@@ -16,11 +16,13 @@ public:
         bool ok = false;
         unsigned width = 0;
         unsigned height = 0;
-        std::vector<std::uint32_t> pixels; // 0xFFRRGGBB, row by row
+        std::vector<unsigned char> png;    // the drawing as a PNG file
         std::string problem;               // in Dutch, when not ok
     };
 
     // Plays the metafile at 96 pixels per inch, reduced when that would
-    // exceed maxPixels.
+    // exceed maxPixels. The drawing comes back as PNG: libwmf frees its own
+    // image only on that road (the in-memory image it hands out has no
+    // function to release it).
     static Result Decode(const unsigned char *data, std::size_t size, std::uint64_t maxPixels);
 };
