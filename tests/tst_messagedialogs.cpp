@@ -131,6 +131,7 @@ private slots:
     void escapeButtonPrecedence();
     void helpButtonStaysOpen();
     void taskDialogHonoursOnlyFourButtons();
+    void taskDialogWideCaption();
     void iconsByKind();
     void longTextIsNotClipped_data();
     void longTextIsNotClipped();
@@ -432,6 +433,7 @@ void TestMessageDialogs::wideCaptionWidensAllButtonsUpToThreeWidths()
         int rightmost = 0;
         bool fits = true;
         QString firstCaption;
+        QStringList toolTips;
         QFont font;
     };
     const auto look = [](const QString &yes) {
@@ -446,6 +448,7 @@ void TestMessageDialogs::wideCaptionWidensAllButtonsUpToThreeWidths()
                          seen.height = button->height();
                          seen.rightmost = qMax(seen.rightmost, button->mapTo(dialog, QPoint(button->width(), 0)).x());
                          seen.fits = seen.fits && CaptionFits(button);
+                         seen.toolTips << button->toolTip();
                      }
                      seen.firstCaption = buttons.value(0)->text();
                      Act(dialog, QStringLiteral("Cancel"));
@@ -472,6 +475,7 @@ void TestMessageDialogs::wideCaptionWidensAllButtonsUpToThreeWidths()
     QCOMPARE(widened.firstCaption, wider);
     QCOMPARE(widened.widths, QList<int>(3, metrics.horizontalAdvance(wider) + spacing));
     QVERIFY(widened.fits);
+    QCOMPARE(widened.toolTips, QStringList(3));
     QVERIFY(widened.rightmost <= widened.dialogWidth);
 
     // A caption far wider than three buttons stops at three standard widths,
@@ -480,6 +484,8 @@ void TestMessageDialogs::wideCaptionWidensAllButtonsUpToThreeWidths()
     QVERIFY(metrics.horizontalAdvance(huge) > 3 * standardWidth);
     const Seen capped = look(huge);
     QCOMPARE(capped.widths, QList<int>(3, 3 * standardWidth));
+    // The caption cut off at that width can be read in full as a tooltip.
+    QCOMPARE(capped.toolTips, (QStringList{QString(huge).remove(0, 1), QString(), QString()}));
     const int needed = (3 * standardWidth + spacing) * 3 + 2 * spacing;
     QVERIFY(needed > standard.dialogWidth);
     QCOMPARE(capped.dialogWidth, needed);
@@ -672,6 +678,41 @@ void TestMessageDialogs::taskDialogHonoursOnlyFourButtons()
     const int ok = Answered([] { return ShowTaskDialog(Caption, QString(), SaveText, Error, ButtonBit(OK), OK, {}, {}, {}, {}); },
                             [](QDialog *dialog) { Act(dialog, QStringLiteral("OK")); });
     QCOMPARE(ok, 1);
+}
+
+void TestMessageDialogs::taskDialogWideCaption()
+{
+    struct Seen
+    {
+        QPoint icon;
+        QPoint message;
+        int width = 0;
+        bool fits = true;
+        bool inside = true;
+    };
+    const auto look = [](const QString &yes) {
+        Seen seen;
+        Answered([&] { return AskYesNoCancel(Caption, SaveTitle, SaveText, yes, QString(), QString(), Yes); },
+                 [&](QDialog *dialog) {
+                     seen.icon = dialog->findChild<QLabel *>(QStringLiteral("Icon"))->mapTo(dialog, QPoint());
+                     seen.message = dialog->findChild<QLabel *>(QStringLiteral("Message"))->mapTo(dialog, QPoint());
+                     seen.width = dialog->width();
+                     for (QPushButton *button : ButtonsLeftToRight(dialog)) {
+                         seen.fits = seen.fits && CaptionFits(button);
+                         seen.inside = seen.inside
+                             && dialog->rect().contains(QRect(button->mapTo(dialog, QPoint()), button->size()));
+                     }
+                     Act(dialog, QStringLiteral("Cancel"));
+                 });
+        return seen;
+    };
+    const Seen narrow = look(QStringLiteral("&Opslaan"));
+    const Seen wide = look(QStringLiteral("&Opslaan onder een andere naam in een andere map op een andere schijf"));
+    // The whole caption shows; the dialog grows, and icon and texts stay put.
+    QVERIFY(narrow.fits && wide.fits && narrow.inside && wide.inside);
+    QVERIFY(wide.width > narrow.width);
+    QCOMPARE(wide.icon, narrow.icon);
+    QCOMPARE(wide.message, narrow.message);
 }
 
 void TestMessageDialogs::iconsByKind()

@@ -364,17 +364,20 @@ private slots:
         QCOMPARE(QFileInfo(info.FileName()).canonicalFilePath(),
                  QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
 
-        const QStringList parts = QStringLiteral(TOLVEK_VERSION_TEXT).split(QLatin1Char('.'));
+        // The project's version, a.b.c.d (1.0.0.1 at the time of writing):
+        // the product version string leaves out the build number.
+        const QString projectVersion = QStringLiteral(TOLVEK_VERSION_TEXT);
+        const QStringList parts = projectVersion.split(QLatin1Char('.'));
         QCOMPARE(parts.size(), 4);
         VerifyVersion(info, parts[0].toUShort(), parts[1].toUShort(), parts[2].toUShort(), parts[3].toUShort());
-        QCOMPARE(QStringLiteral(TOLVEK_VERSION_TEXT), QStringLiteral("1.0.0.1"));
+        const QString productVersion = parts.mid(0, 3).join(QLatin1Char('.'));
 
         QCOMPARE(info.TranslationCount(), 1);
         QCOMPARE(info.TranslationIndex(), 0);
         QCOMPARE(info.TranslationKey(), QStringLiteral("041304E4"));
-        QCOMPARE(info.StringValueByIndex(10), QStringLiteral("1.0.0"));
-        QCOMPARE(info.StringValue(QStringLiteral("ProductVersion")), QStringLiteral("1.0.0"));
-        QCOMPARE(info.StringValueByIndex(3), QStringLiteral("1.0.0.1"));
+        QCOMPARE(info.StringValueByIndex(10), productVersion);
+        QCOMPARE(info.StringValue(QStringLiteral("ProductVersion")), productVersion);
+        QCOMPARE(info.StringValueByIndex(3), projectVersion);
         QCOMPARE(info.StringValueByIndex(9), QStringLiteral("Tolvek"));
         QCOMPARE(info.StringValueByIndex(4), QStringLiteral("tst_versioninfo"));
         QCOMPARE(info.StringValueByIndex(7), QFileInfo(QCoreApplication::applicationFilePath()).fileName());
@@ -398,8 +401,11 @@ private slots:
         info->SetFileName(QString());
         QCOMPARE(info->FileName(), TRvVersionInfo::OwnProgramPath());
         QVERIFY(info->HasInfo());
-        VerifyVersion(*info, 1, 0, 0, 1);
-        QCOMPARE(info->StringValueByIndex(10), QStringLiteral("1.0.0"));
+        TRvVersionInfo own;
+        const VersionNumber expected = own.GetVersionNumber();
+        QVERIFY(expected.Major != 0 || expected.Minor != 0 || expected.Release != 0 || expected.Build != 0);
+        VerifyVersion(*info, expected.Major, expected.Minor, expected.Release, expected.Build);
+        QCOMPARE(info->StringValueByIndex(3), QStringLiteral(TOLVEK_VERSION_TEXT));
 
         // The same through the property system.
         info->setProperty("FileName", m_dir.filePath(QStringLiteral("plain.txt")));
@@ -814,8 +820,8 @@ private slots:
 
     void withoutTranslationTable()
     {
-        // The strings are there but no translation names them: as on the
-        // original platform, only the numbers are available.
+        // The strings are there but no translation names them: as with the
+        // Windows version API, only the numbers are available.
         const QByteArray resource = MakeResource(QStringLiteral("2.1.0.37"), Dutch, false);
         TRvVersionInfo info;
         info.SetFileName(WriteFile(QStringLiteral("notable.exe"), MakePe(false, resource).bytes));
@@ -851,13 +857,20 @@ private slots:
     void namesIgnoreCase()
     {
         // Resource compilers write "OriginalFilename"; the lookup, like the
-        // platform's, does not depend on case.
+        // Windows version API's, does not depend on case.
         VersionResourceWriter writer;
         writer.AddString(0x0413, 0x04E4, QStringLiteral("OriginalFilename"), QStringLiteral("tolvek.exe"));
         writer.AddString(0x0413, 0x04E4, QStringLiteral("productversion"), QStringLiteral("9.9"));
         writer.AddTranslation(0x0413, 0x04E4);
+        // Many resource compilers also write the table key in lower case.
+        QByteArray resource = writer.Build();
+        const QByteArray upperKey("0\0" "4\0" "1\0" "3\0" "0\0" "4\0" "E\0" "4\0", 16);
+        const qsizetype keyAt = resource.indexOf(upperKey);
+        QVERIFY(keyAt > 0);
+        resource[keyAt + 12] = 'e';
         TRvVersionInfo info;
-        info.SetFileName(WriteFile(QStringLiteral("case.exe"), MakePe(false, writer.Build()).bytes));
+        info.SetFileName(WriteFile(QStringLiteral("case.exe"), MakePe(false, resource).bytes));
+        QCOMPARE(info.TranslationKey(), QStringLiteral("041304E4"));
         QCOMPARE(info.StringValueByIndex(7), QStringLiteral("tolvek.exe"));
         QCOMPARE(info.StringValueByIndex(10), QStringLiteral("9.9"));
     }

@@ -88,7 +88,9 @@ TaskDialog::TaskDialog(QWidget *parent)
     m_message = NewTextLabel(content, QStringLiteral("Message"));
     texts->addWidget(m_message);
     texts->addStretch(1);
-    contentLayout->addLayout(texts, 1);
+    contentLayout->addLayout(texts);
+    // A wide button row widens the dialog; the texts stay at the left.
+    contentLayout->addStretch(1);
     root->addWidget(content);
 
     auto *separator = new QFrame(this);

@@ -67,7 +67,9 @@ TProjectGegForm::TProjectGegForm(ProjectHost &host, QWidget *parent)
     Button2 = DialogParts::MakeCancelButton(this, 290, 308);
     connect(Button1, &QPushButton::clicked, this, [this] { GeneralError::Run([this] { BitBtn1Click(); }); });
 
-    setTabOrder({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Button1, Button2});
+    QWidget *order[] = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Button1, Button2};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 }
 
 int TProjectGegForm::Execute()

@@ -44,6 +44,19 @@ QString CallerCaption(const QStringList &captions, int result, const QString &na
     return index >= 0 && index < captions.size() ? captions.at(index) : QString();
 }
 
+// A caption as drawn: "&&" is an ampersand, a single "&" marks the mnemonic.
+QString PlainCaption(const QString &caption)
+{
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) != QLatin1Char('&'))
+            plain += caption.at(i);
+        else if (i + 1 < caption.size())
+            plain += caption.at(++i);
+    }
+    return plain;
+}
+
 } // namespace
 
 QString StandardMessageDialog::StandardCaption(DialogButton button)
@@ -227,6 +240,11 @@ void StandardMessageDialog::ApplyCaptions(const QStringList &captions)
         widget->setGeometry(row.ButtonLeft(k), row.spacing, row.buttonWidth, buttonHeight);
         widget->raise();
         widget->show();
+        // The width stops at three standard widths; a caption cut off there
+        // can still be read in full from the tooltip.
+        const QString shown = PlainCaption(widget->text());
+        if (metrics.horizontalAdvance(shown) > row.buttonWidth - row.spacing)
+            widget->setToolTip(shown);
     }
 
     if (focused)
