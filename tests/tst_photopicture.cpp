@@ -243,6 +243,8 @@ private slots:
         QCOMPARE(emf.MetafileMimeType(), QStringLiteral("image/x-emf"));
     }
 
+    // This program also links libuemf (for WriteEmf), whose own wmf_free
+    // would crash libwmf if the loader bound libwmf's calls to it.
     void windowsMetafileLoads()
     {
         QVERIFY(WriteFile(path("plan.wmf"), Wmf(200, 100)));
