@@ -246,9 +246,14 @@ private slots:
             stayedOpen = d->isVisible();
             d->reject();
         });
-        driver.Press(QStringLiteral("&OK"));
+        bool normalPointer = false;
+        driver.Handle([&](QDialog *message) {
+            normalPointer = !QApplication::overrideCursor(); // the message is read with the normal pointer
+            message->accept();
+        });
         m_add->Toevoegen1Click();
         QVERIFY(stayedOpen);
+        QVERIFY(normalPointer);
         QCOMPARE(driver.dialogs.size(), 2);
         QVERIFY2(driver.dialogs[1].texts.contains(QStringLiteral("99999")), qPrintable(driver.dialogs[1].texts));
         QCOMPARE(m_host.doc.PositionList.size(), 2);

@@ -214,9 +214,15 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, problem);
         DialogDriver driver;
+        bool normalPointer = false;
+        driver.Handle([&](QDialog *message) {
+            normalPointer = !QApplication::overrideCursor();
+            message->accept();
+        });
         m_host.doc.NotesList = {"00001=oud"};
         TFotoForm *w = open(name, 1, "oud");
         QVERIFY(w);
+        QVERIFY(normalPointer);
         QVERIFY(w->isVisible());
         QCOMPARE(driver.dialogs.size(), 1);
         QVERIFY2(driver.dialogs[0].texts.contains(name) && driver.dialogs[0].texts.contains(problem),

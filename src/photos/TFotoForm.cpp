@@ -39,6 +39,25 @@ QList<QPointer<TFotoForm>> &openWindows()
     return windows;
 }
 
+// The window manager's frame around a photo window, as last measured. A
+// window just shown has no frame yet under X11 (the window manager adds it
+// a moment later), so the remembered outer size is turned into a client
+// size with the frame seen on earlier windows.
+QSize &lastFrame()
+{
+    static QSize frame(0, 0);
+    return frame;
+}
+
+QSize measuredFrame(const QWidget *w)
+{
+    const QSize outer = w->frameGeometry().size();
+    QSize frame(std::max(0, outer.width() - w->width()), std::max(0, outer.height() - w->height()));
+    if (!frame.isEmpty())
+        lastFrame() = frame;
+    return frame;
+}
+
 constexpr int kButtonSize = 25;
 constexpr int kToolStripHeight = 30;
 constexpr int kStatusBarHeight = 19;
@@ -229,12 +248,14 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
         form->show();
         form->raise();
         form->activateWindow();
-        const QSize frame = form->frameGeometry().size() - form->size();
+        QSize frame = measuredFrame(form);
+        if (frame.isEmpty())
+            frame = lastFrame();
         QSize client = form->size();
         if (place.width != 0)
-            client.setWidth(std::max(1, place.width - std::max(0, frame.width())));
+            client.setWidth(std::max(1, place.width - frame.width()));
         if (place.height != 0)
-            client.setHeight(std::max(1, place.height - std::max(0, frame.height())));
+            client.setHeight(std::max(1, place.height - frame.height()));
         if (client != form->size())
             form->resize(client);
         if (place.actualSize)
@@ -323,8 +344,8 @@ void TFotoForm::ApplyDisplayMode()
         return;
     if (layout())
         layout()->activate();
-    const QSize outer = frameGeometry().size();
-    const QSize frame(std::max(0, outer.width() - width()), std::max(0, outer.height() - height()));
+    const QSize frame = measuredFrame(this);
+    const QSize outer = size() + frame;
 
     if (WareGrootteSpeedButton->isChecked()) {
         FotoScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -429,6 +450,7 @@ bool TFotoForm::FormClose()
         }
     }
     PhotoWindowPlacement &place = m_host.PhotoPlacement();
+    measuredFrame(this);
     const QRect outer = frameGeometry();
     place.top = outer.top();
     place.left = outer.left();

@@ -264,24 +264,28 @@ void TFotoToevoegenForm::BitBtn1Click()
     if (!DialogParts::CheckStorable(Edit3, Edit3->text()))
         return;
     ProjectDocument &doc = m_host.Document();
+    bool added = false;
     {
         BusyCursor busy;
         const std::int32_t key = PhotoEntry::NextKey(doc);
-        if (key == 0) {
-            // Keys have five digits; a sixth would not be read back correctly.
-            MessageDialogs::ShowErrorMessage(
-                ProgramTexts::AppTitle(), QString(),
-                QStringLiteral("Er kan geen foto meer worden toegevoegd: het hoogste fotonummer (99999) is al in "
-                               "gebruik. Verwijder eerst de foto met nummer 99999."),
-                QStringLiteral("&OK"));
-            return;
+        if (key != 0) {
+            const QByteArray keyText = PhotoEntry::KeyTextFor(key);
+            doc.PositionList.append(PhotoEntry::MakePosition(keyText, x, y, SelectedDirection()));
+            doc.NameList.append(keyText + '=' + AnsiCodec::fromUnicode(Edit3->text()));
+            doc.NotesList.append(keyText + '=' + ProjectDocument::NewPhotoNotes());
+            doc.Modified = true;
+            m_host.UpdateMainWindowState();
+            added = true;
         }
-        const QByteArray keyText = PhotoEntry::KeyTextFor(key);
-        doc.PositionList.append(PhotoEntry::MakePosition(keyText, x, y, SelectedDirection()));
-        doc.NameList.append(keyText + '=' + AnsiCodec::fromUnicode(Edit3->text()));
-        doc.NotesList.append(keyText + '=' + ProjectDocument::NewPhotoNotes());
-        doc.Modified = true;
-        m_host.UpdateMainWindowState();
+    }
+    if (!added) {
+        // Keys have five digits; a sixth would not be read back correctly.
+        MessageDialogs::ShowErrorMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Er kan geen foto meer worden toegevoegd: het hoogste fotonummer (99999) is al in "
+                           "gebruik. Verwijder eerst de foto met nummer 99999."),
+            QStringLiteral("&OK"));
+        return;
     }
     m_host.DrawMap();
     accept();
