@@ -476,8 +476,11 @@ void TFotoForm::closeEvent(QCloseEvent *event)
 {
     bool closed = false;
     GeneralError::Run([&] { closed = FormClose(); });
-    if (closed)
+    if (closed) {
+        // Closed for good; the object itself goes at the next event loop pass.
+        openWindows().removeAll(QPointer<TFotoForm>(this));
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }

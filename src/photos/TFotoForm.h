@@ -34,7 +34,7 @@ public:
     // edited notes reach the project. False when a window refused to close.
     static bool CloseAll();
 
-    // The photo windows now open, oldest first.
+    // The photo windows now open (not yet closed), oldest first.
     static QList<TFotoForm *> OpenWindows();
 
     TFotoForm(ProjectHost &host, QWidget *parent);
