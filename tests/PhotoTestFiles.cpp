@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -96,6 +97,67 @@ QByteArray Jpeg(const QImage &source, int exifOrientation, bool progressive, int
     QByteArray out(reinterpret_cast<const char *>(buffer), qsizetype(size));
     std::free(buffer);
     return out;
+}
+
+namespace {
+
+QByteArray compress(int width, int height, int components, J_COLOR_SPACE space,
+                    const std::function<void(int, std::vector<unsigned char> &)> &row)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> line(std::size_t(width) * std::size_t(components));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        row(int(cinfo.next_scanline), line);
+        JSAMPROW p = line.data();
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray out(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    std::free(buffer);
+    return out;
+}
+
+} // namespace
+
+QByteArray CmykJpeg(const QImage &image)
+{
+    return compress(image.width(), image.height(), 4, JCS_CMYK, [&](int y, std::vector<unsigned char> &line) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+            const int k = 255 - std::max({r, g, b});
+            const int cyan = k == 255 ? 0 : (255 - r - k) * 255 / (255 - k);
+            const int magenta = k == 255 ? 0 : (255 - g - k) * 255 / (255 - k);
+            const int yellow = k == 255 ? 0 : (255 - b - k) * 255 / (255 - k);
+            // Adobe writes 255 for no ink.
+            line[std::size_t(4 * x)] = uchar(255 - cyan);
+            line[std::size_t(4 * x + 1)] = uchar(255 - magenta);
+            line[std::size_t(4 * x + 2)] = uchar(255 - yellow);
+            line[std::size_t(4 * x + 3)] = uchar(255 - k);
+        }
+    });
+}
+
+QByteArray GrayJpeg(const QImage &image)
+{
+    return compress(image.width(), image.height(), 1, JCS_GRAYSCALE, [&](int y, std::vector<unsigned char> &line) {
+        for (int x = 0; x < image.width(); ++x)
+            line[std::size_t(x)] = uchar(qGray(image.pixel(x, y)));
+    });
 }
 
 QByteArray WithFrameSize(QByteArray jpeg, int width, int height)

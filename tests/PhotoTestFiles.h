@@ -15,6 +15,12 @@ QImage Quadrants(int width, int height);
 // A JPEG made with libjpeg; exifOrientation 0 writes no EXIF segment.
 QByteArray Jpeg(const QImage &image, int exifOrientation = 0, bool progressive = false, int quality = 90);
 
+// A CMYK JPEG as print programs write it (Adobe marker, inverted values).
+QByteArray CmykJpeg(const QImage &image);
+
+// A grey-scale JPEG.
+QByteArray GrayJpeg(const QImage &image);
+
 // The APP1 payload of an EXIF block holding only the orientation tag.
 QByteArray ExifPayload(int orientation, bool bigEndian);
 

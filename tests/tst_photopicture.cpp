@@ -211,6 +211,21 @@ private slots:
         QVERIFY(Near(fitted.pixel(97, 72), qRgb(255, 255, 0)));
     }
 
+    void cmykAndGreyJpegsDecode()
+    {
+        const QByteArray cmyk = CmykJpeg(Quadrants(320, 240));
+        for (const QImage &image : {JpegDecoder::Decode(cmyk), JpegDecoder::Decode(cmyk, QSize(80, 60))}) {
+            const int w = image.width(), h = image.height();
+            QVERIFY2(Near(image.pixel(3, 3), qRgb(255, 0, 0)), qPrintable(QString::number(image.pixel(3, 3), 16)));
+            QVERIFY(Near(image.pixel(w - 4, 3), qRgb(0, 255, 0)));
+            QVERIFY(Near(image.pixel(3, h - 4), qRgb(0, 0, 255)));
+            QVERIFY(Near(image.pixel(w - 4, h - 4), qRgb(255, 255, 0)));
+        }
+        const QImage grey = JpegDecoder::Decode(GrayJpeg(Quadrants(320, 240)), QSize(160, 120));
+        QCOMPARE(grey.size(), QSize(160, 120));
+        QVERIFY(Near(grey.pixel(3, 3), qRgb(qGray(255, 0, 0), qGray(255, 0, 0), qGray(255, 0, 0)), 8));
+    }
+
     void bitmapAndIconLoad()
     {
         QVERIFY(Quadrants(120, 90).save(path("kaart.bmp"), "BMP"));

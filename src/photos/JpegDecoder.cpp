@@ -45,6 +45,9 @@ struct RowSink
     int targetWidth = 0;
     int targetHeight = 0;
     bool reduce = false;
+    // Print-shop JPEGs hold CMYK; libjpeg hands those out as CMYK only.
+    bool cmyk = false;
+    bool cmykInverted = false; // Adobe's convention: 255 means no ink
     int sourceWidth = 0;
     int sourceHeight = 0;
     // Working state of the reduction.
@@ -67,6 +70,25 @@ struct RowSink
         }
         std::fill(sums.begin(), sums.end(), 0u);
         std::fill(counts.begin(), counts.end(), 0u);
+    }
+
+    // Turns the CMYK row in place into blue, green, red, unused.
+    void cmykToBgrx()
+    {
+        unsigned char *p = row.data();
+        for (int x = 0; x < sourceWidth; ++x, p += 4) {
+            unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+            if (!cmykInverted) {
+                c = 255 - c;
+                m = 255 - m;
+                y = 255 - y;
+                k = 255 - k;
+            }
+            p[0] = static_cast<unsigned char>((y * k + 127) / 255);
+            p[1] = static_cast<unsigned char>((m * k + 127) / 255);
+            p[2] = static_cast<unsigned char>((c * k + 127) / 255);
+            p[3] = 255;
+        }
     }
 
     void addRow(int sourceRow)
@@ -130,7 +152,9 @@ bool runLibjpeg(const unsigned char *data, unsigned long size, Stage stage, int 
         return true;
     }
 
-    cinfo.out_color_space = JCS_EXT_BGRX;
+    sink->cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    sink->cmykInverted = cinfo.saw_Adobe_marker;
+    cinfo.out_color_space = sink->cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     cinfo.scale_num = static_cast<unsigned int>(scaleNum);
     cinfo.scale_denom = 8;
     cinfo.dct_method = JDCT_ISLOW;
@@ -151,11 +175,16 @@ bool runLibjpeg(const unsigned char *data, unsigned long size, Stage stage, int 
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW rowPointer = sink->reduce ? sink->row.data() : out->scanLine(y);
+        const bool viaRow = sink->reduce || sink->cmyk;
+        JSAMPROW rowPointer = viaRow ? sink->row.data() : out->scanLine(y);
         if (jpeg_read_scanlines(&cinfo, &rowPointer, 1) != 1)
             break;
+        if (sink->cmyk)
+            sink->cmykToBgrx();
         if (sink->reduce)
             sink->addRow(y);
+        else if (sink->cmyk)
+            std::memcpy(out->scanLine(y), sink->row.data(), std::size_t(*width) * 4);
     }
     if (sink->reduce)
         sink->flush();
@@ -183,6 +212,13 @@ QImage *allocateOutput(RowSink *sink, int width, int height)
         *sink->out = QImage(width, height, QImage::Format_RGB32);
         if (sink->out->isNull())
             return nullptr;
+        if (sink->cmyk) {
+            try {
+                sink->row.assign(static_cast<std::size_t>(width) * 4, 0);
+            } catch (const std::bad_alloc &) {
+                return nullptr;
+            }
+        }
     }
     return sink->out;
 }
