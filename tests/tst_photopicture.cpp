@@ -5,6 +5,7 @@
 #include "support/TolvekError.h"
 
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -295,6 +296,40 @@ private slots:
         QVERIFY(WriteFile(path(name), contents));
         const QString error = loadError(path(name));
         QVERIFY2(error.contains(name) && error.contains(expected), qPrintable(error));
+    }
+
+    void damagedJpegsGiveAPictureOrAnError()
+    {
+        // Damage in headers, tables, EXIF block and data: every file either
+        // decodes to the size it declares or fails with a message; it never
+        // crashes (run under the sanitizers too).
+        const QByteArray good = Jpeg(Quadrants(96, 64), 6);
+        QRandomGenerator random(20261207);
+        int decoded = 0, refused = 0;
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bad = good;
+            const int flips = 1 + int(random.bounded(4));
+            for (int i = 0; i < flips; ++i) {
+                // Most damage goes into the first 400 bytes, where the markers are.
+                const qsizetype at = random.bounded(4) == 0 ? random.bounded(bad.size()) : random.bounded(qMin<qsizetype>(400, bad.size()));
+                bad[at] = char(random.bounded(256));
+            }
+            try {
+                const JpegDecoder::Header h = JpegDecoder::ReadHeader(bad);
+                if (qint64(h.storedSize.width()) * h.storedSize.height() > 4'000'000)
+                    continue; // a damaged size field; the limits have their own tests
+                const QImage full = JpegDecoder::Decode(bad);
+                QCOMPARE(full.size(), h.shownSize());
+                const QSize small = h.shownSize().scaled(QSize(40, 40), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+                QCOMPARE(JpegDecoder::Decode(bad, small).size(), small);
+                ++decoded;
+            } catch (const TolvekError &e) {
+                QVERIFY(!e.message().isEmpty());
+                ++refused;
+            }
+        }
+        QVERIFY(decoded > 0);
+        QVERIFY(refused > 0);
     }
 
     void truncatedJpegStillShowsWhatItHas()
