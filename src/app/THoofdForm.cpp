@@ -6,6 +6,10 @@
 #include "map/MapCommands.h"
 #include "map/MapView.h"
 #include "map/TKaartForm.h"
+#include "photos/MapClick.h"
+#include "photos/TFotoForm.h"
+#include "photos/TFotoToevoegenForm.h"
+#include "photos/TFotoVerwijderenForm.h"
 #include "platform/AnsiCodec.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
@@ -388,11 +392,13 @@ void THoofdForm::DrawMap()
 void THoofdForm::SetAddPickMode(bool on)
 {
     m_addPickMode = on;
+    MapClick::UpdatePointer(*this, OverzichtsImage);
 }
 
 void THoofdForm::SetDeletePickMode(bool on)
 {
     m_deletePickMode = on;
+    MapClick::UpdatePointer(*this, OverzichtsImage);
 }
 
 void THoofdForm::ShowHelp(int context)
@@ -419,6 +425,10 @@ void THoofdForm::ShowInfoScreen(bool modal)
 
 bool THoofdForm::CloseProject()
 {
+    // Notes edited in open photo windows belong to this project: bring them in
+    // (through each window's own close) before asking whether to save it.
+    if (!TFotoForm::CloseAll())
+        return false;
     bool closable = true;
     if (m_document.Modified) {
         const int answer = MessageDialogs::AskYesNoCancel(
@@ -522,6 +532,8 @@ void THoofdForm::CreateOtherWindows()
         return;
     ProjectGegForm = new TProjectGegForm(*this, this);
     KaartForm = new TKaartForm(*this, this);
+    FotoToevoegenForm = new TFotoToevoegenForm(*this, this);
+    FotoVerwijderenForm = new TFotoVerwijderenForm(*this, this);
     AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(*this, this);
     OpInternetForm = new TOpInternetForm(this);
     ConfigGegevensForm = new TConfigGegevensForm(this);
@@ -571,9 +583,11 @@ void THoofdForm::Kopiren1Click()
     m_map->Copy();
 }
 
-void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &)
+void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &mapPoint)
 {
-    EnterProjectFolder();
+    CreateOtherWindows();
+    MapClick::Handle(*this, *FotoToevoegenForm, *FotoVerwijderenForm, mapPoint.x(), mapPoint.y());
+    MapClick::UpdatePointer(*this, OverzichtsImage);
 }
 
 void THoofdForm::Fotonummerstonen1Click()
@@ -581,9 +595,26 @@ void THoofdForm::Fotonummerstonen1Click()
     m_map->ToggleLabels();
 }
 
-void THoofdForm::Toevoegen1Click() {}
-void THoofdForm::Verwijderen1Click() {}
-void THoofdForm::Fotosluiten1Click() {}
+void THoofdForm::Toevoegen1Click()
+{
+    CreateOtherWindows();
+    FotoToevoegenForm->Toevoegen1Click();
+}
+
+void THoofdForm::Verwijderen1Click()
+{
+    CreateOtherWindows();
+    FotoVerwijderenForm->Verwijderen1Click();
+}
+void THoofdForm::Fotosluiten1Click()
+{
+    // Closes the active photo window; nothing when the main window is active.
+    for (TFotoForm *w : TFotoForm::OpenWindows())
+        if (w->isActiveWindow()) {
+            w->close();
+            return;
+        }
+}
 
 void THoofdForm::Inhoud1Click()
 {

@@ -16,6 +16,8 @@ class QToolButton;
 class QWidget;
 class TAlleFotoEigenschappenForm;
 class TConfigGegevensForm;
+class TFotoToevoegenForm;
+class TFotoVerwijderenForm;
 class THelpForm;
 class TOpInternetForm;
 class TOpstartInfoForm;
@@ -88,6 +90,8 @@ public:
     TProjectGegForm *ProjectGegForm = nullptr;
     TKaartForm *KaartForm = nullptr;
     TAlleFotoEigenschappenForm *AlleFotoEigenschappenForm = nullptr;
+    TFotoToevoegenForm *FotoToevoegenForm = nullptr;
+    TFotoVerwijderenForm *FotoVerwijderenForm = nullptr;
     MapView *OverzichtsImage = nullptr;
     TOpstartInfoForm *OpstartInfoForm = nullptr;
     TOpInternetForm *OpInternetForm = nullptr;
