@@ -20,39 +20,41 @@ void MapClick::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwi
     if (host.AddPickMode())
         addForm.ShowWithPickedPosition(x, y);
 
-    bool showDelete = false;
-    bool openPhoto = false;
-    std::int32_t number = 0;
-    QByteArray fileName;
-    QByteArray notes;
-    QByteArray deleteKey;
+    Target target;
+    const bool deletePick = host.DeletePickMode();
     {
         BusyCursor busy;
-        const ProjectDocument &doc = host.Document();
-        const qsizetype hit = PhotoLookup::HitIndex(doc.PositionList, doc.TriangleSize, x, y);
-        if (hit >= 0) {
-            number = PhotoEntry::Key(doc.PositionList[hit]);
-            const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, number);
-            if (nameIndex >= 0) {
-                const QByteArray &nameEntry = doc.NameList[nameIndex];
-                fileName = PhotoEntry::Value(nameEntry);
-                if (host.DeletePickMode()) {
-                    deleteKey = PhotoEntry::KeyText(nameEntry);
-                    showDelete = true;
-                } else {
-                    notes = PhotoLookup::NotesFor(doc.NotesList, number);
-                    openPhoto = true;
-                }
-            }
-        }
+        target = Find(host.Document(), x, y, deletePick);
     }
     // Opened once the click's busy pointer is gone, so that a picture that
     // cannot be shown is reported with the normal pointer; the window shows
     // its own busy pointer while it loads.
-    if (openPhoto)
-        TFotoForm::OpenPhotoWindow(host, number, fileName, notes);
-    if (showDelete)
-        deleteForm.ShowWithPickedPhoto(fileName, deleteKey);
+    if (!target.found)
+        return;
+    if (deletePick)
+        deleteForm.ShowWithPickedPhoto(target.fileName, target.deleteKey);
+    else
+        TFotoForm::OpenPhotoWindow(host, target.number, target.fileName, target.notes);
+}
+
+MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick)
+{
+    Target target;
+    const qsizetype hit = PhotoLookup::HitIndex(doc.PositionList, doc.TriangleSize, x, y);
+    if (hit < 0)
+        return target;
+    target.number = PhotoEntry::Key(doc.PositionList[hit]);
+    const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, target.number);
+    if (nameIndex < 0)
+        return target;
+    const QByteArray &nameEntry = doc.NameList[nameIndex];
+    target.found = true;
+    target.fileName = PhotoEntry::Value(nameEntry);
+    if (deletePick)
+        target.deleteKey = PhotoEntry::KeyText(nameEntry);
+    else
+        target.notes = PhotoLookup::NotesFor(doc.NotesList, target.number);
+    return target;
 }
 
 void MapClick::UpdatePointer(const ProjectHost &host, QWidget *map)

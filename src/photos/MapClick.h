@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <cstdint>
 
+class ProjectDocument;
 class ProjectHost;
 class QWidget;
 class TFotoToevoegenForm;
@@ -20,6 +22,20 @@ public:
     // TolvekError (ending the click); the busy pointer is restored first.
     static void Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
                        std::int32_t x, std::int32_t y);
+
+    // What a click at (x, y) finds in doc: the hit test on the positions,
+    // then the photo's name entry and, unless the click picks a photo to
+    // delete, its notes. Opens nothing, so it can be measured on its own.
+    // Throws TolvekError as Handle does.
+    struct Target
+    {
+        bool found = false;        // a photo was hit and it has a name entry
+        std::int32_t number = 0;   // the photo's key
+        QByteArray fileName;
+        QByteArray notes;          // not looked up for a delete pick
+        QByteArray deleteKey;      // the name entry's key text, for a delete pick
+    };
+    static Target Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick);
 
     // The map's pointer while the pointer moves: a crosshair during a pick.
     static void UpdatePointer(const ProjectHost &host, QWidget *map);

@@ -1,0 +1,728 @@
+// Tolvek's benchmarks. Every figure is a ratio against a baseline measured in
+// the same run, so the result does not depend on how fast the machine is.
+// The program makes its own inputs in a temporary folder and removes them.
+//
+//   tolvek-bench [--ratios=FILE] [Google Benchmark options]
+//       runs everything and prints the table of ratios; FILE receives them
+//       as "name<TAB>ratio" lines.
+//   tolvek-bench --summary FILE...
+//       prints the median of each ratio over several runs' files.
+//   tolvek-bench --peak-memory PROJECT EXPORT
+//       (used by the run itself) opens PROJECT in a main window, draws it,
+//       exports it to EXPORT and prints the peak resident memory.
+//
+// What is measured is the program's own work:
+// - "DrawMap (view)": THoofdForm::DrawMap (MapCommands::DrawMap: the scene
+//   from the project, its entries parsed and names looked up) followed by a
+//   synchronous repaint of the map view, which paints the part visible in
+//   the main window at its designed size.
+// - "DrawMap (full raster)": the same DrawMap, then the whole picture
+//   rastered from its scene as "Kaart kopiëren" does.
+// - The click: MapClick::Find, the hit test and look-ups MapClick::Handle
+//   does, without opening the photo window.
+
+#include "app/THoofdForm.h"
+#include "map/MapMetafile.h"
+#include "map/MapView.h"
+#include "photos/JpegDecoder.h"
+#include "photos/MapClick.h"
+#include "photos/PhotoFit.h"
+#include "photos/PhotoPicture.h"
+#include "photos/TFotoForm.h"
+#include "project/DataFile.h"
+#include "project/ProjectDocument.h"
+#include "support/UserInteraction.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+// ---------------------------------------------------------------- inputs
+
+constexpr int SmallMapWidth = 4000;
+constexpr int SmallMapHeight = 3000;
+constexpr int BigMapWidth = 14000;
+constexpr int BigMapHeight = 9900;
+constexpr int PhotoWidth = 6000;
+constexpr int PhotoHeight = 4000;
+constexpr int BigMapPhotos = 10000;
+
+// A 24-bit bitmap file, written a row at a time: a light floor-plan-like
+// pattern of walls on a pale background.
+void WriteBmp(const QString &path, int width, int height)
+{
+    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+    const qint64 imageBytes = stride * height;
+    QByteArray header(54, '\0');
+    auto put32 = [&header](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, quint32(54 + imageBytes));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    header[26] = 1;
+    header[28] = 24;
+    put32(34, quint32(imageBytes));
+    put32(38, 3780);
+    put32(42, 3780);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(header) != header.size())
+        qFatal("cannot write %s", qPrintable(path));
+    std::vector<unsigned char> row(size_t(stride), 0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const bool wall = (x % 250) < 4 || (y % 190) < 4;
+            const unsigned char shade = wall ? 40 : static_cast<unsigned char>(225 + ((x / 97 + y / 83) % 3) * 10);
+            row[size_t(x) * 3] = shade;
+            row[size_t(x) * 3 + 1] = wall ? 40 : static_cast<unsigned char>(shade - 5);
+            row[size_t(x) * 3 + 2] = wall ? 40 : static_cast<unsigned char>(shade - 15);
+        }
+        if (file.write(reinterpret_cast<const char *>(row.data()), stride) != stride)
+            qFatal("cannot write %s", qPrintable(path));
+    }
+}
+
+// A camera-like JPEG: smooth gradients with detail, quality 90.
+void WriteJpeg(const QString &path, int width, int height)
+{
+    FILE *out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!out)
+        qFatal("cannot write %s", qPrintable(path));
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, out);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(size_t(width) * 3);
+    unsigned seed = 12345;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int noise = int((seed >> 16) & 15);
+            row[size_t(x) * 3] = static_cast<unsigned char>((x * 255 / width + noise) & 0xFF);
+            row[size_t(x) * 3 + 1] = static_cast<unsigned char>((y * 255 / height + ((x / 40 + y / 40) % 2) * 40) & 0xFF);
+            row[size_t(x) * 3 + 2] = static_cast<unsigned char>((128 + noise * 3 + (x ^ y) % 32) & 0xFF);
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(out);
+}
+
+// A project of count photos spread over a map; the last photo stands alone
+// in the bottom-right corner, so a click on it walks every list to its end.
+void WriteProject(const QString &path, const QString &mapName, QSize map, int count)
+{
+    ProjectDocument doc;
+    doc.Reset();
+    doc.MapFileName = mapName.toLatin1();
+    doc.Organisation = "Bouwbedrijf De Vries";
+    doc.Description1 = "Opname bestaande toestand";
+    doc.PositionList.reserve(count);
+    doc.NameList.reserve(count);
+    doc.NotesList.reserve(count);
+    quint32 seed = 2024;
+    auto next = [&seed](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % quint32(range));
+    };
+    for (int i = 1; i <= count; ++i) {
+        const QByteArray key = QByteArray::number(i).rightJustified(5, '0');
+        int x = 20 + next(map.width() - 80);
+        int y = 20 + next(map.height() - 80);
+        if (i == count) {
+            x = map.width() - 30;
+            y = map.height() - 30;
+        }
+        doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ','
+                                + QByteArray::number(next(360));
+        doc.NameList << key + "=foto_" + key + ".jpg";
+        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i) + ".\r\nGevel noordzijde, "
+                             "scheur boven het raam.";
+    }
+    QString reason;
+    if (DataFile::Write(doc, path, &reason) != DataFile::WriteResult::Ok)
+        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(reason));
+}
+
+struct Inputs
+{
+    QTemporaryDir dir;
+    QString smallMap, bigMap, photo;
+    std::map<int, QString> projects; // photos -> project on the small map
+    QString bigProject;
+    QString copyTarget; // where the data-file benchmarks write
+
+    QString Path(const QString &name) const { return dir.filePath(name); }
+};
+
+Inputs *g_inputs = nullptr;
+
+// ---------------------------------------------------------------- windows
+
+// The main window with a project open, its map drawn once.
+struct MainWindow
+{
+    THoofdForm form;
+    QString openProject;
+    bool labels = false;
+
+    MainWindow() { form.show(); }
+
+    void Open(const QString &project, bool withLabels)
+    {
+        if (project != openProject) {
+            form.ResetProject();
+            form.ReadDataFile(project);
+            openProject = project;
+        }
+        form.EnterProjectFolder();
+        if (form.Fotonummerstonen1->isChecked() != withLabels)
+            form.Fotonummerstonen1->trigger(); // toggles and redraws
+        labels = withLabels;
+        Redraw(); // later calls are "second and later" ones
+    }
+
+    void Redraw()
+    {
+        form.DrawMap();
+        form.OverzichtsImage->repaint();
+    }
+
+    QSize Viewport() const { return form.OverzichtsScrollBox->viewport()->size(); }
+};
+
+MainWindow *g_smallWindow = nullptr; // projects on the 4000 x 3000 map
+MainWindow *g_bigWindow = nullptr;   // the 14000 x 9900 map
+
+// ---------------------------------------------------------------- benchmarks
+
+void BM_DataFileReadWrite(benchmark::State &state)
+{
+    const QString source = g_inputs->projects.at(100000);
+    for (auto _ : state) {
+        ProjectDocument doc;
+        doc.Reset();
+        if (DataFile::Read(doc, source) != DataFile::ReadResult::Ok
+            || DataFile::Write(doc, g_inputs->copyTarget) != DataFile::WriteResult::Ok)
+            state.SkipWithError("data file failed");
+        benchmark::DoNotOptimize(doc.PositionList.size());
+    }
+}
+
+void BM_PlainFileReadWrite(benchmark::State &state)
+{
+    const QByteArray source = QFile::encodeName(g_inputs->projects.at(100000));
+    const QByteArray target = QFile::encodeName(g_inputs->copyTarget);
+    for (auto _ : state) {
+        FILE *in = std::fopen(source.constData(), "rb");
+        std::fseek(in, 0, SEEK_END);
+        const long size = std::ftell(in);
+        std::fseek(in, 0, SEEK_SET);
+        std::unique_ptr<char[]> bytes(new char[size_t(size)]);
+        const size_t got = std::fread(bytes.get(), 1, size_t(size), in);
+        std::fclose(in);
+        FILE *out = std::fopen(target.constData(), "wb");
+        const size_t put = std::fwrite(bytes.get(), 1, got, out);
+        std::fclose(out);
+        if (got != size_t(size) || put != got)
+            state.SkipWithError("plain file I/O failed");
+    }
+}
+
+void BM_DrawMapView(benchmark::State &state, int photos, bool labels)
+{
+    g_smallWindow->Open(g_inputs->projects.at(photos), labels);
+    for (auto _ : state)
+        g_smallWindow->Redraw();
+}
+
+// What "Kaart kopiëren" rasters: the whole picture from the drawing's scene.
+void RasterWholePicture(const MapView &view)
+{
+    MapMetafile metafile;
+    metafile.SetScene(view.Scene());
+    const QImage image = metafile.RenderImage();
+    benchmark::DoNotOptimize(image.constBits());
+}
+
+void BM_DrawMapFullRaster(benchmark::State &state, int photos, bool labels)
+{
+    g_smallWindow->Open(g_inputs->projects.at(photos), labels);
+    for (auto _ : state) {
+        g_smallWindow->form.DrawMap();
+        RasterWholePicture(*g_smallWindow->form.OverzichtsImage);
+    }
+}
+
+// One edit (a photo moved by a pixel), then the redraw.
+void EditOnePhoto(ProjectDocument &doc, int n)
+{
+    doc.PositionList[0] = "00001=" + QByteArray::number(500 + (n % 2)) + ",400,45";
+    doc.Modified = true;
+}
+
+void BM_BigRedrawView(benchmark::State &state)
+{
+    g_bigWindow->Open(g_inputs->bigProject, true);
+    int n = 0;
+    for (auto _ : state) {
+        EditOnePhoto(g_bigWindow->form.Document(), n++);
+        g_bigWindow->Redraw();
+    }
+}
+
+void BM_BigRedrawFullRaster(benchmark::State &state)
+{
+    g_bigWindow->Open(g_inputs->bigProject, true);
+    int n = 0;
+    for (auto _ : state) {
+        EditOnePhoto(g_bigWindow->form.Document(), n++);
+        g_bigWindow->form.DrawMap();
+        RasterWholePicture(*g_bigWindow->form.OverzichtsImage);
+    }
+}
+
+void BM_BigMapMemcpy(benchmark::State &state)
+{
+    g_bigWindow->Open(g_inputs->bigProject, true);
+    const QImage map = g_bigWindow->form.OverzichtsImage->Scene().map;
+    const size_t bytes = size_t(map.sizeInBytes());
+    std::unique_ptr<uchar[]> target(new uchar[bytes]);
+    std::memset(target.get(), 0, bytes); // no page faults inside the loop
+    for (auto _ : state) {
+        std::memcpy(target.get(), map.constBits(), bytes);
+        benchmark::DoNotOptimize(target.get());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The photo window's measurements at its designed size, taken from a real one.
+PhotoFit::Input g_designedPhotoWindow;
+
+void BM_PhotoOpenFitted(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const PhotoPicture picture = PhotoPicture::Load(g_inputs->photo);
+        PhotoFit::Input in = g_designedPhotoWindow;
+        in.picture = picture.Size();
+        const PhotoFit::Result fit = PhotoFit::Compute(in);
+        const QImage shown = fit.scaled ? picture.Scaled(fit.control) : picture.FullSize();
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+
+// The baseline: the file read and decoded at full size, straight through
+// libjpeg-turbo into 32-bit pixels.
+void BM_JpegFullDecode(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QFile file(g_inputs->photo);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("cannot open photo");
+            break;
+        }
+        const QByteArray data = file.readAll();
+        jpeg_decompress_struct cinfo;
+        jpeg_error_mgr jerr;
+        cinfo.err = jpeg_std_error(&jerr);
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+        jpeg_read_header(&cinfo, TRUE);
+        cinfo.out_color_space = JCS_EXT_BGRX;
+        jpeg_start_decompress(&cinfo);
+        const size_t stride = size_t(cinfo.output_width) * 4;
+        std::unique_ptr<unsigned char[]> pixels(new unsigned char[stride * cinfo.output_height]);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+        jpeg_finish_decompress(&cinfo);
+        jpeg_destroy_decompress(&cinfo);
+        benchmark::DoNotOptimize(pixels.get());
+    }
+}
+
+void BM_Click(benchmark::State &state)
+{
+    const ProjectDocument &doc = g_smallWindow->form.Document();
+    g_smallWindow->Open(g_inputs->projects.at(100000), false);
+    const int x = SmallMapWidth - 30;
+    const int y = SmallMapHeight - 30;
+    for (auto _ : state) {
+        const MapClick::Target target = MapClick::Find(doc, x, y, false);
+        if (!target.found || target.number != 100000)
+            state.SkipWithError("the click did not find the last photo");
+        benchmark::DoNotOptimize(target.notes.constData());
+    }
+}
+
+// ---------------------------------------------------------------- results
+
+// Keeps the median (or the single) real time of every benchmark.
+class Collector : public benchmark::ConsoleReporter
+{
+public:
+    std::map<std::string, double> times; // nanoseconds
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.error_occurred)
+                continue;
+            const std::string name = run.run_name.function_name;
+            const double ns = run.GetAdjustedRealTime() * TimeUnitToNs(run.time_unit);
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median")
+                    times[name] = ns;
+            } else if (!times.count(name) || run.repetitions <= 1) {
+                times[name] = ns;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+private:
+    static double TimeUnitToNs(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kSecond: return 1e9;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kMicrosecond: return 1e3;
+        default: return 1;
+        }
+    }
+};
+
+struct Figure
+{
+    std::string id;      // stable name for the summary
+    std::string title;
+    double ratio = -1;   // < 0: not measured
+    double goal = -1;    // < 0: no goal (shown for information)
+};
+
+std::string Format(double v)
+{
+    char buffer[64];
+    if (v < 0)
+        return "-";
+    if (v != 0 && v < 0.01)
+        std::snprintf(buffer, sizeof buffer, "1/%.0f", 1 / v);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.3g", v);
+    return buffer;
+}
+
+void PrintTable(const std::vector<Figure> &figures, const std::string &heading)
+{
+    std::printf("\n%s\n", heading.c_str());
+    std::printf("%-66s %10s %8s  %s\n", "figure", "ratio", "goal", "result");
+    for (const Figure &f : figures) {
+        const std::string verdict = f.goal < 0 ? "(information)" : f.ratio < 0 ? "not measured"
+                                                             : f.ratio <= f.goal ? "met" : "NOT MET";
+        std::printf("%-66s %10s %8s  %s\n", f.title.c_str(), Format(f.ratio).c_str(),
+                    f.goal < 0 ? "" : ("<= " + Format(f.goal)).c_str(), verdict.c_str());
+    }
+    std::fflush(stdout);
+}
+
+// The figures in the order of the table, with their goals.
+std::vector<Figure> FigureList()
+{
+    return {
+        {"datafile", "1. Data file read+write, 100000 photos / plain file I/O", -1, 3},
+        {"scale_view", "2. DrawMap (view) 100000 / 10000 photos, labels", -1, 11},
+        {"labels_view", "2. DrawMap (view) 100000 photos, labels on / off", -1, 1.5},
+        {"scale_raster", "2. DrawMap (full raster) 100000 / 10000 photos, labels", -1, 11},
+        {"labels_raster", "2. DrawMap (full raster) 100000, labels on / off", -1, 1.5},
+        {"scale_view_small", "   DrawMap (view) 10000 / 1000 photos, labels", -1, -1},
+        {"redraw_view", "3. Redraw after edit 14000x9900 (view) / memcpy of map", -1, 2},
+        {"redraw_raster", "3. Redraw after edit 14000x9900 (full raster) / memcpy", -1, -1},
+        {"photo", "4. Photo 6000x4000 fitted in photo window / full decode", -1, 0.5},
+        {"click", "5. Click, 100000 photos / DrawMap (view), labels off", -1, 0.01},
+        {"click_raster", "   Click, 100000 photos / DrawMap (full raster), labels off", -1, -1},
+        {"memory_view", "6. Peak memory, 14000x9900 map drawn / decoded map bytes", -1, 2.5},
+        {"memory_export", "   Peak memory, after EMF export too / decoded map bytes", -1, -1},
+    };
+}
+
+double VmHwmBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atof(line.c_str() + 6) * 1024.0;
+    }
+    return -1;
+}
+
+// Child process: the main window opens the project on the big map, draws
+// it and paints its view; then the map is exported as the menu does it.
+int PeakMemoryChild(int argc, char **argv)
+{
+    if (argc < 4)
+        return 2;
+    QApplication app(argc, argv);
+    const QString project = QString::fromLocal8Bit(argv[2]);
+    const QString exportName = QString::fromLocal8Bit(argv[3]);
+    std::printf("start %.0f\n", VmHwmBytes());
+    {
+        THoofdForm form;
+        form.show();
+        QCoreApplication::processEvents();
+        form.ReadDataFile(project);
+        form.EnterProjectFolder();
+        form.DrawMap();
+        form.OverzichtsImage->repaint();
+        QCoreApplication::processEvents();
+        const QImage &map = form.OverzichtsImage->Scene().map;
+        std::printf("map %lld\n", static_cast<long long>(map.sizeInBytes()));
+        std::printf("view %.0f\n", VmHwmBytes());
+        UserInteraction::SetFileHandler(
+            [&](const UserInteraction::FileRequest &) -> std::optional<QString> { return exportName; });
+        QAction *exportItem = form.findChild<QAction *>(QStringLiteral("Exporteren1"));
+        if (exportItem) {
+            exportItem->trigger();
+            std::printf("exportsize %lld\n", static_cast<long long>(QFileInfo(exportName + ".emf").size()));
+            std::printf("export %.0f\n", VmHwmBytes());
+        }
+        QFile::remove(exportName + ".emf");
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+std::map<std::string, double> MeasurePeakMemory(const QString &self)
+{
+    std::map<std::string, double> out;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, {QStringLiteral("--peak-memory"), g_inputs->bigProject, g_inputs->Path(QStringLiteral("export"))});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+        std::fprintf(stderr, "peak-memory child failed\n");
+        return out;
+    }
+    std::istringstream lines(child.readAllStandardOutput().toStdString());
+    std::string key;
+    double value;
+    while (lines >> key >> value)
+        out[key] = value;
+    return out;
+}
+
+int Summary(int argc, char **argv)
+{
+    std::vector<Figure> figures = FigureList();
+    std::map<std::string, std::vector<double>> values;
+    for (int i = 2; i < argc; ++i) {
+        std::ifstream in(argv[i]);
+        std::string id;
+        double v;
+        while (in >> id >> v)
+            values[id].push_back(v);
+    }
+    for (Figure &f : figures) {
+        std::vector<double> &v = values[f.id];
+        if (v.empty())
+            continue;
+        std::sort(v.begin(), v.end());
+        f.ratio = v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    PrintTable(figures, "Median of " + std::to_string(argc - 2) + " runs");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0)
+        return PeakMemoryChild(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "--summary") == 0)
+        return Summary(argc, argv);
+
+    // Own options out, Google Benchmark's defaults in (the command line wins).
+    std::string ratiosFile;
+    std::vector<char *> args{argv[0]};
+    static char repetitions[] = "--benchmark_repetitions=5";
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    static char aggregates[] = "--benchmark_display_aggregates_only=true";
+    args.insert(args.end(), {repetitions, interleave, aggregates});
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--ratios=", 9) == 0)
+            ratiosFile = argv[i] + 9;
+        else
+            args.push_back(argv[i]);
+    }
+    int benchArgc = int(args.size());
+    args.push_back(nullptr);
+
+    QApplication app(argc, argv);
+    benchmark::Initialize(&benchArgc, args.data());
+
+    Inputs inputs;
+    if (!inputs.dir.isValid())
+        qFatal("no temporary folder");
+    g_inputs = &inputs;
+    const qint64 needed = qint64(BigMapWidth) * BigMapHeight * 3 * 2 + (200 << 20);
+    const qint64 free = QStorageInfo(inputs.dir.path()).bytesAvailable();
+    if (free < needed) {
+        std::fprintf(stderr, "Not enough free disk space in %s: %lld MB needed, %lld MB free.\n",
+                     qPrintable(inputs.dir.path()), needed >> 20, free >> 20);
+        return 1;
+    }
+    std::fprintf(stderr, "Making the inputs in %s ...\n", qPrintable(inputs.dir.path()));
+    inputs.smallMap = inputs.Path(QStringLiteral("kaart.bmp"));
+    inputs.bigMap = inputs.Path(QStringLiteral("plattegrond.bmp"));
+    inputs.photo = inputs.Path(QStringLiteral("foto.jpg"));
+    inputs.copyTarget = inputs.Path(QStringLiteral("kopie.tvk"));
+    WriteBmp(inputs.smallMap, SmallMapWidth, SmallMapHeight);
+    WriteBmp(inputs.bigMap, BigMapWidth, BigMapHeight);
+    WriteJpeg(inputs.photo, PhotoWidth, PhotoHeight);
+    for (int n : {1000, 10000, 100000}) {
+        inputs.projects[n] = inputs.Path(QStringLiteral("project%1.tvk").arg(n));
+        WriteProject(inputs.projects[n], QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), n);
+    }
+    inputs.bigProject = inputs.Path(QStringLiteral("groot.tvk"));
+    WriteProject(inputs.bigProject, QStringLiteral("plattegrond.bmp"), QSize(BigMapWidth, BigMapHeight), BigMapPhotos);
+
+    // Memory first, in a fresh process, before this one holds anything.
+    const std::map<std::string, double> memory = MeasurePeakMemory(QCoreApplication::applicationFilePath());
+
+    MainWindow smallWindow;
+    MainWindow bigWindow;
+    g_smallWindow = &smallWindow;
+    g_bigWindow = &bigWindow;
+    smallWindow.Open(inputs.projects.at(1000), true);
+    bigWindow.Open(inputs.bigProject, true);
+    {
+        TFotoForm photoWindow(smallWindow.form, &smallWindow.form);
+        photoWindow.show();
+        photoWindow.layout()->activate();
+        PhotoFit::Input &in = g_designedPhotoWindow;
+        in.area = photoWindow.FotoScrollBox->size();
+        in.outer = photoWindow.frameGeometry().size();
+        in.frame = in.outer - photoWindow.size();
+        in.buttonSize = photoWindow.FotoSpeedButton->height();
+        in.toolStripHeight = photoWindow.FotoBovenPanel->height();
+        in.statusBarHeight = photoWindow.StatusBar1->height();
+        in.picture = QSize(PhotoWidth, PhotoHeight);
+        const PhotoFit::Result fit = PhotoFit::Compute(in);
+        std::printf("Photo window at its designed size: picture area %dx%d, the photo shown at %dx%d.\n",
+                    in.area.width(), in.area.height(), fit.control.width(), fit.control.height());
+    }
+    std::printf("Main window at its designed size: the map view shows %dx%d pixels.\n", smallWindow.Viewport().width(),
+                smallWindow.Viewport().height());
+
+    using namespace benchmark;
+    auto reg = [](const std::string &name, auto fn) {
+        return RegisterBenchmark(name.c_str(), fn)->UseRealTime()->Unit(kMillisecond);
+    };
+    reg("DataFile/ReadWrite/100000", BM_DataFileReadWrite);
+    reg("Baseline/PlainFileReadWrite/100000", BM_PlainFileReadWrite);
+    for (int n : {1000, 10000, 100000})
+        reg("DrawMap/View/" + std::to_string(n) + "/labels", [n](State &s) { BM_DrawMapView(s, n, true); });
+    reg("DrawMap/View/100000/nolabels", [](State &s) { BM_DrawMapView(s, 100000, false); });
+    for (int n : {1000, 10000, 100000})
+        reg("DrawMap/FullRaster/" + std::to_string(n) + "/labels", [n](State &s) { BM_DrawMapFullRaster(s, n, true); });
+    reg("DrawMap/FullRaster/100000/nolabels", [](State &s) { BM_DrawMapFullRaster(s, 100000, false); });
+    reg("Redraw14000/View", BM_BigRedrawView);
+    reg("Redraw14000/FullRaster", BM_BigRedrawFullRaster);
+    reg("Baseline/Memcpy14000", BM_BigMapMemcpy);
+    reg("Photo/OpenFitted", BM_PhotoOpenFitted);
+    reg("Baseline/JpegFullDecode", BM_JpegFullDecode);
+    reg("Click/100000", BM_Click)->Unit(kMicrosecond);
+
+    Collector collector;
+    RunSpecifiedBenchmarks(&collector);
+    Shutdown();
+
+    auto t = [&collector](const std::string &name) {
+        const auto it = collector.times.find(name);
+        return it == collector.times.end() ? -1.0 : it->second;
+    };
+    auto ratio = [](double a, double b) { return a < 0 || b <= 0 ? -1.0 : a / b; };
+    std::map<std::string, double> r;
+    r["datafile"] = ratio(t("DataFile/ReadWrite/100000"), t("Baseline/PlainFileReadWrite/100000"));
+    r["scale_view"] = ratio(t("DrawMap/View/100000/labels"), t("DrawMap/View/10000/labels"));
+    r["labels_view"] = ratio(t("DrawMap/View/100000/labels"), t("DrawMap/View/100000/nolabels"));
+    r["scale_raster"] = ratio(t("DrawMap/FullRaster/100000/labels"), t("DrawMap/FullRaster/10000/labels"));
+    r["labels_raster"] = ratio(t("DrawMap/FullRaster/100000/labels"), t("DrawMap/FullRaster/100000/nolabels"));
+    r["scale_view_small"] = ratio(t("DrawMap/View/10000/labels"), t("DrawMap/View/1000/labels"));
+    r["redraw_view"] = ratio(t("Redraw14000/View"), t("Baseline/Memcpy14000"));
+    r["redraw_raster"] = ratio(t("Redraw14000/FullRaster"), t("Baseline/Memcpy14000"));
+    r["photo"] = ratio(t("Photo/OpenFitted"), t("Baseline/JpegFullDecode"));
+    r["click"] = ratio(t("Click/100000"), t("DrawMap/View/100000/nolabels"));
+    r["click_raster"] = ratio(t("Click/100000"), t("DrawMap/FullRaster/100000/nolabels"));
+    const auto m = [&memory](const char *key) {
+        const auto it = memory.find(key);
+        return it == memory.end() ? -1.0 : it->second;
+    };
+    r["memory_view"] = ratio(m("view"), m("map"));
+    r["memory_export"] = ratio(m("export"), m("map"));
+    if (m("map") > 0)
+        std::printf("\nPeak memory (child process): decoded map %.0f MB; at start %.0f MB, map drawn %.0f MB, "
+                    "after export %.0f MB (EMF file %.0f MB).\n",
+                    m("map") / 1048576, m("start") / 1048576, m("view") / 1048576, m("export") / 1048576,
+                    m("exportsize") / 1048576);
+
+    std::vector<Figure> figures = FigureList();
+    for (Figure &f : figures)
+        f.ratio = r[f.id];
+    PrintTable(figures, "Ratios of this run (medians of the repetitions)");
+    if (!ratiosFile.empty()) {
+        std::ofstream out(ratiosFile);
+        for (const Figure &f : figures)
+            if (f.ratio >= 0)
+                out << f.id << '\t' << f.ratio << '\n';
+    }
+    return 0;
+}
