@@ -394,7 +394,7 @@ void BM_Click(benchmark::State &state)
     const int x = SmallMapWidth - 30;
     const int y = SmallMapHeight - 30;
     for (auto _ : state) {
-        const MapClick::Target target = MapClick::Find(doc, x, y, false);
+        const MapClick::Target target = MapClick::Find(doc, x, y, false, g_smallWindow->form.ClickIndex());
         if (!target.found || target.number != 100000)
             state.SkipWithError("the click did not find the last photo");
         benchmark::DoNotOptimize(target.notes.constData());

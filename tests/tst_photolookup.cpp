@@ -1,5 +1,7 @@
 #include "photos/PhotoFit.h"
+#include "photos/PhotoIndex.h"
 #include "photos/PhotoLookup.h"
+#include "project/ProjectDocument.h"
 #include "support/TolvekError.h"
 
 #include <QtTest>
@@ -135,6 +137,99 @@ private slots:
         QCOMPARE(PhotoLookup::NotesFor(notes, 2), QByteArray("twee"));
         QCOMPARE(PhotoLookup::NotesFor(notes, 5), QByteArray("a=b"));
         QCOMPARE(PhotoLookup::NotesFor(notes, 9), QByteArray());
+    }
+
+    // The click index must give the answers of the list searches, or none
+    // where only the list search can answer (an entry that is no integer).
+    void indexAgreesWithListSearches_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("spread");
+        QTest::newRow("dense") << 6 << 300;
+        QTest::newRow("sparse") << 6 << 2000000000;
+        QTest::newRow("big triangles") << 900 << 5000;
+        QTest::newRow("zero size") << 0 << 300;
+        QTest::newRow("negative size") << -4 << 300;
+    }
+    void indexAgreesWithListSearches()
+    {
+        QFETCH(int, size);
+        QFETCH(int, spread);
+        ProjectDocument doc;
+        doc.TriangleSize = size;
+        quint32 seed = 7;
+        auto next = [&seed](qint64 range) {
+            seed = seed * 1664525u + 1013904223u;
+            return qint64(seed >> 4) % range;
+        };
+        for (int i = 1; i <= 3000; ++i) {
+            const QByteArray key = QByteArray::number(next(2500)).rightJustified(5, '0');
+            const qint64 x = next(spread) - spread / 8;
+            const qint64 y = next(spread) - spread / 8;
+            doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ",90";
+            doc.NameList << key + "=f" + key + ".jpg";
+            if (i % 3)
+                doc.NotesList << key + "=n" + QByteArray::number(i);
+        }
+        doc.NotesList.insert(5, "x1=not a key");
+        PhotoIndex index;
+        index.Build(doc);
+        QVERIFY(index.IsCurrent(doc));
+        for (int k = 0; k < 4000; ++k) {
+            // Half the clicks next to a photo, half anywhere.
+            std::int32_t x, y;
+            if (k % 2) {
+                const QByteArray &e = std::as_const(doc.PositionList)[k % doc.PositionList.size()];
+                const QList<QByteArray> parts = e.mid(6).split(',');
+                x = parts[0].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
+                y = parts[1].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
+            } else {
+                x = std::int32_t(next(spread) - spread / 8);
+                y = std::int32_t(next(spread) - spread / 8);
+            }
+            const auto hit = index.HitIndex(x, y);
+            QVERIFY(hit.has_value());
+            QCOMPARE(*hit, PhotoLookup::HitIndex(doc.PositionList, size, x, y));
+            const std::int32_t key = std::int32_t(next(2600));
+            const auto name = index.NameIndex(key);
+            QVERIFY(name.has_value());
+            QCOMPARE(*name, PhotoLookup::FindByKey(doc.NameList, key));
+            QCOMPARE(index.NotesIndex(key), PhotoLookup::FindByKeySkippingBad(doc.NotesList, key));
+        }
+
+        // Any change to a list or the size makes it out of date.
+        ProjectDocument copy = doc;
+        QVERIFY(index.IsCurrent(copy));
+        copy.PositionList[0] = "00001=1,1,0";
+        QVERIFY(!index.IsCurrent(copy));
+        copy = doc;
+        copy.NameList.append("00009=a.jpg");
+        QVERIFY(!index.IsCurrent(copy));
+        copy = doc;
+        copy.NotesList.removeLast();
+        QVERIFY(!index.IsCurrent(copy));
+        copy = doc;
+        copy.TriangleSize = size + 1;
+        QVERIFY(!index.IsCurrent(copy));
+    }
+
+    void indexLeavesBadEntriesToTheListSearch()
+    {
+        ProjectDocument doc;
+        doc.PositionList = {"00001=10,10,0", "00002=abc,20,0", "00003=30,30,0"};
+        doc.NameList = {"00001=a.jpg", "zz=b.jpg", "00003=c.jpg"};
+        PhotoIndex index;
+        index.Build(doc);
+        // Positions: the list search reports the bad x when it gets there.
+        QVERIFY(!index.HitIndex(30, 30).has_value());
+        QVERIFY_THROWS_EXCEPTION(TolvekError, PhotoLookup::HitIndex(doc.PositionList, 6, 30, 30));
+        // Names: found before the bad key, otherwise left to the list search.
+        QCOMPARE(index.NameIndex(1), std::optional<qsizetype>(0));
+        QVERIFY(!index.NameIndex(3).has_value());
+        QVERIFY(!index.NameIndex(4).has_value());
+        PhotoIndex none;
+        QVERIFY(!none.IsCurrent(doc));
+        QVERIFY(!none.HitIndex(10, 10).has_value());
     }
 
     void notesAreWrittenBackInPlaceOrAppended()

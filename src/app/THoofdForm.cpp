@@ -389,6 +389,11 @@ void THoofdForm::DrawMap()
     m_map->DrawMap();
 }
 
+const PhotoIndex *THoofdForm::ClickIndex() const
+{
+    return &m_map->ClickIndex();
+}
+
 void THoofdForm::SetAddPickMode(bool on)
 {
     m_addPickMode = on;

@@ -54,6 +54,7 @@ public:
     void SetDeletePickMode(bool on) override;
     void ShowHelp(int context) override;
     QWidget *MainWindow() override { return this; }
+    const PhotoIndex *ClickIndex() const override;
 
     void ResetProject();
 

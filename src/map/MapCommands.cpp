@@ -44,6 +44,9 @@ void MapCommands::DrawMap()
     m_metafile.SetScene(std::move(scene));
     if (m_view)
         m_view->SetScene(m_metafile.Scene());
+    // Every change to the project ends in a redraw, so clicks on the map
+    // find the index ready.
+    m_clickIndex.Build(doc);
 }
 
 void MapCommands::Export()

@@ -2,6 +2,7 @@
 
 #include "map/MapImageCache.h"
 #include "map/MapMetafile.h"
+#include "photos/PhotoIndex.h"
 
 #include <QPointer>
 #include <QString>
@@ -39,6 +40,7 @@ public:
 
     const MapMetafile &Metafile() const { return m_metafile; }
     MapImageCache &Cache() { return m_cache; }
+    const PhotoIndex &ClickIndex() const { return m_clickIndex; }
 
     // Texts of the commands.
     static QString ExportTitle() { return QStringLiteral("Overzichtskaart exporteren"); }
@@ -52,5 +54,6 @@ private:
     bool m_labels = false;
     MapMetafile m_metafile;
     MapImageCache m_cache;
+    PhotoIndex m_clickIndex;
     QString m_lastExportName;
 };

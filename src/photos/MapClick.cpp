@@ -1,5 +1,6 @@
 #include "photos/MapClick.h"
 
+#include "photos/PhotoIndex.h"
 #include "photos/PhotoLookup.h"
 #include "photos/TFotoForm.h"
 #include "photos/TFotoToevoegenForm.h"
@@ -24,7 +25,7 @@ void MapClick::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwi
     const bool deletePick = host.DeletePickMode();
     {
         BusyCursor busy;
-        target = Find(host.Document(), x, y, deletePick);
+        target = Find(host.Document(), x, y, deletePick, host.ClickIndex());
     }
     // Opened once the click's busy pointer is gone, so that a picture that
     // cannot be shown is reported with the normal pointer; the window shows
@@ -37,14 +38,19 @@ void MapClick::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwi
         TFotoForm::OpenPhotoWindow(host, target.number, target.fileName, target.notes);
 }
 
-MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick)
+MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,
+                                const PhotoIndex *index)
 {
+    if (index && !index->IsCurrent(doc))
+        index = nullptr;
     Target target;
-    const qsizetype hit = PhotoLookup::HitIndex(doc.PositionList, doc.TriangleSize, x, y);
+    std::optional<qsizetype> found = index ? index->HitIndex(x, y) : std::nullopt;
+    const qsizetype hit = found ? *found : PhotoLookup::HitIndex(doc.PositionList, doc.TriangleSize, x, y);
     if (hit < 0)
         return target;
     target.number = PhotoEntry::Key(doc.PositionList[hit]);
-    const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, target.number);
+    found = index ? index->NameIndex(target.number) : std::nullopt;
+    const qsizetype nameIndex = found ? *found : PhotoLookup::FindByKey(doc.NameList, target.number);
     if (nameIndex < 0)
         return target;
     const QByteArray &nameEntry = doc.NameList[nameIndex];
@@ -53,7 +59,8 @@ MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std:
     if (deletePick)
         target.deleteKey = PhotoEntry::KeyText(nameEntry);
     else
-        target.notes = PhotoLookup::NotesFor(doc.NotesList, target.number);
+        target.notes = index ? PhotoLookup::NotesAt(doc.NotesList, index->NotesIndex(target.number))
+                             : PhotoLookup::NotesFor(doc.NotesList, target.number);
     return target;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <cstdint>
 
+class PhotoIndex;
 class ProjectDocument;
 class ProjectHost;
 class QWidget;
@@ -26,7 +27,8 @@ public:
     // What a click at (x, y) finds in doc: the hit test on the positions,
     // then the photo's name entry and, unless the click picks a photo to
     // delete, its notes. Opens nothing, so it can be measured on its own.
-    // Throws TolvekError as Handle does.
+    // Throws TolvekError as Handle does. index (when given and still current
+    // for doc) spares the walks through the lists.
     struct Target
     {
         bool found = false;        // a photo was hit and it has a name entry
@@ -35,7 +37,8 @@ public:
         QByteArray notes;          // not looked up for a delete pick
         QByteArray deleteKey;      // the name entry's key text, for a delete pick
     };
-    static Target Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick);
+    static Target Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,
+                       const PhotoIndex *index = nullptr);
 
     // The map's pointer while the pointer moves: a crosshair during a pick.
     static void UpdatePointer(const ProjectHost &host, QWidget *map);

@@ -75,8 +75,12 @@ qsizetype PhotoLookup::FindByKeySkippingBad(const QList<QByteArray> &entries, st
 
 QByteArray PhotoLookup::NotesFor(const QList<QByteArray> &notes, std::int32_t key)
 {
-    const qsizetype i = FindByKeySkippingBad(notes, key);
-    return i < 0 ? QByteArray() : PhotoEntry::Value(notes[i]);
+    return NotesAt(notes, FindByKeySkippingBad(notes, key));
+}
+
+QByteArray PhotoLookup::NotesAt(const QList<QByteArray> &notes, qsizetype index)
+{
+    return index < 0 ? QByteArray() : PhotoEntry::Value(notes[index]);
 }
 
 void PhotoLookup::StoreNotes(QList<QByteArray> &notes, std::int32_t key, const QByteArray &text)

@@ -29,6 +29,8 @@ public:
     // entry (entries with a key that is not an integer are skipped), or
     // empty when it has none.
     static QByteArray NotesFor(const QList<QByteArray> &notes, std::int32_t key);
+    // The same for the entry at index (empty for -1).
+    static QByteArray NotesAt(const QList<QByteArray> &notes, qsizetype index);
 
     // Puts edited notes (line breaks as CR LF) back: the first entry with
     // the photo's key is replaced in place, otherwise the entry is appended.

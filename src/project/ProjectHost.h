@@ -1,5 +1,6 @@
 #pragma once
 
+class PhotoIndex;
 class ProjectDocument;
 class QWidget;
 
@@ -45,4 +46,8 @@ public:
     virtual void ShowHelp(int context) = 0;
 
     virtual QWidget *MainWindow() = 0;
+
+    // The look-up index made at the last redraw of the map, if any; a map
+    // click checks that it still fits the project before it trusts it.
+    virtual const PhotoIndex *ClickIndex() const { return nullptr; }
 };

@@ -1,0 +1,173 @@
+#include "photos/PhotoIndex.h"
+
+#include "project/ProjectDocument.h"
+#include "support/TextRoutines.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+
+bool ParseInt(const char *begin, const char *end, std::int32_t &value)
+{
+    return TextRoutines::TryStrToInt(QByteArray::fromRawData(begin, end - begin), value);
+}
+
+// The key as the look-ups read it: the text before the first "=".
+bool EntryKey(const QByteArray &entry, std::int32_t &value)
+{
+    const char *begin = entry.constData();
+    const char *end = begin + entry.size();
+    const char *eq = std::find(begin, end, '=');
+    return ParseInt(begin, eq, value);
+}
+
+// x and y as the hit test reads them: after the "=", up to the first and
+// the second ",".
+bool EntryPoint(const QByteArray &entry, std::int32_t &x, std::int32_t &y)
+{
+    const char *const end = entry.constData() + entry.size();
+    const char *p = std::find(entry.constData(), end, '=');
+    const char *xBegin = p < end ? p + 1 : end;
+    const char *c1 = std::find(xBegin, end, ',');
+    const char *yBegin = c1 < end ? c1 + 1 : end;
+    const char *c2 = std::find(yBegin, end, ',');
+    return ParseInt(xBegin, c1, x) && ParseInt(yBegin, c2, y);
+}
+
+} // namespace
+
+void PhotoIndex::Clear()
+{
+    *this = PhotoIndex();
+}
+
+bool PhotoIndex::IsCurrent(const ProjectDocument &doc) const
+{
+    auto same = [](const QList<QByteArray> &a, const QList<QByteArray> &b) {
+        return a.size() == b.size() && a.constData() == b.constData();
+    };
+    return m_built && m_triangleSize == doc.TriangleSize && same(m_positions, doc.PositionList)
+        && same(m_names, doc.NameList) && same(m_notes, doc.NotesList);
+}
+
+void PhotoIndex::Build(const ProjectDocument &doc)
+{
+    Clear();
+    m_positions = doc.PositionList;
+    m_names = doc.NameList;
+    m_notes = doc.NotesList;
+    m_triangleSize = doc.TriangleSize;
+
+    const qsizetype n = m_positions.size();
+    m_positionsOk = n < std::numeric_limits<std::int32_t>::max();
+    m_x.resize(size_t(n));
+    m_y.resize(size_t(n));
+    for (qsizetype i = 0; i < n && m_positionsOk; ++i)
+        m_positionsOk = EntryPoint(std::as_const(m_positions)[i], m_x[size_t(i)], m_y[size_t(i)]);
+    if (m_positionsOk && n > 0) {
+        const auto [minX, maxX] = std::minmax_element(m_x.begin(), m_x.end());
+        const auto [minY, maxY] = std::minmax_element(m_y.begin(), m_y.end());
+        m_minX = *minX;
+        m_minY = *minY;
+        // Cells as wide as the triangle size, so a hit square spans at most
+        // three; coarser when the photos lie so far apart that the grid
+        // would be much larger than the list.
+        m_cell = std::max<std::int64_t>(1, m_triangleSize);
+        const std::int64_t limit = std::max<std::int64_t>(4096, 4 * std::int64_t(n));
+        for (;;) {
+            m_columns = (std::int64_t(*maxX) - m_minX) / m_cell + 1;
+            m_rows = (std::int64_t(*maxY) - m_minY) / m_cell + 1;
+            if (m_columns * m_rows <= limit)
+                break;
+            m_cell *= 2;
+        }
+        m_cellStart.assign(size_t(m_columns * m_rows + 1), 0);
+        std::vector<std::int32_t> cellOf(static_cast<size_t>(n));
+        for (qsizetype i = 0; i < n; ++i) {
+            const std::int64_t c = ((m_y[size_t(i)] - m_minY) / m_cell) * m_columns + (m_x[size_t(i)] - m_minX) / m_cell;
+            cellOf[size_t(i)] = std::int32_t(c);
+            ++m_cellStart[size_t(c) + 1];
+        }
+        for (size_t c = 1; c < m_cellStart.size(); ++c)
+            m_cellStart[c] += m_cellStart[c - 1];
+        m_cellEntries.resize(size_t(n));
+        std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+        for (qsizetype i = 0; i < n; ++i)
+            m_cellEntries[size_t(fill[size_t(cellOf[size_t(i)])]++)] = std::int32_t(i);
+    }
+
+    m_firstBadName = m_names.size();
+    m_firstName.reserve(m_names.size());
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        std::int32_t key = 0;
+        if (!EntryKey(std::as_const(m_names)[i], key)) {
+            m_firstBadName = i;
+            break;
+        }
+        if (!m_firstName.contains(key))
+            m_firstName.insert(key, i);
+    }
+    m_firstNotes.reserve(m_notes.size());
+    for (qsizetype i = 0; i < m_notes.size(); ++i) {
+        std::int32_t key = 0;
+        if (EntryKey(std::as_const(m_notes)[i], key))
+            if (!m_firstNotes.contains(key))
+            m_firstNotes.insert(key, i);
+    }
+    m_built = true;
+}
+
+std::optional<qsizetype> PhotoIndex::HitIndex(std::int32_t x, std::int32_t y) const
+{
+    if (!m_built || !m_positionsOk)
+        return std::nullopt;
+    const std::int64_t s = m_triangleSize;
+    if (s <= 0 || m_positions.isEmpty())
+        return -1; // no point lies strictly inside an empty square
+    // Entries with x - s < px < x + s and y - s < py < y + s.
+    const std::int64_t left = std::max<std::int64_t>(0, (std::int64_t(x) - s + 1 - m_minX));
+    const std::int64_t right = std::int64_t(x) + s - 1 - m_minX;
+    const std::int64_t top = std::max<std::int64_t>(0, (std::int64_t(y) - s + 1 - m_minY));
+    const std::int64_t bottom = std::int64_t(y) + s - 1 - m_minY;
+    if (right < 0 || bottom < 0)
+        return -1;
+    const std::int64_t c0 = left / m_cell, c1 = std::min(m_columns - 1, right / m_cell);
+    const std::int64_t r0 = top / m_cell, r1 = std::min(m_rows - 1, bottom / m_cell);
+    qsizetype best = -1;
+    for (std::int64_t r = r0; r <= r1; ++r) {
+        for (std::int64_t c = c0; c <= c1; ++c) {
+            const size_t cell = size_t(r * m_columns + c);
+            for (std::int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
+                const std::int32_t i = m_cellEntries[size_t(k)];
+                if (best >= 0 && i >= best)
+                    break; // entries come in list order
+                const std::int64_t px = m_x[size_t(i)], py = m_y[size_t(i)];
+                if (px - s < x && x < px + s && py - s < y && y < py + s) {
+                    best = i;
+                    break;
+                }
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<qsizetype> PhotoIndex::NameIndex(std::int32_t key) const
+{
+    if (!m_built)
+        return std::nullopt;
+    const auto it = m_firstName.constFind(key);
+    if (it != m_firstName.constEnd())
+        return it.value();
+    if (m_firstBadName < m_names.size())
+        return std::nullopt; // the list search stops at the bad key
+    return -1;
+}
+
+qsizetype PhotoIndex::NotesIndex(std::int32_t key) const
+{
+    const auto it = m_firstNotes.constFind(key);
+    return it == m_firstNotes.constEnd() ? -1 : it.value();
+}
