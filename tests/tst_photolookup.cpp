@@ -1,6 +1,7 @@
 #include "photos/PhotoFit.h"
 #include "photos/PhotoIndex.h"
 #include "photos/PhotoLookup.h"
+#include "project/KeyTable.h"
 #include "project/ProjectDocument.h"
 #include "support/TolvekError.h"
 
@@ -230,6 +231,29 @@ private slots:
         PhotoIndex none;
         QVERIFY(!none.IsCurrent(doc));
         QVERIFY(!none.HitIndex(10, 10).has_value());
+    }
+
+    // Compact photo numbers go to a table, scattered ones to a hash; both
+    // give the first entry of a key and stop or skip at keys that are no integer.
+    void keyTableFindsFirstEntries_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("entries");
+        QTest::newRow("compact") << QList<QByteArray>{"00003=a", "00001=b", "00003=c", "x7=d", "00007=e"};
+        QTest::newRow("scattered") << QList<QByteArray>{"2000000000=a", "-5=b", "2000000000=c", "x7=d", "7"};
+    }
+    void keyTableFindsFirstEntries()
+    {
+        QFETCH(QList<QByteArray>, entries);
+        KeyTable stop;
+        stop.Build(entries, KeyTable::BadKeys::Stop);
+        KeyTable skip;
+        skip.Build(entries, KeyTable::BadKeys::Skip);
+        QCOMPARE(stop.FirstBad(), 3);
+        for (std::int32_t key : {3, 1, 7, 2000000000, -5, 0, -2147483647 - 1, 2147483647}) {
+            const qsizetype all = PhotoLookup::FindByKeySkippingBad(entries, key);
+            QCOMPARE(skip.Find(key), all);
+            QCOMPARE(stop.Find(key), all < 3 ? all : -1);
+        }
     }
 
     void notesAreWrittenBackInPlaceOrAppended()

@@ -3,8 +3,10 @@
 #include "map/MapImageCache.h"
 #include "platform/AnsiCodec.h"
 #include "platform/PathResolver.h"
+#include "project/KeyTable.h"
 #include "project/PhotoEntry.h"
 #include "project/ProjectDocument.h"
+#include "support/TextRoutines.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -93,6 +95,30 @@ QPolygon TrianglePolygon(const std::array<MapDrawing::Corner, 3> &c, const QSize
     return out;
 }
 
+bool ParseInt(const char *begin, const char *end, std::int32_t &value)
+{
+    return TextRoutines::TryStrToInt(QByteArray::fromRawData(begin, end - begin), value);
+}
+
+// The key and position of an entry read as PhotoEntry::Key and ParsePosition
+// read them, without making copies of the parts. False where one of them
+// would throw; the caller then lets them report the bad number.
+bool ParseEntry(const QByteArray &entry, std::int32_t &key, PhotoEntry::Position &p)
+{
+    const char *const begin = entry.constData();
+    const char *const end = begin + entry.size();
+    const char *const eq = std::find(begin, end, '=');
+    if (!ParseInt(begin, eq, key) || eq == end)
+        return false;
+    const char *const c1 = std::find(eq + 1, end, ',');
+    if (c1 == end)
+        return false;
+    const char *const c2 = std::find(c1 + 1, end, ',');
+    if (c2 == end)
+        return false;
+    return ParseInt(eq + 1, c1, p.x) && ParseInt(c1 + 1, c2, p.y) && ParseInt(c2 + 1, end, p.direction);
+}
+
 // Windows' standard system colours, for a stored colour with the high bit set.
 QColor SystemColour(int index)
 {
@@ -175,29 +201,27 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
     const QFontMetrics metrics(MapFont(scene.fontPixelSize));
     const std::int64_t h = metrics.height(); // the height of "A" as a Windows text extent gives it
 
-    // Labels: the first NameEntry of each key wins. The name list is read only
-    // as far as needed, so a bad key is reported exactly when a search for an
-    // earlier photo would have run into it.
-    QHash<std::int32_t, qsizetype> firstName;
-    qsizetype namesRead = 0;
+    // Labels: the first NameEntry of each key wins. A name entry whose key is
+    // no integer is reported when the search for a photo's name would run
+    // into it, as a search from the top of the list would.
+    KeyTable names;
+    if (labels)
+        names.Build(doc.NameList, KeyTable::BadKeys::Stop);
     auto findName = [&](std::int32_t key) -> qsizetype {
-        if (const auto it = firstName.constFind(key); it != firstName.constEnd())
-            return it.value();
-        while (namesRead < doc.NameList.size()) {
-            const qsizetype index = namesRead++;
-            const std::int32_t k = PhotoEntry::Key(doc.NameList[index]);
-            if (!firstName.contains(k))
-                firstName.insert(k, index);
-            if (k == key)
-                return index;
-        }
-        return -1;
+        const qsizetype index = names.Find(key);
+        if (index < 0 && names.FirstBad() < doc.NameList.size())
+            PhotoEntry::Key(doc.NameList[names.FirstBad()]); // throws
+        return index;
     };
 
     scene.photos.reserve(doc.PositionList.size());
     for (const QByteArray &entry : doc.PositionList) {
-        const std::int32_t key = PhotoEntry::Key(entry);
-        const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
+        std::int32_t key = 0;
+        PhotoEntry::Position p;
+        if (!ParseEntry(entry, key, p)) {
+            key = PhotoEntry::Key(entry);
+            p = PhotoEntry::ParsePosition(entry);
+        }
         MapPhotoShape shape;
         shape.triangle = TrianglePolygon(TriangleCorners(p.x, p.y, p.direction, s), scene.size);
         if (labels) {
@@ -209,7 +233,11 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
                     && top <= CoordinateLimit) {
                     shape.hasLabel = true;
                     shape.labelTopLeft = QPoint(int(left), int(top));
-                    shape.label = AnsiCodec::toUnicode(PhotoEntry::Value(doc.NameList[index]));
+                    const QByteArray &name = doc.NameList[index];
+                    const qsizetype eq = name.indexOf('=');
+                    if (eq >= 0)
+                        shape.label = AnsiCodec::toUnicode(
+                            QByteArray::fromRawData(name.constData() + eq + 1, name.size() - eq - 1));
                 }
             }
         }

@@ -44,9 +44,14 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             painter.drawPolygon(photo.triangle);
         }
         if (photo.hasLabel) {
-            const QRect box(photo.labelTopLeft, QSize(metrics.horizontalAdvance(photo.label) + metrics.maxWidth(),
-                                                      metrics.height()));
-            if (!cull || box.intersects(reach)) {
+            // Measuring the text is the dear part: first what can be told
+            // without its width (the box's height, top and left edge).
+            const QPoint &at = photo.labelTopLeft;
+            const bool mayReach = !cull
+                || (metrics.height() > 0 && at.y() <= reach.bottom() && at.y() + metrics.height() - 1 >= reach.top()
+                    && at.x() <= reach.right());
+            if (mayReach && (!cull || QRect(at, QSize(metrics.horizontalAdvance(photo.label) + metrics.maxWidth(),
+                                                       metrics.height())).intersects(reach))) {
                 painter.setPen(scene.triangleColour);
                 painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), photo.label);
             }

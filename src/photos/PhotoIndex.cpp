@@ -14,15 +14,6 @@ bool ParseInt(const char *begin, const char *end, std::int32_t &value)
     return TextRoutines::TryStrToInt(QByteArray::fromRawData(begin, end - begin), value);
 }
 
-// The key as the look-ups read it: the text before the first "=".
-bool EntryKey(const QByteArray &entry, std::int32_t &value)
-{
-    const char *begin = entry.constData();
-    const char *end = begin + entry.size();
-    const char *eq = std::find(begin, end, '=');
-    return ParseInt(begin, eq, value);
-}
-
 // x and y as the hit test reads them: after the "=", up to the first and
 // the second ",".
 bool EntryPoint(const QByteArray &entry, std::int32_t &x, std::int32_t &y)
@@ -98,24 +89,8 @@ void PhotoIndex::Build(const ProjectDocument &doc)
             m_cellEntries[size_t(fill[size_t(cellOf[size_t(i)])]++)] = std::int32_t(i);
     }
 
-    m_firstBadName = m_names.size();
-    m_firstName.reserve(m_names.size());
-    for (qsizetype i = 0; i < m_names.size(); ++i) {
-        std::int32_t key = 0;
-        if (!EntryKey(std::as_const(m_names)[i], key)) {
-            m_firstBadName = i;
-            break;
-        }
-        if (!m_firstName.contains(key))
-            m_firstName.insert(key, i);
-    }
-    m_firstNotes.reserve(m_notes.size());
-    for (qsizetype i = 0; i < m_notes.size(); ++i) {
-        std::int32_t key = 0;
-        if (EntryKey(std::as_const(m_notes)[i], key))
-            if (!m_firstNotes.contains(key))
-            m_firstNotes.insert(key, i);
-    }
+    m_nameKeys.Build(m_names, KeyTable::BadKeys::Stop);
+    m_notesKeys.Build(m_notes, KeyTable::BadKeys::Skip);
     m_built = true;
 }
 
@@ -158,16 +133,15 @@ std::optional<qsizetype> PhotoIndex::NameIndex(std::int32_t key) const
 {
     if (!m_built)
         return std::nullopt;
-    const auto it = m_firstName.constFind(key);
-    if (it != m_firstName.constEnd())
-        return it.value();
-    if (m_firstBadName < m_names.size())
+    const qsizetype index = m_nameKeys.Find(key);
+    if (index >= 0)
+        return index;
+    if (m_nameKeys.FirstBad() < m_names.size())
         return std::nullopt; // the list search stops at the bad key
     return -1;
 }
 
 qsizetype PhotoIndex::NotesIndex(std::int32_t key) const
 {
-    const auto it = m_firstNotes.constFind(key);
-    return it == m_firstNotes.constEnd() ? -1 : it.value();
+    return m_notesKeys.Find(key);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
+
+#include "project/KeyTable.h"
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -44,7 +45,6 @@ private:
     std::vector<std::int32_t> m_cellStart; // m_columns * m_rows + 1 offsets into m_cellEntries
     std::vector<std::int32_t> m_cellEntries;
 
-    QHash<std::int32_t, qsizetype> m_firstName;
-    qsizetype m_firstBadName = 0; // the first name entry whose key is not an integer (size: none)
-    QHash<std::int32_t, qsizetype> m_firstNotes;
+    KeyTable m_nameKeys;  // up to the first key that is no integer
+    KeyTable m_notesKeys; // such keys skipped
 };
