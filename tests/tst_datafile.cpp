@@ -170,6 +170,16 @@ void TestDataFile::notesEncoding()
     ProjectDocument back;
     DataFile::Parse(back, DataFile::Serialize(doc));
     QCOMPARE(back.NotesList, QList<QByteArray>{"00001=a\r\nb\r\nc=d"});
+
+    // Several breaks of every kind, at the ends too, in saved files and back.
+    QCOMPARE(DataFile::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"), QByteArray("\x9d" "00002=\x9d\x9dxy\x9d"));
+    QCOMPARE(DataFile::DecodeNotes("\x9d" "00002=\x9d\x9dxy\x9d"), QByteArray("\r\n00002=\r\n\r\nxy\r\n"));
+    doc.NotesList = {"00003=\r\n\r\nregel\nnog\r", "00004=geen", "00005=\n"};
+    const QByteArray saved = DataFile::Serialize(doc);
+    QVERIFY(saved.contains("\r\n00003=\x9d\x9dregelnog\x9d\r\n00004=geen\r\n00005=\r\n"));
+    back = ProjectDocument();
+    DataFile::Parse(back, saved);
+    QCOMPARE(back.NotesList, (QList<QByteArray>{"00003=\r\n\r\nregelnog\r\n", "00004=geen", "00005="}));
 }
 
 void TestDataFile::readsLfAndCrLf()

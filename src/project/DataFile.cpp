@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -20,8 +22,7 @@ const QByteArray kNotesHeader = QByteArrayLiteral("[Foto-aantekeningen]");
 
 void line(QByteArray &out, const QByteArray &text)
 {
-    out += text;
-    out += kCrLf;
+    out.append(text).append(kCrLf, 2);
 }
 
 // Lines as views into the file's bytes; CR LF and bare LF both end a line.
@@ -58,15 +59,66 @@ void readList(const std::vector<QByteArrayView> &lines, const QByteArray &header
     const qsizetype start = sectionStart(lines, header);
     if (start < 0)
         return;
-    for (size_t i = static_cast<size_t>(start); i < lines.size(); ++i) {
+    size_t stop = static_cast<size_t>(start);
+    while (stop < lines.size() && !lines[stop].startsWith('['))
+        ++stop;
+    list.reserve(list.size() + qsizetype(stop - size_t(start)));
+    for (size_t i = static_cast<size_t>(start); i < stop; ++i) {
         const QByteArrayView l = lines[i];
-        if (l.startsWith('['))
-            break;
         if (l.isEmpty())
             continue;
-        list.append(notes ? DataFile::DecodeNotes(l.toByteArray()) : l.toByteArray());
+        if (notes && l.contains(static_cast<char>(0x9D)))
+            list.append(DataFile::DecodeNotes(QByteArray::fromRawData(l.data(), l.size())));
+        else
+            list.append(l.toByteArray());
     }
 }
+
+// A notes entry as the file stores it (CR becomes 0x9D, LF is left out),
+// written at d; returns the end. The spans between line breaks are copied whole.
+char *encodeNotesInto(const QByteArray &entry, char *d)
+{
+    const char *p = entry.constData();
+    const char *const end = p + entry.size();
+    auto next = [end](const char *from, char c) {
+        const void *hit = std::memchr(from, c, size_t(end - from));
+        return hit ? static_cast<const char *>(hit) : end;
+    };
+    const char *cr = next(p, '\r');
+    const char *lf = next(p, '\n');
+    while (p < end) {
+        const char *stop = std::min(cr, lf);
+        d = std::copy(p, stop, d);
+        if (stop == end)
+            break;
+        if (stop == cr) {
+            *d++ = static_cast<char>(0x9D);
+            cr = next(stop + 1, '\r');
+        } else {
+            lf = next(stop + 1, '\n');
+        }
+        p = stop + 1;
+    }
+    return d;
+}
+
+// The entries of a list, one a line, copied straight into place.
+void putList(QByteArray &out, const QList<QByteArray> &list, bool notes)
+{
+    qsizetype need = 0;
+    for (const QByteArray &e : list)
+        need += e.size() + 2;
+    const qsizetype at = out.size();
+    out.resize(at + need);
+    char *d = out.data() + at;
+    for (const QByteArray &e : list) {
+        d = notes ? encodeNotesInto(e, d) : std::copy(e.cbegin(), e.cend(), d);
+        *d++ = '\r';
+        *d++ = '\n';
+    }
+    out.resize(d - out.constData());
+}
+
 
 } // namespace
 
@@ -75,31 +127,34 @@ QByteArray DataFile::FirstLine()
     return QByteArrayLiteral("[Databestand voor ") + ProgramTexts::AppTitle().toLatin1() + ']';
 }
 
+// Both conversions write into a buffer of the final size: a project holds
+// a hundred thousand notes, and byte-wise appends dominated saving and opening.
 QByteArray DataFile::EncodeNotes(const QByteArray &entry)
 {
-    QByteArray out;
-    out.reserve(entry.size());
-    for (const char c : entry) {
-        if (c == '\r')
-            out += static_cast<char>(0x9D);
-        else if (c != '\n')
-            out += c;
-    }
+    if (!entry.contains('\r') && !entry.contains('\n'))
+        return entry;
+    QByteArray out(entry.size(), Qt::Uninitialized);
+    out.resize(encodeNotesInto(entry, out.data()) - out.constData());
     return out;
 }
 
 QByteArray DataFile::DecodeNotes(const QByteArray &line)
 {
-    if (!line.contains(static_cast<char>(0x9D)))
+    const char marker = static_cast<char>(0x9D);
+    const char *p = line.constData();
+    const char *const end = p + line.size();
+    const void *hit = std::memchr(p, marker, size_t(end - p));
+    if (!hit)
         return line;
     QByteArray out;
     out.reserve(line.size() + 16);
-    for (const char c : line) {
-        if (c == static_cast<char>(0x9D))
-            out += kCrLf;
-        else
-            out += c;
+    while (hit) {
+        const char *at = static_cast<const char *>(hit);
+        out.append(p, at - p).append("\r\n", 2);
+        p = at + 1;
+        hit = std::memchr(p, marker, size_t(end - p));
     }
+    out.append(p, end - p);
     return out;
 }
 
@@ -128,16 +183,13 @@ QByteArray DataFile::Serialize(const ProjectDocument &doc)
     line(out, "00010=" + doc.UserHelpText);
     line(out, {});
     line(out, kPositionHeader);
-    for (const QByteArray &e : doc.PositionList)
-        line(out, e);
+    putList(out, doc.PositionList, false);
     line(out, {});
     line(out, kNameHeader);
-    for (const QByteArray &e : doc.NameList)
-        line(out, e);
+    putList(out, doc.NameList, false);
     line(out, {});
     line(out, kNotesHeader);
-    for (const QByteArray &e : doc.NotesList)
-        line(out, EncodeNotes(e));
+    putList(out, doc.NotesList, true);
     line(out, {});
     return out;
 }
