@@ -40,13 +40,14 @@ void MapCommands::DrawMap()
     const ProjectDocument &doc = m_host.Document();
     // Everything is worked out before anything is replaced, so an error
     // leaves the metafile and the view showing the previous drawing.
-    MapScene scene = MapDrawing::Build(doc, m_labels, m_cache, MapDrawing::MapFilePath(doc));
+    // Every change to the project ends in a redraw, so clicks on the map
+    // find the index ready; the drawing shares its table of names. (The
+    // index checks itself against the project, so it may be made first.)
+    m_clickIndex.Build(doc);
+    MapScene scene = MapDrawing::Build(doc, m_labels, m_cache, MapDrawing::MapFilePath(doc), &m_clickIndex.NameKeys());
     m_metafile.SetScene(std::move(scene));
     if (m_view)
         m_view->SetScene(m_metafile.Scene());
-    // Every change to the project ends in a redraw, so clicks on the map
-    // find the index ready.
-    m_clickIndex.Build(doc);
 }
 
 void MapCommands::Export()

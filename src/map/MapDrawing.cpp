@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -138,12 +139,34 @@ QColor SystemColour(int index)
 std::array<MapDrawing::Corner, 3> MapDrawing::TriangleCorners(std::int32_t x, std::int32_t y, std::int32_t direction,
                                                               std::int32_t size)
 {
+    // The usual directions come from a table of the very same values, made
+    // once: the sines and cosines were the largest part of a redraw.
+    struct Trig
+    {
+        Real cos90, sin90, cos, sin;
+    };
+    static constexpr int TableLimit = 720;
+    static const std::vector<Trig> table = [] {
+        std::vector<Trig> t;
+        for (int d = -TableLimit; d <= TableLimit; ++d) {
+            const Real a = d;
+            t.push_back({std::cos(Radians(a + 90)), std::sin(Radians(a + 90)), std::cos(Radians(a)),
+                         std::sin(Radians(a))});
+        }
+        return t;
+    }();
+    Trig trig;
+    if (direction >= -TableLimit && direction <= TableLimit) {
+        trig = table[size_t(direction + TableLimit)];
+    } else {
+        const Real a = direction;
+        trig = {std::cos(Radians(a + 90)), std::sin(Radians(a + 90)), std::cos(Radians(a)), std::sin(Radians(a))};
+    }
     const Real s = size;
-    const Real a = direction;
-    const std::int64_t u = R(std::cos(Radians(a + 90)) * s * Real(1.2));
-    const std::int64_t v = R(std::sin(Radians(a + 90)) * s * Real(1.2));
-    const std::int64_t ax = R(std::cos(Radians(a)) * s);
-    const std::int64_t ay = R(std::sin(Radians(a)) * s);
+    const std::int64_t u = R(trig.cos90 * s * Real(1.2));
+    const std::int64_t v = R(trig.sin90 * s * Real(1.2));
+    const std::int64_t ax = R(trig.cos * s);
+    const std::int64_t ay = R(trig.sin * s);
     const std::int64_t px = x;
     const std::int64_t py = y;
     return {Corner{px + u, py - v}, Corner{px - u, py + v}, Corner{px + ax, py - ay}};
@@ -189,7 +212,8 @@ QString MapDrawing::MapFilePath(const ProjectDocument &doc)
     return PathResolver::Resolve(doc.MapFileName, doc.ProjectFolder());
 }
 
-MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath)
+MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath,
+                           const KeyTable *nameKeys)
 {
     MapScene scene;
     scene.map = cache.Load(mapPath);
@@ -204,9 +228,10 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
     // Labels: the first NameEntry of each key wins. A name entry whose key is
     // no integer is reported when the search for a photo's name would run
     // into it, as a search from the top of the list would.
-    KeyTable names;
-    if (labels)
-        names.Build(doc.NameList, KeyTable::BadKeys::Stop);
+    KeyTable ownNames;
+    if (labels && !nameKeys)
+        ownNames.Build(doc.NameList, KeyTable::BadKeys::Stop);
+    const KeyTable &names = nameKeys ? *nameKeys : ownNames;
     auto findName = [&](std::int32_t key) -> qsizetype {
         const qsizetype index = names.Find(key);
         if (index < 0 && names.FirstBad() < doc.NameList.size())

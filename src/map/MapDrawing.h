@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+class KeyTable;
 class MapImageCache;
 class ProjectDocument;
 
@@ -48,8 +49,11 @@ public:
 
     // The scene for doc. mapPath is the map file already resolved (empty
     // for none). Throws TolvekError on an entry that is not a valid integer
-    // and on a map that cannot be read; nothing is returned then.
-    static MapScene Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath);
+    // and on a map that cannot be read; nothing is returned then. nameKeys,
+    // when given, is a table (stopping at bad keys) of doc's NameList as it
+    // is now, which spares making one.
+    static MapScene Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath,
+                          const KeyTable *nameKeys = nullptr);
 
     // Coordinates further than this from the origin are not handed to the
     // painters as they are: such a triangle is cut down to the map's

@@ -45,7 +45,13 @@ bool PhotoIndex::IsCurrent(const ProjectDocument &doc) const
 
 void PhotoIndex::Build(const ProjectDocument &doc)
 {
-    Clear();
+    // The vectors keep their room: a redraw after an edit needs the same again.
+    m_built = false;
+    m_minX = m_minY = 0;
+    m_cell = 1;
+    m_columns = m_rows = 0;
+    m_cellStart.clear();
+    m_cellEntries.clear();
     m_positions = doc.PositionList;
     m_names = doc.NameList;
     m_notes = doc.NotesList;
@@ -75,7 +81,8 @@ void PhotoIndex::Build(const ProjectDocument &doc)
             m_cell *= 2;
         }
         m_cellStart.assign(size_t(m_columns * m_rows + 1), 0);
-        std::vector<std::int32_t> cellOf(static_cast<size_t>(n));
+        std::vector<std::int32_t> &cellOf = m_cellOf;
+        cellOf.resize(static_cast<size_t>(n));
         for (qsizetype i = 0; i < n; ++i) {
             const std::int64_t c = ((m_y[size_t(i)] - m_minY) / m_cell) * m_columns + (m_x[size_t(i)] - m_minX) / m_cell;
             cellOf[size_t(i)] = std::int32_t(c);
@@ -84,7 +91,8 @@ void PhotoIndex::Build(const ProjectDocument &doc)
         for (size_t c = 1; c < m_cellStart.size(); ++c)
             m_cellStart[c] += m_cellStart[c - 1];
         m_cellEntries.resize(size_t(n));
-        std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+        std::vector<std::int32_t> &fill = m_fill;
+        fill.assign(m_cellStart.begin(), m_cellStart.end() - 1);
         for (qsizetype i = 0; i < n; ++i)
             m_cellEntries[size_t(fill[size_t(cellOf[size_t(i)])]++)] = std::int32_t(i);
     }

@@ -33,6 +33,9 @@ public:
     std::optional<qsizetype> NameIndex(std::int32_t key) const;
     qsizetype NotesIndex(std::int32_t key) const;
 
+    // The name list's keys, up to the first that is no integer.
+    const KeyTable &NameKeys() const { return m_nameKeys; }
+
 private:
     bool m_built = false;
     QList<QByteArray> m_positions, m_names, m_notes;
@@ -44,6 +47,7 @@ private:
     std::int64_t m_minX = 0, m_minY = 0, m_cell = 1, m_columns = 0, m_rows = 0;
     std::vector<std::int32_t> m_cellStart; // m_columns * m_rows + 1 offsets into m_cellEntries
     std::vector<std::int32_t> m_cellEntries;
+    std::vector<std::int32_t> m_cellOf, m_fill; // working space, kept for the next build
 
     KeyTable m_nameKeys;  // up to the first key that is no integer
     KeyTable m_notesKeys; // such keys skipped

@@ -14,9 +14,14 @@ bool KeyTable::EntryKey(const QByteArray &entry, std::int32_t &key)
 
 void KeyTable::Build(const QList<QByteArray> &entries, BadKeys bad)
 {
-    *this = KeyTable();
+    // The vectors keep their room for the next build.
+    m_direct = true;
+    m_min = 0;
+    m_table.clear();
+    m_hash.clear();
     m_firstBad = entries.size();
-    std::vector<std::pair<std::int32_t, qsizetype>> keys;
+    std::vector<std::pair<std::int32_t, qsizetype>> &keys = m_keys;
+    keys.clear();
     keys.reserve(size_t(entries.size()));
     for (qsizetype i = 0; i < entries.size(); ++i) {
         std::int32_t key = 0;
@@ -27,10 +32,8 @@ void KeyTable::Build(const QList<QByteArray> &entries, BadKeys bad)
             break;
         }
     }
-    if (keys.empty()) {
-        m_table.clear();
+    if (keys.empty())
         return;
-    }
     const auto [lo, hi] = std::minmax_element(keys.begin(), keys.end());
     m_min = lo->first;
     const std::int64_t range = std::int64_t(hi->first) - m_min + 1;

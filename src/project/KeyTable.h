@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // Where each photo number first occurs in one of the project's lists, read
@@ -36,4 +37,5 @@ private:
     std::int64_t m_min = 0;
     std::vector<qsizetype> m_table;
     QHash<std::int32_t, qsizetype> m_hash;
+    std::vector<std::pair<std::int32_t, qsizetype>> m_keys; // working space, kept for the next build
 };
