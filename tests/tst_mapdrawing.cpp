@@ -84,7 +84,7 @@ private slots:
                                                           {"00001=300,200," + QByteArray::number(a)});
         const MapScene scene = Build(doc, false);
         QCOMPARE(scene.photos.size(), 1);
-        QCOMPARE(scene.photos[0].triangle, QPolygon({QPoint(x, y) + p1, QPoint(x, y) + p2, QPoint(x, y) + p3}));
+        QCOMPARE(scene.photos[0].triangle.toPolygon(), QPolygon({QPoint(x, y) + p1, QPoint(x, y) + p2, QPoint(x, y) + p3}));
     }
 
     void otherSizesAndFonts()
@@ -129,9 +129,9 @@ private slots:
         QCOMPARE(on.photos.size(), 3);
         // "1" matches key 00001, and the first entry wins.
         QVERIFY(on.photos[0].hasLabel);
-        QCOMPARE(on.photos[0].label, QStringLiteral("een.jpg"));
+        QCOMPARE(on.Label(on.photos[0]), QStringLiteral("een.jpg"));
         // Windows-1252 bytes become the right characters.
-        QCOMPARE(on.photos[1].label, QStringLiteral("tw\u00e9e.jpg"));
+        QCOMPARE(on.Label(on.photos[1]), QStringLiteral("tw\u00e9e.jpg"));
         // No name entry: a triangle but no label.
         QVERIFY(!on.photos[2].hasLabel);
         QCOMPARE(on.photos[2].triangle.size(), 3);
@@ -185,7 +185,8 @@ private slots:
             QCOMPARE(e.message(), QStringLiteral("'zz' is not a valid integer value"));
         }
         doc.PositionList = {"00001=10,10,0"};
-        QCOMPARE(Build(doc, true).photos[0].label, QStringLiteral("a.jpg"));
+        const MapScene scene = Build(doc, true);
+        QCOMPARE(scene.Label(scene.photos[0]), QStringLiteral("a.jpg"));
     }
 
     void helpTextOnTop()

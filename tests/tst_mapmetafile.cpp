@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(polygons.size(), 3);
         QCOMPARE(polygons[0], QPolygon({QPoint(40, 43), QPoint(40, 57), QPoint(46, 50)}));
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(polygons[i], m.Scene().photos[i].triangle);
+            QCOMPARE(polygons[i], m.Scene().photos[i].triangle.toPolygon());
 
         // Labels and the help text, last, at their top-left corners.
         QCOMPARE(texts.size(), 3);

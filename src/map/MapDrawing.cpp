@@ -71,15 +71,18 @@ QPolygonF ClipToRect(const QList<QPointF> &in, const QRectF &r)
     return QPolygonF(poly);
 }
 
-QPolygon TrianglePolygon(const std::array<MapDrawing::Corner, 3> &c, const QSize &mapSize)
+MapPolygon TrianglePolygon(const std::array<MapDrawing::Corner, 3> &c, const QSize &mapSize)
 {
     const std::int64_t limit = MapDrawing::CoordinateLimit;
     const bool exact = std::all_of(c.begin(), c.end(), [limit](const MapDrawing::Corner &p) {
         return p.x >= -limit && p.x <= limit && p.y >= -limit && p.y <= limit;
     });
-    if (exact)
-        return QPolygon({QPoint(int(c[0].x), int(c[0].y)), QPoint(int(c[1].x), int(c[1].y)),
-                         QPoint(int(c[2].x), int(c[2].y))});
+    MapPolygon out;
+    if (exact) {
+        for (const auto &p : c)
+            out.append(QPoint(int(p.x), int(p.y)));
+        return out;
+    }
 
     // A triangle thousands of maps wide: only the part around the map can
     // ever be seen. Cut it down to the map plus a margin, so that the cut
@@ -90,9 +93,8 @@ QPolygon TrianglePolygon(const std::array<MapDrawing::Corner, 3> &c, const QSize
     for (const auto &p : c)
         pts << QPointF(qreal(p.x), qreal(p.y));
     const QPolygonF clipped = ClipToRect(pts, around);
-    QPolygon out;
     for (const QPointF &p : clipped)
-        out << QPoint(int(std::nearbyint(p.x())), int(std::nearbyint(p.y())));
+        out.append(QPoint(int(std::nearbyint(p.x())), int(std::nearbyint(p.y()))));
     return out;
 }
 
@@ -239,6 +241,8 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
         return index;
     };
 
+    if (labels)
+        scene.names = doc.NameList;
     scene.photos.reserve(doc.PositionList.size());
     for (const QByteArray &entry : doc.PositionList) {
         std::int32_t key = 0;
@@ -258,11 +262,7 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
                     && top <= CoordinateLimit) {
                     shape.hasLabel = true;
                     shape.labelTopLeft = QPoint(int(left), int(top));
-                    const QByteArray &name = doc.NameList[index];
-                    const qsizetype eq = name.indexOf('=');
-                    if (eq >= 0)
-                        shape.label = AnsiCodec::toUnicode(
-                            QByteArray::fromRawData(name.constData() + eq + 1, name.size() - eq - 1));
+                    shape.nameEntry = index;
                 }
             }
         }

@@ -41,7 +41,7 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     for (const MapPhotoShape &photo : scene.photos) {
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
             painter.setPen(outline);
-            painter.drawPolygon(photo.triangle);
+            painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
         }
         if (photo.hasLabel) {
             // Measuring the text is the dear part: first what can be told
@@ -50,10 +50,13 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             const bool mayReach = !cull
                 || (metrics.height() > 0 && at.y() <= reach.bottom() && at.y() + metrics.height() - 1 >= reach.top()
                     && at.x() <= reach.right());
-            if (mayReach && (!cull || QRect(at, QSize(metrics.horizontalAdvance(photo.label) + metrics.maxWidth(),
-                                                       metrics.height())).intersects(reach))) {
+            if (!mayReach)
+                continue;
+            const QString label = scene.Label(photo);
+            if (!cull || QRect(at, QSize(metrics.horizontalAdvance(label) + metrics.maxWidth(), metrics.height()))
+                             .intersects(reach)) {
                 painter.setPen(scene.triangleColour);
-                painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), photo.label);
+                painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), label);
             }
         }
     }

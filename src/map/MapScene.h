@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/AnsiCodec.h"
+
+#include <QByteArray>
 #include <QColor>
+#include <QRect>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -8,14 +12,55 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
+#include <array>
+
+// A photo's triangle as drawn, held in place rather than on the heap: a
+// redraw makes one per photo. P1, P2 and the apex, or what is left of a huge
+// triangle cut down to the map's surroundings (a triangle cut by a rectangle
+// keeps at most seven corners); no corners when nothing is left.
+struct MapPolygon
+{
+    static constexpr int MaxCorners = 7;
+    std::array<QPoint, MaxCorners> corners{};
+    int count = 0;
+
+    int size() const { return count; }
+    const QPoint *begin() const { return corners.data(); }
+    const QPoint *end() const { return corners.data() + count; }
+    void append(const QPoint &p)
+    {
+        if (count < MaxCorners)
+            corners[size_t(count++)] = p;
+    }
+    // As QPolygon::boundingRect.
+    QRect boundingRect() const
+    {
+        if (count == 0)
+            return QRect();
+        int left = corners[0].x(), right = left, top = corners[0].y(), bottom = top;
+        for (int i = 1; i < count; ++i) {
+            left = std::min(left, corners[size_t(i)].x());
+            right = std::max(right, corners[size_t(i)].x());
+            top = std::min(top, corners[size_t(i)].y());
+            bottom = std::max(bottom, corners[size_t(i)].y());
+        }
+        return QRect(QPoint(left, top), QPoint(right, bottom));
+    }
+    QPolygon toPolygon() const { return QPolygon(QList<QPoint>(begin(), end())); }
+    bool operator==(const MapPolygon &other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
+};
+
 // One photo on the map as it is drawn: its triangle and, when labels are on
 // and the photo has a file name, the label above and right of its position.
 struct MapPhotoShape
 {
-    QPolygon triangle;   // P1, P2, apex; empty when it lies far outside the map
+    MapPolygon triangle; // P1, P2, apex; empty when it lies far outside the map
     bool hasLabel = false;
     QPoint labelTopLeft;
-    QString label;
+    // The label's name entry in MapScene::names; its text is made when it is
+    // painted, as most labels of a big project lie outside the painted part.
+    qsizetype nameEntry = -1;
 };
 
 // Everything one redraw of the map puts on the picture, computed once from
@@ -29,6 +74,19 @@ struct MapScene
     int fontPixelSize = 11;    // labels and help text
     bool fontClamped = false;  // the project's size asked for an absurd font
     QList<MapPhotoShape> photos;
+    QList<QByteArray> names;   // the project's name list (shared, not copied)
     QString helpText;          // as drawn, with its surrounding blanks; empty: none
     QPoint helpTopLeft{10, 10};
+
+    // The label text of a photo: its name entry's value, in Unicode.
+    QString Label(const MapPhotoShape &photo) const
+    {
+        if (!photo.hasLabel || photo.nameEntry < 0 || photo.nameEntry >= names.size())
+            return QString();
+        const QByteArray &entry = names[photo.nameEntry];
+        const qsizetype eq = entry.indexOf('=');
+        if (eq < 0)
+            return QString();
+        return AnsiCodec::toUnicode(QByteArray::fromRawData(entry.constData() + eq + 1, entry.size() - eq - 1));
+    }
 };

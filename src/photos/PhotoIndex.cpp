@@ -45,16 +45,38 @@ bool PhotoIndex::IsCurrent(const ProjectDocument &doc) const
 
 void PhotoIndex::Build(const ProjectDocument &doc)
 {
-    // The vectors keep their room: a redraw after an edit needs the same again.
+    // Only what changed since the last build is made again: after a photo
+    // was moved the names and notes are as they were. A list that has not
+    // been touched still shares its data with the copy kept here.
+    auto same = [](const QList<QByteArray> &a, const QList<QByteArray> &b) {
+        return a.size() == b.size() && a.constData() == b.constData();
+    };
+    const bool positionsSame = m_built && m_triangleSize == doc.TriangleSize && same(m_positions, doc.PositionList);
+    const bool namesSame = m_built && same(m_names, doc.NameList);
+    const bool notesSame = m_built && same(m_notes, doc.NotesList);
     m_built = false;
+    if (!positionsSame)
+        BuildPositions(doc);
+    if (!namesSame) {
+        m_names = doc.NameList;
+        m_nameKeys.Build(m_names, KeyTable::BadKeys::Stop);
+    }
+    if (!notesSame) {
+        m_notes = doc.NotesList;
+        m_notesKeys.Build(m_notes, KeyTable::BadKeys::Skip);
+    }
+    m_built = true;
+}
+
+void PhotoIndex::BuildPositions(const ProjectDocument &doc)
+{
+    // The vectors keep their room: a redraw after an edit needs the same again.
     m_minX = m_minY = 0;
     m_cell = 1;
     m_columns = m_rows = 0;
     m_cellStart.clear();
     m_cellEntries.clear();
     m_positions = doc.PositionList;
-    m_names = doc.NameList;
-    m_notes = doc.NotesList;
     m_triangleSize = doc.TriangleSize;
 
     const qsizetype n = m_positions.size();
@@ -96,10 +118,6 @@ void PhotoIndex::Build(const ProjectDocument &doc)
         for (qsizetype i = 0; i < n; ++i)
             m_cellEntries[size_t(fill[size_t(cellOf[size_t(i)])]++)] = std::int32_t(i);
     }
-
-    m_nameKeys.Build(m_names, KeyTable::BadKeys::Stop);
-    m_notesKeys.Build(m_notes, KeyTable::BadKeys::Skip);
-    m_built = true;
 }
 
 std::optional<qsizetype> PhotoIndex::HitIndex(std::int32_t x, std::int32_t y) const

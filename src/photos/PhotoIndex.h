@@ -12,8 +12,8 @@ class ProjectDocument;
 
 // Answers a map click's questions (which photo is under the point, where its
 // name and notes entries are) without walking the project's lists, which
-// can hold a hundred thousand photos. It is made after each redraw of the
-// map. It keeps shallow copies of the lists it was made from: any change to
+// can hold a hundred thousand photos. It is made again at each redraw of
+// the map, for the lists that changed. It keeps shallow copies of the lists it was made from: any change to
 // a list makes the project's list detach from them, so IsCurrent tells
 // reliably whether the answers still hold. Where a linear search could run
 // into an entry that is not an integer (and report it), the index gives no
@@ -37,6 +37,8 @@ public:
     const KeyTable &NameKeys() const { return m_nameKeys; }
 
 private:
+    void BuildPositions(const ProjectDocument &doc);
+
     bool m_built = false;
     QList<QByteArray> m_positions, m_names, m_notes;
     std::int32_t m_triangleSize = 0;
