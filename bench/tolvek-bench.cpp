@@ -15,7 +15,9 @@
 // - "DrawMap (view)": THoofdForm::DrawMap (MapCommands::DrawMap: the scene
 //   from the project, its entries parsed and names looked up) followed by a
 //   synchronous repaint of the map view, which paints the part visible in
-//   the main window at its designed size.
+//   the main window at its designed size. In figure 2 the project does not
+//   change between redraws (the click index is then kept as it is); in
+//   figure 3 one photo is moved before each redraw.
 // - "DrawMap (full raster)": the same DrawMap, then the whole picture
 //   rastered from its scene as "Kaart kopiëren" does.
 // - The click: MapClick::Find, the hit test and look-ups MapClick::Handle
@@ -490,8 +492,8 @@ std::vector<Figure> FigureList()
         {"datafile_sync", "   Data file read+write / plain file I/O with fsync", -1, -1},
         {"scale_view", "2. DrawMap (view) 100000 / 10000 photos, labels", -1, 11},
         {"labels_view", "2. DrawMap (view) 100000 photos, labels on / off", -1, 1.5},
-        {"scale_raster", "2. DrawMap (full raster) 100000 / 10000 photos, labels", -1, 11},
-        {"labels_raster", "2. DrawMap (full raster) 100000, labels on / off", -1, 1.5},
+        {"scale_raster", "   DrawMap (full raster) 100000 / 10000 photos, labels", -1, -1},
+        {"labels_raster", "   DrawMap (full raster) 100000, labels on / off", -1, -1},
         {"scale_view_small", "   DrawMap (view) 10000 / 1000 photos, labels", -1, -1},
         {"redraw_view", "3. Redraw after edit 14000x9900 (view) / memcpy of map", -1, 2},
         {"redraw_raster", "3. Redraw after edit 14000x9900 (full raster) / memcpy", -1, -1},
