@@ -25,46 +25,69 @@ void line(QByteArray &out, const QByteArray &text)
     out.append(text).append(kCrLf, 2);
 }
 
-// Lines as views into the file's bytes; CR LF and bare LF both end a line.
-std::vector<QByteArrayView> splitLines(const QByteArray &contents)
+// Walks lines as views into the file's bytes; CR LF and bare LF both end a
+// line. (No table of all lines: a big project has hundreds of thousands.)
+struct LineReader
 {
-    std::vector<QByteArrayView> lines;
-    const char *data = contents.constData();
-    const qsizetype n = contents.size();
-    qsizetype start = 0;
-    while (start < n) {
-        const void *hit = memchr(data + start, '\n', static_cast<size_t>(n - start));
-        qsizetype end = hit ? static_cast<const char *>(hit) - data : n;
-        qsizetype next = hit ? end + 1 : n;
-        qsizetype len = end - start;
-        if (hit && len > 0 && data[end - 1] == '\r')
+    const char *p;
+    const char *end;
+
+    bool next(QByteArrayView &line)
+    {
+        if (p >= end)
+            return false;
+        const void *hit = std::memchr(p, '\n', static_cast<size_t>(end - p));
+        const char *stop = hit ? static_cast<const char *>(hit) : end;
+        qsizetype len = stop - p;
+        if (hit && len > 0 && stop[-1] == '\r')
             --len;
-        lines.emplace_back(data + start, len);
-        start = next;
+        line = QByteArrayView(p, len);
+        p = hit ? stop + 1 : end;
+        return true;
     }
-    return lines;
+};
+
+// Where each section's lines begin: just after the first line that equals
+// its header; null for a section the file lacks.
+struct Sections
+{
+    const char *general = nullptr;
+    const char *positions = nullptr;
+    const char *names = nullptr;
+    const char *notes = nullptr;
+};
+
+Sections findSections(const char *begin, const char *end)
+{
+    Sections s;
+    LineReader reader{begin, end};
+    QByteArrayView l;
+    while (reader.next(l)) {
+        if (!l.startsWith('['))
+            continue;
+        if (!s.general && l == kGeneralHeader)
+            s.general = reader.p;
+        else if (!s.positions && l == kPositionHeader)
+            s.positions = reader.p;
+        else if (!s.names && l == kNameHeader)
+            s.names = reader.p;
+        else if (!s.notes && l == kNotesHeader)
+            s.notes = reader.p;
+    }
+    return s;
 }
 
-// Index of the first line after the first occurrence of header, or -1.
-qsizetype sectionStart(const std::vector<QByteArrayView> &lines, const QByteArray &header)
+void readList(const char *start, const char *end, QList<QByteArray> &list, bool notes)
 {
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i] == header)
-            return static_cast<qsizetype>(i) + 1;
-    return -1;
-}
-
-void readList(const std::vector<QByteArrayView> &lines, const QByteArray &header, QList<QByteArray> &list, bool notes)
-{
-    const qsizetype start = sectionStart(lines, header);
-    if (start < 0)
+    if (!start)
         return;
-    size_t stop = static_cast<size_t>(start);
-    while (stop < lines.size() && !lines[stop].startsWith('['))
-        ++stop;
-    list.reserve(list.size() + qsizetype(stop - size_t(start)));
-    for (size_t i = static_cast<size_t>(start); i < stop; ++i) {
-        const QByteArrayView l = lines[i];
+    QByteArrayView l;
+    qsizetype count = 0;
+    for (LineReader counter{start, end}; counter.next(l) && !l.startsWith('[');)
+        ++count;
+    list.reserve(list.size() + count);
+    LineReader reader{start, end};
+    while (reader.next(l) && !l.startsWith('[')) {
         if (l.isEmpty())
             continue;
         if (notes && l.contains(static_cast<char>(0x9D)))
@@ -201,12 +224,14 @@ DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString 
 
 void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents)
 {
-    const std::vector<QByteArrayView> lines = splitLines(contents);
+    const char *const begin = contents.constData();
+    const char *const end = begin + contents.size();
+    const Sections sections = findSections(begin, end);
 
-    const qsizetype general = sectionStart(lines, kGeneralHeader);
-    if (general >= 0) {
-        for (size_t i = static_cast<size_t>(general); i < lines.size(); ++i) {
-            const QByteArrayView l = lines[i];
+    if (sections.general) {
+        LineReader reader{sections.general, end};
+        QByteArrayView l;
+        while (reader.next(l)) {
             if (l.size() >= 6) {
                 const QByteArrayView key = l.first(6);
                 const QByteArray value = l.sliced(6).toByteArray();
@@ -236,9 +261,9 @@ void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents)
         }
     }
 
-    readList(lines, kPositionHeader, doc.PositionList, false);
-    readList(lines, kNameHeader, doc.NameList, false);
-    readList(lines, kNotesHeader, doc.NotesList, true);
+    readList(sections.positions, end, doc.PositionList, false);
+    readList(sections.names, end, doc.NameList, false);
+    readList(sections.notes, end, doc.NotesList, true);
 }
 
 DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileName)
