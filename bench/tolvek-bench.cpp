@@ -36,6 +36,8 @@
 #include "support/UserInteraction.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -207,14 +209,47 @@ Inputs *g_inputs = nullptr;
 
 // ---------------------------------------------------------------- windows
 
+// Shows a window and waits until the platform has exposed it: before that,
+// a repaint paints nothing.
+void ShowExposed(QWidget &window)
+{
+    window.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!window.windowHandle() || !window.windowHandle()->isExposed())
+        qFatal("the window was not exposed");
+    QCoreApplication::processEvents();
+}
+
+// Counts the paint events of the map view, so that a run in which the view
+// did not paint (and the figures would mean nothing) is reported.
+class PaintCounter : public QObject
+{
+public:
+    long long paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
 // The main window with a project open, its map drawn once.
 struct MainWindow
 {
     THoofdForm form;
+    PaintCounter counter;
     QString openProject;
     bool labels = false;
 
-    MainWindow() { form.show(); }
+    MainWindow()
+    {
+        ShowExposed(form);
+        form.OverzichtsImage->installEventFilter(&counter);
+    }
 
     void Open(const QString &project, bool withLabels)
     {
@@ -290,8 +325,11 @@ void BM_PlainFileReadWrite(benchmark::State &state, bool sync)
 void BM_DrawMapView(benchmark::State &state, int photos, bool labels)
 {
     g_smallWindow->Open(g_inputs->projects.at(photos), labels);
+    const long long before = g_smallWindow->counter.paints;
     for (auto _ : state)
         g_smallWindow->Redraw();
+    if (g_smallWindow->counter.paints - before < state.iterations())
+        state.SkipWithError("the map view did not paint every redraw");
 }
 
 // What "Kaart kopiëren" rasters: the whole picture from the drawing's scene.
@@ -322,11 +360,14 @@ void EditOnePhoto(ProjectDocument &doc, int n)
 void BM_BigRedrawView(benchmark::State &state)
 {
     g_bigWindow->Open(g_inputs->bigProject, true);
+    const long long before = g_bigWindow->counter.paints;
     int n = 0;
     for (auto _ : state) {
         EditOnePhoto(g_bigWindow->form.Document(), n++);
         g_bigWindow->Redraw();
     }
+    if (g_bigWindow->counter.paints - before < state.iterations())
+        state.SkipWithError("the map view did not paint every redraw");
 }
 
 void BM_BigRedrawFullRaster(benchmark::State &state)
@@ -528,13 +569,18 @@ int PeakMemoryChild(int argc, char **argv)
     std::printf("start %.0f\n", VmHwmBytes());
     {
         THoofdForm form;
-        form.show();
-        QCoreApplication::processEvents();
+        ShowExposed(form);
+        PaintCounter counter;
+        form.OverzichtsImage->installEventFilter(&counter);
         form.ReadDataFile(project);
         form.EnterProjectFolder();
         form.DrawMap();
         form.OverzichtsImage->repaint();
         QCoreApplication::processEvents();
+        if (counter.paints == 0) {
+            std::fprintf(stderr, "the map view did not paint\n");
+            return 1;
+        }
         const QImage &map = form.OverzichtsImage->Scene().map;
         std::printf("map %lld\n", static_cast<long long>(map.sizeInBytes()));
         std::printf("view %.0f\n", VmHwmBytes());

@@ -38,26 +38,37 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     // Anything that cannot reach the exposed area is skipped; the margin
     // covers the pen and the letters' overhang.
     const QRect reach = area.adjusted(-2, -2, 2, 2);
+    // The pen changes only between a triangle and a label: setting it anew
+    // for every one of a hundred thousand photos showed in redraws.
+    enum class Pen { Outline, Label } pen = Pen::Outline;
     for (const MapPhotoShape &photo : scene.photos) {
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
-            painter.setPen(outline);
+            if (pen != Pen::Outline) {
+                painter.setPen(outline);
+                pen = Pen::Outline;
+            }
             painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
         }
         if (photo.hasLabel) {
-            // Measuring the text is the dear part: first what can be told
-            // without its width (the box's height, top and left edge).
+            // Laying out the text is the dear part, so it is measured only
+            // when that decides: the box's height, top and left edge are
+            // known, and a box whose left edge lies within the reach meets
+            // it whenever its rows do (it is never empty: maxWidth > 0).
             const QPoint &at = photo.labelTopLeft;
-            const bool mayReach = !cull
-                || (metrics.height() > 0 && at.y() <= reach.bottom() && at.y() + metrics.height() - 1 >= reach.top()
-                    && at.x() <= reach.right());
-            if (!mayReach)
+            const bool rowsMeet = metrics.height() > 0 && at.y() <= reach.bottom()
+                && at.y() + metrics.height() - 1 >= reach.top();
+            if (cull && (!rowsMeet || at.x() > reach.right()))
                 continue;
             const QString label = scene.Label(photo);
-            if (!cull || QRect(at, QSize(metrics.horizontalAdvance(label) + metrics.maxWidth(), metrics.height()))
-                             .intersects(reach)) {
+            if (cull && at.x() < reach.left()
+                && !QRect(at, QSize(metrics.horizontalAdvance(label) + metrics.maxWidth(), metrics.height()))
+                        .intersects(reach))
+                continue;
+            if (pen != Pen::Label) {
                 painter.setPen(scene.triangleColour);
-                painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), label);
+                pen = Pen::Label;
             }
+            painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), label);
         }
     }
 
