@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +69,9 @@ private slots:
     void exitWithoutChangesAsksNothing();
     void generalErrorBoxShowsUnhandledErrors();
     void standardDialogsSpeakDutch();
+    void projectDataThroughMenu();
+    void mapDialogThroughToolButton();
+    void mapSizeBeforeDrawing();
 
 private:
     std::unique_ptr<THoofdForm> m_form;
@@ -397,6 +402,44 @@ void TestMainWindow::standardDialogsSpeakDutch()
     // Qt's own dialogs (file dialogs, their buttons) use the Dutch translation.
     QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Openen"));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuleren"));
+}
+
+void TestMainWindow::projectDataThroughMenu()
+{
+    m_form->show();
+    m_driver->Handle([](QDialog *d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("Projectgegevens"));
+        auto *edit = d->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+        edit->setText(QStringLiteral("Archief & Co"));
+        d->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Projectgegevens1"))->trigger();
+    QCOMPARE(m_form->Document().Organisation, QByteArray("Archief & Co"));
+    QCOMPARE(m_form->Label1->text(), QStringLiteral("Archief & Co"));
+    QVERIFY(m_form->Opslaan1->isEnabled());
+    QTRY_COMPARE(m_form->BovenPanel->width() - (m_form->Label1->x() + m_form->Label1->width()), 5);
+}
+
+void TestMainWindow::mapDialogThroughToolButton()
+{
+    m_driver->Handle([](QDialog *d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("Overzichtskaart"));
+        d->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("plan.bmp"));
+        d->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    });
+    m_form->findChild<QToolButton *>(QStringLiteral("SpeedButton8"))->click();
+    QCOMPARE(m_form->Document().MapFileName, QByteArray("plan.bmp"));
+    QVERIFY(m_form->Document().Modified);
+    QVERIFY(m_form->SpeedButton6->isEnabled());
+}
+
+void TestMainWindow::mapSizeBeforeDrawing()
+{
+    m_driver->Press(QStringLiteral("&OK"));
+    m_form->findChild<QAction *>(QStringLiteral("Eigenschappenkaart1"))->trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("Breedte: 0 pixels\nHoogte: 0 pixels")),
+             qPrintable(m_driver->dialogs[0].texts));
 }
 
 int main(int argc, char *argv[])

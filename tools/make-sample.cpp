@@ -125,18 +125,19 @@ int main(int argc, char *argv[])
     const Photo photos[] = {
         {"voordeur.jpg", "Voordeur", QColor(120, 170, 230), QColor(110, 150, 80), 270, 610, 90,
          "De voordeur vanaf het tuinpad.\r\nVerf bladdert aan de onderkant."},
-        {"hal.jpg", "Hal", QColor(200, 190, 170), QColor(150, 120, 90), 270, 450, 0,
+        {"hal.jpg", "Hal", QColor(200, 190, 170), QColor(150, 120, 90), 180, 400, 0,
          "Hal richting serre. Tegelvloer in goede staat."},
-        {"woonkamer.jpg", "Woonkamer", QColor(230, 220, 200), QColor(160, 110, 70), 210, 190, 120,
+        {"woonkamer.jpg", "Woonkamer", QColor(230, 220, 200), QColor(160, 110, 70), 130, 120, 300,
          "Woonkamer, noordwesthoek.\r\nScheur in het plafond boven het raam."},
-        {"keuken.jpg", "Keuken", QColor(220, 230, 240), QColor(120, 120, 130), 480, 190, 270,
+        {"keuken.jpg", "Keuken", QColor(220, 230, 240), QColor(120, 120, 130), 480, 270, 90,
          "Keuken met aanrecht uit 1998."},
-        {"serre.jpg", "Serre", QColor(150, 200, 240), QColor(130, 170, 90), 690, 450, 30,
+        {"serre.jpg", "Serre", QColor(150, 200, 240), QColor(130, 170, 90), 600, 520, 30,
          "Serre op het zuiden; condens op de ruiten."},
     };
 
     ProjectDocument doc;
     doc.MapFileName = "plattegrond.bmp";
+    doc.TriangleSize = 10;
     doc.Organisation = AnsiCodec::fromUnicode(QStringLiteral("Bouwkundig Bureau Tolvek"));
     doc.WebAddress = "www.tolvek.nl";
     doc.Description1 = AnsiCodec::fromUnicode(QStringLiteral("Voorbeeldproject: opname van een woning"));

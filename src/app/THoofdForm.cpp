@@ -2,9 +2,14 @@
 
 #include "app/AppIcons.h"
 #include "app/TolvekApplication.h"
+#include "map/TAlleFotoEigenschappenForm.h"
+#include "map/MapCommands.h"
+#include "map/MapView.h"
+#include "map/TKaartForm.h"
 #include "platform/AnsiCodec.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
+#include "project/TProjectGegForm.h"
 #include "support/BusyCursor.h"
 #include "support/GeneralError.h"
 #include "support/MessageDialogs.h"
@@ -62,6 +67,15 @@ THoofdForm::THoofdForm(QWidget *parent)
     OverzichtsScrollBox->setBackgroundRole(QPalette::Window);
     OverzichtsScrollBox->setAutoFillBackground(true);
     setCentralWidget(OverzichtsScrollBox);
+
+    OverzichtsImage = new MapView;
+    OverzichtsScrollBox->setWidget(OverzichtsImage);
+    m_map = std::make_unique<MapCommands>(*this, OverzichtsImage);
+    m_map->SetLabelItem(Fotonummerstonen1);
+    connect(OverzichtsImage, &MapView::MouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point) {
+                GeneralError::Run([&] { OverzichtsImageMouseUp(button, modifiers, point); });
+            });
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -358,7 +372,7 @@ bool THoofdForm::WriteDataFile(const QString &fileName)
 
 void THoofdForm::DrawMap()
 {
-    // The overview map is drawn into the scroll box here.
+    m_map->DrawMap();
 }
 
 void THoofdForm::SetAddPickMode(bool on)
@@ -477,20 +491,71 @@ void THoofdForm::closeEvent(QCloseEvent *event)
 
 // ---- Commands whose windows are added with their features ------------------
 
-void THoofdForm::Exporteren1Click() {}
-void THoofdForm::Kopiren1Click() {}
-void THoofdForm::Projectgegevens1Click() {}
-void THoofdForm::OverzichtskaartEigenschappen1Click() {}
-void THoofdForm::Eigenschappenkaart1Click() {}
+void THoofdForm::CreateOtherWindows()
+{
+    if (ProjectGegForm)
+        return;
+    ProjectGegForm = new TProjectGegForm(*this, this);
+    KaartForm = new TKaartForm(*this, this);
+    AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(*this, this);
+}
+
+QSize THoofdForm::MapPictureSize() const
+{
+    const QSize size = m_map->Metafile().Size();
+    return size.isValid() ? size : QSize(0, 0);
+}
+
+void THoofdForm::Projectgegevens1Click()
+{
+    CreateOtherWindows();
+    ProjectGegForm->Execute();
+}
+
+void THoofdForm::OverzichtskaartEigenschappen1Click()
+{
+    CreateOtherWindows();
+    if (KaartForm->Execute() == QDialog::Accepted)
+        DrawMap();
+    UpdateMainWindowState();
+}
+
+void THoofdForm::Eigenschappenkaart1Click()
+{
+    const QSize size = MapPictureSize();
+    MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), QString(),
+                                    QStringLiteral("Breedte: %1 pixels\rHoogte: %2 pixels").arg(size.width()).arg(size.height()),
+                                    QStringLiteral("&OK"));
+}
+
+void THoofdForm::Eigenschappenallefotoswijzigen1Click()
+{
+    CreateOtherWindows();
+    AlleFotoEigenschappenForm->Execute();
+}
+
+void THoofdForm::Exporteren1Click()
+{
+    m_map->Export();
+}
+
+void THoofdForm::Kopiren1Click()
+{
+    m_map->Copy();
+}
+
+void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &)
+{
+    EnterProjectFolder();
+}
 
 void THoofdForm::Fotonummerstonen1Click()
 {
-    DrawMap();
+    m_map->ToggleLabels();
 }
 
 void THoofdForm::Toevoegen1Click() {}
 void THoofdForm::Verwijderen1Click() {}
-void THoofdForm::Eigenschappenallefotoswijzigen1Click() {}
 void THoofdForm::Fotosluiten1Click() {}
 
 void THoofdForm::Inhoud1Click()
@@ -523,9 +588,15 @@ int THoofdForm::RunProgram(TolvekApplication &app)
 {
     auto *form = new THoofdForm;
     form->setAttribute(Qt::WA_DeleteOnClose);
-    form->SetStartupFileName(ProcessFolders::CommandLineFileName(QCoreApplication::arguments()));
+    // The project's folder becomes the current folder once it is open, so a
+    // name relative to where the program was started must be made whole now.
+    QString startupFile = ProcessFolders::CommandLineFileName(QCoreApplication::arguments());
+    if (!startupFile.isEmpty())
+        startupFile = QFileInfo(startupFile).absoluteFilePath();
+    form->SetStartupFileName(startupFile);
     // The start-up screen shows here, while the other windows are made.
     QCoreApplication::processEvents();
+    form->CreateOtherWindows();
     QCoreApplication::processEvents();
     QThread::msleep(1300);
     form->show();

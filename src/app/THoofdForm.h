@@ -7,11 +7,16 @@
 #include <memory>
 #include <optional>
 
+class MapCommands;
+class MapView;
 class QAction;
 class QLabel;
 class QScrollArea;
 class QToolButton;
 class QWidget;
+class TAlleFotoEigenschappenForm;
+class TKaartForm;
+class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
 
@@ -55,6 +60,13 @@ public:
     // True when the project was closed (saved or dropped, or not modified).
     bool CloseProject();
 
+    // Creates the dialogs and windows that live for the whole program run,
+    // in the start-up order (called once; commands call it too in case).
+    void CreateOtherWindows();
+
+    // The size of the picture the map view shows (0 by 0 before any drawing).
+    QSize MapPictureSize() const;
+
     TRvVersionInfo &VersionInfo() { return *m_versionInfo; }
     QString UntitledCaption() const;
 
@@ -65,6 +77,10 @@ public:
     QLabel *Label1 = nullptr;
     QScrollArea *OverzichtsScrollBox = nullptr;
     QWidget *BovenPanel = nullptr;
+    TProjectGegForm *ProjectGegForm = nullptr;
+    TKaartForm *KaartForm = nullptr;
+    TAlleFotoEigenschappenForm *AlleFotoEigenschappenForm = nullptr;
+    MapView *OverzichtsImage = nullptr;
 
 public slots:
     void Nieuw1Click();
@@ -89,6 +105,7 @@ public slots:
     void Brimolopinternet1Click();
     void Info1Click();
     void Label1Click();
+    void OverzichtsImageMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &mapPoint);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -107,6 +124,7 @@ private:
     ProjectDocument m_document;
     PhotoWindowPlacement m_photoPlacement;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
+    std::unique_ptr<MapCommands> m_map;
     bool m_addPickMode = false;
     bool m_deletePickMode = false;
     bool m_firstActivation = true;

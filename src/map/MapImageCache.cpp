@@ -1,0 +1,61 @@
+#include "map/MapImageCache.h"
+
+#include "support/TolvekError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace {
+constexpr int AllocationLimitMB = 2048;
+}
+
+MapImageCache::MapImageCache()
+{
+    RaiseAllocationLimit();
+}
+
+void MapImageCache::RaiseAllocationLimit()
+{
+    if (QImageReader::allocationLimit() < AllocationLimitMB)
+        QImageReader::setAllocationLimit(AllocationLimitMB);
+}
+
+void MapImageCache::Clear()
+{
+    m_path.clear();
+    m_size = -1;
+    m_modified = QDateTime();
+    m_image = QImage();
+}
+
+QImage MapImageCache::Load(const QString &path)
+{
+    if (path.isEmpty())
+        return QImage();
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QImage();
+    const QString key = info.absoluteFilePath();
+    const qint64 size = info.size();
+    const QDateTime modified = info.lastModified();
+    if (!m_image.isNull() && key == m_path && size == m_size && modified == m_modified)
+        return m_image;
+
+    // Let go of the old map first, so that at most the picture on screen and
+    // the new one are in memory while decoding.
+    Clear();
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    QImage image = reader.read();
+    ++m_decodeCount;
+    if (image.isNull()) {
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: %2.")
+                              .arg(QDir::toNativeSeparators(path), reader.errorString()));
+    }
+    m_path = key;
+    m_size = size;
+    m_modified = modified;
+    m_image = image;
+    return m_image;
+}

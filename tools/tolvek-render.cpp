@@ -1,0 +1,125 @@
+// tolvek-render: draws the overview map of a project file, as the program
+// shows and exports it, into an EMF, PNG or SVG file. Needs no display.
+
+#include "map/MapDrawing.h"
+#include "map/MapImageCache.h"
+#include "map/MapMetafile.h"
+#include "map/MapPainter.h"
+#include "project/DataFile.h"
+#include "project/ProjectDocument.h"
+#include "support/TolvekError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+const char Usage[] =
+    "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
+    "\n"
+    "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
+    "foto's en de helptekst. Het formaat volgt uit de extensie van UITVOER:\n"
+    "  .emf  Enhanced Metafile, zoals \"Exporteren...\" die schrijft\n"
+    "  .png  de kaart zoals het venster haar toont\n"
+    "  .svg  SVG-tekening\n"
+    "\n"
+    "  --labels   ook de bestandsnamen van de foto's tonen\n"
+    "  --help     deze uitleg\n";
+
+void Fail(const QString &message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    std::exit(1);
+}
+
+bool HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void Render(const QString &projectName, const QString &outputName, bool labels)
+{
+    const QString projectPath = QFileInfo(projectName).absoluteFilePath();
+    ProjectDocument doc;
+    doc.Reset();
+    if (DataFile::Read(doc, projectPath) != DataFile::ReadResult::Ok)
+        throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
+    doc.CurrentFileName = projectPath;
+
+    MapImageCache cache;
+    MapMetafile metafile;
+    metafile.SetScene(MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc)));
+
+    const QString suffix = QFileInfo(outputName).suffix().toLower();
+    if (suffix == QLatin1String("emf")) {
+        metafile.SaveToFile(outputName);
+    } else if (suffix == QLatin1String("png")) {
+        const QImage image = metafile.RenderImage();
+        if (!image.save(outputName, "PNG"))
+            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+    } else if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setFileName(outputName);
+        svg.setSize(metafile.Size());
+        svg.setViewBox(QRect(QPoint(0, 0), metafile.Size()));
+        svg.setResolution(96);
+        svg.setTitle(QStringLiteral("Overzichtskaart"));
+        QPainter painter;
+        if (!painter.begin(&svg))
+            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+        painter.fillRect(QRect(QPoint(0, 0), metafile.Size()), Qt::white);
+        MapPainter::Paint(painter, metafile.Scene());
+        if (!painter.end() || !QFileInfo(outputName).isFile())
+            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+    } else {
+        throw TolvekError(QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png of .svg.").arg(outputName));
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Drawing text needs a platform; without a display the offscreen one serves.
+    if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    MapImageCache::RaiseAllocationLimit();
+
+    bool labels = false;
+    QStringList names;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (arg == QLatin1String("--labels"))
+            labels = true;
+        else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+            Fail(QStringLiteral("Onbekende optie \"%1\"; zie tolvek-render --help.").arg(arg));
+        else
+            names << arg;
+    }
+    if (names.size() != 2)
+        Fail(QStringLiteral("Geef een projectbestand en een uitvoerbestand; zie tolvek-render --help."));
+
+    try {
+        Render(names[0], names[1], labels);
+    } catch (const TolvekError &e) {
+        Fail(e.message());
+    } catch (const std::bad_alloc &) {
+        Fail(QStringLiteral("Onvoldoende geheugen om de overzichtskaart te tekenen."));
+    }
+    return 0;
+}
