@@ -4,12 +4,19 @@
 
 #include "FuzzCheck.h"
 
+#include "map/MapDrawing.h"
+#include "map/MapImageCache.h"
+#include "map/MapMetafile.h"
+#include "map/MapPainter.h"
 #include "map/PositionChange.h"
 #include "project/DataFile.h"
 #include "project/PhotoEntry.h"
 #include "project/ProjectDocument.h"
 #include "support/TextRoutines.h"
 #include "support/TolvekError.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <climits>
 #include <cstdint>
@@ -81,6 +88,36 @@ void takeEntriesApart(const ProjectDocument &doc)
     }
 }
 
+// The map redraw as the main window does it (without a map bitmap): the
+// scene from the entries, painted on screen and recorded as a metafile.
+void drawMap(const ProjectDocument &doc)
+{
+    static MapImageCache cache;
+    for (const bool labels : {false, true}) {
+        MapScene scene;
+        try {
+            scene = MapDrawing::Build(doc, labels, cache, QString());
+        } catch (const TolvekError &) {
+            continue;
+        }
+        FUZZ_CHECK(scene.photos.size() == doc.PositionList.size());
+        QImage screen(64, 48, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        {
+            QPainter painter(&screen);
+            MapPainter::Paint(painter, scene, QRect(0, 0, 64, 48));
+        }
+        if (labels) {
+            MapMetafile metafile;
+            metafile.SetScene(scene);
+            try {
+                FUZZ_CHECK(!metafile.EmfBytes().isEmpty());
+            } catch (const TolvekError &) {
+            }
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -96,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(doc.PositionList.isEmpty() && doc.NameList.isEmpty() && doc.NotesList.isEmpty());
     }
     takeEntriesApart(doc);
+    drawMap(doc);
     if (!complete)
         return 0;
 

@@ -3,13 +3,13 @@
 // queried directly, so that the tree walk gets inputs of its own.
 
 #include "FuzzCheck.h"
+#include "FuzzSupport.h"
 
 #include "platform/VersionInfoQuery.h"
 #include "platform/VersionResourceFile.h"
 #include "support/TRvVersionInfo.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -17,13 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString scratchFile()
-{
-    // tmpfs where there is one: the file is written for every input.
-    const QString folder = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return folder + QStringLiteral("/tolvek-fuzz-version-%1.bin").arg(::getpid());
-}
 
 void queryResource(QByteArrayView resource)
 {
@@ -56,12 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     if (bytes.startsWith("\x7F" "ELF") || bytes.startsWith("MZ")) {
-        static const QString name = scratchFile();
-        {
-            QFile file(name);
-            FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            FUZZ_CHECK(file.write(bytes) == bytes.size());
-        }
+        const QString name = FuzzSupport::WriteScratch(QStringLiteral(".exe"), bytes);
         const QByteArray resource = VersionResourceFile::Read(name);
         FUZZ_CHECK(resource.size() <= 0x10000);
         if (!resource.isEmpty())

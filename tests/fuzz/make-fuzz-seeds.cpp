@@ -8,7 +8,10 @@
 #include "project/DataFile.h"
 #include "project/ProjectDocument.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -74,6 +77,85 @@ void versionSeeds()
     put(t, QStringLiteral("pe-no-version.exe"), MakePe(false, dutch, false).bytes);
 }
 
+// Little-endian fields for hand-made bitmap files.
+void le(QByteArray &out, quint32 v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        out += char((v >> (8 * i)) & 0xFF);
+}
+
+// A bitmap file with a BITMAPINFOHEADER (or, with headerSize 12, the old
+// BITMAPCOREHEADER), the given colour table (or bit masks) and pixel data.
+QByteArray bmp(int headerSize, qint32 width, qint32 height, int bits, int compression, const QByteArray &table,
+               const QByteArray &pixels)
+{
+    QByteArray info;
+    le(info, quint32(headerSize), 4);
+    if (headerSize == 12) {
+        le(info, quint32(width), 2);
+        le(info, quint32(height), 2);
+        le(info, 1, 2);
+        le(info, quint32(bits), 2);
+    } else {
+        le(info, quint32(width), 4);
+        le(info, quint32(height), 4);
+        le(info, 1, 2);
+        le(info, quint32(bits), 2);
+        le(info, quint32(compression), 4);
+        le(info, quint32(pixels.size()), 4);
+        le(info, 2835, 4);
+        le(info, 2835, 4);
+        le(info, bits <= 8 ? quint32(table.size() / 4) : 0, 4);
+        le(info, 0, 4);
+    }
+    QByteArray file("BM");
+    const quint32 offset = 14 + quint32(info.size() + table.size());
+    le(file, offset + quint32(pixels.size()), 4);
+    le(file, 0, 4);
+    le(file, offset, 4);
+    return file + info + table + pixels;
+}
+
+void mapBitmapSeeds()
+{
+    const QString t = QStringLiteral("mapbitmap");
+    QImage colour(12, 7, QImage::Format_RGB32);
+    for (int y = 0; y < colour.height(); ++y)
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, qRgb(x * 20, y * 30, (x + y) * 10));
+    auto saved = [](const QImage &image) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "BMP");
+        return bytes;
+    };
+    put(t, QStringLiteral("rgb24.bmp"), saved(colour));
+    put(t, QStringLiteral("argb32.bmp"), saved(colour.convertToFormat(QImage::Format_ARGB32)));
+    put(t, QStringLiteral("indexed8.bmp"), saved(colour.convertToFormat(QImage::Format_Indexed8)));
+    put(t, QStringLiteral("mono.bmp"), saved(colour.convertToFormat(QImage::Format_Mono)));
+
+    QByteArray grey;
+    for (int i = 0; i < 4; ++i)
+        le(grey, quint32(i * 0x555555), 4);
+    // RLE8: a run, a literal run, end of line, a delta, end of bitmap.
+    const QByteArray rle8("\x04\x01\x00\x03\x02\x03\x01\x00\x00\x00\x00\x02\x01\x01\x02\x02\x00\x01", 18);
+    put(t, QStringLiteral("rle8.bmp"), bmp(40, 8, 3, 8, 1, grey, rle8));
+    const QByteArray rle4("\x06\x12\x00\x04\x21\x30\x00\x00\x03\x33\x00\x01", 12);
+    put(t, QStringLiteral("rle4.bmp"), bmp(40, 6, 2, 4, 2, grey, rle4));
+    // 16 bits with 5-6-5 masks.
+    QByteArray masks;
+    le(masks, 0xF800, 4);
+    le(masks, 0x07E0, 4);
+    le(masks, 0x001F, 4);
+    put(t, QStringLiteral("bitfields565.bmp"), bmp(40, 2, 2, 16, 3, masks, QByteArray("\x00\xf8\xe0\x07\x1f\x00\xff\xff", 8)));
+    // The old OS/2 header with a three-byte colour table, top-down rows.
+    put(t, QStringLiteral("core-header.bmp"), bmp(12, 4, 2, 1, 0, QByteArray("\0\0\0\xff\xff\xff", 6),
+                                                 QByteArray("\xa0\0\0\0\x50\0\0\0", 8)));
+    put(t, QStringLiteral("top-down.bmp"), bmp(40, 2, -2, 24, 0, QByteArray(),
+                                              QByteArray("\x10\x20\x30\x40\x50\x60\0\0\x70\x80\x90\xa0\xb0\xc0\0\0", 16)));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -82,8 +164,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: make-fuzz-seeds <corpus-folder>\n");
         return 2;
     }
+    int guiArgc = 1;
+    QGuiApplication app(guiArgc, argv);
     g_root = QString::fromLocal8Bit(argv[1]);
     dataFileSeeds();
     versionSeeds();
+    mapBitmapSeeds();
     return g_failures == 0 ? 0 : 1;
 }
