@@ -1,11 +1,12 @@
 // Writes the seed corpus of the fuzz targets: small files of our own making
 // that reach the interesting parts of each reader. Usage:
-//   make-fuzz-seeds <corpus-folder>
+//   make-fuzz-seeds <corpus-folder> [<built Tolvek.chm>]
 // The files in tests/fuzz/corpus were made by this program.
 
 #include "VersionImages.h"
 
 #include "project/DataFile.h"
+#include "support/ChmContextTable.h"
 #include "project/ProjectDocument.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QFile>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <cstdio>
@@ -156,12 +158,36 @@ void mapBitmapSeeds()
                                               QByteArray("\x10\x20\x30\x40\x50\x60\0\0\x70\x80\x90\xa0\xb0\xc0\0\0", 16)));
 }
 
+void helpSeeds(const QString &helpFile)
+{
+    const QString t = QStringLiteral("helpcontext");
+    auto streams = [](const QMap<std::uint32_t, QString> &table) {
+        QByteArray ivb;
+        QByteArray strings;
+        ChmContextTable::Build(table, ivb, strings);
+        QByteArray out;
+        le(out, quint32(ivb.size()), 2);
+        return out + ivb + strings;
+    };
+    put(t, QStringLiteral("table-two.bin"),
+        streams({{20, QStringLiteral("/tmp/build/help/foto_cdrom.html")}, {60, QStringLiteral("inhoud.html")}}));
+    put(t, QStringLiteral("table-one.bin"), streams({{1, QStringLiteral("a.html")}}));
+    // The program's own help file, as the build compiles it.
+    if (!helpFile.isEmpty()) {
+        QFile f(helpFile);
+        if (f.open(QIODevice::ReadOnly))
+            put(t, QStringLiteral("Tolvek.chm"), f.readAll());
+        else
+            ++g_failures;
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-fuzz-seeds <corpus-folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make-fuzz-seeds <corpus-folder> [<built Tolvek.chm>]\n");
         return 2;
     }
     int guiArgc = 1;
@@ -170,5 +196,6 @@ int main(int argc, char **argv)
     dataFileSeeds();
     versionSeeds();
     mapBitmapSeeds();
+    helpSeeds(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     return g_failures == 0 ? 0 : 1;
 }
