@@ -53,7 +53,7 @@ run_target() {
         local log="$dir/logs/run-$round.log" dirs=("$dir/corpus")
         [ -d "$seeds" ] && dirs+=("$seeds")
         [ -d "$regressions" ] && dirs+=("$regressions")
-        "$build/tests/fuzz/fuzz_$name" -max_total_time="$left" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        "$build/tests/fuzz/fuzz_$name" -max_total_time="$left" -timeout=25 -rss_limit_mb=2048 -max_len=65536 \
             -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "${dirs[@]}" >"$log" 2>&1
         status=$?
         local n
