@@ -2,6 +2,7 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "support/THelpForm.h"
 #include "support/GeneralError.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
@@ -72,6 +73,8 @@ private slots:
     void projectDataThroughMenu();
     void mapDialogThroughToolButton();
     void mapSizeBeforeDrawing();
+    void infoScreenOnRequestThenProjectFolder();
+    void helpCommandsOpenTheirContexts();
 
 private:
     std::unique_ptr<THoofdForm> m_form;
@@ -440,6 +443,37 @@ void TestMainWindow::mapSizeBeforeDrawing()
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("Breedte: 0 pixels\nHoogte: 0 pixels")),
              qPrintable(m_driver->dialogs[0].texts));
+}
+
+void TestMainWindow::infoScreenOnRequestThenProjectFolder()
+{
+    const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
+    writeFile(name, kProject);
+    m_form->ReadDataFile(name);
+    QDir::setCurrent(QDir::tempPath());
+    m_driver->Handle([](QDialog *d) {
+        QVERIFY(d->isModal());
+        QStringList texts;
+        for (QLabel *l : d->findChildren<QLabel *>())
+            texts << l->text();
+        QVERIFY2(texts.join(QLatin1Char('|')).contains(QString::fromUtf8("Stichting \u00c9\u00e9n & Twee")),
+                 qPrintable(texts.join(QLatin1Char('|'))));
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    m_form->Label1Click();
+    QCOMPARE(QDir::currentPath(), QDir(m_dir->path()).canonicalPath());
+}
+
+void TestMainWindow::helpCommandsOpenTheirContexts()
+{
+    m_form->findChild<QAction *>(QStringLiteral("Inhoud1"))->trigger();
+    QVERIFY(m_form->HelpForm);
+    QVERIFY(m_form->HelpForm->isVisible());
+    const QString contents = m_form->HelpForm->CurrentTopic();
+    m_form->findChild<QToolButton *>(QStringLiteral("SpeedButton12"))->click();
+    QVERIFY(m_form->HelpForm->CurrentTopic() != contents);
+    QVERIFY2(m_form->HelpForm->CurrentTopic().contains(QStringLiteral("cdrom")), qPrintable(m_form->HelpForm->CurrentTopic()));
+    m_form->HelpForm->close();
 }
 
 int main(int argc, char *argv[])

@@ -45,9 +45,3 @@ QIcon AppIcons::Get(Id id)
     const QIcon bundled(QString::fromLatin1(e.bundled));
     return QIcon::fromTheme(QString::fromLatin1(e.themeName), bundled);
 }
-
-QIcon AppIcons::ProgramIcon()
-{
-    Q_INIT_RESOURCE(resources);
-    return QIcon(QStringLiteral(":/icons/program.svg"));
-}

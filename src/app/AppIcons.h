@@ -10,5 +10,4 @@ public:
     enum Id { New, Open, Save, ProjectData, Map, AddPhoto, DeletePhoto, Help, PhotoCd, Internet };
 
     static QIcon Get(Id id);
-    static QIcon ProgramIcon();
 };

@@ -14,6 +14,12 @@
 #include "support/GeneralError.h"
 #include "support/MessageDialogs.h"
 #include "support/ProgramTexts.h"
+#include "support/ProgramArt.h"
+#include "support/SupportCommands.h"
+#include "support/TConfigGegevensForm.h"
+#include "support/THelpForm.h"
+#include "support/TOpInternetForm.h"
+#include "support/TOpstartInfoForm.h"
 #include "support/TRvVersionInfo.h"
 #include "support/UserInteraction.h"
 
@@ -48,7 +54,7 @@ THoofdForm::THoofdForm(QWidget *parent)
     BusyCursor busy;
     setObjectName(QStringLiteral("HoofdForm"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setWindowIcon(AppIcons::ProgramIcon());
+    setWindowIcon(ProgramArt::ProgramIcon());
 
     m_versionInfo = std::make_unique<TRvVersionInfo>();
     m_versionInfo->SetFileName(ProcessFolders::ProgramPath());
@@ -306,6 +312,10 @@ void THoofdForm::FormActivate()
         }
         UpdateMainWindowState();
     }
+    if (m_restoreStartupCursor) {
+        m_restoreStartupCursor = false;
+        QApplication::restoreOverrideCursor();
+    }
 }
 
 void THoofdForm::ResetProject()
@@ -385,9 +395,24 @@ void THoofdForm::SetDeletePickMode(bool on)
     m_deletePickMode = on;
 }
 
-void THoofdForm::ShowHelp(int /*context*/)
+void THoofdForm::ShowHelp(int context)
 {
-    // The help window opens at the context here.
+    if (!HelpForm) {
+        HelpForm = new THelpForm(this);
+        HelpForm->SetHelpFile(THelpForm::ApplicationHelpFile());
+    }
+    HelpForm->ShowContext(context);
+}
+
+void THoofdForm::ShowInfoScreen(bool modal)
+{
+    if (!OpstartInfoForm)
+        OpstartInfoForm = new TOpstartInfoForm(this);
+    OpstartInfoForm->ShowInfo(modal, InfoScreenVersion::From(*m_versionInfo), ProgramTexts::AppTitle(),
+                              QStringLiteral("Versie %s"), ProgramTexts::InfoScreenLine(),
+                              ProgramTexts::ProductWebAddress(), QStringLiteral("Fotobestand:"), QString(),
+                              AnsiCodec::toUnicode(m_document.Organisation), AnsiCodec::toUnicode(m_document.WebAddress),
+                              QStringLiteral("Build: %s"));
 }
 
 // ---- File commands ---------------------------------------------------------
@@ -498,6 +523,8 @@ void THoofdForm::CreateOtherWindows()
     ProjectGegForm = new TProjectGegForm(*this, this);
     KaartForm = new TKaartForm(*this, this);
     AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(*this, this);
+    OpInternetForm = new TOpInternetForm(this);
+    ConfigGegevensForm = new TConfigGegevensForm(this);
 }
 
 QSize THoofdForm::MapPictureSize() const
@@ -568,12 +595,29 @@ void THoofdForm::FotoCDRom1Click()
     ShowHelp(60);
 }
 
-void THoofdForm::Configuratiegegevens1Click() {}
-void THoofdForm::LeesMijtxt1Click() {}
-void THoofdForm::Brimolopinternet1Click() {}
+void THoofdForm::Configuratiegegevens1Click()
+{
+    CreateOtherWindows();
+    const auto v = m_versionInfo->GetVersionNumber();
+    ConfigGegevensForm->ShowConfigurationReport(ProgramTexts::AppTitle(), v.Major, v.Minor, v.Release, v.Build,
+                                                m_versionInfo->StringValueByIndex(10),
+                                                ProcessFolders::LogMarkerPresent(), ProcessFolders::TempFolder());
+}
+
+void THoofdForm::LeesMijtxt1Click()
+{
+    SupportCommands::OpenReadMe(*this, ProcessFolders::ProgramFolder());
+}
+
+void THoofdForm::Brimolopinternet1Click()
+{
+    CreateOtherWindows();
+    UserInteraction::ExecModal(OpInternetForm);
+}
 
 void THoofdForm::Info1Click()
 {
+    ShowInfoScreen(true);
     EnterProjectFolder();
 }
 
@@ -586,15 +630,21 @@ void THoofdForm::Label1Click()
 
 int THoofdForm::RunProgram(TolvekApplication &app)
 {
+    QApplication::setWindowIcon(ProgramArt::ProgramIcon());
+    // Busy until the main window's first activation.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     auto *form = new THoofdForm;
     form->setAttribute(Qt::WA_DeleteOnClose);
+    form->m_restoreStartupCursor = true;
+    form->OpstartInfoForm = new TOpstartInfoForm(form);
+    form->OpstartInfoForm->SetTimerInterval(1800);
+    form->ShowInfoScreen(false);
     // The project's folder becomes the current folder once it is open, so a
     // name relative to where the program was started must be made whole now.
     QString startupFile = ProcessFolders::CommandLineFileName(QCoreApplication::arguments());
     if (!startupFile.isEmpty())
         startupFile = QFileInfo(startupFile).absoluteFilePath();
     form->SetStartupFileName(startupFile);
-    // The start-up screen shows here, while the other windows are made.
     QCoreApplication::processEvents();
     form->CreateOtherWindows();
     QCoreApplication::processEvents();

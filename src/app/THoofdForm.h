@@ -15,6 +15,10 @@ class QScrollArea;
 class QToolButton;
 class QWidget;
 class TAlleFotoEigenschappenForm;
+class TConfigGegevensForm;
+class THelpForm;
+class TOpInternetForm;
+class TOpstartInfoForm;
 class TKaartForm;
 class TProjectGegForm;
 class TolvekApplication;
@@ -51,6 +55,10 @@ public:
 
     void ResetProject();
 
+    // The start-up and information screen: without blocking at start-up,
+    // modally on request.
+    void ShowInfoScreen(bool modal);
+
     // Reads a data file into the (reset) project; the caption follows the
     // file. Reports a file that cannot be opened.
     void ReadDataFile(const QString &fileName);
@@ -81,6 +89,10 @@ public:
     TKaartForm *KaartForm = nullptr;
     TAlleFotoEigenschappenForm *AlleFotoEigenschappenForm = nullptr;
     MapView *OverzichtsImage = nullptr;
+    TOpstartInfoForm *OpstartInfoForm = nullptr;
+    TOpInternetForm *OpInternetForm = nullptr;
+    TConfigGegevensForm *ConfigGegevensForm = nullptr;
+    THelpForm *HelpForm = nullptr;
 
 public slots:
     void Nieuw1Click();
@@ -129,5 +141,6 @@ private:
     bool m_deletePickMode = false;
     bool m_firstActivation = true;
     bool m_centred = false;
+    bool m_restoreStartupCursor = false;
     QString m_startupFileName;
 };

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 
@@ -52,9 +55,47 @@ std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
+    if (request.kind == FileDialogKind::OpenPicture)
+        AddPicturePreview(dialog, request.preview);
     if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+void UserInteraction::AddPicturePreview(QFileDialog &dialog,
+                                        const std::function<QImage(const QString &, const QSize &)> &preview)
+{
+    // The preview pane needs Qt's own dialog; the desktop's has no room for it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+    if (!grid)
+        return;
+    auto *pane = new QLabel(&dialog);
+    pane->setObjectName(QStringLiteral("PicturePreview"));
+    pane->setFixedSize(200, 200);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    grid->addWidget(pane, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    // Room for the file list's columns beside the pane.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 440)));
+    QObject::connect(&dialog, &QFileDialog::currentChanged, pane, [pane, preview](const QString &file) {
+        const QSize box = pane->contentsRect().size() - QSize(4, 4);
+        QImage image;
+        if (preview) {
+            image = preview(file, box);
+        } else {
+            QImageReader reader(file);
+            const QSize size = reader.size();
+            if (size.isValid() && !size.isEmpty()) {
+                reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).boundedTo(size));
+                image = reader.read();
+            }
+        }
+        if (image.isNull())
+            pane->clear();
+        else
+            pane->setPixmap(QPixmap::fromImage(image));
+    });
 }
 
 int UserInteraction::ExecModal(QDialog *dialog)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QImage>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <optional>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 // Every modal dialog and every file dialog of the program runs through here,
@@ -24,6 +27,9 @@ public:
         QString filter;      // "Description|pattern|Description|pattern"
         QString initialName; // the file name field
         QString directory;   // where the dialog opens; empty: the current folder
+        // OpenPicture: draws the picture for the preview pane within a box;
+        // a null image shows no preview. Without it Qt's image readers are used.
+        std::function<QImage(const QString &fileName, const QSize &box)> preview;
     };
 
     using FileHandler = std::function<std::optional<QString>(const FileRequest &)>;
@@ -38,6 +44,10 @@ public:
     static void SetFileHandler(FileHandler handler);
     static void SetModalHandler(ModalHandler handler);
     static bool HasModalHandler();
+
+    // Adds a picture preview pane to Qt's own file dialog.
+    static void AddPicturePreview(QFileDialog &dialog,
+                                  const std::function<QImage(const QString &, const QSize &)> &preview);
 
     // "A (*.a)|*.a|B|*.b" as a Qt name filter list "A (*.a);;B (*.b)".
     static QString QtFilter(const QString &filter);

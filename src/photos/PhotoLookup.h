@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <cstdint>
+#include <optional>
+
+// Finding a photo's entries in the project's lists from a map point or a
+// photo number.
+class PhotoLookup
+{
+public:
+    // The index in positions of the first entry whose hit square contains
+    // (x, y): px - s < x < px + s and py - s < y < py + s, all strict, with
+    // s the triangle size. -1 when none does. An entry reached before the
+    // hit whose x or y is not an integer throws TolvekError. Allocates
+    // nothing per entry, so it stays fast on very long lists.
+    static qsizetype HitIndex(const QList<QByteArray> &positions, std::int32_t triangleSize, std::int32_t x,
+                              std::int32_t y);
+
+    // The index of the first entry whose key, as an integer, is key; -1 when
+    // there is none. A key that is not an integer throws TolvekError.
+    static qsizetype FindByKey(const QList<QByteArray> &entries, std::int32_t key);
+
+    // The same, skipping entries whose key is not an integer.
+    static qsizetype FindByKeySkippingBad(const QList<QByteArray> &entries, std::int32_t key);
+
+    // The notes for a photo: the text after the "=" of its first notes
+    // entry (entries with a key that is not an integer are skipped), or
+    // empty when it has none.
+    static QByteArray NotesFor(const QList<QByteArray> &notes, std::int32_t key);
+
+    // Puts edited notes (line breaks as CR LF) back: the first entry with
+    // the photo's key is replaced in place, otherwise the entry is appended.
+    // The entry's key is written as five digits. Entries whose key is not an
+    // integer are passed over, as when the notes are looked up.
+    static void StoreNotes(QList<QByteArray> &notes, std::int32_t key, const QByteArray &text);
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QSvgRenderer;
+
+// A photo file loaded for the photo window. The kind follows the file-name
+// extension, without regard to letter case: "jpg" and "jpeg" are JPEG
+// photos, "bmp" bitmaps, "ico" icons, "emf" and "wmf" metafiles. JPEG photos
+// keep their compressed bytes and are decoded for each shown size; the other
+// kinds are decoded once.
+class PhotoPicture
+{
+public:
+    enum class Kind { Jpeg, Bitmap, Icon, Emf, Wmf };
+
+    static std::optional<Kind> KindForFileName(const QString &fileName);
+
+    // Reads and checks the file. Throws TolvekError with a Dutch message that
+    // names the file and the problem.
+    static PhotoPicture Load(const QString &fileName);
+
+    PhotoPicture();
+    ~PhotoPicture();
+    PhotoPicture(PhotoPicture &&) noexcept;
+    PhotoPicture &operator=(PhotoPicture &&) noexcept;
+
+    bool IsNull() const { return !m_size.isValid(); }
+    Kind kind() const { return m_kind; }
+    const QString &FileName() const { return m_fileName; }
+
+    // The picture's own size, as shown (JPEG: after its EXIF orientation).
+    QSize Size() const { return m_size; }
+
+    // The picture drawn to exactly size (a JPEG is decoded at the smallest
+    // sufficient scale). Throws TolvekError.
+    QImage Scaled(QSize size) const;
+
+    // The picture at its own size. Throws TolvekError when it is larger
+    // than MaxPixels.
+    QImage FullSize() const;
+
+    // The file's bytes for metafiles (empty for other kinds) and their
+    // clipboard type.
+    QByteArray MetafileBytes() const;
+    QString MetafileMimeType() const;
+
+    // Frees what the picture holds.
+    void Release();
+
+    static constexpr qint64 MaxPixels = 150'000'000;
+
+private:
+    QString Problem(const QString &what) const;
+
+    QString m_fileName;
+    Kind m_kind = Kind::Jpeg;
+    QSize m_size;
+    QByteArray m_data;                    // JPEG, EMF and WMF bytes
+    QImage m_image;                       // bitmap, icon and WMF pixels
+    std::unique_ptr<QSvgRenderer> m_svg;  // EMF drawing
+};
