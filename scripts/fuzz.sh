@@ -13,6 +13,9 @@
 # the executions and the failing inputs of this run by kind.
 #
 # FUZZ_JOBS=2 runs two targets at a time (the default is one).
+# tests/fuzz/<target>.options holds extra libFuzzer options of a target, one a
+# line (helpcontext: chmlib runs in a child that may ask for gigabytes; the
+# child, a copy of the fuzzer, must not report that as the fuzzer's own).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:?usage: scripts/fuzz.sh SECONDS [target...]}"
@@ -40,7 +43,11 @@ export QT_QPA_PLATFORM=offscreen
 
 run_target() {
     local name="$1" dir="$work/$1"
+    rm -rf "$dir/logs"
     mkdir -p "$dir/corpus" "$dir/artifacts" "$dir/logs"
+    # Options of one target (tests/fuzz/<target>.options), one per line.
+    local extra=()
+    [ -f "$root/tests/fuzz/$name.options" ] && mapfile -t extra < "$root/tests/fuzz/$name.options"
     local seeds="$root/tests/fuzz/corpus/$name" regressions="$root/tests/fuzz/regressions/$name"
     local start end left executions=0 round=0 status
     start=$(date +%s)
@@ -54,7 +61,7 @@ run_target() {
         [ -d "$seeds" ] && dirs+=("$seeds")
         [ -d "$regressions" ] && dirs+=("$regressions")
         "$build/tests/fuzz/fuzz_$name" -max_total_time="$left" -timeout=25 -rss_limit_mb=2048 -max_len=65536 \
-            -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "${dirs[@]}" >"$log" 2>&1
+            -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "${extra[@]}" "${dirs[@]}" >"$log" 2>&1
         status=$?
         local n
         n=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

@@ -5,16 +5,20 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "PhotoTestFiles.h"
+
 #include "map/MapDrawing.h"
 #include "map/MapImageCache.h"
 #include "map/MapMetafile.h"
 #include "map/MapPainter.h"
+#include "photos/PhotoPicture.h"
 #include "platform/ProcessFolders.h"
 #include "project/DataFile.h"
 #include "support/GeneralError.h"
 #include "support/TolvekError.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -84,6 +88,7 @@ private slots:
     void longBadNumberIsShownShortened();
     void mapHeaderClaimingHugeSize();
     void hugeTriangleSize();
+    void jpegClaiming65500Square();
 
 private:
     std::unique_ptr<THoofdForm> m_form;
@@ -241,6 +246,33 @@ void TestHostileInput::hugeTriangleSize()
     GeneralError::Run([&] { m_form->DrawMap(); });
     m_form->Fotonummerstonen1Click();
     QCOMPARE(m_driver->dialogs.size(), 0);
+}
+
+void TestHostileInput::jpegClaiming65500Square()
+{
+    // A small photo whose frame header claims 65500 by 65500 pixels.
+    const QString name = m_dir->filePath(QStringLiteral("reus.jpg"));
+    writeFile(name, PhotoTestFiles::WithFrameSize(PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(64, 64)), 65500, 65500));
+    const long before = peakMegabytes();
+    QElapsedTimer clock;
+    clock.start();
+    const PhotoPicture picture = PhotoPicture::Load(name);
+    QCOMPARE(picture.Size(), QSize(65500, 65500));
+    qInfo("load: %lld ms", clock.restart());
+    // Fitted into a window: decoded at the smallest DCT scale.
+    const QImage fitted = picture.Scaled(QSize(800, 800));
+    QCOMPARE(fitted.size(), QSize(800, 800));
+    qInfo("fitted: %lld ms, peak memory grew by %ld MB", clock.restart(), peakMegabytes() - before);
+    // At true size it cannot be held: a message, not an attempt.
+    try {
+        picture.FullSize();
+        QFAIL("no error");
+    } catch (const TolvekError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("reus.jpg")), qPrintable(e.message()));
+        qInfo("%s", qPrintable(e.message()));
+    }
+    qInfo("full size refused: %lld ms", clock.restart());
+    QVERIFY2(peakMegabytes() - before < 600, qPrintable(QString::number(peakMegabytes() - before)));
 }
 
 int main(int argc, char **argv)

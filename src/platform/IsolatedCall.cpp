@@ -21,7 +21,15 @@
 #endif
 #endif
 
+// Under the sanitizers: what to do instead of their report's usual ending.
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
+
 namespace {
+
+void dieQuietly()
+{
+    ::_exit(71);
+}
 
 bool writeAll(int fd, const char *data, size_t size)
 {
@@ -39,6 +47,12 @@ bool writeAll(int fd, const char *data, size_t size)
 
 [[noreturn]] void childMain(int fd, const std::function<bool(QByteArray &)> &work, const IsolatedCall::Limits &limits)
 {
+    // The program's own handlers (and a fuzzer's or sanitizer's) are not
+    // for the child: a fault there simply ends it.
+    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGALRM, SIGTERM, SIGINT})
+        ::signal(sig, SIG_DFL);
+    if (__sanitizer_set_death_callback)
+        __sanitizer_set_death_callback(&dieQuietly);
 #ifndef TOLVEK_NO_ADDRESS_LIMIT
     struct rlimit memory;
     memory.rlim_cur = memory.rlim_max = rlim_t(limits.memoryBytes);

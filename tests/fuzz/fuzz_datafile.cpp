@@ -9,6 +9,7 @@
 #include "map/MapMetafile.h"
 #include "map/MapPainter.h"
 #include "map/PositionChange.h"
+#include "photos/PhotoLookup.h"
 #include "project/DataFile.h"
 #include "project/PhotoEntry.h"
 #include "project/ProjectDocument.h"
@@ -17,6 +18,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPoint>
 
 #include <climits>
 #include <cstdint>
@@ -88,6 +90,38 @@ void takeEntriesApart(const ProjectDocument &doc)
     }
 }
 
+// A click on the map: the hit test, then the photo's name and notes by key,
+// and edited notes stored back (as the photo window does when it closes).
+void clickOnMap(const ProjectDocument &doc)
+{
+    const QPoint points[] = {{0, 0}, {10, 10}, {-1, 100}, {INT_MAX, INT_MIN}};
+    for (const QPoint &point : points) {
+        qsizetype hit = -1;
+        try {
+            hit = PhotoLookup::HitIndex(doc.PositionList, doc.TriangleSize, point.x(), point.y());
+        } catch (const TolvekError &) {
+            continue;
+        }
+        if (hit < 0)
+            continue;
+        FUZZ_CHECK(hit < doc.PositionList.size());
+        std::int32_t key = 0;
+        try {
+            key = PhotoEntry::Key(doc.PositionList[hit]);
+            PhotoLookup::FindByKey(doc.NameList, key);
+        } catch (const TolvekError &) {
+            continue;
+        }
+        PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
+        PhotoLookup::NotesFor(doc.NotesList, key);
+        // What is stored is what the next click finds.
+        QList<QByteArray> notes = doc.NotesList;
+        const QByteArray text = "nieuw\r\n=tekst";
+        PhotoLookup::StoreNotes(notes, key, text);
+        FUZZ_CHECK(PhotoLookup::NotesFor(notes, key) == text);
+    }
+}
+
 // The map redraw as the main window does it (without a map bitmap): the
 // scene from the entries, painted on screen and recorded as a metafile.
 void drawMap(const ProjectDocument &doc)
@@ -134,6 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     takeEntriesApart(doc);
     drawMap(doc);
+    clickOnMap(doc);
     if (!complete)
         return 0;
 

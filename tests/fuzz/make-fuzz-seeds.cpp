@@ -3,6 +3,7 @@
 //   make-fuzz-seeds <corpus-folder> [<built Tolvek.chm>]
 // The files in tests/fuzz/corpus were made by this program.
 
+#include "PhotoTestFiles.h"
 #include "VersionImages.h"
 
 #include "project/DataFile.h"
@@ -182,6 +183,27 @@ void helpSeeds(const QString &helpFile)
     }
 }
 
+void photoSeeds()
+{
+    using namespace PhotoTestFiles;
+    const QString j = QStringLiteral("jpeg");
+    const QImage q = Quadrants(40, 24);
+    put(j, QStringLiteral("plain.jpg"), Jpeg(q));
+    put(j, QStringLiteral("exif-6.jpg"), Jpeg(q, 6));
+    put(j, QStringLiteral("exif-3-progressive.jpg"), Jpeg(Quadrants(33, 17), 3, true, 50));
+    put(j, QStringLiteral("cmyk.jpg"), CmykJpeg(Quadrants(16, 16)));
+    put(j, QStringLiteral("grey.jpg"), GrayJpeg(Quadrants(24, 8)));
+    // A frame size far beyond the data: scaling and the pixel limit.
+    put(j, QStringLiteral("claims-65500.jpg"), WithFrameSize(Jpeg(Quadrants(16, 16)), 65500, 65500));
+
+    const QString tmp = g_root + QStringLiteral("/emf/rectangle.emf");
+    QDir().mkpath(g_root + QStringLiteral("/emf"));
+    if (!WriteEmf(tmp, 30, 20))
+        ++g_failures;
+    put(QStringLiteral("wmf"), QStringLiteral("rectangle.wmf"), Wmf(30, 20));
+    put(QStringLiteral("wmf"), QStringLiteral("wide.wmf"), Wmf(300, 7));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -196,6 +218,7 @@ int main(int argc, char **argv)
     dataFileSeeds();
     versionSeeds();
     mapBitmapSeeds();
+    photoSeeds();
     helpSeeds(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     return g_failures == 0 ? 0 : 1;
 }
