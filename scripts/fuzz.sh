@@ -74,16 +74,18 @@ run_target() {
         [ "$round" -ge 50 ] && break
     done
     local ran=$(( $(date +%s) - start ))
-    local crashes leaks ooms timeouts
+    local crashes leaks ooms timeouts slow
     crashes=$(find "$dir/artifacts" -newer "$dir/started" -name 'crash-*' | wc -l)
     leaks=$(find "$dir/artifacts" -newer "$dir/started" -name 'leak-*' | wc -l)
     ooms=$(find "$dir/artifacts" -newer "$dir/started" -name 'oom-*' | wc -l)
-    timeouts=$(find "$dir/artifacts" -newer "$dir/started" \( -name 'timeout-*' -o -name 'slow-unit-*' \) | wc -l)
-    printf '%-14s %8s %14s %8s %6s %6s %9s %7s\n' "$name" "$ran" "$executions" "$crashes" "$leaks" "$ooms" "$timeouts" \
-        "$(find "$dir/corpus" -type f | wc -l)" >"$dir/summary.txt"
+    timeouts=$(find "$dir/artifacts" -newer "$dir/started" -name 'timeout-*' | wc -l)
+    # Inputs that took over a second: kept for a look, not failures.
+    slow=$(find "$dir/artifacts" -newer "$dir/started" -name 'slow-unit-*' | wc -l)
+    printf '%-14s %8s %14s %8s %6s %6s %9s %5s %7s\n' "$name" "$ran" "$executions" "$crashes" "$leaks" "$ooms" \
+        "$timeouts" "$slow" "$(find "$dir/corpus" -type f | wc -l)" >"$dir/summary.txt"
 }
 
-header=$(printf '%-14s %8s %14s %8s %6s %6s %9s %7s' target seconds executions crashes leaks ooms timeouts corpus)
+header=$(printf '%-14s %8s %14s %8s %6s %6s %9s %5s %7s' target seconds executions crashes leaks ooms timeouts slow corpus)
 running=0
 for t in "${targets[@]}"; do
     run_target "$t" &
@@ -99,7 +101,7 @@ echo "$header" | tee "$work/report.txt"
 failed=0
 for t in "${targets[@]}"; do
     cat "$work/$t/summary.txt" | tee -a "$work/report.txt"
-    if [ -n "$(find "$work/$t/artifacts" -newer "$work/$t/started" -type f)" ]; then
+    if [ -n "$(find "$work/$t/artifacts" -newer "$work/$t/started" -type f ! -name 'slow-unit-*')" ]; then
         failed=1
     fi
 done

@@ -1,11 +1,14 @@
 // Decoding in a child process: whatever the library does there, the
 // program gets an answer in time and goes on.
 
+#include "photos/PhotoPicture.h"
 #include "platform/ChmArchive.h"
+#include "support/TolvekError.h"
 #include "platform/IsolatedCall.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 
 #include <csignal>
@@ -25,6 +28,8 @@ private slots:
     void tooMuchOutput();
     void damagedHelpFilesFoundByFuzzing_data();
     void damagedHelpFilesFoundByFuzzing();
+    void damagedMetafilesFoundByFuzzing_data();
+    void damagedMetafilesFoundByFuzzing();
 };
 
 void TestIsolatedCall::outputComesBack()
@@ -152,6 +157,35 @@ void TestIsolatedCall::damagedHelpFilesFoundByFuzzing()
     QVERIFY(archive.Open(QStringLiteral(TOLVEK_HELP_FILE)));
     QVERIFY(archive.Contains(QStringLiteral("/inhoud.html")));
     QVERIFY(archive.Contains(QStringLiteral("/INHOUD.HTML")));
+}
+
+void TestIsolatedCall::damagedMetafilesFoundByFuzzing_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir dir(QStringLiteral(TOLVEK_FUZZ_REGRESSIONS));
+    int rows = 0;
+    for (const QString &kind : {QStringLiteral("emf"), QStringLiteral("wmf")}) {
+        const QDir folder(dir.filePath(kind));
+        for (const QString &f : folder.entryList(QDir::Files)) {
+            QTest::newRow(qPrintable(kind + QLatin1Char('/') + f)) << folder.filePath(f);
+            ++rows;
+        }
+    }
+    QVERIFY(rows >= 2);
+}
+
+void TestIsolatedCall::damagedMetafilesFoundByFuzzing()
+{
+    // Each of these made the metafile library read outside its buffers
+    // inside the program. Now the photo either shows or is refused with a
+    // message naming it; the program goes on.
+    QFETCH(QString, file);
+    try {
+        const PhotoPicture picture = PhotoPicture::Load(file);
+        QVERIFY(!picture.IsNull());
+    } catch (const TolvekError &e) {
+        QVERIFY2(e.message().contains(QFileInfo(file).fileName()), qPrintable(e.message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestIsolatedCall)
