@@ -147,9 +147,19 @@ DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString 
     return SafeFileWriter::Write(fileName, Serialize(doc), reason) ? WriteResult::Ok : WriteResult::CannotWrite;
 }
 
-void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents)
+void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents, const QString &fileName)
 {
     const std::vector<QByteArrayView> lines = splitLines(contents);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > MaxLineBytes) {
+            const QString where = fileName.isEmpty() ? QStringLiteral("Het databestand")
+                                                     : QStringLiteral("Het databestand \"%1\"").arg(fileName);
+            throw TolvekError(QStringLiteral("%1 kan niet worden geopend: regel %2 is langer dan %3 tekens.")
+                                  .arg(where)
+                                  .arg(i + 1)
+                                  .arg(MaxLineBytes));
+        }
+    }
 
     const qsizetype general = sectionStart(lines, kGeneralHeader);
     if (general >= 0) {
@@ -194,9 +204,14 @@ DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileNam
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return ReadResult::CannotOpen;
+    if (file.size() > MaxFileBytes) {
+        throw TolvekError(QStringLiteral("Het databestand \"%1\" kan niet worden geopend: het is groter dan %2 MB.")
+                              .arg(fileName)
+                              .arg(MaxFileBytes / (1024 * 1024)));
+    }
     const QByteArray contents = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TolvekError(QStringLiteral("Fout bij het lezen van \"%1\": %2").arg(fileName, file.errorString()));
-    Parse(doc, contents);
+    Parse(doc, contents, fileName);
     return ReadResult::Ok;
 }
