@@ -58,6 +58,7 @@ private slots:
     void editedNotesSurviveNew();
     void editedNotesSurviveOpen();
     void editedNotesSurviveExit();
+    void notesTooLongForTheFileAreRefused();
 
 private:
     // A project on disk with one photo at (60, 50) whose window is open with
@@ -226,6 +227,20 @@ void TestPhotoFlow::editedNotesSurviveExit()
     m_driver->Press(QStringLiteral("&Opslaan"));
     QVERIFY(m_form->close());
     QVERIFY(readAll(m_project).contains("00001=bij afsluiten\r\n"));
+}
+
+void TestPhotoFlow::notesTooLongForTheFileAreRefused()
+{
+    TFotoForm *w = openPhotoWithTypedNotes(QString(int(DataFile::MaxLineBytes), QLatin1Char('x')));
+    QVERIFY(w);
+    m_driver->Press(QStringLiteral("&OK"));
+    QVERIFY(!w->close());
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("te lang")), qPrintable(m_driver->dialogs[0].texts.left(200)));
+    QCOMPARE(m_form->Document().NotesList, QList<QByteArray>{"00001=oud"});
+    w->AantekeningenMemo->setPlainText(QStringLiteral("kort"));
+    QVERIFY(w->close());
+    QCOMPARE(m_form->Document().NotesList, QList<QByteArray>{"00001=kort"});
 }
 
 int main(int argc, char *argv[])

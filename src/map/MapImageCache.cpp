@@ -4,11 +4,38 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <limits>
 
 namespace {
 constexpr int AllocationLimitMB = 2048;
+
+// The size a bitmap file's header claims (info header or the old core
+// header), read before any decoder sees the file; invalid for other files.
+QSize ClaimedBitmapSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QSize();
+    const QByteArray h = file.read(26);
+    if (h.size() < 26 || !h.startsWith("BM"))
+        return QSize();
+    const quint32 headerSize = qFromLittleEndian<quint32>(h.constData() + 14);
+    if (headerSize == 12)
+        return QSize(qFromLittleEndian<quint16>(h.constData() + 18), qFromLittleEndian<quint16>(h.constData() + 20));
+    if (headerSize < 40)
+        return QSize();
+    // Height is negative for rows stored top-down.
+    const qint32 width = qFromLittleEndian<qint32>(h.constData() + 18);
+    const qint32 height = qFromLittleEndian<qint32>(h.constData() + 22);
+    if (width <= 0 || height == 0 || height == std::numeric_limits<qint32>::min())
+        return QSize();
+    return QSize(width, height < 0 ? -height : height);
 }
+} // namespace
 
 MapImageCache::MapImageCache()
 {
@@ -47,6 +74,18 @@ QImage MapImageCache::Load(const QString &path)
     Clear();
     QImageReader reader(path);
     reader.setAutoTransform(false);
+    // A header may claim any size: refuse what could never be held, before
+    // anything is allocated, with a message that says why.
+    QSize claimed = ClaimedBitmapSize(path);
+    if (!claimed.isValid())
+        claimed = reader.size();
+    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > MaxPixels) {
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: de kaart is te groot "
+                                         "(%2 x %3 beeldpunten).")
+                              .arg(QDir::toNativeSeparators(path))
+                              .arg(claimed.width())
+                              .arg(claimed.height()));
+    }
     QImage image = reader.read();
     ++m_decodeCount;
     if (image.isNull()) {

@@ -26,6 +26,10 @@ public:
     // Qt's default limit refuses big scans; raised once for the whole process.
     static void RaiseAllocationLimit();
 
+    // The most pixels a map may have: what the raised limit lets Qt allocate
+    // at 32 bits a pixel. A scanned A0 plan at 300 dpi has 140 million.
+    static constexpr qint64 MaxPixels = qint64(2048) * 1024 * 1024 / 4;
+
 private:
     QString m_path;
     qint64 m_size = -1;

@@ -2,6 +2,7 @@
 
 #include "photos/JpegDecoder.h"
 #include "photos/WmfDecoder.h"
+#include "platform/IsolatedCall.h"
 #include "support/TolvekError.h"
 
 #include <QDir>
@@ -117,19 +118,39 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     }
     case Kind::Emf: {
         p.m_data = file.readAll();
-        char *svg = nullptr;
-        size_t svgLength = 0;
-        generatorOptions options{};
-        char noNamespace[] = "";
-        options.nameSpace = noNamespace;
-        options.verbose = false;
-        options.emfplus = true;
-        options.svgDelimiter = true;
-        // emf2svg reads only; its interface is not const.
-        QByteArray copy = p.m_data;
-        const int ok = copy.size() >= 88 ? emf2svg(copy.data(), static_cast<size_t>(copy.size()), &svg, &svgLength, &options) : 0;
-        const QByteArray svgData = ok == 1 && svg ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();
-        std::free(svg);
+        // libemf2svg reads outside its buffers on damaged files (found by
+        // fuzzing): it only ever runs in a child process of its own.
+        QByteArray svgData;
+        if (p.m_data.size() >= 88) {
+            IsolatedCall::Limits limits;
+            limits.milliseconds = MetafileMilliseconds;
+            const QByteArray &emf = p.m_data;
+            const IsolatedCall::Result r = IsolatedCall::Run(
+                [&emf](QByteArray &out) {
+                    char *svg = nullptr;
+                    size_t svgLength = 0;
+                    generatorOptions options{};
+                    char noNamespace[] = "";
+                    options.nameSpace = noNamespace;
+                    options.verbose = false;
+                    options.emfplus = true;
+                    options.svgDelimiter = true;
+                    // emf2svg reads only; its interface is not const.
+                    QByteArray copy = emf;
+                    const int ok = emf2svg(copy.data(), static_cast<size_t>(copy.size()), &svg, &svgLength, &options);
+                    if (ok == 1 && svg)
+                        out = QByteArray(svg, static_cast<qsizetype>(svgLength));
+                    std::free(svg);
+                    return !out.isEmpty();
+                },
+                limits);
+            if (r.status == IsolatedCall::Status::TimedOut)
+                throw TolvekError(p.Problem(QStringLiteral("het Enhanced-metabestand is beschadigd of te ingewikkeld "
+                                                           "(het lezen duurde langer dan %1 seconden)")
+                                                .arg(MetafileMilliseconds / 1000)));
+            if (r.status == IsolatedCall::Status::Ok)
+                svgData = r.output;
+        }
         if (svgData.isEmpty())
             throw TolvekError(p.Problem(QStringLiteral("geen geldig of een beschadigd Enhanced-metabestand")));
         p.m_svg = std::make_unique<QSvgRenderer>(svgData);

@@ -54,6 +54,9 @@ public:
     void Release();
 
     static constexpr qint64 MaxPixels = 150'000'000;
+    // Metafiles are read by old C libraries in a child process; a file that
+    // keeps them busy longer than this is given up.
+    static constexpr int MetafileMilliseconds = 10000;
 
 private:
     QString Problem(const QString &what) const;

@@ -5,11 +5,14 @@
 #include "photos/PhotoLookup.h"
 #include "platform/AnsiCodec.h"
 #include "platform/PathResolver.h"
+#include "project/DataFile.h"
 #include "project/ProjectDocument.h"
 #include "project/ProjectHost.h"
 #include "support/BusyCursor.h"
 #include "support/DialogParts.h"
 #include "support/GeneralError.h"
+#include "support/MessageDialogs.h"
+#include "support/ProgramTexts.h"
 #include "support/TolvekError.h"
 
 #include <QApplication>
@@ -446,6 +449,17 @@ bool TFotoForm::FormClose()
         // stays open so that the user can change them.
         if (!DialogParts::CheckStorable(AantekeningenMemo, AantekeningenMemo->toPlainText())) {
             GegevensSpeedButtonClick();
+            return false;
+        }
+        // The data file refuses longer lines when it is read again, so notes
+        // that long must not be written at all.
+        const qsizetype length = NotesText().size() + 16;
+        if (length > DataFile::MaxLineBytes) {
+            MessageDialogs::ShowWarningMessage(
+                ProgramTexts::AppTitle(), QString(),
+                QStringLiteral("De aantekeningen zijn te lang om in het projectbestand te bewaren "
+                               "(ten hoogste %1 tekens). Maak ze korter en sluit het venster opnieuw.")
+                    .arg(DataFile::MaxLineBytes - 16));
             return false;
         }
     }

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
-struct chmFile;
-
 // A compiled HTML help file (.chm), read with chmlib: its objects by path
 // and its topics by context number.
+//
+// chmlib crashes, loops and asks for gigabytes on damaged files, so it only
+// ever runs in a child process (IsolatedCall) that unpacks the whole file
+// at Open; everything afterwards is answered from what it sent back.
 class ChmArchive
 {
 public:
@@ -18,9 +22,11 @@ public:
     ChmArchive(const ChmArchive &) = delete;
     ChmArchive &operator=(const ChmArchive &) = delete;
 
+    // False for a file that is missing or damaged (also when chmlib fails
+    // on it in any way, or takes longer than OpenMilliseconds).
     bool Open(const QString &fileName);
     void Close();
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_open; }
     const QString &FileName() const { return m_fileName; }
 
     // "/inhoud.html"; objects larger than the limit are refused.
@@ -39,10 +45,24 @@ public:
     std::optional<QString> DefaultTopic() const;
 
     static constexpr std::int64_t MaxObjectSize = 64 * 1024 * 1024;
+    // What the unpacked objects of one help file may take together.
+    static constexpr std::int64_t MaxTotalSize = 256 * 1024 * 1024;
+    static constexpr int OpenMilliseconds = 10000;
 
 private:
-    std::optional<QString> ExistingObjectFor(const QString &stored) const;
+    struct Object
+    {
+        QString path;
+        int flags = 0;         // chmlib's unit flags
+        bool readable = false; // false for objects over MaxObjectSize or unreadable
+        QByteArray data;
+    };
 
-    chmFile *m_file = nullptr;
+    std::optional<QString> ExistingObjectFor(const QString &stored) const;
+    const Object *Find(const QString &path) const;
+
+    bool m_open = false;
     QString m_fileName;
+    QList<Object> m_objects;          // in chmlib's enumeration order
+    QHash<QByteArray, qsizetype> m_index; // path in lower case -> object
 };

@@ -56,6 +56,14 @@ bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QSt
         return fail(QStringLiteral("geen gewoon bestand"));
 
     const QByteArray finalName = QFile::encodeName(target);
+    // A file marked read-only is not replaced behind its owner's back (the
+    // rename below would otherwise succeed wherever the folder is writable,
+    // and root passes every permission check).
+    struct stat existing;
+    if (::stat(finalName.constData(), &existing) == 0
+        && ((existing.st_mode & 0222) == 0 || ::access(finalName.constData(), W_OK) != 0))
+        return fail(errorText(EACCES));
+
     QByteArray tempName = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
                                             + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(tempName.data());

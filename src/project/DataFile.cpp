@@ -57,12 +57,24 @@ struct Sections
     const char *notes = nullptr;
 };
 
-Sections findSections(const char *begin, const char *end)
+// Also refuses, before anything is read into the project, a file with a
+// line longer than DataFile::MaxLineBytes.
+Sections findSections(const char *begin, const char *end, const QString &fileName)
 {
     Sections s;
     LineReader reader{begin, end};
     QByteArrayView l;
+    qsizetype number = 0;
     while (reader.next(l)) {
+        ++number;
+        if (l.size() > DataFile::MaxLineBytes) {
+            const QString where = fileName.isEmpty() ? QStringLiteral("Het databestand")
+                                                     : QStringLiteral("Het databestand \"%1\"").arg(fileName);
+            throw TolvekError(QStringLiteral("%1 kan niet worden geopend: regel %2 is langer dan %3 tekens.")
+                                  .arg(where)
+                                  .arg(number)
+                                  .arg(DataFile::MaxLineBytes));
+        }
         if (!l.startsWith('['))
             continue;
         if (!s.general && l == kGeneralHeader)
@@ -222,11 +234,11 @@ DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString 
     return SafeFileWriter::Write(fileName, Serialize(doc), reason) ? WriteResult::Ok : WriteResult::CannotWrite;
 }
 
-void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents)
+void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents, const QString &fileName)
 {
     const char *const begin = contents.constData();
     const char *const end = begin + contents.size();
-    const Sections sections = findSections(begin, end);
+    const Sections sections = findSections(begin, end, fileName);
 
     if (sections.general) {
         LineReader reader{sections.general, end};
@@ -271,9 +283,14 @@ DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileNam
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return ReadResult::CannotOpen;
+    if (file.size() > MaxFileBytes) {
+        throw TolvekError(QStringLiteral("Het databestand \"%1\" kan niet worden geopend: het is groter dan %2 MB.")
+                              .arg(fileName)
+                              .arg(MaxFileBytes / (1024 * 1024)));
+    }
     const QByteArray contents = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TolvekError(QStringLiteral("Fout bij het lezen van \"%1\": %2").arg(fileName, file.errorString()));
-    Parse(doc, contents);
+    Parse(doc, contents, fileName);
     return ReadResult::Ok;
 }

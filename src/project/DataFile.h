@@ -29,12 +29,21 @@ public:
 
     // Fills doc (which the caller has reset) from the file's bytes. A bad
     // number under "00002=" or "00003=" throws TolvekError; the fields read
-    // before it keep their new values and the lists stay empty.
-    static void Parse(ProjectDocument &doc, const QByteArray &contents);
+    // before it keep their new values and the lists stay empty. A line
+    // longer than MaxLineBytes throws TolvekError before anything changes
+    // (fileName, when given, names the file in the message).
+    static void Parse(ProjectDocument &doc, const QByteArray &contents, const QString &fileName = QString());
 
     // Reads and parses the file; CannotOpen leaves doc untouched. A read
-    // error after opening throws TolvekError.
+    // error after opening, and a file larger than MaxFileBytes, throw
+    // TolvekError.
     static ReadResult Read(ProjectDocument &doc, const QString &fileName);
+
+    // No genuine project comes near these; a file that does would only take
+    // the program's memory and time (a text of megabytes in a label or a
+    // message box does not come back).
+    static constexpr qsizetype MaxLineBytes = 1024 * 1024;
+    static constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
 
     // Notes line encoding: CR becomes 0x9D, LF is left out, and back.
     static QByteArray EncodeNotes(const QByteArray &entry);

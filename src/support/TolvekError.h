@@ -14,7 +14,7 @@ public:
     const QString &message() const { return m_message; }
 
     // "'abc' is not a valid integer value", with the offending bytes shown
-    // as the user would see them.
+    // as the user would see them (the first 200 and "..." for a longer text).
     static TolvekError notValidInteger(const QByteArray &text);
 
 private:
