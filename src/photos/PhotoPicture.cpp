@@ -163,12 +163,34 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     }
     case Kind::Wmf: {
         p.m_data = file.readAll();
-        const WmfDecoder::Result r = WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(p.m_data.constData()),
-                                                        static_cast<std::size_t>(p.m_data.size()), 40'000'000);
-        if (!r.ok)
-            throw TolvekError(p.Problem(QString::fromUtf8(r.problem.c_str())));
+        // libwmf asks for gigabytes on damaged files (found by fuzzing): it
+        // only ever runs in a child process of its own, which sends back
+        // "1" and the PNG, or "0" and the problem.
+        IsolatedCall::Limits limits;
+        limits.milliseconds = MetafileMilliseconds;
+        const QByteArray &wmf = p.m_data;
+        const IsolatedCall::Result r = IsolatedCall::Run(
+            [&wmf](QByteArray &out) {
+                const WmfDecoder::Result d = WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
+                                                                static_cast<std::size_t>(wmf.size()), 40'000'000);
+                if (d.ok)
+                    out = '1' + QByteArray(reinterpret_cast<const char *>(d.png.data()), qsizetype(d.png.size()));
+                else
+                    out = '0' + QByteArray::fromStdString(d.problem);
+                return true;
+            },
+            limits);
+        if (r.status == IsolatedCall::Status::TimedOut)
+            throw TolvekError(p.Problem(QStringLiteral("het Windows-metabestand is beschadigd of te ingewikkeld "
+                                                       "(het lezen duurde langer dan %1 seconden)")
+                                            .arg(MetafileMilliseconds / 1000)));
+        if (r.status != IsolatedCall::Status::Ok || r.output.isEmpty())
+            throw TolvekError(p.Problem(QStringLiteral("geen geldig of een beschadigd Windows-metabestand")));
+        if (r.output.at(0) != '1')
+            throw TolvekError(p.Problem(QString::fromUtf8(r.output.mid(1))));
+        const QByteArray png = r.output.mid(1);
         QImage image;
-        if (!image.loadFromData(r.png.data(), static_cast<int>(r.png.size()), "PNG"))
+        if (!image.loadFromData(png, "PNG"))
             throw TolvekError(p.Problem(QStringLiteral("onvoldoende geheugen")));
         image = image.convertToFormat(QImage::Format_RGB32);
         p.m_image = std::move(image);
