@@ -2,8 +2,12 @@
 #include "app/TolvekApplication.h"
 #include "platform/ProcessFolders.h"
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file-size limit must make a save fail with the warning, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     ProcessFolders::SupportStartup(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
     int result = 0;
     {
