@@ -185,14 +185,19 @@ void EmfPaintEngine::SelectPen()
     uint32_t newHandle = 0;
     const U_LOGPEN pen = logpen_set(isNull ? U_PS_NULL : U_PS_SOLID, point32_set(1, 0), ColourRef(colour));
     WriteRecord(createpen_set(&newHandle, Table(m_handles), pen));
-    WriteRecord(selectobject_set(newHandle, Table(m_handles)));
-    if (m_penHandle) {
-        uint32_t old = m_penHandle;
-        WriteRecord(deleteobject_set(&old, Table(m_handles)));
-    }
-    m_penHandle = newHandle;
+    ReplaceObject(newHandle, m_penHandle);
     m_penNull = isNull;
     m_penColour = colour;
+}
+
+void EmfPaintEngine::ReplaceObject(uint32_t newHandle, uint32_t &current)
+{
+    WriteRecord(selectobject_set(newHandle, Table(m_handles)));
+    if (current) {
+        uint32_t old = current;
+        WriteRecord(deleteobject_set(&old, Table(m_handles)));
+    }
+    current = newHandle;
 }
 
 void EmfPaintEngine::SelectBrush()
@@ -204,12 +209,7 @@ void EmfPaintEngine::SelectBrush()
     uint32_t newHandle = 0;
     const U_LOGBRUSH brush = logbrush_set(isNull ? U_BS_NULL : U_BS_SOLID, ColourRef(colour), 0);
     WriteRecord(createbrushindirect_set(&newHandle, Table(m_handles), brush));
-    WriteRecord(selectobject_set(newHandle, Table(m_handles)));
-    if (m_brushHandle) {
-        uint32_t old = m_brushHandle;
-        WriteRecord(deleteobject_set(&old, Table(m_handles)));
-    }
-    m_brushHandle = newHandle;
+    ReplaceObject(newHandle, m_brushHandle);
     m_brushNull = isNull;
     m_brushColour = colour;
 }
@@ -234,12 +234,7 @@ void EmfPaintEngine::SelectFont(const QFont &font)
                                      U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     uint32_t newHandle = 0;
     WriteRecord(extcreatefontindirectw_set(&newHandle, Table(m_handles), reinterpret_cast<const char *>(&lf), nullptr));
-    WriteRecord(selectobject_set(newHandle, Table(m_handles)));
-    if (m_fontHandle) {
-        uint32_t old = m_fontHandle;
-        WriteRecord(deleteobject_set(&old, Table(m_handles)));
-    }
-    m_fontHandle = newHandle;
+    ReplaceObject(newHandle, m_fontHandle);
     m_fontPixels = pixels;
     m_fontWeight = weight;
     m_fontItalic = font.italic();

@@ -47,6 +47,8 @@ private:
     void Write(const char *data, qint64 size);
     void WriteRecord(char *record); // takes ownership of a libuemf record
     void PolygonRecord(const QList<QPoint> &points);
+    // Selects a newly made object and deletes the one it replaces.
+    void ReplaceObject(uint32_t newHandle, uint32_t &current);
     void SelectPen();
     void SelectBrush();
     void SelectFont(const QFont &font);
