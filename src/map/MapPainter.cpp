@@ -1,10 +1,26 @@
 #include "map/MapPainter.h"
 
+#include "map/LabelImageCache.h"
 #include "map/MapDrawing.h"
 #include "map/MapScene.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
+
+#include <memory>
+
+namespace {
+
+// The label pictures of this thread's recent paints (fonts belong to their
+// thread, so each thread keeps its own).
+LabelImageCache &Labels()
+{
+    thread_local LabelImageCache cache;
+    return cache;
+}
+
+} // namespace
 
 void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &exposed, MapBitmap bitmap)
 {
@@ -24,6 +40,18 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
     const QFontMetrics metrics(font);
     painter.setFont(font);
+    // Asked once: every call looks up the font engine again.
+    const int textHeight = metrics.height();
+    const int ascent = metrics.ascent();
+    const int overhang = metrics.maxWidth();
+    // On pixels, labels are laid on as pictures made from their glyphs; a
+    // metafile or SVG gets them as text, which its reader lays out.
+    LabelImageCache *pictures = nullptr;
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster) {
+        pictures = &Labels();
+        pictures->BeginPaint(font, scene.triangleColour.rgb());
+    }
+    const LabelGlyphs *glyphs = pictures ? pictures->Glyphs() : nullptr;
 
     // A triangle: 1-pixel outline in the triangle colour, filled white.
     QPen outline(scene.triangleColour);
@@ -41,6 +69,12 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     // The pen changes only between a triangle and a label: setting it anew
     // for every one of a hundred thousand photos showed in redraws.
     enum class Pen { Outline, Label } pen = Pen::Outline;
+    auto setLabelPen = [&] {
+        if (pen != Pen::Label) {
+            painter.setPen(scene.triangleColour);
+            pen = Pen::Label;
+        }
+    };
     for (const MapPhotoShape &photo : scene.photos) {
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
             if (pen != Pen::Outline) {
@@ -55,20 +89,28 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             // known, and a box whose left edge lies within the reach meets
             // it whenever its rows do (it is never empty: maxWidth > 0).
             const QPoint &at = photo.labelTopLeft;
-            const bool rowsMeet = metrics.height() > 0 && at.y() <= reach.bottom()
-                && at.y() + metrics.height() - 1 >= reach.top();
+            const bool rowsMeet = textHeight > 0 && at.y() <= reach.bottom() && at.y() + textHeight - 1 >= reach.top();
             if (cull && (!rowsMeet || at.x() > reach.right()))
                 continue;
+            // Most labels in these rows lie wholly left of the area: a bound
+            // on the width from the entry's length settles them unread.
+            if (cull && glyphs && at.x() < reach.left()
+                && qint64(at.x()) + scene.LabelLengthBound(photo) * qint64(glyphs->MaxAdvance()) + overhang
+                       < reach.left())
+                continue;
+            const QPoint baseline = at + QPoint(0, ascent);
+            if (const LabelImage *picture = glyphs ? pictures->Find(scene.LabelBytes(photo)) : nullptr) {
+                const QRect ink(baseline + picture->offset, picture->image.size());
+                if (!picture->image.isNull() && (!cull || ink.intersects(reach)))
+                    painter.drawImage(ink.topLeft(), picture->image);
+                continue;
+            }
             const QString label = scene.Label(photo);
             if (cull && at.x() < reach.left()
-                && !QRect(at, QSize(metrics.horizontalAdvance(label) + metrics.maxWidth(), metrics.height()))
-                        .intersects(reach))
+                && !QRect(at, QSize(metrics.horizontalAdvance(label) + overhang, textHeight)).intersects(reach))
                 continue;
-            if (pen != Pen::Label) {
-                painter.setPen(scene.triangleColour);
-                pen = Pen::Label;
-            }
-            painter.drawText(photo.labelTopLeft + QPoint(0, metrics.ascent()), label);
+            setLabelPen();
+            painter.drawText(baseline, label);
         }
     }
 

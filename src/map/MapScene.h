@@ -3,6 +3,7 @@
 #include "platform/AnsiCodec.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QColor>
 #include <QRect>
 #include <QImage>
@@ -78,15 +79,28 @@ struct MapScene
     QString helpText;          // as drawn, with its surrounding blanks; empty: none
     QPoint helpTopLeft{10, 10};
 
-    // The label text of a photo: its name entry's value, in Unicode.
-    QString Label(const MapPhotoShape &photo) const
+    // The label text of a photo: its name entry's value, as the file's bytes.
+    QByteArrayView LabelBytes(const MapPhotoShape &photo) const
     {
         if (!photo.hasLabel || photo.nameEntry < 0 || photo.nameEntry >= names.size())
-            return QString();
+            return QByteArrayView();
         const QByteArray &entry = names[photo.nameEntry];
         const qsizetype eq = entry.indexOf('=');
         if (eq < 0)
-            return QString();
-        return AnsiCodec::toUnicode(QByteArray::fromRawData(entry.constData() + eq + 1, entry.size() - eq - 1));
+            return QByteArrayView();
+        return QByteArrayView(entry).sliced(eq + 1);
+    }
+
+    // At least the length of LabelBytes, found without reading the entry.
+    qsizetype LabelLengthBound(const MapPhotoShape &photo) const
+    {
+        return photo.nameEntry >= 0 && photo.nameEntry < names.size() ? names[photo.nameEntry].size() : 0;
+    }
+
+    // The same in Unicode.
+    QString Label(const MapPhotoShape &photo) const
+    {
+        const QByteArrayView bytes = LabelBytes(photo);
+        return AnsiCodec::toUnicode(QByteArray::fromRawData(bytes.data(), bytes.size()));
     }
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+
+// A label put together from its glyphs, ready to be laid over the map.
+struct LabelImage
+{
+    QImage image;  // premultiplied ARGB; null for an empty label
+    QPoint offset; // the image's top-left from the start of the baseline
+    int width = 0; // the sum of the advances
+};
+
+// The glyph of every Windows-1252 byte in the label font, rasterized once
+// by Qt exactly where it draws it at a whole-pixel pen position, so labels
+// are made from their bytes without laying out text: a redraw paints
+// thousands of them. Each character advances by its own whole-pixel width,
+// as the metafile's character spacing places it, so screen and metafile
+// agree.
+class LabelGlyphs
+{
+public:
+    // Fonts larger than this (in pixels) get no table.
+    static constexpr int MaxPixelSize = 64;
+
+    explicit LabelGlyphs(const QFont &font);
+
+    bool IsValid() const { return m_valid; }
+
+    // The widest advance of any byte: a label of n bytes is at most n times
+    // this wide.
+    int MaxAdvance() const { return m_maxAdvance; }
+
+    // text in colour (opaque) as one picture; false when a byte has no glyph
+    // of its own in the font, so the caller lays the text out as usual.
+    bool Compose(QByteArrayView text, QRgb colour, LabelImage &out) const;
+
+private:
+    struct Mask
+    {
+        QImage alpha;  // coverage, 8 bits; null for a glyph that leaves no ink
+        QPoint offset; // its top-left from the pen position on the baseline
+        int advance = 0;
+        bool present = false;
+    };
+    std::array<Mask, 256> m_masks;
+    int m_maxAdvance = 0;
+    bool m_valid = false;
+};
