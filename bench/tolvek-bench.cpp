@@ -186,7 +186,7 @@ void WriteProject(const QString &path, const QString &mapName, QSize map, int co
         doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ','
                                 + QByteArray::number(next(360));
         doc.NameList << key + "=foto_" + key + ".jpg";
-        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i) + ".\r\nGevel noordzijde, "
+        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i) + ".\x9dGevel noordzijde, "
                              "scheur boven het raam.";
     }
     QString reason;

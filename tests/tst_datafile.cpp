@@ -1,5 +1,6 @@
 #include "project/DataFile.h"
 #include "project/ProjectDocument.h"
+#include "photos/PhotoLookup.h"
 #include "support/TolvekError.h"
 
 #include <QFile>
@@ -44,7 +45,7 @@ ProjectDocument sampleDocument()
     doc.UserHelpText = "Klik!";
     doc.PositionList = {"00001=412,87,330", "00002=-5,0,45"};
     doc.NameList = {"00001=kerk.jpg", "00002=fotos\\a=b.jpg"};
-    doc.NotesList = {"00002=a\r\nb", "00001=Type hier uw aantekeningen."};
+    doc.NotesList = {"00002=a\x9d" "b", "00001=Type hier uw aantekeningen."};
     return doc;
 }
 
@@ -61,6 +62,7 @@ private slots:
     void readsLfAndCrLf();
     void readsSectionsInAnyOrder();
     void lastLineWithoutLineEnd();
+    void readEntriesAreIndependentStrings();
     void singleBlankLineIsAnEntry();
     void wrongCaseHeaderIsNotASection();
     void onlyFirstHeaderCounts();
@@ -165,11 +167,14 @@ void TestDataFile::notesEncoding()
     QCOMPARE(DataFile::EncodeNotes("00001=a\rb"), QByteArray("00001=a\x9d" "b")); // lone CR comes back as CR LF
     QCOMPARE(DataFile::DecodeNotes("00001=x=y"), QByteArray("00001=x=y"));
 
+    // The project holds notes as the file does; a CR or LF that got into
+    // one all the same is encoded on the way out, so it cannot split a line.
     ProjectDocument doc;
     doc.NotesList = {"00001=a\r\nb\x9d" "c=d"};
     ProjectDocument back;
     DataFile::Parse(back, DataFile::Serialize(doc));
-    QCOMPARE(back.NotesList, QList<QByteArray>{"00001=a\r\nb\r\nc=d"});
+    QCOMPARE(back.NotesList, QList<QByteArray>{"00001=a\x9d" "b\x9d" "c=d"});
+    QCOMPARE(PhotoLookup::NotesFor(back.NotesList, 1), QByteArray("a\r\nb\r\nc=d"));
 
     // Several breaks of every kind, at the ends too, in saved files and back.
     QCOMPARE(DataFile::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"), QByteArray("\x9d" "00002=\x9d\x9dxy\x9d"));
@@ -179,7 +184,10 @@ void TestDataFile::notesEncoding()
     QVERIFY(saved.contains("\r\n00003=\x9d\x9dregelnog\x9d\r\n00004=geen\r\n00005=\r\n"));
     back = ProjectDocument();
     DataFile::Parse(back, saved);
-    QCOMPARE(back.NotesList, (QList<QByteArray>{"00003=\r\n\r\nregelnog\r\n", "00004=geen", "00005="}));
+    QCOMPARE(back.NotesList, (QList<QByteArray>{"00003=\x9d\x9dregelnog\x9d", "00004=geen", "00005="}));
+    QCOMPARE(PhotoLookup::NotesFor(back.NotesList, 3), QByteArray("\r\n\r\nregelnog\r\n"));
+    // Saved again, byte for byte the same.
+    QCOMPARE(DataFile::Serialize(back), saved);
 }
 
 void TestDataFile::readsLfAndCrLf()
@@ -216,6 +224,50 @@ void TestDataFile::lastLineWithoutLineEnd()
     ProjectDocument doc;
     DataFile::Parse(doc, "[Fotonaam]\r\n00001=a.jpg\r\n00002=b.jpg");
     QCOMPARE(doc.NameList, (QList<QByteArray>{"00001=a.jpg", "00002=b.jpg"}));
+}
+
+// Read entries share the file's bytes: each must still behave as a string
+// of its own, whatever is done to the others or to the file's text.
+void TestDataFile::readEntriesAreIndependentStrings()
+{
+    QByteArray contents =
+        "[Fotopositie]\r\n00001=1,1,0\r\n00002=2,2,30\n00003=3,3,60\r\r\n"
+        "[Foto-aantekeningen]\r\n00001=een\x9d" "twee\r\n00002=drie\r\n"
+        "[Fotonaam]\n00001=a.jpg\n00002=b.jpg";
+    const QByteArray original = contents;
+    ProjectDocument doc;
+    DataFile::Parse(doc, contents);
+    QCOMPARE(contents, original); // the caller's bytes are left alone
+    contents.fill('x');
+    QCOMPARE(doc.PositionList, (QList<QByteArray>{"00001=1,1,0", "00002=2,2,30", "00003=3,3,60\r"}));
+    QCOMPARE(doc.NotesList, (QList<QByteArray>{"00001=een\x9d" "twee", "00002=drie"}));
+    QCOMPARE(doc.NameList, (QList<QByteArray>{"00001=a.jpg", "00002=b.jpg"}));
+    // Every entry ends in the zero C functions look for.
+    for (const auto *list : {&doc.PositionList, &doc.NameList, &doc.NotesList})
+        for (const QByteArray &e : *list)
+            QCOMPARE(qstrlen(e.constData()), size_t(e.size()));
+
+    // Changing one entry changes no other, nor does growing it.
+    doc.PositionList[0][6] = '9';
+    doc.PositionList[1].append(",lang verhaal dat de volgende regel zou overschrijven");
+    QCOMPARE(doc.PositionList[0], QByteArray("00001=9,1,0"));
+    QCOMPARE(doc.PositionList[2], QByteArray("00003=3,3,60\r"));
+    QCOMPARE(doc.NameList[0], QByteArray("00001=a.jpg"));
+
+    // The last entry left of the file may grow in place: nothing else is there.
+    QByteArray last = doc.NameList[1];
+    doc = ProjectDocument();
+    last.append("-nieuw");
+    QCOMPARE(last, QByteArray("00002=b.jpg-nieuw"));
+    QCOMPARE(qstrlen(last.constData()), size_t(last.size()));
+
+    // And a project read from disk writes back byte for byte.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("p.tvk"));
+    QVERIFY(DataFile::Write(sampleDocument(), name) == DataFile::WriteResult::Ok);
+    ProjectDocument read;
+    QVERIFY(DataFile::Read(read, name) == DataFile::ReadResult::Ok);
+    QCOMPARE(DataFile::Serialize(read), readAll(name));
 }
 
 void TestDataFile::singleBlankLineIsAnEntry()

@@ -163,13 +163,27 @@ void TestPhotoFlow::addPickOpenEditSave()
     QTest::keyClicks(window->AantekeningenMemo, QStringLiteral("boven het raam"));
     window->close();
     QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
-    QCOMPARE(doc.NotesList, QList<QByteArray>{"00001=Scheur in de muur\r\nboven het raam"});
+    QCOMPARE(doc.NotesList, QList<QByteArray>{"00001=Scheur in de muur\x9d" "boven het raam"});
 
     m_form->findChild<QAction *>(QStringLiteral("Opslaan1"))->trigger();
     QVERIFY(!doc.Modified);
     const QByteArray saved = readAll(m_project);
     QVERIFY(saved.contains("[Fotopositie]\r\n00001=60,50,0\r\n\r\n[Fotonaam]\r\n00001=toren.jpg\r\n\r\n"
                            "[Foto-aantekeningen]\r\n00001=Scheur in de muur\x9d" "boven het raam\r\n\r\n"));
+
+    // Opened again from the file, the notes show on two lines.
+    m_form->ResetProject();
+    m_form->ReadDataFile(m_project);
+    m_form->EnterProjectFolder();
+    m_form->DrawMap();
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::RightButton, {}, spot + QPoint(2, 1));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    window = TFotoForm::OpenWindows().first();
+    QCOMPARE(window->AantekeningenMemo->toPlainText(), QStringLiteral("Scheur in de muur\nboven het raam"));
+    QCOMPARE(window->AantekeningenMemo->document()->blockCount(), 2);
+    window->close();
+    QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
+    QVERIFY(!m_form->Document().Modified);
 }
 
 TFotoForm *TestPhotoFlow::openPhotoWithTypedNotes(const QString &typed)

@@ -287,7 +287,9 @@ private slots:
     {
         QList<QByteArray> notes{"00001=een", "13=oud", "00013=tweede", "00004=vier"};
         PhotoLookup::StoreNotes(notes, 13, "nieuw\r\nregel");
-        QCOMPARE(notes, (QList<QByteArray>{"00001=een", "00013=nieuw\r\nregel", "00013=tweede", "00004=vier"}));
+        // Kept as the file holds them: the line break as 0x9D.
+        QCOMPARE(notes, (QList<QByteArray>{"00001=een", "00013=nieuw\x9dregel", "00013=tweede", "00004=vier"}));
+        QCOMPARE(PhotoLookup::NotesFor(notes, 13), QByteArray("nieuw\r\nregel"));
         PhotoLookup::StoreNotes(notes, 7, "zeven");
         QCOMPARE(notes.size(), 5);
         QCOMPARE(notes.last(), QByteArray("00007=zeven"));

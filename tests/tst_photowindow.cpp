@@ -269,7 +269,7 @@ private slots:
         QVERIFY(w->FotoKopierenSpeedButton->isEnabled());
         QVERIFY(w->close());
         QCOMPARE(m_host.doc.NotesList,
-                 (QList<QByteArray>{"00001=een", "00013=ouder\r\n\xe9\xe9n", "00013=tweede"}));
+                 (QList<QByteArray>{"00001=een", "00013=ouder\x9d\xe9\xe9n", "00013=tweede"}));
         QVERIFY(m_host.doc.Modified);
         QCOMPARE(m_host.updateCount, 1);
         QCOMPARE(m_host.drawCount, 0);

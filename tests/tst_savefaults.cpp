@@ -52,7 +52,7 @@ ProjectDocument bigProject(int photos, int variant)
         doc.PositionList << key + '=' + QByteArray::number(i * 7 + variant) + ',' + QByteArray::number(i * 3) + ",30";
         doc.NameList << key + "=fotos\\foto" + QByteArray::number(i + variant) + ".jpg";
         doc.NotesList << key + "=Aantekening " + QByteArray::number(variant) + " bij foto " + QByteArray::number(i)
-                + "\r\ntweede regel";
+                + "\x9d" "tweede regel";
     }
     return doc;
 }

@@ -151,7 +151,7 @@ int main(int argc, char *argv[])
         doc.PositionList << k + '=' + QByteArray::number(ph.x) + ',' + QByteArray::number(ph.y) + ',' + QByteArray::number(ph.direction);
         // Written as on Windows: the program reads "\" as a folder separator.
         doc.NameList << k + "=fotos\\" + ph.file;
-        doc.NotesList << k + '=' + AnsiCodec::fromUnicode(QString::fromUtf8(ph.notes));
+        doc.NotesList << k + '=' + DataFile::EncodeNotes(AnsiCodec::fromUnicode(QString::fromUtf8(ph.notes)));
         ++key;
     }
     if (DataFile::Write(doc, out.filePath(QStringLiteral("Voorbeeld.tvk"))) != DataFile::WriteResult::Ok)

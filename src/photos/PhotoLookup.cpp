@@ -1,5 +1,6 @@
 #include "photos/PhotoLookup.h"
 
+#include "project/DataFile.h"
 #include "project/PhotoEntry.h"
 #include "support/TextRoutines.h"
 #include "support/TolvekError.h"
@@ -80,7 +81,7 @@ QByteArray PhotoLookup::NotesFor(const QList<QByteArray> &notes, std::int32_t ke
 
 QByteArray PhotoLookup::NotesAt(const QList<QByteArray> &notes, qsizetype index)
 {
-    return index < 0 ? QByteArray() : PhotoEntry::Value(notes[index]);
+    return index < 0 ? QByteArray() : DataFile::DecodeNotes(PhotoEntry::Value(notes[index]));
 }
 
 void PhotoLookup::StoreNotes(QList<QByteArray> &notes, std::int32_t key, const QByteArray &text)
@@ -88,7 +89,7 @@ void PhotoLookup::StoreNotes(QList<QByteArray> &notes, std::int32_t key, const Q
     // Five digits as every key is written; a number outside them (only a
     // hand-edited file has one) is written whole rather than cut short.
     const QByteArray keyText = key >= 0 && key <= 99999 ? PhotoEntry::KeyTextFor(key) : QByteArray::number(key);
-    const QByteArray entry = keyText + '=' + text;
+    const QByteArray entry = keyText + '=' + DataFile::EncodeNotes(text);
     const qsizetype i = FindByKeySkippingBad(notes, key);
     if (i >= 0)
         notes[i] = entry;

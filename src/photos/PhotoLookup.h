@@ -25,9 +25,9 @@ public:
     // The same, skipping entries whose key is not an integer.
     static qsizetype FindByKeySkippingBad(const QList<QByteArray> &entries, std::int32_t key);
 
-    // The notes for a photo: the text after the "=" of its first notes
-    // entry (entries with a key that is not an integer are skipped), or
-    // empty when it has none.
+    // The notes for a photo, line breaks as CR LF: the text after the "="
+    // of its first notes entry (entries with a key that is not an integer
+    // are skipped), or empty when it has none.
     static QByteArray NotesFor(const QList<QByteArray> &notes, std::int32_t key);
     // The same for the entry at index (empty for -1).
     static QByteArray NotesAt(const QList<QByteArray> &notes, qsizetype index);

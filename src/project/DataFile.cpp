@@ -20,10 +20,6 @@ const QByteArray kPositionHeader = QByteArrayLiteral("[Fotopositie]");
 const QByteArray kNameHeader = QByteArrayLiteral("[Fotonaam]");
 const QByteArray kNotesHeader = QByteArrayLiteral("[Foto-aantekeningen]");
 
-void line(QByteArray &out, const QByteArray &text)
-{
-    out.append(text).append(kCrLf, 2);
-}
 
 // Walks lines as views into the file's bytes; CR LF and bare LF both end a
 // line. (No table of all lines: a big project has hundreds of thousands.)
@@ -48,13 +44,17 @@ struct LineReader
 };
 
 // Where each section's lines begin: just after the first line that equals
-// its header; null for a section the file lacks.
+// its header; null for a section the file lacks. With each, how many lines
+// follow it before the next line that starts with "[" (room for its list).
 struct Sections
 {
     const char *general = nullptr;
     const char *positions = nullptr;
     const char *names = nullptr;
     const char *notes = nullptr;
+    qsizetype positionLines = 0;
+    qsizetype nameLines = 0;
+    qsizetype notesLines = 0;
 };
 
 // Also refuses, before anything is read into the project, a file with a
@@ -65,6 +65,7 @@ Sections findSections(const char *begin, const char *end, const QString &fileNam
     LineReader reader{begin, end};
     QByteArrayView l;
     qsizetype number = 0;
+    qsizetype *counting = nullptr; // the line count of the list being passed
     while (reader.next(l)) {
         ++number;
         if (l.size() > DataFile::MaxLineBytes) {
@@ -75,37 +76,53 @@ Sections findSections(const char *begin, const char *end, const QString &fileNam
                                   .arg(number)
                                   .arg(DataFile::MaxLineBytes));
         }
-        if (!l.startsWith('['))
+        if (!l.startsWith('[')) {
+            if (counting)
+                ++*counting;
             continue;
-        if (!s.general && l == kGeneralHeader)
+        }
+        counting = nullptr;
+        if (!s.general && l == kGeneralHeader) {
             s.general = reader.p;
-        else if (!s.positions && l == kPositionHeader)
+        } else if (!s.positions && l == kPositionHeader) {
             s.positions = reader.p;
-        else if (!s.names && l == kNameHeader)
+            counting = &s.positionLines;
+        } else if (!s.names && l == kNameHeader) {
             s.names = reader.p;
-        else if (!s.notes && l == kNotesHeader)
+            counting = &s.nameLines;
+        } else if (!s.notes && l == kNotesHeader) {
             s.notes = reader.p;
+            counting = &s.notesLines;
+        }
     }
     return s;
 }
 
-void readList(const char *start, const char *end, QList<QByteArray> &list, bool notes)
+// Reads a list's lines as entries. The entries share the file's buffer
+// instead of each having a copy: a big project has hundreds of thousands of
+// them, and an allocation each was most of the time of opening it. The byte
+// after each entry (its line end) becomes the terminating zero every byte
+// array has; the lines before it have been passed, and no two lists share
+// a line.
+void readList(QByteArray &contents, const char *start, qsizetype lines, QList<QByteArray> &list)
 {
     if (!start)
         return;
-    QByteArrayView l;
-    qsizetype count = 0;
-    for (LineReader counter{start, end}; counter.next(l) && !l.startsWith('[');)
-        ++count;
-    list.reserve(list.size() + count);
+    // Not data(): once shared, that would copy the buffer the lines lie in.
+    char *const base = const_cast<char *>(contents.constData());
+    const char *const end = base + contents.size();
+    list.reserve(list.size() + lines);
     LineReader reader{start, end};
+    QByteArrayView l;
     while (reader.next(l) && !l.startsWith('[')) {
         if (l.isEmpty())
             continue;
-        if (notes && l.contains(static_cast<char>(0x9D)))
-            list.append(DataFile::DecodeNotes(QByteArray::fromRawData(l.data(), l.size())));
-        else
-            list.append(l.toByteArray());
+        char *const at = base + (l.data() - base);
+        at[l.size()] = '\0';
+        QByteArray::DataPointer shared = contents.data_ptr();
+        shared.ptr = at;
+        shared.size = l.size();
+        list.append(QByteArray(std::move(shared)));
     }
 }
 
@@ -137,23 +154,111 @@ char *encodeNotesInto(const QByteArray &entry, char *d)
     return d;
 }
 
-// The entries of a list, one a line, copied straight into place.
-void putList(QByteArray &out, const QList<QByteArray> &list, bool notes)
+// The file's bytes as they are made. Saving hands them to the writer a
+// piece at a time, so a big project is not held in memory a second time;
+// without a writer they are all kept.
+class Output
 {
-    qsizetype need = 0;
-    for (const QByteArray &e : list)
-        need += e.size() + 2;
-    const qsizetype at = out.size();
-    out.resize(at + need);
-    char *d = out.data() + at;
-    for (const QByteArray &e : list) {
-        d = notes ? encodeNotesInto(e, d) : std::copy(e.cbegin(), e.cend(), d);
-        *d++ = '\r';
-        *d++ = '\n';
+public:
+    explicit Output(SafeFileWriter *writer, qsizetype expected)
+        : m_writer(writer)
+    {
+        m_buffer.resize(writer ? std::min(expected, Piece) : expected);
     }
-    out.resize(d - out.constData());
+
+    // Room for n more bytes, at the returned place.
+    char *Room(qsizetype n)
+    {
+        if (m_at + n > m_buffer.size()) {
+            if (m_writer)
+                Flush();
+            if (m_at + n > m_buffer.size())
+                m_buffer.resize(std::max(m_at + n, 2 * m_buffer.size()));
+        }
+        return m_buffer.data() + m_at;
+    }
+    void Done(const char *end) { m_at = end - m_buffer.constData(); }
+
+    void Line(QByteArrayView text)
+    {
+        char *d = Room(text.size() + 2);
+        d = std::copy(text.begin(), text.end(), d);
+        *d++ = kCrLf[0];
+        *d++ = kCrLf[1];
+        Done(d);
+    }
+
+    // The entries of a list, one a line, copied straight into place. Notes
+    // are held as the file has them; one that holds a CR or LF all the same
+    // is encoded, so it cannot break the file's lines (an encoded note is
+    // never longer than the entry).
+    void List(const QList<QByteArray> &list, bool notes)
+    {
+        for (const QByteArray &e : list) {
+            char *d = Room(e.size() + 2);
+            d = notes ? encodeNotesInto(e, d) : std::copy(e.cbegin(), e.cend(), d);
+            *d++ = kCrLf[0];
+            *d++ = kCrLf[1];
+            Done(d);
+        }
+    }
+
+    bool Flush()
+    {
+        const bool ok = m_writer->Append(m_buffer.constData(), size_t(m_at));
+        m_at = 0;
+        return ok;
+    }
+
+    QByteArray Take()
+    {
+        m_buffer.resize(m_at);
+        return std::move(m_buffer);
+    }
+
+private:
+    static constexpr qsizetype Piece = 256 * 1024;
+    SafeFileWriter *m_writer;
+    QByteArray m_buffer;
+    qsizetype m_at = 0;
+};
+
+void serialize(const ProjectDocument &doc, Output &out)
+{
+    out.Line(DataFile::FirstLine());
+    out.Line({});
+    out.Line(kGeneralHeader);
+    out.Line("00000=" + doc.FormatTag);
+    out.Line("00001=" + doc.MapFileName);
+    out.Line("00002=" + QByteArray::number(doc.TriangleSize));
+    out.Line("00003=" + QByteArray::number(doc.TriangleColour));
+    out.Line("00004=" + doc.LogoFileName);
+    out.Line("00005=" + doc.WebAddress);
+    out.Line("00006=" + doc.Organisation);
+    out.Line("00007=" + doc.Description1);
+    out.Line("00008=" + doc.Description2);
+    out.Line("00009=" + doc.Description3);
+    out.Line("00010=" + doc.UserHelpText);
+    out.Line({});
+    out.Line(kPositionHeader);
+    out.List(doc.PositionList, false);
+    out.Line({});
+    out.Line(kNameHeader);
+    out.List(doc.NameList, false);
+    out.Line({});
+    out.Line(kNotesHeader);
+    out.List(doc.NotesList, true);
+    out.Line({});
 }
 
+qsizetype expectedSize(const ProjectDocument &doc)
+{
+    qsizetype size = 512;
+    for (const auto *list : {&doc.PositionList, &doc.NameList, &doc.NotesList})
+        for (const QByteArray &e : *list)
+            size += e.size() + 2;
+    return size;
+}
 
 } // namespace
 
@@ -195,47 +300,28 @@ QByteArray DataFile::DecodeNotes(const QByteArray &line)
 
 QByteArray DataFile::Serialize(const ProjectDocument &doc)
 {
-    qsizetype estimate = 512;
-    for (const auto *list : {&doc.PositionList, &doc.NameList, &doc.NotesList})
-        for (const QByteArray &e : *list)
-            estimate += e.size() + 2;
-    QByteArray out;
-    out.reserve(estimate);
-
-    line(out, FirstLine());
-    line(out, {});
-    line(out, kGeneralHeader);
-    line(out, "00000=" + doc.FormatTag);
-    line(out, "00001=" + doc.MapFileName);
-    line(out, "00002=" + QByteArray::number(doc.TriangleSize));
-    line(out, "00003=" + QByteArray::number(doc.TriangleColour));
-    line(out, "00004=" + doc.LogoFileName);
-    line(out, "00005=" + doc.WebAddress);
-    line(out, "00006=" + doc.Organisation);
-    line(out, "00007=" + doc.Description1);
-    line(out, "00008=" + doc.Description2);
-    line(out, "00009=" + doc.Description3);
-    line(out, "00010=" + doc.UserHelpText);
-    line(out, {});
-    line(out, kPositionHeader);
-    putList(out, doc.PositionList, false);
-    line(out, {});
-    line(out, kNameHeader);
-    putList(out, doc.NameList, false);
-    line(out, {});
-    line(out, kNotesHeader);
-    putList(out, doc.NotesList, true);
-    line(out, {});
-    return out;
+    Output out(nullptr, expectedSize(doc));
+    serialize(doc, out);
+    return out.Take();
 }
 
 DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString &fileName, QString *reason)
 {
-    return SafeFileWriter::Write(fileName, Serialize(doc), reason) ? WriteResult::Ok : WriteResult::CannotWrite;
+    SafeFileWriter writer(fileName);
+    bool ok = writer.Open();
+    if (ok) {
+        Output out(&writer, expectedSize(doc));
+        serialize(doc, out);
+        ok = out.Flush() && writer.Commit();
+    }
+    if (!ok && reason)
+        *reason = writer.Reason();
+    return ok ? WriteResult::Ok : WriteResult::CannotWrite;
 }
 
-void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents, const QString &fileName)
+void DataFile::Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName)
 {
+    contents.detach(); // the list entries will share it and have their ends written
     const char *const begin = contents.constData();
     const char *const end = begin + contents.size();
     const Sections sections = findSections(begin, end, fileName);
@@ -273,9 +359,9 @@ void DataFile::Parse(ProjectDocument &doc, const QByteArray &contents, const QSt
         }
     }
 
-    readList(sections.positions, end, doc.PositionList, false);
-    readList(sections.names, end, doc.NameList, false);
-    readList(sections.notes, end, doc.NotesList, true);
+    readList(contents, sections.positions, sections.positionLines, doc.PositionList);
+    readList(contents, sections.names, sections.nameLines, doc.NameList);
+    readList(contents, sections.notes, sections.notesLines, doc.NotesList);
 }
 
 DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileName)
@@ -288,9 +374,9 @@ DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileNam
                               .arg(fileName)
                               .arg(MaxFileBytes / (1024 * 1024)));
     }
-    const QByteArray contents = file.readAll();
+    QByteArray contents = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TolvekError(QStringLiteral("Fout bij het lezen van \"%1\": %2").arg(fileName, file.errorString()));
-    Parse(doc, contents, fileName);
+    Parse(doc, std::move(contents), fileName);
     return ReadResult::Ok;
 }

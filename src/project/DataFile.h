@@ -32,7 +32,7 @@ public:
     // before it keep their new values and the lists stay empty. A line
     // longer than MaxLineBytes throws TolvekError before anything changes
     // (fileName, when given, names the file in the message).
-    static void Parse(ProjectDocument &doc, const QByteArray &contents, const QString &fileName = QString());
+    static void Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName = QString());
 
     // Reads and parses the file; CannotOpen leaves doc untouched. A read
     // error after opening, and a file larger than MaxFileBytes, throw
@@ -45,7 +45,9 @@ public:
     static constexpr qsizetype MaxLineBytes = 1024 * 1024;
     static constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
 
-    // Notes line encoding: CR becomes 0x9D, LF is left out, and back.
+    // Notes line encoding: CR becomes 0x9D, LF is left out, and back. The
+    // project holds notes encoded, as the file does; they are decoded only
+    // to be shown.
     static QByteArray EncodeNotes(const QByteArray &entry);
     static QByteArray DecodeNotes(const QByteArray &line);
 

@@ -43,7 +43,8 @@ public:
     QByteArray UserHelpText = DefaultUserHelpText();
 
     // Photo lists: one entry per photo, "key=..." exactly as in the file.
-    // Notes hold line breaks as CR LF in memory.
+    // So notes hold their line breaks as the file does, as byte 0x9D
+    // (DataFile::EncodeNotes); PhotoLookup gives and takes them with CR LF.
     QList<QByteArray> PositionList;
     QList<QByteArray> NameList;
     QList<QByteArray> NotesList;
