@@ -223,6 +223,38 @@ private slots:
         QVERIFY(LabelGlyphs(MapDrawing::MapFont(11)).IsValid());
     }
 
+    void highDensityScreensGetLaidOutText()
+    {
+        ProjectDocument doc = Crowded(6, 0xFF0000);
+        const MapScene scene = Build(doc);
+        // Painted at twice the density, the labels must be the text itself,
+        // not pictures made for single density and blown up.
+        QImage got(scene.size * 2, QImage::Format_RGB32);
+        got.setDevicePixelRatio(2);
+        got.fill(Qt::white);
+        QImage want = got;
+        {
+            QPainter p(&got);
+            MapPainter::Paint(p, scene, QRect(QPoint(0, 0), scene.size), MapPainter::MapBitmap::Draw);
+        }
+        {
+            QPainter p(&want);
+            p.drawImage(QPoint(0, 0), scene.map);
+            const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
+            p.setFont(font);
+            QPen outline(scene.triangleColour);
+            outline.setJoinStyle(Qt::MiterJoin);
+            p.setBrush(Qt::white);
+            for (const MapPhotoShape &photo : scene.photos) {
+                p.setPen(outline);
+                p.drawPolygon(photo.triangle.begin(), photo.triangle.size());
+                p.setPen(scene.triangleColour);
+                p.drawText(photo.labelTopLeft + QPoint(0, QFontMetrics(font).ascent()), scene.Label(photo));
+            }
+        }
+        QCOMPARE(got, want);
+    }
+
     void keptPicturesStayWithinTheirBound()
     {
         LabelImageCache cache;

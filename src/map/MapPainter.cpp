@@ -45,9 +45,12 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     const int ascent = metrics.ascent();
     const int overhang = metrics.maxWidth();
     // On pixels, labels are laid on as pictures made from their glyphs; a
-    // metafile or SVG gets them as text, which its reader lays out.
+    // metafile or SVG gets them as text, which its reader lays out, and so
+    // does a scaled painter (a high-density screen), whose text must not be
+    // an enlarged picture.
     LabelImageCache *pictures = nullptr;
-    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster) {
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+        && painter.deviceTransform().type() <= QTransform::TxTranslate) {
         pictures = &Labels();
         pictures->BeginPaint(font, scene.triangleColour.rgb());
     }
