@@ -22,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 class FakeHost : public ProjectHost
@@ -190,6 +193,45 @@ private slots:
             QVERIFY(e.message().contains(QStringLiteral("geen-map/kaart.emf")));
         }
         QCOMPARE(host.enterFolderCalls, before + 1);
+
+        // Writing stops part-way (a full disk; here a file-size limit): an
+        // error naming the file, and the earlier export left as it was.
+        {
+            const QByteArray earlier = ReadAll(kaart + QStringLiteral(".emf"));
+            const std::int32_t size = host.doc.TriangleSize;
+            host.doc.TriangleSize = size + 2;
+            commands.DrawMap();
+            host.doc.TriangleSize = size;
+            QVERIFY(commands.Metafile().EmfBytes() != earlier);
+            struct rlimit saved;
+            QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+            const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+            auto restore = qScopeGuard([&] {
+                ::setrlimit(RLIMIT_FSIZE, &saved);
+                ::signal(SIGXFSZ, oldHandler);
+            });
+            struct rlimit small = saved;
+            small.rlim_cur = rlim_t(earlier.size() / 2);
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+            AnswerFiles({kaart});
+            bool failed = false;
+            try {
+                commands.Export();
+            } catch (const TolvekError &e) {
+                failed = true;
+                QVERIFY2(e.message().contains(QStringLiteral("kaart.emf")), qPrintable(e.message()));
+            }
+            restore.dismiss();
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            ::signal(SIGXFSZ, oldHandler);
+            QVERIFY(failed);
+            QCOMPARE(ReadAll(kaart + QStringLiteral(".emf")), earlier);
+            // No half-written temporary file stays behind.
+            const QStringList before{QStringLiteral("kaart.emf"), QStringLiteral("kaart.emf.emf")};
+            for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
+                QVERIFY2(!name.contains(QStringLiteral("kaart")) || before.contains(name), qPrintable(name));
+            commands.DrawMap();
+        }
 
         // Copy: EMF and PNG of the same drawing.
         m_messages.clear();

@@ -8,7 +8,6 @@
 #include <QPaintEngine>
 #include <QPainter>
 
-#include <memory>
 
 namespace {
 
