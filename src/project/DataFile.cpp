@@ -20,7 +20,6 @@ const QByteArray kPositionHeader = QByteArrayLiteral("[Fotopositie]");
 const QByteArray kNameHeader = QByteArrayLiteral("[Fotonaam]");
 const QByteArray kNotesHeader = QByteArrayLiteral("[Foto-aantekeningen]");
 
-
 // Walks lines as views into the file's bytes; CR LF and bare LF both end a
 // line. (No table of all lines: a big project has hundreds of thousands.)
 struct LineReader
