@@ -262,7 +262,7 @@ private slots:
         auto label = [](char set, int i) {
             return QByteArray(1, set) + QByteArray::number(i).rightJustified(6, '0') + QByteArray(60, 'W');
         };
-        cache.BeginPaint(font, qRgb(0, 0, 255));
+        cache.BeginPaint(font);
         const LabelImage *one = cache.Find(label('a', 0));
         QVERIFY(one && !one->image.isNull() && one->width > 0);
         const qint64 perLabel = cache.Bytes();
@@ -276,10 +276,10 @@ private slots:
 
         // A paint of other labels gets them, kept or not; the next one drops
         // what that paint did not use and keeps what it now finds.
-        cache.BeginPaint(font, qRgb(0, 0, 255));
+        cache.BeginPaint(font);
         for (int i = 0; i < 10; ++i)
             QVERIFY(cache.Find(label('b', i)));
-        cache.BeginPaint(font, qRgb(0, 0, 255));
+        cache.BeginPaint(font);
         QCOMPARE(cache.Count(), 0);
         for (int i = 0; i < 10; ++i)
             QVERIFY(cache.Find(label('b', i)));

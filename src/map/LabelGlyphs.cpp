@@ -12,11 +12,11 @@
 
 namespace {
 
-// Every channel of a premultiplied pixel times f / 255, rounded.
-QRgb Scaled(QRgb p, uint f)
+// c times f / 255, rounded.
+uint Scaled(uint c, uint f)
 {
-    auto mul = [f](uint c) { const uint t = c * f + 128; return (t + (t >> 8)) >> 8; };
-    return qRgba(int(mul(uint(qRed(p)))), int(mul(uint(qGreen(p)))), int(mul(uint(qBlue(p)))), int(mul(uint(qAlpha(p)))));
+    const uint t = c * f + 128;
+    return (t + (t >> 8)) >> 8;
 }
 
 } // namespace
@@ -89,7 +89,7 @@ LabelGlyphs::LabelGlyphs(const QFont &font)
     m_valid = true;
 }
 
-bool LabelGlyphs::Compose(QByteArrayView text, QRgb colour, LabelImage &out) const
+bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out) const
 {
     // Where the ink lies, from the pen positions and the masks.
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
@@ -113,14 +113,13 @@ bool LabelGlyphs::Compose(QByteArrayView text, QRgb colour, LabelImage &out) con
         return true;
     }
     out.offset = QPoint(left, top);
-    out.image = QImage(right - left, bottom - top, QImage::Format_ARGB32_Premultiplied);
+    out.image = QImage(right - left, bottom - top, QImage::Format_Alpha8);
     if (out.image.isNull())
         return false;
-    out.image.fill(Qt::transparent);
+    out.image.fill(0);
 
     // Each glyph over what the earlier ones left, as the painter would lay
     // them over the map one after the other.
-    const uint r = qRed(colour), g = qGreen(colour), b = qBlue(colour);
     x = 0;
     for (const char c : text) {
         const Mask &mask = m_masks[size_t(static_cast<unsigned char>(c))];
@@ -129,13 +128,11 @@ bool LabelGlyphs::Compose(QByteArrayView text, QRgb colour, LabelImage &out) con
             const int oy = mask.offset.y() - top;
             for (int y = 0; y < mask.alpha.height(); ++y) {
                 const uchar *cover = mask.alpha.constScanLine(y);
-                auto *to = reinterpret_cast<QRgb *>(out.image.scanLine(oy + y)) + ox;
+                uchar *to = out.image.scanLine(oy + y) + ox;
                 for (int i = 0; i < mask.alpha.width(); ++i) {
                     const uint a = cover[i];
-                    if (a == 0)
-                        continue;
-                    const QRgb src = qRgba((r * a + 127) / 255, (g * a + 127) / 255, (b * a + 127) / 255, a);
-                    to[i] = a == 255 ? src : src + Scaled(to[i], 255 - a);
+                    if (a != 0)
+                        to[i] = uchar(a + Scaled(to[i], 255 - a));
                 }
             }
         }

@@ -1,17 +1,18 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPoint>
 
 #include <array>
 
-// A label put together from its glyphs, ready to be laid over the map.
+// A label put together from its glyphs: how much each pixel is covered.
+// One byte a pixel, so that the labels of a crowded view stay in the
+// processor's caches; the colour is put in as it is laid on the map.
 struct LabelImage
 {
-    QImage image;  // premultiplied ARGB; null for an empty label
+    QImage image;  // coverage (Alpha8); null for an empty label
     QPoint offset; // the image's top-left from the start of the baseline
     int width = 0; // the sum of the advances
 };
@@ -36,9 +37,9 @@ public:
     // this wide.
     int MaxAdvance() const { return m_maxAdvance; }
 
-    // text in colour (opaque) as one picture; false when a byte has no glyph
-    // of its own in the font, so the caller lays the text out as usual.
-    bool Compose(QByteArrayView text, QRgb colour, LabelImage &out) const;
+    // text as one picture; false when a byte has no glyph of its own in the
+    // font, so the caller lays the text out as usual.
+    bool Compose(QByteArrayView text, LabelImage &out) const;
 
 private:
     struct Mask

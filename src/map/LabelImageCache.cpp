@@ -1,15 +1,13 @@
 #include "map/LabelImageCache.h"
 
-void LabelImageCache::BeginPaint(const QFont &font, QRgb colour)
+void LabelImageCache::BeginPaint(const QFont &font)
 {
     const QString key = font.key();
-    if (!m_glyphs || key != m_fontKey || colour != m_colour) {
+    if (!m_glyphs || key != m_fontKey) {
         m_entries.clear();
         m_bytes = 0;
-        if (!m_glyphs || key != m_fontKey)
-            m_glyphs = std::make_unique<LabelGlyphs>(font);
+        m_glyphs = std::make_unique<LabelGlyphs>(font);
         m_fontKey = key;
-        m_colour = colour;
     } else if (m_bytes > ByteBudget / 4 * 3) {
         // Room for the next paint: keep what the last one used.
         for (auto it = m_entries.begin(); it != m_entries.end();) {
@@ -35,7 +33,7 @@ const LabelImage *LabelImageCache::Find(QByteArrayView text)
         return it->second.composed ? &it->second.label : nullptr;
     }
     Entry entry;
-    entry.composed = glyphs->Compose(text, m_colour, entry.label);
+    entry.composed = glyphs->Compose(text, entry.label);
     entry.lastPaint = m_paint;
     entry.bytes = entry.label.image.sizeInBytes() + qint64(key.size()) + 64;
     if (m_bytes + entry.bytes > ByteBudget) {

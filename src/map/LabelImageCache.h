@@ -20,8 +20,8 @@ class LabelImageCache
 public:
     static constexpr qint64 ByteBudget = 32ll << 20;
 
-    // Starts a paint in font and colour; a change of either empties the cache.
-    void BeginPaint(const QFont &font, QRgb colour);
+    // Starts a paint in font; a change of font empties the cache.
+    void BeginPaint(const QFont &font);
 
     // The glyph table for the current font; null when the font has none.
     const LabelGlyphs *Glyphs() const { return m_glyphs && m_glyphs->IsValid() ? m_glyphs.get() : nullptr; }
@@ -49,7 +49,6 @@ private:
 
     std::unique_ptr<LabelGlyphs> m_glyphs;
     QString m_fontKey;
-    QRgb m_colour = 0;
     std::unordered_map<std::string, Entry, Hash, std::equal_to<>> m_entries;
     qint64 m_bytes = 0;
     quint64 m_paint = 0;

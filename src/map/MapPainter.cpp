@@ -8,6 +8,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
+#include <array>
+
 
 namespace {
 
@@ -51,9 +54,35 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
         && painter.deviceTransform().type() <= QTransform::TxTranslate) {
         pictures = &Labels();
-        pictures->BeginPaint(font, scene.triangleColour.rgb());
+        pictures->BeginPaint(font);
     }
     const LabelGlyphs *glyphs = pictures ? pictures->Glyphs() : nullptr;
+    // A label's coverage becomes the label colour at that strength in a
+    // scratch picture that is reused for every label.
+    std::array<QRgb, 256> tint{};
+    if (glyphs) {
+        const QRgb c = scene.triangleColour.rgb();
+        for (uint a = 0; a < 256; ++a)
+            tint[a] = qRgba(int((qRed(c) * a + 127) / 255), int((qGreen(c) * a + 127) / 255),
+                            int((qBlue(c) * a + 127) / 255), int(a));
+    }
+    QImage tinted;
+    auto layOn = [&](const QPoint &at, const QImage &coverage) {
+        const int w = coverage.width(), h = coverage.height();
+        if (tinted.width() < w || tinted.height() < h) {
+            tinted = QImage(std::max(w, tinted.width()), std::max(h, tinted.height()),
+                            QImage::Format_ARGB32_Premultiplied);
+            if (tinted.isNull())
+                return;
+        }
+        for (int y = 0; y < h; ++y) {
+            const uchar *from = coverage.constScanLine(y);
+            auto *to = reinterpret_cast<QRgb *>(tinted.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                to[x] = tint[from[x]];
+        }
+        painter.drawImage(at, tinted, QRect(0, 0, w, h));
+    };
 
     // A triangle: 1-pixel outline in the triangle colour, filled white.
     QPen outline(scene.triangleColour);
@@ -104,7 +133,7 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             if (const LabelImage *picture = glyphs ? pictures->Find(scene.LabelBytes(photo)) : nullptr) {
                 const QRect ink(baseline + picture->offset, picture->image.size());
                 if (!picture->image.isNull() && (!cull || ink.intersects(reach)))
-                    painter.drawImage(ink.topLeft(), picture->image);
+                    layOn(ink.topLeft(), picture->image);
                 continue;
             }
             const QString label = scene.Label(photo);
