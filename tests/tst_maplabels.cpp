@@ -262,17 +262,34 @@ private slots:
         auto label = [](char set, int i) {
             return QByteArray(1, set) + QByteArray::number(i).rightJustified(6, '0') + QByteArray(60, 'W');
         };
+        // What a picture holds, copied: a found picture lasts until the next call.
+        auto bytesOf = [](const LabelImage *p) {
+            return p && p->coverage ? QByteArray(reinterpret_cast<const char *>(p->coverage),
+                                                 p->size.width() * p->size.height())
+                                    : QByteArray();
+        };
         cache.BeginPaint(font);
         const LabelImage *one = cache.Find(label('a', 0));
-        QVERIFY(one && !one->image.isNull() && one->width > 0);
-        const qint64 perLabel = cache.Bytes();
+        QVERIFY(one && one->coverage && one->width > 0);
+        const int width = one->width;
+        const QByteArray first = bytesOf(one);
+        const qint64 before = cache.Bytes();
+        QVERIFY(cache.Find(label('a', 1)));
+        const qint64 perLabel = cache.Bytes() - before;
+        QVERIFY(perLabel > 0);
         const int many = int(LabelImageCache::ByteBudget / perLabel) + 500;
-        for (int i = 1; i < many; ++i) {
+        for (int i = 2; i < many; ++i) {
             const LabelImage *p = cache.Find(label('a', i));
-            QVERIFY(p && p->width == one->width);
+            QVERIFY(p && p->width == width);
         }
         QVERIFY(cache.Bytes() <= LabelImageCache::ByteBudget);
         QVERIFY(cache.Count() < many);
+        // Kept or made for the moment, the same text gives the same picture.
+        QCOMPARE(bytesOf(cache.Find(label('a', 0))), first);
+        LabelImageCache fresh;
+        fresh.BeginPaint(font);
+        QCOMPARE(bytesOf(fresh.Find(label('a', many - 1))), bytesOf(cache.Find(label('a', many - 1))));
+        QCOMPARE(bytesOf(fresh.Find(label('a', 0))), first);
 
         // A paint of other labels gets them, kept or not; the next one drops
         // what that paint did not use and keeps what it now finds.

@@ -89,7 +89,7 @@ LabelGlyphs::LabelGlyphs(const QFont &font)
     m_valid = true;
 }
 
-bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out) const
+bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<uchar> &pixels) const
 {
     // Where the ink lies, from the pen positions and the masks.
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
@@ -107,16 +107,21 @@ bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out) const
         x += mask.advance;
     }
     out.width = x;
+    out.coverage = nullptr;
     if (right == INT_MIN) {
-        out.image = QImage();
+        out.size = QSize(0, 0);
         out.offset = QPoint();
         return true;
     }
-    out.offset = QPoint(left, top);
-    out.image = QImage(right - left, bottom - top, QImage::Format_Alpha8);
-    if (out.image.isNull())
+    // A name thousands of characters long is left to the text layout
+    // rather than made into a picture of many megabytes.
+    if (right - left > MaxPictureWidth)
         return false;
-    out.image.fill(0);
+    out.offset = QPoint(left, top);
+    out.size = QSize(right - left, bottom - top);
+    const size_t at = pixels.size();
+    const size_t stride = size_t(out.size.width());
+    pixels.resize(at + stride * size_t(out.size.height()), 0);
 
     // Each glyph over what the earlier ones left, as the painter would lay
     // them over the map one after the other.
@@ -128,7 +133,7 @@ bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out) const
             const int oy = mask.offset.y() - top;
             for (int y = 0; y < mask.alpha.height(); ++y) {
                 const uchar *cover = mask.alpha.constScanLine(y);
-                uchar *to = out.image.scanLine(oy + y) + ox;
+                uchar *to = pixels.data() + at + size_t(oy + y) * stride + size_t(ox);
                 for (int i = 0; i < mask.alpha.width(); ++i) {
                     const uint a = cover[i];
                     if (a != 0)

@@ -4,16 +4,20 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 
 #include <array>
+#include <vector>
 
-// A label put together from its glyphs: how much each pixel is covered.
-// One byte a pixel, so that the labels of a crowded view stay in the
-// processor's caches; the colour is put in as it is laid on the map.
+// A label put together from its glyphs: how much each pixel is covered,
+// one byte a pixel, row after row. Small, so that the labels of a crowded
+// view stay in the processor's caches; the colour is put in as it is laid
+// on the map.
 struct LabelImage
 {
-    QImage image;  // coverage (Alpha8); null for an empty label
-    QPoint offset; // the image's top-left from the start of the baseline
+    const uchar *coverage = nullptr; // size.width() * size.height() bytes; null for an empty label
+    QSize size;
+    QPoint offset; // the picture's top-left from the start of the baseline
     int width = 0; // the sum of the advances
 };
 
@@ -28,6 +32,8 @@ class LabelGlyphs
 public:
     // Fonts larger than this (in pixels) get no table.
     static constexpr int MaxPixelSize = 64;
+    // Labels wider than this (in pixels) get no picture.
+    static constexpr int MaxPictureWidth = 8192;
 
     explicit LabelGlyphs(const QFont &font);
 
@@ -37,9 +43,10 @@ public:
     // this wide.
     int MaxAdvance() const { return m_maxAdvance; }
 
-    // text as one picture; false when a byte has no glyph of its own in the
-    // font, so the caller lays the text out as usual.
-    bool Compose(QByteArrayView text, LabelImage &out) const;
+    // text as one picture, its coverage appended to pixels (out.coverage is
+    // left null: where it ends up is the caller's); false when a byte has no
+    // glyph of its own in the font, so the caller lays the text out as usual.
+    bool Compose(QByteArrayView text, LabelImage &out, std::vector<uchar> &pixels) const;
 
 private:
     struct Mask

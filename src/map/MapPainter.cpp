@@ -67,16 +67,16 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
                             int((qBlue(c) * a + 127) / 255), int(a));
     }
     QImage tinted;
-    auto layOn = [&](const QPoint &at, const QImage &coverage) {
-        const int w = coverage.width(), h = coverage.height();
+    auto layOn = [&](const QPoint &at, const LabelImage &picture) {
+        const int w = picture.size.width(), h = picture.size.height();
         if (tinted.width() < w || tinted.height() < h) {
             tinted = QImage(std::max(w, tinted.width()), std::max(h, tinted.height()),
                             QImage::Format_ARGB32_Premultiplied);
             if (tinted.isNull())
                 return;
         }
-        for (int y = 0; y < h; ++y) {
-            const uchar *from = coverage.constScanLine(y);
+        const uchar *from = picture.coverage;
+        for (int y = 0; y < h; ++y, from += w) {
             auto *to = reinterpret_cast<QRgb *>(tinted.scanLine(y));
             for (int x = 0; x < w; ++x)
                 to[x] = tint[from[x]];
@@ -131,9 +131,9 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
                 continue;
             const QPoint baseline = at + QPoint(0, ascent);
             if (const LabelImage *picture = glyphs ? pictures->Find(scene.LabelBytes(photo)) : nullptr) {
-                const QRect ink(baseline + picture->offset, picture->image.size());
-                if (!picture->image.isNull() && (!cull || ink.intersects(reach)))
-                    layOn(ink.topLeft(), picture->image);
+                const QRect ink(baseline + picture->offset, picture->size);
+                if (picture->coverage && (!cull || ink.intersects(reach)))
+                    layOn(ink.topLeft(), *picture);
                 continue;
             }
             const QString label = scene.Label(photo);
