@@ -302,8 +302,11 @@ private slots:
             QVERIFY(cache.Find(label('b', i)));
         QCOMPARE(cache.Count(), 10);
 
-        // A text with a byte that has no glyph gets no picture.
+        // A text with a byte that has no glyph gets no picture, nor does one
+        // too wide for a picture of sensible size.
         QVERIFY(!cache.Find(QByteArray("a\x01")));
+        QVERIFY(!cache.Find(QByteArray(LabelGlyphs::MaxPictureWidth / 4, 'W')));
+        QVERIFY(cache.Find(QByteArray(LabelGlyphs::MaxPictureWidth / 32, 'W')));
         QVERIFY(cache.Find(QByteArray()));
     }
 };
