@@ -117,12 +117,3 @@ bool SafeFileWriter::Commit()
     m_committed = true;
     return true;
 }
-
-bool SafeFileWriter::Write(const QString &fileName, const QByteArray &bytes, QString *reason)
-{
-    SafeFileWriter writer(fileName);
-    const bool ok = writer.Open() && writer.Append(bytes.constData(), std::size_t(bytes.size())) && writer.Commit();
-    if (!ok && reason)
-        *reason = writer.Reason();
-    return ok;
-}

@@ -32,9 +32,6 @@ public:
     // Why the last call failed, for the user.
     QString Reason() const { return m_reason; }
 
-    // All of it at once: true on success; on failure *reason (when given) says why.
-    static bool Write(const QString &fileName, const QByteArray &bytes, QString *reason = nullptr);
-
 private:
     bool Fail(int error);
     bool Fail(const QString &reason);

@@ -159,10 +159,17 @@ char *encodeNotesInto(const QByteArray &entry, char *d)
 class Output
 {
 public:
-    explicit Output(SafeFileWriter *writer, qsizetype expected)
+    // Saving: pieces go to writer as they fill.
+    explicit Output(SafeFileWriter *writer)
         : m_writer(writer)
     {
-        m_buffer.resize(writer ? std::min(expected, Piece) : expected);
+        m_buffer.resize(Piece);
+    }
+    // Kept whole, in a buffer made for the expected size.
+    explicit Output(qsizetype expected)
+        : m_writer(nullptr)
+    {
+        m_buffer.resize(expected);
     }
 
     // Room for n more bytes, at the returned place.
@@ -299,7 +306,7 @@ QByteArray DataFile::DecodeNotes(const QByteArray &line)
 
 QByteArray DataFile::Serialize(const ProjectDocument &doc)
 {
-    Output out(nullptr, expectedSize(doc));
+    Output out(expectedSize(doc));
     serialize(doc, out);
     return out.Take();
 }
@@ -309,7 +316,7 @@ DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString 
     SafeFileWriter writer(fileName);
     bool ok = writer.Open();
     if (ok) {
-        Output out(&writer, expectedSize(doc));
+        Output out(&writer);
         serialize(doc, out);
         ok = out.Flush() && writer.Commit();
     }
