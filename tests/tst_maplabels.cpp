@@ -31,11 +31,11 @@ private:
     MapScene Build(const ProjectDocument &doc) { return MapDrawing::Build(doc, true, m_cache, MapDrawing::MapFilePath(doc)); }
 
     // What the picture must be: the map, then for each photo in turn its
-    // triangle and its label, the label drawn a character at a time.
-    static QImage Reference(const MapScene &scene)
+    // triangle and its label, the label drawn a character at a time (or, with
+    // wholeText, laid out as one text).
+    static void DrawReference(QPainter &p, const MapScene &scene, bool wholeText = false)
     {
-        QImage image = scene.map.convertToFormat(QImage::Format_RGB32);
-        QPainter p(&image);
+        p.drawImage(QPoint(0, 0), scene.map);
         const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
         const QFontMetrics metrics(font);
         p.setFont(font);
@@ -49,12 +49,24 @@ private:
             if (!photo.hasLabel)
                 continue;
             p.setPen(scene.triangleColour);
-            int x = photo.labelTopLeft.x();
+            const QPoint baseline = photo.labelTopLeft + QPoint(0, metrics.ascent());
+            if (wholeText) {
+                p.drawText(baseline, scene.Label(photo));
+                continue;
+            }
+            int x = baseline.x();
             for (const QChar c : scene.Label(photo)) {
-                p.drawText(QPoint(x, photo.labelTopLeft.y() + metrics.ascent()), QString(c));
+                p.drawText(QPoint(x, baseline.y()), QString(c));
                 x += metrics.horizontalAdvance(c);
             }
         }
+    }
+
+    static QImage Reference(const MapScene &scene)
+    {
+        QImage image(scene.size, QImage::Format_RGB32);
+        QPainter p(&image);
+        DrawReference(p, scene);
         return image;
     }
 
@@ -239,18 +251,7 @@ private slots:
         }
         {
             QPainter p(&want);
-            p.drawImage(QPoint(0, 0), scene.map);
-            const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
-            p.setFont(font);
-            QPen outline(scene.triangleColour);
-            outline.setJoinStyle(Qt::MiterJoin);
-            p.setBrush(Qt::white);
-            for (const MapPhotoShape &photo : scene.photos) {
-                p.setPen(outline);
-                p.drawPolygon(photo.triangle.begin(), photo.triangle.size());
-                p.setPen(scene.triangleColour);
-                p.drawText(photo.labelTopLeft + QPoint(0, QFontMetrics(font).ascent()), scene.Label(photo));
-            }
+            DrawReference(p, scene, true);
         }
         QCOMPARE(got, want);
     }
