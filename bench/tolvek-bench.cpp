@@ -24,16 +24,16 @@
 //   does, without opening the photo window.
 
 #include "app/THoofdForm.h"
-#include "map/MapMetafile.h"
-#include "map/MapView.h"
-#include "photos/JpegDecoder.h"
-#include "photos/MapClick.h"
-#include "photos/PhotoFit.h"
-#include "photos/PhotoPicture.h"
-#include "photos/TFotoForm.h"
-#include "project/DataFile.h"
-#include "project/ProjectDocument.h"
-#include "support/UserInteraction.h"
+#include "core/map/MapMetafile.h"
+#include "gui/map/MapView.h"
+#include "core/photos/JpegDecoder.h"
+#include "core/map/MapClick.h"
+#include "core/photos/PhotoFit.h"
+#include "core/photos/PhotoPicture.h"
+#include "gui/photos/TFotoForm.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectDocument.h"
+#include "gui/widgets/UserInteraction.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -704,7 +704,7 @@ int main(int argc, char **argv)
     smallWindow.Open(inputs.projects.at(1000), true);
     bigWindow.Open(inputs.bigProject, true);
     {
-        TFotoForm photoWindow(smallWindow.form, &smallWindow.form);
+        TFotoForm photoWindow(smallWindow.form.Host(), &smallWindow.form);
         photoWindow.show();
         photoWindow.layout()->activate();
         PhotoFit::Input &in = g_designedPhotoWindow;

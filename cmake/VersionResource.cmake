@@ -1,6 +1,6 @@
 # The program's version resource: a Windows-format VS_VERSIONINFO made from
 # the project version at build time by mkversionres and placed in an ELF
-# section of its own (see src/platform/VersionResourceFile.h), where the
+# section of its own (see src/core/platform/VersionResourceFile.h), where the
 # version reader of the information screen and the configuration report finds
 # it.
 
@@ -8,8 +8,8 @@ set(_tolvek_src ${CMAKE_CURRENT_LIST_DIR}/../src)
 
 add_executable(mkversionres
     ${CMAKE_CURRENT_LIST_DIR}/../tools/mkversionres.cpp
-    ${_tolvek_src}/platform/VersionResourceWriter.cpp
-    ${_tolvek_src}/platform/VersionResourceWriter.h
+    ${_tolvek_src}/core/platform/VersionResourceWriter.cpp
+    ${_tolvek_src}/core/platform/VersionResourceWriter.h
 )
 target_include_directories(mkversionres PRIVATE ${_tolvek_src})
 target_link_libraries(mkversionres PRIVATE Qt6::Core)

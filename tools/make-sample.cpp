@@ -1,8 +1,8 @@
 // Makes the bundled sample project: a floor plan, a handful of photos and
 // the data file that places them, all with names relative to the project.
-#include "platform/AnsiCodec.h"
-#include "project/DataFile.h"
-#include "project/ProjectDocument.h"
+#include "core/platform/AnsiCodec.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectDocument.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 //              --translation 041304E4 --string Name=Value ...
 //              --output file.res [--cpp file.cpp]
 
-#include "platform/VersionResourceFile.h"
-#include "platform/VersionResourceWriter.h"
+#include "core/platform/VersionResourceFile.h"
+#include "core/platform/VersionResourceWriter.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,13 +1,13 @@
 // tolvek-render: draws the overview map of a project file, as the program
 // shows and exports it, into an EMF, PNG or SVG file. Needs no display.
 
-#include "map/MapDrawing.h"
-#include "map/MapImageCache.h"
-#include "map/MapMetafile.h"
-#include "map/MapPainter.h"
-#include "project/DataFile.h"
-#include "project/ProjectDocument.h"
-#include "support/TolvekError.h"
+#include "core/map/MapDrawing.h"
+#include "core/map/MapImageCache.h"
+#include "core/map/MapMetafile.h"
+#include "core/map/MapPainter.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectDocument.h"
+#include "core/base/TolvekError.h"
 
 #include <QDir>
 #include <QFileInfo>

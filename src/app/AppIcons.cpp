@@ -1,6 +1,6 @@
 #include "app/AppIcons.h"
 
-#include <QFile>
+#include "gui/widgets/ThemeIcons.h"
 
 namespace {
 
@@ -23,25 +23,11 @@ const Entry kEntries[] = {
     {"applications-internet", ":/icons/internet.svg"},
 };
 
-void ensureTheme()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    // Outside a desktop session Qt knows no theme; Adwaita is the one installed.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
-    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
-}
-
 } // namespace
 
 QIcon AppIcons::Get(Id id)
 {
     Q_INIT_RESOURCE(resources);
-    ensureTheme();
     const Entry &e = kEntries[id];
-    const QIcon bundled(QString::fromLatin1(e.bundled));
-    return QIcon::fromTheme(QString::fromLatin1(e.themeName), bundled);
+    return ThemeIcons::Get(e.themeName, QIcon(QString::fromLatin1(e.bundled)));
 }

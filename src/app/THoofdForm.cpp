@@ -2,30 +2,31 @@
 
 #include "app/AppIcons.h"
 #include "app/TolvekApplication.h"
-#include "map/TAlleFotoEigenschappenForm.h"
-#include "map/MapCommands.h"
-#include "map/MapView.h"
-#include "map/TKaartForm.h"
-#include "photos/MapClick.h"
-#include "photos/TFotoForm.h"
-#include "photos/TFotoToevoegenForm.h"
-#include "photos/TFotoVerwijderenForm.h"
-#include "platform/AnsiCodec.h"
-#include "platform/ProcessFolders.h"
-#include "project/DataFile.h"
-#include "project/TProjectGegForm.h"
-#include "support/BusyCursor.h"
-#include "support/GeneralError.h"
-#include "support/MessageDialogs.h"
-#include "support/ProgramTexts.h"
-#include "support/ProgramArt.h"
-#include "support/SupportCommands.h"
-#include "support/TConfigGegevensForm.h"
-#include "support/THelpForm.h"
-#include "support/TOpInternetForm.h"
-#include "support/TOpstartInfoForm.h"
-#include "support/TRvVersionInfo.h"
-#include "support/UserInteraction.h"
+#include "gui/map/TAlleFotoEigenschappenForm.h"
+#include "gui/map/MapClickHandler.h"
+#include "gui/map/MapCommands.h"
+#include "gui/map/MapView.h"
+#include "gui/map/TKaartForm.h"
+#include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoToevoegenForm.h"
+#include "gui/photos/TFotoVerwijderenForm.h"
+#include "core/platform/AnsiCodec.h"
+#include "core/platform/ProcessFolders.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/TProjectGegForm.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/GeneralError.h"
+#include "gui/widgets/MessageDialogs.h"
+#include "core/base/ProgramTexts.h"
+#include "gui/info/ProgramArt.h"
+#include "gui/info/SupportCommands.h"
+#include "gui/info/TConfigGegevensForm.h"
+#include "gui/info/THelpForm.h"
+#include "gui/info/TOpInternetForm.h"
+#include "gui/info/TOpstartInfoForm.h"
+#include "core/info/TRvVersionInfo.h"
+#include "gui/widgets/UserInteraction.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -53,7 +54,7 @@ const QColor kWorkspaceColour(171, 171, 171);
 } // namespace
 
 THoofdForm::THoofdForm(QWidget *parent)
-    : QMainWindow(parent)
+    : QMainWindow(parent), m_host(m_session, this)
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("HoofdForm"));
@@ -80,7 +81,7 @@ THoofdForm::THoofdForm(QWidget *parent)
 
     OverzichtsImage = new MapView;
     OverzichtsScrollBox->setWidget(OverzichtsImage);
-    m_map = std::make_unique<MapCommands>(*this, OverzichtsImage);
+    m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
     m_map->SetLabelItem(Fotonummerstonen1);
     connect(OverzichtsImage, &MapView::MouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point) {
@@ -93,8 +94,11 @@ THoofdForm::THoofdForm(QWidget *parent)
     status->setSizeGripEnabled(true);
     setStatusBar(status);
 
-    // The Help button of a message box opens the help contents.
+    // The Help buttons of message boxes and dialogs open the help file.
     MessageDialogs::SetHelpHandler([this](int context) { ShowHelp(context); });
+    // Every change of the project ends here.
+    connect(&m_session, &ProjectSession::Changed, this, &THoofdForm::ProjectChanged);
+    connect(&m_host, &ProjectHost::PickModesChanged, this, &THoofdForm::UpdateMapPointer);
 
     ResetProject();
     resize(614, 384 + menuBar()->sizeHint().height());
@@ -119,7 +123,7 @@ void THoofdForm::BuildMenu()
         a->setObjectName(QString::fromLatin1(name));
         if (!shortcut.isEmpty())
             a->setShortcut(shortcut);
-        connect(a, &QAction::triggered, this, [this, slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
+        GeneralError::ConnectCommand(a, &QAction::triggered, this, slot);
         return a;
     };
 
@@ -210,7 +214,7 @@ void THoofdForm::BuildToolBar()
         tb->setIconSize(QSize(16, 16));
         tb->setGeometry(x, 1, 25, 25);
         tb->setFocusPolicy(Qt::NoFocus);
-        connect(tb, &QToolButton::clicked, this, [this, slot = b.slot] { GeneralError::Run([this, slot] { (this->*slot)(); }); });
+        GeneralError::ConnectCommand(tb, &QToolButton::clicked, this, b.slot);
         x += 25;
         if (b.icon == AppIcons::Save) {
             SpeedButton6 = tb;
@@ -324,12 +328,20 @@ void THoofdForm::FormActivate()
 
 void THoofdForm::ResetProject()
 {
-    m_document.Reset();
+    m_session.Reset();
     const QString caption = UntitledCaption();
     setWindowTitle(caption);
     GeneralError::SetApplicationTitle(caption);
-    SetAddPickMode(false);
-    SetDeletePickMode(false);
+    m_host.SetAddPickMode(false);
+    m_host.SetDeletePickMode(false);
+}
+
+void THoofdForm::ProjectChanged(ProjectChanges changes)
+{
+    if (changes & ProjectChange::State)
+        UpdateMainWindowState();
+    if (changes & ProjectChange::Map)
+        DrawMap();
 }
 
 void THoofdForm::UpdateMainWindowState()
@@ -340,13 +352,6 @@ void THoofdForm::UpdateMainWindowState()
     FormResize();
 }
 
-void THoofdForm::EnterProjectFolder()
-{
-    const QString folder = m_document.ProjectFolder();
-    if (!folder.isEmpty())
-        QDir::setCurrent(folder); // a folder that is gone leaves the current one
-}
-
 void THoofdForm::SetFileCaption(const QString &fileName)
 {
     setWindowTitle(ProgramTexts::AppTitle() + QStringLiteral(" - ") + QFileInfo(fileName).fileName());
@@ -355,32 +360,28 @@ void THoofdForm::SetFileCaption(const QString &fileName)
 void THoofdForm::ReadDataFile(const QString &fileName)
 {
     BusyCursor busy;
-    if (DataFile::Read(m_document, fileName) == DataFile::ReadResult::CannotOpen) {
+    if (m_session.Load(fileName) == DataFile::ReadResult::CannotOpen) {
         MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
                                          QStringLiteral("Kan bestand \"") + fileName + QStringLiteral("\" niet openen."));
-        UpdateMainWindowState();
         return;
     }
-    m_document.CurrentFileName = fileName;
     SetFileCaption(fileName);
-    m_document.Modified = false;
-    UpdateMainWindowState();
 }
 
 bool THoofdForm::WriteDataFile(const QString &fileName)
 {
     bool ok;
+    QString reason;
     {
         BusyCursor busy;
-        ok = DataFile::Write(m_document, fileName) == DataFile::WriteResult::Ok;
+        ok = m_session.Save(fileName, &reason) == DataFile::WriteResult::Ok;
     }
     if (!ok) {
         MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), QString(),
-            QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !"));
+            QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !")
+                + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason);
         return false;
     }
-    m_document.Modified = false;
-    UpdateMainWindowState();
     return true;
 }
 
@@ -394,16 +395,10 @@ const PhotoIndex *THoofdForm::ClickIndex() const
     return &m_map->ClickIndex();
 }
 
-void THoofdForm::SetAddPickMode(bool on)
+void THoofdForm::UpdateMapPointer()
 {
-    m_addPickMode = on;
-    MapClick::UpdatePointer(*this, OverzichtsImage);
-}
-
-void THoofdForm::SetDeletePickMode(bool on)
-{
-    m_deletePickMode = on;
-    MapClick::UpdatePointer(*this, OverzichtsImage);
+    if (OverzichtsImage)
+        OverzichtsImage->ShowPickPointer(m_host.AddPickMode() || m_host.DeletePickMode());
 }
 
 void THoofdForm::ShowHelp(int context)
@@ -510,7 +505,6 @@ void THoofdForm::Opslaanals1Click()
     }
     if (!WriteDataFile(name))
         return;
-    m_document.CurrentFileName = name;
     SetFileCaption(name);
 }
 
@@ -535,11 +529,11 @@ void THoofdForm::CreateOtherWindows()
 {
     if (ProjectGegForm)
         return;
-    ProjectGegForm = new TProjectGegForm(*this, this);
-    KaartForm = new TKaartForm(*this, this);
-    FotoToevoegenForm = new TFotoToevoegenForm(*this, this);
-    FotoVerwijderenForm = new TFotoVerwijderenForm(*this, this);
-    AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(*this, this);
+    ProjectGegForm = new TProjectGegForm(m_host, this);
+    KaartForm = new TKaartForm(m_host, this);
+    FotoToevoegenForm = new TFotoToevoegenForm(m_host, this);
+    FotoVerwijderenForm = new TFotoVerwijderenForm(m_host, this);
+    AlleFotoEigenschappenForm = new TAlleFotoEigenschappenForm(m_host, this);
     OpInternetForm = new TOpInternetForm(this);
     ConfigGegevensForm = new TConfigGegevensForm(this);
 }
@@ -559,8 +553,8 @@ void THoofdForm::Projectgegevens1Click()
 void THoofdForm::OverzichtskaartEigenschappen1Click()
 {
     CreateOtherWindows();
-    if (KaartForm->Execute() == QDialog::Accepted)
-        DrawMap();
+    // The dialog's OK has the map drawn again.
+    KaartForm->Execute();
     UpdateMainWindowState();
 }
 
@@ -591,8 +585,8 @@ void THoofdForm::Kopiren1Click()
 void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &mapPoint)
 {
     CreateOtherWindows();
-    MapClick::Handle(*this, *FotoToevoegenForm, *FotoVerwijderenForm, mapPoint.x(), mapPoint.y());
-    MapClick::UpdatePointer(*this, OverzichtsImage);
+    MapClickHandler::Handle(m_host, *FotoToevoegenForm, *FotoVerwijderenForm, mapPoint.x(), mapPoint.y(), ClickIndex());
+    UpdateMapPointer();
 }
 
 void THoofdForm::Fotonummerstonen1Click()
@@ -642,7 +636,7 @@ void THoofdForm::Configuratiegegevens1Click()
 
 void THoofdForm::LeesMijtxt1Click()
 {
-    SupportCommands::OpenReadMe(*this, ProcessFolders::ProgramFolder());
+    SupportCommands::OpenReadMe(this, m_session, ProcessFolders::ProgramFolder());
 }
 
 void THoofdForm::Brimolopinternet1Click()

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "project/ProjectDocument.h"
-#include "project/ProjectHost.h"
+#include "core/project/ProjectDocument.h"
+#include "core/project/ProjectEdit.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/ProjectHost.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -9,6 +11,7 @@
 
 class MapCommands;
 class MapView;
+class PhotoIndex;
 class QAction;
 class QLabel;
 class QScrollArea;
@@ -28,7 +31,7 @@ class TRvVersionInfo;
 
 // The main window: owns the project, shows the overview map in a scroll box,
 // and carries the menu and tool bar from which every command starts.
-class THoofdForm : public QMainWindow, public ProjectHost
+class THoofdForm : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -42,19 +45,21 @@ public:
     // command line's); tests set it directly.
     void SetStartupFileName(const QString &fileName) { m_startupFileName = fileName; }
 
-    // ProjectHost
-    ProjectDocument &Document() override { return m_document; }
-    void UpdateMainWindowState() override;
-    void DrawMap() override;
-    void EnterProjectFolder() override;
-    PhotoWindowPlacement &PhotoPlacement() override { return m_photoPlacement; }
-    bool AddPickMode() const override { return m_addPickMode; }
-    void SetAddPickMode(bool on) override;
-    bool DeletePickMode() const override { return m_deletePickMode; }
-    void SetDeletePickMode(bool on) override;
-    void ShowHelp(int context) override;
-    QWidget *MainWindow() override { return this; }
-    const PhotoIndex *ClickIndex() const override;
+    // The project: the main window owns it; every change goes through the
+    // session, whose Changed signal the window follows.
+    ProjectDocument &Document() { return m_document; }
+    ProjectSession &Session() { return m_session; }
+    ProjectHost &Host() { return m_host; }
+
+    // Enables Save exactly when the project is modified, shows the organisation.
+    void UpdateMainWindowState();
+    // Redraws the map from the current project.
+    void DrawMap();
+    void EnterProjectFolder() { m_session.EnterProjectFolder(); }
+    bool AddPickMode() const { return m_host.AddPickMode(); }
+    bool DeletePickMode() const { return m_host.DeletePickMode(); }
+    void ShowHelp(int context);
+    const PhotoIndex *ClickIndex() const;
 
     void ResetProject();
 
@@ -137,13 +142,14 @@ private:
     void FormActivate();
     void FormResize();
     void SetFileCaption(const QString &fileName);
+    void ProjectChanged(ProjectChanges changes);
+    void UpdateMapPointer();
 
     ProjectDocument m_document;
-    PhotoWindowPlacement m_photoPlacement;
+    ProjectSession m_session{m_document};
+    ProjectHost m_host;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
     std::unique_ptr<MapCommands> m_map;
-    bool m_addPickMode = false;
-    bool m_deletePickMode = false;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

@@ -1,6 +1,6 @@
 #include "app/TolvekApplication.h"
 
-#include "support/GeneralError.h"
+#include "gui/widgets/GeneralError.h"
 
 #include <QFont>
 #include <QImageReader>

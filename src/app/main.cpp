@@ -1,6 +1,6 @@
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
-#include "platform/ProcessFolders.h"
+#include "core/platform/ProcessFolders.h"
 
 #include <csignal>
 

@@ -4,17 +4,17 @@
 
 #include "FuzzCheck.h"
 
-#include "map/MapDrawing.h"
-#include "map/MapImageCache.h"
-#include "map/MapMetafile.h"
-#include "map/MapPainter.h"
-#include "map/PositionChange.h"
-#include "photos/PhotoLookup.h"
-#include "project/DataFile.h"
-#include "project/PhotoEntry.h"
-#include "project/ProjectDocument.h"
-#include "support/TextRoutines.h"
-#include "support/TolvekError.h"
+#include "core/map/MapDrawing.h"
+#include "core/map/MapImageCache.h"
+#include "core/map/MapMetafile.h"
+#include "core/map/MapPainter.h"
+#include "core/project/PositionChange.h"
+#include "core/project/PhotoLookup.h"
+#include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
+#include "core/project/ProjectDocument.h"
+#include "core/base/TextRoutines.h"
+#include "core/base/TolvekError.h"
 
 #include <QImage>
 #include <QPainter>

@@ -6,8 +6,8 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
-#include "platform/ChmArchive.h"
-#include "support/ChmContextTable.h"
+#include "core/platform/ChmArchive.h"
+#include "core/platform/ChmContextTable.h"
 
 #include <QByteArray>
 #include <QtEndian>

@@ -5,9 +5,9 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
-#include "platform/VersionInfoQuery.h"
-#include "platform/VersionResourceFile.h"
-#include "support/TRvVersionInfo.h"
+#include "core/platform/VersionInfoQuery.h"
+#include "core/platform/VersionResourceFile.h"
+#include "core/info/TRvVersionInfo.h"
 
 #include <QByteArray>
 #include <QFile>

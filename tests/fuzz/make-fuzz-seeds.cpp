@@ -6,9 +6,9 @@
 #include "PhotoTestFiles.h"
 #include "VersionImages.h"
 
-#include "project/DataFile.h"
-#include "support/ChmContextTable.h"
-#include "project/ProjectDocument.h"
+#include "core/project/DataFile.h"
+#include "core/platform/ChmContextTable.h"
+#include "core/project/ProjectDocument.h"
 
 #include <QBuffer>
 #include <QDir>

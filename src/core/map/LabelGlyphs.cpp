@@ -1,0 +1,147 @@
+#include "core/map/LabelGlyphs.h"
+
+#include "core/platform/AnsiCodec.h"
+
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QRawFont>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// c times f / 255, rounded.
+uint Scaled(uint c, uint f)
+{
+    const uint t = c * f + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+} // namespace
+
+LabelGlyphs::LabelGlyphs(const QFont &font)
+{
+    // Big letters are few on a map and their pictures large: they are laid
+    // out as text.
+    if (font.pixelSize() > MaxPixelSize)
+        return;
+    const QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.isValid())
+        return;
+    const QFontMetrics metrics(font);
+    // Every glyph is drawn alone, white on transparent, at a pen position
+    // well inside a scratch picture; what it inks is its mask.
+    const int pad = metrics.height();
+    const int ascent = metrics.ascent();
+    QImage scratch(2 * pad + metrics.maxWidth(), 2 * pad + metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    if (scratch.isNull())
+        return;
+    const QPoint pen(pad, pad + ascent);
+    for (int b = 0; b < 256; ++b) {
+        const QString text = AnsiCodec::toUnicode(QByteArray(1, char(b)));
+        // Control characters and bytes Windows-1252 leaves undefined have no
+        // glyph of their own: such a label goes the slow way.
+        if (text.size() != 1 || !text[0].isPrint())
+            continue;
+        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        if (glyphs.size() != 1 || glyphs[0] == 0)
+            continue;
+        Mask &mask = m_masks[size_t(b)];
+        mask.present = true;
+        mask.advance = metrics.horizontalAdvance(text[0]);
+        m_maxAdvance = std::max(m_maxAdvance, mask.advance);
+
+        scratch.fill(Qt::transparent);
+        {
+            QPainter painter(&scratch);
+            painter.setPen(Qt::white);
+            QGlyphRun run;
+            run.setRawFont(raw);
+            const QPointF origin(0, 0);
+            run.setRawData(&glyphs[0], &origin, 1);
+            painter.drawGlyphRun(pen, run);
+        }
+        int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+        for (int y = 0; y < scratch.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+            for (int x = 0; x < scratch.width(); ++x) {
+                if (qAlpha(line[x]) != 0) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        if (right < 0)
+            continue; // a blank: it only advances
+        mask.alpha = QImage(right - left + 1, bottom - top + 1, QImage::Format_Alpha8);
+        for (int y = top; y <= bottom; ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+            uchar *to = mask.alpha.scanLine(y - top);
+            for (int x = left; x <= right; ++x)
+                to[x - left] = uchar(qAlpha(line[x]));
+        }
+        mask.offset = QPoint(left, top) - pen;
+    }
+    m_valid = true;
+}
+
+bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<uchar> &pixels) const
+{
+    // Where the ink lies, from the pen positions and the masks.
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    int x = 0;
+    for (const char c : text) {
+        const Mask &mask = m_masks[size_t(static_cast<unsigned char>(c))];
+        if (!mask.present)
+            return false;
+        if (!mask.alpha.isNull()) {
+            left = std::min(left, x + mask.offset.x());
+            top = std::min(top, mask.offset.y());
+            right = std::max(right, x + mask.offset.x() + mask.alpha.width());
+            bottom = std::max(bottom, mask.offset.y() + mask.alpha.height());
+        }
+        x += mask.advance;
+    }
+    out.width = x;
+    out.coverage = nullptr;
+    if (right == INT_MIN) {
+        out.size = QSize(0, 0);
+        out.offset = QPoint();
+        return true;
+    }
+    // A name thousands of characters long is left to the text layout
+    // rather than made into a picture of many megabytes.
+    if (right - left > MaxPictureWidth)
+        return false;
+    out.offset = QPoint(left, top);
+    out.size = QSize(right - left, bottom - top);
+    const size_t at = pixels.size();
+    const size_t stride = size_t(out.size.width());
+    pixels.resize(at + stride * size_t(out.size.height()), 0);
+
+    // Each glyph over what the earlier ones left, as the painter would lay
+    // them over the map one after the other.
+    x = 0;
+    for (const char c : text) {
+        const Mask &mask = m_masks[size_t(static_cast<unsigned char>(c))];
+        if (!mask.alpha.isNull()) {
+            const int ox = x + mask.offset.x() - left;
+            const int oy = mask.offset.y() - top;
+            for (int y = 0; y < mask.alpha.height(); ++y) {
+                const uchar *cover = mask.alpha.constScanLine(y);
+                uchar *to = pixels.data() + at + size_t(oy + y) * stride + size_t(ox);
+                for (int i = 0; i < mask.alpha.width(); ++i) {
+                    const uint a = cover[i];
+                    if (a != 0)
+                        to[i] = uchar(a + Scaled(to[i], 255 - a));
+                }
+            }
+        }
+        x += mask.advance;
+    }
+    return true;
+}

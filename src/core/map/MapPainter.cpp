@@ -1,0 +1,160 @@
+#include "core/map/MapPainter.h"
+
+#include "core/map/LabelImageCache.h"
+#include "core/map/MapDrawing.h"
+#include "core/map/MapScene.h"
+
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+
+
+namespace {
+
+// The label pictures of this thread's recent paints (fonts belong to their
+// thread, so each thread keeps its own).
+LabelImageCache &Labels()
+{
+    thread_local LabelImageCache cache;
+    return cache;
+}
+
+} // namespace
+
+void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &exposed, MapBitmap bitmap)
+{
+    // With no exposed area everything is drawn, also what lies off the map:
+    // a metafile records it all.
+    const bool cull = !exposed.isEmpty();
+    const QRect area = cull ? exposed : QRect(QPoint(0, 0), scene.size);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    if (bitmap == MapBitmap::Draw && !scene.map.isNull()) {
+        const QRect part = area & scene.map.rect();
+        if (!part.isEmpty())
+            painter.drawImage(part.topLeft(), scene.map, part);
+    }
+
+    const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
+    const QFontMetrics metrics(font);
+    painter.setFont(font);
+    // Asked once: every call looks up the font engine again.
+    const int textHeight = metrics.height();
+    const int ascent = metrics.ascent();
+    const int overhang = metrics.maxWidth();
+    // On pixels, labels are laid on as pictures made from their glyphs; a
+    // metafile or SVG gets them as text, which its reader lays out, and so
+    // does a scaled painter (a high-density screen), whose text must not be
+    // an enlarged picture.
+    LabelImageCache *pictures = nullptr;
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+        && painter.deviceTransform().type() <= QTransform::TxTranslate) {
+        pictures = &Labels();
+        pictures->BeginPaint(font);
+    }
+    const LabelGlyphs *glyphs = pictures ? pictures->Glyphs() : nullptr;
+    // A label's coverage becomes the label colour at that strength in a
+    // scratch picture that is reused for every label.
+    std::array<QRgb, 256> tint{};
+    if (glyphs) {
+        const QRgb c = scene.triangleColour.rgb();
+        for (uint a = 0; a < 256; ++a)
+            tint[a] = qRgba(int((qRed(c) * a + 127) / 255), int((qGreen(c) * a + 127) / 255),
+                            int((qBlue(c) * a + 127) / 255), int(a));
+    }
+    QImage tinted;
+    auto layOn = [&](const QPoint &at, const LabelImage &picture) {
+        const int w = picture.size.width(), h = picture.size.height();
+        if (tinted.width() < w || tinted.height() < h) {
+            tinted = QImage(std::max(w, tinted.width()), std::max(h, tinted.height()),
+                            QImage::Format_ARGB32_Premultiplied);
+            if (tinted.isNull())
+                return;
+        }
+        const uchar *from = picture.coverage;
+        for (int y = 0; y < h; ++y, from += w) {
+            auto *to = reinterpret_cast<QRgb *>(tinted.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                to[x] = tint[from[x]];
+        }
+        painter.drawImage(at, tinted, QRect(0, 0, w, h));
+    };
+
+    // A triangle: 1-pixel outline in the triangle colour, filled white.
+    QPen outline(scene.triangleColour);
+    outline.setWidth(1);
+    outline.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(outline);
+    painter.setBrush(QBrush(Qt::white, Qt::SolidPattern));
+    // Labels lie on the map as they are: no background behind the letters.
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setBackground(QBrush(Qt::white));
+
+    // Anything that cannot reach the exposed area is skipped; the margin
+    // covers the pen and the letters' overhang.
+    const QRect reach = area.adjusted(-2, -2, 2, 2);
+    // The pen changes only between a triangle and a label: setting it anew
+    // for every one of a hundred thousand photos showed in redraws.
+    enum class Pen { Outline, Label } pen = Pen::Outline;
+    auto setLabelPen = [&] {
+        if (pen != Pen::Label) {
+            painter.setPen(scene.triangleColour);
+            pen = Pen::Label;
+        }
+    };
+    for (const MapPhotoShape &photo : scene.photos) {
+        if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
+            if (pen != Pen::Outline) {
+                painter.setPen(outline);
+                pen = Pen::Outline;
+            }
+            painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
+        }
+        if (photo.hasLabel) {
+            // Laying out the text is the dear part, so it is measured only
+            // when that decides: the box's height, top and left edge are
+            // known, and a box whose left edge lies within the reach meets
+            // it whenever its rows do (it is never empty: maxWidth > 0).
+            const QPoint &at = photo.labelTopLeft;
+            const bool rowsMeet = textHeight > 0 && at.y() <= reach.bottom() && at.y() + textHeight - 1 >= reach.top();
+            if (cull && (!rowsMeet || at.x() > reach.right()))
+                continue;
+            // Most labels in these rows lie wholly left of the area: a bound
+            // on the width from the entry's length settles them unread.
+            if (cull && glyphs && at.x() < reach.left()
+                && qint64(at.x()) + scene.LabelLengthBound(photo) * qint64(glyphs->MaxAdvance()) + overhang
+                       < reach.left())
+                continue;
+            const QPoint baseline = at + QPoint(0, ascent);
+            if (const LabelImage *picture = glyphs ? pictures->Find(scene.LabelBytes(photo)) : nullptr) {
+                const QRect ink(baseline + picture->offset, picture->size);
+                if (picture->coverage && (!cull || ink.intersects(reach)))
+                    layOn(ink.topLeft(), *picture);
+                continue;
+            }
+            const QString label = scene.Label(photo);
+            if (cull && at.x() < reach.left()
+                && !QRect(at, QSize(metrics.horizontalAdvance(label) + overhang, textHeight)).intersects(reach))
+                continue;
+            setLabelPen();
+            painter.drawText(baseline, label);
+        }
+    }
+
+    // The help text last, above everything: black on an opaque white background.
+    if (!scene.helpText.isEmpty()) {
+        const QRect box(scene.helpTopLeft, QSize(metrics.horizontalAdvance(scene.helpText), metrics.height()));
+        if (!cull || box.adjusted(0, 0, metrics.maxWidth(), 0).intersects(reach)) {
+            painter.setPen(Qt::black);
+            painter.setBackgroundMode(Qt::OpaqueMode);
+            painter.setBackground(QBrush(Qt::white));
+            painter.drawText(scene.helpTopLeft + QPoint(0, metrics.ascent()), scene.helpText);
+            painter.setBackgroundMode(Qt::TransparentMode);
+        }
+    }
+    painter.restore();
+}

@@ -1,0 +1,3 @@
+#include "core/project/ProjectEdit.h"
+
+ProjectEdit::~ProjectEdit() = default;

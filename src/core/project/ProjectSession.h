@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/project/DataFile.h"
+#include "core/project/ProjectEdit.h"
+
+#include <QObject>
+#include <memory>
+
+class ProjectDocument;
+
+// The one path by which the project changes. Dialogs and commands read the
+// document here and hand every change to Perform as a ProjectEdit; opening,
+// saving and starting anew go through here too. Each change ends in one
+// signal, Changed, saying what followed, so the main window connects once
+// and redraws, updates Save and the organisation. The main window owns the
+// document; the session works on it.
+class ProjectSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ProjectSession(ProjectDocument &document, QObject *parent = nullptr);
+
+    const ProjectDocument &Document() const { return m_document; }
+
+    // Carries out an edit: applies it, marks the project modified when the
+    // edit counts as a change, and tells what followed. An error thrown while
+    // applying (TolvekError) leaves the document as the edit found it and
+    // tells nothing.
+    void Perform(std::unique_ptr<ProjectEdit> edit);
+
+    // Empties the project and makes it untitled.
+    void Reset();
+
+    // Reads a data file into the project (which the caller has reset). On
+    // success the project takes the file's name and is not modified. A file
+    // that cannot be opened leaves the project as it was; an error while
+    // reading (TolvekError) ends the reading where it was.
+    DataFile::ReadResult Load(const QString &fileName);
+
+    // Writes the project; on success it takes that name and is no longer
+    // modified. On failure *reason (when given) says why.
+    DataFile::WriteResult Save(const QString &fileName, QString *reason = nullptr);
+
+    // Makes the project's folder the current folder, against which the
+    // project's relative file names resolve. A folder that is gone leaves
+    // the current one.
+    void EnterProjectFolder() const;
+
+signals:
+    void Changed(ProjectChanges changes);
+
+private:
+    ProjectDocument &m_document;
+};

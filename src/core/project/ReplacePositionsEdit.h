@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/project/ProjectEdit.h"
+
+#include <QByteArray>
+#include <QList>
+
+// Puts a new position list in place of the old one: the change of all
+// positions at once (PositionChange works out the new list). When that
+// change stopped at an entry that is not an integer, the entries before it
+// are changed all the same, but the project is not marked modified and the
+// map is not drawn again (the error is reported instead).
+class ReplacePositionsEdit : public ProjectEdit
+{
+public:
+    ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete);
+
+    void Apply(ProjectDocument &doc) override;
+    void Revert(ProjectDocument &doc) override;
+    bool Modifies() const override { return m_complete; }
+    ProjectChanges Changes() const override;
+    QString Name() const override;
+
+private:
+    QList<QByteArray> m_positions;
+    bool m_complete;
+    QList<QByteArray> m_old;
+};

@@ -1,0 +1,35 @@
+#include "gui/map/MapClickHandler.h"
+
+#include "core/map/MapClick.h"
+#include "core/project/ProjectSession.h"
+#include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoToevoegenForm.h"
+#include "gui/photos/TFotoVerwijderenForm.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/widgets/BusyCursor.h"
+
+void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
+                             std::int32_t x, std::int32_t y, const PhotoIndex *index)
+{
+    host.Session().EnterProjectFolder();
+
+    // The position pick; the same release is then handled as a normal click.
+    if (host.AddPickMode())
+        addForm.ShowWithPickedPosition(x, y);
+
+    MapClick::Target target;
+    const bool deletePick = host.DeletePickMode();
+    {
+        BusyCursor busy;
+        target = MapClick::Find(host.Document(), x, y, deletePick, index);
+    }
+    // Opened once the click's busy pointer is gone, so that a picture that
+    // cannot be shown is reported with the normal pointer; the window shows
+    // its own busy pointer while it loads.
+    if (!target.found)
+        return;
+    if (deletePick)
+        deleteForm.ShowWithPickedPhoto(target.fileName, target.deleteKey);
+    else
+        TFotoForm::OpenPhotoWindow(host, target.number, target.fileName, target.notes);
+}

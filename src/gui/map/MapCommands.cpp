@@ -1,0 +1,107 @@
+#include "gui/map/MapCommands.h"
+
+#include "core/map/MapDrawing.h"
+#include "gui/map/MapView.h"
+#include "core/project/ProjectDocument.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/MessageDialogs.h"
+#include "core/base/ProgramTexts.h"
+#include "gui/widgets/UserInteraction.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+MapCommands::MapCommands(ProjectHost &host, MapView *view)
+    : m_host(host), m_view(view)
+{
+}
+
+QString MapCommands::NothingToCopyText()
+{
+    return QStringLiteral("Er is nog geen overzichtskaart getekend, dus er is niets om te kopiëren. "
+                          "Open of begin eerst een project.");
+}
+
+void MapCommands::SetLabelItem(QAction *item)
+{
+    m_labelItem = item;
+    if (m_labelItem)
+        m_labelItem->setChecked(m_labels);
+}
+
+void MapCommands::DrawMap()
+{
+    BusyCursor busy;
+    m_host.Session().EnterProjectFolder();
+    const ProjectDocument &doc = m_host.Document();
+    // Everything is worked out before anything is replaced, so an error
+    // leaves the metafile and the view showing the previous drawing.
+    // Every change to the project ends in a redraw, so clicks on the map
+    // find the index ready; the drawing shares its table of names. (The
+    // index checks itself against the project, so it may be made first.)
+    m_clickIndex.Build(doc);
+    MapScene scene = MapDrawing::Build(doc, m_labels, m_cache, MapDrawing::MapFilePath(doc), &m_clickIndex.NameKeys());
+    m_metafile.SetScene(std::move(scene));
+    if (m_view)
+        m_view->SetScene(m_metafile.Scene());
+}
+
+void MapCommands::Export()
+{
+    // The file dialog may change the current folder: back to the project's,
+    // whatever happens.
+    struct EnterFolderAfterwards
+    {
+        const ProjectSession &session;
+        ~EnterFolderAfterwards() { session.EnterProjectFolder(); }
+    } enterFolder{m_host.Session()};
+
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Save;
+    request.parent = m_host.MainWindow();
+    request.title = ExportTitle();
+    request.filter = ExportFilter();
+    request.initialName = m_lastExportName;
+    const std::optional<QString> chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    m_lastExportName = *chosen;
+    BusyCursor busy;
+    m_metafile.SaveToFile(*chosen + QStringLiteral(".emf"));
+}
+
+void MapCommands::Copy()
+{
+    if (m_metafile.IsEmpty()) {
+        MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), QString(), NothingToCopyText());
+        return;
+    }
+    BusyCursor busy;
+    const QByteArray emf = m_metafile.EmfBytes();
+    const QImage image = m_metafile.RenderImage();
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        // Light compression: a scanned floor plan would take many seconds otherwise.
+        image.save(&buffer, "PNG", 80);
+    }
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("image/x-emf"), emf);
+    data->setData(QStringLiteral("image/png"), png);
+    data->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void MapCommands::ToggleLabels()
+{
+    m_labels = !m_labels;
+    if (m_labelItem)
+        m_labelItem->setChecked(m_labels);
+    DrawMap();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/map/MapImageCache.h"
+#include "core/map/MapMetafile.h"
+#include "core/project/PhotoIndex.h"
+
+#include <QPointer>
+#include <QString>
+
+class MapView;
+class ProjectHost;
+class QAction;
+
+// The map commands of the main window: redrawing the map (DrawMap), the
+// export to an enhanced-metafile file, the copy to the clipboard and the
+// file-name label switch. The main window owns one for the program's life
+// and calls it from its handlers; it owns the map's metafile and cache.
+class MapCommands
+{
+public:
+    MapCommands(ProjectHost &host, MapView *view);
+
+    // The menu item whose check mark shows the label switch (Fotonummerstonen1).
+    void SetLabelItem(QAction *item);
+    bool LabelsShown() const { return m_labels; }
+
+    // Redraws the map from the current project into the metafile and the
+    // view. An error (TolvekError) leaves both as they were.
+    void DrawMap();
+
+    // "&Exporteren...": asks for a file name and writes the metafile there,
+    // with ".emf" appended.
+    void Export();
+
+    // "Kaart &kopiëren": the drawing to the clipboard as EMF and PNG.
+    void Copy();
+
+    // "&Bestandsnamen foto's tonen": inverts the switch and redraws.
+    void ToggleLabels();
+
+    const MapMetafile &Metafile() const { return m_metafile; }
+    MapImageCache &Cache() { return m_cache; }
+    const PhotoIndex &ClickIndex() const { return m_clickIndex; }
+
+    // Texts of the commands.
+    static QString ExportTitle() { return QStringLiteral("Overzichtskaart exporteren"); }
+    static QString ExportFilter() { return QStringLiteral("Enhanced Metafile (*.emf)|*.emf"); }
+    static QString NothingToCopyText();
+
+private:
+    ProjectHost &m_host;
+    QPointer<MapView> m_view;
+    QPointer<QAction> m_labelItem;
+    bool m_labels = false;
+    MapMetafile m_metafile;
+    MapImageCache m_cache;
+    PhotoIndex m_clickIndex;
+    QString m_lastExportName;
+};

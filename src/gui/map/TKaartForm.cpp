@@ -1,0 +1,89 @@
+#include "gui/map/TKaartForm.h"
+
+#include "core/platform/AnsiCodec.h"
+#include "core/project/MapFileEdit.h"
+#include "core/project/ProjectDocument.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/widgets/BrowseFileRow.h"
+#include "gui/widgets/DialogParts.h"
+#include "gui/widgets/GeneralError.h"
+#include "gui/widgets/UserInteraction.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+TKaartForm::TKaartForm(ProjectHost &host, QWidget *parent)
+    : QDialog(parent), m_host(host)
+{
+    setObjectName(QStringLiteral("KaartForm"));
+    setWindowTitle(QStringLiteral("Overzichtskaart"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    DialogParts::SetFixedClientSize(this, 390, 117);
+
+    auto *group = new QGroupBox(QStringLiteral(" Bestand: "), this);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    group->setGeometry(8, 4, 374, 74);
+
+    m_row = new BrowseFileRow(group, {QRect(10, 20, 326, 21), QRect(340, 19, 23, 23), QRect(10, 47, 250, 20)},
+                              [](const QString &path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); });
+    Edit1 = m_row->Edit;
+    SpeedButton1 = m_row->Button;
+    CheckBox1 = m_row->WithoutFolder;
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { m_mapNameEdited = true; });
+    GeneralError::ConnectCommand(m_row, &BrowseFileRow::BrowseClicked, this, &TKaartForm::SpeedButton1Click);
+
+    DialogParts::MakeHelpButton(this, 8, 86);
+    Button1 = DialogParts::MakeOkButton(this, 226, 86);
+    Button2 = DialogParts::MakeCancelButton(this, 307, 86);
+    GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TKaartForm::BitBtn1Click);
+}
+
+int TKaartForm::Execute()
+{
+    return UserInteraction::ExecModal(this);
+}
+
+void TKaartForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TKaartForm::FormActivate()
+{
+    Edit1->setText(AnsiCodec::toUnicode(m_host.Document().MapFileName));
+    m_mapNameEdited = false;
+    Button1->setFocus();
+}
+
+void TKaartForm::SpeedButton1Click()
+{
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::OpenPicture;
+    request.parent = this;
+    request.title = QStringLiteral("Achtergrondafbeelding");
+    request.filter = QStringLiteral("Bitmap-afbeeldingen (*.bmp)|*.bmp");
+    const auto chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    m_row->SetBrowsedPath(*chosen);
+}
+
+const QString &TKaartForm::BrowsedMapPath() const
+{
+    return m_row->BrowsedPath();
+}
+
+void TKaartForm::BitBtn1Click()
+{
+    if (!DialogParts::CheckStorable(Edit1, Edit1->text()))
+        return;
+    // Closed first: the redraw that follows runs (and reports any error)
+    // with the dialog out of the way.
+    accept();
+    m_host.Session().Perform(std::make_unique<MapFileEdit>(AnsiCodec::fromUnicode(Edit1->text()), m_mapNameEdited));
+}

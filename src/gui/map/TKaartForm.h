@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+class BrowseFileRow;
+class ProjectHost;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+// The overview-map file: typed, or browsed with or without its folder.
+class TKaartForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TKaartForm(ProjectHost &host, QWidget *parent = nullptr);
+
+    int Execute();
+
+    bool MapNameEdited() const { return m_mapNameEdited; }
+    const QString &BrowsedMapPath() const;
+
+    QLineEdit *Edit1 = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QCheckBox *CheckBox1 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormActivate();
+    void SpeedButton1Click();
+    void BitBtn1Click();
+
+    ProjectHost &m_host;
+    BrowseFileRow *m_row = nullptr;
+    bool m_mapNameEdited = false;
+};

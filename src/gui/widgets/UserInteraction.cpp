@@ -1,0 +1,114 @@
+#include "gui/widgets/UserInteraction.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+UserInteraction::FileHandler g_fileHandler;
+UserInteraction::ModalHandler g_modalHandler;
+} // namespace
+
+void UserInteraction::SetFileHandler(FileHandler handler)
+{
+    g_fileHandler = std::move(handler);
+}
+
+void UserInteraction::SetModalHandler(ModalHandler handler)
+{
+    g_modalHandler = std::move(handler);
+}
+
+bool UserInteraction::HasModalHandler()
+{
+    return static_cast<bool>(g_modalHandler);
+}
+
+QString UserInteraction::QtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file, also those without a dot.
+        patterns.replace(QLatin1String("*.*"), QLatin1String("*"));
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return out.join(QLatin1String(";;"));
+}
+
+std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
+{
+    if (g_fileHandler)
+        return g_fileHandler(request);
+
+    QFileDialog dialog(request.parent, request.title, request.directory, QtFilter(request.filter));
+    dialog.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.kind == FileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program asks its own overwrite question where it wants one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(request.initialName);
+    if (request.kind == FileDialogKind::OpenPicture)
+        AddPicturePreview(dialog, request.preview);
+    if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void UserInteraction::AddPicturePreview(QFileDialog &dialog,
+                                        const std::function<QImage(const QString &, const QSize &)> &preview)
+{
+    // The preview pane needs Qt's own dialog; the desktop's has no room for it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+    if (!grid)
+        return;
+    auto *pane = new QLabel(&dialog);
+    pane->setObjectName(QStringLiteral("PicturePreview"));
+    pane->setFixedSize(200, 200);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    grid->addWidget(pane, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    // Room for the file list's columns beside the pane.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 440)));
+    QObject::connect(&dialog, &QFileDialog::currentChanged, pane, [pane, preview](const QString &file) {
+        const QSize box = pane->contentsRect().size() - QSize(4, 4);
+        QImage image;
+        if (preview) {
+            image = preview(file, box);
+        } else {
+            QImageReader reader(file);
+            const QSize size = reader.size();
+            if (size.isValid() && !size.isEmpty()) {
+                reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).boundedTo(size));
+                image = reader.read();
+            }
+        }
+        if (image.isNull())
+            pane->clear();
+        else
+            pane->setPixmap(QPixmap::fromImage(image));
+    });
+}
+
+int UserInteraction::ExecModal(QDialog *dialog)
+{
+    if (g_modalHandler) {
+        // Hand the dialog over once its own event loop runs, so that the
+        // handler acts on a shown, modal dialog as a user would.
+        QPointer<QDialog> guard(dialog);
+        ModalHandler handler = g_modalHandler;
+        QTimer::singleShot(0, dialog, [guard, handler] {
+            if (guard)
+                handler(guard.data());
+        });
+    }
+    return dialog->exec();
+}

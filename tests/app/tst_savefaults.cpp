@@ -1,0 +1,409 @@
+// Saving a project when things go wrong: the program killed in the middle
+// of a save, a full file system, a read-only folder or file, a folder that
+// disappeared. The file on disk must always be the complete old or the
+// complete new project; a failed save warns and keeps the project modified.
+
+#include "DialogDriver.h"
+
+#include "app/THoofdForm.h"
+#include "app/TolvekApplication.h"
+#include "core/platform/ProcessFolders.h"
+#include "core/project/DataFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+const QString kWarning =
+    QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !");
+
+// A project of the given number of photos; variant changes every entry, so
+// that two variants of the same size differ throughout the file.
+ProjectDocument bigProject(int photos, int variant)
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.Organisation = "Variant " + QByteArray::number(variant);
+    for (int i = 1; i <= photos; ++i) {
+        const QByteArray key = QByteArray::number(i).rightJustified(5, '0');
+        doc.PositionList << key + '=' + QByteArray::number(i * 7 + variant) + ',' + QByteArray::number(i * 3) + ",30";
+        doc.NameList << key + "=fotos\\foto" + QByteArray::number(i + variant) + ".jpg";
+        doc.NotesList << key + "=Aantekening " + QByteArray::number(variant) + " bij foto " + QByteArray::number(i)
+                + "\x9d" "tweede regel";
+    }
+    return doc;
+}
+
+constexpr int kKillPhotos = 6000;
+
+QByteArray readAll(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList leftovers(const QString &folder, const QString &keep)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll(keep);
+    return names;
+}
+
+// The child of the kill test: saves the two variants in turn through the
+// main window until it is killed. It says "ready" once its window exists.
+int saveLoop(int argc, char **argv)
+{
+    ProcessFolders::SupportStartup();
+    QApplication app(argc, argv);
+    // Any dialog means the save failed: end with a code the parent sees.
+    UserInteraction::SetModalHandler([](QDialog *) { std::_Exit(3); });
+    const QString fileName = QString::fromLocal8Bit(argv[2]);
+    const ProjectDocument variants[2] = {bigProject(kKillPhotos, 1), bigProject(kKillPhotos, 2)};
+    THoofdForm form;
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    for (int i = 0;; ++i) {
+        form.Document() = variants[(i + 1) % 2];
+        form.Document().CurrentFileName = fileName;
+        form.Document().Modified = true;
+        if (!form.WriteDataFile(fileName))
+            return 4;
+    }
+}
+
+} // namespace
+
+class TestSaveFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void killedSaveLeavesOldOrNewFile();
+    void fullFileSystem();
+    void readOnlyFolder();
+    void readOnlyFile();
+    void vanishedFolder();
+
+private:
+    // Opens a saved project of a few photos in the main window and changes it.
+    void openAndChange(const QString &fileName);
+    // Save through the menu command; the warning is answered with OK.
+    void saveExpectingWarning();
+    void saveExpectingSuccess(const QString &fileName);
+
+    std::unique_ptr<THoofdForm> m_form;
+    std::unique_ptr<DialogDriver> m_driver;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_oldBytes;
+};
+
+void TestSaveFaults::initTestCase()
+{
+    ProcessFolders::SupportStartup();
+    TolvekApplication::SetUpLocaleAndFonts();
+}
+
+void TestSaveFaults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_driver = std::make_unique<DialogDriver>();
+    m_form = std::make_unique<THoofdForm>();
+}
+
+void TestSaveFaults::cleanup()
+{
+    if (m_form) {
+        m_form->Document().Modified = false;
+        m_form.reset();
+    }
+    QCOMPARE(m_driver->Pending(), 0);
+    m_driver.reset();
+    m_dir.reset();
+}
+
+void TestSaveFaults::openAndChange(const QString &fileName)
+{
+    QCOMPARE(DataFile::Write(bigProject(5, 0), fileName), DataFile::WriteResult::Ok);
+    m_oldBytes = readAll(fileName);
+    m_form->ReadDataFile(fileName);
+    QCOMPARE(m_form->Document().CurrentFileName, fileName);
+    QCOMPARE(m_form->Document().PositionList.size(), 5);
+    // The change makes the file far larger than the old one.
+    const ProjectDocument changed = bigProject(3000, 9);
+    m_form->Document().PositionList = changed.PositionList;
+    m_form->Document().NameList = changed.NameList;
+    m_form->Document().NotesList = changed.NotesList;
+    m_form->Document().Organisation = "Gewijzigd";
+    m_form->Document().Modified = true;
+    m_form->UpdateMainWindowState();
+}
+
+void TestSaveFaults::saveExpectingWarning()
+{
+    m_driver->dialogs.clear();
+    m_driver->Press(QStringLiteral("&OK"));
+    m_form->Opslaan1Click();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY2(m_driver->dialogs[0].texts.contains(kWarning), qPrintable(m_driver->dialogs[0].texts));
+    QVERIFY(m_form->Document().Modified);
+    QVERIFY(m_form->Opslaan1->isEnabled());
+    QCOMPARE(m_form->Document().Organisation, QByteArray("Gewijzigd"));
+}
+
+void TestSaveFaults::saveExpectingSuccess(const QString &fileName)
+{
+    m_driver->dialogs.clear();
+    m_form->Opslaan1Click();
+    QCOMPARE(m_driver->dialogs.size(), 0);
+    QVERIFY(!m_form->Document().Modified);
+    QCOMPARE(readAll(fileName), DataFile::Serialize(m_form->Document()));
+}
+
+void TestSaveFaults::killedSaveLeavesOldOrNewFile()
+{
+    const QString fileName = m_dir->filePath(QStringLiteral("groot.tvk"));
+    const QByteArray first = DataFile::Serialize(bigProject(kKillPhotos, 1));
+    const QByteArray second = DataFile::Serialize(bigProject(kKillPhotos, 2));
+    QVERIFY(first != second);
+    QVERIFY(first.size() > 500000);
+
+    // How long one save takes here, so that the kills spread over whole saves.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(DataFile::Write(bigProject(kKillPhotos, 1), fileName), DataFile::WriteResult::Ok);
+    const qint64 saveMicros = qMax<qint64>(clock.nsecsElapsed() / 1000, 1000);
+    QCOMPARE(readAll(fileName), first);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("one save takes %lld us; seed %u", saveMicros, seed);
+
+    const int rounds = qEnvironmentVariableIntValue("TOLVEK_KILL_ROUNDS") > 0
+        ? qEnvironmentVariableIntValue("TOLVEK_KILL_ROUNDS") : 300;
+    int sawFirst = 0;
+    int sawSecond = 0;
+    for (int round = 0; round < rounds; ++round) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), fileName});
+        QVERIFY2(child.waitForReadyRead(30000), "the saving child did not start");
+        QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+        // Anywhere in the first few saves: while writing, flushing or renaming.
+        QThread::usleep(random.bounded(quint32(saveMicros * 3)));
+        QVERIFY2(child.state() == QProcess::Running,
+                 qPrintable(QStringLiteral("child ended by itself with %1").arg(child.exitCode())));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        const QByteArray now = readAll(fileName);
+        if (now == first)
+            ++sawFirst;
+        else if (now == second)
+            ++sawSecond;
+        else
+            QFAIL(qPrintable(QStringLiteral("round %1: the file is neither the old nor the new project (%2 bytes)")
+                                 .arg(round)
+                                 .arg(now.size())));
+    }
+    const QStringList left = leftovers(m_dir->path(), QStringLiteral("groot.tvk"));
+    qInfo("%d kills: old file %d times, new file %d times; %lld unfinished temporary files left",
+          rounds, sawFirst, sawSecond, qlonglong(left.size()));
+    // Both outcomes happened, so the kills did fall inside the saves.
+    QVERIFY(sawFirst > 0);
+    QVERIFY(sawSecond > 0);
+
+    // The project still opens completely.
+    m_form->ReadDataFile(fileName);
+    QCOMPARE(m_form->Document().PositionList.size(), kKillPhotos);
+    QCOMPARE(m_form->Document().NotesList.size(), kKillPhotos);
+}
+
+void TestSaveFaults::fullFileSystem()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("schijf"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString fileName = folder + QStringLiteral("/project.tvk");
+    const QByteArray folderName = QFile::encodeName(folder);
+
+    // A small file system of its own where that is allowed; else a file-size
+    // limit, which makes writes fail part-way just as a full disk does.
+    const bool mounted = ::mount("tolvek-test", folderName.constData(), "tmpfs", 0, "size=1m") == 0;
+    auto unmount = qScopeGuard([&] {
+        if (mounted)
+            ::umount2(folderName.constData(), MNT_DETACH);
+    });
+    if (!mounted)
+        qInfo("cannot mount a small file system (%s): using a file-size limit", std::strerror(errno));
+    openAndChange(fileName);
+
+    struct rlimit saved;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    const QString fillerName = folder + QStringLiteral("/vulling");
+    const auto makeRoom = [&] {
+        QFile::remove(fillerName);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, oldHandler);
+    };
+    auto roomAtTheEnd = qScopeGuard(makeRoom);
+    if (mounted) {
+        // Fill what is left.
+        QFile filler(fillerName);
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    } else {
+        struct rlimit small = saved;
+        small.rlim_cur = rlim_t(m_oldBytes.size() + 100);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    }
+
+    saveExpectingWarning();
+    const QStringList left = leftovers(folder, QStringLiteral("project.tvk"));
+    const QByteArray onDisk = readAll(fileName);
+    makeRoom();
+    QCOMPARE(onDisk, m_oldBytes);
+    // No half-written temporary file stays behind.
+    QCOMPARE(left, mounted ? QStringList{QStringLiteral("vulling")} : QStringList());
+
+    // With room again the same command saves.
+    saveExpectingSuccess(fileName);
+}
+
+void TestSaveFaults::readOnlyFolder()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("alleen-lezen"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString fileName = folder + QStringLiteral("/project.tvk");
+    const QByteArray folderName = QFile::encodeName(folder);
+    openAndChange(fileName);
+
+    // Permissions do not stop root: then a read-only mount of the folder, or
+    // the immutable attribute, stands in for them.
+    std::function<void()> undo;
+    if (::geteuid() != 0) {
+        QVERIFY(::chmod(folderName.constData(), 0555) == 0);
+        undo = [folderName] { ::chmod(folderName.constData(), 0755); };
+    } else if (::mount(folderName.constData(), folderName.constData(), nullptr, MS_BIND, nullptr) == 0) {
+        if (::mount(nullptr, folderName.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+            ::umount2(folderName.constData(), MNT_DETACH);
+            QSKIP("cannot make a read-only mount");
+        }
+        undo = [folderName] { ::umount2(folderName.constData(), MNT_DETACH); };
+    } else {
+        const int fd = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0
+            || (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0)) {
+            if (fd >= 0)
+                ::close(fd);
+            QSKIP("running as root without a way to make a folder read-only (no mounts, no immutable attribute)");
+        }
+        undo = [fd, flags]() mutable {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            ::close(fd);
+        };
+    }
+    const auto restore = [&] {
+        if (undo)
+            std::exchange(undo, nullptr)();
+    };
+    auto restoreAtTheEnd = qScopeGuard(restore);
+    // The folder really is read-only now.
+    QVERIFY(!QFile(folder + QStringLiteral("/proef")).open(QIODevice::WriteOnly));
+
+    saveExpectingWarning();
+    const QByteArray onDisk = readAll(fileName);
+    restore();
+    QCOMPARE(onDisk, m_oldBytes);
+    QCOMPARE(leftovers(folder, QStringLiteral("project.tvk")), QStringList());
+
+    saveExpectingSuccess(fileName);
+}
+
+void TestSaveFaults::readOnlyFile()
+{
+    // A project file marked read-only is not replaced, even though its
+    // folder would allow it.
+    const QString fileName = m_dir->filePath(QStringLiteral("beschermd.tvk"));
+    openAndChange(fileName);
+    const QByteArray name = QFile::encodeName(fileName);
+    QVERIFY(::chmod(name.constData(), 0444) == 0);
+
+    saveExpectingWarning();
+    QCOMPARE(readAll(fileName), m_oldBytes);
+    QCOMPARE(leftovers(m_dir->path(), QStringLiteral("beschermd.tvk")), QStringList());
+    struct stat st;
+    QVERIFY(::stat(name.constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 0777), 0444);
+
+    QVERIFY(::chmod(name.constData(), 0644) == 0);
+    saveExpectingSuccess(fileName);
+}
+
+void TestSaveFaults::vanishedFolder()
+{
+    // The project's folder is moved away (or its stick pulled) while open.
+    const QString folder = m_dir->filePath(QStringLiteral("map"));
+    const QString moved = m_dir->filePath(QStringLiteral("verplaatst"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString fileName = folder + QStringLiteral("/project.tvk");
+    openAndChange(fileName);
+    QVERIFY(QDir().rename(folder, moved));
+
+    saveExpectingWarning();
+    QVERIFY(!QFileInfo::exists(folder));
+    QCOMPARE(readAll(moved + QStringLiteral("/project.tvk")), m_oldBytes);
+    QCOMPARE(leftovers(moved, QStringLiteral("project.tvk")), QStringList());
+
+    // Gone altogether: still the warning, and the project stays modified.
+    QVERIFY(QDir(moved).removeRecursively());
+    saveExpectingWarning();
+    QVERIFY(!QFileInfo::exists(folder));
+
+    // Back in place, the same command saves.
+    QVERIFY(QDir().mkpath(folder));
+    saveExpectingSuccess(fileName);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "--save-loop") == 0)
+        return saveLoop(argc, argv);
+    QApplication app(argc, argv);
+    TestSaveFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_savefaults.moc"

@@ -1,0 +1,162 @@
+// The command-line renderer, run as a separate program.
+
+#include "MapTestFiles.h"
+
+#include "core/map/MapDrawing.h"
+#include "core/map/MapImageCache.h"
+#include "core/map/MapMetafile.h"
+
+#include <QFile>
+#include <QFont>
+#include <QProcess>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestMapRender : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Run Render(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the tool must manage without a display by itself
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start(QStringLiteral(TOLVEK_RENDER_PATH), args);
+        if (!p.waitForFinished(60000))
+            qFatal("renderer did not finish");
+        Run r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        return r;
+    }
+
+    static QByteArray ReadAll(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("project"));
+        MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("project/kaart.bmp")), 120, 80);
+        ProjectDocument doc = MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "KAART.BMP",
+                                                    {"00001=30,40,0", "00002=90,50,210"}, {"00001=een.jpg"});
+        MapTestFiles::Save(doc);
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/fout.tvk"));
+        doc.PositionList << "abc=1,2,3";
+        MapTestFiles::Save(doc);
+    }
+
+    void help()
+    {
+        const Run r = Render({QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] PROJECT.tvk UITVOER")));
+    }
+
+    void emfIsWhatExportWrites()
+    {
+        for (const bool labels : {false, true}) {
+            QStringList args;
+            if (labels)
+                args << QStringLiteral("--labels");
+            // Relative names: the project against the working folder, the map against the project's.
+            args << QStringLiteral("project/project.tvk") << QStringLiteral("uit.emf");
+            const Run r = Render(args);
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.err, QString());
+
+            ProjectDocument doc;
+            doc.Reset();
+            QCOMPARE(DataFile::Read(doc, m_dir.filePath(QStringLiteral("project/project.tvk"))), DataFile::ReadResult::Ok);
+            doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/project.tvk"));
+            MapImageCache cache;
+            MapMetafile m;
+            m.SetScene(MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc)));
+            const QByteArray expected = m.EmfBytes();
+            QVERIFY(expected.size() > 120 * 80 * 3);
+            QCOMPARE(ReadAll(m_dir.filePath(QStringLiteral("uit.emf"))), expected);
+        }
+    }
+
+    void pngAndSvg()
+    {
+        Run r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("uit.png")});
+        QCOMPARE(r.exitCode, 0);
+        const QImage png(m_dir.filePath(QStringLiteral("uit.png")));
+        QCOMPARE(png.size(), QSize(120, 80));
+        // The map under the triangles, the white inside of a triangle.
+        QCOMPARE(png.pixel(110, 75), MapTestFiles::Pattern(120, 80).pixel(110, 75));
+        QCOMPARE(png.pixel(32, 40), qRgb(255, 255, 255));
+
+        r = Render({QStringLiteral("--labels"), QStringLiteral("project/project.tvk"), QStringLiteral("uit.svg")});
+        QCOMPARE(r.exitCode, 0);
+        const QByteArray svg = ReadAll(m_dir.filePath(QStringLiteral("uit.svg")));
+        QVERIFY(svg.contains("een.jpg"));
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.viewBox(), QRect(0, 0, 120, 80));
+    }
+
+    void errors()
+    {
+        Run r = Render({QStringLiteral("project/fout.tvk"), QStringLiteral("fout.png")});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QStringLiteral("'abc' is not a valid integer value"));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("fout.png"))));
+
+        r = Render({QStringLiteral("bestaat-niet.tvk"), QStringLiteral("x.emf")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("bestaat-niet.tvk")), qPrintable(r.err));
+        QVERIFY(!r.err.contains(QLatin1Char('\n')));
+
+        r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("x.gif")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains(QStringLiteral("x.gif")));
+
+        r = Render({QStringLiteral("project/project.tvk")});
+        QCOMPARE(r.exitCode, 1);
+        r = Render({QStringLiteral("--kleur"), QStringLiteral("project/project.tvk"), QStringLiteral("x.png")});
+        QCOMPARE(r.exitCode, 1);
+
+        r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("geen-map/x.emf")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains(QStringLiteral("geen-map/x.emf")));
+
+        // A map file that is no picture: the message names it.
+        QFile bad(m_dir.filePath(QStringLiteral("project/kapot.bmp")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("niet een bitmap");
+        bad.close();
+        ProjectDocument doc = MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "kapot.bmp", {});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/kapot.tvk"));
+        MapTestFiles::Save(doc);
+        r = Render({QStringLiteral("project/kapot.tvk"), QStringLiteral("x.png")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("kapot.bmp")), qPrintable(r.err));
+    }
+};
+
+QTEST_MAIN(TestMapRender)
+#include "tst_maprender.moc"
