@@ -24,22 +24,21 @@
 //   does, without opening the photo window.
 
 #include "app/THoofdForm.h"
-#include "core/map/MapMetafile.h"
-#include "gui/map/MapView.h"
-#include "core/photos/JpegDecoder.h"
 #include "core/map/MapClick.h"
+#include "core/map/MapMetafile.h"
+#include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoFit.h"
 #include "core/photos/PhotoPicture.h"
-#include "gui/photos/TFotoForm.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
+#include "gui/map/MapView.h"
+#include "gui/photos/TFotoForm.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QAction>
-#include <QElapsedTimer>
-#include <QWindow>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLayout>
 #include <QProcess>
@@ -49,6 +48,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -147,7 +147,8 @@ void WriteJpeg(const QString &path, int width, int height)
             seed = seed * 1103515245u + 12345u;
             const int noise = int((seed >> 16) & 15);
             row[size_t(x) * 3] = static_cast<unsigned char>((x * 255 / width + noise) & 0xFF);
-            row[size_t(x) * 3 + 1] = static_cast<unsigned char>((y * 255 / height + ((x / 40 + y / 40) % 2) * 40) & 0xFF);
+            row[size_t(x) * 3 + 1] =
+                static_cast<unsigned char>((y * 255 / height + ((x / 40 + y / 40) % 2) * 40) & 0xFF);
             row[size_t(x) * 3 + 2] = static_cast<unsigned char>((128 + noise * 3 + (x ^ y) % 32) & 0xFF);
         }
         JSAMPROW r = row.data();
@@ -184,10 +185,11 @@ void WriteProject(const QString &path, const QString &mapName, QSize map, int co
             y = map.height() - 30;
         }
         doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ','
-                                + QByteArray::number(next(360));
+                + QByteArray::number(next(360));
         doc.NameList << key + "=foto_" + key + ".jpg";
-        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i) + ".\x9dGevel noordzijde, "
-                             "scheur boven het raam.";
+        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i)
+                + ".\x9dGevel noordzijde, "
+                  "scheur boven het raam.";
     }
     QString reason;
     if (DataFile::Write(doc, path, &reason) != DataFile::WriteResult::Ok)
@@ -484,20 +486,24 @@ private:
     static double TimeUnitToNs(benchmark::TimeUnit unit)
     {
         switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        default: return 1;
+        case benchmark::kSecond:
+            return 1e9;
+        case benchmark::kMillisecond:
+            return 1e6;
+        case benchmark::kMicrosecond:
+            return 1e3;
+        default:
+            return 1;
         }
     }
 };
 
 struct Figure
 {
-    std::string id;      // stable name for the summary
+    std::string id; // stable name for the summary
     std::string title;
-    double ratio = -1;   // < 0: not measured
-    double goal = -1;    // < 0: no goal (shown for information)
+    double ratio = -1; // < 0: not measured
+    double goal = -1;  // < 0: no goal (shown for information)
 };
 
 std::string Format(double v)
@@ -517,8 +523,10 @@ void PrintTable(const std::vector<Figure> &figures, const std::string &heading)
     std::printf("\n%s\n", heading.c_str());
     std::printf("%-66s %10s %8s  %s\n", "figure", "ratio", "goal", "result");
     for (const Figure &f : figures) {
-        const std::string verdict = f.goal < 0 ? "(information)" : f.ratio < 0 ? "not measured"
-                                                             : f.ratio <= f.goal ? "met" : "NOT MET";
+        const std::string verdict = f.goal < 0 ? "(information)"
+            : f.ratio < 0                      ? "not measured"
+            : f.ratio <= f.goal                ? "met"
+                                               : "NOT MET";
         std::printf("%-66s %10s %8s  %s\n", f.title.c_str(), Format(f.ratio).c_str(),
                     f.goal < 0 ? "" : ("<= " + Format(f.goal)).c_str(), verdict.c_str());
     }
@@ -603,7 +611,8 @@ std::map<std::string, double> MeasurePeakMemory(const QString &self)
     std::map<std::string, double> out;
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(self, {QStringLiteral("--peak-memory"), g_inputs->bigProject, g_inputs->Path(QStringLiteral("export"))});
+    child.start(self,
+                {QStringLiteral("--peak-memory"), g_inputs->bigProject, g_inputs->Path(QStringLiteral("export"))});
     if (!child.waitForFinished(600000) || child.exitCode() != 0) {
         std::fprintf(stderr, "peak-memory child failed\n");
         return out;

@@ -148,7 +148,8 @@ int main(int argc, char *argv[])
         if (!photo(QString::fromLatin1(ph.title), ph.sky, ph.ground, key).save(file, "JPEG", 85))
             return 1;
         const QByteArray k = QByteArray::number(key).rightJustified(5, '0');
-        doc.PositionList << k + '=' + QByteArray::number(ph.x) + ',' + QByteArray::number(ph.y) + ',' + QByteArray::number(ph.direction);
+        doc.PositionList << k + '=' + QByteArray::number(ph.x) + ',' + QByteArray::number(ph.y) + ','
+                + QByteArray::number(ph.direction);
         // Written as on Windows: the program reads "\" as a folder separator.
         doc.NameList << k + "=fotos\\" + ph.file;
         doc.NotesList << k + '=' + DataFile::EncodeNotes(AnsiCodec::fromUnicode(QString::fromUtf8(ph.notes)));

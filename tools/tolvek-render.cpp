@@ -1,13 +1,13 @@
 // tolvek-render: draws the overview map of a project file, as the program
 // shows and exports it, into an EMF, PNG or SVG file. Needs no display.
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
 #include "core/map/MapPainter.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TolvekError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,17 +23,16 @@
 
 namespace {
 
-const char Usage[] =
-    "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
-    "\n"
-    "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
-    "foto's en de helptekst. Het formaat volgt uit de extensie van UITVOER:\n"
-    "  .emf  Enhanced Metafile, zoals \"Exporteren...\" die schrijft\n"
-    "  .png  de kaart zoals het venster haar toont\n"
-    "  .svg  SVG-tekening\n"
-    "\n"
-    "  --labels   ook de bestandsnamen van de foto's tonen\n"
-    "  --help     deze uitleg\n";
+const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
+                     "\n"
+                     "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
+                     "foto's en de helptekst. Het formaat volgt uit de extensie van UITVOER:\n"
+                     "  .emf  Enhanced Metafile, zoals \"Exporteren...\" die schrijft\n"
+                     "  .png  de kaart zoals het venster haar toont\n"
+                     "  .svg  SVG-tekening\n"
+                     "\n"
+                     "  --labels   ook de bestandsnamen van de foto's tonen\n"
+                     "  --help     deze uitleg\n";
 
 void Fail(const QString &message)
 {
@@ -52,7 +51,8 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
     ProjectDocument doc;
     doc.Reset();
     if (DataFile::Read(doc, projectPath) != DataFile::ReadResult::Ok)
-        throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
+        throw TolvekError(
+            QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
     doc.CurrentFileName = projectPath;
 
     MapImageCache cache;
@@ -65,7 +65,8 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
     } else if (suffix == QLatin1String("png")) {
         const QImage image = metafile.RenderImage();
         if (!image.save(outputName, "PNG"))
-            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+            throw TolvekError(
+                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
     } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
         svg.setFileName(outputName);
@@ -75,13 +76,16 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
         svg.setTitle(QStringLiteral("Overzichtskaart"));
         QPainter painter;
         if (!painter.begin(&svg))
-            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+            throw TolvekError(
+                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
         painter.fillRect(QRect(QPoint(0, 0), metafile.Size()), Qt::white);
         MapPainter::Paint(painter, metafile.Scene());
         if (!painter.end() || !QFileInfo(outputName).isFile())
-            throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
+            throw TolvekError(
+                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
     } else {
-        throw TolvekError(QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png of .svg.").arg(outputName));
+        throw TolvekError(
+            QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png of .svg.").arg(outputName));
     }
 }
 

@@ -11,16 +11,11 @@ struct Entry
 };
 
 const Entry kEntries[] = {
-    {"document-new", ":/icons/new.svg"},
-    {"document-open", ":/icons/open.svg"},
-    {"document-save", ":/icons/save.svg"},
-    {"document-properties", ":/icons/project.svg"},
-    {"x-office-drawing", ":/icons/map.svg"},
-    {"list-add", ":/icons/addphoto.svg"},
-    {"list-remove", ":/icons/deletephoto.svg"},
-    {"help-browser", ":/icons/help.svg"},
-    {"media-optical", ":/icons/photocd.svg"},
-    {"applications-internet", ":/icons/internet.svg"},
+    {"document-new", ":/icons/new.svg"},        {"document-open", ":/icons/open.svg"},
+    {"document-save", ":/icons/save.svg"},      {"document-properties", ":/icons/project.svg"},
+    {"x-office-drawing", ":/icons/map.svg"},    {"list-add", ":/icons/addphoto.svg"},
+    {"list-remove", ":/icons/deletephoto.svg"}, {"help-browser", ":/icons/help.svg"},
+    {"media-optical", ":/icons/photocd.svg"},   {"applications-internet", ":/icons/internet.svg"},
 };
 
 } // namespace

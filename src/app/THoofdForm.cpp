@@ -2,30 +2,30 @@
 
 #include "app/AppIcons.h"
 #include "app/TolvekApplication.h"
-#include "gui/map/TAlleFotoEigenschappenForm.h"
-#include "gui/map/MapClickHandler.h"
-#include "gui/map/MapCommands.h"
-#include "gui/map/MapView.h"
-#include "gui/map/TKaartForm.h"
-#include "gui/photos/TFotoForm.h"
-#include "gui/photos/TFotoToevoegenForm.h"
-#include "gui/photos/TFotoVerwijderenForm.h"
+#include "core/base/ProgramTexts.h"
+#include "core/info/TRvVersionInfo.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectSession.h"
-#include "gui/project/TProjectGegForm.h"
-#include "gui/widgets/BusyCursor.h"
-#include "gui/widgets/GeneralError.h"
-#include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
 #include "gui/info/ProgramArt.h"
 #include "gui/info/SupportCommands.h"
 #include "gui/info/TConfigGegevensForm.h"
 #include "gui/info/THelpForm.h"
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
-#include "core/info/TRvVersionInfo.h"
+#include "gui/map/MapClickHandler.h"
+#include "gui/map/MapCommands.h"
+#include "gui/map/MapView.h"
+#include "gui/map/TAlleFotoEigenschappenForm.h"
+#include "gui/map/TKaartForm.h"
+#include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoToevoegenForm.h"
+#include "gui/photos/TFotoVerwijderenForm.h"
+#include "gui/project/TProjectGegForm.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/GeneralError.h"
+#include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCloseEvent>
@@ -53,8 +53,7 @@ const QColor kWorkspaceColour(171, 171, 171);
 
 } // namespace
 
-THoofdForm::THoofdForm(QWidget *parent)
-    : QMainWindow(parent), m_host(m_session, this)
+THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session, this)
 {
     BusyCursor busy;
     setObjectName(QStringLiteral("HoofdForm"));
@@ -129,15 +128,20 @@ void THoofdForm::BuildMenu()
 
     QMenu *bestand = bar->addMenu(QStringLiteral("&Bestand"));
     bestand->setObjectName(QStringLiteral("Bestand1"));
-    add(bestand, "Nieuw1", QStringLiteral("&Nieuw..."), &THoofdForm::Nieuw1Click, QKeySequence(QStringLiteral("Ctrl+N")), AppIcons::Get(AppIcons::New));
-    add(bestand, "Openen1", QStringLiteral("&Openen..."), &THoofdForm::Openen1Click, QKeySequence(QStringLiteral("Ctrl+O")), AppIcons::Get(AppIcons::Open));
-    Opslaan1 = add(bestand, "Opslaan1", QStringLiteral("Op&slaan"), &THoofdForm::Opslaan1Click, QKeySequence(QStringLiteral("Ctrl+S")), AppIcons::Get(AppIcons::Save));
+    add(bestand, "Nieuw1", QStringLiteral("&Nieuw..."), &THoofdForm::Nieuw1Click,
+        QKeySequence(QStringLiteral("Ctrl+N")), AppIcons::Get(AppIcons::New));
+    add(bestand, "Openen1", QStringLiteral("&Openen..."), &THoofdForm::Openen1Click,
+        QKeySequence(QStringLiteral("Ctrl+O")), AppIcons::Get(AppIcons::Open));
+    Opslaan1 = add(bestand, "Opslaan1", QStringLiteral("Op&slaan"), &THoofdForm::Opslaan1Click,
+                   QKeySequence(QStringLiteral("Ctrl+S")), AppIcons::Get(AppIcons::Save));
     Opslaan1->setEnabled(false);
     add(bestand, "Opslaanals1", QStringLiteral("O&pslaan als..."), &THoofdForm::Opslaanals1Click);
     bestand->addSeparator()->setObjectName(QStringLiteral("N1"));
-    add(bestand, "Exporteren1", QStringLiteral("&Exporteren..."), &THoofdForm::Exporteren1Click, QKeySequence(QStringLiteral("Ctrl+E")));
+    add(bestand, "Exporteren1", QStringLiteral("&Exporteren..."), &THoofdForm::Exporteren1Click,
+        QKeySequence(QStringLiteral("Ctrl+E")));
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
-    add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click, QKeySequence(QStringLiteral("Alt+F4")));
+    add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click,
+        QKeySequence(QStringLiteral("Alt+F4")));
 
     QMenu *bewerken = bar->addMenu(QStringLiteral("Be&werken"));
     bewerken->setObjectName(QStringLiteral("Bewerken1"));
@@ -145,18 +149,25 @@ void THoofdForm::BuildMenu()
 
     QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
     gegevens->setObjectName(QStringLiteral("KaartFoto1"));
-    add(gegevens, "Projectgegevens1", QStringLiteral("Pr&oject"), &THoofdForm::Projectgegevens1Click, {}, AppIcons::Get(AppIcons::ProjectData));
+    add(gegevens, "Projectgegevens1", QStringLiteral("Pr&oject"), &THoofdForm::Projectgegevens1Click, {},
+        AppIcons::Get(AppIcons::ProjectData));
     gegevens->addSeparator()->setObjectName(QStringLiteral("N6"));
-    add(gegevens, "OverzichtskaartEigenschappen1", QStringLiteral("Overzichts&kaart"), &THoofdForm::OverzichtskaartEigenschappen1Click, {}, AppIcons::Get(AppIcons::Map));
+    add(gegevens, "OverzichtskaartEigenschappen1", QStringLiteral("Overzichts&kaart"),
+        &THoofdForm::OverzichtskaartEigenschappen1Click, {}, AppIcons::Get(AppIcons::Map));
     add(gegevens, "Eigenschappenkaart1", QStringLiteral("&Eigenschappen kaart"), &THoofdForm::Eigenschappenkaart1Click);
-    Fotonummerstonen1 = add(gegevens, "Fotonummerstonen1", QStringLiteral("&Bestandsnamen foto's tonen"), &THoofdForm::Fotonummerstonen1Click);
+    Fotonummerstonen1 = add(gegevens, "Fotonummerstonen1", QStringLiteral("&Bestandsnamen foto's tonen"),
+                            &THoofdForm::Fotonummerstonen1Click);
     Fotonummerstonen1->setCheckable(true);
     Fotonummerstonen1->setChecked(false);
     gegevens->addSeparator()->setObjectName(QStringLiteral("N4"));
-    add(gegevens, "Toevoegen1", QStringLiteral("Foto &toevoegen..."), &THoofdForm::Toevoegen1Click, QKeySequence(Qt::Key_F3), AppIcons::Get(AppIcons::AddPhoto));
-    add(gegevens, "Verwijderen1", QStringLiteral("Foto &verwijderen..."), &THoofdForm::Verwijderen1Click, {}, AppIcons::Get(AppIcons::DeletePhoto));
-    add(gegevens, "Eigenschappenallefotoswijzigen1", QStringLiteral("Eigenschappen &alle foto's wijzigen..."), &THoofdForm::Eigenschappenallefotoswijzigen1Click);
-    QAction *sluiten = add(gegevens, "Fotosluiten1", QStringLiteral("Foto sluiten"), &THoofdForm::Fotosluiten1Click, QKeySequence(Qt::Key_Escape));
+    add(gegevens, "Toevoegen1", QStringLiteral("Foto &toevoegen..."), &THoofdForm::Toevoegen1Click,
+        QKeySequence(Qt::Key_F3), AppIcons::Get(AppIcons::AddPhoto));
+    add(gegevens, "Verwijderen1", QStringLiteral("Foto &verwijderen..."), &THoofdForm::Verwijderen1Click, {},
+        AppIcons::Get(AppIcons::DeletePhoto));
+    add(gegevens, "Eigenschappenallefotoswijzigen1", QStringLiteral("Eigenschappen &alle foto's wijzigen..."),
+        &THoofdForm::Eigenschappenallefotoswijzigen1Click);
+    QAction *sluiten = add(gegevens, "Fotosluiten1", QStringLiteral("Foto sluiten"), &THoofdForm::Fotosluiten1Click,
+                           QKeySequence(Qt::Key_Escape));
     // Invisible: only its shortcut acts, so it lives on the window itself.
     sluiten->setVisible(false);
     gegevens->removeAction(sluiten);
@@ -165,12 +176,16 @@ void THoofdForm::BuildMenu()
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    add(help, "Inhoud1", QStringLiteral("In&houd"), &THoofdForm::Inhoud1Click, QKeySequence(Qt::Key_F1), AppIcons::Get(AppIcons::Help));
-    add(help, "FotoCDRom1", QStringLiteral("&Foto CD-Rom"), &THoofdForm::FotoCDRom1Click, {}, AppIcons::Get(AppIcons::PhotoCd));
+    add(help, "Inhoud1", QStringLiteral("In&houd"), &THoofdForm::Inhoud1Click, QKeySequence(Qt::Key_F1),
+        AppIcons::Get(AppIcons::Help));
+    add(help, "FotoCDRom1", QStringLiteral("&Foto CD-Rom"), &THoofdForm::FotoCDRom1Click, {},
+        AppIcons::Get(AppIcons::PhotoCd));
     help->addSeparator()->setObjectName(QStringLiteral("N2"));
-    add(help, "Configuratiegegevens1", QStringLiteral("&Configuratiegegevens"), &THoofdForm::Configuratiegegevens1Click);
+    add(help, "Configuratiegegevens1", QStringLiteral("&Configuratiegegevens"),
+        &THoofdForm::Configuratiegegevens1Click);
     add(help, "LeesMijtxt1", QStringLiteral("&LeesMij.txt"), &THoofdForm::LeesMijtxt1Click);
-    add(help, "Brimolopinternet1", QStringLiteral("Brimol @ internet..."), &THoofdForm::Brimolopinternet1Click, {}, AppIcons::Get(AppIcons::Internet));
+    add(help, "Brimolopinternet1", QStringLiteral("Brimol @ internet..."), &THoofdForm::Brimolopinternet1Click, {},
+        AppIcons::Get(AppIcons::Internet));
     help->addSeparator()->setObjectName(QStringLiteral("N3"));
     add(help, "Info1", QStringLiteral("&Info"), &THoofdForm::Info1Click);
 }
@@ -195,13 +210,18 @@ void THoofdForm::BuildToolBar()
         {"SpeedButton4", QStringLiteral("Nieuw... (Ctrl+N)"), AppIcons::New, &THoofdForm::Nieuw1Click, false},
         {"SpeedButton5", QStringLiteral("Openen... (Ctrl+O)"), AppIcons::Open, &THoofdForm::Openen1Click, false},
         {"SpeedButton6", QStringLiteral("Opslaan (Ctrl+S)"), AppIcons::Save, &THoofdForm::Opslaan1Click, true},
-        {"SpeedButton7", QStringLiteral("Projectgegevens"), AppIcons::ProjectData, &THoofdForm::Projectgegevens1Click, false},
-        {"SpeedButton8", QStringLiteral("Overzichtskaart"), AppIcons::Map, &THoofdForm::OverzichtskaartEigenschappen1Click, false},
-        {"SpeedButton9", QStringLiteral("Foto toevoegen... (F3)"), AppIcons::AddPhoto, &THoofdForm::Toevoegen1Click, false},
-        {"SpeedButton10", QStringLiteral("Foto verwijderen..."), AppIcons::DeletePhoto, &THoofdForm::Verwijderen1Click, true},
+        {"SpeedButton7", QStringLiteral("Projectgegevens"), AppIcons::ProjectData, &THoofdForm::Projectgegevens1Click,
+         false},
+        {"SpeedButton8", QStringLiteral("Overzichtskaart"), AppIcons::Map,
+         &THoofdForm::OverzichtskaartEigenschappen1Click, false},
+        {"SpeedButton9", QStringLiteral("Foto toevoegen... (F3)"), AppIcons::AddPhoto, &THoofdForm::Toevoegen1Click,
+         false},
+        {"SpeedButton10", QStringLiteral("Foto verwijderen..."), AppIcons::DeletePhoto, &THoofdForm::Verwijderen1Click,
+         true},
         {"SpeedButton11", QStringLiteral("Help (F1)"), AppIcons::Help, &THoofdForm::Inhoud1Click, false},
         {"SpeedButton12", QStringLiteral("Foto CD-Rom"), AppIcons::PhotoCd, &THoofdForm::FotoCDRom1Click, false},
-        {"SpeedButton13", QStringLiteral("Brimol op internet..."), AppIcons::Internet, &THoofdForm::Brimolopinternet1Click, false},
+        {"SpeedButton13", QStringLiteral("Brimol op internet..."), AppIcons::Internet,
+         &THoofdForm::Brimolopinternet1Click, false},
     };
     int x = 5;
     int bevel = 2;
@@ -362,7 +382,8 @@ void THoofdForm::ReadDataFile(const QString &fileName)
     BusyCursor busy;
     if (m_session.Load(fileName) == DataFile::ReadResult::CannotOpen) {
         MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
-                                         QStringLiteral("Kan bestand \"") + fileName + QStringLiteral("\" niet openen."));
+                                         QStringLiteral("Kan bestand \"") + fileName
+                                             + QStringLiteral("\" niet openen."));
         return;
     }
     SetFileCaption(fileName);
@@ -377,7 +398,8 @@ bool THoofdForm::WriteDataFile(const QString &fileName)
         ok = m_session.Save(fileName, &reason) == DataFile::WriteResult::Ok;
     }
     if (!ok) {
-        MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), QString(),
+        MessageDialogs::ShowWarningMessage(
+            ProgramTexts::AppTitle(), QString(),
             QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !")
                 + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason);
         return false;
@@ -417,8 +439,8 @@ void THoofdForm::ShowInfoScreen(bool modal)
     OpstartInfoForm->ShowInfo(modal, InfoScreenVersion::From(*m_versionInfo), ProgramTexts::AppTitle(),
                               QStringLiteral("Versie %s"), ProgramTexts::InfoScreenLine(),
                               ProgramTexts::ProductWebAddress(), QStringLiteral("Fotobestand:"), QString(),
-                              AnsiCodec::toUnicode(m_document.Organisation), AnsiCodec::toUnicode(m_document.WebAddress),
-                              QStringLiteral("Build: %s"));
+                              AnsiCodec::toUnicode(m_document.Organisation),
+                              AnsiCodec::toUnicode(m_document.WebAddress), QStringLiteral("Build: %s"));
 }
 
 // ---- File commands ---------------------------------------------------------
@@ -431,11 +453,11 @@ bool THoofdForm::CloseProject()
         return false;
     bool closable = true;
     if (m_document.Modified) {
-        const int answer = MessageDialogs::AskYesNoCancel(
-            ProgramTexts::AppTitle(), QStringLiteral("Bestand opslaan?"),
-            QStringLiteral("Bestand \"") + m_document.CurrentFileName + QStringLiteral("\" is gewijzigd."),
-            QStringLiteral("&Opslaan"), QStringLiteral("&Niet opslaan"), QStringLiteral("&Annuleren"),
-            MessageDialogs::Yes);
+        const int answer = MessageDialogs::AskYesNoCancel(ProgramTexts::AppTitle(), QStringLiteral("Bestand opslaan?"),
+                                                          QStringLiteral("Bestand \"") + m_document.CurrentFileName
+                                                              + QStringLiteral("\" is gewijzigd."),
+                                                          QStringLiteral("&Opslaan"), QStringLiteral("&Niet opslaan"),
+                                                          QStringLiteral("&Annuleren"), MessageDialogs::Yes);
         if (answer == MessageDialogs::ResultYes) {
             Opslaan1Click();
             closable = !m_document.Modified;
@@ -497,9 +519,8 @@ void THoofdForm::Opslaanals1Click()
     if (QFileInfo::exists(name)) {
         const int answer = MessageDialogs::AskYesNoCancel(
             ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
-            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."),
-            QStringLiteral("&Overschrijven"), QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"),
-            MessageDialogs::No);
+            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."), QStringLiteral("&Overschrijven"),
+            QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"), MessageDialogs::No);
         if (answer != MessageDialogs::ResultYes)
             return;
     }
@@ -561,9 +582,10 @@ void THoofdForm::OverzichtskaartEigenschappen1Click()
 void THoofdForm::Eigenschappenkaart1Click()
 {
     const QSize size = MapPictureSize();
-    MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), QString(),
-                                    QStringLiteral("Breedte: %1 pixels\rHoogte: %2 pixels").arg(size.width()).arg(size.height()),
-                                    QStringLiteral("&OK"));
+    MessageDialogs::ShowInfoMessage(
+        ProgramTexts::AppTitle(), QString(),
+        QStringLiteral("Breedte: %1 pixels\rHoogte: %2 pixels").arg(size.width()).arg(size.height()),
+        QStringLiteral("&OK"));
 }
 
 void THoofdForm::Eigenschappenallefotoswijzigen1Click()

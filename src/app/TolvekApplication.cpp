@@ -8,8 +8,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-TolvekApplication::TolvekApplication(int &argc, char **argv)
-    : QApplication(argc, argv)
+TolvekApplication::TolvekApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     SetUpLocaleAndFonts();
 }

@@ -3,10 +3,11 @@
 
 #include "DialogDriver.h"
 
+#include "PhotoTestFiles.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
-#include "PhotoTestFiles.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
@@ -15,7 +16,6 @@
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "gui/widgets/GeneralError.h"
-#include "core/base/TolvekError.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -155,7 +155,9 @@ void TestHostileInput::longBadNumberIsShownShortened()
         DataFile::Parse(doc, "[Algemene gegevens]\r\n00002=" + junk + "x\r\n");
         QFAIL("no error");
     } catch (const TolvekError &e) {
-        QCOMPARE(e.message(), QStringLiteral("'") + QString(200, QLatin1Char('9')) + QStringLiteral("...' is not a valid integer value"));
+        QCOMPARE(e.message(),
+                 QStringLiteral("'") + QString(200, QLatin1Char('9'))
+                     + QStringLiteral("...' is not a valid integer value"));
     }
     // Short texts are shown whole.
     try {
@@ -179,7 +181,8 @@ void TestHostileInput::mapHeaderClaimingHugeSize()
         cache.Load(map);
         QFAIL("no error");
     } catch (const TolvekError &e) {
-        QVERIFY2(e.message().contains(QStringLiteral("te groot")) && e.message().contains(QStringLiteral("100000 x 100000")),
+        QVERIFY2(e.message().contains(QStringLiteral("te groot"))
+                     && e.message().contains(QStringLiteral("100000 x 100000")),
                  qPrintable(e.message()));
     }
 
@@ -225,7 +228,8 @@ void TestHostileInput::hugeTriangleSize()
     QCOMPARE(scene.photos.size(), 3);
     for (const MapPhotoShape &photo : scene.photos)
         for (const QPoint &p : photo.triangle)
-            QVERIFY(qAbs(qint64(p.x())) <= MapDrawing::CoordinateLimit && qAbs(qint64(p.y())) <= MapDrawing::CoordinateLimit);
+            QVERIFY(qAbs(qint64(p.x())) <= MapDrawing::CoordinateLimit
+                    && qAbs(qint64(p.y())) <= MapDrawing::CoordinateLimit);
 
     QImage screen(300, 200, QImage::Format_RGB32);
     screen.fill(Qt::black);
@@ -252,7 +256,8 @@ void TestHostileInput::jpegClaiming65500Square()
 {
     // A small photo whose frame header claims 65500 by 65500 pixels.
     const QString name = m_dir->filePath(QStringLiteral("reus.jpg"));
-    writeFile(name, PhotoTestFiles::WithFrameSize(PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(64, 64)), 65500, 65500));
+    writeFile(name,
+              PhotoTestFiles::WithFrameSize(PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(64, 64)), 65500, 65500));
     const long before = peakMegabytes();
     QElapsedTimer clock;
     clock.start();

@@ -2,10 +2,10 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
-#include "gui/info/THelpForm.h"
-#include "gui/widgets/GeneralError.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
+#include "gui/info/THelpForm.h"
+#include "gui/widgets/GeneralError.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -121,19 +121,34 @@ void TestMainWindow::untitledCaptionAndState()
 
 void TestMainWindow::menuAndToolBar()
 {
-    struct Item { const char *name; const char *caption; const char *shortcut; };
+    struct Item
+    {
+        const char *name;
+        const char *caption;
+        const char *shortcut;
+    };
     const Item items[] = {
-        {"Nieuw1", "&Nieuw...", "Ctrl+N"}, {"Openen1", "&Openen...", "Ctrl+O"},
-        {"Opslaan1", "Op&slaan", "Ctrl+S"}, {"Opslaanals1", "O&pslaan als...", ""},
-        {"Exporteren1", "&Exporteren...", "Ctrl+E"}, {"Afsluiten1", "&Afsluiten...", "Alt+F4"},
-        {"Kopiren1", "Kaart &kopi\xc3\xabren", ""}, {"Projectgegevens1", "Pr&oject", ""},
-        {"OverzichtskaartEigenschappen1", "Overzichts&kaart", ""}, {"Eigenschappenkaart1", "&Eigenschappen kaart", ""},
-        {"Fotonummerstonen1", "&Bestandsnamen foto's tonen", ""}, {"Toevoegen1", "Foto &toevoegen...", "F3"},
+        {"Nieuw1", "&Nieuw...", "Ctrl+N"},
+        {"Openen1", "&Openen...", "Ctrl+O"},
+        {"Opslaan1", "Op&slaan", "Ctrl+S"},
+        {"Opslaanals1", "O&pslaan als...", ""},
+        {"Exporteren1", "&Exporteren...", "Ctrl+E"},
+        {"Afsluiten1", "&Afsluiten...", "Alt+F4"},
+        {"Kopiren1", "Kaart &kopi\xc3\xabren", ""},
+        {"Projectgegevens1", "Pr&oject", ""},
+        {"OverzichtskaartEigenschappen1", "Overzichts&kaart", ""},
+        {"Eigenschappenkaart1", "&Eigenschappen kaart", ""},
+        {"Fotonummerstonen1", "&Bestandsnamen foto's tonen", ""},
+        {"Toevoegen1", "Foto &toevoegen...", "F3"},
         {"Verwijderen1", "Foto &verwijderen...", ""},
         {"Eigenschappenallefotoswijzigen1", "Eigenschappen &alle foto's wijzigen...", ""},
-        {"Fotosluiten1", "Foto sluiten", "Esc"}, {"Inhoud1", "In&houd", "F1"}, {"FotoCDRom1", "&Foto CD-Rom", ""},
-        {"Configuratiegegevens1", "&Configuratiegegevens", ""}, {"LeesMijtxt1", "&LeesMij.txt", ""},
-        {"Brimolopinternet1", "Brimol @ internet...", ""}, {"Info1", "&Info", ""},
+        {"Fotosluiten1", "Foto sluiten", "Esc"},
+        {"Inhoud1", "In&houd", "F1"},
+        {"FotoCDRom1", "&Foto CD-Rom", ""},
+        {"Configuratiegegevens1", "&Configuratiegegevens", ""},
+        {"LeesMijtxt1", "&LeesMij.txt", ""},
+        {"Brimolopinternet1", "Brimol @ internet...", ""},
+        {"Info1", "&Info", ""},
     };
     for (const Item &it : items) {
         auto *a = m_form->findChild<QAction *>(QString::fromLatin1(it.name));
@@ -147,9 +162,9 @@ void TestMainWindow::menuAndToolBar()
         menus << a->text();
     QCOMPARE(menus, (QStringList{"&Bestand", "Be&werken", "&Gegevens", "&Help"}));
 
-    const QStringList hints = {"Nieuw... (Ctrl+N)", "Openen... (Ctrl+O)", "Opslaan (Ctrl+S)", "Projectgegevens",
-                               "Overzichtskaart", "Foto toevoegen... (F3)", "Foto verwijderen...", "Help (F1)",
-                               "Foto CD-Rom", "Brimol op internet..."};
+    const QStringList hints = {"Nieuw... (Ctrl+N)", "Openen... (Ctrl+O)",     "Opslaan (Ctrl+S)",    "Projectgegevens",
+                               "Overzichtskaart",   "Foto toevoegen... (F3)", "Foto verwijderen...", "Help (F1)",
+                               "Foto CD-Rom",       "Brimol op internet..."};
     int lastRight = 0;
     for (int i = 0; i < hints.size(); ++i) {
         auto *b = m_form->findChild<QToolButton *>(QStringLiteral("SpeedButton%1").arg(i + 4));
@@ -188,7 +203,8 @@ void TestMainWindow::startsWithMissingFile()
     m_form->SetStartupFileName(name);
     m_form->show();
     QTRY_COMPARE(m_driver->dialogs.size(), 1);
-    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("Kan bestand \"") + name + QStringLiteral("\" niet openen.")),
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("Kan bestand \"") + name
+                                                 + QStringLiteral("\" niet openen.")),
              qPrintable(m_driver->dialogs[0].texts));
     QCOMPARE(m_driver->dialogs[0].windowTitle, QStringLiteral("Tolvek"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
@@ -226,10 +242,14 @@ void TestMainWindow::saveAsNaming_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("written");
-    QTest::newRow("no extension") << "kaart" << "kaart.tvk";
-    QTest::newRow("upper-case extension") << "kaart.TVK" << "kaart.TVK.tvk";
-    QTest::newRow("right extension") << "kaart.tvk" << "kaart.tvk";
-    QTest::newRow("dot in folder only") << "map.v2/kaart" << "map.v2/kaart.tvk";
+    QTest::newRow("no extension") << "kaart"
+                                  << "kaart.tvk";
+    QTest::newRow("upper-case extension") << "kaart.TVK"
+                                          << "kaart.TVK.tvk";
+    QTest::newRow("right extension") << "kaart.tvk"
+                                     << "kaart.tvk";
+    QTest::newRow("dot in folder only") << "map.v2/kaart"
+                                        << "map.v2/kaart.tvk";
 }
 
 void TestMainWindow::saveAsNaming()
@@ -249,7 +269,8 @@ void TestMainWindow::saveAsNaming()
     QVERIFY(!m_form->Opslaan1->isEnabled());
     QCOMPARE(readAll(expected), DataFile::Serialize(m_form->Document()));
     QCOMPARE(m_driver->fileRequests.size(), 1);
-    QCOMPARE(m_driver->fileRequests[0].filter, QStringLiteral("Tolvek-bestanden (*.tvk)|*.tvk|Alle bestanden (*.*)|*.*"));
+    QCOMPARE(m_driver->fileRequests[0].filter,
+             QStringLiteral("Tolvek-bestanden (*.tvk)|*.tvk|Alle bestanden (*.*)|*.*"));
 }
 
 void TestMainWindow::saveOnNamedProjectWritesWithoutDialog()
@@ -472,13 +493,15 @@ void TestMainWindow::helpCommandsOpenTheirContexts()
     const QString contents = m_form->HelpForm->CurrentTopic();
     m_form->findChild<QToolButton *>(QStringLiteral("SpeedButton12"))->click();
     QVERIFY(m_form->HelpForm->CurrentTopic() != contents);
-    QVERIFY2(m_form->HelpForm->CurrentTopic().contains(QStringLiteral("cdrom")), qPrintable(m_form->HelpForm->CurrentTopic()));
+    QVERIFY2(m_form->HelpForm->CurrentTopic().contains(QStringLiteral("cdrom")),
+             qPrintable(m_form->HelpForm->CurrentTopic()));
     m_form->HelpForm->close();
 }
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     TolvekApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

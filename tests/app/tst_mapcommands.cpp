@@ -3,12 +3,12 @@
 
 #include "MapTestFiles.h"
 
-#include "gui/map/MapCommands.h"
-#include "gui/map/MapView.h"
+#include "core/base/TolvekError.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/MapCommands.h"
+#include "gui/map/MapView.h"
 #include "gui/project/ProjectHost.h"
-#include "core/base/TolvekError.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QAction>
@@ -43,10 +43,7 @@ public:
     // The current folder is moved away before a command; afterwards it must
     // be the project's again.
     static void LeaveFolder() { QDir::setCurrent(QDir::tempPath()); }
-    bool InProjectFolder() const
-    {
-        return QDir::currentPath() == QDir(doc.ProjectFolder()).absolutePath();
-    }
+    bool InProjectFolder() const { return QDir::currentPath() == QDir(doc.ProjectFolder()).absolutePath(); }
 };
 
 QByteArray ReadAll(const QString &path)

@@ -5,11 +5,11 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "core/platform/ProcessFolders.h"
+#include "core/project/DataFile.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
-#include "core/platform/ProcessFolders.h"
-#include "core/project/DataFile.h"
 
 #include <QAction>
 #include <QFile>
@@ -163,13 +163,16 @@ void TestPhotoFlow::addPickOpenEditSave()
     QTest::keyClicks(window->AantekeningenMemo, QStringLiteral("boven het raam"));
     window->close();
     QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
-    QCOMPARE(doc.NotesList, QList<QByteArray>{"00001=Scheur in de muur\x9d" "boven het raam"});
+    QCOMPARE(doc.NotesList,
+             QList<QByteArray>{"00001=Scheur in de muur\x9d"
+                               "boven het raam"});
 
     m_form->findChild<QAction *>(QStringLiteral("Opslaan1"))->trigger();
     QVERIFY(!doc.Modified);
     const QByteArray saved = readAll(m_project);
     QVERIFY(saved.contains("[Fotopositie]\r\n00001=60,50,0\r\n\r\n[Fotonaam]\r\n00001=toren.jpg\r\n\r\n"
-                           "[Foto-aantekeningen]\r\n00001=Scheur in de muur\x9d" "boven het raam\r\n\r\n"));
+                           "[Foto-aantekeningen]\r\n00001=Scheur in de muur\x9d"
+                           "boven het raam\r\n\r\n"));
 
     // Opened again from the file, the notes show on two lines.
     m_form->ResetProject();
@@ -250,7 +253,8 @@ void TestPhotoFlow::notesTooLongForTheFileAreRefused()
     m_driver->Press(QStringLiteral("&OK"));
     QVERIFY(!w->close());
     QCOMPARE(m_driver->dialogs.size(), 1);
-    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("te lang")), qPrintable(m_driver->dialogs[0].texts.left(200)));
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("te lang")),
+             qPrintable(m_driver->dialogs[0].texts.left(200)));
     QCOMPARE(m_form->Document().NotesList, QList<QByteArray>{"00001=oud"});
     w->AantekeningenMemo->setPlainText(QStringLiteral("kort"));
     QVERIFY(w->close());

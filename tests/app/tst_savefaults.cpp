@@ -52,7 +52,8 @@ ProjectDocument bigProject(int photos, int variant)
         doc.PositionList << key + '=' + QByteArray::number(i * 7 + variant) + ',' + QByteArray::number(i * 3) + ",30";
         doc.NameList << key + "=fotos\\foto" + QByteArray::number(i + variant) + ".jpg";
         doc.NotesList << key + "=Aantekening " + QByteArray::number(variant) + " bij foto " + QByteArray::number(i)
-                + "\x9d" "tweede regel";
+                + "\x9d"
+                  "tweede regel";
     }
     return doc;
 }
@@ -206,7 +207,8 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
     qInfo("one save takes %lld us; seed %u", saveMicros, seed);
 
     const int rounds = qEnvironmentVariableIntValue("TOLVEK_KILL_ROUNDS") > 0
-        ? qEnvironmentVariableIntValue("TOLVEK_KILL_ROUNDS") : 300;
+        ? qEnvironmentVariableIntValue("TOLVEK_KILL_ROUNDS")
+        : 300;
     int sawFirst = 0;
     int sawSecond = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -234,8 +236,8 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
                                  .arg(now.size())));
     }
     const QStringList left = leftovers(m_dir->path(), QStringLiteral("groot.tvk"));
-    qInfo("%d kills: old file %d times, new file %d times; %lld unfinished temporary files left",
-          rounds, sawFirst, sawSecond, qlonglong(left.size()));
+    qInfo("%d kills: old file %d times, new file %d times; %lld unfinished temporary files left", rounds, sawFirst,
+          sawSecond, qlonglong(left.size()));
     // Both outcomes happened, so the kills did fall inside the saves.
     QVERIFY(sawFirst > 0);
     QVERIFY(sawSecond > 0);

@@ -1,7 +1,7 @@
-#include "core/project/DataFile.h"
-#include "core/project/ProjectDocument.h"
-#include "core/project/PhotoLookup.h"
 #include "core/base/TolvekError.h"
+#include "core/project/DataFile.h"
+#include "core/project/PhotoLookup.h"
+#include "core/project/ProjectDocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,7 +45,9 @@ ProjectDocument sampleDocument()
     doc.UserHelpText = "Klik!";
     doc.PositionList = {"00001=412,87,330", "00002=-5,0,45"};
     doc.NameList = {"00001=kerk.jpg", "00002=fotos\\a=b.jpg"};
-    doc.NotesList = {"00002=a\x9d" "b", "00001=Type hier uw aantekeningen."};
+    doc.NotesList = {"00002=a\x9d"
+                     "b",
+                     "00001=Type hier uw aantekeningen."};
     return doc;
 }
 
@@ -78,28 +80,27 @@ private slots:
 void TestDataFile::emptyProjectIsExactly21Lines()
 {
     ProjectDocument doc;
-    const QByteArray expected =
-        "[Databestand voor Tolvek]\r\n"
-        "\r\n"
-        "[Algemene gegevens]\r\n"
-        "00000=100\r\n"
-        "00001=\r\n"
-        "00002=6\r\n"
-        "00003=16711680\r\n"
-        "00004=\r\n"
-        "00005=\r\n"
-        "00006=\r\n"
-        "00007=\r\n"
-        "00008=\r\n"
-        "00009=\r\n"
-        "00010=Klik op driehoek voor foto\r\n"
-        "\r\n"
-        "[Fotopositie]\r\n"
-        "\r\n"
-        "[Fotonaam]\r\n"
-        "\r\n"
-        "[Foto-aantekeningen]\r\n"
-        "\r\n";
+    const QByteArray expected = "[Databestand voor Tolvek]\r\n"
+                                "\r\n"
+                                "[Algemene gegevens]\r\n"
+                                "00000=100\r\n"
+                                "00001=\r\n"
+                                "00002=6\r\n"
+                                "00003=16711680\r\n"
+                                "00004=\r\n"
+                                "00005=\r\n"
+                                "00006=\r\n"
+                                "00007=\r\n"
+                                "00008=\r\n"
+                                "00009=\r\n"
+                                "00010=Klik op driehoek voor foto\r\n"
+                                "\r\n"
+                                "[Fotopositie]\r\n"
+                                "\r\n"
+                                "[Fotonaam]\r\n"
+                                "\r\n"
+                                "[Foto-aantekeningen]\r\n"
+                                "\r\n";
     QCOMPARE(DataFile::Serialize(doc), expected);
     QCOMPARE(expected.count("\r\n"), 21);
 
@@ -161,24 +162,38 @@ void TestDataFile::everyHighByteSurvives()
 
 void TestDataFile::notesEncoding()
 {
-    QCOMPARE(DataFile::EncodeNotes("00001=a\r\nb"), QByteArray("00001=a\x9d" "b"));
-    QCOMPARE(DataFile::DecodeNotes("00001=a\x9d" "b"), QByteArray("00001=a\r\nb"));
-    QCOMPARE(DataFile::EncodeNotes("00001=a\nb"), QByteArray("00001=ab"));       // lone LF is lost
-    QCOMPARE(DataFile::EncodeNotes("00001=a\rb"), QByteArray("00001=a\x9d" "b")); // lone CR comes back as CR LF
+    QCOMPARE(DataFile::EncodeNotes("00001=a\r\nb"),
+             QByteArray("00001=a\x9d"
+                        "b"));
+    QCOMPARE(DataFile::DecodeNotes("00001=a\x9d"
+                                   "b"),
+             QByteArray("00001=a\r\nb"));
+    QCOMPARE(DataFile::EncodeNotes("00001=a\nb"), QByteArray("00001=ab")); // lone LF is lost
+    QCOMPARE(DataFile::EncodeNotes("00001=a\rb"),
+             QByteArray("00001=a\x9d"
+                        "b")); // lone CR comes back as CR LF
     QCOMPARE(DataFile::DecodeNotes("00001=x=y"), QByteArray("00001=x=y"));
 
     // The project holds notes as the file does; a CR or LF that got into
     // one all the same is encoded on the way out, so it cannot split a line.
     ProjectDocument doc;
-    doc.NotesList = {"00001=a\r\nb\x9d" "c=d"};
+    doc.NotesList = {"00001=a\r\nb\x9d"
+                     "c=d"};
     ProjectDocument back;
     DataFile::Parse(back, DataFile::Serialize(doc));
-    QCOMPARE(back.NotesList, QList<QByteArray>{"00001=a\x9d" "b\x9d" "c=d"});
+    QCOMPARE(back.NotesList,
+             QList<QByteArray>{"00001=a\x9d"
+                               "b\x9d"
+                               "c=d"});
     QCOMPARE(PhotoLookup::NotesFor(back.NotesList, 1), QByteArray("a\r\nb\r\nc=d"));
 
     // Several breaks of every kind, at the ends too, in saved files and back.
-    QCOMPARE(DataFile::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"), QByteArray("\x9d" "00002=\x9d\x9dxy\x9d"));
-    QCOMPARE(DataFile::DecodeNotes("\x9d" "00002=\x9d\x9dxy\x9d"), QByteArray("\r\n00002=\r\n\r\nxy\r\n"));
+    QCOMPARE(DataFile::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"),
+             QByteArray("\x9d"
+                        "00002=\x9d\x9dxy\x9d"));
+    QCOMPARE(DataFile::DecodeNotes("\x9d"
+                                   "00002=\x9d\x9dxy\x9d"),
+             QByteArray("\r\n00002=\r\n\r\nxy\r\n"));
     doc.NotesList = {"00003=\r\n\r\nregel\nnog\r", "00004=geen", "00005=\n"};
     const QByteArray saved = DataFile::Serialize(doc);
     QVERIFY(saved.contains("\r\n00003=\x9d\x9dregelnog\x9d\r\n00004=geen\r\n00005=\r\n"));
@@ -206,11 +221,10 @@ void TestDataFile::readsLfAndCrLf()
 
 void TestDataFile::readsSectionsInAnyOrder()
 {
-    const QByteArray contents =
-        "[Foto-aantekeningen]\r\n00002=twee\r\n00001=een\r\n\r\n"
-        "[Fotonaam]\r\n00001=a.jpg\r\n00002=b.jpg\r\n"
-        "[Fotopositie]\r\n00001=1,1,0\r\n00002=2,2,30\r\n"
-        "[Algemene gegevens]\r\n00010=Hulp\r\n";
+    const QByteArray contents = "[Foto-aantekeningen]\r\n00002=twee\r\n00001=een\r\n\r\n"
+                                "[Fotonaam]\r\n00001=a.jpg\r\n00002=b.jpg\r\n"
+                                "[Fotopositie]\r\n00001=1,1,0\r\n00002=2,2,30\r\n"
+                                "[Algemene gegevens]\r\n00010=Hulp\r\n";
     ProjectDocument doc;
     DataFile::Parse(doc, contents);
     QCOMPARE(doc.UserHelpText, QByteArray("Hulp"));
@@ -230,17 +244,20 @@ void TestDataFile::lastLineWithoutLineEnd()
 // of its own, whatever is done to the others or to the file's text.
 void TestDataFile::readEntriesAreIndependentStrings()
 {
-    QByteArray contents =
-        "[Fotopositie]\r\n00001=1,1,0\r\n00002=2,2,30\n00003=3,3,60\r\r\n"
-        "[Foto-aantekeningen]\r\n00001=een\x9d" "twee\r\n00002=drie\r\n"
-        "[Fotonaam]\n00001=a.jpg\n00002=b.jpg";
+    QByteArray contents = "[Fotopositie]\r\n00001=1,1,0\r\n00002=2,2,30\n00003=3,3,60\r\r\n"
+                          "[Foto-aantekeningen]\r\n00001=een\x9d"
+                          "twee\r\n00002=drie\r\n"
+                          "[Fotonaam]\n00001=a.jpg\n00002=b.jpg";
     const QByteArray original = contents;
     ProjectDocument doc;
     DataFile::Parse(doc, contents);
     QCOMPARE(contents, original); // the caller's bytes are left alone
     contents.fill('x');
     QCOMPARE(doc.PositionList, (QList<QByteArray>{"00001=1,1,0", "00002=2,2,30", "00003=3,3,60\r"}));
-    QCOMPARE(doc.NotesList, (QList<QByteArray>{"00001=een\x9d" "twee", "00002=drie"}));
+    QCOMPARE(doc.NotesList,
+             (QList<QByteArray>{"00001=een\x9d"
+                                "twee",
+                                "00002=drie"}));
     QCOMPARE(doc.NameList, (QList<QByteArray>{"00001=a.jpg", "00002=b.jpg"}));
     // Every entry ends in the zero C functions look for.
     for (const auto *list : {&doc.PositionList, &doc.NameList, &doc.NotesList})
@@ -288,7 +305,8 @@ void TestDataFile::wrongCaseHeaderIsNotASection()
 void TestDataFile::onlyFirstHeaderCounts()
 {
     ProjectDocument doc;
-    DataFile::Parse(doc, "[Fotonaam]\r\n00001=eerste.jpg\r\n[Iets anders]\r\n00009=x\r\n[Fotonaam]\r\n00002=tweede.jpg\r\n");
+    DataFile::Parse(doc,
+                    "[Fotonaam]\r\n00001=eerste.jpg\r\n[Iets anders]\r\n00009=x\r\n[Fotonaam]\r\n00002=tweede.jpg\r\n");
     QCOMPARE(doc.NameList, QList<QByteArray>{"00001=eerste.jpg"});
     // A key that occurs twice takes its last value; the section ends after a "[" line.
     ProjectDocument g;
@@ -309,7 +327,8 @@ void TestDataFile::badIntegerStopsTheLoad()
 {
     ProjectDocument doc;
     try {
-        DataFile::Parse(doc, "[Algemene gegevens]\r\n00006=Voor\r\n00002=abc\r\n00007=Na\r\n[Fotonaam]\r\n00001=a.jpg\r\n");
+        DataFile::Parse(doc,
+                        "[Algemene gegevens]\r\n00006=Voor\r\n00002=abc\r\n00007=Na\r\n[Fotonaam]\r\n00001=a.jpg\r\n");
         QFAIL("no error");
     } catch (const TolvekError &e) {
         QCOMPARE(e.message(), QStringLiteral("'abc' is not a valid integer value"));
@@ -385,7 +404,8 @@ void TestDataFile::vanishedFolderIsReported()
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(QDir(folder).removeRecursively());
     QString reason;
-    QCOMPARE(DataFile::Write(sampleDocument(), folder + QStringLiteral("/p.tvk"), &reason), DataFile::WriteResult::CannotWrite);
+    QCOMPARE(DataFile::Write(sampleDocument(), folder + QStringLiteral("/p.tvk"), &reason),
+             DataFile::WriteResult::CannotWrite);
     QVERIFY(!reason.isEmpty());
     // A name below a plain file fails too, also for root.
     QCOMPARE(DataFile::Write(sampleDocument(), QStringLiteral("/dev/null/p.tvk")), DataFile::WriteResult::CannotWrite);

@@ -1,9 +1,9 @@
 // Decoding in a child process: whatever the library does there, the
 // program gets an answer in time and goes on.
 
+#include "core/base/TolvekError.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/ChmArchive.h"
-#include "core/base/TolvekError.h"
 #include "core/platform/IsolatedCall.h"
 
 #include <QDir>

@@ -2,12 +2,12 @@
 
 #include "MapTestFiles.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
 #include "core/map/MapPainter.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TolvekError.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -80,11 +80,12 @@ private slots:
         QCOMPARE(c[2], (Corner{x + p3.x(), y + p3.y()}));
 
         // The scene carries exactly these corners, in this order.
-        const ProjectDocument doc = MapTestFiles::Project(m_dir.path(), QByteArray(),
-                                                          {"00001=300,200," + QByteArray::number(a)});
+        const ProjectDocument doc =
+            MapTestFiles::Project(m_dir.path(), QByteArray(), {"00001=300,200," + QByteArray::number(a)});
         const MapScene scene = Build(doc, false);
         QCOMPARE(scene.photos.size(), 1);
-        QCOMPARE(scene.photos[0].triangle.toPolygon(), QPolygon({QPoint(x, y) + p1, QPoint(x, y) + p2, QPoint(x, y) + p3}));
+        QCOMPARE(scene.photos[0].triangle.toPolygon(),
+                 QPolygon({QPoint(x, y) + p1, QPoint(x, y) + p2, QPoint(x, y) + p3}));
     }
 
     void otherSizesAndFonts()
@@ -106,8 +107,8 @@ private slots:
 
         // A direction that is no multiple of 30 is drawn at that angle.
         const auto c = MapDrawing::TriangleCorners(100, 100, 45, 6);
-        QCOMPARE(c[2], (Corner{104, 96}));  // R(4.24), R(4.24)
-        QCOMPARE(c[0], (Corner{95, 95}));   // u = R(-5.09), v = R(5.09)
+        QCOMPARE(c[2], (Corner{104, 96})); // R(4.24), R(4.24)
+        QCOMPARE(c[0], (Corner{95, 95}));  // u = R(-5.09), v = R(5.09)
         QCOMPARE(c[1], (Corner{105, 105}));
 
         // The colour is stored as 0x00BBGGRR.
@@ -117,10 +118,9 @@ private slots:
 
     void labels()
     {
-        const ProjectDocument doc = MapTestFiles::Project(
-            m_dir.path(), QByteArray(),
-            {"00001=50,60,0", "00002=80,90,90", "00003=120,40,180"},
-            {"1=een.jpg", "00001=dubbel.jpg", "00002=tw\xe9\x65.jpg"});
+        const ProjectDocument doc =
+            MapTestFiles::Project(m_dir.path(), QByteArray(), {"00001=50,60,0", "00002=80,90,90", "00003=120,40,180"},
+                                  {"1=een.jpg", "00001=dubbel.jpg", "00002=tw\xe9\x65.jpg"});
         const MapScene off = Build(doc, false);
         for (const MapPhotoShape &p : off.photos)
             QVERIFY(!p.hasLabel);
@@ -142,8 +142,11 @@ private slots:
         QCOMPARE(on.photos[0].labelTopLeft, QPoint(50 + 6, 60 - 6 - h));
 
         // Labels appear in the picture in the triangle colour, and only with the switch on.
-        const QString mapPath = MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("wit.bmp")),
-                                                       [] { QImage i(200, 150, QImage::Format_RGB32); i.fill(Qt::white); return i; }());
+        const QString mapPath = MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("wit.bmp")), [] {
+            QImage i(200, 150, QImage::Format_RGB32);
+            i.fill(Qt::white);
+            return i;
+        }());
         ProjectDocument withMap = doc;
         withMap.MapFileName = "wit.bmp";
         withMap.UserHelpText.clear();
@@ -191,8 +194,11 @@ private slots:
 
     void helpTextOnTop()
     {
-        const QString mapPath = MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("grijs.bmp")),
-                                                       [] { QImage i(300, 100, QImage::Format_RGB32); i.fill(qRgb(90, 90, 90)); return i; }());
+        const QString mapPath = MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("grijs.bmp")), [] {
+            QImage i(300, 100, QImage::Format_RGB32);
+            i.fill(qRgb(90, 90, 90));
+            return i;
+        }());
         Q_UNUSED(mapPath);
         // A photo right under the help text, with a black-on-white text box over it.
         ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "grijs.bmp", {"00001=20,16,0"});
@@ -211,7 +217,7 @@ private slots:
                 if (c == Qt::white)
                     ++white;
             }
-        QCOMPARE(red, 0);                     // the triangle is covered
+        QCOMPARE(red, 0);                                // the triangle is covered
         QVERIFY(white > box.width() * box.height() / 2); // opaque white background
         // The triangle's part below the box is still drawn.
         bool redBelow = false;
@@ -250,9 +256,8 @@ private slots:
     void togglingLabelsTwiceGivesTheSamePicture()
     {
         MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("toggle.bmp")), 160, 120);
-        const ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "toggle.bmp",
-                                                          {"00001=40,60,30", "00002=100,80,300"},
-                                                          {"00001=a.jpg", "00002=b.jpg"});
+        const ProjectDocument doc = MapTestFiles::Project(
+            m_dir.path(), "toggle.bmp", {"00001=40,60,30", "00002=100,80,300"}, {"00001=a.jpg", "00002=b.jpg"});
         const QImage first = Render(Build(doc, false));
         const QImage on = Render(Build(doc, true));
         const QImage again = Render(Build(doc, false));

@@ -2,8 +2,8 @@
 
 #include "MapTestFiles.h"
 
-#include "core/map/MapImageCache.h"
 #include "core/base/TolvekError.h"
+#include "core/map/MapImageCache.h"
 
 #include <QFile>
 #include <QImageReader>

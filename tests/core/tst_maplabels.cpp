@@ -28,7 +28,10 @@ private:
     QTemporaryDir m_dir;
     MapImageCache m_cache;
 
-    MapScene Build(const ProjectDocument &doc) { return MapDrawing::Build(doc, true, m_cache, MapDrawing::MapFilePath(doc)); }
+    MapScene Build(const ProjectDocument &doc)
+    {
+        return MapDrawing::Build(doc, true, m_cache, MapDrawing::MapFilePath(doc));
+    }
 
     // What the picture must be: the map, then for each photo in turn its
     // triangle and its label, the label drawn a character at a time (or, with
@@ -83,8 +86,8 @@ private:
         for (int y = area.top(); y <= area.bottom(); ++y) {
             for (int x = area.left(); x <= area.right(); ++x) {
                 const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-                c.maxDifference = std::max({c.maxDifference, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
-                                            qAbs(qBlue(a) - qBlue(b))});
+                c.maxDifference = std::max(
+                    {c.maxDifference, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))});
                 if (b != map.pixel(x, y))
                     ++c.inked;
             }
@@ -130,7 +133,7 @@ private:
             y += 18;
         }
         add(20, 40, 45, "MMMMMMMMMMMM");
-        add(60, 32, 90, "foto_00002.jpg"); // its triangle lies on the label above
+        add(60, 32, 90, "foto_00002.jpg");        // its triangle lies on the label above
         add(150, 150, 200, "Gevel noord, kopie"); // runs off the bottom right
         ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "labels.bmp", positions, names);
         doc.TriangleSize = size;
@@ -201,8 +204,8 @@ private slots:
     {
         // The same texts again and again: a kept picture in the old colour
         // or size would show.
-        for (const auto &[size, colour] : {std::pair{6, 0xFF0000}, std::pair{6, 0x0000FF}, std::pair{9, 0x0000FF},
-                                           std::pair{6, 0xFF0000}}) {
+        for (const auto &[size, colour] :
+             {std::pair{6, 0xFF0000}, std::pair{6, 0x0000FF}, std::pair{9, 0x0000FF}, std::pair{6, 0xFF0000}}) {
             const MapScene scene = Build(Crowded(size, colour));
             const QRect all(0, 0, 240, 160);
             const QImage first = Paint(scene, all);
@@ -217,13 +220,19 @@ private slots:
         MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("groot.bmp")), 400, 200);
         // A control character has no glyph of its own; at size 60 the letters
         // are over a hundred pixels high.
-        for (const auto &[size, name] : {std::pair{6, QByteArray("a\x01" "b\x81" "c")}, std::pair{60, QByteArray("Ab")}}) {
-            ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "groot.bmp", {"00001=20,180,0"}, {"00001=" + name});
+        for (const auto &[size, name] : {std::pair{6,
+                                                   QByteArray("a\x01"
+                                                              "b\x81"
+                                                              "c")},
+                                         std::pair{60, QByteArray("Ab")}}) {
+            ProjectDocument doc =
+                MapTestFiles::Project(m_dir.path(), "groot.bmp", {"00001=20,180,0"}, {"00001=" + name});
             doc.TriangleSize = size;
             const MapScene scene = Build(doc);
             QVERIFY(scene.photos[0].hasLabel);
             const QImage image = Paint(scene, QRect(0, 0, 400, 200));
-            const QRect box(scene.photos[0].labelTopLeft, QSize(60 * size / 6, QFontMetrics(MapDrawing::MapFont(scene.fontPixelSize)).height()));
+            const QRect box(scene.photos[0].labelTopLeft,
+                            QSize(60 * size / 6, QFontMetrics(MapDrawing::MapFont(scene.fontPixelSize)).height()));
             int blue = 0;
             for (int y = std::max(0, box.top()); y <= std::min(199, box.bottom()); ++y)
                 for (int x = box.left(); x <= std::min(399, box.right()); ++x)
@@ -265,9 +274,9 @@ private slots:
         };
         // What a picture holds, copied: a found picture lasts until the next call.
         auto bytesOf = [](const LabelImage *p) {
-            return p && p->coverage ? QByteArray(reinterpret_cast<const char *>(p->coverage),
-                                                 p->size.width() * p->size.height())
-                                    : QByteArray();
+            return p && p->coverage
+                ? QByteArray(reinterpret_cast<const char *>(p->coverage), p->size.width() * p->size.height())
+                : QByteArray();
         };
         cache.BeginPaint(font);
         const LabelImage *one = cache.Find(label('a', 0));

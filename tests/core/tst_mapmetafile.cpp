@@ -3,10 +3,10 @@
 
 #include "MapTestFiles.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
-#include "core/base/TolvekError.h"
 
 #include <QFile>
 #include <QFont>
@@ -29,14 +29,38 @@ struct Record
 {
     quint32 type = 0;
     QByteArray data; // the whole record
-    qint32 i32(int offset) const { qint32 v; std::memcpy(&v, data.constData() + offset, 4); return v; }
-    quint32 u32(int offset) const { quint32 v; std::memcpy(&v, data.constData() + offset, 4); return v; }
-    qint16 i16(int offset) const { qint16 v; std::memcpy(&v, data.constData() + offset, 2); return v; }
+    qint32 i32(int offset) const
+    {
+        qint32 v;
+        std::memcpy(&v, data.constData() + offset, 4);
+        return v;
+    }
+    quint32 u32(int offset) const
+    {
+        quint32 v;
+        std::memcpy(&v, data.constData() + offset, 4);
+        return v;
+    }
+    qint16 i16(int offset) const
+    {
+        qint16 v;
+        std::memcpy(&v, data.constData() + offset, 2);
+        return v;
+    }
 };
 
 enum : quint32 {
-    EmrHeader = 1, EmrPolygon = 3, EmrEof = 14, EmrSetBkMode = 18, EmrSetTextColor = 24, EmrSelectObject = 37,
-    EmrCreatePen = 38, EmrStretchDIBits = 81, EmrExtCreateFontIndirectW = 82, EmrExtTextOutW = 84, EmrPolygon16 = 86,
+    EmrHeader = 1,
+    EmrPolygon = 3,
+    EmrEof = 14,
+    EmrSetBkMode = 18,
+    EmrSetTextColor = 24,
+    EmrSelectObject = 37,
+    EmrCreatePen = 38,
+    EmrStretchDIBits = 81,
+    EmrExtCreateFontIndirectW = 82,
+    EmrExtTextOutW = 84,
+    EmrPolygon16 = 86,
 };
 
 QList<Record> ReadRecords(const QByteArray &emf)
@@ -154,9 +178,9 @@ private slots:
 
     void recordsMatchTheDrawing()
     {
-        ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "kaart.bmp",
-                                                    {"00001=40,50,0", "00002=120,60,150", "00003=90,30,270"},
-                                                    {"00001=kerk.jpg", "00003=m\xf6len.jpg"});
+        ProjectDocument doc =
+            MapTestFiles::Project(m_dir.path(), "kaart.bmp", {"00001=40,50,0", "00002=120,60,150", "00003=90,30,270"},
+                                  {"00001=kerk.jpg", "00003=m\xf6len.jpg"});
         doc.TriangleColour = 0x00336699;
         const MapMetafile m = Draw(doc, true);
         const QByteArray emf = m.EmfBytes();
@@ -188,8 +212,8 @@ private slots:
                 bitmaps << r;
         QCOMPARE(bitmaps.size(), 1);
         const Record &bmp = bitmaps.first();
-        QCOMPARE(QPoint(bmp.i32(24), bmp.i32(28)), QPoint(0, 0));        // Dest
-        QCOMPARE(QPoint(bmp.i32(72), bmp.i32(76)), QPoint(173, 91));     // cDest
+        QCOMPARE(QPoint(bmp.i32(24), bmp.i32(28)), QPoint(0, 0));    // Dest
+        QCOMPARE(QPoint(bmp.i32(72), bmp.i32(76)), QPoint(173, 91)); // cDest
         const int offBmi = int(bmp.u32(48));
         const int offBits = int(bmp.u32(56));
         QCOMPARE(bmp.i32(offBmi + 4), 173);
@@ -198,7 +222,8 @@ private slots:
         const QImage pattern = MapTestFiles::Pattern(173, 91);
         const int stride = (173 * 3 + 3) & ~3;
         for (const QPoint p : {QPoint(0, 0), QPoint(172, 0), QPoint(5, 90), QPoint(100, 45)}) {
-            const uchar *px = reinterpret_cast<const uchar *>(bmp.data.constData()) + offBits + (90 - p.y()) * stride + 3 * p.x();
+            const uchar *px =
+                reinterpret_cast<const uchar *>(bmp.data.constData()) + offBits + (90 - p.y()) * stride + 3 * p.x();
             QCOMPARE(qRgb(px[2], px[1], px[0]), pattern.pixel(p));
         }
 
@@ -298,7 +323,8 @@ private slots:
 
     void largeCoordinatesUseFullPolygons()
     {
-        const ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "kaart.bmp", {"00001=40000,50,0", "00002=40,50,0"});
+        const ProjectDocument doc =
+            MapTestFiles::Project(m_dir.path(), "kaart.bmp", {"00001=40000,50,0", "00002=40,50,0"});
         const MapMetafile m = Draw(doc, false);
         QList<quint32> types;
         for (const Record &r : ReadRecords(m.EmfBytes()))
@@ -316,8 +342,8 @@ private slots:
             for (int x = 0; x < smooth.width(); ++x)
                 smooth.setPixel(x, y, qRgb(x * 255 / 172, y * 255 / 90, 128));
         MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("glad.bmp")), smooth);
-        ProjectDocument doc = MapTestFiles::Project(m_dir.path(), "glad.bmp",
-                                                    {"00001=30,30,0", "00002=80,40,120", "00003=140,70,225", "00004=60,75,300"});
+        ProjectDocument doc = MapTestFiles::Project(
+            m_dir.path(), "glad.bmp", {"00001=30,30,0", "00002=80,40,120", "00003=140,70,225", "00004=60,75,300"});
         doc.UserHelpText.clear();
         doc.TriangleSize = 10;
         const MapMetafile m = Draw(doc, false);

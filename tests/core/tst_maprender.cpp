@@ -89,7 +89,8 @@ private slots:
 
             ProjectDocument doc;
             doc.Reset();
-            QCOMPARE(DataFile::Read(doc, m_dir.filePath(QStringLiteral("project/project.tvk"))), DataFile::ReadResult::Ok);
+            QCOMPARE(DataFile::Read(doc, m_dir.filePath(QStringLiteral("project/project.tvk"))),
+                     DataFile::ReadResult::Ok);
             doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/project.tvk"));
             MapImageCache cache;
             MapMetafile m;

@@ -1,9 +1,9 @@
+#include "core/base/TolvekError.h"
 #include "core/photos/PhotoFit.h"
+#include "core/project/KeyTable.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
-#include "core/project/KeyTable.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TolvekError.h"
 
 #include <QtTest>
 
@@ -31,7 +31,8 @@ private slots:
         QTest::addColumn<QSize>("control");
         QTest::addColumn<QSize>("client"); // the window's client size afterwards
         QTest::newRow("landscape: width rule, 286.5 to 286") << QSize(1600, 1200) << QSize(382, 286) << QSize(384, 340);
-        QTest::newRow("portrait: height rule, 236.25 to 236") << QSize(1200, 1600) << QSize(236, 315) << QSize(241, 366);
+        QTest::newRow("portrait: height rule, 236.25 to 236")
+            << QSize(1200, 1600) << QSize(236, 315) << QSize(241, 366);
         QTest::newRow("fits, grows window") << QSize(200, 150) << QSize(200, 150) << QSize(205, 204);
         QTest::newRow("small keeps window") << QSize(100, 80) << QSize(100, 80) << QSize(384, 366);
         QTest::newRow("thresholds exactly") << QSize(125, 100) << QSize(125, 100) << QSize(384, 366);
@@ -177,27 +178,27 @@ private slots:
         index.Build(doc);
         QVERIFY(index.IsCurrent(doc));
         auto agree = [&] {
-        for (int k = 0; k < 2000; ++k) {
-            // Half the clicks next to a photo, half anywhere.
-            std::int32_t x, y;
-            if (k % 2) {
-                const QByteArray &e = std::as_const(doc.PositionList)[k % doc.PositionList.size()];
-                const QList<QByteArray> parts = e.mid(6).split(',');
-                x = parts[0].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
-                y = parts[1].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
-            } else {
-                x = std::int32_t(next(spread) - spread / 8);
-                y = std::int32_t(next(spread) - spread / 8);
+            for (int k = 0; k < 2000; ++k) {
+                // Half the clicks next to a photo, half anywhere.
+                std::int32_t x, y;
+                if (k % 2) {
+                    const QByteArray &e = std::as_const(doc.PositionList)[k % doc.PositionList.size()];
+                    const QList<QByteArray> parts = e.mid(6).split(',');
+                    x = parts[0].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
+                    y = parts[1].toInt() + int(next(2 * qMax(size, 1) + 1)) - qMax(size, 1);
+                } else {
+                    x = std::int32_t(next(spread) - spread / 8);
+                    y = std::int32_t(next(spread) - spread / 8);
+                }
+                const auto hit = index.HitIndex(x, y);
+                QVERIFY(hit.has_value());
+                QCOMPARE(*hit, PhotoLookup::HitIndex(doc.PositionList, size, x, y));
+                const std::int32_t key = std::int32_t(next(2600));
+                const auto name = index.NameIndex(key);
+                QVERIFY(name.has_value());
+                QCOMPARE(*name, PhotoLookup::FindByKey(doc.NameList, key));
+                QCOMPARE(index.NotesIndex(key), PhotoLookup::FindByKeySkippingBad(doc.NotesList, key));
             }
-            const auto hit = index.HitIndex(x, y);
-            QVERIFY(hit.has_value());
-            QCOMPARE(*hit, PhotoLookup::HitIndex(doc.PositionList, size, x, y));
-            const std::int32_t key = std::int32_t(next(2600));
-            const auto name = index.NameIndex(key);
-            QVERIFY(name.has_value());
-            QCOMPARE(*name, PhotoLookup::FindByKey(doc.NameList, key));
-            QCOMPARE(index.NotesIndex(key), PhotoLookup::FindByKeySkippingBad(doc.NotesList, key));
-        }
         };
         agree();
         if (QTest::currentTestFailed())

@@ -1,8 +1,8 @@
 #include "PhotoTestFiles.h"
 
+#include "core/base/TolvekError.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoPicture.h"
-#include "core/base/TolvekError.h"
 
 #include <QImageWriter>
 #include <QRandomGenerator>
@@ -280,7 +280,8 @@ private slots:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("expected");
         QTest::newRow("unknown extension") << "foto.png" << QByteArray("x") << "extensie \"png\" is onbekend";
-        QTest::newRow("text as jpeg") << "tekst.jpg" << QByteArray("Dit is geen foto") << "geen geldige of een beschadigde JPEG";
+        QTest::newRow("text as jpeg") << "tekst.jpg" << QByteArray("Dit is geen foto")
+                                      << "geen geldige of een beschadigde JPEG";
         QTest::newRow("empty jpeg") << "leeg.jpeg" << QByteArray() << "te kort";
         QTest::newRow("bitmap named jpg") << "kaart.jpg" << QByteArray("BM\x36\0\0\0", 6) << "JPEG";
         QTest::newRow("bad bitmap") << "kapot.bmp" << QByteArray("BMxxxx") << "geen geldige of een beschadigde bitmap";
@@ -311,7 +312,8 @@ private slots:
             const int flips = 1 + int(random.bounded(4));
             for (int i = 0; i < flips; ++i) {
                 // Most damage goes into the first 400 bytes, where the markers are.
-                const qsizetype at = random.bounded(4) == 0 ? random.bounded(bad.size()) : random.bounded(qMin<qsizetype>(400, bad.size()));
+                const qsizetype at = random.bounded(4) == 0 ? random.bounded(bad.size())
+                                                            : random.bounded(qMin<qsizetype>(400, bad.size()));
                 bad[at] = char(random.bounded(256));
             }
             try {

@@ -2,6 +2,7 @@
 // reverted gives back the file's exact bytes, and the session says what
 // followed.
 
+#include "core/base/TolvekError.h"
 #include "core/project/AddPhotoEdit.h"
 #include "core/project/DataFile.h"
 #include "core/project/DeletePhotoEdit.h"
@@ -12,7 +13,6 @@
 #include "core/project/ProjectSession.h"
 #include "core/project/ReplacePositionsEdit.h"
 #include "core/project/StoreNotesEdit.h"
-#include "core/base/TolvekError.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -56,10 +56,11 @@ private slots:
         QTest::newRow("add two") << Make([](const ProjectDocument &d) -> std::unique_ptr<ProjectEdit> {
             return AddPhotoEdit::Make(d, {{5, 6, 60, "a.jpg"}, {7, 8, 90, "b.jpg"}});
         }) << QByteArray("00009=b.jpg");
-        QTest::newRow("delete") << Make([](const ProjectDocument &) { return std::make_unique<DeletePhotoEdit>("00003"); })
-                                << QByteArray();
-        QTest::newRow("delete short key") << Make([](const ProjectDocument &) { return std::make_unique<DeletePhotoEdit>("7"); })
-                                          << QByteArray();
+        QTest::newRow("delete") << Make([](const ProjectDocument &) {
+            return std::make_unique<DeletePhotoEdit>("00003");
+        }) << QByteArray();
+        QTest::newRow("delete short key")
+            << Make([](const ProjectDocument &) { return std::make_unique<DeletePhotoEdit>("7"); }) << QByteArray();
         QTest::newRow("notes replaced") << Make([](const ProjectDocument &) {
             return std::make_unique<StoreNotesEdit>(7, "Nieuw\r\nook");
         }) << QByteArray("00007=Nieuw\x9dook");

@@ -1,8 +1,8 @@
 // The system queries behind the configuration report: write tests, disk
 // space, memory, volume identity and drive types, checked against this
 // machine and against independent sources (QStorageInfo, sysinfo).
-#include "core/platform/SystemQueries.h"
 #include "core/info/SystemUtilities.h"
+#include "core/platform/SystemQueries.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,10 +13,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/resource.h>
-#include <sys/sysinfo.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 using namespace SystemUtilities;
@@ -188,7 +188,9 @@ void TestSupportSystem::memoryFigures()
     QCOMPARE(GetMemoryFigure(-1), qint64(-1));
     QCOMPARE(GetMemoryFigure(7), qint64(-1));
 
-    struct sysinfo si {};
+    struct sysinfo si
+    {
+    };
     QCOMPARE(::sysinfo(&si), 0);
     QCOMPARE(GetMemoryFigure(1), BytesToMemoryMB(quint64(si.totalram) * si.mem_unit));
     QCOMPARE(BytesToMemoryMB(1048576ULL * 3 + 524288), qint64(4)); // 3.5 -> 4
@@ -202,7 +204,8 @@ void TestSupportSystem::volumeSerial()
     QCOMPARE(FormatVolumeSerial(0xFFFF0001u), QStringLiteral("FFFF-0001"));
     QTemporaryDir dir;
     const QString serial = VolumeSerialText(dir.path() + QLatin1Char('/'));
-    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9A-F]{4}-[0-9A-F]{4}$")).match(serial).hasMatch(), qPrintable(serial));
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9A-F]{4}-[0-9A-F]{4}$")).match(serial).hasMatch(),
+             qPrintable(serial));
     // Two folders on one file system have one identity.
     QCOMPARE(VolumeSerialText(dir.path() + QStringLiteral("/")), VolumeSerialText(QFileInfo(dir.path()).path()));
     QCOMPARE(VolumeSerialText(dir.path() + QStringLiteral("/missing/")), QStringLiteral("n.a."));
@@ -222,7 +225,8 @@ void TestSupportSystem::driveTypeNames()
     QCOMPARE(DriveTypeName(QStringLiteral("\\\\server\\share\\map\\")), QStringLiteral("None"));
 
     // This machine: compare with the file system type Qt reports.
-    for (const QString &folder : {QStringLiteral("/dev/shm/"), QDir::tempPath() + QLatin1Char('/'), QStringLiteral("/usr/")}) {
+    for (const QString &folder :
+         {QStringLiteral("/dev/shm/"), QDir::tempPath() + QLatin1Char('/'), QStringLiteral("/usr/")}) {
         const QStorageInfo storage(folder);
         if (!storage.isValid())
             continue;
@@ -239,13 +243,12 @@ void TestSupportSystem::driveTypeNames()
 
 void TestSupportSystem::mountInfoLookup()
 {
-    const QByteArray info =
-        "21 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-        "22 21 0:5 / /home rw - nfs4 server:/export/home rw\n"
-        "23 22 0:6 / /home/pat/my\\040stick rw - vfat /dev/sdb1 rw\n"
-        "24 21 0:7 / /hometown rw - tmpfs tmpfs rw\n"
-        "25 21 0:8 / /media/cd ro - iso9660 /dev/sr0 ro\n"
-        "garbage line\n";
+    const QByteArray info = "21 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                            "22 21 0:5 / /home rw - nfs4 server:/export/home rw\n"
+                            "23 22 0:6 / /home/pat/my\\040stick rw - vfat /dev/sdb1 rw\n"
+                            "24 21 0:7 / /hometown rw - tmpfs tmpfs rw\n"
+                            "25 21 0:8 / /media/cd ro - iso9660 /dev/sr0 ro\n"
+                            "garbage line\n";
     auto mount = [&](const char *path) { return SystemQueries::MountFromMountInfo(info, QString::fromLatin1(path)); };
     QCOMPARE(mount("/usr/bin")->fileSystemType, QStringLiteral("ext4"));
     QCOMPARE(mount("/")->mountPoint, QStringLiteral("/"));
@@ -260,7 +263,8 @@ void TestSupportSystem::mountInfoLookup()
     // A later mount on the same point hides the earlier one.
     const QByteArray stacked = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:9 / /mnt rw - ext4 /dev/sda2 rw\n"
                                "3 1 0:10 / /mnt rw - tmpfs none rw\n";
-    QCOMPARE(SystemQueries::MountFromMountInfo(stacked, QStringLiteral("/mnt/a"))->fileSystemType, QStringLiteral("tmpfs"));
+    QCOMPARE(SystemQueries::MountFromMountInfo(stacked, QStringLiteral("/mnt/a"))->fileSystemType,
+             QStringLiteral("tmpfs"));
 }
 
 void TestSupportSystem::driveTypeFromMount_data()
@@ -269,16 +273,26 @@ void TestSupportSystem::driveTypeFromMount_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<bool>("removable");
     QTest::addColumn<QString>("name");
-    QTest::newRow("tmpfs") << "tmpfs" << "tmpfs" << false << "RAM";
-    QTest::newRow("ramfs") << "ramfs" << "none" << false << "RAM";
-    QTest::newRow("nfs") << "nfs" << "srv:/x" << false << "Network";
-    QTest::newRow("nfs4") << "nfs4" << "srv:/x" << false << "Network";
-    QTest::newRow("cifs") << "cifs" << "//srv/share" << false << "Network";
-    QTest::newRow("iso9660") << "iso9660" << "/dev/sr0" << false << "CD-ROM";
-    QTest::newRow("udf on sr0") << "udf" << "/dev/sr0" << true << "CD-ROM";
-    QTest::newRow("usb stick") << "vfat" << "/dev/sdb1" << true << "Removab";
-    QTest::newRow("disk") << "ext4" << "/dev/nvme0n1p2" << false << "Fixed";
-    QTest::newRow("overlay") << "overlay" << "overlay" << false << "Fixed";
+    QTest::newRow("tmpfs") << "tmpfs"
+                           << "tmpfs" << false << "RAM";
+    QTest::newRow("ramfs") << "ramfs"
+                           << "none" << false << "RAM";
+    QTest::newRow("nfs") << "nfs"
+                         << "srv:/x" << false << "Network";
+    QTest::newRow("nfs4") << "nfs4"
+                          << "srv:/x" << false << "Network";
+    QTest::newRow("cifs") << "cifs"
+                          << "//srv/share" << false << "Network";
+    QTest::newRow("iso9660") << "iso9660"
+                             << "/dev/sr0" << false << "CD-ROM";
+    QTest::newRow("udf on sr0") << "udf"
+                                << "/dev/sr0" << true << "CD-ROM";
+    QTest::newRow("usb stick") << "vfat"
+                               << "/dev/sdb1" << true << "Removab";
+    QTest::newRow("disk") << "ext4"
+                          << "/dev/nvme0n1p2" << false << "Fixed";
+    QTest::newRow("overlay") << "overlay"
+                             << "overlay" << false << "Fixed";
 }
 
 void TestSupportSystem::driveTypeFromMount()
@@ -308,7 +322,8 @@ void TestSupportSystem::parsers()
     QVERIFY(mem.contains(QStringLiteral("HugePages_Total")));
     QCOMPARE(mem.size(), 3);
 
-    QCOMPARE(SystemQueries::DistributionFromOsRelease("NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
+    QCOMPARE(SystemQueries::DistributionFromOsRelease(
+                 "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
              QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     QCOMPARE(SystemQueries::DistributionFromOsRelease("# comment\nNAME=Fedora\nVERSION='39 (Workstation)'\n"),
              QStringLiteral("Fedora 39 (Workstation)"));
@@ -316,18 +331,29 @@ void TestSupportSystem::parsers()
 
     std::uint32_t ma = 9, mi = 9, bu = 9;
     SystemQueries::ParseKernelRelease(QStringLiteral("6.1.0-18-amd64"), ma, mi, bu);
-    QCOMPARE(ma, 6u); QCOMPARE(mi, 1u); QCOMPARE(bu, 0u);
+    QCOMPARE(ma, 6u);
+    QCOMPARE(mi, 1u);
+    QCOMPARE(bu, 0u);
     SystemQueries::ParseKernelRelease(QStringLiteral("5.15.153.1-microsoft-standard-WSL2"), ma, mi, bu);
-    QCOMPARE(ma, 5u); QCOMPARE(mi, 15u); QCOMPARE(bu, 153u);
+    QCOMPARE(ma, 5u);
+    QCOMPARE(mi, 15u);
+    QCOMPARE(bu, 153u);
     SystemQueries::ParseKernelRelease(QStringLiteral("4.9"), ma, mi, bu);
-    QCOMPARE(ma, 4u); QCOMPARE(mi, 9u); QCOMPARE(bu, 0u);
+    QCOMPARE(ma, 4u);
+    QCOMPARE(mi, 9u);
+    QCOMPARE(bu, 0u);
     SystemQueries::ParseKernelRelease(QStringLiteral("weird"), ma, mi, bu);
-    QCOMPARE(ma, 0u); QCOMPARE(mi, 0u); QCOMPARE(bu, 0u);
+    QCOMPARE(ma, 0u);
+    QCOMPARE(mi, 0u);
+    QCOMPARE(bu, 0u);
     SystemQueries::ParseKernelRelease(QStringLiteral("99999999999.1.2"), ma, mi, bu);
-    QCOMPARE(ma, 0xFFFFFFFFu); QCOMPARE(mi, 1u); QCOMPARE(bu, 2u);
+    QCOMPARE(ma, 0xFFFFFFFFu);
+    QCOMPARE(mi, 1u);
+    QCOMPARE(bu, 2u);
 
-    const auto cpu = SystemQueries::ParseCpuInfo("processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) X\n\n"
-                                                 "processor\t: 1\nvendor_id\t: Other\n");
+    const auto cpu =
+        SystemQueries::ParseCpuInfo("processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) X\n\n"
+                                    "processor\t: 1\nvendor_id\t: Other\n");
     QCOMPARE(cpu.value(QStringLiteral("vendor_id")), QStringLiteral("GenuineIntel"));
     QCOMPARE(cpu.value(QStringLiteral("model name")), QStringLiteral("Intel(R) X"));
 }
@@ -342,14 +368,18 @@ void TestSupportSystem::speedMeasurementRestoresPriorities()
     QCOMPARE(::setpriority(PRIO_PROCESS, 0, std::min(startNice + 3, 19)), 0);
     const int nice = ::getpriority(PRIO_PROCESS, 0);
     int policy = -1;
-    struct sched_param param {};
+    struct sched_param param
+    {
+    };
     QCOMPARE(::pthread_getschedparam(::pthread_self(), &policy, &param), 0);
 
     const std::optional<std::uint64_t> mhz = SystemQueries::MeasureCpuSpeedMHz();
 
     QCOMPARE(::getpriority(PRIO_PROCESS, 0), nice);
     int policyAfter = -1;
-    struct sched_param paramAfter {};
+    struct sched_param paramAfter
+    {
+    };
     QCOMPARE(::pthread_getschedparam(::pthread_self(), &policyAfter, &paramAfter), 0);
     QCOMPARE(policyAfter, policy);
     QCOMPARE(paramAfter.sched_priority, param.sched_priority);

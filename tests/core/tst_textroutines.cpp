@@ -1,10 +1,10 @@
+#include "core/base/TextRoutines.h"
+#include "core/base/TolvekError.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TextRoutines.h"
-#include "core/base/TolvekError.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,14 +40,30 @@ void TestTextRoutines::padText_data()
     QTest::addColumn<QString>("pad");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("photo key") << "R" << "7" << "0" << 5 << "00007";
-    QTest::newRow("six digits cut") << "R" << "123456" << "0" << 5 << "12345";
-    QTest::newRow("left, empty pad") << "L" << "abc" << "" << 5 << "abc  ";
-    QTest::newRow("fill") << "F" << "ab" << "x" << 3 << "ababab";
-    QTest::newRow("width one") << "R" << "42" << "0" << 1 << "4";
-    QTest::newRow("lower-case mode") << "r" << "7" << "0" << 5 << "";
-    QTest::newRow("unknown mode") << "X" << "7" << "0" << 5 << "";
-    QTest::newRow("exact width") << "R" << "12345" << "0" << 5 << "12345";
+    QTest::newRow("photo key") << "R"
+                               << "7"
+                               << "0" << 5 << "00007";
+    QTest::newRow("six digits cut") << "R"
+                                    << "123456"
+                                    << "0" << 5 << "12345";
+    QTest::newRow("left, empty pad") << "L"
+                                     << "abc"
+                                     << "" << 5 << "abc  ";
+    QTest::newRow("fill") << "F"
+                          << "ab"
+                          << "x" << 3 << "ababab";
+    QTest::newRow("width one") << "R"
+                               << "42"
+                               << "0" << 1 << "4";
+    QTest::newRow("lower-case mode") << "r"
+                                     << "7"
+                                     << "0" << 5 << "";
+    QTest::newRow("unknown mode") << "X"
+                                  << "7"
+                                  << "0" << 5 << "";
+    QTest::newRow("exact width") << "R"
+                                 << "12345"
+                                 << "0" << 5 << "12345";
 }
 
 void TestTextRoutines::padText()
@@ -193,11 +209,21 @@ void TestTextRoutines::commandLineFileName_data()
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << "/opt/tolvek/tolvek /data/kerk.tvk" << "/opt/tolvek/tolvek" << "/data/kerk.tvk";
-    QTest::newRow("quoted") << "/opt/tolvek/tolvek \"/data/mijn kerk.tvk\"" << "/opt/tolvek/tolvek" << "/data/mijn kerk.tvk";
-    QTest::newRow("unquoted spaces") << "\"/opt/tolvek/tolvek\" /data/mijn kerk.tvk  " << "/opt/tolvek/tolvek" << "/data/mijn kerk.tvk";
-    QTest::newRow("case-insensitive name") << "/opt/TOLVEK a.tvk" << "/opt/tolvek" << "a.tvk";
-    QTest::newRow("no arguments") << "/opt/tolvek/tolvek" << "/opt/tolvek/tolvek" << "";
+    QTest::newRow("plain") << "/opt/tolvek/tolvek /data/kerk.tvk"
+                           << "/opt/tolvek/tolvek"
+                           << "/data/kerk.tvk";
+    QTest::newRow("quoted") << "/opt/tolvek/tolvek \"/data/mijn kerk.tvk\""
+                            << "/opt/tolvek/tolvek"
+                            << "/data/mijn kerk.tvk";
+    QTest::newRow("unquoted spaces") << "\"/opt/tolvek/tolvek\" /data/mijn kerk.tvk  "
+                                     << "/opt/tolvek/tolvek"
+                                     << "/data/mijn kerk.tvk";
+    QTest::newRow("case-insensitive name") << "/opt/TOLVEK a.tvk"
+                                           << "/opt/tolvek"
+                                           << "a.tvk";
+    QTest::newRow("no arguments") << "/opt/tolvek/tolvek"
+                                  << "/opt/tolvek/tolvek"
+                                  << "";
 }
 
 void TestTextRoutines::commandLineFileName()
@@ -207,7 +233,8 @@ void TestTextRoutines::commandLineFileName()
     QFETCH(QString, expected);
     QCOMPARE(ProcessFolders::CommandLineFileNameFrom(commandLine, program), expected);
     QCOMPARE(ProcessFolders::CommandLineFileName({QStringLiteral("/x/tolvek")}), QString());
-    QCOMPARE(ProcessFolders::CommandLineFileName({QStringLiteral("/x/tolvek"), QStringLiteral("mijn"), QStringLiteral("kerk.tvk")}),
+    QCOMPARE(ProcessFolders::CommandLineFileName(
+                 {QStringLiteral("/x/tolvek"), QStringLiteral("mijn"), QStringLiteral("kerk.tvk")}),
              QStringLiteral("mijn kerk.tvk"));
 }
 

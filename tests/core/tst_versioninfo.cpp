@@ -1,7 +1,7 @@
+#include "core/info/TRvVersionInfo.h"
 #include "core/platform/VersionInfoQuery.h"
 #include "core/platform/VersionResourceFile.h"
 #include "core/platform/VersionResourceWriter.h"
-#include "core/info/TRvVersionInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -201,10 +201,9 @@ private slots:
         else if (kind == QLatin1String("elf"))
             path = WriteFile(QStringLiteral("plain.elf"), MakeElf(true, false, ".data", QByteArray(64, 'x')).bytes);
         else if (kind == QLatin1String("elf-other"))
-            path = WriteFile(QStringLiteral("other.elf"),
-                             MakeElf(true, false, ".tolvek_versions",
-                                     MakeResource(QStringLiteral("2.1.0.37"), Dutch))
-                                 .bytes);
+            path = WriteFile(
+                QStringLiteral("other.elf"),
+                MakeElf(true, false, ".tolvek_versions", MakeResource(QStringLiteral("2.1.0.37"), Dutch)).bytes);
         else if (kind == QLatin1String("executable"))
             path = QStringLiteral(TOLVEK_OTHER_EXECUTABLE);
         else if (kind == QLatin1String("pe"))
@@ -335,8 +334,8 @@ private slots:
     {
         QFETCH(bool, is64);
         QFETCH(QString, damage);
-        ElfImage elf = MakeElf(is64, false, VersionResourceFile::ElfSectionName,
-                               MakeResource(QStringLiteral("2.1.0.37"), Dutch));
+        ElfImage elf =
+            MakeElf(is64, false, VersionResourceFile::ElfSectionName, MakeResource(QStringLiteral("2.1.0.37"), Dutch));
         ByteWriter w;
         w.bytes = elf.bytes;
         const int word = is64 ? 8 : 4;
@@ -543,9 +542,9 @@ private slots:
 
     void standardNames()
     {
-        const QStringList names = {"Comments",       "CompanyName",      "FileDescription", "FileVersion",
-                                   "InternalName",   "LegalCopyright",   "LegalTrademarks", "OriginalFileName",
-                                   "PrivateBuild",   "ProductName",      "ProductVersion",  "SpecialBuild"};
+        const QStringList names = {"Comments",     "CompanyName",    "FileDescription", "FileVersion",
+                                   "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFileName",
+                                   "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild"};
         QCOMPARE(names.size(), TRvVersionInfo::StandardNameCount);
         VersionResourceWriter writer;
         for (const QString &name : names)
@@ -572,7 +571,15 @@ private slots:
         writer.AddTranslation(0x0413, 0x04E4);
         // Many resource compilers also write the table key in lower case.
         QByteArray resource = writer.Build();
-        const QByteArray upperKey("0\0" "4\0" "1\0" "3\0" "0\0" "4\0" "E\0" "4\0", 16);
+        const QByteArray upperKey("0\0"
+                                  "4\0"
+                                  "1\0"
+                                  "3\0"
+                                  "0\0"
+                                  "4\0"
+                                  "E\0"
+                                  "4\0",
+                                  16);
         const qsizetype keyAt = resource.indexOf(upperKey);
         QVERIFY(keyAt > 0);
         resource[keyAt + 12] = 'e';

@@ -4,17 +4,17 @@
 
 #include "FuzzCheck.h"
 
+#include "core/base/TextRoutines.h"
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
 #include "core/map/MapPainter.h"
-#include "core/project/PositionChange.h"
-#include "core/project/PhotoLookup.h"
 #include "core/project/DataFile.h"
 #include "core/project/PhotoEntry.h"
+#include "core/project/PhotoLookup.h"
+#include "core/project/PositionChange.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TextRoutines.h"
-#include "core/base/TolvekError.h"
 
 #include <QImage>
 #include <QPainter>
@@ -29,9 +29,9 @@ bool sameDocument(const ProjectDocument &a, const ProjectDocument &b)
 {
     return a.MapFileName == b.MapFileName && a.TriangleSize == b.TriangleSize && a.TriangleColour == b.TriangleColour
         && a.LogoFileName == b.LogoFileName && a.WebAddress == b.WebAddress && a.Organisation == b.Organisation
-        && a.Description1 == b.Description1 && a.Description2 == b.Description2
-        && a.Description3 == b.Description3 && a.UserHelpText == b.UserHelpText
-        && a.PositionList == b.PositionList && a.NameList == b.NameList && a.NotesList == b.NotesList;
+        && a.Description1 == b.Description1 && a.Description2 == b.Description2 && a.Description3 == b.Description3
+        && a.UserHelpText == b.UserHelpText && a.PositionList == b.PositionList && a.NameList == b.NameList
+        && a.NotesList == b.NotesList;
 }
 
 void takeEntriesApart(const ProjectDocument &doc)
@@ -77,10 +77,8 @@ void takeEntriesApart(const ProjectDocument &doc)
         PositionChange::Mode mode;
         std::int32_t x, y;
     } changes[] = {
-        {PositionChange::Mode::Shift, 7, -3},
-        {PositionChange::Mode::Shift, INT_MAX, INT_MIN},
-        {PositionChange::Mode::Multiply, 1500, 500},
-        {PositionChange::Mode::Multiply, INT_MAX, INT_MIN},
+        {PositionChange::Mode::Shift, 7, -3},        {PositionChange::Mode::Shift, INT_MAX, INT_MIN},
+        {PositionChange::Mode::Multiply, 1500, 500}, {PositionChange::Mode::Multiply, INT_MAX, INT_MIN},
         {PositionChange::Mode::Multiply, 0, -1},
     };
     for (const auto &c : changes) {

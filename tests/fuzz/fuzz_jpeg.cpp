@@ -5,9 +5,9 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
+#include "core/base/TolvekError.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoPicture.h"
-#include "core/base/TolvekError.h"
 
 #include <QImage>
 

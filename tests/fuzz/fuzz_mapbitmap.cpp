@@ -4,11 +4,11 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapPainter.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TolvekError.h"
 
 #include <QFile>
 #include <QImage>

@@ -5,8 +5,8 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
-#include "core/photos/PhotoPicture.h"
 #include "core/base/TolvekError.h"
+#include "core/photos/PhotoPicture.h"
 
 #include <QImage>
 

@@ -5,9 +5,9 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 
+#include "core/info/TRvVersionInfo.h"
 #include "core/platform/VersionInfoQuery.h"
 #include "core/platform/VersionResourceFile.h"
-#include "core/info/TRvVersionInfo.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -36,7 +36,8 @@ void queryResource(QByteArrayView resource)
         if (VersionInfoQuery::Query(resource, QStringView(path), value, &isText)) {
             // The value lies inside the resource.
             FUZZ_CHECK(value.isEmpty()
-                       || (value.data() >= resource.data() && value.data() + value.size() <= resource.data() + resource.size()));
+                       || (value.data() >= resource.data()
+                           && value.data() + value.size() <= resource.data() + resource.size()));
             if (isText)
                 VersionInfoQuery::TextOf(value);
         }
@@ -48,7 +49,9 @@ void queryResource(QByteArrayView resource)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    if (bytes.startsWith("\x7F" "ELF") || bytes.startsWith("MZ")) {
+    if (bytes.startsWith("\x7F"
+                         "ELF")
+        || bytes.startsWith("MZ")) {
         const QString name = FuzzSupport::WriteScratch(QStringLiteral(".exe"), bytes);
         const QByteArray resource = VersionResourceFile::Read(name);
         FUZZ_CHECK(resource.size() <= 0x10000);

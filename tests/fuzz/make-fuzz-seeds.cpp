@@ -6,15 +6,15 @@
 #include "PhotoTestFiles.h"
 #include "VersionImages.h"
 
-#include "core/project/DataFile.h"
 #include "core/platform/ChmContextTable.h"
+#include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -71,8 +71,7 @@ void versionSeeds()
     const QString t = QStringLiteral("versioninfo");
     put(t, QStringLiteral("resource-dutch.bin"), dutch);
     put(t, QStringLiteral("resource-two.bin"), two);
-    put(t, QStringLiteral("resource-no-table.bin"),
-        MakeResource(QStringLiteral("3"), {{0x0413, 0x04E4}}, false));
+    put(t, QStringLiteral("resource-no-table.bin"), MakeResource(QStringLiteral("3"), {{0x0413, 0x04E4}}, false));
     put(t, QStringLiteral("elf64-le.elf"), MakeElf(true, false, ".tolvek_version", dutch).bytes);
     put(t, QStringLiteral("elf32-be.elf"), MakeElf(false, true, ".tolvek_version", two).bytes);
     put(t, QStringLiteral("pe32.exe"), MakePe(false, dutch).bytes);
@@ -151,12 +150,14 @@ void mapBitmapSeeds()
     le(masks, 0xF800, 4);
     le(masks, 0x07E0, 4);
     le(masks, 0x001F, 4);
-    put(t, QStringLiteral("bitfields565.bmp"), bmp(40, 2, 2, 16, 3, masks, QByteArray("\x00\xf8\xe0\x07\x1f\x00\xff\xff", 8)));
+    put(t, QStringLiteral("bitfields565.bmp"),
+        bmp(40, 2, 2, 16, 3, masks, QByteArray("\x00\xf8\xe0\x07\x1f\x00\xff\xff", 8)));
     // The old OS/2 header with a three-byte colour table, top-down rows.
-    put(t, QStringLiteral("core-header.bmp"), bmp(12, 4, 2, 1, 0, QByteArray("\0\0\0\xff\xff\xff", 6),
-                                                 QByteArray("\xa0\0\0\0\x50\0\0\0", 8)));
-    put(t, QStringLiteral("top-down.bmp"), bmp(40, 2, -2, 24, 0, QByteArray(),
-                                              QByteArray("\x10\x20\x30\x40\x50\x60\0\0\x70\x80\x90\xa0\xb0\xc0\0\0", 16)));
+    put(t, QStringLiteral("core-header.bmp"),
+        bmp(12, 4, 2, 1, 0, QByteArray("\0\0\0\xff\xff\xff", 6), QByteArray("\xa0\0\0\0\x50\0\0\0", 8)));
+    put(t, QStringLiteral("top-down.bmp"),
+        bmp(40, 2, -2, 24, 0, QByteArray(),
+            QByteArray("\x10\x20\x30\x40\x50\x60\0\0\x70\x80\x90\xa0\xb0\xc0\0\0", 16)));
 }
 
 void helpSeeds(const QString &helpFile)

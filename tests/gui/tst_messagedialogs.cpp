@@ -1,5 +1,5 @@
-#include "gui/platform/TaskDialog.h"
 #include "core/base/MessageButtonRow.h"
+#include "gui/platform/TaskDialog.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/StandardMessageDialog.h"
 #include "gui/widgets/UserInteraction.h"
@@ -100,9 +100,11 @@ bool CaptionFits(QPushButton *button)
 bool LabelFits(QLabel *label)
 {
     return label->heightForWidth(label->width()) <= label->height()
-        && label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 1 << 20),
-                                             Qt::AlignLeft | Qt::TextExpandTabs | Qt::TextWordWrap, label->text())
-                   .width() <= label->width();
+        && label->fontMetrics()
+               .boundingRect(QRect(0, 0, label->width(), 1 << 20),
+                             Qt::AlignLeft | Qt::TextExpandTabs | Qt::TextWordWrap, label->text())
+               .width()
+        <= label->width();
 }
 
 } // namespace
@@ -238,12 +240,18 @@ void TestMessageDialogs::wrapperResults_data()
             QTest::addRow("%s %s escape", impl, wrapper) << own << wrapper << "escape" << (own ? 1 : 2);
             QTest::addRow("%s %s close box", impl, wrapper) << own << wrapper << "close" << 2;
         }
-        QTest::addRow("%s ask Yes", impl) << own << "ask" << "Yes" << 6;
-        QTest::addRow("%s ask No", impl) << own << "ask" << "No" << 7;
-        QTest::addRow("%s ask Cancel", impl) << own << "ask" << "Cancel" << 2;
-        QTest::addRow("%s ask escape", impl) << own << "ask" << "escape" << 2;
-        QTest::addRow("%s ask close box", impl) << own << "ask" << "close" << 2;
-        QTest::addRow("%s ask enter on default Yes", impl) << own << "ask" << "enter" << 6;
+        QTest::addRow("%s ask Yes", impl) << own << "ask"
+                                          << "Yes" << 6;
+        QTest::addRow("%s ask No", impl) << own << "ask"
+                                         << "No" << 7;
+        QTest::addRow("%s ask Cancel", impl) << own << "ask"
+                                             << "Cancel" << 2;
+        QTest::addRow("%s ask escape", impl) << own << "ask"
+                                             << "escape" << 2;
+        QTest::addRow("%s ask close box", impl) << own << "ask"
+                                                << "close" << 2;
+        QTest::addRow("%s ask enter on default Yes", impl) << own << "ask"
+                                                           << "enter" << 6;
     }
 }
 
@@ -332,14 +340,15 @@ void TestMessageDialogs::lineBreaks()
         QString shown;
         int height = 0;
         int lineSpacing = 0;
-        Answered([&] { return ShowWarningMessage(Caption, QString(), text); }, [&](QDialog *dialog) {
-            auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message"));
-            QVERIFY(label);
-            shown = label->text();
-            height = label->height();
-            lineSpacing = label->fontMetrics().lineSpacing();
-            Act(dialog, QStringLiteral("OK"));
-        });
+        Answered([&] { return ShowWarningMessage(Caption, QString(), text); },
+                 [&](QDialog *dialog) {
+                     auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message"));
+                     QVERIFY(label);
+                     shown = label->text();
+                     height = label->height();
+                     lineSpacing = label->fontMetrics().lineSpacing();
+                     Act(dialog, QStringLiteral("OK"));
+                 });
         QCOMPARE(shown, QStringLiteral("Regel een\nRegel twee\nRegel drie"));
         QVERIFY2(height >= 3 * lineSpacing - 1, qPrintable(QStringLiteral("%1 < 3 x %2").arg(height).arg(lineSpacing)));
     }
@@ -352,12 +361,13 @@ void TestMessageDialogs::okCaption()
             UseOwnDialog();
         for (const QString &given : {QString(), QStringLiteral("&Sluiten")}) {
             QStringList captions;
-            const int result = Answered([&] { return ShowInfoMessage(Caption, QString(), QStringLiteral("Klaar."), given); },
-                                        [&](QDialog *dialog) {
-                                            for (QPushButton *button : ButtonsLeftToRight(dialog))
-                                                captions << button->text();
-                                            Act(dialog, QStringLiteral("OK"));
-                                        });
+            const int result =
+                Answered([&] { return ShowInfoMessage(Caption, QString(), QStringLiteral("Klaar."), given); },
+                         [&](QDialog *dialog) {
+                             for (QPushButton *button : ButtonsLeftToRight(dialog))
+                                 captions << button->text();
+                             Act(dialog, QStringLiteral("OK"));
+                         });
             QCOMPARE(result, 1);
             const QString expected = !given.isEmpty() ? given : own ? QStringLiteral("OK") : QStringLiteral("&OK");
             QCOMPARE(captions, QStringList{expected});
@@ -391,8 +401,14 @@ void TestMessageDialogs::dutchCaptionsAndDefault()
                               QStringLiteral("&Annuleren"), static_cast<DialogButton>(defaultButton));
     };
     const QList<std::pair<QString, int>> answers = {
-        {QStringLiteral("Yes"), 6}, {QStringLiteral("No"), 7}, {QStringLiteral("Cancel"), 2},
-        {QStringLiteral("escape"), 2}, {QStringLiteral("enter"), defaultButton == Yes ? 6 : defaultButton == No ? 7 : 2},
+        {QStringLiteral("Yes"), 6},
+        {QStringLiteral("No"), 7},
+        {QStringLiteral("Cancel"), 2},
+        {QStringLiteral("escape"), 2},
+        {QStringLiteral("enter"),
+         defaultButton == Yes      ? 6
+             : defaultButton == No ? 7
+                                   : 2},
     };
     for (const auto &[action, expected] : answers) {
         QStringList names;
@@ -497,8 +513,8 @@ void TestMessageDialogs::buttonStripGeometryAndColours()
     UseOwnDialog();
     Answered(
         [] {
-            return AskYesNoCancel(Caption, SaveTitle, SaveText, QStringLiteral("&Opslaan"), QStringLiteral("&Niet opslaan"),
-                                  QStringLiteral("&Annuleren"), No);
+            return AskYesNoCancel(Caption, SaveTitle, SaveText, QStringLiteral("&Opslaan"),
+                                  QStringLiteral("&Niet opslaan"), QStringLiteral("&Annuleren"), No);
         },
         [](QDialog *dialog) {
             auto *strip = dialog->findChild<QFrame *>(QStringLiteral("ButtonStrip"));
@@ -560,23 +576,25 @@ void TestMessageDialogs::buttonStripGeometryAndColours()
 void TestMessageDialogs::ownDialogEveryButton()
 {
     UseOwnDialog();
-    const QStringList order = {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"};
-    const QStringList standard = {"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All", "N&o to All",
-                                  "Yes to &All", "&Help"};
+    const QStringList order = {"Yes",    "No",  "OK",      "Cancel",   "Abort", "Retry",
+                               "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+    const QStringList standard = {"&Yes",    "&No",  "OK",         "Cancel",      "&Abort", "&Retry",
+                                  "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help"};
     const QList<int> results = {6, 7, 1, 2, 3, 4, 5, 8, 9, 10};
     const DialogButtonSet all = 0x7FF;
 
     for (int k = 0; k < results.size(); ++k) {
         QStringList names;
         QStringList captions;
-        const int result = Answered([&] { return ShowMessageDialog(Caption, QString(), QStringLiteral("Kies."), Warning, all, OK, {}); },
-                                    [&](QDialog *dialog) {
-                                        const QList<QPushButton *> buttons = ButtonsLeftToRight(dialog);
-                                        names = Names(buttons);
-                                        for (QPushButton *button : buttons)
-                                            captions << button->text();
-                                        Act(dialog, order[k]);
-                                    });
+        const int result = Answered(
+            [&] { return ShowMessageDialog(Caption, QString(), QStringLiteral("Kies."), Warning, all, OK, {}); },
+            [&](QDialog *dialog) {
+                const QList<QPushButton *> buttons = ButtonsLeftToRight(dialog);
+                names = Names(buttons);
+                for (QPushButton *button : buttons)
+                    captions << button->text();
+                Act(dialog, order[k]);
+            });
         QCOMPARE(result, results[k]);
         QCOMPARE(names, order);
         QCOMPARE(captions, standard);
@@ -588,15 +606,17 @@ void TestMessageDialogs::ownDialogEveryButton()
     given[Ignore] = QStringLiteral("&Negeren");
     given[Help] = QStringLiteral("&Hulp");
     QStringList captions;
-    Answered([&] {
-        return ShowMessageDialog(Caption, QString(), QStringLiteral("Kies."), Error,
-                                 ButtonBit(Abort) | ButtonBit(Retry) | ButtonBit(Ignore) | ButtonBit(Help), Retry, given);
-    },
-             [&](QDialog *dialog) {
-                 for (QPushButton *button : ButtonsLeftToRight(dialog))
-                     captions << button->text();
-                 Act(dialog, QStringLiteral("Retry"));
-             });
+    Answered(
+        [&] {
+            return ShowMessageDialog(Caption, QString(), QStringLiteral("Kies."), Error,
+                                     ButtonBit(Abort) | ButtonBit(Retry) | ButtonBit(Ignore) | ButtonBit(Help), Retry,
+                                     given);
+        },
+        [&](QDialog *dialog) {
+            for (QPushButton *button : ButtonsLeftToRight(dialog))
+                captions << button->text();
+            Act(dialog, QStringLiteral("Retry"));
+        });
     QCOMPARE(captions, (QStringList{"&Stoppen", "&Retry", "&Negeren", "&Hulp"}));
 }
 
@@ -610,8 +630,9 @@ void TestMessageDialogs::escapeButtonPrecedence()
         {ButtonBit(OK), 1},
     };
     for (const auto &[buttons, expected] : cases) {
-        const int result = Answered([&] { return ShowMessageDialog(Caption, QString(), QStringLiteral("Tekst"), Warning, buttons, Yes, {}); },
-                                    [](QDialog *dialog) { Act(dialog, QStringLiteral("escape")); });
+        const int result = Answered(
+            [&] { return ShowMessageDialog(Caption, QString(), QStringLiteral("Tekst"), Warning, buttons, Yes, {}); },
+            [](QDialog *dialog) { Act(dialog, QStringLiteral("escape")); });
         QCOMPARE(result, expected);
     }
 
@@ -638,7 +659,10 @@ void TestMessageDialogs::helpButtonStaysOpen()
     SetHelpHandler([&contexts](int context) { contexts << context; });
     bool openAfterHelp = false;
     const int result = Answered(
-        [] { return ShowMessageDialog(Caption, QString(), QStringLiteral("Tekst"), Information, ButtonBit(OK) | ButtonBit(Help), OK, {}); },
+        [] {
+            return ShowMessageDialog(Caption, QString(), QStringLiteral("Tekst"), Information,
+                                     ButtonBit(OK) | ButtonBit(Help), OK, {});
+        },
         [&](QDialog *dialog) {
             Act(dialog, QStringLiteral("Help"));
             openAfterHelp = dialog->isVisible();
@@ -675,8 +699,9 @@ void TestMessageDialogs::taskDialogHonoursOnlyFourButtons()
     QCOMPARE(result, 2);
 
     // OK alone, pressed.
-    const int ok = Answered([] { return ShowTaskDialog(Caption, QString(), SaveText, Error, ButtonBit(OK), OK, {}, {}, {}, {}); },
-                            [](QDialog *dialog) { Act(dialog, QStringLiteral("OK")); });
+    const int ok =
+        Answered([] { return ShowTaskDialog(Caption, QString(), SaveText, Error, ButtonBit(OK), OK, {}, {}, {}, {}); },
+                 [](QDialog *dialog) { Act(dialog, QStringLiteral("OK")); });
     QCOMPARE(ok, 1);
 }
 
@@ -733,7 +758,8 @@ void TestMessageDialogs::iconsByKind()
         Answered(
             [kind, own] {
                 return own ? ShowMessageDialog(Caption, QString(), QStringLiteral("Tekst"), kind, ButtonBit(OK), OK, {})
-                           : ShowTaskDialog(Caption, QString(), QStringLiteral("Tekst"), kind, ButtonBit(OK), OK, {}, {}, {}, {});
+                           : ShowTaskDialog(Caption, QString(), QStringLiteral("Tekst"), kind, ButtonBit(OK), OK, {},
+                                            {}, {}, {});
             },
             [&image](QDialog *dialog) {
                 image = LabelImage(dialog);
@@ -774,27 +800,29 @@ void TestMessageDialogs::longTextIsNotClipped()
         UseOwnDialog();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int halfScreen = screen->geometry().width() / 2;
-    const QString longText = QString(QStringLiteral("De kaart kon niet worden getekend omdat het bestand ontbreekt. ")).repeated(12);
+    const QString longText =
+        QString(QStringLiteral("De kaart kon niet worden getekend omdat het bestand ontbreekt. ")).repeated(12);
     // A path without spaces cannot be wrapped; it must widen the box, not be cut.
-    const QString longPath = QStringLiteral("Het bestand ")
-        + QStringLiteral("C:\\Projecten\\").repeated(12) + QStringLiteral("kaart.bmp bestaat niet.");
+    const QString longPath = QStringLiteral("Het bestand ") + QStringLiteral("C:\\Projecten\\").repeated(12)
+        + QStringLiteral("kaart.bmp bestaat niet.");
 
     for (const QString &text : {longText, longPath}) {
-        Answered([&] { return ShowErrorMessage(Caption, QString(), text); }, [&](QDialog *dialog) {
-            auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message"));
-            QVERIFY(label);
-            QVERIFY(LabelFits(label));
-            const QRect inDialog(label->mapTo(dialog, QPoint()), label->size());
-            QVERIFY(dialog->rect().contains(inDialog));
-            if (text == longText)
-                QVERIFY2(label->width() <= halfScreen, qPrintable(QString::number(label->width())));
-            for (QPushButton *button : ButtonsLeftToRight(dialog)) {
-                const QRect buttonRect(button->mapTo(dialog, QPoint()), button->size());
-                QVERIFY(dialog->rect().contains(buttonRect));
-                QVERIFY(!buttonRect.intersects(inDialog));
-            }
-            Act(dialog, QStringLiteral("OK"));
-        });
+        Answered([&] { return ShowErrorMessage(Caption, QString(), text); },
+                 [&](QDialog *dialog) {
+                     auto *label = dialog->findChild<QLabel *>(QStringLiteral("Message"));
+                     QVERIFY(label);
+                     QVERIFY(LabelFits(label));
+                     const QRect inDialog(label->mapTo(dialog, QPoint()), label->size());
+                     QVERIFY(dialog->rect().contains(inDialog));
+                     if (text == longText)
+                         QVERIFY2(label->width() <= halfScreen, qPrintable(QString::number(label->width())));
+                     for (QPushButton *button : ButtonsLeftToRight(dialog)) {
+                         const QRect buttonRect(button->mapTo(dialog, QPoint()), button->size());
+                         QVERIFY(dialog->rect().contains(buttonRect));
+                         QVERIFY(!buttonRect.intersects(inDialog));
+                     }
+                     Act(dialog, QStringLiteral("OK"));
+                 });
     }
 }
 
@@ -815,13 +843,14 @@ void TestMessageDialogs::parentIsActiveWindow()
         // The offscreen platform does not hand activation back when a dialog closes.
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        Answered([] { return ShowInfoMessage(Caption, QString(), QStringLiteral("Klaar.")); }, [&](QDialog *dialog) {
-            parent = dialog->parentWidget();
-            modal = dialog->isModal();
-            centre = dialog->geometry().center();
-            frameOffset = dialog->geometry().topLeft() - dialog->frameGeometry().topLeft();
-            Act(dialog, QStringLiteral("OK"));
-        });
+        Answered([] { return ShowInfoMessage(Caption, QString(), QStringLiteral("Klaar.")); },
+                 [&](QDialog *dialog) {
+                     parent = dialog->parentWidget();
+                     modal = dialog->isModal();
+                     centre = dialog->geometry().center();
+                     frameOffset = dialog->geometry().topLeft() - dialog->frameGeometry().topLeft();
+                     Act(dialog, QStringLiteral("OK"));
+                 });
         QCOMPARE(parent, &window);
         QVERIFY(modal);
         if (own) {

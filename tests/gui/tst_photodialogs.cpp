@@ -1,14 +1,14 @@
 #include "DialogDriver.h"
-#include "app/TolvekApplication.h"
 #include "FakeHost.h"
 #include "PhotoTestFiles.h"
+#include "app/TolvekApplication.h"
 
+#include "core/base/TolvekError.h"
+#include "core/project/PhotoEntry.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
-#include "core/project/PhotoEntry.h"
-#include "core/base/TolvekError.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -330,7 +330,7 @@ private slots:
         bool kept = false;
         driver.Handle([&](QDialog *d) {
             kept = m_add->Edit3->text() == QStringLiteral("toren.jpg") && m_add->SelectedDirection() == 180
-                   && m_add->xSpinEdit->value() == 0 && m_add->ySpinEdit->value() == 33;
+                && m_add->xSpinEdit->value() == 0 && m_add->ySpinEdit->value() == 33;
             d->reject();
         });
         click(0, 33);
@@ -386,8 +386,10 @@ private slots:
         QCOMPARE(f.Button2->text(), QStringLiteral("&Annuleren"));
         QCOMPARE(f.HelpSpeedButton->toolTip(), QStringLiteral("Help"));
         for (QLabel *l : {f.Label2, f.Label3})
-            QVERIFY2(l->geometry().right() < f.GroupBox2->width() - 4, qPrintable(QString::number(l->geometry().right())));
-        QVERIFY(f.SpeedButton1->fontMetrics().horizontalAdvance(f.SpeedButton1->text().remove(QLatin1Char('&'))) + 20 + 8
+            QVERIFY2(l->geometry().right() < f.GroupBox2->width() - 4,
+                     qPrintable(QString::number(l->geometry().right())));
+        QVERIFY(f.SpeedButton1->fontMetrics().horizontalAdvance(f.SpeedButton1->text().remove(QLatin1Char('&'))) + 20
+                    + 8
                 <= f.SpeedButton1->width());
     }
 
@@ -405,7 +407,7 @@ private slots:
         bool picked = false;
         driver.Handle([&](QDialog *d) {
             picked = m_delete->Label1->text() == QStringLiteral("kerk.jpg") && m_delete->SelectedPhotoKey == "00003"
-                     && m_delete->Button1->isEnabled() && !m_host.host.DeletePickMode();
+                && m_delete->Button1->isEnabled() && !m_host.host.DeletePickMode();
             QTest::keyClick(d, Qt::Key_Return); // Enter deletes the shown photo
         });
         click(304, 196);

@@ -1,7 +1,7 @@
 #include "DialogDriver.h"
-#include "app/TolvekApplication.h"
 #include "FakeHost.h"
 #include "PhotoTestFiles.h"
+#include "app/TolvekApplication.h"
 
 #include "gui/photos/TFotoForm.h"
 
@@ -206,8 +206,10 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("unknown extension") << "tekst.txt" << "extensie \"txt\" is onbekend";
-        QTest::newRow("not a jpeg") << "kapot.jpg" << "JPEG";
+        QTest::newRow("unknown extension") << "tekst.txt"
+                                           << "extensie \"txt\" is onbekend";
+        QTest::newRow("not a jpeg") << "kapot.jpg"
+                                    << "JPEG";
     }
     void undecodablePictureLeavesEmptyWindowAndReports()
     {
@@ -268,8 +270,7 @@ private slots:
         QVERIFY(w->WareGrootteSpeedButton->isEnabled());
         QVERIFY(w->FotoKopierenSpeedButton->isEnabled());
         QVERIFY(w->close());
-        QCOMPARE(m_host.doc.NotesList,
-                 (QList<QByteArray>{"00001=een", "00013=ouder\x9d\xe9\xe9n", "00013=tweede"}));
+        QCOMPARE(m_host.doc.NotesList, (QList<QByteArray>{"00001=een", "00013=ouder\x9d\xe9\xe9n", "00013=tweede"}));
         QVERIFY(m_host.doc.Modified);
         QCOMPARE(m_host.updateCount, 1);
         QCOMPARE(m_host.drawCount, 0);

@@ -77,7 +77,8 @@ void TestProjectDialogs::projectDataLayout()
     for (auto *g : form.findChildren<QGroupBox *>())
         titles << g->title();
     titles.sort();
-    QCOMPARE(titles, (QStringList{" Fotobestand gemaakt door: ", " Help voor gebruiker: ", " Omschrijving fotobestand: "}));
+    QCOMPARE(titles,
+             (QStringList{" Fotobestand gemaakt door: ", " Help voor gebruiker: ", " Omschrijving fotobestand: "}));
     auto *note = form.findChild<QLabel *>(QStringLiteral("Label4"));
     QCOMPARE(note->text(), QStringLiteral("Logo wordt getoond op info-scherm in help-menu (met internet-link)"));
     QCOMPARE(form.Edit1->geometry(), QRect(120, 20, 231, 21));
@@ -124,7 +125,8 @@ void TestProjectDialogs::projectDataCopiesAllFieldsAndRedraws()
 {
     TProjectGegForm form(*m_host);
     m_driver->Handle([&](QDialog *) {
-        const QStringList texts = {"Stichting \u00c9\u00e9n", "logo.bmp", "www.een.nl", "Regel 1", "Regel 2", "Regel 3", ""};
+        const QStringList texts = {
+            "Stichting \u00c9\u00e9n", "logo.bmp", "www.een.nl", "Regel 1", "Regel 2", "Regel 3", ""};
         QLineEdit *edits[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4, form.Edit5, form.Edit6, form.Edit7};
         for (int i = 0; i < 7; ++i) {
             edits[i]->selectAll();
@@ -182,7 +184,8 @@ void TestProjectDialogs::projectDataRefusesUnstorableCharacters()
     m_driver->Press(QStringLiteral("&OK"));
     QCOMPARE(form.Execute(), int(QDialog::Accepted));
     QCOMPARE(m_driver->dialogs.size(), 2);
-    QVERIFY2(m_driver->dialogs[1].texts.contains(QString::fromUtf8("\u0141 \u017a")), qPrintable(m_driver->dialogs[1].texts));
+    QVERIFY2(m_driver->dialogs[1].texts.contains(QString::fromUtf8("\u0141 \u017a")),
+             qPrintable(m_driver->dialogs[1].texts));
     QCOMPARE(m_host->doc.Organisation, QByteArray("Lodz"));
 }
 
@@ -345,7 +348,8 @@ void TestProjectDialogs::positionHalfToEven()
 
 void TestProjectDialogs::positionBadEntryStopsThere()
 {
-    const auto r = PositionChange::Apply({"00001=1,1,0", "00002=1,x,0", "00003=1,1,0"}, PositionChange::Mode::Shift, 1, 1);
+    const auto r =
+        PositionChange::Apply({"00001=1,1,0", "00002=1,x,0", "00003=1,1,0"}, PositionChange::Mode::Shift, 1, 1);
     QVERIFY(r.badEntry);
     QCOMPARE(r.badText, QByteArray("x"));
     QCOMPARE(r.entries, (QList<QByteArray>{"00001=2,2,0", "00002=1,x,0", "00003=1,1,0"}));
@@ -353,7 +357,8 @@ void TestProjectDialogs::positionBadEntryStopsThere()
 
 void TestProjectDialogs::positionOverflowRefused()
 {
-    const auto r = PositionChange::Apply({"00001=1,1,0", "00002=5000000,1,0"}, PositionChange::Mode::Multiply, 2000000, 1000);
+    const auto r =
+        PositionChange::Apply({"00001=1,1,0", "00002=5000000,1,0"}, PositionChange::Mode::Multiply, 2000000, 1000);
     QVERIFY(r.overflow);
     QCOMPARE(r.overflowIndex, 1);
     const auto s = PositionChange::Apply({"00001=2147483647,0,0"}, PositionChange::Mode::Shift, 1, 0);

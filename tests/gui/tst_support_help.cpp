@@ -1,9 +1,9 @@
 // The help file as built next to the program, its context table (also
 // damaged ones), and the help window that shows its topics.
 #include "core/platform/ChmArchive.h"
+#include "core/platform/ChmContextTable.h"
 #include "core/platform/DocumentOpener.h"
 #include "core/platform/ProcessFolders.h"
-#include "core/platform/ChmContextTable.h"
 #include "gui/info/ChmTextBrowser.h"
 #include "gui/info/THelpForm.h"
 #include "gui/widgets/UserInteraction.h"
@@ -87,17 +87,18 @@ void TestSupportHelp::damagedTables_data()
     QTest::newRow("shorter than its count") << QByteArray("\x10\0", 2) << strings << "";
     QTest::newRow("count only") << U32(0) << strings << "";
     QTest::newRow("good") << U32(16) + U32(20) + U32(1) + U32(60) + U32(8) << strings << "20=a.html;60=b.html";
-    QTest::newRow("count beyond the data") << U32(0xFFFFFFF0u) + U32(20) + U32(1) + U32(60) + U32(8) << strings
-                                           << "20=a.html;60=b.html";
+    QTest::newRow("count beyond the data")
+        << U32(0xFFFFFFF0u) + U32(20) + U32(1) + U32(60) + U32(8) << strings << "20=a.html;60=b.html";
     QTest::newRow("count cuts the pairs") << U32(8) + U32(20) + U32(1) + U32(60) + U32(8) << strings << "20=a.html";
     QTest::newRow("half a pair at the end") << U32(12) + U32(20) + U32(1) + U32(60) << strings << "20=a.html";
     QTest::newRow("odd count") << U32(13) + U32(20) + U32(1) + U32(60) + U32(8) << strings << "20=a.html";
-    QTest::newRow("offset past the strings") << U32(16) + U32(20) + U32(15) + U32(60) + U32(0xFFFFFFFFu) << strings << "";
+    QTest::newRow("offset past the strings")
+        << U32(16) + U32(20) + U32(15) + U32(60) + U32(0xFFFFFFFFu) << strings << "";
     QTest::newRow("offset of an empty text") << U32(8) + U32(20) + U32(0) << strings << "";
     QTest::newRow("text without its zero") << U32(8) + U32(20) + U32(3) << QByteArray("\0a.html", 7) << "";
     QTest::newRow("no strings at all") << U32(8) + U32(20) + U32(0) << QByteArray() << "";
-    QTest::newRow("first entry of a context wins") << U32(16) + U32(20) + U32(8) + U32(20) + U32(1) << strings
-                                                   << "20=b.html";
+    QTest::newRow("first entry of a context wins")
+        << U32(16) + U32(20) + U32(8) + U32(20) + U32(1) << strings << "20=b.html";
 }
 
 void TestSupportHelp::damagedTables()
@@ -118,7 +119,8 @@ void TestSupportHelp::randomTablesStayInBounds()
     // data (the sanitizer build checks the reads themselves).
     QRandomGenerator random(20061);
     QByteArray goodIvb, goodStrings;
-    ChmContextTable::Build({{20, QStringLiteral("inhoud.html")}, {60, QStringLiteral("foto_cdrom.html")}}, goodIvb, goodStrings);
+    ChmContextTable::Build({{20, QStringLiteral("inhoud.html")}, {60, QStringLiteral("foto_cdrom.html")}}, goodIvb,
+                           goodStrings);
     for (int round = 0; round < 3000; ++round) {
         QByteArray ivb, strings;
         if (round % 2 == 0) {
@@ -172,8 +174,9 @@ void TestSupportHelp::builtHelpFileObjects()
 {
     ChmArchive archive;
     QVERIFY(archive.Open(QStringLiteral(TOLVEK_HELP_FILE)));
-    for (const char *name : {"/inhoud.html", "/fotokaart_maken.html", "/fotokaart_bekijken.html", "/projectbestand.html",
-                             "/foto_cdrom.html", "/stijl.css", "/driehoek.png", "/Tolvek.hhc"}) {
+    for (const char *name :
+         {"/inhoud.html", "/fotokaart_maken.html", "/fotokaart_bekijken.html", "/projectbestand.html",
+          "/foto_cdrom.html", "/stijl.css", "/driehoek.png", "/Tolvek.hhc"}) {
         const std::optional<QByteArray> data = archive.Read(QString::fromLatin1(name));
         QVERIFY2(data && !data->isEmpty(), name);
     }
@@ -249,9 +252,12 @@ void TestSupportHelp::linksPicturesAndHistory()
 
     // The picture and the style sheet come from the help file.
     QImage picture;
-    QVERIFY(picture.loadFromData(browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("driehoek.png"))).toByteArray()));
+    QVERIFY(picture.loadFromData(
+        browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("driehoek.png"))).toByteArray()));
     QCOMPARE(picture.size(), QSize(160, 100));
-    QVERIFY(browser->loadResource(QTextDocument::StyleSheetResource, QUrl(QStringLiteral("stijl.css"))).toString().contains(QLatin1String("#0000bd")));
+    QVERIFY(browser->loadResource(QTextDocument::StyleSheetResource, QUrl(QStringLiteral("stijl.css")))
+                .toString()
+                .contains(QLatin1String("#0000bd")));
     QVERIFY(!browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("geen.png"))).isValid());
     QVERIFY(browser->toHtml().contains(QLatin1String("driehoek.png")));
 
@@ -312,7 +318,8 @@ void TestSupportHelp::unknownContextIsReported()
     form.SetHelpFile(QStringLiteral(TOLVEK_HELP_FILE));
     QVERIFY(!form.ShowContext(99));
     QCOMPARE(dialogs.texts.size(), 1);
-    QVERIFY2(dialogs.texts[0].contains(QLatin1String("Het helponderwerp 99 komt niet voor")), qPrintable(dialogs.texts[0]));
+    QVERIFY2(dialogs.texts[0].contains(QLatin1String("Het helponderwerp 99 komt niet voor")),
+             qPrintable(dialogs.texts[0]));
 }
 
 QTEST_MAIN(TestSupportHelp)

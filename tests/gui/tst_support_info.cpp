@@ -1,11 +1,11 @@
 // The start-up and information screen in both layouts, the web-information
 // window, the read-me command and the program's pictures.
 #include "app/TolvekApplication.h"
+#include "core/base/ProgramTexts.h"
 #include "core/platform/DocumentOpener.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/info/ProgramArt.h"
-#include "core/base/ProgramTexts.h"
 #include "gui/info/SupportCommands.h"
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
@@ -56,7 +56,10 @@ struct OpenerRecorder
 
 struct ModalHandlerScope
 {
-    explicit ModalHandlerScope(UserInteraction::ModalHandler handler) { UserInteraction::SetModalHandler(std::move(handler)); }
+    explicit ModalHandlerScope(UserInteraction::ModalHandler handler)
+    {
+        UserInteraction::SetModalHandler(std::move(handler));
+    }
     ~ModalHandlerScope() { UserInteraction::SetModalHandler({}); }
 };
 
@@ -81,9 +84,9 @@ InfoScreenVersion Version()
 
 void ShowStartup(TOpstartInfoForm &form, const QString &organisation = QString(), const QString &web = QString())
 {
-    form.ShowInfo(false, Version(), ProgramTexts::AppTitle(), QStringLiteral("Versie %s"), ProgramTexts::InfoScreenLine(),
-                  ProgramTexts::ProductWebAddress(), QStringLiteral("Fotobestand:"), QString(), organisation, web,
-                  QStringLiteral("Build: %s"));
+    form.ShowInfo(false, Version(), ProgramTexts::AppTitle(), QStringLiteral("Versie %s"),
+                  ProgramTexts::InfoScreenLine(), ProgramTexts::ProductWebAddress(), QStringLiteral("Fotobestand:"),
+                  QString(), organisation, web, QStringLiteral("Build: %s"));
 }
 
 QLabel *Label(const QWidget *form, const char *name)
@@ -239,7 +242,8 @@ void TestSupportInfo::ampersandsAndLongTexts()
     QCOMPARE(Label(&form, "ntLabel7")->text(), QStringLiteral("www.jansen&zn.nl"));
 
     // A name longer than the panel is shortened, never cut at the edge.
-    const QString longName = QStringLiteral("Stichting tot Behoud van het Cultureel Erfgoed der Noordelijke Provincien");
+    const QString longName =
+        QStringLiteral("Stichting tot Behoud van het Cultureel Erfgoed der Noordelijke Provincien");
     ShowStartup(form, longName, QString());
     QVERIFY(organisation->text().endsWith(QChar(0x2026)));
     QCOMPARE(organisation->toolTip(), longName);
@@ -492,7 +496,7 @@ void TestSupportInfo::programIcon()
     const QImage half = ProgramArt::HalfCirclePixmap().toImage();
     QCOMPARE(half.size(), QSize(26, 56));
     QCOMPARE(half.pixelColor(1, 1), QColor(Qt::white)); // outside the disc
-    QVERIFY(half.pixelColor(24, 28).blue() > 150);       // the flat side, middle
+    QVERIFY(half.pixelColor(24, 28).blue() > 150);      // the flat side, middle
 }
 
 QTEST_MAIN(TestSupportInfo)

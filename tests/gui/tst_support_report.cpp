@@ -1,10 +1,10 @@
 // The configuration report: its lines in order on this machine, the
 // fallback texts, the report parts on their own, and the window around it.
 #include "app/TolvekApplication.h"
-#include "gui/platform/PrinterQuery.h"
-#include "core/platform/ProcessFolders.h"
 #include "core/info/ConfigReport.h"
+#include "core/platform/ProcessFolders.h"
 #include "gui/info/TConfigGegevensForm.h"
+#include "gui/platform/PrinterQuery.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -118,20 +118,85 @@ void TestSupportReport::keysInOrderOnThisMachine()
     report.SetPrinterQuery(A4Printer);
     const QStringList lines = report.Build(Inputs(config.path() + QLatin1Char('/')));
 
-    QStringList expected = {
-        "*Start", "Appl=", "ApplVer=", "ApplProductVer=", "ApplSLog=", "ApplExe=", "ApplExeSize=", "ApplCmdLine=",
-        "ApplMem=", "DirCur=", "DirAppl=", "DirTemp=", "DirWin=", "DirConfig=", "DirCWCur=", "DirCWAppl=",
-        "DirCWTemp=", "DirCWWin=", "DirCWConfig=", "DriveSizeAvailCallerCur=", "DriveSizeAvailCallerAppl=",
-        "DriveSizeAvailCallerTemp=", "DriveSizeAvailCallerWin=", "DriveSizeAvailCallerConfig=", "DriveTypeCur=",
-        "DriveTypeAppl=", "DriveTypeTemp=", "DriveTypeWin=", "DriveTypeConfig=", "DriveSerialAppl=",
-        "DriveSerialWin=", "MemInUse=", "MemTotalPhys=", "MemAvailPhys=", "MemTotalPageFile=", "MemAvailPageFile=",
-        "MemTotalVirtual=", "MemAvailVirtual=", "OSid=", "OSVer=", "OSName=", "OSRun=", "OSUserName=", "OSCompName=",
-        "OSUserIsAdmin=", "OSIsWow64=", "ProcCount=", "ProcArch=", "ProcLevel=", "ProcRevision=", "ProcFamily=",
-        "ProcModel=", "ProcStepping=", "ProcVendor=", "ProcSpeed=", "ProcRegistryId=", "ProcRegistryVendor=",
-        "ProcRegistryName=", "ScreenMonCount=", "ScreenWxH=", "ScreenDesktopWxH=", "ScreenDesktopLeft=",
-        "ScreenDesktopTop=", "ScreenRes=", "ScreenMaxCol=", "ScreenCol=", "ScreenThemes=", "SysRegistryDate=",
-        "SysRegistryManufacturer=", "SysRegistryProductName=", "Printer=", "PrinterWxHPhys=", "PrinterWxHAvail=",
-        "PrinterWxHAvail=", "PrinterResXxY=", "PrinterMaxCol=", "PrinterColor=", "CurDateTime=", "*End"};
+    QStringList expected = {"*Start",
+                            "Appl=",
+                            "ApplVer=",
+                            "ApplProductVer=",
+                            "ApplSLog=",
+                            "ApplExe=",
+                            "ApplExeSize=",
+                            "ApplCmdLine=",
+                            "ApplMem=",
+                            "DirCur=",
+                            "DirAppl=",
+                            "DirTemp=",
+                            "DirWin=",
+                            "DirConfig=",
+                            "DirCWCur=",
+                            "DirCWAppl=",
+                            "DirCWTemp=",
+                            "DirCWWin=",
+                            "DirCWConfig=",
+                            "DriveSizeAvailCallerCur=",
+                            "DriveSizeAvailCallerAppl=",
+                            "DriveSizeAvailCallerTemp=",
+                            "DriveSizeAvailCallerWin=",
+                            "DriveSizeAvailCallerConfig=",
+                            "DriveTypeCur=",
+                            "DriveTypeAppl=",
+                            "DriveTypeTemp=",
+                            "DriveTypeWin=",
+                            "DriveTypeConfig=",
+                            "DriveSerialAppl=",
+                            "DriveSerialWin=",
+                            "MemInUse=",
+                            "MemTotalPhys=",
+                            "MemAvailPhys=",
+                            "MemTotalPageFile=",
+                            "MemAvailPageFile=",
+                            "MemTotalVirtual=",
+                            "MemAvailVirtual=",
+                            "OSid=",
+                            "OSVer=",
+                            "OSName=",
+                            "OSRun=",
+                            "OSUserName=",
+                            "OSCompName=",
+                            "OSUserIsAdmin=",
+                            "OSIsWow64=",
+                            "ProcCount=",
+                            "ProcArch=",
+                            "ProcLevel=",
+                            "ProcRevision=",
+                            "ProcFamily=",
+                            "ProcModel=",
+                            "ProcStepping=",
+                            "ProcVendor=",
+                            "ProcSpeed=",
+                            "ProcRegistryId=",
+                            "ProcRegistryVendor=",
+                            "ProcRegistryName=",
+                            "ScreenMonCount=",
+                            "ScreenWxH=",
+                            "ScreenDesktopWxH=",
+                            "ScreenDesktopLeft=",
+                            "ScreenDesktopTop=",
+                            "ScreenRes=",
+                            "ScreenMaxCol=",
+                            "ScreenCol=",
+                            "ScreenThemes=",
+                            "SysRegistryDate=",
+                            "SysRegistryManufacturer=",
+                            "SysRegistryProductName=",
+                            "Printer=",
+                            "PrinterWxHPhys=",
+                            "PrinterWxHAvail=",
+                            "PrinterWxHAvail=",
+                            "PrinterResXxY=",
+                            "PrinterMaxCol=",
+                            "PrinterColor=",
+                            "CurDateTime=",
+                            "*End"};
     QCOMPARE(expected.size(), 79);
     // Without a firmware description the two firmware lines become one.
     if (!QFileInfo(QStringLiteral("/sys/class/dmi/id")).isDir()) {
@@ -148,7 +213,9 @@ void TestSupportReport::keysInOrderOnThisMachine()
     QVERIFY2(speed.endsWith(QLatin1String(" mhz")), qPrintable(speed));
     const int mhz = speed.chopped(4).toInt();
     QVERIFY2(mhz >= 100 && mhz <= 10000, qPrintable(speed));
-    QVERIFY(QRegularExpression(QStringLiteral("^[A-Za-z ]{12}$")).match(ValueOf(lines, QStringLiteral("ProcVendor="))).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^[A-Za-z ]{12}$"))
+                .match(ValueOf(lines, QStringLiteral("ProcVendor=")))
+                .hasMatch());
 #endif
 }
 
@@ -170,14 +237,27 @@ void TestSupportReport::valuesOnThisMachine()
     QCOMPARE(ValueOf(lines, QStringLiteral("DirConfig=")), configFolder);
     QCOMPARE(ValueOf(lines, QStringLiteral("DirCWConfig=")), QStringLiteral("1"));
     QCOMPARE(ValueOf(lines, QStringLiteral("DirCWTemp=")), QStringLiteral("1"));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+/\\d+/\\d+ mb$")).match(ValueOf(lines, QStringLiteral("DriveSizeAvailCallerTemp="))).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F]{4}-[0-9A-F]{4}$")).match(ValueOf(lines, QStringLiteral("DriveSerialWin="))).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,3}%$")).match(ValueOf(lines, QStringLiteral("MemInUse="))).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+ mb$")).match(ValueOf(lines, QStringLiteral("MemTotalPhys="))).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+ mb$")).match(ValueOf(lines, QStringLiteral("ApplMem="))).hasMatch());
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+d, \\d+h, \\d+m, \\d+s$")).match(ValueOf(lines, QStringLiteral("OSRun="))).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+/\\d+/\\d+ mb$"))
+                .match(ValueOf(lines, QStringLiteral("DriveSizeAvailCallerTemp=")))
+                .hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F]{4}-[0-9A-F]{4}$"))
+                .match(ValueOf(lines, QStringLiteral("DriveSerialWin=")))
+                .hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{1,3}%$"))
+                .match(ValueOf(lines, QStringLiteral("MemInUse=")))
+                .hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+ mb$"))
+                .match(ValueOf(lines, QStringLiteral("MemTotalPhys=")))
+                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^\\d+ mb$")).match(ValueOf(lines, QStringLiteral("ApplMem="))).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+d, \\d+h, \\d+m, \\d+s$"))
+                .match(ValueOf(lines, QStringLiteral("OSRun=")))
+                .hasMatch());
     QCOMPARE(ValueOf(lines, QStringLiteral("OSid=")), QStringLiteral("3"));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+ \\(\\d+\\.\\d+\\)$")).match(ValueOf(lines, QStringLiteral("OSVer="))).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+ \\(\\d+\\.\\d+\\)$"))
+                .match(ValueOf(lines, QStringLiteral("OSVer=")))
+                .hasMatch());
     QFile osRelease(QStringLiteral("/etc/os-release"));
     if (osRelease.open(QIODevice::ReadOnly)) {
         const QByteArray text = osRelease.readAll();
@@ -193,16 +273,20 @@ void TestSupportReport::valuesOnThisMachine()
     QCOMPARE(ValueOf(lines, QStringLiteral("ScreenThemes=")), QStringLiteral("0"));
     QCOMPARE(ValueOf(lines, QStringLiteral("ScreenMonCount=")), QString::number(QGuiApplication::screens().size()));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(ValueOf(lines, QStringLiteral("ScreenWxH=")), QStringLiteral("%1x%2 pix").arg(screen.width()).arg(screen.height()));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(ValueOf(lines, QStringLiteral("CurDateTime="))).hasMatch());
+    QCOMPARE(ValueOf(lines, QStringLiteral("ScreenWxH=")),
+             QStringLiteral("%1x%2 pix").arg(screen.width()).arg(screen.height()));
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                .match(ValueOf(lines, QStringLiteral("CurDateTime=")))
+                .hasMatch());
 }
 
 void TestSupportReport::printerLines()
 {
     const QStringList lines = ConfigReport::PrinterLines(A4Printer());
-    QCOMPARE(lines, QStringList({"Printer=Kantoor laser", "PrinterWxHPhys=210x297 mm", "PrinterWxHAvail=202x289 mm",
-                                 "PrinterWxHAvail=4760x6816 pix", "PrinterResXxY=600x600 pix/inch", "PrinterMaxCol=-1",
-                                 "PrinterColor=Kantoor laser: Black and White - Color support"}));
+    QCOMPARE(lines,
+             QStringList({"Printer=Kantoor laser", "PrinterWxHPhys=210x297 mm", "PrinterWxHAvail=202x289 mm",
+                          "PrinterWxHAvail=4760x6816 pix", "PrinterResXxY=600x600 pix/inch", "PrinterMaxCol=-1",
+                          "PrinterColor=Kantoor laser: Black and White - Color support"}));
     PrinterFacts p = A4Printer();
     p.colourSelected = true;
     QCOMPARE(ConfigReport::PrinterColorText(p), QStringLiteral("Kantoor laser: Color - Color support"));
@@ -285,29 +369,52 @@ void TestSupportReport::operatingSystemName_data()
     QTest::addColumn<uint>("build");
     QTest::addColumn<QString>("servicePack");
     QTest::addColumn<QString>("name");
-    QTest::newRow("3.11") << 0 << 3u << 11u << 0u << "" << "Windows 3.11";
-    QTest::newRow("3.11 ignores service pack") << 0 << 1u << 0u << 0u << "X" << "Windows 3.11";
-    QTest::newRow("95") << 1 << 4u << 0u << 950u << "" << "Windows 95";
-    QTest::newRow("98 SE") << 1 << 4u << 10u << 2222u << " A " << "Windows 98 SE";
-    QTest::newRow("98 lower-case a") << 1 << 4u << 10u << 2222u << " a" << "Windows 98";
-    QTest::newRow("98") << 1 << 4u << 10u << 1998u << "" << "Windows 98";
-    QTest::newRow("98 A first") << 1 << 4u << 10u << 1998u << "A" << "Windows 98";
-    QTest::newRow("Millenium") << 1 << 4u << 90u << 3000u << "" << "Windows Millenium";
-    QTest::newRow("other 9x") << 1 << 4u << 50u << 0u << "" << "Unknown Version (Win9x)";
-    QTest::newRow("NT 3.51") << 2 << 3u << 51u << 1057u << "" << "Windows NT 3.51";
-    QTest::newRow("NT 4 SP6") << 2 << 4u << 0u << 1381u << "Service Pack 6" << "Windows NT 4.0 [Service Pack 6]";
-    QTest::newRow("2000") << 2 << 5u << 0u << 2195u << "" << "Windows 2000";
-    QTest::newRow("XP SP3") << 2 << 5u << 1u << 2600u << "Service Pack 3" << "Windows XP [Service Pack 3]";
-    QTest::newRow("2003") << 2 << 5u << 2u << 3790u << "" << "Windows XP 64-bit / Windows Server 2003";
-    QTest::newRow("Vista") << 2 << 6u << 0u << 6002u << "" << "Windows Vista / Server 2008";
-    QTest::newRow("7 SP1") << 2 << 6u << 1u << 7601u << "Service Pack 1" << "Windows 7 [Service Pack 1]";
-    QTest::newRow("6.2 empty") << 2 << 6u << 2u << 9200u << "" << "";
-    QTest::newRow("6.2 service pack only") << 2 << 6u << 2u << 9200u << "SP" << " [SP]";
-    QTest::newRow("5.3 empty") << 2 << 5u << 3u << 0u << "" << "";
-    QTest::newRow("NT 10") << 2 << 10u << 0u << 19045u << "" << "Unknown Version (WinNT 10.0)";
-    QTest::newRow("NT 2") << 2 << 2u << 5u << 0u << "" << "Unknown Version (WinNT 2.5)";
-    QTest::newRow("Linux distribution") << 3 << 6u << 1u << 0u << "" << "Debian GNU/Linux 12 (bookworm)";
-    QTest::newRow("other platform") << 7 << 1u << 2u << 3u << "" << "Unknown OS (7-1.2.3)";
+    QTest::newRow("3.11") << 0 << 3u << 11u << 0u << ""
+                          << "Windows 3.11";
+    QTest::newRow("3.11 ignores service pack") << 0 << 1u << 0u << 0u << "X"
+                                               << "Windows 3.11";
+    QTest::newRow("95") << 1 << 4u << 0u << 950u << ""
+                        << "Windows 95";
+    QTest::newRow("98 SE") << 1 << 4u << 10u << 2222u << " A "
+                           << "Windows 98 SE";
+    QTest::newRow("98 lower-case a") << 1 << 4u << 10u << 2222u << " a"
+                                     << "Windows 98";
+    QTest::newRow("98") << 1 << 4u << 10u << 1998u << ""
+                        << "Windows 98";
+    QTest::newRow("98 A first") << 1 << 4u << 10u << 1998u << "A"
+                                << "Windows 98";
+    QTest::newRow("Millenium") << 1 << 4u << 90u << 3000u << ""
+                               << "Windows Millenium";
+    QTest::newRow("other 9x") << 1 << 4u << 50u << 0u << ""
+                              << "Unknown Version (Win9x)";
+    QTest::newRow("NT 3.51") << 2 << 3u << 51u << 1057u << ""
+                             << "Windows NT 3.51";
+    QTest::newRow("NT 4 SP6") << 2 << 4u << 0u << 1381u << "Service Pack 6"
+                              << "Windows NT 4.0 [Service Pack 6]";
+    QTest::newRow("2000") << 2 << 5u << 0u << 2195u << ""
+                          << "Windows 2000";
+    QTest::newRow("XP SP3") << 2 << 5u << 1u << 2600u << "Service Pack 3"
+                            << "Windows XP [Service Pack 3]";
+    QTest::newRow("2003") << 2 << 5u << 2u << 3790u << ""
+                          << "Windows XP 64-bit / Windows Server 2003";
+    QTest::newRow("Vista") << 2 << 6u << 0u << 6002u << ""
+                           << "Windows Vista / Server 2008";
+    QTest::newRow("7 SP1") << 2 << 6u << 1u << 7601u << "Service Pack 1"
+                           << "Windows 7 [Service Pack 1]";
+    QTest::newRow("6.2 empty") << 2 << 6u << 2u << 9200u << ""
+                               << "";
+    QTest::newRow("6.2 service pack only") << 2 << 6u << 2u << 9200u << "SP"
+                                           << " [SP]";
+    QTest::newRow("5.3 empty") << 2 << 5u << 3u << 0u << ""
+                               << "";
+    QTest::newRow("NT 10") << 2 << 10u << 0u << 19045u << ""
+                           << "Unknown Version (WinNT 10.0)";
+    QTest::newRow("NT 2") << 2 << 2u << 5u << 0u << ""
+                          << "Unknown Version (WinNT 2.5)";
+    QTest::newRow("Linux distribution") << 3 << 6u << 1u << 0u << ""
+                                        << "Debian GNU/Linux 12 (bookworm)";
+    QTest::newRow("other platform") << 7 << 1u << 2u << 3u << ""
+                                    << "Unknown OS (7-1.2.3)";
 }
 
 void TestSupportReport::operatingSystemName()
@@ -427,13 +534,15 @@ void TestSupportReport::closeAndEscape()
     TConfigGegevensForm form;
     form.SetSpeedQuery(FixedSpeed);
     form.SetPrinterQuery([] { return std::optional<PrinterFacts>(); });
-    form.ShowConfigurationReport(QStringLiteral("Tolvek"), 1, 0, 0, 1, QString(), false, config.path() + QLatin1Char('/'));
+    form.ShowConfigurationReport(QStringLiteral("Tolvek"), 1, 0, 0, 1, QString(), false,
+                                 config.path() + QLatin1Char('/'));
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), 1);
 
-    form.ShowConfigurationReport(QStringLiteral("Tolvek"), 1, 0, 0, 1, QString(), false, config.path() + QLatin1Char('/'));
+    form.ShowConfigurationReport(QStringLiteral("Tolvek"), 1, 0, 0, 1, QString(), false,
+                                 config.path() + QLatin1Char('/'));
     auto *close = form.findChild<QPushButton *>(QStringLiteral("Button1"));
     QCOMPARE(close->text(), QStringLiteral("&Close"));
     QTest::mouseClick(close, Qt::LeftButton);

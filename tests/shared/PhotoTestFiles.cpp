@@ -50,7 +50,7 @@ QByteArray ExifPayload(int orientation, bool bigEndian)
     b.append(bigEndian ? "MM" : "II");
     put16(42);
     put32(8);
-    put16(2); // two entries: something else first, then the orientation
+    put16(2);      // two entries: something else first, then the orientation
     put16(0x010F); // Make, ASCII, 4 bytes held in place
     put16(2);
     put32(4);
@@ -223,25 +223,25 @@ QByteArray Wmf(int width, int height)
         for (int p : params)
             put16(records, p);
     };
-    record(0x0103, {8});                 // SETMAPMODE anisotropic
-    record(0x020B, {0, 0});              // SETWINDOWORG y, x
-    record(0x020C, {height, width});     // SETWINDOWEXT y, x
+    record(0x0103, {8});                    // SETMAPMODE anisotropic
+    record(0x020B, {0, 0});                 // SETWINDOWORG y, x
+    record(0x020C, {height, width});        // SETWINDOWEXT y, x
     record(0x02FC, {0, 0x0000, 0x0000, 0}); // CREATEBRUSHINDIRECT solid, colour, hatch
     // The colour is a COLORREF spread over two words: red low byte first.
     records[records.size() - 6] = char(0x00); // red
     records[records.size() - 5] = char(0x00); // green
     records[records.size() - 4] = char(0xFF); // blue
-    record(0x012D, {0});                 // SELECTOBJECT
-    record(0x041B, {height, width, 0, 0}); // RECTANGLE bottom, right, top, left
-    record(0x0000, {});                  // EOF
+    record(0x012D, {0});                      // SELECTOBJECT
+    record(0x041B, {height, width, 0, 0});    // RECTANGLE bottom, right, top, left
+    record(0x0000, {});                       // EOF
 
     QByteArray header;
     put16(header, 1);      // in memory
     put16(header, 9);      // header words
     put16(header, 0x0300); // version
     put32(header, quint32((18 + records.size()) / 2));
-    put16(header, 1);      // objects
-    put32(header, 7);      // largest record in words
+    put16(header, 1); // objects
+    put32(header, 7); // largest record in words
     put16(header, 0);
 
     QByteArray placeable;
@@ -269,7 +269,7 @@ bool WriteFile(const QString &fileName, const QByteArray &bytes)
 bool Near(QRgb actual, QRgb expected, int tolerance)
 {
     return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-           && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
+        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
 }
 
 } // namespace PhotoTestFiles

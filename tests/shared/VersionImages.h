@@ -15,10 +15,7 @@ namespace VersionImages {
 class ByteWriter
 {
 public:
-    explicit ByteWriter(bool bigEndian = false)
-        : m_big(bigEndian)
-    {
-    }
+    explicit ByteWriter(bool bigEndian = false) : m_big(bigEndian) {}
     QByteArray bytes;
 
     void Put(quint64 v, int size) { Set(bytes.size(), v, size, true); }
@@ -77,7 +74,9 @@ inline ElfImage MakeElf(bool is64, bool big, const QByteArray &sectionName, cons
     image.sectionHeaders = tableAt;
 
     ByteWriter w(big);
-    w.bytes.append("\x7F" "ELF", 4);
+    w.bytes.append("\x7F"
+                   "ELF",
+                   4);
     w.U8(is64 ? 2 : 1);
     w.U8(big ? 2 : 1);
     w.U8(1);
@@ -129,8 +128,8 @@ struct PeImage
     QByteArray bytes;
     qsizetype optionalHeader = 0;
     qsizetype sectionTable = 0;
-    qsizetype resources = 0; // file offset of the resource section
-    qsizetype versionDataEntry = 0; // file offset of its IMAGE_RESOURCE_DATA_ENTRY
+    qsizetype resources = 0;            // file offset of the resource section
+    qsizetype versionDataEntry = 0;     // file offset of its IMAGE_RESOURCE_DATA_ENTRY
     qsizetype versionLanguageEntry = 0; // file offset of the language directory entry
     qsizetype versionData = 0;
     qsizetype versionDataEnd = 0;
@@ -223,12 +222,12 @@ inline PeImage MakePe(bool plus, const QByteArray &resource, bool withVersion = 
         w.U32(0x400000);
     }
     w.U32(0x1000); // section alignment
-    w.U32(0x200); // file alignment
+    w.U32(0x200);  // file alignment
     for (int i = 0; i < 6; ++i)
         w.U16(i == 0 || i == 4 ? 6 : 0);
     w.U32(0);
     w.U32(0x3000); // size of image
-    w.U32(0x200); // size of headers
+    w.U32(0x200);  // size of headers
     w.U32(0);
     w.U16(2); // GUI subsystem
     w.U16(0);
@@ -286,7 +285,7 @@ struct Translation
 // translations; each translation's strings carry its key so that lookups in
 // the wrong table show.
 inline QByteArray MakeResource(const QString &version, const QList<Translation> &translations,
-                        bool withTranslationTable = true)
+                               bool withTranslationTable = true)
 {
     VersionResourceWriter writer;
     VersionResourceWriter::Version v;

@@ -25,9 +25,9 @@ public:
     int rowTop = 0;         // the strip's top in dialog coordinates
     int standardWidth = 50; // the base dialog's button width
     int count = 0;
-    int buttonWidth = 50;   // the common width of every button
-    int outerWidth = 0;     // the dialog's width, widened when the row needs it
-    int firstLeft = 0;      // the first button's left in strip coordinates
+    int buttonWidth = 50; // the common width of every button
+    int outerWidth = 0;   // the dialog's width, widened when the row needs it
+    int firstLeft = 0;    // the first button's left in strip coordinates
 
     static MessageButtonRow Layout(const Input &input);
 

@@ -15,8 +15,8 @@ namespace TextRoutines {
 QString PadText(const QString &mode, const QString &text, const QString &pad, int width);
 
 // Folder names as this platform writes them (core/platform/FolderNames).
-using FolderNames::IsNetworkPath;
 using FolderNames::AddTrailingBackslash;
+using FolderNames::IsNetworkPath;
 
 // Converts a signed decimal integer that must fit in 32 bits. Leading blanks
 // are allowed, nothing else. Throws TolvekError ("'x' is not a valid integer

@@ -2,8 +2,7 @@
 
 #include "core/platform/AnsiCodec.h"
 
-TolvekError::TolvekError(const QString &message)
-    : std::runtime_error(message.toStdString()), m_message(message)
+TolvekError::TolvekError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message)
 {
 }
 

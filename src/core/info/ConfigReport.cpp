@@ -1,8 +1,8 @@
 #include "core/info/ConfigReport.h"
 
-#include "core/platform/ProcessFolders.h"
-#include "core/info/SystemUtilities.h"
 #include "core/base/TextRoutines.h"
+#include "core/info/SystemUtilities.h"
+#include "core/platform/ProcessFolders.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -37,7 +37,9 @@ std::int64_t PixelsToMillimetres(int pixels, int perInch)
 
 QString MachineName()
 {
-    struct utsname u {};
+    struct utsname u
+    {
+    };
     if (::uname(&u) != 0)
         return QString();
     return QString::fromLocal8Bit(u.machine);
@@ -57,8 +59,7 @@ void ConfigReportInputs::FillFromProcess()
         commandLine = QCoreApplication::arguments().join(QLatin1Char(' '));
 }
 
-ConfigReport::ConfigReport()
-    : m_speedQuery(&SystemQueries::MeasureCpuSpeedMHz)
+ConfigReport::ConfigReport() : m_speedQuery(&SystemQueries::MeasureCpuSpeedMHz)
 {
 }
 
@@ -85,7 +86,7 @@ QString ConfigReport::OperatingSystemName(const SystemQueries::OsVersion &v)
             return QStringLiteral("Windows 95");
         if (v.minor == 10)
             return v.servicePack.size() >= 2 && v.servicePack[1] == QLatin1Char('A') ? QStringLiteral("Windows 98 SE")
-                                                                                       : QStringLiteral("Windows 98");
+                                                                                     : QStringLiteral("Windows 98");
         if (v.minor == 90)
             return QStringLiteral("Windows Millenium");
         return QStringLiteral("Unknown Version (Win9x)");
@@ -172,9 +173,8 @@ QStringList ConfigReport::PrinterLines(const std::optional<PrinterFacts> &printe
 QStringList ConfigReport::ScreenLines(bool themesEnabled)
 {
     QStringList lines;
-    const QScreen *primary = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-                                 ? QGuiApplication::primaryScreen()
-                                 : nullptr;
+    const QScreen *primary =
+        qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
     const int count = primary ? int(QGuiApplication::screens().size()) : 0;
     const QRect screen = primary ? primary->geometry() : QRect();
     const QRect desktop = primary ? primary->virtualGeometry() : QRect();
@@ -214,15 +214,15 @@ QStringList ConfigReport::Build(const ConfigReportInputs &in) const
     // Bytes / 1024 / 1000, as the disk figures.
     r << QStringLiteral("ApplMem=") + Num(workingSet ? BytesToDiskMB(*workingSet) : 0) + QStringLiteral(" mb");
 
-    const QString folders[5] = {TextRoutines::AddTrailingBackslash(QDir::currentPath()), in.programFolder, in.tempFolder,
-                                in.windowsFolder, in.configFolder};
-    const QString names[5] = {QStringLiteral("Cur"), QStringLiteral("Appl"), QStringLiteral("Temp"), QStringLiteral("Win"),
-                              QStringLiteral("Config")};
+    const QString folders[5] = {TextRoutines::AddTrailingBackslash(QDir::currentPath()), in.programFolder,
+                                in.tempFolder, in.windowsFolder, in.configFolder};
+    const QString names[5] = {QStringLiteral("Cur"), QStringLiteral("Appl"), QStringLiteral("Temp"),
+                              QStringLiteral("Win"), QStringLiteral("Config")};
     for (int i = 0; i < 5; ++i)
         r << QStringLiteral("Dir") + names[i] + QLatin1Char('=') + folders[i];
     for (int i = 0; i < 5; ++i)
         r << QStringLiteral("DirCW") + names[i] + QLatin1Char('=')
-                 + Flag(TestWriteFile(folders[i] + QStringLiteral("$cdtmp.tmp")));
+                + Flag(TestWriteFile(folders[i] + QStringLiteral("$cdtmp.tmp")));
     for (int i = 0; i < 5; ++i)
         r << QStringLiteral("DriveSizeAvailCaller%1=%2/%3/%4 mb")
                  .arg(names[i])
@@ -301,8 +301,10 @@ QStringList ConfigReport::Build(const ConfigReportInputs &in) const
     else
         r << QStringLiteral("SysRegistryDate=n.a.");
     if (SystemQueries::FirmwareDescriptionPresent()) {
-        r << QStringLiteral("SysRegistryManufacturer=") + SystemQueries::FirmwareValue(QStringLiteral("sys_vendor")).value_or(QString());
-        r << QStringLiteral("SysRegistryProductName=") + SystemQueries::FirmwareValue(QStringLiteral("product_name")).value_or(QString());
+        r << QStringLiteral("SysRegistryManufacturer=")
+                + SystemQueries::FirmwareValue(QStringLiteral("sys_vendor")).value_or(QString());
+        r << QStringLiteral("SysRegistryProductName=")
+                + SystemQueries::FirmwareValue(QStringLiteral("product_name")).value_or(QString());
     } else {
         r << QStringLiteral("SysRegistry=n.a.");
     }

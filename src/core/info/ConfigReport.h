@@ -34,7 +34,6 @@ struct ConfigReportInputs
     void FillFromProcess();
 };
 
-
 // Builds the plain-text report of the program, its folders and disks,
 // memory, operating system, processor, screen, printer and the time: one
 // "key=value" line each, from "*Start" to "*End". Keys and units are fixed

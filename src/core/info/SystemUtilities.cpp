@@ -1,7 +1,7 @@
 #include "core/info/SystemUtilities.h"
 
-#include "core/platform/SystemQueries.h"
 #include "core/base/TextRoutines.h"
+#include "core/platform/SystemQueries.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -83,13 +83,20 @@ std::int64_t GetMemoryFigure(int kind)
     if (!m)
         return -1;
     switch (kind) {
-    case 0: return m->memoryLoadPercent;
-    case 1: return BytesToMemoryMB(m->totalPhysical);
-    case 2: return BytesToMemoryMB(m->availablePhysical);
-    case 3: return BytesToMemoryMB(m->totalPageFile);
-    case 4: return BytesToMemoryMB(m->availablePageFile);
-    case 5: return BytesToMemoryMB(m->totalVirtual);
-    default: return BytesToMemoryMB(m->availableVirtual);
+    case 0:
+        return m->memoryLoadPercent;
+    case 1:
+        return BytesToMemoryMB(m->totalPhysical);
+    case 2:
+        return BytesToMemoryMB(m->availablePhysical);
+    case 3:
+        return BytesToMemoryMB(m->totalPageFile);
+    case 4:
+        return BytesToMemoryMB(m->availablePageFile);
+    case 5:
+        return BytesToMemoryMB(m->totalVirtual);
+    default:
+        return BytesToMemoryMB(m->availableVirtual);
     }
 }
 
@@ -101,9 +108,12 @@ std::int64_t DiskSpaceMB(const QString &path, int kind)
     if (!space)
         return -1;
     switch (kind) {
-    case 1: return BytesToDiskMB(space->totalBytes);
-    case 2: return BytesToDiskMB(space->freeBytes);
-    default: return BytesToDiskMB(space->availableToCallerBytes);
+    case 1:
+        return BytesToDiskMB(space->totalBytes);
+    case 2:
+        return BytesToDiskMB(space->freeBytes);
+    default:
+        return BytesToDiskMB(space->availableToCallerBytes);
     }
 }
 
@@ -126,13 +136,20 @@ QString VolumeSerialText(const QString &path)
 QString DriveTypeNameOf(int type)
 {
     switch (type) {
-    case SystemQueries::DriveNone: return QStringLiteral("None");
-    case SystemQueries::DriveRemovable: return QStringLiteral("Removab");
-    case SystemQueries::DriveFixed: return QStringLiteral("Fixed");
-    case SystemQueries::DriveNetwork: return QStringLiteral("Network");
-    case SystemQueries::DriveCdRom: return QStringLiteral("CD-ROM");
-    case SystemQueries::DriveRam: return QStringLiteral("RAM");
-    default: return QStringLiteral("Unknown");
+    case SystemQueries::DriveNone:
+        return QStringLiteral("None");
+    case SystemQueries::DriveRemovable:
+        return QStringLiteral("Removab");
+    case SystemQueries::DriveFixed:
+        return QStringLiteral("Fixed");
+    case SystemQueries::DriveNetwork:
+        return QStringLiteral("Network");
+    case SystemQueries::DriveCdRom:
+        return QStringLiteral("CD-ROM");
+    case SystemQueries::DriveRam:
+        return QStringLiteral("RAM");
+    default:
+        return QStringLiteral("Unknown");
     }
 }
 

@@ -10,18 +10,8 @@
 namespace {
 
 const char *const StandardNames[TRvVersionInfo::StandardNameCount] = {
-    "Comments",
-    "CompanyName",
-    "FileDescription",
-    "FileVersion",
-    "InternalName",
-    "LegalCopyright",
-    "LegalTrademarks",
-    "OriginalFileName",
-    "PrivateBuild",
-    "ProductName",
-    "ProductVersion",
-    "SpecialBuild",
+    "Comments",        "CompanyName",      "FileDescription", "FileVersion", "InternalName",   "LegalCopyright",
+    "LegalTrademarks", "OriginalFileName", "PrivateBuild",    "ProductName", "ProductVersion", "SpecialBuild",
 };
 
 quint32 Le32(QByteArrayView d, qsizetype at)
@@ -32,8 +22,7 @@ quint32 Le32(QByteArrayView d, qsizetype at)
 
 } // namespace
 
-TRvVersionInfo::TRvVersionInfo(QObject *owner)
-    : QObject(owner)
+TRvVersionInfo::TRvVersionInfo(QObject *owner) : QObject(owner)
 {
     SetFileName(QString());
 }

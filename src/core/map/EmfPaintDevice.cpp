@@ -1,7 +1,6 @@
 #include "core/map/EmfPaintDevice.h"
 
-EmfPaintDevice::EmfPaintDevice(QIODevice *out, const QSize &size)
-    : m_size(size), m_engine(out, size)
+EmfPaintDevice::EmfPaintDevice(QIODevice *out, const QSize &size) : m_size(size), m_engine(out, size)
 {
 }
 

@@ -47,7 +47,9 @@ quint32 RecordSize(const char *record)
 } // namespace
 
 EmfPaintEngine::EmfPaintEngine(QIODevice *out, const QSize &size)
-    : QPaintEngine(QPaintEngine::AllFeatures), m_out(out), m_size(size)
+    : QPaintEngine(QPaintEngine::AllFeatures),
+      m_out(out),
+      m_size(size)
 {
 }
 
@@ -96,10 +98,9 @@ bool EmfPaintEngine::begin(QPaintDevice *)
     const U_RECTL frame = Rect(0, 0, (w * 2540 + 48) / 96, (h * 2540 + 48) / 96);
     const char16_t description[] = u"Tolvek\0Overzichtskaart\0";
     const U_CBSTR descriptionLength = sizeof(description) / sizeof(char16_t); // both texts and the final NUL
-    char *header = U_EMRHEADER_set(bounds, frame, nullptr, descriptionLength,
-                                   reinterpret_cast<uint16_t *>(const_cast<char16_t *>(description)),
-                                   sizel_set(ReferenceWidthPixels, ReferenceHeightPixels),
-                                   sizel_set(ReferenceWidthMM, ReferenceHeightMM), 0);
+    char *header = U_EMRHEADER_set(
+        bounds, frame, nullptr, descriptionLength, reinterpret_cast<uint16_t *>(const_cast<char16_t *>(description)),
+        sizel_set(ReferenceWidthPixels, ReferenceHeightPixels), sizel_set(ReferenceWidthMM, ReferenceHeightMM), 0);
     if (!header)
         return false;
     auto *hdr = reinterpret_cast<U_EMRHEADER *>(header);
@@ -229,9 +230,9 @@ void EmfPaintEngine::SelectFont(const QFont &font)
         face[i] = name.at(i).unicode();
     // A negative height asks for that character height in pixels, as a
     // Windows font of so many points on a 96 dpi screen.
-    const U_LOGFONT lf = logfont_set(-pixels, 0, 0, 0, weight, font.italic() ? 1 : 0, 0, 0, U_DEFAULT_CHARSET,
-                                     U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
-                                     U_DEFAULT_PITCH | U_FF_DONTCARE, face);
+    const U_LOGFONT lf =
+        logfont_set(-pixels, 0, 0, 0, weight, font.italic() ? 1 : 0, 0, 0, U_DEFAULT_CHARSET, U_OUT_DEFAULT_PRECIS,
+                    U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_DEFAULT_PITCH | U_FF_DONTCARE, face);
     uint32_t newHandle = 0;
     WriteRecord(extcreatefontindirectw_set(&newHandle, Table(m_handles), reinterpret_cast<const char *>(&lf), nullptr));
     ReplaceObject(newHandle, m_fontHandle);
@@ -447,10 +448,10 @@ void EmfPaintEngine::drawTextItem(const QPointF &p, const QTextItem &textItem)
         width += advance;
     }
     const U_RECTL none = Rect(0, 0, -1, -1);
-    char *emrText = emrtext_set(point32_set(int32_t(std::clamp<qint64>(left, INT32_MIN, INT32_MAX)),
-                                            int32_t(std::clamp<qint64>(top, INT32_MIN, INT32_MAX))),
-                                U_NUM_STR(text.size()), 2, const_cast<QChar *>(text.constData()), U_ETO_NONE, none,
-                                dx.data());
+    char *emrText =
+        emrtext_set(point32_set(int32_t(std::clamp<qint64>(left, INT32_MIN, INT32_MAX)),
+                                int32_t(std::clamp<qint64>(top, INT32_MIN, INT32_MAX))),
+                    U_NUM_STR(text.size()), 2, const_cast<QChar *>(text.constData()), U_ETO_NONE, none, dx.data());
     if (!emrText) {
         m_failed = true;
         return;

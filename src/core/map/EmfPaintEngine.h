@@ -84,7 +84,7 @@ private:
     int m_fontPixels = 0;
     int m_fontWeight = 0;
     bool m_fontItalic = false;
-    int m_emfBackgroundMode = 2; // a new device context starts opaque ...
-    QColor m_emfTextColour = Qt::black;  // ... with black text
+    int m_emfBackgroundMode = 2;              // a new device context starts opaque ...
+    QColor m_emfTextColour = Qt::black;       // ... with black text
     QColor m_emfBackgroundColour = Qt::white; // on white
 };

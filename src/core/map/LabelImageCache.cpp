@@ -41,7 +41,8 @@ void LabelImageCache::BeginPaint(const QFont &font)
                 continue;
             Entry kept = e;
             kept.keyAt = keys.size();
-            keys.insert(keys.end(), m_keys.begin() + qsizetype(e.keyAt), m_keys.begin() + qsizetype(e.keyAt + e.keySize));
+            keys.insert(keys.end(), m_keys.begin() + qsizetype(e.keyAt),
+                        m_keys.begin() + qsizetype(e.keyAt + e.keySize));
             kept.pixelsAt = pixels.size();
             const size_t bytes = size_t(e.label.size.width()) * size_t(e.label.size.height());
             pixels.insert(pixels.end(), m_pixels.begin() + qsizetype(e.pixelsAt),

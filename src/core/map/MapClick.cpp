@@ -1,8 +1,8 @@
 #include "core/map/MapClick.h"
 
+#include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
-#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 
 MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,

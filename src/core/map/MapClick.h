@@ -20,11 +20,11 @@ public:
     // current for doc) spares the walks through the lists.
     struct Target
     {
-        bool found = false;        // a photo was hit and it has a name entry
-        std::int32_t number = 0;   // the photo's key
+        bool found = false;      // a photo was hit and it has a name entry
+        std::int32_t number = 0; // the photo's key
         QByteArray fileName;
-        QByteArray notes;          // not looked up for a delete pick
-        QByteArray deleteKey;      // the name entry's key text, for a delete pick
+        QByteArray notes;     // not looked up for a delete pick
+        QByteArray deleteKey; // the name entry's key text, for a delete pick
     };
     static Target Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,
                        const PhotoIndex *index = nullptr);

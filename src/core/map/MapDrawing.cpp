@@ -1,12 +1,12 @@
 #include "core/map/MapDrawing.h"
 
+#include "core/base/TextRoutines.h"
 #include "core/map/MapImageCache.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
-#include "core/base/TextRoutines.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -67,7 +67,8 @@ QPolygonF ClipToRect(const QList<QPointF> &in, const QRectF &r)
     clipEdge([&](QPointF p) { return p.x() >= r.left(); }, [&](QPointF a, QPointF b) { return atX(a, b, r.left()); });
     clipEdge([&](QPointF p) { return p.x() <= r.right(); }, [&](QPointF a, QPointF b) { return atX(a, b, r.right()); });
     clipEdge([&](QPointF p) { return p.y() >= r.top(); }, [&](QPointF a, QPointF b) { return atY(a, b, r.top()); });
-    clipEdge([&](QPointF p) { return p.y() <= r.bottom(); }, [&](QPointF a, QPointF b) { return atY(a, b, r.bottom()); });
+    clipEdge([&](QPointF p) { return p.y() <= r.bottom(); },
+             [&](QPointF a, QPointF b) { return atY(a, b, r.bottom()); });
     return QPolygonF(poly);
 }
 
@@ -110,10 +111,9 @@ bool ParseEntry(const QByteArray &entry, std::int32_t &key, PhotoEntry::Position
 QColor SystemColour(int index)
 {
     static const QRgb table[] = {
-        0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-        0x000000, 0x000000, 0xB4B4B4, 0xF4F7FC, 0xABABAB, 0x3399FF, 0xFFFFFF, 0xF0F0F0,
-        0xA0A0A0, 0x6D6D6D, 0x000000, 0x434E54, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-        0xFFFFE1, 0x000000, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0,
+        0xC8C8C8, 0x000000, 0x99B4D1, 0xBFCDDB, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000, 0x000000, 0xB4B4B4,
+        0xF4F7FC, 0xABABAB, 0x3399FF, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D, 0x000000, 0x434E54, 0xFFFFFF, 0x696969,
+        0xE3E3E3, 0x000000, 0xFFFFE1, 0x000000, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0,
     };
     if (index < 0 || index >= int(std::size(table)))
         return QColor(Qt::black);
@@ -136,8 +136,8 @@ std::array<MapDrawing::Corner, 3> MapDrawing::TriangleCorners(std::int32_t x, st
         std::vector<Trig> t;
         for (int d = -TableLimit; d <= TableLimit; ++d) {
             const Real a = d;
-            t.push_back({std::cos(Radians(a + 90)), std::sin(Radians(a + 90)), std::cos(Radians(a)),
-                         std::sin(Radians(a))});
+            t.push_back(
+                {std::cos(Radians(a + 90)), std::sin(Radians(a + 90)), std::cos(Radians(a)), std::sin(Radians(a))});
         }
         return t;
     }();

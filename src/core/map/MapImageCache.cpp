@@ -3,8 +3,8 @@
 #include "core/base/TolvekError.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QtEndian>
 

@@ -1,9 +1,9 @@
 #include "core/map/MapMetafile.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/EmfPaintDevice.h"
 #include "core/map/MapPainter.h"
 #include "core/platform/SafeFileWriter.h"
-#include "core/base/TolvekError.h"
 
 #include <QBuffer>
 #include <QDir>

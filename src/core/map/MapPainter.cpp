@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 
-
 namespace {
 
 // The label pictures of this thread's recent paints (fonts belong to their
@@ -70,8 +69,8 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
     auto layOn = [&](const QPoint &at, const LabelImage &picture) {
         const int w = picture.size.width(), h = picture.size.height();
         if (tinted.width() < w || tinted.height() < h) {
-            tinted = QImage(std::max(w, tinted.width()), std::max(h, tinted.height()),
-                            QImage::Format_ARGB32_Premultiplied);
+            tinted =
+                QImage(std::max(w, tinted.width()), std::max(h, tinted.height()), QImage::Format_ARGB32_Premultiplied);
             if (tinted.isNull())
                 return;
         }
@@ -127,7 +126,7 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             // on the width from the entry's length settles them unread.
             if (cull && glyphs && at.x() < reach.left()
                 && qint64(at.x()) + scene.LabelLengthBound(photo) * qint64(glyphs->MaxAdvance()) + overhang
-                       < reach.left())
+                    < reach.left())
                 continue;
             const QPoint baseline = at + QPoint(0, ascent);
             if (const LabelImage *picture = glyphs ? pictures->Find(scene.LabelBytes(photo)) : nullptr) {

@@ -6,11 +6,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QColor>
-#include <QRect>
 #include <QImage>
 #include <QList>
 #include <QPoint>
 #include <QPolygon>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -70,14 +70,14 @@ struct MapPhotoShape
 // MapPainter's job, so all outputs show the same drawing.
 struct MapScene
 {
-    QSize size{1, 1};          // the picture's size: the map bitmap's, or 1 by 1
-    QImage map;                // the decoded map (shared with the cache); null without one
+    QSize size{1, 1}; // the picture's size: the map bitmap's, or 1 by 1
+    QImage map;       // the decoded map (shared with the cache); null without one
     QColor triangleColour;
-    int fontPixelSize = 11;    // labels and help text
-    bool fontClamped = false;  // the project's size asked for an absurd font
+    int fontPixelSize = 11;   // labels and help text
+    bool fontClamped = false; // the project's size asked for an absurd font
     QList<MapPhotoShape> photos;
-    QList<QByteArray> names;   // the project's name list (shared, not copied)
-    QString helpText;          // as drawn, with its surrounding blanks; empty: none
+    QList<QByteArray> names; // the project's name list (shared, not copied)
+    QString helpText;        // as drawn, with its surrounding blanks; empty: none
     QPoint helpTopLeft{10, 10};
 
     // The label text of a photo: its name entry's value, as the file's bytes.

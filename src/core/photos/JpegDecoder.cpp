@@ -113,9 +113,9 @@ enum class Stage { Header, Decode };
 
 // Returns true on success; on failure message holds libjpeg's text.
 // Only trivially destructible locals live in this frame (see ErrorManager).
-bool runLibjpeg(const unsigned char *data, unsigned long size, Stage stage, int scaleNum, qint64 maxPixels,
-                int *width, int *height, RowSink *sink, QImage *(*allocate)(RowSink *, int, int),
-                bool *tooLarge, unsigned char **exif, unsigned int *exifSize, char *message)
+bool runLibjpeg(const unsigned char *data, unsigned long size, Stage stage, int scaleNum, qint64 maxPixels, int *width,
+                int *height, RowSink *sink, QImage *(*allocate)(RowSink *, int, int), bool *tooLarge,
+                unsigned char **exif, unsigned int *exifSize, char *message)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -287,9 +287,9 @@ JpegDecoder::Header JpegDecoder::ReadHeader(const QByteArray &data)
     unsigned int exifSize = 0;
     bool tooLarge = false;
     char message[JMSG_LENGTH_MAX] = {};
-    const bool ok = runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()),
-                               static_cast<unsigned long>(data.size()), Stage::Header, 8, 0, &width, &height,
-                               nullptr, nullptr, &tooLarge, &exif, &exifSize, message);
+    const bool ok =
+        runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()), static_cast<unsigned long>(data.size()),
+                   Stage::Header, 8, 0, &width, &height, nullptr, nullptr, &tooLarge, &exif, &exifSize, message);
     Header h;
     if (ok) {
         h.storedSize = QSize(width, height);
@@ -342,7 +342,7 @@ QImage JpegDecoder::Decode(const QByteArray &data, QSize target, qint64 maxPixel
     const QSize stored = header.storedSize;
     QSize storedTarget = swap ? target.transposed() : target;
     const bool reduce = target.isValid() && !target.isEmpty() && storedTarget.width() <= stored.width()
-                        && storedTarget.height() <= stored.height();
+        && storedTarget.height() <= stored.height();
     if (target.isValid() && !target.isEmpty() && !reduce) {
         // Larger than the photo itself: decode it whole and let the caller
         // draw it stretched.
@@ -363,8 +363,8 @@ QImage JpegDecoder::Decode(const QByteArray &data, QSize target, qint64 maxPixel
     bool tooLarge = false;
     char message[JMSG_LENGTH_MAX] = {};
     const bool ok = runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()),
-                               static_cast<unsigned long>(data.size()), Stage::Decode, num, maxPixels, &width,
-                               &height, &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
+                               static_cast<unsigned long>(data.size()), Stage::Decode, num, maxPixels, &width, &height,
+                               &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
     if (decodedSize)
         *decodedSize = QSize(width, height);
     if (tooLarge)

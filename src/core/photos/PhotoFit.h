@@ -11,10 +11,10 @@ class PhotoFit
 public:
     struct Input
     {
-        QSize picture;   // pw, ph
-        QSize area;      // sw, sh: the picture area's current size
-        QSize frame;     // outer size minus client size (negative counts as 0)
-        QSize outer;     // the window's current outer size
+        QSize picture;       // pw, ph
+        QSize area;          // sw, sh: the picture area's current size
+        QSize frame;         // outer size minus client size (negative counts as 0)
+        QSize outer;         // the window's current outer size
         int buttonSize = 25; // the tool buttons' width and height
         int toolStripHeight = 30;
         int statusBarHeight = 19;
@@ -22,8 +22,8 @@ public:
 
     struct Result
     {
-        QSize control; // the picture control's size
-        QSize outer;   // the window's new outer size (unchanged where the rule leaves it)
+        QSize control;       // the picture control's size
+        QSize outer;         // the window's new outer size (unchanged where the rule leaves it)
         bool scaled = false; // the picture is drawn stretched to control
     };
 

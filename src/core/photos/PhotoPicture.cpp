@@ -1,9 +1,9 @@
 #include "core/photos/PhotoPicture.h"
 
+#include "core/base/TolvekError.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/WmfDecoder.h"
 #include "core/platform/IsolatedCall.h"
-#include "core/base/TolvekError.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,7 +82,8 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
 
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw TolvekError(p.Problem(QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString())));
+        throw TolvekError(
+            p.Problem(QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString())));
 
     switch (p.m_kind) {
     case Kind::Jpeg: {
@@ -108,10 +109,10 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
         }
         QImage image = reader.read();
         if (image.isNull())
-            throw TolvekError(p.Problem(QStringLiteral("geen geldige of een beschadigde %1 (%2)")
-                                            .arg(p.m_kind == Kind::Bitmap ? QStringLiteral("bitmap")
-                                                                          : QStringLiteral("pictogram"),
-                                                 reader.errorString())));
+            throw TolvekError(
+                p.Problem(QStringLiteral("geen geldige of een beschadigde %1 (%2)")
+                              .arg(p.m_kind == Kind::Bitmap ? QStringLiteral("bitmap") : QStringLiteral("pictogram"),
+                                   reader.errorString())));
         p.m_image = std::move(image);
         p.m_size = p.m_image.size();
         break;
@@ -171,8 +172,9 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
         const QByteArray &wmf = p.m_data;
         const IsolatedCall::Result r = IsolatedCall::Run(
             [&wmf](QByteArray &out) {
-                const WmfDecoder::Result d = WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
-                                                                static_cast<std::size_t>(wmf.size()), 40'000'000);
+                const WmfDecoder::Result d =
+                    WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
+                                       static_cast<std::size_t>(wmf.size()), 40'000'000);
                 if (d.ok)
                     out = '1' + QByteArray(reinterpret_cast<const char *>(d.png.data()), qsizetype(d.png.size()));
                 else
@@ -218,8 +220,8 @@ QImage PhotoPicture::Scaled(QSize size) const
         result = renderSvg(*m_svg, size);
         break;
     default:
-        result = size == m_image.size() ? m_image
-                                        : m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        result =
+            size == m_image.size() ? m_image : m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         break;
     }
     if (result.isNull())

@@ -64,7 +64,7 @@ private:
     QString m_fileName;
     Kind m_kind = Kind::Jpeg;
     QSize m_size;
-    QByteArray m_data;                    // JPEG, EMF and WMF bytes
-    QImage m_image;                       // bitmap, icon and WMF pixels
-    std::unique_ptr<QSvgRenderer> m_svg;  // EMF drawing
+    QByteArray m_data;                   // JPEG, EMF and WMF bytes
+    QImage m_image;                      // bitmap, icon and WMF pixels
+    std::unique_ptr<QSvgRenderer> m_svg; // EMF drawing
 };

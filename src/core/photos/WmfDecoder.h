@@ -16,8 +16,8 @@ public:
         bool ok = false;
         unsigned width = 0;
         unsigned height = 0;
-        std::vector<unsigned char> png;    // the drawing as a PNG file
-        std::string problem;               // in Dutch, when not ok
+        std::vector<unsigned char> png; // the drawing as a PNG file
+        std::string problem;            // in Dutch, when not ok
     };
 
     // Plays the metafile at 96 pixels per inch, reduced when that would

@@ -1,7 +1,7 @@
 #include "core/platform/ChmArchive.h"
 
-#include "core/platform/IsolatedCall.h"
 #include "core/platform/ChmContextTable.h"
+#include "core/platform/IsolatedCall.h"
 
 #include <QFile>
 #include <QStringList>
@@ -55,9 +55,11 @@ bool UnpackInChild(const QByteArray &native, QByteArray &out)
         out += path;
         QByteArray data;
         bool readable = false;
-        if (unit.length <= quint64(ChmArchive::MaxObjectSize) && total + qint64(unit.length) <= ChmArchive::MaxTotalSize) {
+        if (unit.length <= quint64(ChmArchive::MaxObjectSize)
+            && total + qint64(unit.length) <= ChmArchive::MaxTotalSize) {
             data.resize(qsizetype(unit.length));
-            const LONGINT64 got = unit.length == 0 ? 0
+            const LONGINT64 got = unit.length == 0
+                ? 0
                 : chm_retrieve_object(file, &unit, reinterpret_cast<unsigned char *>(data.data()), 0,
                                       LONGINT64(unit.length));
             readable = got >= 0 && quint64(got) == unit.length;

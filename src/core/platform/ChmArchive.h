@@ -63,6 +63,6 @@ private:
 
     bool m_open = false;
     QString m_fileName;
-    QList<Object> m_objects;          // in chmlib's enumeration order
+    QList<Object> m_objects;              // in chmlib's enumeration order
     QHash<QByteArray, qsizetype> m_index; // path in lower case -> object
 };

@@ -33,7 +33,8 @@ QString PathResolver::ResolveText(const QString &name, const QString &base)
             current = exact;
             continue;
         }
-        const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const QStringList entries =
+            QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         QString match;
         for (const QString &e : entries) {
             if (e.compare(part, Qt::CaseInsensitive) == 0) {

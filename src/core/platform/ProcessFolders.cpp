@@ -38,11 +38,26 @@ void ProcessFolders::SupportShutdown()
     g_values = Values{};
 }
 
-const QString &ProcessFolders::TempFolder() { return g_values.tempFolder; }
-const QString &ProcessFolders::ProgramFolder() { return g_values.programFolder; }
-const QString &ProcessFolders::WindowsFolder() { return g_values.windowsFolder; }
-const QString &ProcessFolders::ProgramPath() { return g_values.programPath; }
-bool ProcessFolders::LogMarkerPresent() { return g_values.logMarker; }
+const QString &ProcessFolders::TempFolder()
+{
+    return g_values.tempFolder;
+}
+const QString &ProcessFolders::ProgramFolder()
+{
+    return g_values.programFolder;
+}
+const QString &ProcessFolders::WindowsFolder()
+{
+    return g_values.windowsFolder;
+}
+const QString &ProcessFolders::ProgramPath()
+{
+    return g_values.programPath;
+}
+bool ProcessFolders::LogMarkerPresent()
+{
+    return g_values.logMarker;
+}
 
 QString ProcessFolders::CommandLineFileName(const QStringList &arguments)
 {

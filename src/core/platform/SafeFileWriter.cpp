@@ -18,8 +18,7 @@ QString errorText(int error)
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(const QString &fileName)
-    : m_fileName(fileName)
+SafeFileWriter::SafeFileWriter(const QString &fileName) : m_fileName(fileName)
 {
 }
 

@@ -91,7 +91,9 @@ CreateResult CreateNewFile(const QString &fileName)
 
 std::optional<DiskSpace> DiskSpaceOf(const QString &path)
 {
-    struct statvfs s {};
+    struct statvfs s
+    {
+    };
     if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &s) != 0)
         return std::nullopt;
     const std::uint64_t unit = s.f_frsize ? s.f_frsize : s.f_bsize;
@@ -104,7 +106,9 @@ std::optional<DiskSpace> DiskSpaceOf(const QString &path)
 
 std::optional<std::uint32_t> FileSystemId(const QString &path)
 {
-    struct statvfs s {};
+    struct statvfs s
+    {
+    };
     if (path.isEmpty() || ::statvfs(QFile::encodeName(path).constData(), &s) != 0)
         return std::nullopt;
     return static_cast<std::uint32_t>(s.f_fsid & 0xFFFFFFFFu);
@@ -219,7 +223,9 @@ std::optional<MemoryStatus> Memory()
     MemoryStatus m;
     bool ok = false;
     const QMap<QString, std::uint64_t> info = ParseMemInfo(ReadWholeFile(QStringLiteral("/proc/meminfo"), &ok));
-    struct sysinfo si {};
+    struct sysinfo si
+    {
+    };
     const bool haveSysinfo = ::sysinfo(&si) == 0;
     std::uint64_t swapTotal = 0;
     std::uint64_t swapFree = 0;
@@ -243,13 +249,15 @@ std::optional<MemoryStatus> Memory()
         return std::nullopt;
     m.totalPageFile = m.totalPhysical + swapTotal;
     m.availablePageFile = m.availablePhysical + swapFree;
-    m.memoryLoadPercent = int(std::lround(100.0 * double(m.totalPhysical - std::min(m.availablePhysical, m.totalPhysical))
-                                          / double(m.totalPhysical)));
+    m.memoryLoadPercent = int(std::lround(
+        100.0 * double(m.totalPhysical - std::min(m.availablePhysical, m.totalPhysical)) / double(m.totalPhysical)));
 
     // The address space a process of this kind may use: its limit, else the
     // user half of the address space.
     std::uint64_t space = sizeof(void *) == 8 ? (std::uint64_t(1) << 47) : (std::uint64_t(3) << 30);
-    struct rlimit limit {};
+    struct rlimit limit
+    {
+    };
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < space)
         space = limit.rlim_cur;
     m.totalVirtual = space;
@@ -325,7 +333,9 @@ void ParseKernelRelease(const QString &release, std::uint32_t &major, std::uint3
 
 std::optional<OsVersion> OperatingSystemVersion()
 {
-    struct utsname u {};
+    struct utsname u
+    {
+    };
     if (::uname(&u) != 0)
         return std::nullopt;
     OsVersion v;
@@ -343,7 +353,9 @@ std::optional<OsVersion> OperatingSystemVersion()
 
 std::optional<std::uint64_t> MillisecondsSinceStart()
 {
-    struct timespec ts {};
+    struct timespec ts
+    {
+    };
     if (::clock_gettime(CLOCK_BOOTTIME, &ts) != 0)
         return std::nullopt;
     return std::uint64_t(ts.tv_sec) * 1000u + std::uint64_t(ts.tv_nsec) / 1000000u;
@@ -353,7 +365,9 @@ QString UserName()
 {
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     QByteArray buffer(size > 0 ? size : 16384, '\0');
-    struct passwd pw {};
+    struct passwd pw
+    {
+    };
     struct passwd *found = nullptr;
     if (::getpwuid_r(::geteuid(), &pw, buffer.data(), size_t(buffer.size()), &found) == 0 && found)
         return QString::fromLocal8Bit(found->pw_name);
@@ -392,7 +406,9 @@ bool IsWow64()
 {
     if (sizeof(void *) == 8)
         return false;
-    struct utsname u {};
+    struct utsname u
+    {
+    };
     if (::uname(&u) != 0)
         return false;
     const QByteArray machine(u.machine);
@@ -433,7 +449,9 @@ ProcessorSystemInfo ProcessorInfo()
 {
     ProcessorSystemInfo p;
     p.count = int(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
-    struct utsname u {};
+    struct utsname u
+    {
+    };
     QByteArray machine;
     if (::uname(&u) == 0)
         machine = u.machine;
@@ -505,10 +523,14 @@ std::optional<std::uint64_t> MeasureCpuSpeedMHz()
     const int oldNice = ::getpriority(PRIO_PROCESS, 0);
     const bool haveNice = !(oldNice == -1 && errno != 0);
     int oldPolicy = SCHED_OTHER;
-    struct sched_param oldParam {};
+    struct sched_param oldParam
+    {
+    };
     const bool haveSched = ::pthread_getschedparam(::pthread_self(), &oldPolicy, &oldParam) == 0;
 
-    struct sched_param high {};
+    struct sched_param high
+    {
+    };
     high.sched_priority = ::sched_get_priority_max(SCHED_FIFO);
     if (haveNice)
         (void)::setpriority(PRIO_PROCESS, 0, -20);

@@ -54,8 +54,15 @@ bool IsRemovableDevice(const QString &source);
 
 // Drive types numbered as the report's table: 0 Unknown, 1 None,
 // 2 removable, 3 fixed, 4 network, 5 CD-ROM, 6 RAM disk.
-enum DriveType : int { DriveUnknown = 0, DriveNone = 1, DriveRemovable = 2, DriveFixed = 3,
-                       DriveNetwork = 4, DriveCdRom = 5, DriveRam = 6 };
+enum DriveType : int {
+    DriveUnknown = 0,
+    DriveNone = 1,
+    DriveRemovable = 2,
+    DriveFixed = 3,
+    DriveNetwork = 4,
+    DriveCdRom = 5,
+    DriveRam = 6
+};
 
 // The drive type of a mount from its file system type and whether its device
 // is removable.

@@ -85,8 +85,7 @@ qsizetype VersionInfoQuery::ResourceLength(QByteArrayView data)
     return root.end;
 }
 
-bool VersionInfoQuery::Query(QByteArrayView resource, QStringView path, QByteArrayView &value,
-                             bool *isText)
+bool VersionInfoQuery::Query(QByteArrayView resource, QStringView path, QByteArrayView &value, bool *isText)
 {
     value = QByteArrayView();
     const qsizetype length = ResourceLength(resource);

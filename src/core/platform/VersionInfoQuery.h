@@ -21,8 +21,7 @@ public:
     // Looks up the block named by path (names separated by backslashes,
     // compared without regard to case) and gives its value bytes. For text
     // values, isText is set and the bytes are UTF-16 (little endian).
-    static bool Query(QByteArrayView resource, QStringView path, QByteArrayView &value,
-                      bool *isText = nullptr);
+    static bool Query(QByteArrayView resource, QStringView path, QByteArrayView &value, bool *isText = nullptr);
 
     // A UTF-16 little-endian text value up to its terminating zero (or its end).
     static QString TextOf(QByteArrayView value);

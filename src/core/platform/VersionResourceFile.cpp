@@ -17,11 +17,7 @@ constexpr quint64 MaxTableBytes = 64 * 1024 * 1024;
 class PieceReader
 {
 public:
-    explicit PieceReader(QFile &file)
-        : m_file(file)
-        , m_size(quint64(qMax<qint64>(file.size(), 0)))
-    {
-    }
+    explicit PieceReader(QFile &file) : m_file(file), m_size(quint64(qMax<qint64>(file.size(), 0))) {}
 
     bool Read(quint64 offset, quint64 length, QByteArray &out)
     {
@@ -44,11 +40,7 @@ private:
 class Fields
 {
 public:
-    Fields(const QByteArray &data, bool bigEndian)
-        : m_data(data)
-        , m_big(bigEndian)
-    {
-    }
+    Fields(const QByteArray &data, bool bigEndian) : m_data(data), m_big(bigEndian) {}
 
     quint64 Get(qsizetype at, int size) const
     {
@@ -179,11 +171,7 @@ constexpr quint32 HighBit = 0x80000000u;
 class PeImage
 {
 public:
-    PeImage(PieceReader &reader, QList<PeSection> sections)
-        : m_reader(reader)
-        , m_sections(std::move(sections))
-    {
-    }
+    PeImage(PieceReader &reader, QList<PeSection> sections) : m_reader(reader), m_sections(std::move(sections)) {}
 
     // Reads length bytes at a relative virtual address; they must lie in
     // the file data of one section. With clip set, fewer bytes are accepted
@@ -329,7 +317,10 @@ QByteArray VersionResourceFile::Read(const QString &fileName)
     if (!reader.Read(0, 4, magic))
         return QByteArray();
     QByteArray data;
-    if (magic == QByteArrayView("\x7F" "ELF", 4))
+    if (magic
+        == QByteArrayView("\x7F"
+                          "ELF",
+                          4))
         data = FromElf(reader);
     else if (magic.startsWith("MZ"))
         data = FromPe(reader);

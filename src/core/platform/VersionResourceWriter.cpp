@@ -7,7 +7,7 @@ namespace {
 struct Node
 {
     QString key;
-    quint16 type = 0; // 1: the value is text, 0: binary
+    quint16 type = 0;        // 1: the value is text, 0: binary
     quint16 valueLength = 0; // characters for text, bytes for binary
     QByteArray value;
     QList<Node> children;
@@ -101,8 +101,7 @@ bool VersionResourceWriter::ParseVersion(const QString &text, Version &version)
     return true;
 }
 
-void VersionResourceWriter::AddString(quint16 language, quint16 codePage, const QString &name,
-                                      const QString &value)
+void VersionResourceWriter::AddString(quint16 language, quint16 codePage, const QString &name, const QString &value)
 {
     for (StringTable &table : m_tables) {
         if (table.language == language && table.codePage == codePage) {
@@ -130,8 +129,8 @@ QByteArray VersionResourceWriter::Build() const
     Put32(root.value, (quint32(m_fileVersion.Release) << 16) | m_fileVersion.Build);
     Put32(root.value, (quint32(m_productVersion.Major) << 16) | m_productVersion.Minor);
     Put32(root.value, (quint32(m_productVersion.Release) << 16) | m_productVersion.Build);
-    Put32(root.value, 0x3F); // file flags mask
-    Put32(root.value, 0); // file flags
+    Put32(root.value, 0x3F);       // file flags mask
+    Put32(root.value, 0);          // file flags
     Put32(root.value, 0x00040004); // VOS_NT_WINDOWS32
     Put32(root.value, m_fileType);
     Put32(root.value, 0); // subtype

@@ -1,10 +1,10 @@
 #include "core/project/DataFile.h"
 
-#include "core/platform/SafeFileWriter.h"
-#include "core/project/ProjectDocument.h"
 #include "core/base/ProgramTexts.h"
 #include "core/base/TextRoutines.h"
 #include "core/base/TolvekError.h"
+#include "core/platform/SafeFileWriter.h"
+#include "core/project/ProjectDocument.h"
 
 #include <QFile>
 
@@ -160,17 +160,9 @@ class Output
 {
 public:
     // Saving: pieces go to writer as they fill.
-    explicit Output(SafeFileWriter *writer)
-        : m_writer(writer)
-    {
-        m_buffer.resize(Piece);
-    }
+    explicit Output(SafeFileWriter *writer) : m_writer(writer) { m_buffer.resize(Piece); }
     // Kept whole, in a buffer made for the expected size.
-    explicit Output(qsizetype expected)
-        : m_writer(nullptr)
-    {
-        m_buffer.resize(expected);
-    }
+    explicit Output(qsizetype expected) : m_writer(nullptr) { m_buffer.resize(expected); }
 
     // Room for n more bytes, at the returned place.
     char *Room(qsizetype n)

@@ -12,8 +12,7 @@ std::array<QList<QByteArray> *, 3> lists(ProjectDocument &doc)
 
 } // namespace
 
-DeletePhotoEdit::DeletePhotoEdit(const QByteArray &keyText)
-    : m_keyText(keyText)
+DeletePhotoEdit::DeletePhotoEdit(const QByteArray &keyText) : m_keyText(keyText)
 {
 }
 

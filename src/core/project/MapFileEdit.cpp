@@ -2,8 +2,7 @@
 
 #include "core/project/ProjectDocument.h"
 
-MapFileEdit::MapFileEdit(const QByteArray &mapFileName, bool edited)
-    : m_name(mapFileName), m_edited(edited)
+MapFileEdit::MapFileEdit(const QByteArray &mapFileName, bool edited) : m_name(mapFileName), m_edited(edited)
 {
 }
 

@@ -5,7 +5,10 @@
 
 MovePhotoEdit::MovePhotoEdit(qsizetype index, std::optional<std::int32_t> x, std::optional<std::int32_t> y,
                              std::optional<std::int32_t> direction)
-    : m_index(index), m_x(x), m_y(y), m_direction(direction)
+    : m_index(index),
+      m_x(x),
+      m_y(y),
+      m_direction(direction)
 {
 }
 

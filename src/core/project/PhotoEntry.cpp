@@ -29,7 +29,8 @@ std::int32_t NextKey(const ProjectDocument &doc)
 {
     std::int32_t largest = 0;
     for (const QByteArray &entry : doc.PositionList) {
-        const std::int32_t k = TextRoutines::StrToInt(QByteArrayView(entry).first(std::min<qsizetype>(5, entry.size())));
+        const std::int32_t k =
+            TextRoutines::StrToInt(QByteArrayView(entry).first(std::min<qsizetype>(5, entry.size())));
         if (k > largest)
             largest = k;
     }

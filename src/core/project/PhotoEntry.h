@@ -76,11 +76,20 @@ inline QByteArray Make(QByteArrayView keyText, QByteArrayView value)
 }
 
 // Copies of KeyView and ValueView.
-inline QByteArray KeyText(const QByteArray &entry) { return KeyView(entry).toByteArray(); }
-inline QByteArray Value(const QByteArray &entry) { return ValueView(entry).toByteArray(); }
+inline QByteArray KeyText(const QByteArray &entry)
+{
+    return KeyView(entry).toByteArray();
+}
+inline QByteArray Value(const QByteArray &entry)
+{
+    return ValueView(entry).toByteArray();
+}
 
 // The key as an integer; throws TolvekError when it is not one.
-inline std::int32_t Key(QByteArrayView entry) { return TextRoutines::StrToInt(KeyView(entry)); }
+inline std::int32_t Key(QByteArrayView entry)
+{
+    return TextRoutines::StrToInt(KeyView(entry));
+}
 
 struct Position
 {

@@ -1,7 +1,7 @@
 #include "core/project/PhotoIndex.h"
 
-#include "core/project/ProjectDocument.h"
 #include "core/project/PhotoEntry.h"
+#include "core/project/ProjectDocument.h"
 
 #include <algorithm>
 #include <limits>
@@ -96,7 +96,8 @@ void PhotoIndex::BuildPositions(const ProjectDocument &doc)
         std::vector<std::int32_t> &cellOf = m_cellOf;
         cellOf.resize(static_cast<size_t>(n));
         for (qsizetype i = 0; i < n; ++i) {
-            const std::int64_t c = ((m_y[size_t(i)] - m_minY) / m_cell) * m_columns + (m_x[size_t(i)] - m_minX) / m_cell;
+            const std::int64_t c =
+                ((m_y[size_t(i)] - m_minY) / m_cell) * m_columns + (m_x[size_t(i)] - m_minX) / m_cell;
             cellOf[size_t(i)] = std::int32_t(c);
             ++m_cellStart[size_t(c) + 1];
         }

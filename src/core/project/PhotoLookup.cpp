@@ -1,9 +1,9 @@
 #include "core/project/PhotoLookup.h"
 
-#include "core/project/DataFile.h"
-#include "core/project/PhotoEntry.h"
 #include "core/base/TextRoutines.h"
 #include "core/base/TolvekError.h"
+#include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
 
 qsizetype PhotoLookup::HitIndex(const QList<QByteArray> &positions, std::int32_t triangleSize, std::int32_t x,
                                 std::int32_t y)

@@ -1,7 +1,7 @@
 #include "core/project/PositionChange.h"
 
-#include "core/project/PhotoEntry.h"
 #include "core/base/TextRoutines.h"
+#include "core/project/PhotoEntry.h"
 
 #include <cmath>
 #include <limits>
@@ -12,7 +12,8 @@ std::int64_t PositionChange::Scale(std::int32_t factorThousandths, std::int32_t 
     return static_cast<std::int64_t>(std::nearbyint(quotient * static_cast<double>(value)));
 }
 
-PositionChange::Result PositionChange::Apply(const QList<QByteArray> &positions, Mode mode, std::int32_t x, std::int32_t y)
+PositionChange::Result PositionChange::Apply(const QList<QByteArray> &positions, Mode mode, std::int32_t x,
+                                             std::int32_t y)
 {
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();

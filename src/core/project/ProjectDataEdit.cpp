@@ -2,14 +2,13 @@
 
 #include "core/project/ProjectDocument.h"
 
-ProjectDataEdit::ProjectDataEdit(const Fields &fields, bool edited)
-    : m_fields(fields), m_edited(edited)
+ProjectDataEdit::ProjectDataEdit(const Fields &fields, bool edited) : m_fields(fields), m_edited(edited)
 {
 }
 
 ProjectDataEdit::Fields ProjectDataEdit::Of(const ProjectDocument &doc)
 {
-    return Fields{doc.Organisation, doc.LogoFileName, doc.WebAddress, doc.Description1,
+    return Fields{doc.Organisation, doc.LogoFileName, doc.WebAddress,  doc.Description1,
                   doc.Description2, doc.Description3, doc.UserHelpText};
 }
 

@@ -4,8 +4,7 @@
 
 #include <QDir>
 
-ProjectSession::ProjectSession(ProjectDocument &document, QObject *parent)
-    : QObject(parent), m_document(document)
+ProjectSession::ProjectSession(ProjectDocument &document, QObject *parent) : QObject(parent), m_document(document)
 {
 }
 

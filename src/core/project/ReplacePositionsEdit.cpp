@@ -3,7 +3,8 @@
 #include "core/project/ProjectDocument.h"
 
 ReplacePositionsEdit::ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete)
-    : m_positions(positions), m_complete(complete)
+    : m_positions(positions),
+      m_complete(complete)
 {
 }
 

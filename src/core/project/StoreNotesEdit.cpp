@@ -3,8 +3,7 @@
 #include "core/project/PhotoLookup.h"
 #include "core/project/ProjectDocument.h"
 
-StoreNotesEdit::StoreNotesEdit(std::int32_t key, const QByteArray &text)
-    : m_key(key), m_text(text)
+StoreNotesEdit::StoreNotesEdit(std::int32_t key, const QByteArray &text) : m_key(key), m_text(text)
 {
 }
 

@@ -7,8 +7,7 @@ namespace {
 const QString Scheme = QStringLiteral("chm");
 }
 
-ChmTextBrowser::ChmTextBrowser(QWidget *parent)
-    : QTextBrowser(parent)
+ChmTextBrowser::ChmTextBrowser(QWidget *parent) : QTextBrowser(parent)
 {
     // Links are followed here, so that web addresses leave through the
     // program's one door to the browser.

@@ -41,8 +41,7 @@ QIcon CopyIcon()
 
 } // namespace
 
-TConfigGegevensForm::TConfigGegevensForm(QWidget *parent)
-    : QDialog(parent)
+TConfigGegevensForm::TConfigGegevensForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ConfigGegevensForm"));
     setWindowTitle(QStringLiteral("Configuration info"));
@@ -70,8 +69,8 @@ TConfigGegevensForm::TConfigGegevensForm(QWidget *parent)
     memoPalette.setColor(QPalette::Base, memoPalette.color(QPalette::Button));
     Memo1->setPalette(memoPalette);
 
-    SpeedButton1 = DialogParts::MakeToolButton(GroupBox2, "SpeedButton1", QStringLiteral("Copy to clipboard"), CopyIcon(),
-                                               QRect(555, 20, 20, 20));
+    SpeedButton1 = DialogParts::MakeToolButton(GroupBox2, "SpeedButton1", QStringLiteral("Copy to clipboard"),
+                                               CopyIcon(), QRect(555, 20, 20, 20));
     SpeedButton1->setAccessibleName(QStringLiteral("Copy to clipboard"));
     connect(SpeedButton1, &QToolButton::clicked, this, &TConfigGegevensForm::SpeedButton1Click);
 

@@ -1,9 +1,9 @@
 #include "gui/info/THelpForm.h"
 
+#include "core/base/ProgramTexts.h"
 #include "core/platform/ProcessFolders.h"
 #include "gui/info/ChmTextBrowser.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,8 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-THelpForm::THelpForm(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpForm"));
     setWindowTitle(ProgramTexts::AppTitle() + QStringLiteral(" Help"));
@@ -65,8 +64,9 @@ bool THelpForm::OpenHelpFile()
         return true;
     const QString problem = QFileInfo::exists(m_helpFile) ? QStringLiteral("Het bestand is geen geldig helpbestand.")
                                                           : QStringLiteral("Het bestand bestaat niet.");
-    MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
-                                     QStringLiteral("Kan het helpbestand \"%1\" niet openen.\n%2").arg(m_helpFile, problem));
+    MessageDialogs::ShowErrorMessage(
+        ProgramTexts::AppTitle(), QString(),
+        QStringLiteral("Kan het helpbestand \"%1\" niet openen.\n%2").arg(m_helpFile, problem));
     return false;
 }
 
@@ -74,11 +74,14 @@ bool THelpForm::ShowContext(int context)
 {
     if (!OpenHelpFile())
         return false;
-    const std::optional<QString> topic = context >= 0 ? m_archive.TopicForContext(std::uint32_t(context)) : std::nullopt;
+    const std::optional<QString> topic =
+        context >= 0 ? m_archive.TopicForContext(std::uint32_t(context)) : std::nullopt;
     if (!topic) {
         MessageDialogs::ShowErrorMessage(
             ProgramTexts::AppTitle(), QString(),
-            QStringLiteral("Het helponderwerp %1 komt niet voor in het helpbestand \"%2\".").arg(context).arg(m_helpFile));
+            QStringLiteral("Het helponderwerp %1 komt niet voor in het helpbestand \"%2\".")
+                .arg(context)
+                .arg(m_helpFile));
         return false;
     }
     HelpBrowser->setSource(ChmTextBrowser::UrlForTopic(*topic), QTextDocument::HtmlResource);

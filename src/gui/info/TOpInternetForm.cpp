@@ -4,15 +4,14 @@
 #include "gui/info/SupportCommands.h"
 
 #include <QEvent>
-#include <QKeyEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
-TOpInternetForm::TOpInternetForm(QWidget *parent)
-    : QDialog(parent)
+TOpInternetForm::TOpInternetForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("OpInternetForm"));
     setWindowTitle(QStringLiteral("Brimol @ internet"));

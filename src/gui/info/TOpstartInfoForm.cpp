@@ -1,8 +1,8 @@
 #include "gui/info/TOpstartInfoForm.h"
 
-#include "gui/widgets/MessageDialogs.h"
 #include "gui/info/ProgramArt.h"
 #include "gui/info/SupportCommands.h"
+#include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 #include "gui/widgets/VisualThemes.h"
 
@@ -57,8 +57,7 @@ QWidget *MakePanel(QWidget *parent, const char *name, const QColor &colour)
 
 } // namespace
 
-TOpstartInfoForm::TOpstartInfoForm(QWidget *parent)
-    : QDialog(parent)
+TOpstartInfoForm::TOpstartInfoForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("OpstartInfoForm"));
     setAutoFillBackground(true);
@@ -162,8 +161,8 @@ void TOpstartInfoForm::PlaceLabel(QLabel *label, const QString &text, int maxWid
     // A text too long for the panel is shortened with "..." and shown whole
     // in its tool tip, rather than cut off at the edge.
     const QFontMetrics metrics(label->font());
-    const QString shown = metrics.horizontalAdvance(text) > maxWidth ? metrics.elidedText(text, Qt::ElideRight, maxWidth)
-                                                                      : text;
+    const QString shown =
+        metrics.horizontalAdvance(text) > maxWidth ? metrics.elidedText(text, Qt::ElideRight, maxWidth) : text;
     label->setText(shown);
     label->setToolTip(shown == text ? QString() : text);
     label->adjustSize();

@@ -1,8 +1,8 @@
 #include "gui/info/TTekstForm.h"
 
+#include "core/base/ProgramTexts.h"
 #include "core/platform/AnsiCodec.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,8 +14,7 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
-TTekstForm::TTekstForm(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+TTekstForm::TTekstForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TekstForm"));
     resize(640, 480);
@@ -40,8 +39,9 @@ bool TTekstForm::ShowFile(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
-                                         QStringLiteral("Kan bestand \"%1\" niet openen.\n%2").arg(fileName, file.errorString()));
+        MessageDialogs::ShowErrorMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Kan bestand \"%1\" niet openen.\n%2").arg(fileName, file.errorString()));
         return false;
     }
     const QByteArray bytes = file.readAll();

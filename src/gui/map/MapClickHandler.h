@@ -19,6 +19,6 @@ public:
     // A photo entry with a key, x or y that is not an integer throws
     // TolvekError (ending the click); the busy pointer is restored first.
     // index: the map's click index, when there is one.
-    static void Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
-                       std::int32_t x, std::int32_t y, const PhotoIndex *index = nullptr);
+    static void Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm, std::int32_t x,
+                       std::int32_t y, const PhotoIndex *index = nullptr);
 };

@@ -1,13 +1,13 @@
 #include "gui/map/MapCommands.h"
 
+#include "core/base/ProgramTexts.h"
 #include "core/map/MapDrawing.h"
-#include "gui/map/MapView.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/MapView.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QAction>
@@ -16,8 +16,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-MapCommands::MapCommands(ProjectHost &host, MapView *view)
-    : m_host(host), m_view(view)
+MapCommands::MapCommands(ProjectHost &host, MapView *view) : m_host(host), m_view(view)
 {
 }
 

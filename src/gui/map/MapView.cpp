@@ -6,8 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-MapView::MapView(QWidget *parent)
-    : QWidget(parent)
+MapView::MapView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("OverzichtsImage"));
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,7 +1,9 @@
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 
-#include "core/project/PositionChange.h"
+#include "core/base/ProgramTexts.h"
+#include "core/base/TolvekError.h"
 #include "core/project/PhotoEntry.h"
+#include "core/project/PositionChange.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "core/project/ReplacePositionsEdit.h"
@@ -10,8 +12,6 @@
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
-#include "core/base/TolvekError.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QGroupBox>
@@ -23,7 +23,8 @@
 #include <limits>
 
 TAlleFotoEigenschappenForm::TAlleFotoEigenschappenForm(ProjectHost &host, QWidget *parent)
-    : QDialog(parent), m_host(host)
+    : QDialog(parent),
+      m_host(host)
 {
     setObjectName(QStringLiteral("AlleFotoEigenschappenForm"));
     setWindowTitle(QStringLiteral("Eigenschappen alle foto's wijzigen"));

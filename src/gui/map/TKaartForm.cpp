@@ -16,8 +16,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-TKaartForm::TKaartForm(ProjectHost &host, QWidget *parent)
-    : QDialog(parent), m_host(host)
+TKaartForm::TKaartForm(ProjectHost &host, QWidget *parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("KaartForm"));
     setWindowTitle(QStringLiteral("Overzichtskaart"));

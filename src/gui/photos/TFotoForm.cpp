@@ -1,7 +1,8 @@
 #include "gui/photos/TFotoForm.h"
 
+#include "core/base/ProgramTexts.h"
+#include "core/base/TolvekError.h"
 #include "core/photos/PhotoFit.h"
-#include "gui/widgets/ThemeIcons.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/DataFile.h"
@@ -12,8 +13,7 @@
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
-#include "core/base/TolvekError.h"
+#include "gui/widgets/ThemeIcons.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -67,8 +67,8 @@ constexpr int kStatusBarHeight = 19;
 
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, int x, const QIcon &icon)
 {
-    QToolButton *b = DialogParts::MakeToolButton(parent, name, hint, icon,
-                                                 QRect(x, (kToolStripHeight - kButtonSize) / 2, kButtonSize, kButtonSize));
+    QToolButton *b = DialogParts::MakeToolButton(
+        parent, name, hint, icon, QRect(x, (kToolStripHeight - kButtonSize) / 2, kButtonSize, kButtonSize));
     b->setFocusPolicy(Qt::NoFocus);
     return b;
 }
@@ -76,8 +76,9 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &hint, 
 } // namespace
 
 TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::CustomizeWindowHint),
+    : QWidget(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                  | Qt::CustomizeWindowHint),
       m_host(host)
 {
     setObjectName(QStringLiteral("FotoForm"));

@@ -1,6 +1,8 @@
 #include "gui/photos/TFotoToevoegenForm.h"
 
-#include "gui/widgets/ThemeIcons.h"
+#include "core/base/ProgramTexts.h"
+#include "core/base/TextRoutines.h"
+#include "core/base/TolvekError.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/AddPhotoEdit.h"
@@ -11,9 +13,7 @@
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
-#include "core/base/ProgramTexts.h"
-#include "core/base/TextRoutines.h"
-#include "core/base/TolvekError.h"
+#include "gui/widgets/ThemeIcons.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCheckBox>
@@ -38,7 +38,7 @@ struct ClockPlace
 // Hours 1 to 12 around the dot: place in the group box and the direction
 // written, (90 - 30 * hour) mod 360 degrees counter-clockwise from right.
 constexpr ClockPlace kClock[12] = {
-    {75, 25, 60},  {90, 40, 30},   {95, 60, 0},    {90, 80, 330},  {75, 95, 300},  {55, 100, 270},
+    {75, 25, 60},  {90, 40, 30},  {95, 60, 0},   {90, 80, 330}, {75, 95, 300}, {55, 100, 270},
     {35, 95, 240}, {20, 80, 210}, {15, 60, 180}, {20, 40, 150}, {35, 25, 120}, {55, 20, 90},
 };
 
@@ -72,8 +72,7 @@ QImage previewPicture(const QString &fileName, const QSize &box)
 
 } // namespace
 
-TFotoToevoegenForm::TFotoToevoegenForm(ProjectHost &host, QWidget *parent)
-    : QDialog(parent), m_host(host)
+TFotoToevoegenForm::TFotoToevoegenForm(ProjectHost &host, QWidget *parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("FotoToevoegenForm"));
     setWindowTitle(QStringLiteral("Foto toevoegen"));
@@ -196,8 +195,8 @@ std::int32_t TFotoToevoegenForm::SelectedDirection() const
 
 QString TFotoToevoegenForm::FileNamePart(const QString &path)
 {
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')),
-                                    path.lastIndexOf(QLatin1Char(':'))});
+    const qsizetype cut = std::max(
+        {path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':'))});
     return path.mid(cut + 1);
 }
 
@@ -219,8 +218,8 @@ void TFotoToevoegenForm::SpeedButton2Click()
 void TFotoToevoegenForm::SpeedButton1Click()
 {
     UserInteraction::FileRequest request;
-    request.kind = CheckBox2->isChecked() ? UserInteraction::FileDialogKind::OpenPicture
-                                          : UserInteraction::FileDialogKind::Open;
+    request.kind =
+        CheckBox2->isChecked() ? UserInteraction::FileDialogKind::OpenPicture : UserInteraction::FileDialogKind::Open;
     request.parent = this;
     request.title = QStringLiteral("Zoek foto");
     request.filter = PhotoFilter();
@@ -255,8 +254,8 @@ void TFotoToevoegenForm::BitBtn1Click()
     std::unique_ptr<AddPhotoEdit> edit;
     {
         BusyCursor busy;
-        edit = AddPhotoEdit::Make(m_host.Document(),
-                                  {{x, y, SelectedDirection(), AnsiCodec::fromUnicode(Edit3->text())}});
+        edit =
+            AddPhotoEdit::Make(m_host.Document(), {{x, y, SelectedDirection(), AnsiCodec::fromUnicode(Edit3->text())}});
     }
     if (!edit) {
         // Keys have five digits; a sixth would not be read back correctly.

@@ -1,6 +1,5 @@
 #include "gui/photos/TFotoVerwijderenForm.h"
 
-#include "gui/widgets/ThemeIcons.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/DeletePhotoEdit.h"
 #include "core/project/ProjectSession.h"
@@ -8,6 +7,7 @@
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/ThemeIcons.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QGroupBox>
@@ -15,8 +15,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-TFotoVerwijderenForm::TFotoVerwijderenForm(ProjectHost &host, QWidget *parent)
-    : QDialog(parent), m_host(host)
+TFotoVerwijderenForm::TFotoVerwijderenForm(ProjectHost &host, QWidget *parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("FotoVerwijderenForm"));
     setWindowTitle(QStringLiteral("Foto verwijderen"));
@@ -27,8 +26,9 @@ TFotoVerwijderenForm::TFotoVerwijderenForm(ProjectHost &host, QWidget *parent)
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(8, 6, 329, 52);
     GroupBox1->setFocusPolicy(Qt::TabFocus);
-    SpeedButton1 = new QPushButton(ThemeIcons::Get("find-location", QStyle::SP_ArrowDown),
-                                   QStringLiteral("Klik hier en &selecteer te verwijderen foto op kaart   "), GroupBox1);
+    SpeedButton1 =
+        new QPushButton(ThemeIcons::Get("find-location", QStyle::SP_ArrowDown),
+                        QStringLiteral("Klik hier en &selecteer te verwijderen foto op kaart   "), GroupBox1);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setAutoDefault(false);
     SpeedButton1->setIconSize(QSize(16, 16));

@@ -27,10 +27,7 @@ class ProjectHost : public QObject
 {
     Q_OBJECT
 public:
-    ProjectHost(ProjectSession &session, QWidget *mainWindow)
-        : m_session(session), m_mainWindow(mainWindow)
-    {
-    }
+    ProjectHost(ProjectSession &session, QWidget *mainWindow) : m_session(session), m_mainWindow(mainWindow) {}
 
     ProjectSession &Session() { return m_session; }
     const ProjectDocument &Document() const;

@@ -14,8 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TProjectGegForm::TProjectGegForm(ProjectHost &host, QWidget *parent)
-    : QDialog(parent), m_host(host)
+TProjectGegForm::TProjectGegForm(ProjectHost &host, QWidget *parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("ProjectGegForm"));
     setWindowTitle(QStringLiteral("Projectgegevens"));
@@ -47,7 +46,8 @@ TProjectGegForm::TProjectGegForm(ProjectHost &host, QWidget *parent)
     label(group1, "Label1", QStringLiteral("O&rganisatie:"), 10, 23, Edit1);
     label(group1, "Label2", QStringLiteral("Bestandsnaam &logo:"), 10, 49, Edit2);
     label(group1, "Label3", QStringLiteral("&Internetadres:"), 10, 75, Edit3);
-    auto *note = new QLabel(QStringLiteral("Logo wordt getoond op info-scherm in help-menu (met internet-link)"), group1);
+    auto *note =
+        new QLabel(QStringLiteral("Logo wordt getoond op info-scherm in help-menu (met internet-link)"), group1);
     note->setObjectName(QStringLiteral("Label4"));
     note->setWordWrap(true);
     note->setGeometry(10, 98, 341, 22);

@@ -8,7 +8,8 @@
 #include <QToolButton>
 
 BrowseFileRow::BrowseFileRow(QWidget *group, const Layout &layout, QString (*namePart)(const QString &path))
-    : QObject(group), m_namePart(namePart)
+    : QObject(group),
+      m_namePart(namePart)
 {
     Edit = new QLineEdit(group);
     Edit->setObjectName(QString::fromLatin1(layout.editName));

@@ -1,9 +1,9 @@
 #include "gui/widgets/DialogParts.h"
 
+#include "core/base/ProgramTexts.h"
 #include "core/platform/AnsiCodec.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/ThemeIcons.h"
-#include "core/base/ProgramTexts.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -30,7 +30,8 @@ QToolButton *MakeHelpButton(QDialog *dialog, int x, int y)
 {
     QToolButton *b = MakeToolButton(dialog, "HelpSpeedButton", QStringLiteral("Help"),
                                     ThemeIcons::Get("help-browser", QStyle::SP_DialogHelpButton), QRect(x, y, 25, 25));
-    QObject::connect(b, &QToolButton::clicked, dialog, [] { MessageDialogs::ShowHelp(MessageDialogs::MessageHelpContext); });
+    QObject::connect(b, &QToolButton::clicked, dialog,
+                     [] { MessageDialogs::ShowHelp(MessageDialogs::MessageHelpContext); });
     return b;
 }
 
@@ -77,7 +78,8 @@ bool CheckStorable(QWidget *focusOnFailure, const QString &text)
     MessageDialogs::ShowWarningMessage(
         ProgramTexts::AppTitle(), QString(),
         QStringLiteral("Deze tekens kunnen niet in het projectbestand worden bewaard: %1\r\n"
-                       "Vervang of verwijder ze en probeer het opnieuw.").arg(shown.join(QLatin1Char(' '))));
+                       "Vervang of verwijder ze en probeer het opnieuw.")
+            .arg(shown.join(QLatin1Char(' '))));
     if (focusOnFailure)
         focusOnFailure->setFocus();
     return false;

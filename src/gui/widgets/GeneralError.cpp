@@ -1,8 +1,8 @@
 #include "gui/widgets/GeneralError.h"
 
-#include "gui/widgets/MessageDialogs.h"
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "gui/widgets/MessageDialogs.h"
 
 #include <new>
 

@@ -24,7 +24,8 @@ int ShowOneButton(const QString &caption, const QString &title, const QString &t
                   const QString &okCaption)
 {
     if (UseTaskDialog())
-        return ShowTaskDialog(caption, title, text, kind, ButtonBit(OK), OK, QString(), QString(), okCaption, QString());
+        return ShowTaskDialog(caption, title, text, kind, ButtonBit(OK), OK, QString(), QString(), okCaption,
+                              QString());
     QStringList captions(Help + 1);
     captions[OK] = okCaption;
     return ShowMessageDialog(caption, title, text, kind, ButtonBit(OK), OK, captions);
@@ -80,9 +81,8 @@ int ShowErrorMessage(const QString &caption, const QString &title, const QString
     return ShowOneButton(caption, title, text, Error, okCaption);
 }
 
-int AskYesNoCancel(const QString &caption, const QString &title, const QString &text,
-                   const QString &yesCaption, const QString &noCaption, const QString &cancelCaption,
-                   DialogButton defaultButton)
+int AskYesNoCancel(const QString &caption, const QString &title, const QString &text, const QString &yesCaption,
+                   const QString &noCaption, const QString &cancelCaption, DialogButton defaultButton)
 {
     const DialogButtonSet buttons = ButtonBit(Yes) | ButtonBit(No) | ButtonBit(Cancel);
     if (UseTaskDialog())
@@ -96,9 +96,8 @@ int AskYesNoCancel(const QString &caption, const QString &title, const QString &
 }
 
 int ShowTaskDialog(const QString &caption, const QString &title, const QString &text, MessageKind kind,
-                   DialogButtonSet buttons, DialogButton defaultButton,
-                   const QString &yesCaption, const QString &noCaption,
-                   const QString &okCaption, const QString &cancelCaption)
+                   DialogButtonSet buttons, DialogButton defaultButton, const QString &yesCaption,
+                   const QString &noCaption, const QString &okCaption, const QString &cancelCaption)
 {
     TaskDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(caption);
@@ -107,12 +106,24 @@ int ShowTaskDialog(const QString &caption, const QString &title, const QString &
 
     // The task dialog knows no question icon.
     switch (kind) {
-    case Warning: dialog.SetMainIcon(TaskDialog::MainIcon::Warning); break;
-    case Error: dialog.SetMainIcon(TaskDialog::MainIcon::Error); break;
-    default: dialog.SetMainIcon(TaskDialog::MainIcon::Information); break;
+    case Warning:
+        dialog.SetMainIcon(TaskDialog::MainIcon::Warning);
+        break;
+    case Error:
+        dialog.SetMainIcon(TaskDialog::MainIcon::Error);
+        break;
+    default:
+        dialog.SetMainIcon(TaskDialog::MainIcon::Information);
+        break;
     }
 
-    struct Offered { DialogButton button; const char *name; QString caption; int result; };
+    struct Offered
+    {
+        DialogButton button;
+        const char *name;
+        QString caption;
+        int result;
+    };
     const Offered offered[] = {
         {Yes, "Yes", OneCaption(yesCaption, "&Yes"), ResultYes},
         {No, "No", OneCaption(noCaption, "&No"), ResultNo},
@@ -133,9 +144,7 @@ int ShowMessageDialog(const QString &caption, const QString &title, const QStrin
     const QString message = title.isEmpty() ? text : title + QLatin1String("\r\n\r\n") + text;
     StandardMessageDialog dialog(message, kind, buttons, defaultButton, QApplication::activeWindow());
     dialog.ApplyCaptions(captions);
-    dialog.SetHelpRequested([] {
-        ShowHelp(MessageHelpContext);
-    });
+    dialog.SetHelpRequested([] { ShowHelp(MessageHelpContext); });
     dialog.setWindowTitle(caption);
 
     const QScreen *screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();

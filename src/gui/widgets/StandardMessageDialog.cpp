@@ -78,8 +78,8 @@ QString StandardMessageDialog::ButtonName(DialogButton button)
 int StandardMessageDialog::ResultCode(DialogButton button)
 {
     static const int results[ButtonCount] = {
-        ResultYes, ResultNo, ResultOK, ResultCancel, ResultAbort, ResultRetry, ResultIgnore,
-        ResultAll, ResultNoToAll, ResultYesToAll, ResultNone,
+        ResultYes,    ResultNo,  ResultOK,      ResultCancel,   ResultAbort, ResultRetry,
+        ResultIgnore, ResultAll, ResultNoToAll, ResultYesToAll, ResultNone,
     };
     return button < ButtonCount ? results[button] : ResultNone;
 }
@@ -87,18 +87,23 @@ int StandardMessageDialog::ResultCode(DialogButton button)
 QString StandardMessageDialog::KindTitle(MessageKind kind)
 {
     switch (kind) {
-    case Warning: return QStringLiteral("Warning");
-    case Error: return QStringLiteral("Error");
-    case Information: return QStringLiteral("Information");
-    case Confirmation: return QStringLiteral("Confirm");
+    case Warning:
+        return QStringLiteral("Warning");
+    case Error:
+        return QStringLiteral("Error");
+    case Information:
+        return QStringLiteral("Information");
+    case Confirmation:
+        return QStringLiteral("Confirm");
     }
     return QString();
 }
 
 StandardMessageDialog::StandardMessageDialog(const QString &message, MessageKind kind, DialogButtonSet buttons,
                                              DialogButton defaultButton, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("MessageDialog"));
     setWindowTitle(KindTitle(kind));
@@ -107,8 +112,9 @@ StandardMessageDialog::StandardMessageDialog(const QString &message, MessageKind
     // Dialog units: a quarter of the font's average character width across,
     // an eighth of its height down.
     const QFontMetrics metrics(font());
-    const int charWidth = (metrics.horizontalAdvance(
-                               QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    const int charWidth =
+        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1)
+        / 2;
     const int charHeight = metrics.height();
     const auto across = [charWidth](int units) { return MulDiv(units, charWidth, 4); };
     const auto down = [charHeight](int units) { return MulDiv(units, charHeight, 8); };
@@ -121,10 +127,18 @@ StandardMessageDialog::StandardMessageDialog(const QString &message, MessageKind
 
     QStyle::StandardPixmap iconKind = QStyle::SP_CustomBase;
     switch (kind) {
-    case Warning: iconKind = QStyle::SP_MessageBoxWarning; break;
-    case Error: iconKind = QStyle::SP_MessageBoxCritical; break;
-    case Information: iconKind = QStyle::SP_MessageBoxInformation; break;
-    case Confirmation: iconKind = QStyle::SP_MessageBoxQuestion; break;
+    case Warning:
+        iconKind = QStyle::SP_MessageBoxWarning;
+        break;
+    case Error:
+        iconKind = QStyle::SP_MessageBoxCritical;
+        break;
+    case Information:
+        iconKind = QStyle::SP_MessageBoxInformation;
+        break;
+    case Confirmation:
+        iconKind = QStyle::SP_MessageBoxQuestion;
+        break;
     }
     const bool hasIcon = iconKind != QStyle::SP_CustomBase;
     if (hasIcon) {

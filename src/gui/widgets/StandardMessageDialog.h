@@ -34,8 +34,8 @@ public:
     // and title, and one button per member of the set with the standard
     // captions. The default button gets the focus.
     StandardMessageDialog(const QString &message, MessageDialogs::MessageKind kind,
-                          MessageDialogs::DialogButtonSet buttons,
-                          MessageDialogs::DialogButton defaultButton, QWidget *parent = nullptr);
+                          MessageDialogs::DialogButtonSet buttons, MessageDialogs::DialogButton defaultButton,
+                          QWidget *parent = nullptr);
 
     // Puts the caller's captions on the buttons (one per DialogButton value;
     // empty keeps the standard one) and lays the dialog out again.
