@@ -374,6 +374,10 @@ void TestMainWindow::failedSaveKeepsModifiedAndOldFile()
     QCOMPARE(m_driver->dialogs.size(), 2);
     QVERIFY(m_driver->dialogs[1].texts.contains(
         QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !")));
+    // ...and names the file and why.
+    QVERIFY2(m_driver->dialogs[1].texts.contains(m_dir->filePath(QStringLiteral("weg/p.tvk"))
+                                                 + QStringLiteral(": de map bestaat niet")),
+             qPrintable(m_driver->dialogs[1].texts));
     QCOMPARE(m_form->Document().Organisation, QByteArray("Gewijzigd"));
     QVERIFY(m_form->Document().Modified);
     QVERIFY(m_form->Opslaan1->isEnabled());
