@@ -94,29 +94,20 @@ bool SafeFileWriter::Open()
 
 bool SafeFileWriter::Append(const char *data, std::size_t size)
 {
-    if (m_failed || m_fd < 0)
-        return false;
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail(errno);
-        }
-        if (n == 0)
-            return Fail(ENOSPC);
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteAt(-1, data, size);
 }
 
 bool SafeFileWriter::Overwrite(std::int64_t offset, const char *data, std::size_t size)
 {
+    return WriteAt(offset, data, size);
+}
+
+bool SafeFileWriter::WriteAt(std::int64_t offset, const char *data, std::size_t size)
+{
     if (m_failed || m_fd < 0)
         return false;
     while (size > 0) {
-        const ssize_t n = ::pwrite(m_fd, data, size, off_t(offset));
+        const ssize_t n = offset < 0 ? ::write(m_fd, data, size) : ::pwrite(m_fd, data, size, off_t(offset));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -125,7 +116,8 @@ bool SafeFileWriter::Overwrite(std::int64_t offset, const char *data, std::size_
         if (n == 0)
             return Fail(ENOSPC);
         data += n;
-        offset += n;
+        if (offset >= 0)
+            offset += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;

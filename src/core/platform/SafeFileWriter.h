@@ -37,6 +37,8 @@ public:
     QString Reason() const { return m_reason; }
 
 private:
+    // offset < 0: at the end.
+    bool WriteAt(std::int64_t offset, const char *data, std::size_t size);
     bool Fail(int error);
     bool Fail(const QString &reason);
 
