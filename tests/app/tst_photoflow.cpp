@@ -10,6 +10,7 @@
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
+#include "gui/photos/TFotoVerwijderenForm.h"
 
 #include <QAction>
 #include <QFile>
@@ -55,6 +56,7 @@ private slots:
     void init();
     void cleanup();
     void addPickOpenEditSave();
+    void deletePickRemovesThePhoto();
     void editedNotesSurviveNew();
     void editedNotesSurviveOpen();
     void editedNotesSurviveExit();
@@ -187,6 +189,50 @@ void TestPhotoFlow::addPickOpenEditSave()
     window->close();
     QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
     QVERIFY(!m_form->Document().Modified);
+}
+
+// "Foto verwijderen...", pick the photo on the map, "&Verwijderen": its
+// three entries go, the map is drawn without it.
+void TestPhotoFlow::deletePickRemovesThePhoto()
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=60,50,90", "00002=20,20,0"};
+    doc.NameList = {"00001=toren.jpg", "00002=poort.jpg"};
+    doc.NotesList = {"00001=oud", "00002=poort"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    m_form->ReadDataFile(m_project);
+    m_form->DrawMap();
+    const QPoint spot(60, 50);
+    QVERIFY(bluePixelsAround(m_form->OverzichtsImage->grab().toImage(), spot, 8) > 5);
+
+    m_driver->Handle([](QDialog *d) {
+        auto *pick = d->findChild<QPushButton *>(QStringLiteral("SpeedButton1"));
+        QVERIFY(pick);
+        pick->click();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Verwijderen1"))->trigger();
+    QVERIFY(m_form->DeletePickMode());
+    QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::CrossCursor);
+
+    QString shownName;
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TFotoVerwijderenForm *>(d);
+        QVERIFY(form);
+        shownName = form->Label1->text();
+        QVERIFY(form->Button1->isEnabled());
+        form->Button1->click();
+    });
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, spot + QPoint(1, -1));
+    QCOMPARE(shownName, QStringLiteral("toren.jpg"));
+    QVERIFY(!m_form->DeletePickMode());
+    QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(m_form->Document().PositionList, QList<QByteArray>{"00002=20,20,0"});
+    QCOMPARE(m_form->Document().NameList, QList<QByteArray>{"00002=poort.jpg"});
+    QCOMPARE(m_form->Document().NotesList, QList<QByteArray>{"00002=poort"});
+    QVERIFY(m_form->Document().Modified);
+    QVERIFY(m_form->Opslaan1->isEnabled());
+    QCOMPARE(bluePixelsAround(m_form->OverzichtsImage->grab().toImage(), spot, 8), 0);
 }
 
 TFotoForm *TestPhotoFlow::openPhotoWithTypedNotes(const QString &typed)
