@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <cstdint>
-#include <cstring>
 
 class ProjectDocument;
 
@@ -17,18 +16,28 @@ class ProjectDocument;
 // every photo.
 namespace PhotoEntry {
 
+// The first c in [begin, end), or end. Entries are a few bytes long: a plain
+// loop beats calling memchr.
+inline const char *FindByte(const char *begin, const char *end, char c)
+{
+    while (begin != end && *begin != c)
+        ++begin;
+    return begin;
+}
+
 // The text before the first "=" (the whole entry when there is none).
 inline QByteArrayView KeyView(QByteArrayView entry)
 {
-    const void *eq = entry.isEmpty() ? nullptr : std::memchr(entry.data(), '=', size_t(entry.size()));
-    return eq ? entry.first(static_cast<const char *>(eq) - entry.data()) : entry;
+    const char *begin = entry.data();
+    return QByteArrayView(begin, FindByte(begin, begin + entry.size(), '='));
 }
 
 // Everything after the first "=" (empty when there is none).
 inline QByteArrayView ValueView(QByteArrayView entry)
 {
-    const void *eq = entry.isEmpty() ? nullptr : std::memchr(entry.data(), '=', size_t(entry.size()));
-    return eq ? entry.sliced(static_cast<const char *>(eq) - entry.data() + 1) : QByteArrayView();
+    const char *end = entry.data() + entry.size();
+    const char *eq = FindByte(entry.data(), end, '=');
+    return eq == end ? QByteArrayView() : QByteArrayView(eq + 1, end);
 }
 
 // The three texts of a position entry, split as the file stores them: x up
@@ -42,22 +51,18 @@ struct PositionViews
 };
 inline PositionViews SplitPositionView(QByteArrayView entry)
 {
-    PositionViews t;
-    const QByteArrayView rest = ValueView(entry);
-    const qsizetype c1 = rest.indexOf(',');
-    if (c1 < 0) {
-        t.x = rest;
-        return t;
-    }
-    t.x = rest.first(c1);
-    const qsizetype c2 = rest.sliced(c1 + 1).indexOf(',');
-    if (c2 < 0) {
-        t.y = rest.sliced(c1 + 1);
-        return t;
-    }
-    t.y = rest.sliced(c1 + 1, c2);
-    t.direction = rest.sliced(c1 + 2 + c2);
-    return t;
+    const char *end = entry.data() + entry.size();
+    const char *eq = FindByte(entry.data(), end, '=');
+    if (eq == end)
+        return {};
+    const char *x = eq + 1;
+    const char *c1 = FindByte(x, end, ',');
+    if (c1 == end)
+        return {QByteArrayView(x, end), {}, {}};
+    const char *c2 = FindByte(c1 + 1, end, ',');
+    if (c2 == end)
+        return {QByteArrayView(x, c1), QByteArrayView(c1 + 1, end), {}};
+    return {QByteArrayView(x, c1), QByteArrayView(c1 + 1, c2), QByteArrayView(c2 + 1, end)};
 }
 
 // A part converted as the data file's integers are; false when it is none.
