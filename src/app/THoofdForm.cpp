@@ -24,6 +24,7 @@
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
@@ -226,13 +227,8 @@ void THoofdForm::BuildToolBar()
     int x = 5;
     int bevel = 2;
     for (const Button &b : buttons) {
-        auto *tb = new QToolButton(BovenPanel);
-        tb->setObjectName(QString::fromLatin1(b.name));
-        tb->setAutoRaise(true);
-        tb->setToolTip(b.hint);
-        tb->setIcon(AppIcons::Get(b.icon));
-        tb->setIconSize(QSize(16, 16));
-        tb->setGeometry(x, 1, 25, 25);
+        QToolButton *tb =
+            DialogParts::MakeToolButton(BovenPanel, b.name, b.hint, AppIcons::Get(b.icon), QRect(x, 1, 25, 25));
         tb->setFocusPolicy(Qt::NoFocus);
         GeneralError::ConnectCommand(tb, &QToolButton::clicked, this, b.slot);
         x += 25;
