@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -165,11 +166,25 @@ private slots:
         QFile xbel(DesktopRecentFiles::FileName());
         QVERIFY(xbel.fileName().startsWith(g_home->path()));
         QVERIFY(xbel.open(QIODevice::ReadOnly));
-        const QByteArray bookmarks = xbel.readAll();
-        QVERIFY(bookmarks.contains(QUrl::fromLocalFile(saved).toEncoded()));
-        QVERIFY(bookmarks.contains(QUrl::fromLocalFile(files[0]).toEncoded()));
-        QVERIFY(bookmarks.contains("type=\"application/x-tolvek\""));
-        QVERIFY(bookmarks.contains("name=\"Tolvek\""));
+        QXmlStreamReader xml(&xbel);
+        QStringList bookmarked;
+        QString type;
+        QString application;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("bookmark"))
+                bookmarked << QUrl(xml.attributes().value(QLatin1String("href")).toString()).toLocalFile();
+            else if (xml.name() == QLatin1String("mime-type"))
+                type = xml.attributes().value(QLatin1String("type")).toString();
+            else if (xml.name() == QLatin1String("application"))
+                application = xml.attributes().value(QLatin1String("name")).toString();
+        }
+        QVERIFY(!xml.hasError());
+        QVERIFY(bookmarked.contains(saved));
+        QVERIFY(bookmarked.contains(files[0]));
+        QCOMPARE(type, QStringLiteral("application/x-tolvek"));
+        QCOMPARE(application, QStringLiteral("Tolvek"));
 
         menu->findChild<QAction *>(QStringLiteral("RecentProjectsClear"))->trigger();
         QVERIFY(RecentProjects::Files().isEmpty());

@@ -3,11 +3,6 @@
 #include "core/map/MapImageDecoder.h"
 
 #include <QFileInfo>
-#include <QImageReader>
-
-namespace {
-constexpr int AllocationLimitMB = 2048;
-} // namespace
 
 MapImageCache::MapImageCache()
 {
@@ -16,8 +11,7 @@ MapImageCache::MapImageCache()
 
 void MapImageCache::RaiseAllocationLimit()
 {
-    if (QImageReader::allocationLimit() < AllocationLimitMB)
-        QImageReader::setAllocationLimit(AllocationLimitMB);
+    MapImageDecoder::RaiseAllocationLimit();
 }
 
 void MapImageCache::Clear()

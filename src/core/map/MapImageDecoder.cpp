@@ -83,7 +83,7 @@ QImage ReadWithQt(const QString &path, bool bitmap, const QByteArray &head)
         throw TolvekError(TooLarge(claimed));
     QImage image = reader.read();
     if (image.isNull()) {
-        const QString format = bitmap ? QStringLiteral("BMP") : QString::fromLatin1(reader.format()).toUpper();
+        const QString format = bitmap ? QStringLiteral("BMP") : QString::fromLatin1(QImageReader::imageFormat(path)).toUpper();
         throw TolvekError(QStringLiteral("geen geldige of een beschadigde %1-afbeelding (%2)")
                               .arg(format, reader.errorString()));
     }
@@ -125,8 +125,15 @@ MapImageDecoder::Kind MapImageDecoder::KindOf(const QByteArray &head)
     return Kind::Other;
 }
 
+void MapImageDecoder::RaiseAllocationLimit()
+{
+    if (QImageReader::allocationLimit() < AllocationLimitMB)
+        QImageReader::setAllocationLimit(AllocationLimitMB);
+}
+
 QImage MapImageDecoder::Decode(const QString &path)
 {
+    RaiseAllocationLimit();
     QFile file(path);
     try {
         if (!file.open(QIODevice::ReadOnly))

@@ -34,5 +34,10 @@ public:
 
     // The most pixels a map may have: what the raised limit lets Qt allocate
     // at 32 bits a pixel. A scanned A0 plan at 300 dpi has 140 million.
-    static constexpr qint64 MaxPixels = qint64(2048) * 1024 * 1024 / 4;
+    static constexpr int AllocationLimitMB = 2048;
+    static constexpr qint64 MaxPixels = qint64(AllocationLimitMB) * 1024 * 1024 / 4;
+
+    // Qt's default limit refuses big scans; raised once for the whole process
+    // (Decode does it itself).
+    static void RaiseAllocationLimit();
 };
