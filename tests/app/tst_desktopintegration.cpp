@@ -34,9 +34,10 @@ namespace {
 
 QTemporaryDir *g_home = nullptr;
 
-const QByteArray kProject = "[Databestand voor Tolvek]\r\n\r\n[Algemene gegevens]\r\n00000=100\r\n00001=\r\n"
-                            "00002=6\r\n00003=16711680\r\n00004=\r\n00005=\r\n00006=\r\n00007=\r\n00008=\r\n"
-                            "00009=\r\n00010=\r\n\r\n[Fotopositie]\r\n\r\n[Fotonaam]\r\n\r\n[Foto-aantekeningen]\r\n\r\n";
+const QByteArray kProject =
+    "[Databestand voor Tolvek]\r\n\r\n[Algemene gegevens]\r\n00000=100\r\n00001=\r\n"
+    "00002=6\r\n00003=16711680\r\n00004=\r\n00005=\r\n00006=\r\n00007=\r\n00008=\r\n"
+    "00009=\r\n00010=\r\n\r\n[Fotopositie]\r\n\r\n[Fotonaam]\r\n\r\n[Foto-aantekeningen]\r\n\r\n";
 
 QString WriteProject(const QString &path)
 {
@@ -130,7 +131,8 @@ private slots:
         menu->Rebuild();
         QStringList captions;
         for (int i = 0; i < 8; ++i)
-            captions << QStringLiteral("&%1 %2").arg(i + 1).arg(QString(expected[i]).replace(QLatin1String("&"), QLatin1String("&&")));
+            captions << QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QString(expected[i]).replace(QLatin1String("&"), QLatin1String("&&")));
         captions << QStringLiteral("Lijst &wissen");
         QCOMPARE(Captions(menu), captions);
 

@@ -31,8 +31,8 @@ bool SameAtQuadrantCentres(const QImage &actual, const QImage &expected)
         return false;
     const int w = expected.width();
     const int h = expected.height();
-    for (const QPoint p : {QPoint(w / 4, h / 4), QPoint(3 * w / 4, h / 4), QPoint(w / 4, 3 * h / 4),
-                           QPoint(3 * w / 4, 3 * h / 4)})
+    for (const QPoint p :
+         {QPoint(w / 4, h / 4), QPoint(3 * w / 4, h / 4), QPoint(w / 4, 3 * h / 4), QPoint(3 * w / 4, 3 * h / 4)})
         if (!PhotoTestFiles::Near(actual.pixel(p), expected.pixel(p), 24))
             return false;
     return true;
@@ -129,9 +129,10 @@ private slots:
             MapImageDecoder::Decode(huge);
             QFAIL("no error");
         } catch (const TolvekError &e) {
-            QCOMPARE(e.message(), QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: de pagina is te "
-                                                 "groot (30000 x 30000 beeldpunten bij 150 dpi).")
-                                      .arg(huge));
+            QCOMPARE(e.message(),
+                     QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: de pagina is te "
+                                    "groot (30000 x 30000 beeldpunten bij 150 dpi).")
+                         .arg(huge));
         }
     }
 
@@ -147,7 +148,8 @@ private slots:
             const char *name;
             QSize size;
             int turn;
-        } cases[] = {{"groot.png", QSize(100, 50), 0}, {"groot.jpg", QSize(50, 100), 90}, {"voorbeeld.pdf", QSize(100, 50), 0}};
+        } cases[] = {
+            {"groot.png", QSize(100, 50), 0}, {"groot.jpg", QSize(50, 100), 90}, {"voorbeeld.pdf", QSize(100, 50), 0}};
         for (const auto &c : cases) {
             const QImage preview = MapImageDecoder::Preview(Path(QString::fromLatin1(c.name)), box);
             QCOMPARE(preview.size(), c.size);
@@ -169,7 +171,8 @@ private slots:
         QVERIFY(q.save(Path(QStringLiteral("render/kaart.png")), "PNG"));
         QVERIFY(q.save(Path(QStringLiteral("render/kaart.tif")), "TIFF"));
         QVERIFY(q.save(Path(QStringLiteral("render/kaart.webp")), "WEBP", 100));
-        QVERIFY(MapFormatFiles::Magick({Path(QStringLiteral("render/kaart.png")), Path(QStringLiteral("render/kaart.gif"))}));
+        QVERIFY(MapFormatFiles::Magick(
+            {Path(QStringLiteral("render/kaart.png")), Path(QStringLiteral("render/kaart.gif"))}));
         QVERIFY(PhotoTestFiles::WriteFile(Path(QStringLiteral("render/kaart.jpg")), PhotoTestFiles::Jpeg(q)));
         QVERIFY(MapFormatFiles::WritePdf(Path(QStringLiteral("render/kaart.pdf")), 288, 144));
         for (const QString ext : {"png", "tif", "webp", "gif", "jpg", "pdf"}) {
@@ -182,7 +185,8 @@ private slots:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             p.setProcessEnvironment(env);
-            p.start(QStringLiteral(TOLVEK_RENDER_PATH), {doc.CurrentFileName, Path(QStringLiteral("render/%1.png").arg(ext))});
+            p.start(QStringLiteral(TOLVEK_RENDER_PATH),
+                    {doc.CurrentFileName, Path(QStringLiteral("render/%1.png").arg(ext))});
             QVERIFY(p.waitForFinished(60000));
             QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
             const QImage drawn(Path(QStringLiteral("render/%1.png").arg(ext)));

@@ -46,8 +46,8 @@ inline bool Magick(const QStringList &arguments)
 inline bool WritePdf(const QString &path, double widthPoints, double heightPoints, int pages = 1)
 {
     QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QSizeF(widthPoints, heightPoints), QPageSize::Point, QString(),
-                                 QPageSize::ExactMatch));
+    writer.setPageSize(
+        QPageSize(QSizeF(widthPoints, heightPoints), QPageSize::Point, QString(), QPageSize::ExactMatch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setResolution(72);
     QPainter p;

@@ -26,7 +26,6 @@ public:
     // Qt's default limit refuses big scans; raised once for the whole process.
     static void RaiseAllocationLimit();
 
-
 private:
     QString m_path;
     qint64 m_size = -1;

@@ -83,9 +83,10 @@ QImage ReadWithQt(const QString &path, bool bitmap, const QByteArray &head)
         throw TolvekError(TooLarge(claimed));
     QImage image = reader.read();
     if (image.isNull()) {
-        const QString format = bitmap ? QStringLiteral("BMP") : QString::fromLatin1(QImageReader::imageFormat(path)).toUpper();
-        throw TolvekError(QStringLiteral("geen geldige of een beschadigde %1-afbeelding (%2)")
-                              .arg(format, reader.errorString()));
+        const QString format =
+            bitmap ? QStringLiteral("BMP") : QString::fromLatin1(QImageReader::imageFormat(path)).toUpper();
+        throw TolvekError(
+            QStringLiteral("geen geldige of een beschadigde %1-afbeelding (%2)").arg(format, reader.errorString()));
     }
     if (bitmap)
         return image;

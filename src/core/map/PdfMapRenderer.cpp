@@ -126,9 +126,8 @@ QImage RunRenderer(const QString &path, double dpi, QSize box, qint64 maxPixels)
         throw TolvekError(QStringLiteral("geen geldig of een beschadigd PDF-document"));
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
-        throw TolvekError(QStringLiteral("onvoldoende geheugen voor een pagina van %1 x %2 beeldpunten")
-                              .arg(width)
-                              .arg(height));
+        throw TolvekError(
+            QStringLiteral("onvoldoende geheugen voor een pagina van %1 x %2 beeldpunten").arg(width).arg(height));
     const char *from = out.constData() + HeaderBytes;
     for (int y = 0; y < height; ++y, from += qsizetype(width) * 4)
         std::memcpy(image.scanLine(y), from, size_t(width) * 4);
