@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTransform>
+#include <QtEndian>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QImage)
@@ -193,6 +194,23 @@ private slots:
             const QImage expected = ext == QLatin1String("pdf") ? MapFormatFiles::Quadrants(600, 300) : q;
             QVERIFY2(SameAtQuadrantCentres(drawn.convertToFormat(QImage::Format_RGB32), expected), qPrintable(ext));
         }
+        // The metafile export holds the PDF page as its bitmap, at the map's size.
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TOLVEK_RENDER_PATH),
+                {Path(QStringLiteral("render/pdf.tvk")), Path(QStringLiteral("render/pdf.emf"))});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QFile emf(Path(QStringLiteral("render/pdf.emf")));
+        QVERIFY(emf.open(QIODevice::ReadOnly));
+        const QByteArray header = emf.read(88);
+        QCOMPARE(header.size(), 88);
+        // The header's bounds (inclusive) and the bitmap's bytes.
+        QCOMPARE(qFromLittleEndian<qint32>(header.constData() + 16), 599);
+        QCOMPARE(qFromLittleEndian<qint32>(header.constData() + 20), 299);
+        QVERIFY(emf.size() > 600 * 300 * 3);
     }
 };
 
