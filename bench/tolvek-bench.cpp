@@ -653,6 +653,11 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The main window adds the projects it opens to the recent projects: the
+    // benchmark's inputs stay out of the user's own list.
+    const QByteArray home = QDir::tempPath().toLocal8Bit() + "/tolvek-bench-home";
+    qputenv("XDG_CONFIG_HOME", home + "/config");
+    qputenv("XDG_DATA_HOME", home + "/data");
     if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0)
         return PeakMemoryChild(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "--summary") == 0)

@@ -8,6 +8,7 @@
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectSession.h"
+#include "core/project/RecentProjects.h"
 #include "gui/info/ProgramArt.h"
 #include "gui/info/SupportCommands.h"
 #include "gui/info/TConfigGegevensForm.h"
@@ -22,12 +23,14 @@
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
+#include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
+#include "gui/widgets/WindowLayout.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -133,6 +136,10 @@ void THoofdForm::BuildMenu()
         QKeySequence(QStringLiteral("Ctrl+N")), AppIcons::Get(AppIcons::New));
     add(bestand, "Openen1", QStringLiteral("&Openen..."), &THoofdForm::Openen1Click,
         QKeySequence(QStringLiteral("Ctrl+O")), AppIcons::Get(AppIcons::Open));
+    RecenteProjecten1 = new RecentProjectsMenu(bestand);
+    bestand->addMenu(RecenteProjecten1);
+    connect(RecenteProjecten1, &RecentProjectsMenu::OpenRequested, this,
+            [this](const QString &fileName) { GeneralError::Run([&] { OpenRecentProject(fileName); }); });
     Opslaan1 = add(bestand, "Opslaan1", QStringLiteral("Op&slaan"), &THoofdForm::Opslaan1Click,
                    QKeySequence(QStringLiteral("Ctrl+S")), AppIcons::Get(AppIcons::Save));
     Opslaan1->setEnabled(false);
@@ -383,6 +390,7 @@ void THoofdForm::ReadDataFile(const QString &fileName)
         return;
     }
     SetFileCaption(fileName);
+    RecentProjects::Add(fileName);
 }
 
 bool THoofdForm::WriteDataFile(const QString &fileName)
@@ -400,6 +408,7 @@ bool THoofdForm::WriteDataFile(const QString &fileName)
                 + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason);
         return false;
     }
+    RecentProjects::Add(fileName);
     return true;
 }
 
@@ -482,6 +491,7 @@ void THoofdForm::Openen1Click()
         request.parent = this;
         request.title = QStringLiteral("Openen");
         request.filter = kDataFilter;
+        request.folderKind = QStringLiteral("Projecten");
         if (const auto name = UserInteraction::AskFile(request))
             ReadDataFile(*name);
     }
@@ -503,6 +513,7 @@ void THoofdForm::Opslaanals1Click()
     request.parent = this;
     request.title = QStringLiteral("Opslaan als");
     request.filter = kDataFilter;
+    request.folderKind = QStringLiteral("Projecten");
     const auto chosen = UserInteraction::AskFile(request);
     if (!chosen)
         return;
@@ -525,6 +536,29 @@ void THoofdForm::Opslaanals1Click()
     SetFileCaption(name);
 }
 
+void THoofdForm::OpenRecentProject(const QString &fileName)
+{
+    // A project that has gone since the menu was shown: said before the open
+    // project is closed for it.
+    if (!QFileInfo(fileName).isFile()) {
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("Kan bestand \"") + fileName
+                                             + QStringLiteral("\" niet openen."));
+        return;
+    }
+    if (CloseProject())
+        ReadDataFile(fileName);
+    DrawMap();
+}
+
+bool THoofdForm::RestoreWindowLayout()
+{
+    // Restored, the window keeps its place; else it is centred at its first showing.
+    if (WindowLayout::Restore(*this, objectName()))
+        m_centred = true;
+    return m_centred;
+}
+
 void THoofdForm::Afsluiten1Click()
 {
     close();
@@ -534,10 +568,12 @@ void THoofdForm::closeEvent(QCloseEvent *event)
 {
     bool closed = false;
     GeneralError::Run([this, &closed] { closed = CloseProject(); });
-    if (closed)
+    if (closed) {
+        WindowLayout::Save(*this, objectName());
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 // ---- Commands whose windows are added with their features ------------------
@@ -654,7 +690,7 @@ void THoofdForm::Configuratiegegevens1Click()
 
 void THoofdForm::LeesMijtxt1Click()
 {
-    SupportCommands::OpenReadMe(this, m_session, ProcessFolders::ProgramFolder());
+    SupportCommands::OpenReadMe(this, m_session, ProcessFolders::DataFolder());
 }
 
 void THoofdForm::Brimolopinternet1Click()
@@ -693,6 +729,7 @@ int THoofdForm::RunProgram(TolvekApplication &app)
     if (!startupFile.isEmpty())
         startupFile = QFileInfo(startupFile).absoluteFilePath();
     form->SetStartupFileName(startupFile);
+    form->RestoreWindowLayout();
     QCoreApplication::processEvents();
     form->CreateOtherWindows();
     QCoreApplication::processEvents();

@@ -17,6 +17,7 @@ class QLabel;
 class QScrollArea;
 class QToolButton;
 class QWidget;
+class RecentProjectsMenu;
 class TAlleFotoEigenschappenForm;
 class TConfigGegevensForm;
 class TFotoToevoegenForm;
@@ -76,6 +77,13 @@ public:
     // True when the project was closed (saved or dropped, or not modified).
     bool CloseProject();
 
+    // "&Recente projecten": closes the project and opens fileName, as
+    // "&Openen..." would with that file chosen.
+    void OpenRecentProject(const QString &fileName);
+    // The window's size, place and layout of the last run; false (designed
+    // size, centred) when there was none.
+    bool RestoreWindowLayout();
+
     // Creates the dialogs and windows that live for the whole program run,
     // in the start-up order (called once; commands call it too in case).
     void CreateOtherWindows();
@@ -89,6 +97,7 @@ public:
     // Controls, by their designed names (for the commands and for tests).
     QAction *Opslaan1 = nullptr;
     QAction *Fotonummerstonen1 = nullptr;
+    RecentProjectsMenu *RecenteProjecten1 = nullptr;
     QToolButton *SpeedButton6 = nullptr;
     QLabel *Label1 = nullptr;
     QScrollArea *OverzichtsScrollBox = nullptr;

@@ -10,6 +10,8 @@
 
 TolvekApplication::TolvekApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // Ties the windows to the desktop entry (its icon and name in task bars).
+    setDesktopFileName(QStringLiteral("nl.tolvek.Tolvek"));
     SetUpLocaleAndFonts();
 }
 

@@ -17,6 +17,9 @@
 #include <QImage>
 #include <QList>
 #include <QMap>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QString>
 
 #include <cstdio>
@@ -160,6 +163,54 @@ void mapBitmapSeeds()
             QByteArray("\x10\x20\x30\x40\x50\x60\0\0\x70\x80\x90\xa0\xb0\xc0\0\0", 16)));
 }
 
+// Maps of the other formats: Qt's writers, a GIF as the smallest ones are
+// made, a JPEG turned by EXIF; PDF floor plans of one and two pages.
+void mapImageSeeds()
+{
+    const QString t = QStringLiteral("mapimage");
+    const QImage q = PhotoTestFiles::Quadrants(12, 8);
+    auto saved = [](const QImage &image, const char *format, int quality = -1) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format, quality);
+        return bytes;
+    };
+    put(t, QStringLiteral("rgb.png"), saved(q, "PNG"));
+    put(t, QStringLiteral("alpha.png"), saved(q.convertToFormat(QImage::Format_ARGB32), "PNG"));
+    put(t, QStringLiteral("grey16.png"), saved(q.convertToFormat(QImage::Format_Grayscale16), "PNG"));
+    put(t, QStringLiteral("lossless.webp"), saved(q, "WEBP", 100));
+    put(t, QStringLiteral("lossy.webp"), saved(q, "WEBP", 50));
+    put(t, QStringLiteral("rgb.tiff"), saved(q, "TIFF"));
+    put(t, QStringLiteral("mono.tiff"), saved(q.convertToFormat(QImage::Format_Mono), "TIFF"));
+    put(t, QStringLiteral("one-pixel.gif"),
+        QByteArray("GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0!\xf9\x04\x01\0\0\0\0,\0\0\0\0\x01\0\x01\0\0"
+                   "\x02\x02\x44\x01\0;",
+                   43));
+    put(t, QStringLiteral("exif-8.jpg"), PhotoTestFiles::Jpeg(q, 8));
+
+    const QString p = QStringLiteral("mappdf");
+    for (const int pages : {1, 2}) {
+        QByteArray pdf;
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter writer(&buffer);
+            writer.setPageSize(QPageSize(QSizeF(72, 36), QPageSize::Point, QString(), QPageSize::ExactMatch));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            writer.setResolution(72);
+            QPainter painter(&writer);
+            painter.fillRect(QRectF(0, 0, 36, 36), Qt::red);
+            painter.drawLine(QPointF(0, 0), QPointF(72, 36));
+            for (int i = 1; i < pages; ++i) {
+                writer.newPage();
+                painter.fillRect(QRectF(0, 0, 72, 36), Qt::blue);
+            }
+        }
+        put(p, QStringLiteral("pages-%1.pdf").arg(pages), pdf);
+    }
+}
+
 void helpSeeds(const QString &helpFile)
 {
     const QString t = QStringLiteral("helpcontext");
@@ -219,6 +270,7 @@ int main(int argc, char **argv)
     dataFileSeeds();
     versionSeeds();
     mapBitmapSeeds();
+    mapImageSeeds();
     photoSeeds();
     helpSeeds(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     return g_failures == 0 ? 0 : 1;

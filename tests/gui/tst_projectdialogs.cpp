@@ -248,7 +248,8 @@ void TestProjectDialogs::mapDialogBrowseAndCheckBox()
     form.Execute();
     QCOMPARE(m_driver->fileRequests.size(), 1);
     QCOMPARE(m_driver->fileRequests[0].title, QStringLiteral("Achtergrondafbeelding"));
-    QCOMPARE(m_driver->fileRequests[0].filter, QStringLiteral("Bitmap-afbeeldingen (*.bmp)|*.bmp"));
+    // Bitmaps keep their own entry among the other map formats.
+    QVERIFY(m_driver->fileRequests[0].filter.contains(QStringLiteral("|Bitmap-afbeeldingen (*.bmp)|*.bmp|")));
     QCOMPARE(m_host->doc.MapFileName, QByteArray("plan.bmp"));
     QVERIFY(m_host->doc.Modified);
 }

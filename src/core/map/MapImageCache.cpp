@@ -1,41 +1,8 @@
 #include "core/map/MapImageCache.h"
 
-#include "core/base/TolvekError.h"
+#include "core/map/MapImageDecoder.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QtEndian>
-
-#include <limits>
-
-namespace {
-constexpr int AllocationLimitMB = 2048;
-
-// The size a bitmap file's header claims (info header or the old core
-// header), read before any decoder sees the file; invalid for other files.
-QSize ClaimedBitmapSize(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QSize();
-    const QByteArray h = file.read(26);
-    if (h.size() < 26 || !h.startsWith("BM"))
-        return QSize();
-    const quint32 headerSize = qFromLittleEndian<quint32>(h.constData() + 14);
-    if (headerSize == 12)
-        return QSize(qFromLittleEndian<quint16>(h.constData() + 18), qFromLittleEndian<quint16>(h.constData() + 20));
-    if (headerSize < 40)
-        return QSize();
-    // Height is negative for rows stored top-down.
-    const qint32 width = qFromLittleEndian<qint32>(h.constData() + 18);
-    const qint32 height = qFromLittleEndian<qint32>(h.constData() + 22);
-    if (width <= 0 || height == 0 || height == std::numeric_limits<qint32>::min())
-        return QSize();
-    return QSize(width, height < 0 ? -height : height);
-}
-} // namespace
 
 MapImageCache::MapImageCache()
 {
@@ -44,8 +11,7 @@ MapImageCache::MapImageCache()
 
 void MapImageCache::RaiseAllocationLimit()
 {
-    if (QImageReader::allocationLimit() < AllocationLimitMB)
-        QImageReader::setAllocationLimit(AllocationLimitMB);
+    MapImageDecoder::RaiseAllocationLimit();
 }
 
 void MapImageCache::Clear()
@@ -72,26 +38,8 @@ QImage MapImageCache::Load(const QString &path)
     // Let go of the old map first, so that at most the picture on screen and
     // the new one are in memory while decoding.
     Clear();
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    // A header may claim any size: refuse what could never be held, before
-    // anything is allocated, with a message that says why.
-    QSize claimed = ClaimedBitmapSize(path);
-    if (!claimed.isValid())
-        claimed = reader.size();
-    if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > MaxPixels) {
-        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: de kaart is te groot "
-                                         "(%2 x %3 beeldpunten).")
-                              .arg(QDir::toNativeSeparators(path))
-                              .arg(claimed.width())
-                              .arg(claimed.height()));
-    }
-    QImage image = reader.read();
     ++m_decodeCount;
-    if (image.isNull()) {
-        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: %2.")
-                              .arg(QDir::toNativeSeparators(path), reader.errorString()));
-    }
+    QImage image = MapImageDecoder::Decode(path);
     m_path = key;
     m_size = size;
     m_modified = modified;

@@ -14,7 +14,7 @@ public:
 
     // The decoded map at path (already resolved), or a null image when path
     // is empty or names no file. Throws TolvekError when the file exists but
-    // cannot be read as a picture.
+    // cannot be read as a picture (see MapImageDecoder).
     QImage Load(const QString &path);
 
     // Forgets the cached map.
@@ -25,10 +25,6 @@ public:
 
     // Qt's default limit refuses big scans; raised once for the whole process.
     static void RaiseAllocationLimit();
-
-    // The most pixels a map may have: what the raised limit lets Qt allocate
-    // at 32 bits a pixel. A scanned A0 plan at 300 dpi has 140 million.
-    static constexpr qint64 MaxPixels = qint64(2048) * 1024 * 1024 / 4;
 
 private:
     QString m_path;

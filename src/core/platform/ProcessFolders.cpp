@@ -13,6 +13,7 @@ struct Values
     QString programFolder;
     QString windowsFolder;
     QString programPath;
+    QString dataFolder;
     bool logMarker = false;
 };
 Values g_values;
@@ -28,6 +29,10 @@ void ProcessFolders::SupportStartup(const QString &argv0)
         self = QFileInfo(argv0).absoluteFilePath();
     g_values.programPath = self;
     g_values.programFolder = AddTrailingBackslash(QFileInfo(self).absolutePath());
+    const QString installed =
+        AddTrailingBackslash(QDir::cleanPath(g_values.programFolder + QStringLiteral(TOLVEK_DATA_FROM_PROGRAM)));
+    g_values.dataFolder =
+        QFileInfo::exists(installed + QStringLiteral("LeesMij.txt")) ? installed : g_values.programFolder;
     // The operating system's own folder.
     g_values.windowsFolder = AddTrailingBackslash(QStringLiteral("/usr"));
     g_values.logMarker = QFileInfo::exists(g_values.tempFolder + QStringLiteral("EslLog.zzz"));
@@ -53,6 +58,10 @@ const QString &ProcessFolders::WindowsFolder()
 const QString &ProcessFolders::ProgramPath()
 {
     return g_values.programPath;
+}
+const QString &ProcessFolders::DataFolder()
+{
+    return g_values.dataFolder;
 }
 bool ProcessFolders::LogMarkerPresent()
 {

@@ -17,6 +17,11 @@ public:
     static const QString &ProgramFolder();
     static const QString &WindowsFolder();
     static const QString &ProgramPath();
+    // The folder of the help file and the read-me: ProgramFolder where they
+    // lie beside the program (the build tree), and the program's data folder
+    // (../share/tolvek/ from the program) once it is installed, whatever
+    // the prefix. Ends in a separator.
+    static const QString &DataFolder();
     static bool LogMarkerPresent();
 
     // The document path on the command line: the whole command line (the

@@ -35,15 +35,25 @@ const char IconSvg[] = R"SVG(<svg xmlns="http://www.w3.org/2000/svg" width="48" 
 
 } // namespace
 
-QPixmap ProgramIconPixmap(int size)
+QByteArray ProgramIconSvg()
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QByteArray::fromRawData(IconSvg, sizeof IconSvg - 1));
-    QPainter painter(&pixmap);
+    return QByteArray(IconSvg, sizeof IconSvg - 1);
+}
+
+QImage ProgramIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(ProgramIconSvg());
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, size, size));
-    return pixmap;
+    return image;
+}
+
+QPixmap ProgramIconPixmap(int size)
+{
+    return QPixmap::fromImage(ProgramIconImage(size));
 }
 
 QIcon ProgramIcon()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 // The program's own pictures, drawn here rather than stored: the program
@@ -13,6 +15,11 @@ QIcon ProgramIcon();
 
 // The program icon drawn at size x size pixels.
 QPixmap ProgramIconPixmap(int size);
+
+// The program icon as an SVG document and drawn into an image: the desktop
+// entry's icons are made from these at build time.
+QByteArray ProgramIconSvg();
+QImage ProgramIconImage(int size);
 
 // 111 x 36 pixels.
 QPixmap LogoPixmap();

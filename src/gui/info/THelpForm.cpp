@@ -54,7 +54,7 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
 QString THelpForm::ApplicationHelpFile()
 {
-    return ProcessFolders::ProgramFolder() + ProgramTexts::AppTitle() + QStringLiteral(".chm");
+    return ProcessFolders::DataFolder() + ProgramTexts::AppTitle() + QStringLiteral(".chm");
 }
 
 bool THelpForm::OpenHelpFile()

@@ -15,7 +15,7 @@ class THelpForm : public QWidget
 public:
     explicit THelpForm(QWidget *parent = nullptr);
 
-    // The application's help file: ProgramFolder + AppTitle + ".chm".
+    // The application's help file: the data folder (ProcessFolders) + AppTitle + ".chm".
     static QString ApplicationHelpFile();
 
     // The help file this window reads.

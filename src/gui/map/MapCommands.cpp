@@ -66,6 +66,7 @@ void MapCommands::Export()
     request.title = ExportTitle();
     request.filter = ExportFilter();
     request.initialName = m_lastExportName;
+    request.folderKind = QStringLiteral("Export");
     const std::optional<QString> chosen = UserInteraction::AskFile(request);
     if (!chosen)
         return;

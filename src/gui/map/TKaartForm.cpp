@@ -1,5 +1,6 @@
 #include "gui/map/TKaartForm.h"
 
+#include "core/map/MapImageDecoder.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/MapFileEdit.h"
 #include "core/project/ProjectDocument.h"
@@ -65,11 +66,27 @@ void TKaartForm::SpeedButton1Click()
     request.kind = UserInteraction::FileDialogKind::OpenPicture;
     request.parent = this;
     request.title = QStringLiteral("Achtergrondafbeelding");
-    request.filter = QStringLiteral("Bitmap-afbeeldingen (*.bmp)|*.bmp");
+    request.filter = MapFilter();
+    request.folderKind = QStringLiteral("Kaarten");
+    request.preview = MapImageDecoder::Preview;
     const auto chosen = UserInteraction::AskFile(request);
     if (!chosen)
         return;
     m_row->SetBrowsedPath(*chosen);
+}
+
+QString TKaartForm::MapFilter()
+{
+    return QStringLiteral("Kaarten (*.bmp;*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.webp;*.gif;*.pdf)|"
+                          "*.bmp;*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.webp;*.gif;*.pdf|"
+                          "Bitmap-afbeeldingen (*.bmp)|*.bmp|"
+                          "PNG-afbeeldingen (*.png)|*.png|"
+                          "JPEG-afbeeldingen (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+                          "TIFF-afbeeldingen (*.tif;*.tiff)|*.tif;*.tiff|"
+                          "WebP-afbeeldingen (*.webp)|*.webp|"
+                          "GIF-afbeeldingen (*.gif)|*.gif|"
+                          "PDF-documenten (*.pdf)|*.pdf|"
+                          "Alle bestanden (*.*)|*.*");
 }
 
 const QString &TKaartForm::BrowsedMapPath() const

@@ -21,6 +21,10 @@ public:
     bool MapNameEdited() const { return m_mapNameEdited; }
     const QString &BrowsedMapPath() const;
 
+    // The browse dialog's filter: every kind of map file the program reads
+    // (PDF: the first page), each kind on its own, and every file.
+    static QString MapFilter();
+
     QLineEdit *Edit1 = nullptr;
     QToolButton *SpeedButton1 = nullptr;
     QCheckBox *CheckBox1 = nullptr;

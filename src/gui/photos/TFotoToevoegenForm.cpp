@@ -223,6 +223,7 @@ void TFotoToevoegenForm::SpeedButton1Click()
     request.parent = this;
     request.title = QStringLiteral("Zoek foto");
     request.filter = PhotoFilter();
+    request.folderKind = QStringLiteral("Fotos");
     if (request.kind == UserInteraction::FileDialogKind::OpenPicture)
         request.preview = previewPicture;
     const std::optional<QString> chosen = UserInteraction::AskFile(request);

@@ -1,7 +1,10 @@
 #include "gui/widgets/UserInteraction.h"
 
+#include "core/platform/AppSettings.h"
+
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -11,6 +14,20 @@
 namespace {
 UserInteraction::FileHandler g_fileHandler;
 UserInteraction::ModalHandler g_modalHandler;
+
+// Opens the dialog where the last one of its kind was left and remembers
+// where this one is left.
+std::optional<QString> AskInLastFolder(UserInteraction::FileRequest request)
+{
+    const QString kind = request.folderKind;
+    request.folderKind.clear();
+    if (request.directory.isEmpty())
+        request.directory = AppSettings::LastFolder(kind);
+    const std::optional<QString> chosen = UserInteraction::AskFile(request);
+    if (chosen)
+        AppSettings::SetLastFolder(kind, QFileInfo(*chosen).absolutePath());
+    return chosen;
+}
 } // namespace
 
 void UserInteraction::SetFileHandler(FileHandler handler)
@@ -45,6 +62,8 @@ QString UserInteraction::QtFilter(const QString &filter)
 
 std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
 {
+    if (!request.folderKind.isEmpty())
+        return AskInLastFolder(request);
     if (g_fileHandler)
         return g_fileHandler(request);
 

@@ -27,6 +27,10 @@ public:
         QString filter;      // "Description|pattern|Description|pattern"
         QString initialName; // the file name field
         QString directory;   // where the dialog opens; empty: the current folder
+        // Dialogs of one kind ("Projecten", "Kaarten", ...) open where the last
+        // one was left, also in a later run; the remembered folder stands in
+        // for an empty directory.
+        QString folderKind;
         // OpenPicture: draws the picture for the preview pane within a box;
         // a null image shows no preview. Without it Qt's image readers are used.
         std::function<QImage(const QString &fileName, const QSize &box)> preview;
