@@ -19,6 +19,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -233,13 +234,21 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
     TFotoForm *form = nullptr;
     {
         BusyCursor busy;
-        if (fileName == "++GeenNaam++")
+        // Nothing opens for these; the status bar says why, so that the
+        // click is not met with silence.
+        if (fileName == "++GeenNaam++") {
+            host.ShowStatus(QStringLiteral("Bij deze foto hoort geen bestand (++GeenNaam++)."));
             return nullptr;
+        }
         // A name without a folder is looked up in the current folder, which
         // the map click has just made the project's.
         const QString path = PathResolver::Resolve(fileName);
-        if (path.isEmpty() || !QFileInfo(path).isFile())
+        if (path.isEmpty() || !QFileInfo(path).isFile()) {
+            host.ShowStatus(QStringLiteral("Foto niet gevonden: %1 (%2)")
+                                .arg(AnsiCodec::toUnicode(fileName), QDir::toNativeSeparators(path)));
             return nullptr;
+        }
+        host.ShowStatus(QString());
 
         form = new TFotoForm(host, host.MainWindow());
         const PhotoWindowPlacement &place = host.PhotoPlacement();
