@@ -369,6 +369,14 @@ void TestPhotoFlow::browsedPhotoThatWouldNotBeFound()
     m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
     QCOMPARE(m_driver->dialogs.size(), seen + 1);
     QCOMPARE(doc.NameList.last(), QByteArray("00003=fotos/elders.jpg"));
+
+    // An untitled project has no folder to copy to: the full path is offered.
+    doc.Modified = false;
+    m_form->ResetProject();
+    addBrowsed(serre, QPoint(40, 40), [&] { m_driver->Press(QStringLiteral("Met &volledig pad")); });
+    QVERIFY(!stayedOpen);
+    QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("Volledig pad opslaan?")));
+    QCOMPARE(doc.NameList, QList<QByteArray>{"00001=" + QFile::encodeName(serre)});
 }
 
 int main(int argc, char *argv[])

@@ -444,7 +444,23 @@ void TFotoForm::keyPressEvent(QKeyEvent *event)
         close();
         return;
     }
+    if (event->matches(QKeySequence::Copy)) {
+        if (FotoKopierenSpeedButton->isEnabled())
+            FotoKopierenSpeedButton->click();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+bool TFotoForm::event(QEvent *event)
+{
+    // Ctrl+C here means this photo (or the selected notes, which the memo
+    // takes first), not the main window's map.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 bool TFotoForm::FormClose()
