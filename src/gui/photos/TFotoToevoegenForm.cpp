@@ -290,8 +290,9 @@ bool TFotoToevoegenForm::CheckBrowsedName(QByteArray &name)
         QStringLiteral("De naam \"%1\" leidt vanuit %2 niet naar de gekozen foto \"%3\": een klik op "
                        "het driehoekje zou de foto niet vinden.")
             .arg(Edit3->text(),
-                 folder.isEmpty() ? QStringLiteral("de huidige map")
-                                  : QStringLiteral("de projectmap \"%1\"").arg(QDir::toNativeSeparators(folder)),
+                 folder.isEmpty()
+                     ? QStringLiteral("de huidige map")
+                     : QStringLiteral("de projectmap \"%1\"").arg(QDir::toNativeSeparators(QDir::cleanPath(folder))),
                  QDir::toNativeSeparators(chosen));
     if (folder.isEmpty()) {
         // An untitled project has no folder to copy the photo to.
