@@ -1,11 +1,11 @@
 // tolvek-render: draws the overview map of a project file, as the program
-// shows and exports it, into an EMF, PNG or SVG file. Needs no display.
+// shows and exports it, into an EMF, PNG, SVG or PDF file. Needs no display.
 
 #include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
+#include "core/map/MapImageFile.h"
 #include "core/map/MapMetafile.h"
-#include "core/map/MapPainter.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 
@@ -13,8 +13,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <cstdio>
@@ -30,6 +28,7 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
                      "  .emf  Enhanced Metafile, zoals \"Exporteren...\" die schrijft\n"
                      "  .png  de kaart zoals het venster haar toont\n"
                      "  .svg  SVG-tekening\n"
+                     "  .pdf  PDF-document, een pagina zo groot als de kaart\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
                      "  --help     deze uitleg\n";
@@ -50,43 +49,23 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
     const QString projectPath = QFileInfo(projectName).absoluteFilePath();
     ProjectDocument doc;
     doc.Reset();
-    if (DataFile::Read(doc, projectPath) != DataFile::ReadResult::Ok)
+    switch (DataFile::Read(doc, projectPath)) {
+    case DataFile::ReadResult::Ok:
+        break;
+    case DataFile::ReadResult::CannotOpen:
         throw TolvekError(
             QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
+    case DataFile::ReadResult::NotAProject:
+        throw TolvekError(QStringLiteral("Het bestand \"%1\" is geen Tolvek-projectbestand.")
+                              .arg(QDir::toNativeSeparators(projectName)));
+    }
     doc.CurrentFileName = projectPath;
 
     MapImageCache cache;
     MapMetafile metafile;
     metafile.SetScene(MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc)));
 
-    const QString suffix = QFileInfo(outputName).suffix().toLower();
-    if (suffix == QLatin1String("emf")) {
-        metafile.SaveToFile(outputName);
-    } else if (suffix == QLatin1String("png")) {
-        const QImage image = metafile.RenderImage();
-        if (!image.save(outputName, "PNG"))
-            throw TolvekError(
-                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
-    } else if (suffix == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setFileName(outputName);
-        svg.setSize(metafile.Size());
-        svg.setViewBox(QRect(QPoint(0, 0), metafile.Size()));
-        svg.setResolution(96);
-        svg.setTitle(QStringLiteral("Overzichtskaart"));
-        QPainter painter;
-        if (!painter.begin(&svg))
-            throw TolvekError(
-                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
-        painter.fillRect(QRect(QPoint(0, 0), metafile.Size()), Qt::white);
-        MapPainter::Paint(painter, metafile.Scene());
-        if (!painter.end() || !QFileInfo(outputName).isFile())
-            throw TolvekError(
-                QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
-    } else {
-        throw TolvekError(
-            QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png of .svg.").arg(outputName));
-    }
+    MapImageFile::Save(metafile, outputName);
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "gui/info/TOpstartInfoForm.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
+#include "gui/map/MapOutputCommands.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
@@ -27,7 +28,9 @@
 #include "gui/project/TProjectGegForm.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
+#include "gui/widgets/ElidedLabel.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 #include "gui/widgets/WindowLayout.h"
@@ -96,6 +99,10 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     status->setFixedHeight(19);
     status->setSizeGripEnabled(true);
     setStatusBar(status);
+    StatusText = new ElidedLabel(status);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    status->addWidget(StatusText, 1);
+    connect(&m_host, &ProjectHost::StatusText, StatusText, &ElidedLabel::SetText);
 
     // The Help buttons of message boxes and dialogs open the help file.
     MessageDialogs::SetHelpHandler([this](int context) { ShowHelp(context); });
@@ -143,17 +150,27 @@ void THoofdForm::BuildMenu()
     Opslaan1 = add(bestand, "Opslaan1", QStringLiteral("Op&slaan"), &THoofdForm::Opslaan1Click,
                    QKeySequence(QStringLiteral("Ctrl+S")), AppIcons::Get(AppIcons::Save));
     Opslaan1->setEnabled(false);
-    add(bestand, "Opslaanals1", QStringLiteral("O&pslaan als..."), &THoofdForm::Opslaanals1Click);
+    add(bestand, "Opslaanals1", QStringLiteral("O&pslaan als..."), &THoofdForm::Opslaanals1Click,
+        QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     bestand->addSeparator()->setObjectName(QStringLiteral("N1"));
     add(bestand, "Exporteren1", QStringLiteral("&Exporteren..."), &THoofdForm::Exporteren1Click,
         QKeySequence(QStringLiteral("Ctrl+E")));
+    add(bestand, "ExporterenAfbeelding1", QStringLiteral("Exporteren als af&beelding..."),
+        &THoofdForm::ExporterenAfbeelding1Click);
+    bestand->addSeparator()->setObjectName(QStringLiteral("N7"));
+    add(bestand, "Afdrukken1", QStringLiteral("Af&drukken..."), &THoofdForm::Afdrukken1Click,
+        QKeySequence(QStringLiteral("Ctrl+P")));
+    add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."), &THoofdForm::Afdrukvoorbeeld1Click);
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
-    add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click,
-        QKeySequence(QStringLiteral("Alt+F4")));
+    // Ctrl+Q as in every desktop program comes first, so the menu shows it.
+    add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click)
+        ->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Q")), QKeySequence(QStringLiteral("Alt+F4"))});
 
     QMenu *bewerken = bar->addMenu(QStringLiteral("Be&werken"));
     bewerken->setObjectName(QStringLiteral("Bewerken1"));
-    add(bewerken, "Kopiren1", QStringLiteral("Kaart &kopi\u00ebren"), &THoofdForm::Kopiren1Click);
+    // A text field with the focus keeps Ctrl+C for itself.
+    add(bewerken, "Kopiren1", QStringLiteral("Kaart &kopi\u00ebren"), &THoofdForm::Kopiren1Click,
+        QKeySequence(QStringLiteral("Ctrl+C")));
 
     QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
     gegevens->setObjectName(QStringLiteral("KaartFoto1"));
@@ -382,15 +399,23 @@ void THoofdForm::SetFileCaption(const QString &fileName)
 
 void THoofdForm::ReadDataFile(const QString &fileName)
 {
-    BusyCursor busy;
-    if (m_session.Load(fileName) == DataFile::ReadResult::CannotOpen) {
-        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
-                                         QStringLiteral("Kan bestand \"") + fileName
-                                             + QStringLiteral("\" niet openen."));
+    DataFile::ReadResult result;
+    {
+        BusyCursor busy;
+        result = m_session.Load(fileName);
+    }
+    if (result == DataFile::ReadResult::Ok) {
+        SetFileCaption(fileName);
+        RecentProjects::Add(fileName);
         return;
     }
-    SetFileCaption(fileName);
-    RecentProjects::Add(fileName);
+    QString text = QStringLiteral("Kan bestand \"") + fileName + QStringLiteral("\" niet openen.");
+    // The project stays untitled, so a later save asks for a name instead
+    // of writing over that file.
+    if (result == DataFile::ReadResult::NotAProject)
+        text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
+                               "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
 }
 
 bool THoofdForm::WriteDataFile(const QString &fileName)
@@ -636,6 +661,21 @@ void THoofdForm::Kopiren1Click()
     m_map->Copy();
 }
 
+void THoofdForm::ExporterenAfbeelding1Click()
+{
+    MapOutputCommands::ExportImage(m_host, m_map->Metafile());
+}
+
+void THoofdForm::Afdrukken1Click()
+{
+    MapOutputCommands::Print(m_host, m_map->Metafile());
+}
+
+void THoofdForm::Afdrukvoorbeeld1Click()
+{
+    MapOutputCommands::Preview(m_host, m_map->Metafile());
+}
+
 void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &mapPoint)
 {
     CreateOtherWindows();
@@ -671,12 +711,12 @@ void THoofdForm::Fotosluiten1Click()
 
 void THoofdForm::Inhoud1Click()
 {
-    ShowHelp(20);
+    ShowHelp(HelpContexts::Contents);
 }
 
 void THoofdForm::FotoCDRom1Click()
 {
-    ShowHelp(60);
+    ShowHelp(HelpContexts::PhotoCd);
 }
 
 void THoofdForm::Configuratiegegevens1Click()

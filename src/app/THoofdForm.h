@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class ElidedLabel;
 class MapCommands;
 class MapView;
 class PhotoIndex;
@@ -108,6 +109,9 @@ public:
     TFotoToevoegenForm *FotoToevoegenForm = nullptr;
     TFotoVerwijderenForm *FotoVerwijderenForm = nullptr;
     MapView *OverzichtsImage = nullptr;
+    // The status bar's one line: what a command could not do (a photo or
+    // map file not found).
+    ElidedLabel *StatusText = nullptr;
     TOpstartInfoForm *OpstartInfoForm = nullptr;
     TOpInternetForm *OpInternetForm = nullptr;
     TConfigGegevensForm *ConfigGegevensForm = nullptr;
@@ -121,6 +125,9 @@ public slots:
     void Afsluiten1Click();
     void Exporteren1Click();
     void Kopiren1Click();
+    void ExporterenAfbeelding1Click();
+    void Afdrukken1Click();
+    void Afdrukvoorbeeld1Click();
     void Projectgegevens1Click();
     void OverzichtskaartEigenschappen1Click();
     void Eigenschappenkaart1Click();

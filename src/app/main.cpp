@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
@@ -10,7 +11,9 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     ProcessFolders::SupportStartup(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString());
     int result = 0;
-    {
+    if (const std::optional<int> answered = CommandLine::AnswerInformationRequest(argc, argv)) {
+        result = *answered;
+    } else {
         TolvekApplication app(argc, argv);
         result = THoofdForm::RunProgram(app);
     }

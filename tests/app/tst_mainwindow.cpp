@@ -5,20 +5,33 @@
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "gui/info/THelpForm.h"
+#include "gui/info/TTekstForm.h"
+#include "gui/map/MapView.h"
+#include "gui/widgets/ElidedLabel.h"
 #include "gui/widgets/GeneralError.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include "core/base/TolvekError.h"
 
@@ -75,6 +88,11 @@ private slots:
     void mapSizeBeforeDrawing();
     void infoScreenOnRequestThenProjectFolder();
     void helpCommandsOpenTheirContexts();
+    void helpTakesInputWhileADialogIsOpen();
+    void nonProjectFileIsRefused();
+    void statusBarSaysWhatWasNotFound();
+    void fileDialogsShowEachFilterOnce();
+    void readMeWithoutATextApplication();
 
 private:
     std::unique_ptr<THoofdForm> m_form;
@@ -131,10 +149,13 @@ void TestMainWindow::menuAndToolBar()
         {"Nieuw1", "&Nieuw...", "Ctrl+N"},
         {"Openen1", "&Openen...", "Ctrl+O"},
         {"Opslaan1", "Op&slaan", "Ctrl+S"},
-        {"Opslaanals1", "O&pslaan als...", ""},
+        {"Opslaanals1", "O&pslaan als...", "Ctrl+Shift+S"},
         {"Exporteren1", "&Exporteren...", "Ctrl+E"},
-        {"Afsluiten1", "&Afsluiten...", "Alt+F4"},
-        {"Kopiren1", "Kaart &kopi\xc3\xabren", ""},
+        {"ExporterenAfbeelding1", "Exporteren als af&beelding...", ""},
+        {"Afdrukken1", "Af&drukken...", "Ctrl+P"},
+        {"Afdrukvoorbeeld1", "Afdruk&voorbeeld...", ""},
+        {"Afsluiten1", "&Afsluiten...", "Ctrl+Q"},
+        {"Kopiren1", "Kaart &kopi\xc3\xabren", "Ctrl+C"},
         {"Projectgegevens1", "Pr&oject", ""},
         {"OverzichtskaartEigenschappen1", "Overzichts&kaart", ""},
         {"Eigenschappenkaart1", "&Eigenschappen kaart", ""},
@@ -156,7 +177,21 @@ void TestMainWindow::menuAndToolBar()
         QCOMPARE(a->text(), QString::fromUtf8(it.caption));
         QCOMPARE(a->shortcut().toString(), QString::fromLatin1(it.shortcut));
     }
+    QCOMPARE(m_form->findChild<QAction *>(QStringLiteral("Afsluiten1"))->shortcuts(),
+             (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Q")), QKeySequence(QStringLiteral("Alt+F4"))}));
     QVERIFY(!m_form->findChild<QAction *>(QStringLiteral("Fotosluiten1"))->isVisible());
+    // No two items of a menu share an accelerator.
+    for (QAction *menuAction : m_form->menuBar()->actions()) {
+        QSet<QChar> seen;
+        for (QAction *a : menuAction->menu()->actions()) {
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            if (a->isSeparator() || !a->isVisible() || amp < 0)
+                continue;
+            const QChar key = a->text().at(amp + 1).toLower();
+            QVERIFY2(!seen.contains(key), qPrintable(a->text()));
+            seen.insert(key);
+        }
+    }
     QStringList menus;
     for (QAction *a : m_form->menuBar()->actions())
         menus << a->text();
@@ -500,6 +535,298 @@ void TestMainWindow::helpCommandsOpenTheirContexts()
     QVERIFY2(m_form->HelpForm->CurrentTopic().contains(QStringLiteral("cdrom")),
              qPrintable(m_form->HelpForm->CurrentTopic()));
     m_form->HelpForm->close();
+
+    // Each dialog's Help button opens the topic about that dialog.
+    const struct
+    {
+        const char *action;
+        const char *topic;
+    } dialogs[] = {
+        {"Projectgegevens1", "/projectgegevens.html"},
+        {"OverzichtskaartEigenschappen1", "/overzichtskaart.html"},
+        {"Toevoegen1", "/foto_toevoegen.html"},
+        {"Verwijderen1", "/foto_verwijderen.html"},
+        {"Eigenschappenallefotoswijzigen1", "/alle_fotos_wijzigen.html"},
+    };
+    for (const auto &dialog : dialogs) {
+        QString shown;
+        m_driver->Handle([this, &shown](QDialog *d) {
+            d->findChild<QToolButton *>(QStringLiteral("HelpSpeedButton"))->click();
+            shown = m_form->HelpForm->CurrentTopic();
+            d->reject();
+        });
+        m_form->findChild<QAction *>(QString::fromLatin1(dialog.action))->trigger();
+        QCOMPARE(shown, QString::fromLatin1(dialog.topic));
+    }
+    m_form->HelpForm->close();
+}
+
+namespace {
+
+// Where in the help window (window coordinates) the first link of the page is.
+QPoint firstLinkInWindow(QTextBrowser *browser)
+{
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor()) {
+                QTextCursor cursor(browser->document());
+                cursor.setPosition(it.fragment().position() + 1);
+                const QPoint inViewport = browser->cursorRect(cursor).center();
+                return browser->viewport()->mapTo(browser->window(), inViewport);
+            }
+    return QPoint(-1, -1);
+}
+
+} // namespace
+
+void TestMainWindow::helpTakesInputWhileADialogIsOpen()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    bool dialogStillUsable = false;
+    m_driver->Handle([&](QDialog *d) {
+        // F1 in the dialog opens the dialog's own topic.
+        d->activateWindow();
+        QTRY_VERIFY(d->isActiveWindow());
+        QTest::keyClick(d->windowHandle(), Qt::Key_F1);
+        THelpForm *help = m_form->HelpForm;
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->CurrentTopic(), QStringLiteral("/projectgegevens.html"));
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        help->resize(420, 160);
+        QTRY_VERIFY(help->windowHandle()->width() == 420);
+
+        // The help window takes keys and clicks as a user gives them:
+        // scrolling, following a link, closing.
+        auto *browser = help->findChild<QTextBrowser *>(QStringLiteral("HelpBrowser"));
+        browser->setFocus();
+        QTest::keyClick(help->windowHandle(), Qt::Key_Space);
+        QTRY_VERIFY(browser->verticalScrollBar()->value() > 0);
+        // The page's link lies at its end.
+        browser->verticalScrollBar()->setValue(browser->verticalScrollBar()->maximum());
+        const QPoint link = firstLinkInWindow(browser);
+        QVERIFY(link.x() >= 0);
+        QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, link);
+        QTRY_COMPARE(help->CurrentTopic(), QStringLiteral("/inhoud.html"));
+        QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!help->isVisible());
+
+        // Help opened before the dialog, from the Help button: usable too,
+        // and the dialog itself still takes input.
+        d->findChild<QToolButton *>(QStringLiteral("HelpSpeedButton"))->click();
+        QTRY_VERIFY(help->isVisible());
+        QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+        QTRY_VERIFY(!help->isVisible());
+        auto *edit = d->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+        edit->setFocus();
+        d->activateWindow();
+        QTRY_VERIFY(d->isActiveWindow());
+        QTest::keyClick(d->windowHandle(), Qt::Key_X);
+        dialogStillUsable = edit->text().endsWith(QLatin1Char('x'));
+        d->reject();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Projectgegevens1"))->trigger();
+    QVERIFY(dialogStillUsable);
+    QCOMPARE(m_driver->dialogs.size(), 1);
+
+    // Help already open from the main window when a dialog opens: it
+    // follows the dialog and still takes input.
+    m_form->findChild<QAction *>(QStringLiteral("Inhoud1"))->trigger();
+    THelpForm *help = m_form->HelpForm;
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    bool closedWhileDialogOpen = false;
+    m_driver->Handle([&](QDialog *d) {
+        QTest::qWait(100);
+        QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+        closedWhileDialogOpen = !help->isVisible() && d->isVisible();
+        d->reject();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Projectgegevens1"))->trigger();
+    QVERIFY(closedWhileDialogOpen);
+}
+
+void TestMainWindow::nonProjectFileIsRefused()
+{
+    const QString name = m_dir->filePath(QStringLiteral("boodschappen.txt"));
+    const QByteArray notes = "melk\r\nbrood [vers]\r\n00001=kaas\r\n";
+    writeFile(name, notes);
+    auto refused = [&](const DialogDriver::Seen &seen, THoofdForm &form) {
+        QVERIFY2(seen.texts.contains(QStringLiteral("Kan bestand \"") + name + QStringLiteral("\" niet openen.")),
+                 qPrintable(seen.texts));
+        QVERIFY2(seen.texts.contains(QStringLiteral("geen Tolvek-projectbestand")), qPrintable(seen.texts));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
+        QVERIFY(form.Document().IsUntitled());
+    };
+
+    // Through the menu.
+    m_driver->ChooseFile(name);
+    m_driver->Press(QStringLiteral("&OK"));
+    m_form->findChild<QAction *>(QStringLiteral("Openen1"))->trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    refused(m_driver->dialogs[0], *m_form);
+    // A later save asks for a name and does not touch that file.
+    m_form->Document().Organisation = "Iets";
+    m_form->Document().Modified = true;
+    m_form->UpdateMainWindowState();
+    m_driver->CancelFile();
+    m_form->findChild<QAction *>(QStringLiteral("Opslaan1"))->trigger();
+    QCOMPARE(m_driver->fileRequests.size(), 2);
+    QCOMPARE(m_driver->fileRequests[1].kind, UserInteraction::FileDialogKind::Save);
+    QCOMPARE(readAll(name), notes);
+    m_form->Document().Modified = false;
+
+    // On the command line.
+    auto form = std::make_unique<THoofdForm>();
+    m_driver->Press(QStringLiteral("&OK"));
+    form->SetStartupFileName(name);
+    form->show();
+    QTRY_COMPARE(m_driver->dialogs.size(), 2);
+    refused(m_driver->dialogs[1], *form);
+    QCOMPARE(readAll(name), notes);
+}
+
+void TestMainWindow::statusBarSaysWhatWasNotFound()
+{
+    QImage map(200, 150, QImage::Format_RGB32);
+    map.fill(Qt::white);
+    QVERIFY(map.save(m_dir->filePath(QStringLiteral("kaart.bmp")), "BMP"));
+    const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
+    writeFile(name,
+              "[Algemene gegevens]\r\n00001=kaart.bmp\r\n[Fotopositie]\r\n00001=60,50,90\r\n"
+              "[Fotonaam]\r\n00001=fotos\\kerk.jpg\r\n[Foto-aantekeningen]\r\n00001=\r\n");
+    m_form->show();
+    m_form->ReadDataFile(name);
+    m_form->DrawMap();
+    QCOMPARE(m_form->StatusText->Text(), QString());
+
+    // A photo whose file is missing: nothing opens, the status bar says so.
+    const QString folder = QDir(m_dir->path()).canonicalPath();
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(60, 50));
+    const QString photoText = QStringLiteral("Foto niet gevonden: fotos\\kerk.jpg (%1/fotos/kerk.jpg)").arg(folder);
+    QCOMPARE(m_form->StatusText->Text(), photoText);
+    // Too long for a narrow window: shortened in the middle, never cut off.
+    m_form->resize(300, 300);
+    QTRY_VERIFY(m_form->StatusText->width() < m_form->StatusText->fontMetrics().horizontalAdvance(photoText));
+    const QString shown = m_form->StatusText->ShownText();
+    QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith(QStringLiteral("Foto niet")), qPrintable(shown));
+    QVERIFY(m_form->StatusText->fontMetrics().horizontalAdvance(shown) <= m_form->StatusText->contentsRect().width());
+    QCOMPARE(m_form->StatusText->toolTip(), photoText);
+
+    // The map file gone: the 1-by-1 map, and why.
+    QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("kaart.bmp"))));
+    m_form->findChild<QAction *>(QStringLiteral("Fotonummerstonen1"))->trigger();
+    QCOMPARE(m_form->MapPictureSize(), QSize(1, 1));
+    QCOMPARE(m_form->StatusText->Text(),
+             QStringLiteral("Overzichtskaart niet gevonden: kaart.bmp (%1/kaart.bmp)").arg(folder));
+
+    // A new project has no map yet.
+    m_form->findChild<QAction *>(QStringLiteral("Nieuw1"))->trigger();
+    QCOMPARE(m_form->StatusText->Text(),
+             QStringLiteral("Geen overzichtskaart gekozen: kies er een met Gegevens > Overzichtskaart."));
+}
+
+void TestMainWindow::fileDialogsShowEachFilterOnce()
+{
+    const QDir dir(m_dir->path());
+    for (const char *file : {"a.jpg", "b.ico", "c.txt", "d.bmp"})
+        writeFile(dir.filePath(QString::fromLatin1(file)), "x");
+    m_driver->UseRealFileDialogs();
+    struct Shown
+    {
+        QStringList filters;
+        QStringList files;
+    };
+    auto inspect = [&dir](Shown &shown, bool listFiles) {
+        return [&shown, &dir, listFiles](QDialog *d) {
+            auto *fd = qobject_cast<QFileDialog *>(d);
+            QVERIFY(fd);
+            auto *combo = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(combo);
+            for (int i = 0; i < combo->count(); ++i)
+                shown.filters << combo->itemText(i);
+            if (listFiles) {
+                // The patterns still filter, the icon pattern included.
+                fd->setDirectory(dir);
+                auto *view = fd->findChild<QListView *>(QStringLiteral("listView"));
+                QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 3);
+                for (int r = 0; r < 3; ++r)
+                    shown.files << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            }
+            fd->reject();
+        };
+    };
+
+    Shown data;
+    m_driver->Handle(inspect(data, false));
+    m_form->findChild<QAction *>(QStringLiteral("Openen1"))->trigger();
+    QCOMPARE(data.filters, (QStringList{"Tolvek-bestanden (*.tvk)", "Alle bestanden (*.*)"}));
+
+    Shown photo;
+    m_driver->Handle([&](QDialog *d) {
+        m_driver->Handle(inspect(photo, true));
+        d->findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        d->reject();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
+    QCOMPARE(photo.filters, QStringList{"Afbeeldingen (*.jpg;*.jpeg;*.bmp;*.emf;*.wmf)"});
+    photo.files.sort();
+    QCOMPARE(photo.files, (QStringList{"a.jpg", "b.ico", "d.bmp"}));
+
+    Shown map;
+    m_driver->Handle([&](QDialog *d) {
+        m_driver->Handle(inspect(map, false));
+        d->findChild<QToolButton *>(QStringLiteral("SpeedButton1"))->click();
+        d->reject();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("OverzichtskaartEigenschappen1"))->trigger();
+    QVERIFY(!map.filters.isEmpty());
+    for (const QString &filter : map.filters)
+        QVERIFY2(filter.count(QLatin1Char('(')) == 1, qPrintable(filter));
+}
+
+void TestMainWindow::readMeWithoutATextApplication()
+{
+    // A desktop that knows no program for text files.
+    QTemporaryDir xdg;
+    const QByteArray none = QFile::encodeName(xdg.filePath(QStringLiteral("leeg")));
+    const QByteArray config = QFile::encodeName(xdg.filePath(QStringLiteral("config")));
+    const QByteArray data = QFile::encodeName(xdg.filePath(QStringLiteral("data")));
+    QDir(xdg.path()).mkpath(QStringLiteral("data/applications"));
+    QDir(xdg.path()).mkpath(QStringLiteral("config"));
+    const char *names[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+    QList<QByteArray> saved;
+    for (const char *n : names)
+        saved << qgetenv(n);
+    qputenv("XDG_CONFIG_HOME", config);
+    qputenv("XDG_CONFIG_DIRS", none);
+    qputenv("XDG_DATA_HOME", data);
+    qputenv("XDG_DATA_DIRS", none);
+
+    const QByteArray readMe = readAll(ProcessFolders::ProgramFolder() + QStringLiteral("LeesMij.txt"));
+    QVERIFY(readMe.contains("Tolvek"));
+    auto shownText = [this]() -> QString {
+        for (TTekstForm *t : m_form->findChildren<TTekstForm *>())
+            if (t->isVisible())
+                return t->Text();
+        return QString();
+    };
+    m_form->findChild<QAction *>(QStringLiteral("LeesMijtxt1"))->trigger();
+    QCOMPARE(shownText(), QString::fromUtf8(readMe));
+    for (TTekstForm *t : m_form->findChildren<TTekstForm *>())
+        t->close();
+    QTRY_VERIFY(shownText().isEmpty());
+
+    // A program is registered, but it cannot be started: the same window,
+    // once the desktop's opener has given up.
+    writeFile(QString::fromLocal8Bit(data) + QStringLiteral("/applications/kapot.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Kapot\nExec=false %f\nMimeType=text/plain;\n");
+    writeFile(QString::fromLocal8Bit(config) + QStringLiteral("/mimeapps.list"),
+              "[Default Applications]\ntext/plain=kapot.desktop\n");
+    m_form->findChild<QAction *>(QStringLiteral("LeesMijtxt1"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(shownText(), QString::fromUtf8(readMe), 20000);
+
+    for (int i = 0; i < 4; ++i)
+        qputenv(names[i], saved[i]);
 }
 
 int main(int argc, char *argv[])

@@ -13,7 +13,9 @@
 #include "gui/photos/TFotoVerwijderenForm.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -23,6 +25,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -61,6 +64,7 @@ private slots:
     void editedNotesSurviveOpen();
     void editedNotesSurviveExit();
     void notesTooLongForTheFileAreRefused();
+    void browsedPhotoThatWouldNotBeFound();
 
 private:
     // A project on disk with one photo at (60, 50) whose window is open with
@@ -305,6 +309,120 @@ void TestPhotoFlow::notesTooLongForTheFileAreRefused()
     w->AantekeningenMemo->setPlainText(QStringLiteral("kort"));
     QVERIFY(w->close());
     QCOMPARE(m_form->Document().NotesList, QList<QByteArray>{"00001=kort"});
+}
+
+// F3, browse to a photo in a sub-folder with "Zonder pad-aanduiding" ticked:
+// the bare name would not lead back to it, so OK asks first.
+void TestPhotoFlow::browsedPhotoThatWouldNotBeFound()
+{
+    const QDir dir(m_dir->path());
+    QVERIFY(dir.mkpath(QStringLiteral("fotos")));
+    const QString serre = dir.filePath(QStringLiteral("fotos/serre.jpg"));
+    QImage photo(64, 48, QImage::Format_RGB32);
+    photo.fill(QColor(30, 160, 60));
+    QVERIFY(photo.save(serre, "JPEG"));
+    const QString otherToren = dir.filePath(QStringLiteral("fotos/toren.jpg"));
+    photo.fill(QColor(20, 20, 200));
+    QVERIFY(photo.save(otherToren, "JPEG"));
+    const QByteArray torenBefore = readAll(dir.filePath(QStringLiteral("toren.jpg")));
+    ProjectDocument &doc = m_form->Document();
+
+    // Fills in the dialog with a browsed photo at a point and presses OK;
+    // queue then answers the question, and the dialog is opened.
+    bool stayedOpen = false;
+    auto addBrowsed = [&](const QString &chosen, QPoint at, const std::function<void()> &queue) {
+        m_driver->Handle([this, chosen, at, &stayedOpen](QDialog *d) {
+            auto *form = qobject_cast<TFotoToevoegenForm *>(d);
+            form->xSpinEdit->setValue(at.x());
+            form->ySpinEdit->setValue(at.y());
+            m_driver->ChooseFile(chosen);
+            form->SpeedButton1->click();
+            QCOMPARE(form->Edit3->text(), QFileInfo(chosen).fileName());
+            form->Button1->click();
+            stayedOpen = d->isVisible();
+            if (stayedOpen)
+                d->reject();
+        });
+        queue();
+        m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
+    };
+
+    // The question, with copying as its default; "&Terug" goes back to the dialog.
+    QString defaultButton;
+    addBrowsed(serre, QPoint(40, 40), [&] {
+        m_driver->Handle([&](QDialog *q) {
+            for (QPushButton *b : q->findChildren<QPushButton *>())
+                if (b->isDefault())
+                    defaultButton = b->text();
+            for (QPushButton *b : q->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("&Terug"))
+                    b->click();
+        });
+    });
+    QVERIFY(stayedOpen);
+    QCOMPARE(defaultButton, QString::fromUtf8("&Kopi\u00ebren"));
+    const DialogDriver::Seen &question = m_driver->dialogs.at(1);
+    QVERIFY2(question.texts.contains(QString::fromUtf8("Foto kopi\u00ebren naar de projectmap?")),
+             qPrintable(question.texts));
+    QVERIFY2(question.texts.contains(QStringLiteral("\"serre.jpg\"")) && question.texts.contains(serre),
+             qPrintable(question.texts));
+    QVERIFY(doc.NameList.isEmpty());
+
+    // "&Naam zo opslaan": the name as it stands; its triangle finds nothing.
+    addBrowsed(serre, QPoint(40, 40), [&] { m_driver->Press(QStringLiteral("&Naam zo opslaan")); });
+    QVERIFY(!stayedOpen);
+    QCOMPARE(doc.NameList, QList<QByteArray>{"00001=serre.jpg"});
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("serre.jpg"))));
+    for (TFotoForm *w : TFotoForm::OpenWindows())
+        w->close();
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(40, 40));
+    QVERIFY(TFotoForm::OpenWindows().isEmpty());
+
+    // "&Kopiëren": the photo is copied beside the project and found.
+    addBrowsed(serre, QPoint(120, 40), [&] { m_driver->Press(QString::fromUtf8("&Kopi\u00ebren")); });
+    QVERIFY(!stayedOpen);
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("serre.jpg"))), readAll(serre));
+    QCOMPARE(doc.NameList.last(), QByteArray("00002=serre.jpg"));
+    for (TFotoForm *w : TFotoForm::OpenWindows())
+        w->close();
+    QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(120, 40));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    QCOMPARE(TFotoForm::OpenWindows().first()->Picture().Size(), QSize(64, 48));
+    TFotoForm::OpenWindows().first()->close();
+
+    // A different file of that name in the project folder is never replaced.
+    const qsizetype before = m_driver->dialogs.size();
+    addBrowsed(otherToren, QPoint(150, 100), [&] {
+        m_driver->Press(QString::fromUtf8("&Kopi\u00ebren"));
+        m_driver->Press(QStringLiteral("&OK"));
+    });
+    QVERIFY(stayedOpen);
+    QVERIFY2(m_driver->dialogs.at(before + 2).texts.contains(QStringLiteral("al een ander bestand")),
+             qPrintable(m_driver->dialogs.at(before + 2).texts));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("toren.jpg"))), torenBefore);
+    QCOMPARE(doc.NameList.size(), 2);
+
+    // A typed name is the user's own: no question.
+    m_driver->Handle([](QDialog *d) {
+        auto *form = qobject_cast<TFotoToevoegenForm *>(d);
+        form->xSpinEdit->setValue(170);
+        form->ySpinEdit->setValue(120);
+        form->Edit3->setText(QStringLiteral("fotos/elders.jpg"));
+        form->Button1->click();
+    });
+    const qsizetype seen = m_driver->dialogs.size();
+    m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
+    QCOMPARE(m_driver->dialogs.size(), seen + 1);
+    QCOMPARE(doc.NameList.last(), QByteArray("00003=fotos/elders.jpg"));
+
+    // An untitled project has no folder to copy to: the full path is offered.
+    doc.Modified = false;
+    m_form->ResetProject();
+    addBrowsed(serre, QPoint(40, 40), [&] { m_driver->Press(QStringLiteral("Met &volledig pad")); });
+    QVERIFY(!stayedOpen);
+    QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("Volledig pad opslaan?")));
+    QCOMPARE(doc.NameList, QList<QByteArray>{"00001=" + QFile::encodeName(serre)});
 }
 
 int main(int argc, char *argv[])

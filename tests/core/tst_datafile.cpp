@@ -70,7 +70,7 @@ private slots:
     void onlyFirstHeaderCounts();
     void formatTagIgnoredOnRead();
     void badIntegerStopsTheLoad();
-    void fileWithoutHeadersIsEmptyProject();
+    void fileWithoutHeadersIsNoProject();
     void missingFileCannotOpen();
     void failedSaveKeepsOldFile();
     void fullDiskIsReported();
@@ -341,13 +341,31 @@ void TestDataFile::badIntegerStopsTheLoad()
     QVERIFY_THROWS_EXCEPTION(TolvekError, DataFile::Parse(empty, "[Algemene gegevens]\r\n00003=\r\n"));
 }
 
-void TestDataFile::fileWithoutHeadersIsEmptyProject()
+void TestDataFile::fileWithoutHeadersIsNoProject()
 {
     ProjectDocument doc;
-    DataFile::Parse(doc, "zomaar een tekst\r\n00006=geen sectie\r\n");
+    QVERIFY(!DataFile::Parse(doc, "zomaar een tekst\r\n00006=geen sectie\r\n[Fotonamen]\r\n00001=a.jpg\r\n"));
     QVERIFY(doc.Organisation.isEmpty());
-    QVERIFY(doc.PositionList.isEmpty());
+    QVERIFY(doc.NameList.isEmpty());
     QCOMPARE(doc.UserHelpText, ProjectDocument::DefaultUserHelpText());
+
+    // Read from disk: refused, and the project is left as it was.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("brief.txt"));
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Beste lezer,\r\n00006=geen project\r\n");
+    f.close();
+    doc.Organisation = "blijft";
+    QCOMPARE(DataFile::Read(doc, name), DataFile::ReadResult::NotAProject);
+    QCOMPARE(doc.Organisation, QByteArray("blijft"));
+
+    // One header of the four is enough, wherever it stands.
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("Beste lezer,\r\n[Foto-aantekeningen]\r\n00001=x\r\n");
+    f.close();
+    QCOMPARE(DataFile::Read(doc, name), DataFile::ReadResult::Ok);
+    QCOMPARE(doc.NotesList, QList<QByteArray>{"00001=x"});
 }
 
 void TestDataFile::missingFileCannotOpen()

@@ -106,7 +106,7 @@ private slots:
             QCOMPARE(f.SelectedDirection(), expected[hour - 1]);
         }
         f.HelpSpeedButton->click();
-        QCOMPARE(m_host.helpContexts, QList<int>{20});
+        QCOMPARE(m_host.helpContexts, QList<int>{23});
         // Every caption fits its control.
         for (QAbstractButton *b : f.findChildren<QAbstractButton *>()) {
             if (b->text().isEmpty())

@@ -32,7 +32,7 @@ private slots:
     void projectDataCancelKeepsFields();
     void projectDataRefusesUnstorableCharacters();
     void projectDataAcceleratorsFocusEdits();
-    void helpButtonsOpenContents();
+    void helpButtonsOpenTheirTopics();
 
     // Overview-map file
     void mapDialogOkUntouched();
@@ -204,7 +204,7 @@ void TestProjectDialogs::projectDataAcceleratorsFocusEdits()
     form.hide();
 }
 
-void TestProjectDialogs::helpButtonsOpenContents()
+void TestProjectDialogs::helpButtonsOpenTheirTopics()
 {
     TProjectGegForm a(*m_host);
     TKaartForm b(*m_host);
@@ -215,7 +215,8 @@ void TestProjectDialogs::helpButtonsOpenContents()
         QCOMPARE(help->toolTip(), QStringLiteral("Help"));
         help->click();
     }
-    QCOMPARE(m_host->helpContexts, (QList<int>{20, 20, 20}));
+    // Each dialog's own topic.
+    QCOMPARE(m_host->helpContexts, (QList<int>{21, 22, 25}));
 }
 
 void TestProjectDialogs::mapDialogOkUntouched()

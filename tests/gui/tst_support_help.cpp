@@ -159,13 +159,20 @@ void TestSupportHelp::builtHelpFileContexts()
     const std::optional<QByteArray> strings = archive.Read(QStringLiteral("/#STRINGS"));
     QVERIFY(ivb && strings);
     const QMap<std::uint32_t, QString> table = ChmContextTable::Parse(*ivb, *strings);
-    QCOMPARE(table.keys(), QList<std::uint32_t>({20u, 60u}));
-    QVERIFY2(table.value(20).endsWith(QLatin1String("inhoud.html")), qPrintable(table.value(20)));
-    QVERIFY2(table.value(60).endsWith(QLatin1String("foto_cdrom.html")), qPrintable(table.value(60)));
-    // And as topics of the archive.
-    QCOMPARE(archive.TopicForContext(20).value_or(QString()), QStringLiteral("/inhoud.html"));
-    QCOMPARE(archive.TopicForContext(60).value_or(QString()), QStringLiteral("/foto_cdrom.html"));
-    QVERIFY(!archive.TopicForContext(21));
+    // The contents and the photo-CD topic, and one topic per dialog.
+    const QMap<std::uint32_t, QString> topics{
+        {20u, QStringLiteral("/inhoud.html")},           {21u, QStringLiteral("/projectgegevens.html")},
+        {22u, QStringLiteral("/overzichtskaart.html")},  {23u, QStringLiteral("/foto_toevoegen.html")},
+        {24u, QStringLiteral("/foto_verwijderen.html")}, {25u, QStringLiteral("/alle_fotos_wijzigen.html")},
+        {60u, QStringLiteral("/foto_cdrom.html")},
+    };
+    QCOMPARE(table.keys(), topics.keys());
+    for (auto it = topics.cbegin(); it != topics.cend(); ++it) {
+        QVERIFY2(table.value(it.key()).endsWith(it.value().mid(1)), qPrintable(table.value(it.key())));
+        // And as topics of the archive.
+        QCOMPARE(archive.TopicForContext(it.key()).value_or(QString()), it.value());
+    }
+    QVERIFY(!archive.TopicForContext(26));
     QVERIFY(!archive.TopicForContext(0));
     QCOMPARE(archive.DefaultTopic().value_or(QString()), QStringLiteral("/inhoud.html"));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-// Answers the program's modal dialogs and file dialogs in tests, through the
-// seam every dialog runs through. Each answer is used once, in order.
+// Answers the program's modal dialogs, file dialogs and print dialogs in
+// tests, through the seam every dialog runs through. Each answer is used
+// once, in order.
 
 #include "gui/widgets/UserInteraction.h"
 
@@ -9,6 +10,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPrinter>
 #include <QTest>
 
 #include <deque>
@@ -28,12 +30,17 @@ public:
     {
         UserInteraction::SetModalHandler([this](QDialog *d) { answer(d); });
         UserInteraction::SetFileHandler([this](const UserInteraction::FileRequest &r) { return answerFile(r); });
+        UserInteraction::SetPrintHandler([this](QPrinter &p) { return answerPrint(p); });
     }
     ~DialogDriver()
     {
         UserInteraction::SetModalHandler({});
         UserInteraction::SetFileHandler({});
+        UserInteraction::SetPrintHandler({});
     }
+
+    // From now on file dialogs are Qt's own, handed to the modal answers.
+    void UseRealFileDialogs() { UserInteraction::SetFileHandler({}); }
 
     // Press the button with this caption in the next modal dialog.
     void Press(const QString &caption) { m_answers.push_back({caption, {}}); }
@@ -46,9 +53,13 @@ public:
     void ChooseFile(const QString &name) { m_files.push_back(name); }
     void CancelFile() { m_files.push_back(std::nullopt); }
 
+    // Answer the next print dialog: print into this PDF file, or cancel.
+    void PrintToPdf(const QString &fileName) { m_prints.push_back(fileName); }
+    void CancelPrint() { m_prints.push_back(std::nullopt); }
+
     QList<Seen> dialogs;
     QList<UserInteraction::FileRequest> fileRequests;
-    int Pending() const { return int(m_answers.size() + m_files.size()); }
+    int Pending() const { return int(m_answers.size() + m_files.size() + m_prints.size()); }
 
 private:
     struct Answer
@@ -104,6 +115,20 @@ private:
         return f;
     }
 
+    bool answerPrint(QPrinter &printer)
+    {
+        if (m_prints.empty())
+            return false;
+        const auto f = m_prints.front();
+        m_prints.pop_front();
+        if (!f)
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*f);
+        return true;
+    }
+
     std::deque<Answer> m_answers;
     std::deque<std::optional<QString>> m_files;
+    std::deque<std::optional<QString>> m_prints;
 };

@@ -317,12 +317,16 @@ DataFile::WriteResult DataFile::Write(const ProjectDocument &doc, const QString 
     return ok ? WriteResult::Ok : WriteResult::CannotWrite;
 }
 
-void DataFile::Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName)
+bool DataFile::Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName)
 {
     contents.detach(); // the list entries will share it and have their ends written
     const char *const begin = contents.constData();
     const char *const end = begin + contents.size();
     const Sections sections = findSections(begin, end, fileName);
+    // Opened as an empty project, any other file would be overwritten by
+    // the next save.
+    if (!sections.general && !sections.positions && !sections.names && !sections.notes)
+        return false;
 
     if (sections.general) {
         LineReader reader{sections.general, end};
@@ -360,6 +364,7 @@ void DataFile::Parse(ProjectDocument &doc, QByteArray contents, const QString &f
     readList(contents, sections.positions, sections.positionLines, doc.PositionList);
     readList(contents, sections.names, sections.nameLines, doc.NameList);
     readList(contents, sections.notes, sections.notesLines, doc.NotesList);
+    return true;
 }
 
 DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileName)
@@ -375,6 +380,5 @@ DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileNam
     QByteArray contents = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TolvekError(QStringLiteral("Fout bij het lezen van \"%1\": %2").arg(fileName, file.errorString()));
-    Parse(doc, std::move(contents), fileName);
-    return ReadResult::Ok;
+    return Parse(doc, std::move(contents), fileName) ? ReadResult::Ok : ReadResult::NotAProject;
 }

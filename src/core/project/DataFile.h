@@ -17,6 +17,7 @@ public:
     enum class ReadResult {
         Ok,
         CannotOpen,
+        NotAProject, // none of the four section headers: some other file
     };
 
     // The complete file contents for doc.
@@ -31,12 +32,13 @@ public:
     // number under "00002=" or "00003=" throws TolvekError; the fields read
     // before it keep their new values and the lists stay empty. A line
     // longer than MaxLineBytes throws TolvekError before anything changes
-    // (fileName, when given, names the file in the message).
-    static void Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName = QString());
+    // (fileName, when given, names the file in the message). False, with
+    // doc untouched, when the contents hold none of the four section headers.
+    static bool Parse(ProjectDocument &doc, QByteArray contents, const QString &fileName = QString());
 
-    // Reads and parses the file; CannotOpen leaves doc untouched. A read
-    // error after opening, and a file larger than MaxFileBytes, throw
-    // TolvekError.
+    // Reads and parses the file; CannotOpen and NotAProject leave doc
+    // untouched. A read error after opening, and a file larger than
+    // MaxFileBytes, throw TolvekError.
     static ReadResult Read(ProjectDocument &doc, const QString &fileName);
 
     // No genuine project comes near these; a file that does would only take

@@ -16,13 +16,18 @@ QPointer<TTekstForm> g_textWindow;
 void OpenReadMe(QWidget *parent, const ProjectSession &session, const QString &programFolder)
 {
     const QString fileName = programFolder + QStringLiteral("LeesMij.txt");
-    if (!DocumentOpener::Open(QUrl::fromLocalFile(fileName))) {
+    QPointer<QWidget> owner(parent);
+    // Also when the desktop's program fails later on: the read-me never
+    // stays unopened without a word.
+    DocumentOpener::OpenDocument(fileName, [owner, hadOwner = parent != nullptr, fileName] {
+        if (hadOwner && !owner)
+            return;
         if (!g_textWindow) {
-            g_textWindow = new TTekstForm(parent);
+            g_textWindow = new TTekstForm(owner);
             g_textWindow->setAttribute(Qt::WA_DeleteOnClose);
         }
         g_textWindow->ShowFile(fileName);
-    }
+    });
     session.EnterProjectFolder();
 }
 

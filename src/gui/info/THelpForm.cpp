@@ -5,11 +5,13 @@
 #include "gui/info/ChmTextBrowser.h"
 #include "gui/widgets/MessageDialogs.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -88,9 +90,33 @@ bool THelpForm::ShowContext(int context)
     // Each request starts its own trail of pages.
     HelpBrowser->clearHistory();
     show();
+    FollowModalWindow();
     raise();
     activateWindow();
     return true;
+}
+
+void THelpForm::FollowModalWindow()
+{
+    // A modal dialog blocks every window except its own; as a transient of
+    // the dialog the help window can be scrolled, followed and closed while
+    // the dialog stays usable too.
+    QWidget *modal = QApplication::activeModalWidget();
+    QWidget *owner = modal && modal != this ? modal : (parentWidget() ? parentWidget()->window() : nullptr);
+    if (!owner || !owner->isVisible() || !isVisible())
+        return;
+    QWindow *own = windowHandle();
+    QWindow *ownerWindow = owner->windowHandle();
+    if (own && ownerWindow && own->transientParent() != ownerWindow)
+        own->setTransientParent(ownerWindow);
+}
+
+bool THelpForm::event(QEvent *event)
+{
+    // A dialog opened while help is shown: follow it once it is in place.
+    if (event->type() == QEvent::WindowBlocked)
+        QMetaObject::invokeMethod(this, &THelpForm::FollowModalWindow, Qt::QueuedConnection);
+    return QWidget::event(event);
 }
 
 void THelpForm::InhoudButtonClick()

@@ -35,9 +35,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     bool OpenHelpFile();
+    // Makes the window belong to the modal dialog that is open (else to the
+    // main window), so that help read beside a dialog takes input.
+    void FollowModalWindow();
     void UpdateCaption();
 
     QString m_helpFile;

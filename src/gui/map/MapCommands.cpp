@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/map/MapDrawing.h"
+#include "core/platform/AnsiCodec.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapView.h"
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -44,10 +47,19 @@ void MapCommands::DrawMap()
     // find the index ready; the drawing shares its table of names. (The
     // index checks itself against the project, so it may be made first.)
     m_clickIndex.Build(doc);
-    MapScene scene = MapDrawing::Build(doc, m_labels, m_cache, MapDrawing::MapFilePath(doc), &m_clickIndex.NameKeys());
+    const QString mapPath = MapDrawing::MapFilePath(doc);
+    MapScene scene = MapDrawing::Build(doc, m_labels, m_cache, mapPath, &m_clickIndex.NameKeys());
     m_metafile.SetScene(std::move(scene));
     if (m_view)
         m_view->SetScene(m_metafile.Scene());
+    // Without its map file the map is a single pixel; say why.
+    if (doc.MapFileName.isEmpty())
+        m_host.ShowStatus(QStringLiteral("Geen overzichtskaart gekozen: kies er een met Gegevens > Overzichtskaart."));
+    else if (!QFileInfo(mapPath).isFile())
+        m_host.ShowStatus(QStringLiteral("Overzichtskaart niet gevonden: %1 (%2)")
+                              .arg(AnsiCodec::toUnicode(doc.MapFileName), QDir::toNativeSeparators(mapPath)));
+    else
+        m_host.ShowStatus(QString());
 }
 
 void MapCommands::Export()

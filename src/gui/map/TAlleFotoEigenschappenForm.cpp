@@ -11,6 +11,7 @@
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
@@ -68,7 +69,7 @@ TAlleFotoEigenschappenForm::TAlleFotoEigenschappenForm(ProjectHost &host, QWidge
     Label3->hide();
     Label4->hide();
 
-    DialogParts::MakeHelpButton(this, 8, 138);
+    DialogParts::MakeHelpButton(this, 8, 138, HelpContexts::AllPhotos);
     Button1 = DialogParts::MakeOkButton(this, 112, 138);
     Button2 = DialogParts::MakeCancelButton(this, 193, 138);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TAlleFotoEigenschappenForm::BitBtn1Click);

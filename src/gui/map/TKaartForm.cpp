@@ -9,6 +9,7 @@
 #include "gui/widgets/BrowseFileRow.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCheckBox>
@@ -36,7 +37,7 @@ TKaartForm::TKaartForm(ProjectHost &host, QWidget *parent) : QDialog(parent), m_
     connect(Edit1, &QLineEdit::textChanged, this, [this] { m_mapNameEdited = true; });
     GeneralError::ConnectCommand(m_row, &BrowseFileRow::BrowseClicked, this, &TKaartForm::SpeedButton1Click);
 
-    DialogParts::MakeHelpButton(this, 8, 86);
+    DialogParts::MakeHelpButton(this, 8, 86, HelpContexts::OverviewMap);
     Button1 = DialogParts::MakeOkButton(this, 226, 86);
     Button2 = DialogParts::MakeCancelButton(this, 307, 86);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TKaartForm::BitBtn1Click);

@@ -19,6 +19,7 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -233,13 +234,21 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
     TFotoForm *form = nullptr;
     {
         BusyCursor busy;
-        if (fileName == "++GeenNaam++")
+        // Nothing opens for these; the status bar says why, so that the
+        // click is not met with silence.
+        if (fileName == "++GeenNaam++") {
+            host.ShowStatus(QStringLiteral("Bij deze foto hoort geen bestand (++GeenNaam++)."));
             return nullptr;
+        }
         // A name without a folder is looked up in the current folder, which
         // the map click has just made the project's.
         const QString path = PathResolver::Resolve(fileName);
-        if (path.isEmpty() || !QFileInfo(path).isFile())
+        if (path.isEmpty() || !QFileInfo(path).isFile()) {
+            host.ShowStatus(QStringLiteral("Foto niet gevonden: %1 (%2)")
+                                .arg(AnsiCodec::toUnicode(fileName), QDir::toNativeSeparators(path)));
             return nullptr;
+        }
+        host.ShowStatus(QString());
 
         form = new TFotoForm(host, host.MainWindow());
         const PhotoWindowPlacement &place = host.PhotoPlacement();
@@ -435,7 +444,23 @@ void TFotoForm::keyPressEvent(QKeyEvent *event)
         close();
         return;
     }
+    if (event->matches(QKeySequence::Copy)) {
+        if (FotoKopierenSpeedButton->isEnabled())
+            FotoKopierenSpeedButton->click();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+bool TFotoForm::event(QEvent *event)
+{
+    // Ctrl+C here means this photo (or the selected notes, which the memo
+    // takes first), not the main window's map.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 bool TFotoForm::FormClose()

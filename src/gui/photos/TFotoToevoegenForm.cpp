@@ -3,20 +3,25 @@
 #include "core/base/ProgramTexts.h"
 #include "core/base/TextRoutines.h"
 #include "core/base/TolvekError.h"
+#include "core/photos/PhotoFileCopy.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/AddPhotoEdit.h"
+#include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BrowseFileRow.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/ThemeIcons.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,7 +142,7 @@ TFotoToevoegenForm::TFotoToevoegenForm(ProjectHost &host, QWidget *parent) : QDi
     CheckBox2->move(190, 48);
     CheckBox2->adjustSize();
 
-    HelpSpeedButton = DialogParts::MakeHelpButton(this, 8, 215);
+    HelpSpeedButton = DialogParts::MakeHelpButton(this, 8, 215, HelpContexts::AddPhoto);
     Button1 = DialogParts::MakeOkButton(this, 252, 215);
     Button2 = DialogParts::MakeCancelButton(this, 333, 215);
 
@@ -252,11 +257,15 @@ void TFotoToevoegenForm::BitBtn1Click()
     }
     if (!DialogParts::CheckStorable(Edit3, Edit3->text()))
         return;
+    QByteArray name = AnsiCodec::fromUnicode(Edit3->text());
+    // A typed name is the user's business; a browsed one must lead back to
+    // the photo, or its triangle would open nothing.
+    if (m_row->NameFromBrowse() && !CheckBrowsedName(name))
+        return;
     std::unique_ptr<AddPhotoEdit> edit;
     {
         BusyCursor busy;
-        edit =
-            AddPhotoEdit::Make(m_host.Document(), {{x, y, SelectedDirection(), AnsiCodec::fromUnicode(Edit3->text())}});
+        edit = AddPhotoEdit::Make(m_host.Document(), {{x, y, SelectedDirection(), name}});
     }
     if (!edit) {
         // Keys have five digits; a sixth would not be read back correctly.
@@ -269,4 +278,81 @@ void TFotoToevoegenForm::BitBtn1Click()
     }
     m_host.Session().Perform(std::move(edit));
     accept();
+}
+
+bool TFotoToevoegenForm::CheckBrowsedName(QByteArray &name)
+{
+    const QString chosen = m_row->BrowsedPath();
+    const QString folder = m_host.Document().ProjectFolder();
+    if (PhotoFileCopy::Resolves(name, folder, chosen))
+        return true;
+
+    QString text =
+        QStringLiteral("De naam \"%1\" leidt vanuit %2 niet naar de gekozen foto \"%3\": een klik op "
+                       "het driehoekje zou de foto niet vinden.")
+            .arg(Edit3->text(),
+                 folder.isEmpty()
+                     ? QStringLiteral("de huidige map")
+                     : QStringLiteral("de projectmap \"%1\"").arg(QDir::toNativeSeparators(QDir::cleanPath(folder))),
+                 QDir::toNativeSeparators(chosen));
+    if (folder.isEmpty()) {
+        // An untitled project has no folder to copy the photo to.
+        text += QStringLiteral("\r\n\r\nHet project is nog niet opgeslagen en heeft dus nog geen projectmap. Sla de "
+                               "naam op met het volledige pad, sla hem op zoals hij is, of ga terug.");
+        const int answer =
+            MessageDialogs::AskYesNoCancel(ProgramTexts::AppTitle(), QStringLiteral("Volledig pad opslaan?"), text,
+                                           QStringLiteral("Met &volledig pad"), QStringLiteral("&Naam zo opslaan"),
+                                           QStringLiteral("&Terug"), MessageDialogs::Yes);
+        if (answer == MessageDialogs::ResultYes) {
+            if (!DialogParts::CheckStorable(Edit3, chosen))
+                return false;
+            Edit3->setText(chosen);
+            name = AnsiCodec::fromUnicode(chosen);
+            return true;
+        }
+        return answer == MessageDialogs::ResultNo;
+    }
+
+    text += QStringLiteral("\r\n\r\nKopieer de foto naar de projectmap, sla de naam op zoals hij is, of ga terug.");
+    const int answer = MessageDialogs::AskYesNoCancel(
+        ProgramTexts::AppTitle(), QStringLiteral("Foto kopi\u00ebren naar de projectmap?"), text,
+        QStringLiteral("&Kopi\u00ebren"), QStringLiteral("&Naam zo opslaan"), QStringLiteral("&Terug"),
+        MessageDialogs::Yes);
+    if (answer == MessageDialogs::ResultNo)
+        return true;
+    if (answer != MessageDialogs::ResultYes)
+        return false;
+
+    QString target;
+    QString reason;
+    PhotoFileCopy::Result result;
+    {
+        BusyCursor busy;
+        result = PhotoFileCopy::CopyInto(chosen, folder, &target, &reason);
+    }
+    switch (result) {
+    case PhotoFileCopy::Result::Copied:
+    case PhotoFileCopy::Result::AlreadyThere:
+        break;
+    case PhotoFileCopy::Result::Occupied:
+        MessageDialogs::ShowErrorMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("In de projectmap staat al een ander bestand \"%1\". De foto is niet gekopieerd en niet "
+                           "toegevoegd.")
+                .arg(QDir::toNativeSeparators(target)),
+            QStringLiteral("&OK"));
+        return false;
+    case PhotoFileCopy::Result::Failed:
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("De foto kan niet naar \"%1\" worden gekopieerd: %2")
+                                             .arg(QDir::toNativeSeparators(target), reason),
+                                         QStringLiteral("&OK"));
+        return false;
+    }
+    const QString copiedName = QFileInfo(target).fileName();
+    if (!DialogParts::CheckStorable(Edit3, copiedName))
+        return false;
+    Edit3->setText(copiedName);
+    name = AnsiCodec::fromUnicode(copiedName);
+    return true;
 }

@@ -75,6 +75,11 @@ protected:
 
 private:
     void FormActivate();
+    // OK with a browsed name that does not lead back to the browsed photo:
+    // asks whether to copy the photo into the project's folder, keep the
+    // name, or go back. False: back to the dialog. name becomes what is to
+    // be stored.
+    bool CheckBrowsedName(QByteArray &name);
     static std::int32_t SpinValue(const QSpinBox *spin);
 
     ProjectHost &m_host;

@@ -7,6 +7,7 @@
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/ThemeIcons.h"
 #include "gui/widgets/UserInteraction.h"
 
@@ -54,7 +55,7 @@ TFotoVerwijderenForm::TFotoVerwijderenForm(ProjectHost &host, QWidget *parent) :
     Label3->move(10, 60);
     Label3->adjustSize();
 
-    HelpSpeedButton = DialogParts::MakeHelpButton(this, 8, 158);
+    HelpSpeedButton = DialogParts::MakeHelpButton(this, 8, 158, HelpContexts::DeletePhoto);
     HelpSpeedButton->setFocusPolicy(Qt::NoFocus);
     Button1 = DialogParts::MakeOkButton(this, 181, 158);
     Button1->setText(QStringLiteral("&Verwijderen"));

@@ -42,8 +42,14 @@ public:
     bool DeletePickMode() const { return m_deletePick; }
     void SetDeletePickMode(bool on);
 
+    // A line for the main window's status bar: what a command could not do
+    // although it ends without a message (a photo or map file not found).
+    // An empty text clears it.
+    void ShowStatus(const QString &text) { emit StatusText(text); }
+
 signals:
     void PickModesChanged();
+    void StatusText(const QString &text);
 
 private:
     ProjectSession &m_session;

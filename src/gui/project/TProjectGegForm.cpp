@@ -7,6 +7,7 @@
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
+#include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QGroupBox>
@@ -64,7 +65,7 @@ TProjectGegForm::TProjectGegForm(ProjectHost &host, QWidget *parent) : QDialog(p
     group3->setGeometry(6, 240, 359, 52);
     Edit7 = edit(group3, "Edit7", 9, 20, 341);
 
-    DialogParts::MakeHelpButton(this, 8, 308);
+    DialogParts::MakeHelpButton(this, 8, 308, HelpContexts::ProjectData);
     Button1 = DialogParts::MakeOkButton(this, 208, 308);
     Button2 = DialogParts::MakeCancelButton(this, 290, 308);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TProjectGegForm::BitBtn1Click);

@@ -37,5 +37,11 @@ void BrowseFileRow::SetBrowsedPath(const QString &path)
 
 void BrowseFileRow::Apply()
 {
-    Edit->setText(WithoutFolder->isChecked() ? m_namePart(m_browsed) : m_browsed);
+    m_applied = WithoutFolder->isChecked() ? m_namePart(m_browsed) : m_browsed;
+    Edit->setText(m_applied);
+}
+
+bool BrowseFileRow::NameFromBrowse() const
+{
+    return !m_browsed.isEmpty() && Edit->text() == m_applied;
 }

@@ -32,6 +32,9 @@ public:
     void SetBrowsedPath(const QString &path);
     const QString &BrowsedPath() const { return m_browsed; }
     void ClearBrowsedPath() { m_browsed.clear(); }
+    // True when the edit holds what a browse (or the check box) put there
+    // and the user has not typed over it since.
+    bool NameFromBrowse() const;
 
     QLineEdit *Edit = nullptr;
     QToolButton *Button = nullptr;
@@ -46,4 +49,5 @@ private:
 
     QString (*m_namePart)(const QString &);
     QString m_browsed;
+    QString m_applied; // the text Apply last put into the edit
 };

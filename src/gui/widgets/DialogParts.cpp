@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 
@@ -26,12 +27,13 @@ QToolButton *MakeToolButton(QWidget *parent, const char *name, const QString &hi
     return b;
 }
 
-QToolButton *MakeHelpButton(QDialog *dialog, int x, int y)
+QToolButton *MakeHelpButton(QDialog *dialog, int x, int y, int helpContext)
 {
     QToolButton *b = MakeToolButton(dialog, "HelpSpeedButton", QStringLiteral("Help"),
                                     ThemeIcons::Get("help-browser", QStyle::SP_DialogHelpButton), QRect(x, y, 25, 25));
-    QObject::connect(b, &QToolButton::clicked, dialog,
-                     [] { MessageDialogs::ShowHelp(MessageDialogs::MessageHelpContext); });
+    QObject::connect(b, &QToolButton::clicked, dialog, [helpContext] { MessageDialogs::ShowHelp(helpContext); });
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), dialog);
+    QObject::connect(f1, &QShortcut::activated, b, &QToolButton::click);
     return b;
 }
 

@@ -18,8 +18,9 @@ namespace DialogParts {
 QToolButton *MakeToolButton(QWidget *parent, const char *name, const QString &hint, const QIcon &icon,
                             const QRect &geometry);
 
-// A flat 25 by 25 Help button at (x, y) that opens help at context 20.
-QToolButton *MakeHelpButton(QDialog *dialog, int x, int y);
+// A flat 25 by 25 Help button at (x, y) that opens the dialog's help topic
+// (HelpContexts); F1 in the dialog presses it.
+QToolButton *MakeHelpButton(QDialog *dialog, int x, int y, int helpContext);
 
 // "&OK" (default) and "&Annuleren" (Escape) of 75 by 25 at the given places.
 // OK runs through onOk, which accepts the dialog itself when it agrees.

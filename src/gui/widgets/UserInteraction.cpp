@@ -9,6 +9,9 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -28,11 +31,27 @@ std::optional<QString> AskInLastFolder(UserInteraction::FileRequest request)
         AppSettings::SetLastFolder(kind, QFileInfo(*chosen).absolutePath());
     return chosen;
 }
+
+UserInteraction::PrintHandler g_printHandler;
+
+// The extension of a Qt name filter's first pattern ("PNG (*.png)" gives
+// "png"); empty for "*" and the like.
+QString firstSuffix(const QString &nameFilter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch m = pattern.match(nameFilter);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
 } // namespace
 
 void UserInteraction::SetFileHandler(FileHandler handler)
 {
     g_fileHandler = std::move(handler);
+}
+
+void UserInteraction::SetPrintHandler(PrintHandler handler)
+{
+    g_printHandler = std::move(handler);
 }
 
 void UserInteraction::SetModalHandler(ModalHandler handler)
@@ -72,6 +91,14 @@ std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
     dialog.setFileMode(request.kind == FileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks its own overwrite question where it wants one.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // The descriptions already name their patterns; Qt would add the
+    // pattern list a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    if (request.suffixFromFilter) {
+        dialog.setDefaultSuffix(firstSuffix(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString &filter) { dialog.setDefaultSuffix(firstSuffix(filter)); });
+    }
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (request.kind == FileDialogKind::OpenPicture)
@@ -115,6 +142,14 @@ void UserInteraction::AddPicturePreview(QFileDialog &dialog,
         else
             pane->setPixmap(QPixmap::fromImage(image));
     });
+}
+
+bool UserInteraction::AskPrinter(QPrinter &printer, QWidget *parent)
+{
+    if (g_printHandler)
+        return g_printHandler(printer);
+    QPrintDialog dialog(&printer, parent);
+    return ExecModal(&dialog) == QDialog::Accepted;
 }
 
 int UserInteraction::ExecModal(QDialog *dialog)

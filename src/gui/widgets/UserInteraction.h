@@ -8,12 +8,14 @@
 
 class QDialog;
 class QFileDialog;
+class QPrinter;
 class QWidget;
 
-// Every modal dialog and every file dialog of the program runs through here,
-// so that a test can answer them without a person: a modal handler gets the
-// running dialog (and can click its buttons), a file handler answers file
-// dialogs with a name or a cancel.
+// Every modal dialog, file dialog and print dialog of the program runs
+// through here, so that a test can answer them without a person: a modal
+// handler gets the running dialog (and can click its buttons), a file
+// handler answers file dialogs with a name or a cancel, a print handler sets
+// up the printer or cancels.
 class UserInteraction
 {
 public:
@@ -31,6 +33,9 @@ public:
         // one was left, also in a later run; the remembered folder stands in
         // for an empty directory.
         QString folderKind;
+        // Save: a name typed without an extension gets the one of the
+        // chosen filter.
+        bool suffixFromFilter = false;
         // OpenPicture: draws the picture for the preview pane within a box;
         // a null image shows no preview. Without it Qt's image readers are used.
         std::function<QImage(const QString &fileName, const QSize &box)> preview;
@@ -38,6 +43,7 @@ public:
 
     using FileHandler = std::function<std::optional<QString>(const FileRequest &)>;
     using ModalHandler = std::function<void(QDialog *)>;
+    using PrintHandler = std::function<bool(QPrinter &)>;
 
     // The chosen file's full name, or nothing when the dialog was cancelled.
     static std::optional<QString> AskFile(const FileRequest &request);
@@ -45,7 +51,11 @@ public:
     // Shows the dialog modally and returns its result.
     static int ExecModal(QDialog *dialog);
 
+    // The print dialog for printer; false when it was cancelled.
+    static bool AskPrinter(QPrinter &printer, QWidget *parent);
+
     static void SetFileHandler(FileHandler handler);
+    static void SetPrintHandler(PrintHandler handler);
     static void SetModalHandler(ModalHandler handler);
     static bool HasModalHandler();
 

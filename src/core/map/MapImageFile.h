@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+class MapMetafile;
+class QPainter;
+struct MapScene;
+
+// The map as a picture file (PNG, SVG, PDF or the enhanced metafile) and on
+// paper, all painted by MapPainter from the one scene of the last redraw.
+class MapImageFile
+{
+public:
+    enum class Format { Unknown, Png, Svg, Pdf, Emf };
+
+    // By the name's extension, in any letter case.
+    static Format FormatOf(const QString &fileName);
+
+    // Writes the drawing in the format the name's extension gives. The file
+    // is replaced only once it is complete. Throws TolvekError naming the
+    // file when it cannot be written or the extension is none of these.
+    static void Save(const MapMetafile &metafile, const QString &fileName);
+
+    // Paints the scene on a white ground within target, as large as fits
+    // with its proportions kept, centred; nothing outside the map shows.
+    static void PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target);
+
+    // The page orientation in which a map of this size comes out largest.
+    static QPageLayout::Orientation BestOrientation(const QSize &mapSize);
+};

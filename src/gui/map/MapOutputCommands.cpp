@@ -1,0 +1,124 @@
+#include "gui/map/MapOutputCommands.h"
+
+#include "core/base/ProgramTexts.h"
+#include "core/map/MapImageFile.h"
+#include "core/map/MapMetafile.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/MessageDialogs.h"
+#include "gui/widgets/UserInteraction.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace {
+
+// Before the first redraw there is no drawing to put on paper or in a file.
+bool nothingDrawn(const MapMetafile &metafile, const QString &what)
+{
+    if (!metafile.IsEmpty())
+        return false;
+    MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), QString(),
+                                    QStringLiteral("Er is nog geen overzichtskaart getekend, dus er is niets om %1. "
+                                                   "Open of begin eerst een project.")
+                                        .arg(what));
+    return true;
+}
+
+void setUpPage(QPrinter &printer, const MapMetafile &metafile)
+{
+    printer.setDocName(QStringLiteral("Overzichtskaart"));
+    printer.setCreator(ProgramTexts::AppTitle());
+    printer.setPageOrientation(MapImageFile::BestOrientation(metafile.Size()));
+}
+
+// False, after saying so, when the printer could not be used.
+bool paintPage(QPrinter &printer, const MapMetafile &metafile)
+{
+    BusyCursor busy;
+    QPainter painter;
+    bool ok = painter.begin(&printer);
+    if (ok) {
+        const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+        MapImageFile::PaintFitted(painter, metafile.Scene(), page);
+        ok = painter.end();
+    }
+    if (!ok) {
+        const QString where = printer.outputFileName().isEmpty() ? printer.printerName()
+                                                                 : QDir::toNativeSeparators(printer.outputFileName());
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("Kan de overzichtskaart niet afdrukken op \"%1\".").arg(where));
+    }
+    return ok;
+}
+
+QString g_lastImageName;
+
+} // namespace
+
+void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile)
+{
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPage(printer, metafile);
+    if (UserInteraction::AskPrinter(printer, host.MainWindow()))
+        paintPage(printer, metafile);
+}
+
+void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
+{
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPage(printer, metafile);
+    QPrintPreviewDialog preview(&printer, host.MainWindow());
+    preview.setObjectName(QStringLiteral("Afdrukvoorbeeld"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&metafile](QPrinter *target) { paintPage(*target, metafile); });
+    UserInteraction::ExecModal(&preview);
+}
+
+void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile)
+{
+    // The file dialog may change the current folder: back to the project's,
+    // whatever happens.
+    struct EnterFolderAfterwards
+    {
+        const ProjectSession &session;
+        ~EnterFolderAfterwards() { session.EnterProjectFolder(); }
+    } enterFolder{host.Session()};
+
+    if (nothingDrawn(metafile, QStringLiteral("te exporteren")))
+        return;
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Save;
+    request.parent = host.MainWindow();
+    request.title = ExportImageTitle();
+    request.filter = ExportImageFilter();
+    request.initialName = g_lastImageName;
+    request.suffixFromFilter = true;
+    const std::optional<QString> chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    QString name = *chosen;
+    const MapImageFile::Format format = MapImageFile::FormatOf(name);
+    if (format != MapImageFile::Format::Png && format != MapImageFile::Format::Svg
+        && format != MapImageFile::Format::Pdf)
+        name += QStringLiteral(".png");
+    if (QFileInfo::exists(name)) {
+        const int answer = MessageDialogs::AskYesNoCancel(
+            ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
+            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."), QStringLiteral("&Overschrijven"),
+            QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"), MessageDialogs::No);
+        if (answer != MessageDialogs::ResultYes)
+            return;
+    }
+    g_lastImageName = name;
+    BusyCursor busy;
+    MapImageFile::Save(metafile, name);
+}

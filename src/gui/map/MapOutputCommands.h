@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class MapMetafile;
+class ProjectHost;
+
+// The map on paper and as a picture file: "Af&drukken...",
+// "Afdruk&voorbeeld..." and "Exporteren als af&beelding...". Each takes the
+// drawing of the last redraw, as the view shows it (labels included when
+// they are on), and paints it with the same routine as every other output.
+class MapOutputCommands
+{
+public:
+    // The print dialog, then the map on one page, as large as fits; the
+    // page starts in the orientation in which the map comes out largest.
+    static void Print(ProjectHost &host, const MapMetafile &metafile);
+
+    // The same page in Qt's print preview, from which it can be printed.
+    static void Preview(ProjectHost &host, const MapMetafile &metafile);
+
+    // Asks for a file name and writes a PNG, SVG or PDF file, as its
+    // extension says; a name without one of these gets ".png" (or the
+    // chosen type's extension). An existing file is replaced only after a
+    // question.
+    static void ExportImage(ProjectHost &host, const MapMetafile &metafile);
+
+    static QString ExportImageTitle() { return QStringLiteral("Kaart exporteren als afbeelding"); }
+    static QString ExportImageFilter()
+    {
+        return QStringLiteral("PNG-afbeelding (*.png)|*.png|SVG-tekening (*.svg)|*.svg|PDF-document (*.pdf)|*.pdf");
+    }
+};
