@@ -27,6 +27,7 @@
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
+#include "gui/web/WebExportCommand.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -139,6 +140,8 @@ void THoofdForm::BuildMenu()
     bestand->addSeparator()->setObjectName(QStringLiteral("N1"));
     add(bestand, "Exporteren1", QStringLiteral("&Exporteren..."), &THoofdForm::Exporteren1Click,
         QKeySequence(QStringLiteral("Ctrl+E")));
+    add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
+        &THoofdForm::ExporterenWebpagina1Click);
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click,
         QKeySequence(QStringLiteral("Alt+F4")));
@@ -597,6 +600,11 @@ void THoofdForm::Eigenschappenallefotoswijzigen1Click()
 void THoofdForm::Exporteren1Click()
 {
     m_map->Export();
+}
+
+void THoofdForm::ExporterenWebpagina1Click()
+{
+    WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown());
 }
 
 void THoofdForm::Kopiren1Click()

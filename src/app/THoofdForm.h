@@ -111,6 +111,7 @@ public slots:
     void Opslaanals1Click();
     void Afsluiten1Click();
     void Exporteren1Click();
+    void ExporterenWebpagina1Click();
     void Kopiren1Click();
     void Projectgegevens1Click();
     void OverzichtskaartEigenschappen1Click();

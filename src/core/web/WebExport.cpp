@@ -106,6 +106,17 @@ QString WebExport::OccupiedText(const WebExportFolder::Target &target)
 WebExport::Result WebExport::Run(const ProjectDocument &doc, const MapScene &scene,
                                  const WebExportFolder::Target &target, Progress &progress)
 {
+    Result result = Prepare(doc, scene, target, progress);
+    if (result.pending) {
+        result.pending->Commit();
+        result.pending.reset();
+    }
+    return result;
+}
+
+WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene &scene,
+                                     const WebExportFolder::Target &target, Progress &progress)
+{
     Result result;
     if (WebExportFolder::Inspect(target) == WebExportFolder::State::Occupied)
         throw TolvekError(OccupiedText(target));
@@ -175,7 +186,8 @@ WebExport::Result WebExport::Run(const ProjectDocument &doc, const MapScene &sce
     }
     progress.total = int(jobs.size()) + plan.TileCount() + 1;
 
-    WebExportFolder folder(target);
+    auto pending = std::make_unique<WebExportFolder>(target);
+    WebExportFolder &folder = *pending;
     folder.Begin();
     const QString assets = target.assetsName;
     folder.MakeFolder(assets);
@@ -249,6 +261,6 @@ WebExport::Result WebExport::Run(const ProjectDocument &doc, const MapScene &sce
 
     folder.Write(assets + QLatin1Char('/') + WebPageWriter::DataFileName(), WebPageWriter::Data(content));
     folder.Write(target.pageName, WebPageWriter::Page(content));
-    folder.Commit();
+    result.pending = std::move(pending);
     return result;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <cstdint>
+#include <memory>
 
 class ProjectDocument;
 struct MapScene;
@@ -32,6 +34,9 @@ public:
         int photos = 0;         // triangles on the page
         // The photos shown as a placeholder: "name: problem".
         QStringList missing;
+        // Prepare: everything written, not yet in place. Dropping it
+        // removes it again.
+        std::unique_ptr<WebExportFolder> pending;
     };
 
     // Exports doc, drawn as scene (MapDrawing::Build, with the labels as
@@ -41,6 +46,12 @@ public:
     // entry that is not a valid integer.
     static Result Run(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
                       Progress &progress);
+
+    // The same up to the last step: the page is not yet in place, so that
+    // a Cancel up to the very end still leaves the folder as it was. The
+    // caller commits result.pending.
+    static Result Prepare(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
+                          Progress &progress);
 
     // The message for a target that Inspect finds occupied.
     static QString OccupiedText(const WebExportFolder::Target &target);
