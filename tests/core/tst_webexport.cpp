@@ -120,14 +120,14 @@ void TestWebExport::mapBecomesATilePyramid()
     ProjectDocument doc = MapTestFiles::Project(dir.path(), "foto.bmp", {});
     Export(doc, dir.filePath(QStringLiteral("a/")));
     QCOMPARE(Files(dir.filePath(QStringLiteral("a/index-bestanden/kaart"))),
-             (QStringList{"0/0_0.jpg", "0/0_1.jpg", "0/1_0.jpg", "0/1_1.jpg", "0/2_0.jpg", "0/2_1.jpg", "1/0_0.jpg",
-                          "1/1_0.jpg", "2/0_0.jpg"}));
+             (QStringList{"0/0/0.jpg", "0/0/1.jpg", "0/1/0.jpg", "0/1/1.jpg", "0/2/0.jpg", "0/2/1.jpg", "1/0/0.jpg",
+                          "1/1/0.jpg", "2/0/0.jpg"}));
     const QImage pattern = MapTestFiles::Pattern(600, 300);
-    const QImage tile(dir.filePath(QStringLiteral("a/index-bestanden/kaart/0/2_1.jpg")));
+    const QImage tile(dir.filePath(QStringLiteral("a/index-bestanden/kaart/0/2/1.jpg")));
     QCOMPARE(tile.size(), QSize(256, 256));
     QVERIFY(PhotoTestFiles::Near(tile.pixel(60, 20), pattern.pixel(512 + 60, 256 + 20), 24));
     QVERIFY(PhotoTestFiles::Near(tile.pixel(200, 200), WebMapTiles::Background, 8)); // beyond the map
-    const QImage half(dir.filePath(QStringLiteral("a/index-bestanden/kaart/1/0_0.jpg")));
+    const QImage half(dir.filePath(QStringLiteral("a/index-bestanden/kaart/1/0/0.jpg")));
     QVERIFY(PhotoTestFiles::Near(half.pixel(100, 0), pattern.scaled(300, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(100, 0), 40));
 
     // A drawn plan of three colours: PNG tiles with those exact colours,
@@ -142,8 +142,8 @@ void TestWebExport::mapBecomesATilePyramid()
     doc.MapFileName = "plan.bmp";
     Export(doc, dir.filePath(QStringLiteral("b.html")));
     QCOMPARE(Files(dir.filePath(QStringLiteral("b-bestanden/kaart"))),
-             (QStringList{"0/0_0.png", "0/1_0.png", "1/0_0.png"}));
-    const QImage edge(dir.filePath(QStringLiteral("b-bestanden/kaart/0/1_0.png")));
+             (QStringList{"0/0/0.png", "0/1/0.png", "1/0/0.png"}));
+    const QImage edge(dir.filePath(QStringLiteral("b-bestanden/kaart/0/1/0.png")));
     QCOMPARE(edge.size(), QSize(256, 256));
     QCOMPARE(edge.pixel(0, 0), plan.pixel(256, 0));
     QCOMPARE(edge.pixel(43, 199), plan.pixel(299, 199));

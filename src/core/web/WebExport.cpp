@@ -195,9 +195,9 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     CopyResources(folder, assets);
     ++progress.done;
 
+    // A pool of the export's own: the calling thread only waits for it.
     QThreadPool pool;
-    // The calling thread works along in every parallel step.
-    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     auto tick = [&progress] {
         ++progress.done;
         return !progress.cancelled.load();

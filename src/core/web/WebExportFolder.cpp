@@ -96,8 +96,11 @@ WebExportFolder::State WebExportFolder::Inspect(const Target &target)
         // A folder of its own: nothing else may be in it.
         const QStringList entries =
             QDir(target.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        // A temporary folder of an export that was killed half-way is ours.
         for (const QString &name : entries)
-            if (name != target.pageName && name != target.assetsName)
+            if (name != target.pageName && name != target.assetsName
+                && !(name.startsWith(QLatin1String(TemporaryPrefix))
+                     && QFileInfo(QDir(target.folder).filePath(name)).isDir()))
                 return State::Occupied;
     }
     return pageThere || assetsThere ? State::PreviousExport : State::Free;

@@ -2,10 +2,9 @@
 
 #include "core/base/TolvekError.h"
 #include "core/photos/JpegEncoder.h"
+#include "core/web/PngTileEncoder.h"
 #include "core/web/WebExportFolder.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QMutex>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -28,8 +27,6 @@ public:
     // The colour's index; -1 once more than the limit were seen.
     int Add(QRgb c)
     {
-        if (m_hasLast && c == m_last)
-            return m_lastIndex;
         std::size_t h = (c * 2654435761u) >> 22; // 10 bits
         while (true) {
             const quint64 s = m_slots[h];
@@ -44,10 +41,7 @@ public:
                 break;
             h = (h + 1) & (m_slots.size() - 1);
         }
-        m_hasLast = true;
-        m_last = c;
-        m_lastIndex = int(m_slots[h] >> 32);
-        return m_lastIndex;
+        return int(m_slots[h] >> 32);
     }
 
     const std::vector<QRgb> &Colours() const { return m_colours; }
@@ -57,66 +51,61 @@ private:
     std::array<quint64, 1024> m_slots;
     std::vector<QRgb> m_colours;
     int m_limit;
-    // The colour looked up last: neighbouring pixels mostly repeat it.
-    bool m_hasLast = false;
-    QRgb m_last = 0;
-    int m_lastIndex = -1;
 };
-
-QByteArray Png(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    // Fast compression: tiles of drawn plans shrink well at any level.
-    writer.setCompression(1);
-    if (!writer.write(image))
-        throw TolvekError(QStringLiteral("een kaarttegel kan niet als PNG worden opgeslagen"));
-    return bytes;
-}
 
 // A tile of a drawn plan: a palette image when it has few colours (the
 // smallest file), else full colour.
 QByteArray PngTile(const QImage &level, const QRect &area)
 {
-    ColourSet colours(255); // one entry left for the transparent border
-    bool few = true;
-    for (int y = area.top(); y <= area.bottom() && few; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (colours.Add(line[x] | 0xFF000000u) < 0) {
-                few = false;
-                break;
-            }
-    }
     const int size = WebMapTiles::TileSize;
     const bool padded = area.width() < size || area.height() < size;
-    if (few) {
-        QImage tile(size, size, QImage::Format_Indexed8);
-        QList<QRgb> table(colours.Colours().begin(), colours.Colours().end());
-        const int transparent = int(table.size());
-        if (padded)
-            table << qRgba(0, 0, 0, 0);
-        tile.setColorTable(table);
-        tile.fill(padded ? transparent : 0);
-        for (int y = 0; y < area.height(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(area.top() + y));
-            uchar *out = tile.scanLine(y);
-            for (int x = 0; x < area.width(); ++x)
-                out[x] = uchar(colours.Add(line[area.left() + x] | 0xFF000000u));
+    // The palette is made while the pixels are indexed; only a tile with
+    // too many colours is looked at a second time.
+    ColourSet colours(255); // one entry left for the transparent border
+    thread_local std::vector<uchar> indexed;
+    indexed.resize(std::size_t(size) * size);
+    bool few = true;
+    for (int y = 0; y < area.height() && few; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(area.top() + y)) + area.left();
+        uchar *out = indexed.data() + std::size_t(y) * size;
+        // Neighbouring pixels of a plan mostly repeat the colour before.
+        QRgb last = 0; // never a colour here: those are opaque
+        int lastIndex = 0;
+        for (int x = 0; x < area.width(); ++x) {
+            const QRgb c = line[x] | 0xFF000000u;
+            if (c != last) {
+                lastIndex = colours.Add(c);
+                if (lastIndex < 0) {
+                    few = false;
+                    break;
+                }
+                last = c;
+            }
+            out[x] = uchar(lastIndex);
         }
-        return Png(tile);
     }
-    QImage tile(size, size, padded ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    tile.fill(Qt::transparent);
+    if (few) {
+        QList<QRgb> table(colours.Colours().begin(), colours.Colours().end());
+        if (padded) {
+            const uchar transparent = uchar(table.size());
+            table << qRgba(0, 0, 0, 0);
+            for (int y = 0; y < size; ++y) {
+                uchar *out = indexed.data() + std::size_t(y) * size;
+                const int from = y < area.height() ? area.width() : 0;
+                std::memset(out + from, transparent, std::size_t(size - from));
+            }
+        }
+        return PngTileEncoder::Palette(indexed.data(), size, size, size, table);
+    }
+    thread_local std::vector<QRgb> tile;
+    tile.assign(std::size_t(size) * size, padded ? 0u : 0xFF000000u);
     for (int y = 0; y < area.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(area.top() + y));
-        auto *out = reinterpret_cast<QRgb *>(tile.scanLine(y));
+        const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(area.top() + y)) + area.left();
+        QRgb *out = tile.data() + std::size_t(y) * size;
         for (int x = 0; x < area.width(); ++x)
-            out[x] = line[area.left() + x] | 0xFF000000u;
+            out[x] = line[x] | 0xFF000000u;
     }
-    return Png(tile);
+    return PngTileEncoder::Rgb(reinterpret_cast<const uchar *>(tile.data()), size, size, size * 4, padded);
 }
 
 QByteArray JpegTile(const QImage &level, const QRect &area)
@@ -146,9 +135,13 @@ bool WebMapTiles::FewColours(const QImage &image, int limit, int step)
     ColourSet colours(limit);
     for (int y = 0; y < image.height(); y += step) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (colours.Add(line[x] | 0xFF000000u) < 0)
+        QRgb last = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = line[x] | 0xFF000000u;
+            if (c != last && colours.Add(c) < 0)
                 return false;
+            last = c;
+        }
     }
     return true;
 }
@@ -190,14 +183,12 @@ QImage WebMapTiles::Halve(const QImage &level, QThreadPool &pool)
             for (int ox = 0; ox < out.width(); ++ox) {
                 const int x0 = 2 * ox;
                 const int x1 = x0 + 1 < w ? x0 + 1 : x0;
-                const QRgb p[4] = {a[x0], a[x1], b[x0], b[x1]};
-                quint32 r = 2, g = 2, bl = 2;
-                for (QRgb c : p) {
-                    r += qRed(c);
-                    g += qGreen(c);
-                    bl += qBlue(c);
-                }
-                o[ox] = qRgb(int(r / 4), int(g / 4), int(bl / 4));
+                // Red and blue, then green, summed side by side in one word
+                // each: four 8-bit values and the rounding fit in 10 bits.
+                const quint32 p0 = a[x0], p1 = a[x1], p2 = b[x0], p3 = b[x1];
+                const quint32 rb = (p0 & 0xFF00FFu) + (p1 & 0xFF00FFu) + (p2 & 0xFF00FFu) + (p3 & 0xFF00FFu) + 0x020002u;
+                const quint32 g = (p0 & 0xFF00u) + (p1 & 0xFF00u) + (p2 & 0xFF00u) + (p3 & 0xFF00u) + 0x0200u;
+                o[ox] = 0xFF000000u | ((rb >> 2) & 0xFF00FFu) | ((g >> 2) & 0xFF00u);
             }
         }
     });
@@ -220,6 +211,10 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFold
         folder.MakeFolder(dir);
         const int columns = (level.width() + TileSize - 1) / TileSize;
         const int rows = (level.height() + TileSize - 1) / TileSize;
+        // A folder per column, as tile servers lay them out: the threads
+        // then create their files in different folders.
+        for (int tx = 0; tx < columns; ++tx)
+            folder.MakeFolder(dir + QLatin1Char('/') + QString::number(tx));
         std::vector<int> tiles(std::size_t(columns) * rows);
         std::iota(tiles.begin(), tiles.end(), 0);
         // The first error is kept and thrown here; the other threads stop.
@@ -234,7 +229,7 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFold
             const QRect area = QRect(tx * TileSize, ty * TileSize, TileSize, TileSize) & level.rect();
             try {
                 const QByteArray bytes = plan.format == Format::Png ? PngTile(level, area) : JpegTile(level, area);
-                folder.Write(dir + QLatin1Char('/') + QString::number(tx) + QLatin1Char('_') + QString::number(ty)
+                folder.Write(dir + QLatin1Char('/') + QString::number(tx) + QLatin1Char('/') + QString::number(ty)
                                  + QLatin1Char('.') + plan.Extension(),
                              bytes);
             } catch (const TolvekError &e) {

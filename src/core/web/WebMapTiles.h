@@ -30,7 +30,7 @@ public:
     // The levels and the tile format for map (not null).
     static Plan MakePlan(const QImage &map);
 
-    // Writes the tiles as "<assetsName>/kaart/<level>/<x>_<y>.<ext>", using
+    // Writes the tiles as "<assetsName>/kaart/<level>/<x>/<y>.<ext>", using
     // pool's threads. tick is called (from any of them) after every tile
     // and returns false to stop early. Throws TolvekError when a tile
     // cannot be written.

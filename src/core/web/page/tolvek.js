@@ -73,7 +73,7 @@
   if (levels > 0) {
     var Tiles = L.TileLayer.extend({
       getTileUrl: function (c) {
-        return base + 'kaart/' + (-c.z) + '/' + c.x + '_' + c.y + '.' + data.map.extension;
+        return base + 'kaart/' + (-c.z) + '/' + c.x + '/' + c.y + '.' + data.map.extension;
       }
     });
     new Tiles('', {
