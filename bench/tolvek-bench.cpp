@@ -209,8 +209,8 @@ struct Inputs
     QString smallMap, bigMap, photo;
     std::map<int, QString> projects; // photos -> project on the small map
     QString bigProject;
-    QString copyTarget; // where the data-file benchmarks write
-    QString webProject; // 200 photos of 4000 x 3000 on the small map
+    QString copyTarget;    // where the data-file benchmarks write
+    QString webProject;    // 200 photos of 4000 x 3000 on the small map
     QString webMapProject; // the big map, no photos
     QStringList webPhotos;
 

@@ -109,8 +109,8 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
             throw TolvekError(
                 QStringLiteral("Kan het bestand \"%1\" niet schrijven.").arg(QDir::toNativeSeparators(outputName)));
     } else {
-        throw TolvekError(
-            QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png, .svg, .html of een map.").arg(outputName));
+        throw TolvekError(QStringLiteral("Onbekend uitvoerformaat \"%1\": gebruik .emf, .png, .svg, .html of een map.")
+                              .arg(outputName));
     }
 }
 

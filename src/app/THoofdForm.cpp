@@ -23,11 +23,11 @@
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/TProjectGegForm.h"
+#include "gui/web/WebExportCommand.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
-#include "gui/web/WebExportCommand.h"
 
 #include <QCloseEvent>
 #include <QDir>

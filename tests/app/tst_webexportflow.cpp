@@ -135,7 +135,8 @@ void TestWebExportFlow::occupiedAndEarlierFolders()
     m_driver->Press(QStringLiteral("&OK"));
     trigger();
     QCOMPARE(m_driver->dialogs.size(), 1);
-    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("is niet leeg")), qPrintable(m_driver->dialogs[0].texts));
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("is niet leeg")),
+             qPrintable(m_driver->dialogs[0].texts));
     QCOMPARE(Entries(mine), QStringList{QStringLiteral("brief.txt")});
 
     // An earlier export: asked first, "&Niet vervangen" keeps it.

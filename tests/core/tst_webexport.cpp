@@ -81,18 +81,21 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
     const QByteArray small = PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(800, 600));
     QVERIFY(PhotoTestFiles::WriteFile(QDir(project).filePath(QStringLiteral("toren.jpg")), small));
     MapTestFiles::WriteBmp(QDir(project).filePath(QStringLiteral("kaart.bmp")), 300, 200);
-    ProjectDocument doc = MapTestFiles::Project(project, "kaart.bmp", {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180"},
-                                                {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg"});
+    ProjectDocument doc =
+        MapTestFiles::Project(project, "kaart.bmp", {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180"},
+                              {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg"});
 
     const QString out = dir.filePath(QStringLiteral("web"));
     const WebExport::Result r = Export(doc, out);
     QCOMPARE(r.photos, 3);
     QCOMPARE(r.missing, QStringList{QStringLiteral("weg.jpg: het bestand bestaat niet")});
     QCOMPARE(Entries(out), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
-    QCOMPARE(Entries(dir.path()), (QStringList{QStringLiteral("elders"), QStringLiteral("project"), QStringLiteral("web")}));
+    QCOMPARE(Entries(dir.path()),
+             (QStringList{QStringLiteral("elders"), QStringLiteral("project"), QStringLiteral("web")}));
     QStringList photos = Entries(out + QStringLiteral("/index-bestanden/fotos"));
-    QCOMPARE(photos, (QStringList{QStringLiteral("foto-00001-klein.jpg"), QStringLiteral("foto-00001.jpg"),
-                                  QStringLiteral("foto-00002-klein.jpg"), QStringLiteral("foto-00002.jpg")}));
+    QCOMPARE(photos,
+             (QStringList{QStringLiteral("foto-00001-klein.jpg"), QStringLiteral("foto-00001.jpg"),
+                          QStringLiteral("foto-00002-klein.jpg"), QStringLiteral("foto-00002.jpg")}));
 
     // Turned upright (red, top left when stored, is now top right) and
     // decoded at a DCT scale: 3000 by 2000 at 5/8.
@@ -100,7 +103,8 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
     QCOMPARE(big.size(), QSize(1250, 1875));
     QVERIFY(PhotoTestFiles::Near(big.pixel(1100, 200), qRgb(255, 0, 0)));
     QVERIFY(PhotoTestFiles::Near(big.pixel(150, 200), qRgb(0, 0, 255)));
-    QVERIFY(JpegDecoder::ReadHeader(ReadAll(out + QStringLiteral("/index-bestanden/fotos/foto-00001.jpg"))).orientation == 1);
+    QVERIFY(JpegDecoder::ReadHeader(ReadAll(out + QStringLiteral("/index-bestanden/fotos/foto-00001.jpg"))).orientation
+            == 1);
     const QImage thumbnail(out + QStringLiteral("/index-bestanden/fotos/foto-00001-klein.jpg"));
     QCOMPARE(thumbnail.size(), QSize(213, 320));
     // Small and upright already: the original, byte for byte.
@@ -108,7 +112,8 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
 
     const QByteArray data = ReadAll(out + QStringLiteral("/index-bestanden/gegevens.js"));
     QVERIFY(data.contains("\"id\": \"foto-00001\""));
-    QVERIFY(data.contains("\"photo\": \"fotos/foto-00001.jpg\", \"thumbnail\": \"fotos/foto-00001-klein.jpg\", \"width\": 1250, \"height\": 1875"));
+    QVERIFY(data.contains("\"photo\": \"fotos/foto-00001.jpg\", \"thumbnail\": \"fotos/foto-00001-klein.jpg\", "
+                          "\"width\": 1250, \"height\": 1875"));
     QVERIFY(!data.contains("foto-00003.jpg")); // the page shows the placeholder
 }
 
@@ -128,7 +133,9 @@ void TestWebExport::mapBecomesATilePyramid()
     QVERIFY(PhotoTestFiles::Near(tile.pixel(60, 20), pattern.pixel(512 + 60, 256 + 20), 24));
     QVERIFY(PhotoTestFiles::Near(tile.pixel(200, 200), WebMapTiles::Background, 8)); // beyond the map
     const QImage half(dir.filePath(QStringLiteral("a/index-bestanden/kaart/1/0/0.jpg")));
-    QVERIFY(PhotoTestFiles::Near(half.pixel(100, 0), pattern.scaled(300, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(100, 0), 40));
+    QVERIFY(PhotoTestFiles::Near(
+        half.pixel(100, 0), pattern.scaled(300, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(100, 0),
+        40));
 
     // A drawn plan of three colours: PNG tiles with those exact colours,
     // transparent beyond the map.
@@ -159,8 +166,8 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
     QVERIFY(PhotoTestFiles::WriteFile(dir.filePath(QStringLiteral("a.jpg")), PhotoTestFiles::Jpeg(photo)));
     QVERIFY(PhotoTestFiles::WriteFile(dir.filePath(QStringLiteral("b.jpg")), PhotoTestFiles::Jpeg(photo)));
     MapTestFiles::WriteBmp(dir.filePath(QStringLiteral("kaart.bmp")), 300, 200);
-    ProjectDocument doc =
-        MapTestFiles::Project(dir.path(), "kaart.bmp", {"00001=10,10,0", "00002=20,20,0"}, {"00001=a.jpg", "00002=b.jpg"});
+    ProjectDocument doc = MapTestFiles::Project(dir.path(), "kaart.bmp", {"00001=10,10,0", "00002=20,20,0"},
+                                                {"00001=a.jpg", "00002=b.jpg"});
 
     // A folder with the user's own files is refused and left alone.
     const QString mine = dir.filePath(QStringLiteral("mijn"));

@@ -367,12 +367,11 @@ QImage JpegDecoder::Decode(const QByteArray &data, QSize target, qint64 maxPixel
     int height = 0;
     bool tooLarge = false;
     char message[JMSG_LENGTH_MAX] = {};
-    const bool ok = runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()),
-                               static_cast<unsigned long>(data.size()), Stage::Decode, num,
-                               exactScale ? std::max(maxPixels, qint64(storedTarget.width()) * storedTarget.height())
-                                          : maxPixels,
-                               &width, &height,
-                               &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
+    const bool ok =
+        runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()), static_cast<unsigned long>(data.size()),
+                   Stage::Decode, num,
+                   exactScale ? std::max(maxPixels, qint64(storedTarget.width()) * storedTarget.height()) : maxPixels,
+                   &width, &height, &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
     if (decodedSize)
         *decodedSize = QSize(width, height);
     if (tooLarge)

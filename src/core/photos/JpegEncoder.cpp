@@ -82,6 +82,7 @@ QByteArray JpegEncoder::Encode(const QImage &image, int quality)
         bytes = QByteArray(reinterpret_cast<const char *>(out), qsizetype(outSize));
     std::free(out);
     if (!ok)
-        throw TolvekError(QStringLiteral("de JPEG-afbeelding kan niet worden gemaakt (%1)").arg(QString::fromLocal8Bit(message)));
+        throw TolvekError(
+            QStringLiteral("de JPEG-afbeelding kan niet worden gemaakt (%1)").arg(QString::fromLocal8Bit(message)));
     return bytes;
 }

@@ -57,7 +57,7 @@ void Put32(QByteArray &out, std::uint32_t v)
 }
 
 // A chunk: length, type, data (written by fill), CRC of type and data.
-template<typename Fill>
+template <typename Fill>
 void Chunk(QByteArray &out, const char *type, Fill fill)
 {
     const qsizetype lengthAt = out.size();
@@ -65,8 +65,8 @@ void Chunk(QByteArray &out, const char *type, Fill fill)
     out.append(type, 4);
     fill(out);
     const qsizetype length = out.size() - lengthAt - 8;
-    const std::uint32_t crc = std::uint32_t(
-        crc32(0, reinterpret_cast<const Bytef *>(out.constData() + lengthAt + 4), uInt(length + 4)));
+    const std::uint32_t crc =
+        std::uint32_t(crc32(0, reinterpret_cast<const Bytef *>(out.constData() + lengthAt + 4), uInt(length + 4)));
     for (int i = 0; i < 4; ++i)
         out[lengthAt + i] = char(std::uint32_t(length) >> (24 - 8 * i));
     Put32(out, crc);

@@ -129,7 +129,8 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     for (const QByteArray *line : {&doc.Description1, &doc.Description2, &doc.Description3})
         if (!line->trimmed().isEmpty())
             content.description << Text(*line);
-    content.helpText = scene.helpText.trimmed().isEmpty() ? QString() : scene.helpText.mid(1, scene.helpText.size() - 2);
+    content.helpText =
+        scene.helpText.trimmed().isEmpty() ? QString() : scene.helpText.mid(1, scene.helpText.size() - 2);
     content.fontPixels = scene.fontPixelSize;
     content.triangleColour = scene.triangleColour;
     content.mapSize = scene.map.isNull() ? QSize(0, 0) : scene.map.size();

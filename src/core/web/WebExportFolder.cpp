@@ -22,7 +22,8 @@ QString Native(const QString &path)
 
 TolvekError WriteError(const QString &path, int error)
 {
-    return TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven: %2.").arg(Native(path), FileErrors::Text(error)));
+    return TolvekError(
+        QStringLiteral("Kan het bestand \"%1\" niet schrijven: %2.").arg(Native(path), FileErrors::Text(error)));
 }
 
 // True when the page at path was written by this program: its head carries
@@ -122,7 +123,8 @@ void WebExportFolder::Begin()
     if (!QFileInfo(m_target.folder).isDir()) {
         if (::mkdir(folder.constData(), 0777) != 0) {
             const int error = errno;
-            throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.").arg(Native(m_target.folder), FileErrors::Text(error)));
+            throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
+                                  .arg(Native(m_target.folder), FileErrors::Text(error)));
         }
         m_madeFolder = true;
     }
@@ -130,7 +132,8 @@ void WebExportFolder::Begin()
     if (!::mkdtemp(pattern.data())) {
         const int error = errno;
         Abandon();
-        throw TolvekError(QStringLiteral("Kan in de map \"%1\" niet schrijven: %2.").arg(Native(m_target.folder), FileErrors::Text(error)));
+        throw TolvekError(QStringLiteral("Kan in de map \"%1\" niet schrijven: %2.")
+                              .arg(Native(m_target.folder), FileErrors::Text(error)));
     }
     // mkdtemp makes it private; the exported files are for sharing.
     ::chmod(pattern.constData(), 0755);
@@ -142,8 +145,8 @@ void WebExportFolder::MakeFolder(const QString &relative) const
     const QString path = m_temp + QLatin1Char('/') + relative;
     if (::mkdir(QFile::encodeName(path).constData(), 0755) != 0 && errno != EEXIST) {
         const int error = errno;
-        throw TolvekError(
-            QStringLiteral("Kan de map \"%1\" niet maken: %2.").arg(Native(QDir(m_target.folder).filePath(relative)), FileErrors::Text(error)));
+        throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
+                              .arg(Native(QDir(m_target.folder).filePath(relative)), FileErrors::Text(error)));
     }
 }
 

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <atomic>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -53,50 +53,12 @@ private:
     int m_limit;
 };
 
-// A tile of a drawn plan: a palette image when it has few colours (the
-// smallest file), else full colour.
-QByteArray PngTile(const QImage &level, const QRect &area)
+// A tile of a drawn plan with more colours than a palette holds: full
+// colour, transparent beyond the map.
+QByteArray RgbPngTile(const QImage &level, const QRect &area)
 {
     const int size = WebMapTiles::TileSize;
     const bool padded = area.width() < size || area.height() < size;
-    // The palette is made while the pixels are indexed; only a tile with
-    // too many colours is looked at a second time.
-    ColourSet colours(255); // one entry left for the transparent border
-    thread_local std::vector<uchar> indexed;
-    indexed.resize(std::size_t(size) * size);
-    bool few = true;
-    for (int y = 0; y < area.height() && few; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(area.top() + y)) + area.left();
-        uchar *out = indexed.data() + std::size_t(y) * size;
-        // Neighbouring pixels of a plan mostly repeat the colour before.
-        QRgb last = 0; // never a colour here: those are opaque
-        int lastIndex = 0;
-        for (int x = 0; x < area.width(); ++x) {
-            const QRgb c = line[x] | 0xFF000000u;
-            if (c != last) {
-                lastIndex = colours.Add(c);
-                if (lastIndex < 0) {
-                    few = false;
-                    break;
-                }
-                last = c;
-            }
-            out[x] = uchar(lastIndex);
-        }
-    }
-    if (few) {
-        QList<QRgb> table(colours.Colours().begin(), colours.Colours().end());
-        if (padded) {
-            const uchar transparent = uchar(table.size());
-            table << qRgba(0, 0, 0, 0);
-            for (int y = 0; y < size; ++y) {
-                uchar *out = indexed.data() + std::size_t(y) * size;
-                const int from = y < area.height() ? area.width() : 0;
-                std::memset(out + from, transparent, std::size_t(size - from));
-            }
-        }
-        return PngTileEncoder::Palette(indexed.data(), size, size, size, table);
-    }
     thread_local std::vector<QRgb> tile;
     tile.assign(std::size_t(size) * size, padded ? 0u : 0xFF000000u);
     for (int y = 0; y < area.height(); ++y) {
@@ -106,6 +68,65 @@ QByteArray PngTile(const QImage &level, const QRect &area)
             out[x] = line[x] | 0xFF000000u;
     }
     return PngTileEncoder::Rgb(reinterpret_cast<const uchar *>(tile.data()), size, size, size * 4, padded);
+}
+
+// One palette tile being filled row by row.
+struct PaletteTile
+{
+    ColourSet colours{255}; // one entry left for the transparent border
+    std::vector<uchar> indices = std::vector<uchar>(std::size_t(WebMapTiles::TileSize) * WebMapTiles::TileSize);
+    bool few = true;
+    // Neighbouring pixels of a plan mostly repeat the colour before.
+    QRgb last = 0; // never a colour here: those are opaque
+    int lastIndex = 0;
+
+    void AddRow(const QRgb *line, int width, int y)
+    {
+        uchar *out = indices.data() + std::size_t(y) * WebMapTiles::TileSize;
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = line[x] | 0xFF000000u;
+            if (c != last) {
+                lastIndex = colours.Add(c);
+                if (lastIndex < 0) {
+                    few = false;
+                    return;
+                }
+                last = c;
+            }
+            out[x] = uchar(lastIndex);
+        }
+    }
+
+    QByteArray Png(const QRect &area)
+    {
+        const int size = WebMapTiles::TileSize;
+        QList<QRgb> table(colours.Colours().begin(), colours.Colours().end());
+        if (area.width() < size || area.height() < size) {
+            const uchar transparent = uchar(table.size());
+            table << qRgba(0, 0, 0, 0);
+            for (int y = 0; y < size; ++y) {
+                const int from = y < area.height() ? area.width() : 0;
+                std::memset(indices.data() + std::size_t(y) * size + from, transparent, std::size_t(size - from));
+            }
+        }
+        return PngTileEncoder::Palette(indices.data(), size, size, size, table);
+    }
+};
+
+// Row oy of the next level: each pixel the mean of the two by two it
+// covers (one row or column less at an odd edge).
+void HalveRow(const QRgb *a, const QRgb *b, int width, QRgb *out, int outWidth)
+{
+    for (int ox = 0; ox < outWidth; ++ox) {
+        const int x0 = 2 * ox;
+        const int x1 = x0 + 1 < width ? x0 + 1 : x0;
+        // Red and blue, then green, summed side by side in one word each:
+        // four 8-bit values and the rounding fit in 10 bits.
+        const quint32 p0 = a[x0], p1 = a[x1], p2 = b[x0], p3 = b[x1];
+        const quint32 rb = (p0 & 0xFF00FFu) + (p1 & 0xFF00FFu) + (p2 & 0xFF00FFu) + (p3 & 0xFF00FFu) + 0x020002u;
+        const quint32 g = (p0 & 0xFF00u) + (p1 & 0xFF00u) + (p2 & 0xFF00u) + (p3 & 0xFF00u) + 0x0200u;
+        out[ox] = 0xFF000000u | ((rb >> 2) & 0xFF00FFu) | ((g >> 2) & 0xFF00u);
+    }
 }
 
 QByteArray JpegTile(const QImage &level, const QRect &area)
@@ -165,36 +186,6 @@ WebMapTiles::Plan WebMapTiles::MakePlan(const QImage &map)
     return plan;
 }
 
-QImage WebMapTiles::Halve(const QImage &level, QThreadPool &pool)
-{
-    const int w = level.width();
-    const int h = level.height();
-    QImage out((w + 1) / 2, (h + 1) / 2, QImage::Format_RGB32);
-    if (out.isNull())
-        throw TolvekError(QStringLiteral("onvoldoende geheugen voor de kaarttegels"));
-    std::vector<int> bands((out.height() + 63) / 64);
-    std::iota(bands.begin(), bands.end(), 0);
-    QtConcurrent::blockingMap(&pool, bands, [&](int band) {
-        const int last = std::min(out.height(), (band + 1) * 64);
-        for (int oy = band * 64; oy < last; ++oy) {
-            const auto *a = reinterpret_cast<const QRgb *>(level.constScanLine(2 * oy));
-            const auto *b = 2 * oy + 1 < h ? reinterpret_cast<const QRgb *>(level.constScanLine(2 * oy + 1)) : a;
-            auto *o = reinterpret_cast<QRgb *>(out.scanLine(oy));
-            for (int ox = 0; ox < out.width(); ++ox) {
-                const int x0 = 2 * ox;
-                const int x1 = x0 + 1 < w ? x0 + 1 : x0;
-                // Red and blue, then green, summed side by side in one word
-                // each: four 8-bit values and the rounding fit in 10 bits.
-                const quint32 p0 = a[x0], p1 = a[x1], p2 = b[x0], p3 = b[x1];
-                const quint32 rb = (p0 & 0xFF00FFu) + (p1 & 0xFF00FFu) + (p2 & 0xFF00FFu) + (p3 & 0xFF00FFu) + 0x020002u;
-                const quint32 g = (p0 & 0xFF00u) + (p1 & 0xFF00u) + (p2 & 0xFF00u) + (p3 & 0xFF00u) + 0x0200u;
-                o[ox] = 0xFF000000u | ((rb >> 2) & 0xFF00FFu) | ((g >> 2) & 0xFF00u);
-            }
-        }
-    });
-    return out;
-}
-
 void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFolder &folder, const QString &assetsName,
                         QThreadPool &pool, const std::function<bool()> &tick)
 {
@@ -205,43 +196,68 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFold
         throw TolvekError(QStringLiteral("onvoldoende geheugen voor de kaarttegels"));
     std::atomic<bool> stop{false};
     for (int k = 0; k < plan.levels.size() && !stop; ++k) {
-        if (k > 0)
-            level = Halve(level, pool);
         const QString dir = root + QLatin1Char('/') + QString::number(k);
         folder.MakeFolder(dir);
-        const int columns = (level.width() + TileSize - 1) / TileSize;
-        const int rows = (level.height() + TileSize - 1) / TileSize;
+        const int width = level.width();
+        const int height = level.height();
+        const int columns = (width + TileSize - 1) / TileSize;
+        const int rows = (height + TileSize - 1) / TileSize;
         // A folder per column, as tile servers lay them out: the threads
         // then create their files in different folders.
         for (int tx = 0; tx < columns; ++tx)
             folder.MakeFolder(dir + QLatin1Char('/') + QString::number(tx));
-        std::vector<int> tiles(std::size_t(columns) * rows);
-        std::iota(tiles.begin(), tiles.end(), 0);
-        // The first error is kept and thrown here; the other threads stop.
+        QImage next;
+        if (k + 1 < plan.levels.size()) {
+            next = QImage(plan.levels[k + 1], QImage::Format_RGB32);
+            if (next.isNull())
+                throw TolvekError(QStringLiteral("onvoldoende geheugen voor de kaarttegels"));
+        }
+
+        // A task per row of tiles: it reads its rows of the level once, from
+        // left to right, fills every tile of the row and the next level's
+        // rows beneath them, then writes the tiles.
+        std::vector<int> bands(static_cast<std::size_t>(rows));
+        std::iota(bands.begin(), bands.end(), 0);
         QString error;
         std::atomic<bool> failed{false};
         QMutex errorLock;
-        QtConcurrent::blockingMap(&pool, tiles, [&](int index) {
+        QtConcurrent::blockingMap(&pool, bands, [&](int ty) {
             if (stop || failed)
                 return;
-            const int tx = index % columns;
-            const int ty = index / columns;
-            const QRect area = QRect(tx * TileSize, ty * TileSize, TileSize, TileSize) & level.rect();
-            try {
-                const QByteArray bytes = plan.format == Format::Png ? PngTile(level, area) : JpegTile(level, area);
-                folder.Write(dir + QLatin1Char('/') + QString::number(tx) + QLatin1Char('/') + QString::number(ty)
-                                 + QLatin1Char('.') + plan.Extension(),
-                             bytes);
-            } catch (const TolvekError &e) {
-                QMutexLocker lock(&errorLock);
-                if (!failed.exchange(true))
-                    error = e.message();
-                return;
+            const int top = ty * TileSize;
+            const int bandHeight = std::min(TileSize, height - top);
+            std::vector<PaletteTile> palette(plan.format == Format::Png ? std::size_t(columns) : 0);
+            for (int y = 0; y < bandHeight; ++y) {
+                const auto *line = reinterpret_cast<const QRgb *>(level.constScanLine(top + y));
+                for (std::size_t tx = 0; tx < palette.size(); ++tx)
+                    if (palette[tx].few)
+                        palette[tx].AddRow(line + tx * TileSize, std::min(TileSize, width - int(tx) * TileSize), y);
+                if (!next.isNull() && (y % 2 == 1 || y == bandHeight - 1)) {
+                    const auto *above = y % 2 == 1 ? reinterpret_cast<const QRgb *>(level.constScanLine(top + y - 1)) : line;
+                    HalveRow(above, line, width, reinterpret_cast<QRgb *>(next.scanLine((top + y) / 2)), next.width());
+                }
             }
-            if (!tick())
-                stop = true;
+            for (int tx = 0; tx < columns && !stop; ++tx) {
+                const QRect area = QRect(tx * TileSize, top, TileSize, TileSize) & level.rect();
+                try {
+                    const QByteArray bytes = plan.format == Format::Jpeg ? JpegTile(level, area)
+                        : palette[std::size_t(tx)].few                  ? palette[std::size_t(tx)].Png(area)
+                                                                        : RgbPngTile(level, area);
+                    folder.Write(dir + QLatin1Char('/') + QString::number(tx) + QLatin1Char('/') + QString::number(ty)
+                                     + QLatin1Char('.') + plan.Extension(),
+                                 bytes);
+                } catch (const TolvekError &e) {
+                    QMutexLocker lock(&errorLock);
+                    if (!failed.exchange(true))
+                        error = e.message();
+                    return;
+                }
+                if (!tick())
+                    stop = true;
+            }
         });
         if (failed)
             throw TolvekError(error);
+        level = next;
     }
 }

@@ -37,10 +37,6 @@ public:
     static void Write(const QImage &map, const Plan &plan, const WebExportFolder &folder, const QString &assetsName,
                       QThreadPool &pool, const std::function<bool()> &tick);
 
-    // Half the size (rounded up), each pixel the mean of the up to four it
-    // covers.
-    static QImage Halve(const QImage &level, QThreadPool &pool);
-
     // Whether image has at most limit colours, judged from every step-th row.
     static bool FewColours(const QImage &image, int limit, int step);
 

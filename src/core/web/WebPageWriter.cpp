@@ -134,7 +134,8 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
     p += "<button type=\"button\" id=\"sluiten\" class=\"knop sluiten\" title=\"Sluiten (Esc)\" "
          "aria-label=\"Sluiten\">&#215;</button>\n";
     p += "</div>\n";
-    p += "<noscript><p class=\"zonderscript\">Deze pagina heeft JavaScript nodig om de kaart te tonen.</p></noscript>\n";
+    p +=
+        "<noscript><p class=\"zonderscript\">Deze pagina heeft JavaScript nodig om de kaart te tonen.</p></noscript>\n";
     p += "</body>\n</html>\n";
     return p;
 }
@@ -153,8 +154,8 @@ QByteArray WebPageWriter::Data(const WebPageContent &c)
     d += "\"photos\": [\n";
     for (qsizetype i = 0; i < c.photos.size(); ++i) {
         const WebPageContent::Photo &ph = c.photos[i];
-        d += "{\"id\": " + JsonString(ph.id) + ", \"x\": " + Number(ph.position.x()) + ", \"y\": "
-            + Number(ph.position.y()) + ", \"corners\": [";
+        d += "{\"id\": " + JsonString(ph.id) + ", \"x\": " + Number(ph.position.x())
+            + ", \"y\": " + Number(ph.position.y()) + ", \"corners\": [";
         for (qsizetype k = 0; k < ph.corners.size(); ++k) {
             if (k)
                 d += ", ";

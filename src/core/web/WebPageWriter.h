@@ -13,16 +13,16 @@ struct WebPageContent
 {
     struct Photo
     {
-        QString id;             // "foto-00012": the address of the photo
-        QPoint position;        // map pixels
-        QList<QPoint> corners;  // the triangle as drawn, relative to position
+        QString id;            // "foto-00012": the address of the photo
+        QPoint position;       // map pixels
+        QList<QPoint> corners; // the triangle as drawn, relative to position
         bool hasLabel = false;
-        QPoint labelOffset;     // the label's top left, relative to position
-        QString name;           // as the project stores it
-        QString notes;          // line breaks as "\n"
-        QString photo;          // file below the assets folder; empty: placeholder
+        QPoint labelOffset; // the label's top left, relative to position
+        QString name;       // as the project stores it
+        QString notes;      // line breaks as "\n"
+        QString photo;      // file below the assets folder; empty: placeholder
         QString thumbnail;
-        QSize size;             // of the written photo
+        QSize size; // of the written photo
     };
 
     QString organisation;
@@ -30,7 +30,7 @@ struct WebPageContent
     QString helpText;        // without the blanks the map adds
     int fontPixels = 11;     // labels and help text
     QColor triangleColour;
-    QSize mapSize;           // 0 by 0 without a map
+    QSize mapSize; // 0 by 0 without a map
     int tileLevels = 0;
     QString tileExtension;
     QString assetsName;

@@ -123,7 +123,8 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
     }
 
     const QImage thumbnail = Thumbnail(shown);
-    const QByteArray thumbnailBytes = ext == QLatin1String("png") ? Png(thumbnail) : JpegEncoder::Encode(thumbnail, ThumbnailQuality);
+    const QByteArray thumbnailBytes =
+        ext == QLatin1String("png") ? Png(thumbnail) : JpegEncoder::Encode(thumbnail, ThumbnailQuality);
     r.photo = QStringLiteral("fotos/") + base + QLatin1Char('.') + ext;
     r.thumbnail = QStringLiteral("fotos/") + base + QStringLiteral("-klein.") + ext;
     folder.Write(assetsName + QLatin1Char('/') + r.photo, photoBytes);

@@ -15,10 +15,10 @@ public:
     struct Result
     {
         bool ok = false;
-        QString photo;     // file names below the assets folder
+        QString photo; // file names below the assets folder
         QString thumbnail;
-        QSize size;        // of the written photo
-        QString problem;   // when !ok: why the placeholder stands in
+        QSize size;      // of the written photo
+        QString problem; // when !ok: why the placeholder stands in
     };
 
     // Reads path (already resolved) and writes "fotos/<base>.<ext>" and

@@ -123,7 +123,8 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
     QProgressDialog dialog(host.MainWindow());
     dialog.setObjectName(QStringLiteral("WebExportProgress"));
     dialog.setWindowTitle(ProgramTexts::AppTitle());
-    dialog.setLabelText(QStringLiteral("De fotokaart wordt als webpagina geschreven in\n\"%1\".").arg(Native(target.folder)));
+    dialog.setLabelText(
+        QStringLiteral("De fotokaart wordt als webpagina geschreven in\n\"%1\".").arg(Native(target.folder)));
     auto *cancel = new QPushButton(QStringLiteral("&Annuleren"), &dialog);
     dialog.setCancelButton(cancel);
     dialog.setAutoClose(false);
@@ -139,9 +140,7 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
         if (total > 0)
             dialog.setValue(std::min(progress->done.load(), total));
     });
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
-        progress->cancelled = true;
-    });
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] { progress->cancelled = true; });
     QObject::connect(worker.get(), &QThread::finished, &dialog, [&] { dialog.done(QDialog::Accepted); });
     poll.start(100);
     worker->start();
