@@ -227,6 +227,16 @@ function near(actual, expected, tolerance) {
       clean(page);
     });
 
+    await check('zooming and panning load and drop tiles without an error', async () => {
+      for (const zoom of [2, -2, 1, 0]) {
+        await page.evaluate((z) => window.tolvekKaart.setZoom(z), zoom);
+        await page.evaluate(() => window.tolvekKaart.panBy([120, 80]));
+        await new Promise((r) => setTimeout(r, 150));
+      }
+      await page.waitForFunction(() => !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)'));
+      clean(page);
+    });
+
     await check('at 1:1 the page shows the map and triangles as the program draws them', async () => {
       await page.evaluate(() => window.tolvekKaart.setView(L.latLng(-320, 480), 0, { animate: false }));
       await page.waitForFunction(() => !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)'));

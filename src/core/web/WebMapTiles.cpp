@@ -233,7 +233,8 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFold
                     if (palette[tx].few)
                         palette[tx].AddRow(line + tx * TileSize, std::min(TileSize, width - int(tx) * TileSize), y);
                 if (!next.isNull() && (y % 2 == 1 || y == bandHeight - 1)) {
-                    const auto *above = y % 2 == 1 ? reinterpret_cast<const QRgb *>(level.constScanLine(top + y - 1)) : line;
+                    const auto *above =
+                        y % 2 == 1 ? reinterpret_cast<const QRgb *>(level.constScanLine(top + y - 1)) : line;
                     HalveRow(above, line, width, reinterpret_cast<QRgb *>(next.scanLine((top + y) / 2)), next.width());
                 }
             }
@@ -241,8 +242,8 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFold
                 const QRect area = QRect(tx * TileSize, top, TileSize, TileSize) & level.rect();
                 try {
                     const QByteArray bytes = plan.format == Format::Jpeg ? JpegTile(level, area)
-                        : palette[std::size_t(tx)].few                  ? palette[std::size_t(tx)].Png(area)
-                                                                        : RgbPngTile(level, area);
+                        : palette[std::size_t(tx)].few                   ? palette[std::size_t(tx)].Png(area)
+                                                                         : RgbPngTile(level, area);
                     folder.Write(dir + QLatin1Char('/') + QString::number(tx) + QLatin1Char('/') + QString::number(ty)
                                      + QLatin1Char('.') + plan.Extension(),
                                  bytes);
