@@ -25,12 +25,15 @@
 
 #include "app/THoofdForm.h"
 #include "core/map/MapClick.h"
+#include "core/map/MapDrawing.h"
+#include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoFit.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
+#include "core/web/WebExport.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/widgets/UserInteraction.h"
@@ -38,6 +41,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLayout>
@@ -80,6 +84,9 @@ constexpr int BigMapHeight = 9900;
 constexpr int PhotoWidth = 6000;
 constexpr int PhotoHeight = 4000;
 constexpr int BigMapPhotos = 10000;
+constexpr int WebPhotos = 200;
+constexpr int WebPhotoWidth = 4000;
+constexpr int WebPhotoHeight = 3000;
 
 // A 24-bit bitmap file, written a row at a time: a light floor-plan-like
 // pattern of walls on a pale background.
@@ -202,7 +209,10 @@ struct Inputs
     QString smallMap, bigMap, photo;
     std::map<int, QString> projects; // photos -> project on the small map
     QString bigProject;
-    QString copyTarget; // where the data-file benchmarks write
+    QString copyTarget;    // where the data-file benchmarks write
+    QString webProject;    // 200 photos of 4000 x 3000 on the small map
+    QString webMapProject; // the big map, no photos
+    QStringList webPhotos;
 
     QString Path(const QString &name) const { return dir.filePath(name); }
 };
@@ -443,6 +453,104 @@ void BM_JpegFullDecode(benchmark::State &state)
     }
 }
 
+// ---------------------------------------------------------------- web page export
+
+// The folder's bytes against the photos' (figure 9), from the first export.
+double g_webSizeRatio = -1;
+
+qint64 FolderBytes(const QString &folder)
+{
+    qint64 n = 0;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        n += it.fileInfo().size();
+    }
+    return n;
+}
+
+// The project as the main window holds it, drawn: the menu command exports
+// from the map already decoded for the view.
+struct DrawnProject
+{
+    ProjectDocument doc;
+    MapImageCache cache;
+    MapScene scene;
+    explicit DrawnProject(const QString &path)
+    {
+        doc.Reset();
+        if (DataFile::Read(doc, path) != DataFile::ReadResult::Ok)
+            qFatal("cannot read %s", qPrintable(path));
+        doc.CurrentFileName = path;
+        scene = MapDrawing::Build(doc, false, cache, MapDrawing::MapFilePath(doc));
+    }
+};
+
+// Every run writes a folder of its own, all removed when the program ends:
+// a run right after thousands of files were deleted would pay for the file
+// system's bookkeeping of them (ext4 without a journal checks every
+// recently freed inode before it gives one out again).
+int g_webExports = 0;
+
+void ExportOnce(benchmark::State &state, const DrawnProject &p, bool measureSize)
+{
+    const QString out = g_inputs->Path(QStringLiteral("web%1").arg(g_webExports++));
+    WebExport::Progress progress;
+    const WebExport::Result r = WebExport::Run(p.doc, p.scene, WebExportFolder::ForFolder(out), progress);
+    state.PauseTiming();
+    if (!r.missing.isEmpty())
+        state.SkipWithError("photos missing in the web export");
+    if (measureSize && g_webSizeRatio < 0) {
+        qint64 photos = 0;
+        for (const QString &f : g_inputs->webPhotos)
+            photos += QFileInfo(f).size();
+        g_webSizeRatio = double(FolderBytes(out)) / double(photos);
+    }
+    state.ResumeTiming();
+}
+
+void BM_WebExportPhotos(benchmark::State &state)
+{
+    static DrawnProject project(g_inputs->webProject);
+    for (auto _ : state)
+        ExportOnce(state, project, true);
+}
+
+// The baseline: every photo read and decoded fitted to 2048 pixels, one
+// after another, as the photo window's decoder does it.
+void BM_FittedDecodes(benchmark::State &state)
+{
+    const QSize target = QSize(WebPhotoWidth, WebPhotoHeight).scaled(2048, 2048, Qt::KeepAspectRatio);
+    for (auto _ : state) {
+        for (const QString &name : g_inputs->webPhotos) {
+            QFile file(name);
+            if (!file.open(QIODevice::ReadOnly)) {
+                state.SkipWithError("cannot open photo");
+                return;
+            }
+            const QImage image = JpegDecoder::Decode(file.readAll(), target);
+            benchmark::DoNotOptimize(image.constBits());
+        }
+    }
+}
+
+void BM_WebExportMap(benchmark::State &state)
+{
+    static DrawnProject project(g_inputs->webMapProject);
+    for (auto _ : state)
+        ExportOnce(state, project, false);
+}
+
+// The baseline: the 14000 x 9900 bitmap read and decoded once.
+void BM_MapDecode(benchmark::State &state)
+{
+    for (auto _ : state) {
+        MapImageCache cache;
+        const QImage map = cache.Load(g_inputs->bigMap);
+        benchmark::DoNotOptimize(map.constBits());
+    }
+}
+
 void BM_Click(benchmark::State &state)
 {
     const ProjectDocument &doc = g_smallWindow->form.Document();
@@ -551,6 +659,9 @@ std::vector<Figure> FigureList()
         {"click_raster", "   Click, 100000 photos / DrawMap (full raster), labels off", -1, -1},
         {"memory_view", "6. Peak memory, 14000x9900 map drawn / decoded map bytes", -1, 2.5},
         {"memory_export", "   Peak memory, after EMF export too / decoded map bytes", -1, -1},
+        {"web_photos", "7. Web export, 200 photos 4000x3000 / 200 fitted decodes", -1, 0.8},
+        {"web_map", "8. Web export, 14000x9900 map (tiles) / one decode of it", -1, 3},
+        {"web_size", "9. Web export folder size, 200 photos / their files", -1, 0.5},
     };
 }
 
@@ -705,6 +816,21 @@ int main(int argc, char **argv)
         inputs.projects[n] = inputs.Path(QStringLiteral("project%1.tvk").arg(n));
         WriteProject(inputs.projects[n], QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), n);
     }
+    // The web export's photos: one camera-like JPEG under 200 names (hard
+    // links: the same decoding work without 700 MB on disk).
+    const QString webPhoto = inputs.Path(QStringLiteral("webfoto.jpg"));
+    WriteJpeg(webPhoto, WebPhotoWidth, WebPhotoHeight);
+    for (int i = 1; i <= WebPhotos; ++i) {
+        const QString name =
+            inputs.Path(QStringLiteral("foto_%1.jpg").arg(QString::number(i).rightJustified(5, QLatin1Char('0'))));
+        if (::link(QFile::encodeName(webPhoto).constData(), QFile::encodeName(name).constData()) != 0)
+            qFatal("cannot link %s", qPrintable(name));
+        inputs.webPhotos << name;
+    }
+    inputs.webProject = inputs.Path(QStringLiteral("web200.tvk"));
+    WriteProject(inputs.webProject, QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), WebPhotos);
+    inputs.webMapProject = inputs.Path(QStringLiteral("webkaart.tvk"));
+    WriteProject(inputs.webMapProject, QStringLiteral("plattegrond.bmp"), QSize(BigMapWidth, BigMapHeight), 0);
     inputs.bigProject = inputs.Path(QStringLiteral("groot.tvk"));
     WriteProject(inputs.bigProject, QStringLiteral("plattegrond.bmp"), QSize(BigMapWidth, BigMapHeight), BigMapPhotos);
 
@@ -755,6 +881,10 @@ int main(int argc, char **argv)
     reg("Photo/OpenFitted", BM_PhotoOpenFitted);
     reg("Baseline/JpegFullDecode", BM_JpegFullDecode);
     reg("Click/100000", BM_Click)->Unit(kMicrosecond);
+    reg("WebExport/Photos200", BM_WebExportPhotos)->Iterations(1);
+    reg("Baseline/FittedDecodes200", BM_FittedDecodes)->Iterations(1);
+    reg("WebExport/Map14000", BM_WebExportMap)->Iterations(1);
+    reg("Baseline/MapDecode14000", BM_MapDecode)->Iterations(1);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -778,6 +908,9 @@ int main(int argc, char **argv)
     r["photo"] = ratio(t("Photo/OpenFitted"), t("Baseline/JpegFullDecode"));
     r["click"] = ratio(t("Click/100000"), t("DrawMap/View/100000/nolabels"));
     r["click_raster"] = ratio(t("Click/100000"), t("DrawMap/FullRaster/100000/nolabels"));
+    r["web_photos"] = ratio(t("WebExport/Photos200"), t("Baseline/FittedDecodes200"));
+    r["web_map"] = ratio(t("WebExport/Map14000"), t("Baseline/MapDecode14000"));
+    r["web_size"] = g_webSizeRatio;
     const auto m = [&memory](const char *key) {
         const auto it = memory.find(key);
         return it == memory.end() ? -1.0 : it->second;

@@ -18,3 +18,22 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -q
     $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+# Node.js and npm for the browser tests: Debian's, unless the machine has
+# them already (a Node.js from elsewhere brings its own npm and conflicts
+# with Debian's npm package).
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    echo "Installing: nodejs npm"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -q
+    $SUDO apt-get install -y -q --no-install-recommends nodejs npm
+fi
+
+# puppeteer-core for the browser tests, exactly as the lock file pins it; it
+# drives Debian's chromium, so no browser is downloaded.
+web="$here/../tests/web"
+if [ ! -f "$web/node_modules/.package-lock.json" ] || [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+    (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
+fi

@@ -1,5 +1,6 @@
 // tolvek-render: draws the overview map of a project file, as the program
-// shows and exports it, into an EMF, PNG, SVG or PDF file. Needs no display.
+// shows and exports it, into an EMF, PNG, SVG or PDF file, or writes the
+// photo map as a web page. Needs no display.
 
 #include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
@@ -8,6 +9,7 @@
 #include "core/map/MapMetafile.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
+#include "core/web/WebExport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +31,9 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
                      "  .png  de kaart zoals het venster haar toont\n"
                      "  .svg  SVG-tekening\n"
                      "  .pdf  PDF-document, een pagina zo groot als de kaart\n"
+                     "  .html of een map (MAP/): de fotokaart als webpagina, zoals\n"
+                     "        \"Exporteren als webpagina...\" die schrijft; bij een map komt\n"
+                     "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
                      "  --help     deze uitleg\n";
@@ -42,6 +47,14 @@ void Fail(const QString &message)
 bool HasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// A web page: NAME.html, or a folder (written with a closing "/", already
+// there, or a name without any extension).
+bool IsWebOutput(const QString &outputName, const QString &suffix)
+{
+    return suffix == QLatin1String("html") || suffix == QLatin1String("htm") || outputName.endsWith(QLatin1Char('/'))
+        || QFileInfo(outputName).isDir() || suffix.isEmpty();
 }
 
 void Render(const QString &projectName, const QString &outputName, bool labels)
@@ -62,6 +75,19 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
     doc.CurrentFileName = projectPath;
 
     MapImageCache cache;
+    const QString suffix = QFileInfo(outputName).suffix().toLower();
+    if (IsWebOutput(outputName, suffix)) {
+        const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
+        const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
+        WebExport::Progress progress;
+        const WebExport::Result result = WebExport::Run(doc, scene, target, progress);
+        // The page is written; a photo that could not be read is shown as a
+        // placeholder and named here.
+        for (const QString &missing : result.missing)
+            std::fprintf(stderr, "Foto ontbreekt: %s\n", missing.toLocal8Bit().constData());
+        return;
+    }
+
     MapMetafile metafile;
     metafile.SetScene(MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc)));
 

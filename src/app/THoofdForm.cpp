@@ -26,6 +26,7 @@
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/TProjectGegForm.h"
+#include "gui/web/WebExportCommand.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/ElidedLabel.h"
@@ -161,6 +162,8 @@ void THoofdForm::BuildMenu()
     add(bestand, "Afdrukken1", QStringLiteral("Af&drukken..."), &THoofdForm::Afdrukken1Click,
         QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."), &THoofdForm::Afdrukvoorbeeld1Click);
+    add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
+        &THoofdForm::ExporterenWebpagina1Click);
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     // Ctrl+Q as in every desktop program comes first, so the menu shows it.
     add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click)
@@ -654,6 +657,11 @@ void THoofdForm::Eigenschappenallefotoswijzigen1Click()
 void THoofdForm::Exporteren1Click()
 {
     m_map->Export();
+}
+
+void THoofdForm::ExporterenWebpagina1Click()
+{
+    WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown());
 }
 
 void THoofdForm::Kopiren1Click()

@@ -124,6 +124,7 @@ public slots:
     void Opslaanals1Click();
     void Afsluiten1Click();
     void Exporteren1Click();
+    void ExporterenWebpagina1Click();
     void Kopiren1Click();
     void ExporterenAfbeelding1Click();
     void Afdrukken1Click();

@@ -141,6 +141,20 @@ private slots:
         r = Render({QStringLiteral("--kleur"), QStringLiteral("project/project.tvk"), QStringLiteral("x.png")});
         QCOMPARE(r.exitCode, 1);
 
+        // A web page into a folder that holds other files: refused, the
+        // files left alone.
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("bezet")));
+        QFile letter(m_dir.filePath(QStringLiteral("bezet/brief.txt")));
+        QVERIFY(letter.open(QIODevice::WriteOnly));
+        letter.close();
+        r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("bezet/")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("niet leeg")), qPrintable(r.err));
+        QVERIFY(!r.err.contains(QLatin1Char('\n')));
+        QCOMPARE(QDir(m_dir.filePath(QStringLiteral("bezet")))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("brief.txt")});
+
         r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("geen-map/x.emf")});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains(QStringLiteral("geen-map/x.emf")));

@@ -4,6 +4,7 @@
 
 #include <QTransform>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -353,8 +354,12 @@ QImage JpegDecoder::Decode(const QByteArray &data, QSize target, qint64 maxPixel
     QImage out;
     RowSink sink;
     sink.out = &out;
-    sink.reduce = reduce;
-    if (reduce) {
+    // When the DCT scale gives the target exactly, the rows go straight
+    // into the result; there is nothing to average.
+    const bool exactScale = reduce && (qint64(stored.width()) * num + 7) / 8 == storedTarget.width()
+        && (qint64(stored.height()) * num + 7) / 8 == storedTarget.height();
+    sink.reduce = reduce && !exactScale;
+    if (sink.reduce) {
         sink.targetWidth = storedTarget.width();
         sink.targetHeight = storedTarget.height();
     }
@@ -362,9 +367,11 @@ QImage JpegDecoder::Decode(const QByteArray &data, QSize target, qint64 maxPixel
     int height = 0;
     bool tooLarge = false;
     char message[JMSG_LENGTH_MAX] = {};
-    const bool ok = runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()),
-                               static_cast<unsigned long>(data.size()), Stage::Decode, num, maxPixels, &width, &height,
-                               &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
+    const bool ok =
+        runLibjpeg(reinterpret_cast<const unsigned char *>(data.constData()), static_cast<unsigned long>(data.size()),
+                   Stage::Decode, num,
+                   exactScale ? std::max(maxPixels, qint64(storedTarget.width()) * storedTarget.height()) : maxPixels,
+                   &width, &height, &sink, allocateOutput, &tooLarge, nullptr, nullptr, message);
     if (decodedSize)
         *decodedSize = QSize(width, height);
     if (tooLarge)

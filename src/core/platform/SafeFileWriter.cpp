@@ -1,5 +1,7 @@
 #include "core/platform/SafeFileWriter.h"
 
+#include "core/platform/FileErrors.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -8,36 +10,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// The usual reasons in the program's language; the system's text for the rest.
-QString errorText(int error)
-{
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("de schijf is vol");
-    case EDQUOT:
-        return QStringLiteral("de schijfruimte van de gebruiker is op");
-    case EFBIG:
-        return QStringLiteral("het bestand wordt te groot");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("geen toestemming om hier te schrijven");
-    case EROFS:
-        return QStringLiteral("de schijf is alleen-lezen");
-    case ENOENT:
-        return QStringLiteral("de map bestaat niet");
-    case ENOTDIR:
-        return QStringLiteral("een deel van het pad is geen map");
-    case EIO:
-        return QStringLiteral("schrijffout op de schijf");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
-} // namespace
 
 SafeFileWriter::SafeFileWriter(const QString &fileName) : m_fileName(fileName)
 {
@@ -53,7 +25,7 @@ SafeFileWriter::~SafeFileWriter()
 
 bool SafeFileWriter::Fail(int error)
 {
-    return Fail(errorText(error));
+    return Fail(FileErrors::Text(error));
 }
 
 bool SafeFileWriter::Fail(const QString &reason)

@@ -86,6 +86,15 @@ std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
     if (g_fileHandler)
         return g_fileHandler(request);
 
+    if (request.kind == FileDialogKind::Folder) {
+        QFileDialog dialog(request.parent, request.title, request.directory);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().constFirst();
+    }
+
     QFileDialog dialog(request.parent, request.title, request.directory, QtFilter(request.filter));
     dialog.setAcceptMode(request.kind == FileDialogKind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.kind == FileDialogKind::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -19,7 +19,7 @@ class QWidget;
 class UserInteraction
 {
 public:
-    enum class FileDialogKind { Open, Save, OpenPicture };
+    enum class FileDialogKind { Open, Save, OpenPicture, Folder };
 
     struct FileRequest
     {
@@ -45,7 +45,8 @@ public:
     using ModalHandler = std::function<void(QDialog *)>;
     using PrintHandler = std::function<bool(QPrinter &)>;
 
-    // The chosen file's full name, or nothing when the dialog was cancelled.
+    // The chosen file's full name (Folder: the chosen folder, which the
+    // dialog lets the user make), or nothing when it was cancelled.
     static std::optional<QString> AskFile(const FileRequest &request);
 
     // Shows the dialog modally and returns its result.

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/web/WebExportFolder.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class ProjectDocument;
+struct MapScene;
+
+// "Exporteren als webpagina": the photo map as a page that any browser
+// opens from disk or from a web server, with nothing fetched from
+// elsewhere. The map becomes tiles, every photo a scaled copy and a
+// thumbnail, the project's texts a data file the page's script shows as
+// text.
+class WebExport
+{
+public:
+    // Shared with the thread that shows the progress: the export counts
+    // its steps and looks at cancelled between them.
+    struct Progress
+    {
+        std::atomic<int> done{0};
+        std::atomic<int> total{0};
+        std::atomic<bool> cancelled{false};
+    };
+
+    struct Result
+    {
+        bool cancelled = false; // nothing was written
+        int photos = 0;         // triangles on the page
+        // The photos shown as a placeholder: "name: problem".
+        QStringList missing;
+        // Prepare: everything written, not yet in place. Dropping it
+        // removes it again.
+        std::unique_ptr<WebExportFolder> pending;
+    };
+
+    // Exports doc, drawn as scene (MapDrawing::Build, with the labels as
+    // they should appear), to target. Photo names resolve against the
+    // project's folder. Throws TolvekError (with the folder as it was)
+    // when the target is taken or something cannot be written, and on an
+    // entry that is not a valid integer.
+    static Result Run(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
+                      Progress &progress);
+
+    // The same up to the last step: the page is not yet in place, so that
+    // a Cancel up to the very end still leaves the folder as it was. The
+    // caller commits result.pending.
+    static Result Prepare(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
+                          Progress &progress);
+
+    // The message for a target that Inspect finds occupied.
+    static QString OccupiedText(const WebExportFolder::Target &target);
+
+    // The photo's file base name from its key: never from the user's names.
+    static QString PhotoId(std::int32_t key);
+};

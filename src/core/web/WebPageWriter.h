@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// What the exported page shows, in Unicode, ready to be written.
+struct WebPageContent
+{
+    struct Photo
+    {
+        QString id;            // "foto-00012": the address of the photo
+        QPoint position;       // map pixels
+        QList<QPoint> corners; // the triangle as drawn, relative to position
+        bool hasLabel = false;
+        QPoint labelOffset; // the label's top left, relative to position
+        QString name;       // as the project stores it
+        QString notes;      // line breaks as "\n"
+        QString photo;      // file below the assets folder; empty: placeholder
+        QString thumbnail;
+        QSize size; // of the written photo
+    };
+
+    QString organisation;
+    QStringList description; // the non-empty lines
+    QString helpText;        // without the blanks the map adds
+    int fontPixels = 11;     // labels and help text
+    QColor triangleColour;
+    QSize mapSize; // 0 by 0 without a map
+    int tileLevels = 0;
+    QString tileExtension;
+    QString assetsName;
+    QList<Photo> photos;
+};
+
+// Writes the page and its data file. Every text of the project goes into
+// the page as text: HTML-escaped in the page, as JSON strings in the data
+// file, which the page's script only ever puts into text nodes.
+class WebPageWriter
+{
+public:
+    static QByteArray Page(const WebPageContent &content);
+    static QByteArray Data(const WebPageContent &content);
+
+    static QString EscapeHtml(const QString &text);
+    // A JSON string literal that is also safe anywhere in a script or page:
+    // <, >, &, quotes, controls and the two line separators are escaped.
+    static QByteArray JsonString(const QString &text);
+
+    // Scripts only from the page's own folder, nothing remote at all.
+    static QByteArray ContentSecurityPolicy();
+
+    static QString DataFileName() { return QStringLiteral("gegevens.js"); }
+};

@@ -1,0 +1,134 @@
+#include "core/web/WebPhotoFiles.h"
+
+#include "core/base/TolvekError.h"
+#include "core/photos/JpegDecoder.h"
+#include "core/photos/JpegEncoder.h"
+#include "core/photos/PhotoPicture.h"
+#include "core/web/WebExportFolder.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+
+namespace {
+
+QSize Fitted(QSize size, int side)
+{
+    if (size.width() <= side && size.height() <= side)
+        return size;
+    return size.scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QByteArray Png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        throw TolvekError(QStringLiteral("de afbeelding kan niet als PNG worden opgeslagen"));
+    return bytes;
+}
+
+// The thumbnail from the photo as written: a plain box reduction first,
+// so that the smooth scaling has little left to do.
+QImage Thumbnail(const QImage &photo)
+{
+    const QSize target = Fitted(photo.size(), WebPhotoFiles::ThumbnailSide);
+    QImage source = photo;
+    const int factor = std::min(source.width() / target.width(), source.height() / target.height()) / 2;
+    if (factor >= 2)
+        source = source.scaled(source.width() / factor, source.height() / factor, Qt::IgnoreAspectRatio,
+                               Qt::FastTransformation);
+    return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+QSize WebPhotoFiles::JpegTarget(QSize stored)
+{
+    const int side = std::max(stored.width(), stored.height());
+    if (side <= MaxSide)
+        return stored;
+    for (int num = 7; num >= 1; --num) {
+        const QSize s(int((qint64(stored.width()) * num + 7) / 8), int((qint64(stored.height()) * num + 7) / 8));
+        if (std::max(s.width(), s.height()) <= MaxSide) {
+            // Decoding straight at a DCT scale is the cheapest; taken when it
+            // keeps most of the size the page may show.
+            if (std::max(s.width(), s.height()) >= MaxSide * 3 / 4)
+                return s;
+            break;
+        }
+    }
+    return Fitted(stored, MaxSide);
+}
+
+WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &base, const WebExportFolder &folder,
+                                           const QString &assetsName)
+{
+    Result r;
+    const std::optional<PhotoPicture::Kind> kind = PhotoPicture::KindForFileName(path);
+    if (!QFileInfo(path).isFile()) {
+        r.problem = QStringLiteral("het bestand bestaat niet");
+        return r;
+    }
+    if (!kind) {
+        r.problem = QStringLiteral("de extensie \"%1\" is geen bekend soort afbeelding").arg(QFileInfo(path).suffix());
+        return r;
+    }
+
+    QByteArray photoBytes;
+    QImage shown;
+    QString ext = QStringLiteral("jpg");
+    try {
+        if (*kind == PhotoPicture::Kind::Jpeg) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) {
+                r.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
+                return r;
+            }
+            const QByteArray data = file.readAll();
+            const JpegDecoder::Header header = JpegDecoder::ReadHeader(data);
+            if (header.storedSize.isEmpty())
+                throw TolvekError(QStringLiteral("de afbeelding heeft geen afmetingen"));
+            const QSize stored = JpegTarget(header.storedSize);
+            const QSize target = header.orientation >= 5 ? stored.transposed() : stored;
+            if (stored == header.storedSize && header.orientation == 1) {
+                // Small enough already: the original is smaller than anything
+                // made from it. The thumbnail comes from a cheap DCT decode.
+                photoBytes = data;
+                shown = JpegDecoder::Decode(data, Fitted(target, ThumbnailSide * 2));
+            } else {
+                shown = JpegDecoder::Decode(data, target);
+                photoBytes = JpegEncoder::Encode(shown, Quality);
+            }
+            r.size = target;
+        } else {
+            const PhotoPicture picture = PhotoPicture::Load(path);
+            const QSize target = Fitted(picture.Size(), MaxSide);
+            shown = target == picture.Size() ? picture.FullSize() : picture.Scaled(target);
+            r.size = shown.size();
+            if (*kind == PhotoPicture::Kind::Bitmap) {
+                photoBytes = JpegEncoder::Encode(shown, Quality);
+            } else {
+                // Drawings and icons stay sharp (and keep transparency) as PNG.
+                ext = QStringLiteral("png");
+                photoBytes = Png(shown);
+            }
+        }
+    } catch (const TolvekError &e) {
+        r.problem = e.message();
+        return r;
+    }
+
+    const QImage thumbnail = Thumbnail(shown);
+    const QByteArray thumbnailBytes =
+        ext == QLatin1String("png") ? Png(thumbnail) : JpegEncoder::Encode(thumbnail, ThumbnailQuality);
+    r.photo = QStringLiteral("fotos/") + base + QLatin1Char('.') + ext;
+    r.thumbnail = QStringLiteral("fotos/") + base + QStringLiteral("-klein.") + ext;
+    folder.Write(assetsName + QLatin1Char('/') + r.photo, photoBytes);
+    folder.Write(assetsName + QLatin1Char('/') + r.thumbnail, thumbnailBytes);
+    r.ok = true;
+    return r;
+}

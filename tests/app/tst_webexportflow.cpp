@@ -1,0 +1,166 @@
+// "Exporteren als webpagina..." from the main window's menu: the folder
+// dialog, the progress dialog (left to finish, or cancelled), the replace
+// question and the closing message, all answered through the dialog seam.
+
+#include "DialogDriver.h"
+#include "app/THoofdForm.h"
+#include "app/TolvekApplication.h"
+#include "core/platform/ProcessFolders.h"
+#include "core/project/DataFile.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class TestWebExportFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void exportFromTheMenu();
+    void cancelLeavesNothing();
+    void occupiedAndEarlierFolders();
+
+private:
+    void trigger() { m_form->findChild<QAction *>(QStringLiteral("ExporterenWebpagina1"))->trigger(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DialogDriver> m_driver;
+    std::unique_ptr<THoofdForm> m_form;
+};
+
+void TestWebExportFlow::initTestCase()
+{
+    ProcessFolders::SupportStartup();
+}
+
+void TestWebExportFlow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QImage map(400, 300, QImage::Format_RGB888);
+    map.fill(QColor(240, 240, 220));
+    QVERIFY(map.save(m_dir->filePath(QStringLiteral("kaart.bmp")), "BMP"));
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(200, 40, 40));
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.Organisation = "Gemeente Zaltbommel";
+    // Enough photos that the progress dialog is there for a while.
+    for (int i = 1; i <= 24; ++i) {
+        const QByteArray key = QByteArray::number(i).rightJustified(5, '0');
+        const QString name = QStringLiteral("foto%1.jpg").arg(i);
+        QVERIFY(photo.save(m_dir->filePath(name), "JPEG"));
+        doc.PositionList << key + '=' + QByteArray::number(15 * i) + ",100,0";
+        doc.NameList << key + '=' + name.toLatin1();
+        doc.NotesList << key + "=notitie";
+    }
+    doc.PositionList << "00025=30,200,90";
+    doc.NameList << "00025=kwijt.jpg";
+    const QString project = m_dir->filePath(QStringLiteral("kerk.tvk"));
+    QCOMPARE(DataFile::Write(doc, project), DataFile::WriteResult::Ok);
+
+    m_driver = std::make_unique<DialogDriver>();
+    m_form = std::make_unique<THoofdForm>();
+    m_form->show();
+    m_form->ReadDataFile(project);
+    m_form->DrawMap();
+}
+
+void TestWebExportFlow::cleanup()
+{
+    m_form.reset();
+    QCOMPARE(m_driver->Pending(), 0);
+    m_driver.reset();
+}
+
+void TestWebExportFlow::exportFromTheMenu()
+{
+    const QString out = m_dir->filePath(QStringLiteral("webpagina"));
+    m_driver->ChooseFile(out);
+    bool sawProgress = false;
+    m_driver->Handle([&](QDialog *d) { sawProgress = qobject_cast<QProgressDialog *>(d) != nullptr; });
+    m_driver->Press(QStringLiteral("&OK"));
+    QDir::setCurrent(QDir::tempPath());
+    trigger();
+
+    QCOMPARE(m_driver->fileRequests.size(), 1);
+    QCOMPARE(m_driver->fileRequests[0].kind, UserInteraction::FileDialogKind::Folder);
+    QCOMPARE(m_driver->fileRequests[0].title, QStringLiteral("Exporteren als webpagina"));
+    QVERIFY(sawProgress);
+    QCOMPARE(m_driver->dialogs.size(), 2);
+    const QString closing = m_driver->dialogs[1].texts;
+    QVERIFY2(closing.contains(out + QStringLiteral("/index.html")), qPrintable(closing));
+    QVERIFY2(closing.contains(QStringLiteral("kwijt.jpg: het bestand bestaat niet")), qPrintable(closing));
+    QCOMPARE(Entries(out), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
+    QCOMPARE(Entries(out + QStringLiteral("/index-bestanden/fotos")).size(), 48);
+    QVERIFY(QFile(out + QStringLiteral("/index.html")).size() > 0);
+    QCOMPARE(QDir::currentPath(), QDir(m_dir->path()).absolutePath());
+    QVERIFY(!m_form->Document().Modified);
+}
+
+void TestWebExportFlow::cancelLeavesNothing()
+{
+    const QString out = m_dir->filePath(QStringLiteral("nieuw"));
+    m_driver->ChooseFile(out);
+    m_driver->Press(QStringLiteral("&Annuleren"));
+    trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1); // the progress dialog, and no message after it
+    QVERIFY(!QFileInfo::exists(out));
+    QCOMPARE(Entries(m_dir->path()).filter(QStringLiteral("tolvek-webpagina")), QStringList());
+}
+
+void TestWebExportFlow::occupiedAndEarlierFolders()
+{
+    const QString mine = m_dir->filePath(QStringLiteral("mijn"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("mijn")));
+    QFile letter(mine + QStringLiteral("/brief.txt"));
+    QVERIFY(letter.open(QIODevice::WriteOnly));
+    letter.close();
+    m_driver->ChooseFile(mine);
+    m_driver->Press(QStringLiteral("&OK"));
+    trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("is niet leeg")),
+             qPrintable(m_driver->dialogs[0].texts));
+    QCOMPARE(Entries(mine), QStringList{QStringLiteral("brief.txt")});
+
+    // An earlier export: asked first, "&Niet vervangen" keeps it.
+    const QString web = m_dir->filePath(QStringLiteral("web"));
+    m_driver->ChooseFile(web);
+    m_driver->Handle([](QDialog *) {});
+    m_driver->Press(QStringLiteral("&OK"));
+    trigger();
+    const QDateTime written = QFileInfo(web + QStringLiteral("/index.html")).lastModified();
+    m_driver->ChooseFile(web);
+    m_driver->Press(QStringLiteral("&Niet vervangen"));
+    trigger();
+    QCOMPARE(m_driver->dialogs.size(), 4);
+    QCOMPARE(m_driver->dialogs[3].buttons.contains(QStringLiteral("&Vervangen")), true);
+    QCOMPARE(QFileInfo(web + QStringLiteral("/index.html")).lastModified(), written);
+}
+
+int main(int argc, char *argv[])
+{
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TolvekApplication app(argc, argv);
+    TestWebExportFlow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_webexportflow.moc"

@@ -1,0 +1,373 @@
+// The web page Tolvek exports, in a real browser (Debian's chromium,
+// headless, driven by puppeteer-core). Exports the sample project and a
+// project full of hostile texts with tolvek-render, opens the pages from
+// disk and from a local web server, and clicks, types and looks as a user
+// would.
+//
+//   node webpage.test.js --render TOLVEK-RENDER --sample VOORBEELD.tvk --work FOLDER
+'use strict';
+
+const assert = require('assert/strict');
+const childProcess = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+const png = require('./png');
+
+function option(name) {
+  const i = process.argv.indexOf(name);
+  if (i < 0 || i + 1 >= process.argv.length) {
+    throw new Error('missing ' + name);
+  }
+  return path.resolve(process.argv[i + 1]);
+}
+const render = option('--render');
+const sample = option('--sample');
+const work = option('--work');
+
+let failures = 0;
+let passed = 0;
+async function check(name, body) {
+  try {
+    await body();
+    ++passed;
+    console.log('PASS ' + name);
+  } catch (e) {
+    ++failures;
+    console.log('FAIL ' + name + '\n     ' + (e && e.stack ? e.stack : e));
+  }
+}
+
+function run(args) {
+  const r = childProcess.spawnSync(render, args, { encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' } });
+  if (r.status !== 0) {
+    throw new Error('tolvek-render ' + args.join(' ') + ' failed (' + r.status + '): ' + r.stderr);
+  }
+  return r;
+}
+
+// A project file as the program writes it: Windows-1252, CR LF, notes line
+// breaks as byte 0x9D.
+function writeProject(file, general, photos) {
+  const lines = ['[Databestand voor Tolvek]', '', '[Algemene gegevens]', '00000=100'];
+  general.forEach((v, i) => lines.push(String(i + 1).padStart(5, '0') + '=' + v));
+  lines.push('', '[Fotopositie]');
+  photos.forEach((p) => lines.push(p.key + '=' + p.x + ',' + p.y + ',' + p.direction));
+  lines.push('', '[Fotonaam]');
+  photos.forEach((p) => lines.push(p.key + '=' + p.name));
+  lines.push('', '[Foto-aantekeningen]');
+  photos.forEach((p) => lines.push(p.key + '=' + p.notes.replace(/\n/g, '\x9d')));
+  lines.push('');
+  fs.writeFileSync(file, Buffer.from(lines.join('\r\n') + '\r\n', 'latin1'));
+}
+
+// Opens a page and records what a user must never see happen.
+async function open(browser, url, allowedPrefix, viewport) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport || { width: 1280, height: 800 });
+  const seen = { outside: [], errors: [], dialogs: [] };
+  page.on('request', (r) => {
+    if (!r.url().startsWith(allowedPrefix)) {
+      seen.outside.push(r.url());
+    }
+  });
+  page.on('console', (m) => {
+    if (m.type() === 'error') {
+      seen.errors.push(m.text());
+    }
+  });
+  page.on('pageerror', (e) => seen.errors.push(e.message));
+  page.on('dialog', (d) => {
+    seen.dialogs.push(d.message());
+    d.dismiss();
+  });
+  await page.goto(url, { waitUntil: 'networkidle0' });
+  await page.waitForFunction(() => window.tolvekKaart && document.querySelectorAll('.leaflet-tile-loaded').length > 0
+    && !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)'));
+  page.seen = seen;
+  return page;
+}
+
+function clean(page) {
+  assert.deepEqual(page.seen.outside, [], 'requests outside the page folder');
+  assert.deepEqual(page.seen.errors, [], 'console errors');
+  assert.deepEqual(page.seen.dialogs, [], 'dialogs');
+}
+
+// The page's viewport point of a map pixel.
+function screenPoint(page, x, y) {
+  return page.evaluate((mx, my) => {
+    const p = window.tolvekKaart.latLngToContainerPoint(L.latLng(-my, mx));
+    const r = window.tolvekKaart.getContainer().getBoundingClientRect();
+    return { x: Math.round(r.left + p.x), y: Math.round(r.top + p.y) };
+  }, x, y);
+}
+
+// A map point inside a photo's triangle: the middle of its corners.
+function insidePoint(page, index) {
+  return page.evaluate((i) => {
+    const p = window.TolvekFotokaart.photos[i];
+    const n = p.corners.length;
+    return {
+      x: p.x + p.corners.reduce((s, c) => s + c[0], 0) / n,
+      y: p.y + p.corners.reduce((s, c) => s + c[1], 0) / n
+    };
+  }, index);
+}
+
+function visibleTriangles(page) {
+  return page.$$eval('path.foto-driehoek', (a) => a.length);
+}
+
+function near(actual, expected, tolerance) {
+  return actual.every((v, i) => Math.abs(v - expected[i]) <= tolerance);
+}
+
+(async () => {
+  fs.rmSync(work, { recursive: true, force: true });
+  fs.mkdirSync(work, { recursive: true });
+  const sampleFolder = path.dirname(sample);
+
+  // --- exports
+  const folderOut = path.join(work, 'voorbeeld');
+  const pageOut = path.join(work, 'los', 'kaart.html');
+  const programPng = path.join(work, 'programma.png');
+  fs.mkdirSync(path.dirname(pageOut));
+  run([sample, folderOut + '/']);
+  run(['--labels', sample, pageOut]);
+  run([sample, programPng]);
+
+  const hostileFolder = path.join(work, 'vijandig-project');
+  fs.mkdirSync(hostileFolder);
+  const sentinel = path.join(work, 'buiten.jpg');
+  const photo = (name) => path.join(sampleFolder, 'fotos', name);
+  const hostile = [
+    { key: '00001', x: 200, y: 200, direction: 0, name: photo('hal.jpg'),
+      notes: '<script>window.__pwned = 1; alert(1)</script>\nTweede regel' },
+    { key: '00002', x: 400, y: 200, direction: 90, name: photo('keuken.jpg'),
+      notes: '"><img src=x onerror="window.__pwned=2;alert(2)">\n\'; alert(3); //' },
+    { key: '00003', x: 600, y: 300, direction: 180, name: '<img src=y onerror=alert(4)>.jpg',
+      notes: 'Caf\xe9 op de hoek, https://example.com/extern.png' },
+    { key: '00004', x: 300, y: 450, direction: 270, name: '..\\..\\..\\buiten.jpg',
+      notes: '</script><script>alert(5)</script>' },
+    { key: '00005', x: 700, y: 500, direction: 30, name: photo('serre.jpg'),
+      notes: '\x81{{constructor.constructor("alert(6)")()}}\\u003c' }
+  ];
+  writeProject(path.join(hostileFolder, 'vijandig.tvk'), [
+    path.join(sampleFolder, 'plattegrond.bmp'), '10', '255', '', 'javascript:alert(7)',
+    '</title><script>alert(8)</script>', '<b onmouseover=alert(9)>vet</b>', '&amp; &lt;', '',
+    '<svg onload=alert(10)>'
+  ], hostile);
+  const hostileOut = path.join(work, 'vijandig');
+  const hostileRun = run([path.join(hostileFolder, 'vijandig.tvk'), hostileOut]);
+
+  const browserData = fs.mkdtempSync(path.join(os.tmpdir(), 'tolvek-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: [
+      ...(process.getuid && process.getuid() === 0 ? ['--no-sandbox'] : []),
+      '--disable-background-networking', '--disable-component-update', '--no-first-run', '--disable-sync',
+      '--user-data-dir=' + browserData
+    ]
+  });
+
+  try {
+    const url = 'file://' + folderOut + '/index.html';
+    const page = await open(browser, url, 'file://' + folderOut + '/');
+
+    await check('the sample page loads from disk with one triangle per photo and nothing from elsewhere', async () => {
+      assert.equal(await visibleTriangles(page), 5);
+      assert.equal(await page.$eval('h1', (e) => e.textContent), 'Bouwkundig Bureau Tolvek');
+      clean(page);
+    });
+
+    await check('a click on a triangle opens that photo beside its whole notes', async () => {
+      const at = await screenPoint(page, 133, 120); // inside photo 3's triangle
+      await page.mouse.click(at.x, at.y);
+      await page.waitForSelector('#fotovenster:not([hidden])');
+      const shown = await page.evaluate(() => ({
+        name: document.getElementById('fotonaam').textContent,
+        notes: document.getElementById('fotoaantekeningen').textContent,
+        src: document.getElementById('fotogroot').getAttribute('src'),
+        hash: location.hash
+      }));
+      assert.equal(shown.name, 'fotos\\woonkamer.jpg');
+      assert.equal(shown.notes, 'Woonkamer, noordwesthoek.\nScheur in het plafond boven het raam.');
+      assert.match(shown.src, /\/fotos\/foto-00003\.jpg$/);
+      assert.equal(shown.hash, '#foto-00003');
+      await page.waitForFunction(() => document.getElementById('fotogroot').naturalWidth === 1024);
+    });
+
+    await check('arrow keys walk the list, Escape closes', async () => {
+      const name = () => page.$eval('#fotonaam', (e) => e.textContent);
+      await page.keyboard.press('ArrowRight');
+      assert.equal(await name(), 'fotos\\keuken.jpg');
+      await page.keyboard.press('ArrowLeft');
+      await page.keyboard.press('ArrowLeft');
+      assert.equal(await name(), 'fotos\\hal.jpg');
+      assert.equal(await page.evaluate(() => location.hash), '#foto-00002');
+      await page.keyboard.press('Escape');
+      assert.equal(await page.$eval('#fotovenster', (e) => e.hidden), true);
+      assert.equal(await page.evaluate(() => location.hash), '');
+    });
+
+    await check('the search narrows the triangles and the list, ignoring case and accents', async () => {
+      await page.type('#zoekveld', 'TEGELVLOER');
+      assert.equal(await visibleTriangles(page), 1);
+      assert.equal(await page.$$eval('#lijstitems li:not([hidden])', (a) => a.length), 1);
+      await page.click('#zoekveld', { clickCount: 3 });
+      await page.type('#zoekveld', 'scheur');
+      assert.equal(await visibleTriangles(page), 1);
+      await page.click('#zoekveld', { clickCount: 3 });
+      await page.keyboard.press('Backspace');
+      assert.equal(await visibleTriangles(page), 5);
+      clean(page);
+    });
+
+    await check('zooming and panning load and drop tiles without an error', async () => {
+      for (const zoom of [2, -2, 1, 0]) {
+        await page.evaluate((z) => window.tolvekKaart.setZoom(z), zoom);
+        await page.evaluate(() => window.tolvekKaart.panBy([120, 80]));
+        await new Promise((r) => setTimeout(r, 150));
+      }
+      await page.waitForFunction(() => !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)'));
+      clean(page);
+    });
+
+    await check('at 1:1 the page shows the map and triangles as the program draws them', async () => {
+      await page.evaluate(() => window.tolvekKaart.setView(L.latLng(-320, 480), 0, { animate: false }));
+      await page.waitForFunction(() => !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)'));
+      await new Promise((r) => setTimeout(r, 400)); // the tiles' fade-in
+      const shot = png.decode(await page.screenshot({ type: 'png' }));
+      assert.equal(shot.width, 1280);
+      assert.equal(shot.height, 800);
+      const drawn = png.decode(fs.readFileSync(programPng));
+      assert.equal(drawn.width, 960);
+      assert.equal(drawn.height, 640);
+      // Map pixels (a wall, a room, the garden), photo 2's base line (its
+      // triangle colour) and its inside (white).
+      const points = [[365, 300], [500, 250], [700, 600], [150, 480], [180, 400], [183, 400], [180, 395], [270, 605]];
+      for (const [x, y] of points) {
+        const at = await screenPoint(page, x, y);
+        const a = shot.rgb(at.x, at.y);
+        const b = drawn.rgb(x, y);
+        assert.ok(near(a, b, 6), 'map pixel ' + x + ',' + y + ': page ' + a + ', program ' + b);
+      }
+      assert.deepEqual(drawn.rgb(180, 400), [0, 0, 255]);
+      assert.deepEqual(drawn.rgb(183, 400), [255, 255, 255]);
+      // The map's edge lies where the program's picture ends.
+      const corner = await screenPoint(page, 960, 640);
+      assert.ok(near(shot.rgb(corner.x + 2, corner.y + 2), [0xab, 0xab, 0xab], 2), 'beyond the map');
+      assert.ok(near(shot.rgb(corner.x - 2, corner.y - 2), drawn.rgb(958, 638), 6), 'the map corner');
+    });
+
+    await check('an address with a photo opens that photo', async () => {
+      const other = await open(browser, url + '#foto-00005', 'file://' + folderOut + '/');
+      await other.waitForSelector('#fotovenster:not([hidden])');
+      assert.equal(await other.$eval('#fotonaam', (e) => e.textContent), 'fotos\\serre.jpg');
+      clean(other);
+      await other.close();
+    });
+
+    await check('NAME.html with labels: its files beside it, a label per photo', async () => {
+      assert.ok(fs.existsSync(path.join(work, 'los', 'kaart-bestanden', 'gegevens.js')));
+      const labelled = await open(browser, 'file://' + pageOut, 'file://' + path.dirname(pageOut) + '/');
+      const labels = await labelled.$$eval('.foto-label span', (a) => a.map((e) => e.textContent));
+      assert.deepEqual(labels.sort(), ['fotos\\hal.jpg', 'fotos\\keuken.jpg', 'fotos\\serre.jpg',
+        'fotos\\voordeur.jpg', 'fotos\\woonkamer.jpg']);
+      clean(labelled);
+      await labelled.close();
+    });
+
+    await check('served by a web server, a phone-sized page asks for nothing outside its folder', async () => {
+      const server = http.createServer((req, res) => {
+        const file = path.join(work, decodeURIComponent(req.url.split('?')[0]));
+        if (!file.startsWith(work + '/') || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+          res.writeHead(404);
+          res.end();
+          return;
+        }
+        res.writeHead(200);
+        fs.createReadStream(file).pipe(res);
+      });
+      await new Promise((r) => server.listen(0, '127.0.0.1', r));
+      try {
+        const prefix = 'http://127.0.0.1:' + server.address().port + '/voorbeeld/';
+        const phone = await open(browser, prefix + 'index.html', prefix,
+          { width: 390, height: 800, isMobile: true, hasTouch: true, deviceScaleFactor: 1 });
+        assert.equal(await visibleTriangles(phone), 5);
+        // First tap: the thumbnail and name; second tap: the photo.
+        const at = await screenPoint(phone, 183, 400);
+        await phone.touchscreen.tap(at.x, at.y);
+        await phone.waitForSelector('.foto-tip img');
+        assert.equal(await phone.$eval('#fotovenster', (e) => e.hidden), true);
+        await phone.touchscreen.tap(at.x, at.y);
+        await phone.waitForSelector('#fotovenster:not([hidden])');
+        assert.equal(await phone.$eval('#fotonaam', (e) => e.textContent), 'fotos\\hal.jpg');
+        clean(phone);
+        await phone.close();
+      } finally {
+        server.close();
+      }
+    });
+
+    await check('hostile texts show as text and run nothing', async () => {
+      assert.match(hostileRun.stderr, /Foto ontbreekt: <img src=y onerror=alert\(4\)>\.jpg/);
+      assert.ok(!fs.existsSync(sentinel), 'a file outside the export');
+      assert.deepEqual(fs.readdirSync(hostileOut).sort(), ['index-bestanden', 'index.html']);
+      const bad = await open(browser, 'file://' + hostileOut + '/index.html', 'file://' + hostileOut + '/');
+      assert.equal(await visibleTriangles(bad), 5);
+      const texts = await bad.evaluate(() => ({
+        title: document.title,
+        h1: document.querySelector('h1').textContent,
+        lines: Array.from(document.querySelectorAll('.kop p')).map((p) => p.textContent),
+        help: document.querySelector('.foto-help').textContent,
+        scripts: Array.from(document.scripts).map((s) => s.getAttribute('src')),
+        strangers: document.querySelectorAll('img[src="x"], img[src="y"], svg[onload], b').length,
+        pwned: window.__pwned
+      }));
+      assert.equal(texts.h1, '</title><script>alert(8)</script>');
+      assert.equal(texts.title, '</title><script>alert(8)</script>');
+      assert.deepEqual(texts.lines, ['<b onmouseover=alert(9)>vet</b>', '&amp; &lt;']);
+      assert.equal(texts.help, '<svg onload=alert(10)>');
+      assert.deepEqual(texts.scripts, ['index-bestanden/leaflet/leaflet.js', 'index-bestanden/gegevens.js',
+        'index-bestanden/tolvek.js']);
+      assert.equal(texts.strangers, 0);
+      assert.equal(texts.pwned, undefined);
+
+      for (let i = 0; i < hostile.length; ++i) {
+        const inside = await insidePoint(bad, i);
+        const at = await screenPoint(bad, inside.x, inside.y);
+        await bad.mouse.move(at.x, at.y);
+        await bad.mouse.click(at.x, at.y);
+        await bad.waitForSelector('#fotovenster:not([hidden])');
+        const shown = await bad.evaluate(() => ({
+          name: document.getElementById('fotonaam').textContent,
+          notes: document.getElementById('fotoaantekeningen').textContent,
+          children: document.getElementById('fotoaantekeningen').children.length
+        }));
+        assert.equal(shown.name, hostile[i].name);
+        assert.equal(shown.notes, hostile[i].notes);
+        assert.equal(shown.children, 0);
+        await bad.keyboard.press('Escape');
+      }
+      await bad.type('#zoekveld', 'cafe');
+      assert.equal(await visibleTriangles(bad), 1);
+      assert.equal(await bad.evaluate(() => window.__pwned), undefined);
+      clean(bad);
+      await bad.close();
+    });
+  } finally {
+    await browser.close();
+    fs.rmSync(browserData, { recursive: true, force: true });
+  }
+
+  console.log(passed + ' passed, ' + failures + ' failed');
+  process.exit(failures ? 1 : 0);
+})().catch((e) => {
+  console.log('FAIL ' + (e && e.stack ? e.stack : e));
+  process.exit(1);
+});
