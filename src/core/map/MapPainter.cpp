@@ -2,7 +2,9 @@
 
 #include "core/map/LabelImageCache.h"
 #include "core/map/MapDrawing.h"
+#include "core/map/MapPyramid.h"
 #include "core/map/MapScene.h"
+#include "core/map/MapZoom.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
@@ -21,6 +23,10 @@ LabelImageCache &Labels()
     return cache;
 }
 
+// Triangles, labels and the help text, with every photo's shape moved by
+// where it is shown (zoomed out: shift, else as drawn).
+void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift);
+
 } // namespace
 
 void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &exposed, MapBitmap bitmap)
@@ -37,6 +43,57 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
         if (!part.isEmpty())
             painter.drawImage(part.topLeft(), scene.map, part);
     }
+    PaintOverlay(painter, scene, cull, area, nullptr);
+    painter.restore();
+}
+
+void MapPainter::PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
+                           const MapPyramid *pyramid)
+{
+    if (zoom.IsActualSize()) {
+        Paint(painter, scene, exposed);
+        return;
+    }
+    const double z = zoom.Factor();
+    // The part of the map under the exposed pixels.
+    const QRectF mapArea = QRectF(exposed.x() / z, exposed.y() / z, exposed.width() / z, exposed.height() / z)
+                               .intersected(QRectF(QPointF(0, 0), QSizeF(scene.size)));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!zoom.IsZoomedOut()) {
+        // Whole map pixels, each a block of z by z.
+        const QRect part = mapArea.toAlignedRect() & scene.map.rect();
+        if (!scene.map.isNull() && !part.isEmpty())
+            painter.drawImage(QRectF(part.x() * z, part.y() * z, part.width() * z, part.height() * z), scene.map,
+                              QRectF(part));
+        // The shapes' pixels at the map's scale, each centred in its block
+        // as a pixel is at 1:1.
+        painter.scale(z, z);
+        painter.translate(0.5, 0.5);
+        Paint(painter, scene, mapArea.toAlignedRect().adjusted(-1, -1, 1, 1), MapBitmap::AlreadyThere);
+        painter.restore();
+        return;
+    }
+    if (!scene.map.isNull() && !mapArea.isEmpty()) {
+        const bool levels = pyramid && !pyramid->IsEmpty() && pyramid->SourceKey() == scene.map.cacheKey();
+        const int k = levels ? pyramid->LevelFor(z) : 0;
+        const QImage &source = k > 0 ? pyramid->Level(k) : scene.map;
+        const double scale = double(1 << k);
+        const QRectF from(mapArea.x() / scale, mapArea.y() / scale, mapArea.width() / scale,
+                          mapArea.height() / scale);
+        const QRectF to(mapArea.x() * z, mapArea.y() * z, mapArea.width() * z, mapArea.height() * z);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, levels);
+        painter.drawImage(to, source, from);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+    PaintOverlay(painter, scene, true, exposed, &zoom);
+    painter.restore();
+}
+
+namespace {
+
+void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift)
+{
 
     const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
     const QFontMetrics metrics(font);
@@ -105,7 +162,19 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             pen = Pen::Label;
         }
     };
-    for (const MapPhotoShape &photo : scene.photos) {
+    MapPhotoShape shifted;
+    for (const MapPhotoShape &shape : scene.photos) {
+        const MapPhotoShape *shown = &shape;
+        if (shift) {
+            // Zoomed out: the shape as at 1:1, around the pixel that shows the position.
+            const QPoint offset = shift->ToView(shape.position) - shape.position;
+            shifted = shape;
+            for (QPoint &corner : shifted.triangle.corners)
+                corner += offset;
+            shifted.labelTopLeft += offset;
+            shown = &shifted;
+        }
+        const MapPhotoShape &photo = *shown;
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
             if (pen != Pen::Outline) {
                 painter.setPen(outline);
@@ -155,5 +224,6 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             painter.setBackgroundMode(Qt::TransparentMode);
         }
     }
-    painter.restore();
 }
+
+} // namespace
