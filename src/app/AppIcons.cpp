@@ -11,14 +11,21 @@ struct Entry
 };
 
 const Entry kEntries[] = {
-    {"document-new", ":/icons/new.svg"},        {"document-open", ":/icons/open.svg"},
-    {"document-save", ":/icons/save.svg"},      {"document-properties", ":/icons/project.svg"},
-    {"x-office-drawing", ":/icons/map.svg"},    {"list-add", ":/icons/addphoto.svg"},
-    {"list-remove", ":/icons/deletephoto.svg"}, {"help-browser", ":/icons/help.svg"},
-    {"media-optical", ":/icons/photocd.svg"},   {"applications-internet", ":/icons/internet.svg"},
+    {"document-new", ":/icons/new.svg"},
+    {"document-open", ":/icons/open.svg"},
+    {"document-save", ":/icons/save.svg"},
+    {"document-properties", ":/icons/project.svg"},
+    {"x-office-drawing", ":/icons/map.svg"},
+    {"list-add", ":/icons/addphoto.svg"},
+    {"list-remove", ":/icons/deletephoto.svg"},
+    {"help-browser", ":/icons/help.svg"},
+    {"media-optical", ":/icons/photocd.svg"},
+    {"applications-internet", ":/icons/internet.svg"},
     // Adwaita's small zoom pictures do not read as magnifiers: ours always.
-    {nullptr, ":/icons/zoomin.svg"},            {nullptr, ":/icons/zoomout.svg"},
-    {nullptr, ":/icons/zoomoriginal.svg"},      {nullptr, ":/icons/zoomfit.svg"},
+    {nullptr, ":/icons/zoomin.svg"},
+    {nullptr, ":/icons/zoomout.svg"},
+    {nullptr, ":/icons/zoomoriginal.svg"},
+    {nullptr, ":/icons/zoomfit.svg"},
 };
 
 } // namespace

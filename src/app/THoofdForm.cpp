@@ -81,8 +81,8 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     OverzichtsImage = new MapView;
     OverzichtsScrollBox->setWidget(OverzichtsImage);
     m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
-    m_navigator = std::make_unique<MapNavigator>(OverzichtsScrollBox, OverzichtsImage);
-    m_interaction = std::make_unique<MapInteraction>(m_host, *m_map, OverzichtsImage, *m_navigator);
+    m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
+    m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
     m_undo = new UndoActions(m_session, this);
     connect(OverzichtsImage, &MapView::MouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point, const QPoint &pixel) {
@@ -658,8 +658,7 @@ void THoofdForm::Kopiren1Click()
     m_map->Copy();
 }
 
-void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &,
-                                        const QPoint &viewPixel)
+void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &, const QPoint &viewPixel)
 {
     CreateOtherWindows();
     MapClickHandler::Handle(m_host, *FotoToevoegenForm, *FotoVerwijderenForm, OverzichtsImage->Zoom(), viewPixel,

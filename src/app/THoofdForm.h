@@ -158,8 +158,8 @@ private:
     ProjectHost m_host;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
     std::unique_ptr<MapCommands> m_map;
-    std::unique_ptr<MapNavigator> m_navigator;
-    std::unique_ptr<MapInteraction> m_interaction;
+    MapNavigator *m_navigator = nullptr;
+    MapInteraction *m_interaction = nullptr;
     UndoActions *m_undo = nullptr;
     bool m_firstActivation = true;
     bool m_centred = false;

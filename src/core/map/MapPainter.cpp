@@ -79,8 +79,7 @@ void MapPainter::PaintView(QPainter &painter, const MapScene &scene, const QRect
         const int k = levels ? pyramid->LevelFor(z) : 0;
         const QImage &source = k > 0 ? pyramid->Level(k) : scene.map;
         const double scale = double(1 << k);
-        const QRectF from(mapArea.x() / scale, mapArea.y() / scale, mapArea.width() / scale,
-                          mapArea.height() / scale);
+        const QRectF from(mapArea.x() / scale, mapArea.y() / scale, mapArea.width() / scale, mapArea.height() / scale);
         const QRectF to(mapArea.x() * z, mapArea.y() * z, mapArea.width() * z, mapArea.height() * z);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, levels);
         painter.drawImage(to, source, from);
@@ -94,7 +93,6 @@ namespace {
 
 void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift)
 {
-
     const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
     const QFontMetrics metrics(font);
     painter.setFont(font);

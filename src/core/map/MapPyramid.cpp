@@ -22,8 +22,8 @@ void HalveRows(const QRgb *top, const QRgb *bottom, int width, QRgb *out)
         const QRgb a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
         // Two channels at a time, each in 10 bits of room.
         const quint32 rb = (a & 0xFF00FF) + (b & 0xFF00FF) + (c & 0xFF00FF) + (d & 0xFF00FF) + 0x020002;
-        const quint32 ag = ((a >> 8) & 0xFF00FF) + ((b >> 8) & 0xFF00FF) + ((c >> 8) & 0xFF00FF)
-            + ((d >> 8) & 0xFF00FF) + 0x020002;
+        const quint32 ag =
+            ((a >> 8) & 0xFF00FF) + ((b >> 8) & 0xFF00FF) + ((c >> 8) & 0xFF00FF) + ((d >> 8) & 0xFF00FF) + 0x020002;
         out[x] = ((rb >> 2) & 0xFF00FF) | (((ag >> 2) & 0xFF00FF) << 8);
     }
     if (width % 2) {
@@ -40,8 +40,7 @@ QImage MapPyramid::Halve(const QImage &image, const std::atomic<bool> *cancel)
 {
     if (image.isNull())
         return QImage();
-    const QImage::Format format =
-        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     const int width = image.width(), height = image.height();
     QImage out((width + 1) / 2, (height + 1) / 2, format);
     if (out.isNull())

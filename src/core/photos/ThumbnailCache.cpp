@@ -104,8 +104,7 @@ void ThumbnailCache::Work()
             made.state = State::Broken;
         }
         QMetaObject::invokeMethod(
-            this, [this, path = job.path, stamp = job.stamp, made] { Store(path, stamp, made); },
-            Qt::QueuedConnection);
+            this, [this, path = job.path, stamp = job.stamp, made] { Store(path, stamp, made); }, Qt::QueuedConnection);
     }
 }
 

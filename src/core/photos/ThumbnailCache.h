@@ -100,7 +100,7 @@ private:
     qint64 m_memoryLimit = qint64(64) << 20;
     int m_decodes = 0;
 
-    QMutex m_mutex; // guards what follows
+    QMutex m_mutex;            // guards what follows
     std::deque<Job> m_waiting; // newest first
     int m_workers = 0;
     bool m_stopping = false;

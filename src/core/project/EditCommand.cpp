@@ -1,8 +1,6 @@
 #include "core/project/EditCommand.h"
 
-EditCommand::EditCommand(ProjectDocument &doc, std::unique_ptr<ProjectEdit> edit)
-    : m_doc(doc),
-      m_edit(std::move(edit))
+EditCommand::EditCommand(ProjectDocument &doc, std::unique_ptr<ProjectEdit> edit) : m_doc(doc), m_edit(std::move(edit))
 {
     setText(m_edit->Name());
 }

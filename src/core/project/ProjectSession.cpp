@@ -25,7 +25,8 @@ void ProjectSession::Undo()
 {
     if (!m_undo.canUndo())
         return;
-    const ProjectChanges changes = static_cast<const EditCommand *>(m_undo.command(m_undo.index() - 1))->Edit().Changes();
+    const ProjectChanges changes =
+        static_cast<const EditCommand *>(m_undo.command(m_undo.index() - 1))->Edit().Changes();
     m_undo.undo();
     FollowStack(changes);
 }

@@ -31,8 +31,8 @@ void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFo
     const bool deletePick = host.DeletePickMode();
     {
         BusyCursor busy;
-        target = MapClick::Find(host.Document(), zoom.HitArea(viewPixel, host.Document().TriangleSize), deletePick,
-                                index);
+        target =
+            MapClick::Find(host.Document(), zoom.HitArea(viewPixel, host.Document().TriangleSize), deletePick, index);
     }
     // Opened once the click's busy pointer is gone, so that a picture that
     // cannot be shown is reported with the normal pointer; the window shows

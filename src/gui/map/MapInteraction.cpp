@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -83,10 +84,18 @@ bool MapInteraction::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
         return Release(static_cast<QMouseEvent *>(event));
     case QEvent::ShortcutOverride:
-    case QEvent::KeyPress: {
-        // Escape during a drag belongs to the drag, not to the window's shortcut.
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() != Qt::Key_Escape || (m_state != State::Moving && m_state != State::Turning))
+        if (m_state != State::Moving && m_state != State::Turning)
+            break;
+        // Shift pressed or let go while turning: free or in steps at once.
+        if (key->key() == Qt::Key_Shift && event->type() != QEvent::ShortcutOverride && m_state == State::Turning) {
+            Follow(m_lastAt, key->modifiers());
+            return true;
+        }
+        // Escape during a drag belongs to the drag, not to the window's shortcut.
+        if (key->key() != Qt::Key_Escape || event->type() == QEvent::KeyRelease)
             break;
         key->accept();
         if (event->type() == QEvent::KeyPress)
@@ -99,8 +108,14 @@ bool MapInteraction::eventFilter(QObject *watched, QEvent *event)
             ShowHover(help->pos(), help->globalPos());
         return true;
     }
+    case QEvent::Wheel: {
+        // Zooming and sideways scrolling are the navigator's, on the map as
+        // on the grey around it; the plain wheel is the scroll box's.
+        HideHover();
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        return m_navigator.Wheel(wheel, m_view->mapToParent(wheel->position()));
+    }
     case QEvent::Leave:
-    case QEvent::Wheel:
     case QEvent::Hide:
         HideHover();
         break;
@@ -201,6 +216,10 @@ bool MapInteraction::Release(QMouseEvent *event)
         return false; // the click
     case State::Moving:
     case State::Turning:
+        // Where the button came up, with the keys held then.
+        m_state = state;
+        Follow(event->position(), event->modifiers());
+        m_state = State::Idle;
         Commit();
         break;
     default:
@@ -212,6 +231,7 @@ bool MapInteraction::Release(QMouseEvent *event)
 
 void MapInteraction::Follow(QPointF position, Qt::KeyboardModifiers modifiers)
 {
+    m_lastAt = position;
     const MapZoom &zoom = m_view->Zoom();
     if (m_state == State::Moving) {
         // The photo keeps its place under the pointer; the pointer's map

@@ -84,9 +84,10 @@ private:
     State m_state = State::Idle;
     Qt::MouseButton m_button = Qt::NoButton;
     QPointF m_pressAt;
+    QPointF m_lastAt; // the pointer during a drag
     QPoint m_panFrom;
     qsizetype m_photo = -1;
-    std::int32_t m_x = 0, m_y = 0, m_direction = 0;             // as the entry has them
+    std::int32_t m_x = 0, m_y = 0, m_direction = 0;          // as the entry has them
     std::int32_t m_newX = 0, m_newY = 0, m_newDirection = 0; // where the drag has it
 
     qsizetype m_hoverPhoto = -1;

@@ -19,16 +19,17 @@ MapNavigator::MapNavigator(QScrollArea *scrollArea, MapView *view, QObject *pare
       m_area(scrollArea),
       m_view(view)
 {
-    auto make = [this](const char *name, const QString &text, const QList<QKeySequence> &keys, void (MapNavigator::*slot)()) {
+    auto make = [this](const char *name, const QString &text, const QList<QKeySequence> &keys,
+                       void (MapNavigator::*slot)()) {
         auto *action = new QAction(text, this);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcuts(keys);
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    m_zoomIn = make("Inzoomen1", QStringLiteral("&Inzoomen"),
-                    {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-                    &MapNavigator::ZoomIn);
+    m_zoomIn =
+        make("Inzoomen1", QStringLiteral("&Inzoomen"),
+             {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &MapNavigator::ZoomIn);
     m_zoomOut = make("Uitzoomen1", QStringLiteral("&Uitzoomen"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
                      &MapNavigator::ZoomOut);
     m_actualSize = make("WareGrootte1", QStringLiteral("&Ware grootte"), {QKeySequence(Qt::CTRL | Qt::Key_0)},

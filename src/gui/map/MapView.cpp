@@ -79,9 +79,8 @@ void MapView::StartPyramid()
     }
     m_pyramidCancel = std::make_shared<std::atomic<bool>>(false);
     m_pyramidRunning = true;
-    m_pyramidWatcher.setFuture(QtConcurrent::run([map = m_scene.map, cancel = m_pyramidCancel] {
-        return MapPyramid::Build(map, cancel.get());
-    }));
+    m_pyramidWatcher.setFuture(QtConcurrent::run(
+        [map = m_scene.map, cancel = m_pyramidCancel] { return MapPyramid::Build(map, cancel.get()); }));
 }
 
 bool MapView::WaitForPyramid(int milliseconds)
@@ -135,8 +134,9 @@ QRect MapView::ShownRect(const MapPhotoShape &shape) const
     QRect rect = shape.triangle.boundingRect();
     if (shape.hasLabel) {
         const QFontMetrics metrics(MapDrawing::MapFont(m_scene.fontPixelSize));
-        const QRect label(shape.labelTopLeft, QSize(metrics.horizontalAdvance(m_scene.Label(shape)) + metrics.maxWidth(),
-                                                    metrics.height()));
+        const QRect label(
+            shape.labelTopLeft,
+            QSize(metrics.horizontalAdvance(m_scene.Label(shape)) + metrics.maxWidth(), metrics.height()));
         rect = rect.isEmpty() ? label : rect.united(label);
     }
     if (rect.isEmpty())
