@@ -7,6 +7,7 @@
 #include "core/map/MapZoom.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -21,6 +22,74 @@ LabelImageCache &Labels()
 {
     thread_local LabelImageCache cache;
     return cache;
+}
+
+// Zoomed out, triangles keep their 1:1 shape, and a project has few of
+// them (one per direction): each is drawn once as a small picture and then
+// laid on, which costs a fraction of drawing the polygon every time.
+class TriangleSprites
+{
+public:
+    struct Sprite
+    {
+        QImage image;
+        QPoint topLeft; // from the photo's position
+    };
+
+    // The pen and brush of the triangles to come.
+    void Begin(const QPen &pen, const QBrush &brush)
+    {
+        if (pen != m_pen || brush != m_brush || m_sprites.size() > 4096) {
+            m_sprites.clear();
+            m_pen = pen;
+            m_brush = brush;
+        }
+    }
+
+    // The picture of triangle (corners around position); null for a shape
+    // too big to be worth one.
+    const Sprite *Get(const MapPolygon &triangle, QPoint position)
+    {
+        if (triangle.size() != 3)
+            return nullptr;
+        quint64 key = 0;
+        for (const QPoint &corner : triangle) {
+            const QPoint d = corner - position;
+            if (d.x() < -MaxReach || d.x() > MaxReach || d.y() < -MaxReach || d.y() > MaxReach)
+                return nullptr;
+            key = key << 16 | quint64(quint8(d.x())) << 8 | quint8(d.y());
+        }
+        auto it = m_sprites.find(key);
+        if (it == m_sprites.end()) {
+            // The pen reaches a pixel beyond the corners.
+            const QRect box = triangle.boundingRect().translated(-position).adjusted(-2, -2, 2, 2);
+            Sprite sprite;
+            sprite.topLeft = box.topLeft();
+            sprite.image = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+            sprite.image.fill(Qt::transparent);
+            QPainter on(&sprite.image);
+            on.setRenderHint(QPainter::Antialiasing, false);
+            on.setPen(m_pen);
+            on.setBrush(m_brush);
+            on.translate(-box.topLeft() - position);
+            on.drawPolygon(triangle.begin(), triangle.size());
+            on.end();
+            it = m_sprites.insert(key, sprite);
+        }
+        return &*it;
+    }
+
+private:
+    static constexpr int MaxReach = 100;
+    QHash<quint64, Sprite> m_sprites;
+    QPen m_pen;
+    QBrush m_brush;
+};
+
+TriangleSprites &Sprites()
+{
+    thread_local TriangleSprites sprites;
+    return sprites;
 }
 
 // Triangles, labels and the help text, with every photo's shape moved by
@@ -81,9 +150,15 @@ void MapPainter::PaintView(QPainter &painter, const MapScene &scene, const QRect
         const double scale = double(1 << k);
         const QRectF from(mapArea.x() / scale, mapArea.y() / scale, mapArea.width() / scale, mapArea.height() / scale);
         const QRectF to(mapArea.x() * z, mapArea.y() * z, mapArea.width() * z, mapArea.height() * z);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, levels);
-        painter.drawImage(to, source, from);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        // A level at exactly the view's scale is copied as it is.
+        const QRect wholeFrom = from.toAlignedRect();
+        if (levels && z * scale == 1 && QRectF(wholeFrom) == from && QRectF(wholeFrom) == to) {
+            painter.drawImage(wholeFrom.topLeft(), source, wholeFrom);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, levels);
+            painter.drawImage(to, source, from);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        }
     }
     PaintOverlay(painter, scene, true, exposed, &zoom);
     painter.restore();
@@ -160,12 +235,25 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
             pen = Pen::Label;
         }
     };
+    TriangleSprites *sprites = nullptr;
+    if (shift) {
+        sprites = &Sprites();
+        sprites->Begin(outline, painter.brush());
+    }
     MapPhotoShape shifted;
     for (const MapPhotoShape &shape : scene.photos) {
         const MapPhotoShape *shown = &shape;
+        QPoint offset;
         if (shift) {
-            // Zoomed out: the shape as at 1:1, around the pixel that shows the position.
-            const QPoint offset = shift->ToView(shape.position) - shape.position;
+            // Zoomed out: the shape as at 1:1, around the pixel that shows
+            // the position; most photos lie outside the area.
+            offset = shift->ToView(shape.position) - shape.position;
+            const QPoint label = shape.labelTopLeft + offset;
+            if (cull
+                && !(shape.triangle.size() >= 3 && shape.triangle.boundingRect().translated(offset).intersects(reach))
+                && !(shape.hasLabel && label.y() <= reach.bottom() && label.y() + textHeight - 1 >= reach.top()
+                     && label.x() <= reach.right()))
+                continue;
             shifted = shape;
             for (QPoint &corner : shifted.triangle.corners)
                 corner += offset;
@@ -174,11 +262,16 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
         }
         const MapPhotoShape &photo = *shown;
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
-            if (pen != Pen::Outline) {
-                painter.setPen(outline);
-                pen = Pen::Outline;
+            const QPoint at = photo.position + offset;
+            if (const TriangleSprites::Sprite *sprite = sprites ? sprites->Get(photo.triangle, at) : nullptr) {
+                painter.drawImage(at + sprite->topLeft, sprite->image);
+            } else {
+                if (pen != Pen::Outline) {
+                    painter.setPen(outline);
+                    pen = Pen::Outline;
+                }
+                painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
             }
-            painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
         }
         if (photo.hasLabel) {
             // Laying out the text is the dear part, so it is measured only

@@ -2,6 +2,8 @@
 
 #include "core/base/TolvekError.h"
 #include "core/photos/PhotoPicture.h"
+#include "core/platform/BackgroundPriority.h"
+#include "core/platform/PathResolver.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -13,7 +15,7 @@
 
 ThumbnailCache::ThumbnailCache(int maxSide, QObject *parent) : QObject(parent), m_maxSide(std::max(1, maxSide))
 {
-    // One decoder at a time: the GUI thread keeps a core of its own.
+    // Half the cores at most: the GUI thread keeps one of its own.
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() / 2));
 }
 
@@ -36,37 +38,31 @@ QSize ThumbnailCache::FittedSize(QSize size, int maxSide)
     return size.scaled(maxSide, maxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &path)
+ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &name, const QString &folder)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile()) {
-        Thumbnail missing;
-        missing.state = State::Missing;
-        return missing;
-    }
-    const Stamp stamp{info.size(), info.lastModified().toMSecsSinceEpoch()};
-    auto it = m_entries.find(path);
-    if (it != m_entries.end() && it->stamp == stamp) {
-        it->lastUse = ++m_uses;
+    const Key key{name, folder};
+    auto it = m_entries.find(key);
+    if (it == m_entries.end())
+        it = m_entries.insert(key, Entry());
+    else if (it->queued)
         return it->thumbnail;
-    }
-    if (it != m_entries.end()) {
-        m_bytes -= it->thumbnail.image.sizeInBytes();
-        m_entries.erase(it);
-    }
-    Entry entry;
-    entry.stamp = stamp;
-    entry.lastUse = ++m_uses;
-    m_entries.insert(path, entry);
+    it->lastUse = ++m_uses;
+    it->queued = true;
+    const Job job{key, it->thumbnail.state == State::Loading ? Stamp() : it->stamp};
+    const Thumbnail known = it->thumbnail;
 
     bool startWorker = false;
     {
         QMutexLocker lock(&m_mutex);
-        m_waiting.push_front(Job{path, stamp});
-        // The oldest requests give way; they are asked again when the mouse
-        // comes back to them.
+        m_waiting.push_front(job);
+        // The oldest requests give way; they are made again when asked again.
         while (m_waiting.size() > size_t(MaxWaiting)) {
-            m_entries.remove(m_waiting.back().path);
+            auto dropped = m_entries.find(m_waiting.back().key);
+            if (dropped != m_entries.end()) {
+                dropped->queued = false;
+                if (dropped->thumbnail.state == State::Loading)
+                    m_entries.erase(dropped);
+            }
             m_waiting.pop_back();
         }
         if (m_workers < m_pool.maxThreadCount()) {
@@ -76,11 +72,45 @@ ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &path)
     }
     if (startWorker)
         m_pool.start([this] { Work(); });
-    return entry.thumbnail;
+    return known;
+}
+
+ThumbnailCache::Thumbnail ThumbnailCache::Known(const QString &name, const QString &folder) const
+{
+    const auto it = m_entries.constFind(Key{name, folder});
+    return it == m_entries.constEnd() ? Thumbnail() : it->thumbnail;
+}
+
+ThumbnailCache::Result ThumbnailCache::Make(const Job &job) const
+{
+    Result result;
+    const QString path = PathResolver::ResolveText(job.key.name, job.key.folder);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        result.thumbnail.state = State::Missing;
+        return result;
+    }
+    result.stamp = Stamp{path, info.size(), info.lastModified().toMSecsSinceEpoch()};
+    if (result.stamp == job.known) {
+        result.unchanged = true;
+        return result;
+    }
+    try {
+        const PhotoPicture picture = PhotoPicture::Load(path);
+        result.thumbnail.image = picture.Scaled(FittedSize(picture.Size(), m_maxSide));
+        result.thumbnail.state = State::Ready;
+    } catch (const TolvekError &e) {
+        result.thumbnail.state = State::Broken;
+        result.thumbnail.problem = e.message();
+    } catch (const std::bad_alloc &) {
+        result.thumbnail.state = State::Broken;
+    }
+    return result;
 }
 
 void ThumbnailCache::Work()
 {
+    BackgroundPriority::LowerCurrentThread();
     for (;;) {
         Job job;
         {
@@ -92,33 +122,27 @@ void ThumbnailCache::Work()
             job = std::move(m_waiting.front());
             m_waiting.pop_front();
         }
-        Thumbnail made;
-        try {
-            const PhotoPicture picture = PhotoPicture::Load(job.path);
-            made.image = picture.Scaled(FittedSize(picture.Size(), m_maxSide));
-            made.state = State::Ready;
-        } catch (const TolvekError &e) {
-            made.state = State::Broken;
-            made.problem = e.message();
-        } catch (const std::bad_alloc &) {
-            made.state = State::Broken;
-        }
+        const Result result = Make(job);
         QMetaObject::invokeMethod(
-            this, [this, path = job.path, stamp = job.stamp, made] { Store(path, stamp, made); }, Qt::QueuedConnection);
+            this, [this, job, result] { Store(job, result); }, Qt::QueuedConnection);
     }
 }
 
-void ThumbnailCache::Store(const QString &path, Stamp stamp, Thumbnail thumbnail)
+void ThumbnailCache::Store(const Job &job, const Result &result)
 {
-    ++m_decodes;
-    auto it = m_entries.find(path);
-    // Given up meanwhile, or the file changed again: the newer request decides.
-    if (it == m_entries.end() || it->stamp != stamp || it->thumbnail.state != State::Loading)
+    auto it = m_entries.find(job.key);
+    if (it == m_entries.end())
+        return; // given up meanwhile
+    it->queued = false;
+    if (result.unchanged)
         return;
-    m_bytes += thumbnail.image.sizeInBytes();
-    it->thumbnail = std::move(thumbnail);
+    if (result.thumbnail.state == State::Ready || result.thumbnail.state == State::Broken)
+        ++m_decodes;
+    m_bytes += result.thumbnail.image.sizeInBytes() - it->thumbnail.image.sizeInBytes();
+    it->stamp = result.stamp;
+    it->thumbnail = result.thumbnail;
     Trim();
-    emit Ready(path);
+    emit Ready(job.key.name, job.key.folder);
 }
 
 void ThumbnailCache::SetMemoryLimit(qint64 bytes)
@@ -132,7 +156,8 @@ void ThumbnailCache::Trim()
     while (m_bytes > m_memoryLimit) {
         auto oldest = m_entries.end();
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
-            if (it->thumbnail.state == State::Ready && (oldest == m_entries.end() || it->lastUse < oldest->lastUse))
+            if (!it->thumbnail.image.isNull() && !it->queued
+                && (oldest == m_entries.end() || it->lastUse < oldest->lastUse))
                 oldest = it;
         if (oldest == m_entries.end())
             break;

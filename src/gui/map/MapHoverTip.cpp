@@ -4,9 +4,11 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
-#include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // Long names and notes are cut off with "…" at this width.
@@ -46,37 +48,71 @@ MapHoverTip::MapHoverTip(QWidget *parent) : QFrame(parent, Qt::ToolTip | Qt::Byp
 
 void MapHoverTip::ShowAt(const QPoint &globalPos, const QString &fileName, const QString &notesLine)
 {
-    NameLabel->setText(NameLabel->fontMetrics().elidedText(fileName, Qt::ElideMiddle, kTextWidth));
-    NotesLabel->setText(NotesLabel->fontMetrics().elidedText(notesLine, Qt::ElideRight, kTextWidth));
-    NotesLabel->setVisible(!notesLine.isEmpty());
     m_at = globalPos;
-    Place();
-    if (!isVisible())
-        show();
+    m_name = fileName;
+    m_notes = notesLine;
+    m_shown = true;
+    Schedule();
 }
 
 void MapHoverTip::SetPicture(const QImage &image, const QString &instead)
 {
-    if (image.isNull()) {
-        Picture->setPixmap(QPixmap());
-        Picture->setText(instead);
-    } else {
-        Picture->setText(QString());
-        Picture->setPixmap(QPixmap::fromImage(image));
-    }
+    m_image = image;
+    m_instead = image.isNull() ? instead : QString();
+    if (m_shown)
+        Schedule();
+}
+
+void MapHoverTip::Withdraw()
+{
+    m_shown = false;
     if (isVisible())
-        Place();
+        hide();
 }
 
 QString MapHoverTip::Text() const
 {
     QStringList lines;
-    if (!Picture->text().isEmpty())
-        lines << Picture->text();
-    lines << NameLabel->text();
-    if (!NotesLabel->isHidden())
-        lines << NotesLabel->text();
+    if (!m_instead.isEmpty())
+        lines << m_instead;
+    lines << m_name;
+    if (!m_notes.isEmpty())
+        lines << m_notes;
     return lines.join(QLatin1Char('\n'));
+}
+
+void MapHoverTip::Schedule()
+{
+    // The first showing at once; changes to a shown tip with the next round.
+    if (!isVisible()) {
+        Lay();
+        return;
+    }
+    if (m_pending)
+        return;
+    m_pending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_pending = false;
+        if (m_shown)
+            Lay();
+    });
+}
+
+void MapHoverTip::Lay()
+{
+    NameLabel->setText(NameLabel->fontMetrics().elidedText(m_name, Qt::ElideMiddle, kTextWidth));
+    NotesLabel->setText(NotesLabel->fontMetrics().elidedText(m_notes, Qt::ElideRight, kTextWidth));
+    NotesLabel->setVisible(!m_notes.isEmpty());
+    if (m_image.isNull()) {
+        Picture->setPixmap(QPixmap());
+        Picture->setText(m_instead);
+    } else {
+        Picture->setText(QString());
+        Picture->setPixmap(QPixmap::fromImage(m_image));
+    }
+    Place();
+    if (!isVisible())
+        show();
 }
 
 void MapHoverTip::Place()

@@ -3,7 +3,6 @@
 #include "core/map/MapClick.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
-#include "core/platform/PathResolver.h"
 #include "core/project/MovePhotoEdit.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
@@ -18,6 +17,7 @@
 #include "gui/widgets/GeneralError.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,7 +38,8 @@ MapInteraction::MapInteraction(ProjectHost &host, MapCommands &commands, MapView
 {
     m_tip = new MapHoverTip(view);
     m_thumbnails = new ThumbnailCache(256, this);
-    connect(m_thumbnails, &ThumbnailCache::Ready, this, &MapInteraction::ThumbnailReady);
+    connect(m_thumbnails, &ThumbnailCache::Ready, this,
+            [this](const QString &name, const QString &folder) { ShowThumbnail(name, folder, false); });
     // A change of the project (an undo, say) ends a drag: its photo may be
     // another one now.
     connect(&m_host.Session(), &ProjectSession::Changed, this, [this] {
@@ -172,7 +173,7 @@ bool MapInteraction::Move(QMouseEvent *event)
         const QPoint pixel = MapView::ViewPixel(event->position());
         UpdatePointer(pixel);
         // A tip that is shown follows the pointer from photo to photo.
-        if (m_tip->isVisible() && PhotoAt(pixel) != m_hoverPhoto)
+        if (m_tip->IsShown() && PhotoAt(pixel) != m_hoverPhoto)
             ShowHover(pixel, event->globalPosition().toPoint());
         return false;
     }
@@ -302,41 +303,56 @@ bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
         return false;
     }
     // The name and notes as the click finds them; where the index cannot
-    // answer, a search that passes over keys that are no numbers.
+    // answer, a search that passes over keys that are no numbers. Nothing
+    // here touches a file: the thumbnail's decoder thread looks for it.
     const PhotoIndex &index = m_commands.ClickIndex();
     const bool current = index.IsCurrent(doc);
-    std::optional<qsizetype> nameAt = current ? index.NameIndex(key) : std::nullopt;
+    const std::optional<qsizetype> nameAt = current ? index.NameIndex(key) : std::nullopt;
     const qsizetype nameIndex = nameAt ? *nameAt : PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
-    const QByteArray notes = current ? PhotoLookup::NotesAt(doc.NotesList, index.NotesIndex(key))
-                                     : PhotoLookup::NotesFor(doc.NotesList, key);
+    const qsizetype notesIndex =
+        current ? index.NotesIndex(key) : PhotoLookup::FindByKeySkippingBad(doc.NotesList, key);
 
-    QString name, path;
+    QString name, shown;
     if (nameIndex >= 0) {
         const QByteArrayView stored = PhotoEntry::ValueView(doc.NameList[nameIndex]);
-        name = AnsiCodec::toUnicode(stored.toByteArray());
         if (stored != "++GeenNaam++")
-            path = PathResolver::Resolve(stored.toByteArray(), doc.ProjectFolder());
-        name = name.mid(std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\'))) + 1);
+            name = AnsiCodec::toUnicode(stored.toByteArray());
+        const qsizetype slash = std::max(stored.lastIndexOf('/'), stored.lastIndexOf('\\'));
+        shown = AnsiCodec::toUnicode(stored.sliced(slash + 1).toByteArray());
     }
-    const qsizetype lineEnd = notes.indexOf('\r') >= 0 ? notes.indexOf('\r') : notes.indexOf('\n');
-    const QString notesLine = AnsiCodec::toUnicode(lineEnd >= 0 ? notes.left(lineEnd) : notes).trimmed();
+    QString notesLine;
+    if (notesIndex >= 0) {
+        QByteArrayView notes = PhotoEntry::ValueView(doc.NotesList[notesIndex]);
+        for (qsizetype i = 0; i < notes.size(); ++i)
+            if (notes[i] == '\r' || notes[i] == '\n' || notes[i] == char(0x9D)) {
+                notes.truncate(i);
+                break;
+            }
+        notesLine = AnsiCodec::toUnicode(notes.toByteArray()).trimmed();
+    }
 
     m_hoverPhoto = photo;
-    m_hoverPath = path;
-    ThumbnailReady(path);
-    m_tip->ShowAt(globalPos, name, notesLine);
+    m_hoverName = name;
+    // Relative names against the project's folder (an untitled project's is
+    // the current one).
+    m_hoverFolder = doc.ProjectFolder();
+    if (m_hoverFolder.isEmpty())
+        m_hoverFolder = QDir::currentPath();
+    m_tip->ShowAt(globalPos, shown, notesLine);
+    ShowThumbnail(m_hoverName, m_hoverFolder, true);
     return true;
 }
 
-void MapInteraction::ThumbnailReady(const QString &path)
+void MapInteraction::ShowThumbnail(const QString &name, const QString &folder, bool request)
 {
-    if (path != m_hoverPath)
+    if (m_hoverPhoto < 0 || name != m_hoverName || folder != m_hoverFolder)
         return;
-    if (path.isEmpty()) {
+    if (name.isEmpty()) {
         m_tip->SetPicture(QImage(), NoFileText());
         return;
     }
-    const ThumbnailCache::Thumbnail thumbnail = m_thumbnails->Request(path);
+    const ThumbnailCache::Thumbnail thumbnail =
+        request ? m_thumbnails->Request(name, folder) : m_thumbnails->Known(name, folder);
     switch (thumbnail.state) {
     case ThumbnailCache::State::Ready:
         m_tip->SetPicture(thumbnail.image, QString());
@@ -356,7 +372,8 @@ void MapInteraction::ThumbnailReady(const QString &path)
 void MapInteraction::HideHover()
 {
     m_hoverPhoto = -1;
-    m_hoverPath.clear();
-    if (m_tip && m_tip->isVisible())
-        m_tip->hide();
+    m_hoverName.clear();
+    m_hoverFolder.clear();
+    if (m_tip)
+        m_tip->Withdraw();
 }

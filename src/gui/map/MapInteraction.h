@@ -72,7 +72,9 @@ private:
     // The photo (its entry in PositionList) that a click on viewPixel would
     // hit; -1 for none or when the lists cannot tell without an error.
     qsizetype PhotoAt(QPoint viewPixel) const;
-    void ThumbnailReady(const QString &path);
+    // Shows what is known of the thumbnail of the photo name in folder
+    // when it is the one the tip is for; request asks for it (again).
+    void ShowThumbnail(const QString &name, const QString &folder, bool request);
 
     ProjectHost &m_host;
     MapCommands &m_commands;
@@ -91,5 +93,5 @@ private:
     std::int32_t m_newX = 0, m_newY = 0, m_newDirection = 0; // where the drag has it
 
     qsizetype m_hoverPhoto = -1;
-    QString m_hoverPath;
+    QString m_hoverName, m_hoverFolder; // the tip's photo file, as stored, and its folder
 };

@@ -2,6 +2,7 @@
 
 #include "core/map/MapDrawing.h"
 #include "core/map/MapPainter.h"
+#include "core/platform/BackgroundPriority.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -23,6 +24,7 @@ MapView::MapView(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     resize(0, 0);
+    m_pyramidPool.setMaxThreadCount(1);
     connect(&m_pyramidWatcher, &QFutureWatcher<MapPyramid>::finished, this, [this] {
         m_pyramidRunning = false;
         MapPyramid pyramid = m_pyramidWatcher.result();
@@ -38,6 +40,7 @@ MapView::~MapView()
     if (m_pyramidCancel)
         m_pyramidCancel->store(true);
     m_pyramidWatcher.waitForFinished();
+    m_pyramidPool.waitForDone();
 }
 
 void MapView::SetScene(const MapScene &scene)
@@ -161,8 +164,16 @@ void MapView::ShowPhotoAt(qsizetype index, std::int32_t x, std::int32_t y, std::
     MapPhotoShape &shape = m_scene.photos[index];
     const QRect before = ShownRect(shape);
     MapDrawing::PlacePhoto(shape, m_scene, x, y, direction);
+    const QRect changed = before.united(ShownRect(shape)) & rect();
+    // A kept picture is painted again only there.
+    const bool kept = m_paintedGeneration == m_generation && !m_painted.isNull();
     ++m_generation;
-    update(before.united(ShownRect(shape)));
+    if (kept && KeepsPicture()) {
+        QPainter on(&m_painted);
+        PaintPart(on, changed);
+        m_paintedGeneration = m_generation;
+    }
+    update(changed);
 }
 
 void MapView::RestoreScene()
@@ -174,43 +185,49 @@ void MapView::RestoreScene()
     Changed();
 }
 
+void MapView::PaintPart(QPainter &painter, const QRect &rect) const
+{
+    // White where the map has no pixels: beyond it, or no map, or
+    // transparent ones.
+    const QSizeF shown = QSizeF(m_scene.size) * m_zoom.Factor();
+    const QRect covered = m_scene.map.isNull() || m_scene.map.hasAlphaChannel()
+        ? QRect()
+        : QRect(0, 0, int(shown.width()), int(shown.height()));
+    for (const QRect &blank : QRegion(rect).subtracted(covered))
+        painter.fillRect(blank, Qt::white);
+    painter.save();
+    painter.setClipRect(rect);
+    MapPainter::PaintView(painter, m_scene, rect, m_zoom, &m_pyramid);
+    painter.restore();
+}
+
+bool MapView::KeepsPicture() const
+{
+    // Zoomed out far, every photo may be in view at once while the whole
+    // picture is small: it is kept, so that a repaint is a copy.
+    return m_zoom.IsZoomedOut() && qint64(width()) * height() <= MaxKeptPixels;
+}
+
 void MapView::paintEvent(QPaintEvent *event)
 {
     if (!m_hasPicture)
         return;
     QPainter painter(this);
-    if (!m_zoom.IsZoomedOut()) {
-        for (const QRect &rect : event->region()) {
-            // White where the map bitmap has no pixels (no map, or transparent ones).
-            if (m_scene.map.isNull() || m_scene.map.hasAlphaChannel())
-                painter.fillRect(rect, Qt::white);
-            painter.setClipRect(rect);
-            MapPainter::PaintView(painter, m_scene, rect, m_zoom, &m_pyramid);
-        }
+    if (!KeepsPicture()) {
+        m_painted = QImage();
+        for (const QRect &rect : event->region())
+            PaintPart(painter, rect);
         return;
     }
-    // Zoomed out every photo may be in view at once: what was painted is
-    // kept, and painted again only when something changed.
-    const QRect exposed = event->rect();
-    if (m_paintedGeneration == m_generation && m_paintedRect.contains(exposed)) {
-        painter.drawImage(exposed.topLeft(), m_painted, exposed.translated(-m_paintedRect.topLeft()));
-        return;
-    }
-    QImage image(exposed.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter on(&image);
-        on.translate(-exposed.topLeft());
-        MapPainter::PaintView(on, m_scene, exposed, m_zoom, &m_pyramid);
-    }
-    painter.drawImage(exposed.topLeft(), image);
-    // A strip painted after a scroll does not push out a whole view.
-    if (m_paintedGeneration != m_generation
-        || qint64(exposed.width()) * exposed.height() >= qint64(m_paintedRect.width()) * m_paintedRect.height()) {
-        m_painted = std::move(image);
-        m_paintedRect = exposed;
+    if (m_paintedGeneration != m_generation || m_painted.size() != size()) {
+        if (m_painted.size() != size())
+            m_painted = QImage(size(), QImage::Format_RGB32);
+        QPainter on(&m_painted);
+        PaintPart(on, rect());
         m_paintedGeneration = m_generation;
     }
+    for (const QRect &rect : event->region())
+        painter.drawImage(rect.topLeft(), m_painted, rect);
 }
 
 void MapView::mousePressEvent(QMouseEvent *event)

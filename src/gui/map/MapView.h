@@ -6,7 +6,10 @@
 
 #include <QFutureWatcher>
 #include <QImage>
+#include <QThreadPool>
 #include <QWidget>
+
+class QPainter;
 
 #include <atomic>
 #include <memory>
@@ -19,8 +22,8 @@
 //
 // Zoomed out it paints from a pyramid of halved copies of the map, made off
 // the GUI thread once per map (until it is ready, from the map itself,
-// coarsely), and keeps the last painted part, so that a repaint of an
-// unchanged view is a copy.
+// coarsely). Zoomed out far it keeps the picture it painted, so that a
+// repaint of an unchanged view is a copy.
 class MapView : public QWidget
 {
     Q_OBJECT
@@ -86,6 +89,11 @@ private:
     void StartPyramid();
     // The view pixels a photo's triangle and label cover.
     QRect ShownRect(const MapPhotoShape &shape) const;
+    // Paints rect of the view (in view pixels) on painter.
+    void PaintPart(QPainter &painter, const QRect &rect) const;
+    bool KeepsPicture() const;
+    // The largest view whose picture is kept (16 MB).
+    static constexpr qint64 MaxKeptPixels = 4'000'000;
 
     MapScene m_scene;
     MapScene m_drawing; // the scene as the last drawing made it
@@ -98,10 +106,10 @@ private:
     bool m_pyramidRunning = false;
     std::shared_ptr<std::atomic<bool>> m_pyramidCancel;
     QFutureWatcher<MapPyramid> m_pyramidWatcher;
+    QThreadPool m_pyramidPool; // its own: its thread runs at a lower priority
 
-    // The last part painted zoomed out, while the scene, zoom and pyramid
-    // are what it was painted with.
+    // The whole view painted, zoomed out far, while the scene, zoom and
+    // pyramid are what it was painted with (m_generation).
     QImage m_painted;
-    QRect m_paintedRect;
     quint64 m_generation = 0, m_paintedGeneration = ~quint64(0);
 };
