@@ -130,9 +130,21 @@ bool MapInteraction::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void MapInteraction::LostRelease(QMouseEvent *event)
+{
+    // A release that never came (a window took the mouse meanwhile) ends
+    // the drag as Escape would.
+    if (m_state == State::Idle || (event->buttons() & m_button))
+        return;
+    if (m_state == State::Moving || m_state == State::Turning)
+        m_view->RestoreScene();
+    m_state = State::Idle;
+}
+
 bool MapInteraction::Press(QMouseEvent *event)
 {
     HideHover();
+    LostRelease(event);
     if (m_state != State::Idle)
         return true; // another button during a drag: nothing
     if (m_host.AddPickMode() || m_host.DeletePickMode())
@@ -166,6 +178,7 @@ bool MapInteraction::Press(QMouseEvent *event)
 
 bool MapInteraction::Move(QMouseEvent *event)
 {
+    LostRelease(event);
     switch (m_state) {
     case State::Idle: {
         if (event->buttons() != Qt::NoButton)

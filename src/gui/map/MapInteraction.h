@@ -62,6 +62,7 @@ protected:
 private:
     enum class State { Idle, Pressed, Moving, Turning, Panning, Cancelled };
 
+    void LostRelease(QMouseEvent *event);
     bool Press(QMouseEvent *event);
     bool Move(QMouseEvent *event);
     bool Release(QMouseEvent *event);
