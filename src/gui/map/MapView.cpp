@@ -82,8 +82,10 @@ void MapView::StartPyramid()
     }
     m_pyramidCancel = std::make_shared<std::atomic<bool>>(false);
     m_pyramidRunning = true;
-    m_pyramidWatcher.setFuture(QtConcurrent::run(
-        [map = m_scene.map, cancel = m_pyramidCancel] { return MapPyramid::Build(map, cancel.get()); }));
+    m_pyramidWatcher.setFuture(QtConcurrent::run(&m_pyramidPool, [map = m_scene.map, cancel = m_pyramidCancel] {
+        BackgroundPriority::LowerCurrentThread();
+        return MapPyramid::Build(map, cancel.get());
+    }));
 }
 
 bool MapView::WaitForPyramid(int milliseconds)
