@@ -34,6 +34,7 @@ MapInteraction::MapInteraction(ProjectHost &host, MapCommands &commands, MapView
       m_host(host),
       m_commands(commands),
       m_view(view),
+      m_watched(view),
       m_navigator(navigator)
 {
     m_tip = new MapHoverTip(view);
@@ -75,7 +76,7 @@ qsizetype MapInteraction::PhotoAt(QPoint viewPixel) const
 
 bool MapInteraction::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view)
+    if (watched != m_watched)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:

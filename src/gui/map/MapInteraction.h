@@ -80,6 +80,9 @@ private:
     ProjectHost &m_host;
     MapCommands &m_commands;
     QPointer<MapView> m_view;
+    // The view as the event filter sees it: it is compared, never used, so
+    // that events sent while the view is being destroyed are passed by.
+    const QObject *m_watched;
     MapNavigator &m_navigator;
     QPointer<MapHoverTip> m_tip; // a child of the view
     ThumbnailCache *m_thumbnails = nullptr;

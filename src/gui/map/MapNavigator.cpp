@@ -17,6 +17,7 @@
 MapNavigator::MapNavigator(QScrollArea *scrollArea, MapView *view, QObject *parent)
     : QObject(parent),
       m_area(scrollArea),
+      m_viewport(scrollArea->viewport()),
       m_view(view)
 {
     auto make = [this](const char *name, const QString &text, const QList<QKeySequence> &keys,
@@ -151,7 +152,7 @@ bool MapNavigator::Gesture(QNativeGestureEvent *event, QPointF position)
 
 bool MapNavigator::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_area || watched != m_area->viewport())
+    if (watched != m_viewport)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Wheel: {

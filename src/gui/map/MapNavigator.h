@@ -66,6 +66,9 @@ private:
     void ZoomChanged();
 
     QPointer<QScrollArea> m_area;
+    // Compared in the event filter, never used: events sent while the
+    // scroll box is being destroyed are passed by.
+    const QObject *m_viewport;
     QPointer<MapView> m_view;
     QAction *m_zoomIn = nullptr;
     QAction *m_zoomOut = nullptr;
