@@ -22,18 +22,30 @@
 //   rastered from its scene as "Kaart kopiëren" does.
 // - The click: MapClick::Find, the hit test and look-ups MapClick::Handle
 //   does, without opening the photo window.
+// - Zoom: repaints of the map view of the 14000 x 9900 map, sized to show
+//   1920 x 1080 pixels, at 1/16 and at 1:1 (pyramid made, labels off as
+//   the program starts); the first paint after zooming from 1:1 to 1/4.
+// - Hover: the tooltip event on 1000 different triangles (hit test, name
+//   and notes looked up, the tip's texts set, the thumbnail requested from
+//   the decoder threads), against one DrawMap of 10000 photos.
 
 #include "app/THoofdForm.h"
 #include "core/map/MapClick.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
+#include "core/map/MapZoom.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoFit.h"
 #include "core/photos/PhotoPicture.h"
+#include "core/photos/ThumbnailCache.h"
 #include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/web/WebExport.h"
+#include "gui/map/MapHoverTip.h"
+#include "gui/map/MapInteraction.h"
+#include "gui/map/MapNavigator.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/widgets/UserInteraction.h"
@@ -44,6 +56,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLayout>
 #include <QProcess>
 #include <QScrollArea>
@@ -168,7 +181,9 @@ void WriteJpeg(const QString &path, int width, int height)
 
 // A project of count photos spread over a map; the last photo stands alone
 // in the bottom-right corner, so a click on it walks every list to its end.
-void WriteProject(const QString &path, const QString &mapName, QSize map, int count)
+// nameOf (when given) names photo i's file.
+void WriteProject(const QString &path, const QString &mapName, QSize map, int count,
+                  const std::function<QByteArray(int)> &nameOf = {})
 {
     ProjectDocument doc;
     doc.Reset();
@@ -193,7 +208,7 @@ void WriteProject(const QString &path, const QString &mapName, QSize map, int co
         }
         doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ','
                 + QByteArray::number(next(360));
-        doc.NameList << key + "=foto_" + key + ".jpg";
+        doc.NameList << key + '=' + (nameOf ? nameOf(i) : "foto_" + key + ".jpg");
         doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i)
                 + ".\x9dGevel noordzijde, "
                   "scheur boven het raam.";
@@ -213,6 +228,7 @@ struct Inputs
     QString webProject;    // 200 photos of 4000 x 3000 on the small map
     QString webMapProject; // the big map, no photos
     QStringList webPhotos;
+    QString hoverProject;  // 10000 photos on the small map, of small real JPEG files
 
     QString Path(const QString &name) const { return dir.filePath(name); }
 };
@@ -256,14 +272,18 @@ struct MainWindow
     PaintCounter counter;
     QString openProject;
     bool labels = false;
+    QSize designed; // the window at its designed size
 
     MainWindow()
     {
         ShowExposed(form);
+        designed = form.size();
         form.OverzichtsImage->installEventFilter(&counter);
     }
 
-    void Open(const QString &project, bool withLabels)
+    // The project open, at the designed size and 1:1 unless the figure
+    // wants otherwise.
+    void Open(const QString &project, bool withLabels, QSize viewport = QSize(), double zoom = 1)
     {
         if (project != openProject) {
             form.ResetProject();
@@ -274,7 +294,27 @@ struct MainWindow
         if (form.Fotonummerstonen1->isChecked() != withLabels)
             form.Fotonummerstonen1->trigger(); // toggles and redraws
         labels = withLabels;
+        Zoom(zoom);
+        if (viewport.isValid()) {
+            // Scroll bars come and go with the size: a few rounds settle it.
+            for (int i = 0; i < 4 && Viewport() != viewport; ++i) {
+                form.resize(form.size() + viewport - Viewport());
+                QCoreApplication::processEvents();
+            }
+            if (Viewport() != viewport)
+                qFatal("the map view cannot be made %dx%d", viewport.width(), viewport.height());
+        } else if (form.size() != designed) {
+            form.resize(designed);
+            QCoreApplication::processEvents();
+        }
         Redraw(); // later calls are "second and later" ones
+    }
+
+    void Zoom(double factor)
+    {
+        form.Navigator().ZoomAbout(factor, QPointF(0, 0));
+        form.OverzichtsScrollBox->horizontalScrollBar()->setValue(0);
+        form.OverzichtsScrollBox->verticalScrollBar()->setValue(0);
     }
 
     void Redraw()
@@ -565,6 +605,77 @@ void BM_Click(benchmark::State &state)
     }
 }
 
+// The view of the big map, 1920 x 1080 pixels, at zoom: the pyramid made,
+// the view painted once; then repainted as it is.
+void BM_ZoomRepaint(benchmark::State &state, double zoom)
+{
+    g_bigWindow->Open(g_inputs->bigProject, false, QSize(1920, 1080), zoom);
+    MapView *view = g_bigWindow->form.OverzichtsImage;
+    if (!view->WaitForPyramid(120000))
+        state.SkipWithError("the pyramid was not made");
+    view->repaint();
+    const long long before = g_bigWindow->counter.paints;
+    for (auto _ : state)
+        view->repaint();
+    if (g_bigWindow->counter.paints - before < state.iterations())
+        state.SkipWithError("the map view did not paint every repaint");
+}
+
+// From 1:1 to 1/4 as the menu does it, and the first paint at 1/4.
+void BM_ZoomFirstPaint(benchmark::State &state)
+{
+    g_bigWindow->Open(g_inputs->bigProject, false, QSize(1920, 1080), 1);
+    MapView *view = g_bigWindow->form.OverzichtsImage;
+    if (!view->WaitForPyramid(120000))
+        state.SkipWithError("the pyramid was not made");
+    for (auto _ : state) {
+        // Back at 1:1, and the event loop's round that follows every zoom.
+        state.PauseTiming();
+        g_bigWindow->Zoom(1);
+        view->repaint();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        g_bigWindow->Zoom(0.25);
+        view->repaint();
+    }
+    if (view->Zoom().Factor() != 0.25)
+        state.SkipWithError("the view did not zoom");
+}
+
+// The tooltip event on 1000 triangles, a different 1000 each time round;
+// the thumbnail cache is kept small, so that every one is requested anew.
+void BM_Hover(benchmark::State &state)
+{
+    g_smallWindow->Open(g_inputs->hoverProject, false);
+    THoofdForm &form = g_smallWindow->form;
+    ThumbnailCache &thumbnails = form.Interaction().Thumbnails();
+    thumbnails.SetMemoryLimit(256 * 1024);
+    const ProjectDocument &doc = form.Document();
+    std::vector<QPoint> spots;
+    for (const QByteArray &entry : doc.PositionList) {
+        const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
+        spots.push_back(form.OverzichtsImage->ToView(QPoint(p.x, p.y)));
+    }
+    size_t next = 0;
+    int shown = 0;
+    for (auto _ : state) {
+        // The event loop runs between one sweep and the next.
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        for (int i = 0; i < 1000; ++i) {
+            const QPoint at = spots[next++ % spots.size()];
+            QHelpEvent event(QEvent::ToolTip, at, form.OverzichtsImage->mapToGlobal(at));
+            QCoreApplication::sendEvent(form.OverzichtsImage, &event);
+            shown += form.Interaction().HoverTip().IsShown() ? 1 : 0;
+        }
+    }
+    if (shown < state.iterations() * 1000)
+        state.SkipWithError("a hover showed no tip");
+    form.Interaction().HideHover();
+    thumbnails.WaitForIdle(60000);
+}
+
 // ---------------------------------------------------------------- results
 
 // Keeps the median (or the single) real time of every benchmark.
@@ -659,9 +770,13 @@ std::vector<Figure> FigureList()
         {"click_raster", "   Click, 100000 photos / DrawMap (full raster), labels off", -1, -1},
         {"memory_view", "6. Peak memory, 14000x9900 map drawn / decoded map bytes", -1, 2.5},
         {"memory_export", "   Peak memory, after EMF export too / decoded map bytes", -1, -1},
-        {"web_photos", "7. Web export, 200 photos 4000x3000 / 200 fitted decodes", -1, 0.8},
-        {"web_map", "8. Web export, 14000x9900 map (tiles) / one decode of it", -1, 3},
-        {"web_size", "9. Web export folder size, 200 photos / their files", -1, 0.5},
+        {"zoom_repaint", "7. Repaint 1920x1080 view of 14000x9900 at 1/16 / at 1:1", -1, 1.5},
+        {"zoom_first", "7. First paint after zoom 1:1 to 1/4 / repaint at 1:1", -1, 5},
+        {"memory_pyramid", "7. Peak memory with the pyramid / decoded map bytes", -1, 1.5},
+        {"hover", "8. Hover over 1000 triangles / DrawMap (view) 10000 photos", -1, 1},
+        {"web_photos", "9. Web export, 200 photos 4000x3000 / 200 fitted decodes", -1, 0.8},
+        {"web_map", "10. Web export, 14000x9900 map (tiles) / one decode of it", -1, 3},
+        {"web_size", "11. Web export folder size, 200 photos / their files", -1, 0.5},
     };
 }
 
@@ -703,6 +818,13 @@ int PeakMemoryChild(int argc, char **argv)
         const QImage &map = form.OverzichtsImage->Scene().map;
         std::printf("map %lld\n", static_cast<long long>(map.sizeInBytes()));
         std::printf("view %.0f\n", VmHwmBytes());
+        // The pyramid is made in the background once the map is shown.
+        if (!form.OverzichtsImage->WaitForPyramid(300000)) {
+            std::fprintf(stderr, "the pyramid was not made\n");
+            return 1;
+        }
+        std::printf("pyramidbytes %lld\n", static_cast<long long>(form.OverzichtsImage->Pyramid().Bytes()));
+        std::printf("pyramid %.0f\n", VmHwmBytes());
         UserInteraction::SetFileHandler(
             [&](const UserInteraction::FileRequest &) -> std::optional<QString> { return exportName; });
         QAction *exportItem = form.findChild<QAction *>(QStringLiteral("Exporteren1"));
@@ -833,6 +955,14 @@ int main(int argc, char **argv)
     WriteProject(inputs.webMapProject, QStringLiteral("plattegrond.bmp"), QSize(BigMapWidth, BigMapHeight), 0);
     inputs.bigProject = inputs.Path(QStringLiteral("groot.tvk"));
     WriteProject(inputs.bigProject, QStringLiteral("plattegrond.bmp"), QSize(BigMapWidth, BigMapHeight), BigMapPhotos);
+    // 2000 small photos for the hover, each shown by five triangles.
+    constexpr int HoverFiles = 2000;
+    QDir(inputs.dir.path()).mkdir(QStringLiteral("duim"));
+    for (int i = 0; i < HoverFiles; ++i)
+        WriteJpeg(inputs.Path(QStringLiteral("duim/f%1.jpg").arg(i, 4, 10, QLatin1Char('0'))), 320, 240);
+    inputs.hoverProject = inputs.Path(QStringLiteral("duim.tvk"));
+    WriteProject(inputs.hoverProject, QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), 10000,
+                 [](int i) { return "duim\\f" + QByteArray::number(i % HoverFiles).rightJustified(4, '0') + ".jpg"; });
 
     // Memory first, in a fresh process, before this one holds anything.
     const std::map<std::string, double> memory = MeasurePeakMemory(QCoreApplication::applicationFilePath());
@@ -885,6 +1015,10 @@ int main(int argc, char **argv)
     reg("Baseline/FittedDecodes200", BM_FittedDecodes)->Iterations(1);
     reg("WebExport/Map14000", BM_WebExportMap)->Iterations(1);
     reg("Baseline/MapDecode14000", BM_MapDecode)->Iterations(1);
+    reg("Zoom/Repaint/Sixteenth", [](State &st) { BM_ZoomRepaint(st, 1.0 / 16); });
+    reg("Zoom/Repaint/Actual", [](State &st) { BM_ZoomRepaint(st, 1); });
+    reg("Zoom/FirstPaint/Quarter", BM_ZoomFirstPaint);
+    reg("Hover/1000", BM_Hover);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -916,12 +1050,16 @@ int main(int argc, char **argv)
         return it == memory.end() ? -1.0 : it->second;
     };
     r["memory_view"] = ratio(m("view"), m("map"));
+    r["memory_pyramid"] = ratio(m("pyramid"), m("map"));
+    r["zoom_repaint"] = ratio(t("Zoom/Repaint/Sixteenth"), t("Zoom/Repaint/Actual"));
+    r["zoom_first"] = ratio(t("Zoom/FirstPaint/Quarter"), t("Zoom/Repaint/Actual"));
+    r["hover"] = ratio(t("Hover/1000"), t("DrawMap/View/10000/labels"));
     r["memory_export"] = ratio(m("export"), m("map"));
     if (m("map") > 0)
         std::printf("\nPeak memory (child process): decoded map %.0f MB; at start %.0f MB, map drawn %.0f MB, "
-                    "after export %.0f MB (EMF file %.0f MB).\n",
-                    m("map") / 1048576, m("start") / 1048576, m("view") / 1048576, m("export") / 1048576,
-                    m("exportsize") / 1048576);
+                    "pyramid made %.0f MB (its levels %.0f MB), after export %.0f MB (EMF file %.0f MB).\n",
+                    m("map") / 1048576, m("start") / 1048576, m("view") / 1048576, m("pyramid") / 1048576,
+                    m("pyramidbytes") / 1048576, m("export") / 1048576, m("exportsize") / 1048576);
 
     std::vector<Figure> figures = FigureList();
     for (Figure &f : figures)

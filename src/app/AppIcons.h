@@ -7,7 +7,22 @@
 class AppIcons
 {
 public:
-    enum Id { New, Open, Save, ProjectData, Map, AddPhoto, DeletePhoto, Help, PhotoCd, Internet };
+    enum Id {
+        New,
+        Open,
+        Save,
+        ProjectData,
+        Map,
+        AddPhoto,
+        DeletePhoto,
+        Help,
+        PhotoCd,
+        Internet,
+        ZoomIn,
+        ZoomOut,
+        ActualSize,
+        FitMap
+    };
 
     static QIcon Get(Id id);
 };

@@ -18,6 +18,8 @@
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/MapOutputCommands.h"
+#include "gui/map/MapInteraction.h"
+#include "gui/map/MapNavigator.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
@@ -26,6 +28,7 @@
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/TProjectGegForm.h"
+#include "gui/project/UndoActions.h"
 #include "gui/web/WebExportCommand.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
@@ -71,9 +74,6 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_versionInfo = std::make_unique<TRvVersionInfo>();
     m_versionInfo->SetFileName(ProcessFolders::ProgramPath());
 
-    BuildMenu();
-    BuildToolBar();
-
     OverzichtsScrollBox = new QScrollArea(this);
     OverzichtsScrollBox->setObjectName(QStringLiteral("OverzichtsScrollBox"));
     OverzichtsScrollBox->setFrameShape(QFrame::NoFrame);
@@ -89,11 +89,17 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     OverzichtsImage = new MapView;
     OverzichtsScrollBox->setWidget(OverzichtsImage);
     m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
-    m_map->SetLabelItem(Fotonummerstonen1);
+    m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
+    m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
+    m_undo = new UndoActions(m_session, this);
     connect(OverzichtsImage, &MapView::MouseUp, this,
-            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point) {
-                GeneralError::Run([&] { OverzichtsImageMouseUp(button, modifiers, point); });
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point, const QPoint &pixel) {
+                GeneralError::Run([&] { OverzichtsImageMouseUp(button, modifiers, point, pixel); });
             });
+
+    BuildMenu();
+    BuildToolBar();
+    m_map->SetLabelItem(Fotonummerstonen1);
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -104,6 +110,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     StatusText->setObjectName(QStringLiteral("StatusText"));
     status->addWidget(StatusText, 1);
     connect(&m_host, &ProjectHost::StatusText, StatusText, &ElidedLabel::SetText);
+    status->addPermanentWidget(m_navigator->ZoomLabel());
 
     // The Help buttons of message boxes and dialogs open the help file.
     MessageDialogs::SetHelpHandler([this](int context) { ShowHelp(context); });
@@ -171,9 +178,21 @@ void THoofdForm::BuildMenu()
 
     QMenu *bewerken = bar->addMenu(QStringLiteral("Be&werken"));
     bewerken->setObjectName(QStringLiteral("Bewerken1"));
+    bewerken->addAction(m_undo->Undo());
+    bewerken->addAction(m_undo->Redo());
+    bewerken->addSeparator()->setObjectName(QStringLiteral("N8"));
     // A text field with the focus keeps Ctrl+C for itself.
     add(bewerken, "Kopiren1", QStringLiteral("Kaart &kopi\u00ebren"), &THoofdForm::Kopiren1Click,
         QKeySequence(QStringLiteral("Ctrl+C")));
+
+    QMenu *beeld = bar->addMenu(QStringLiteral("Beel&d"));
+    beeld->setObjectName(QStringLiteral("Beeld1"));
+    m_navigator->ZoomInAction()->setIcon(AppIcons::Get(AppIcons::ZoomIn));
+    m_navigator->ZoomOutAction()->setIcon(AppIcons::Get(AppIcons::ZoomOut));
+    m_navigator->ActualSizeAction()->setIcon(AppIcons::Get(AppIcons::ActualSize));
+    m_navigator->FitAction()->setIcon(AppIcons::Get(AppIcons::FitMap));
+    beeld->addActions({m_navigator->ZoomInAction(), m_navigator->ZoomOutAction(), m_navigator->ActualSizeAction(),
+                       m_navigator->FitAction()});
 
     QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
     gegevens->setObjectName(QStringLiteral("KaartFoto1"));
@@ -272,6 +291,36 @@ void THoofdForm::BuildToolBar()
             line->setGeometry(x + 2, 3, 3, 21);
             x += 7;
         }
+    }
+    // The zoom of the map view, after a separator of its own.
+    auto *line = new QFrame(BovenPanel);
+    line->setObjectName(QStringLiteral("BevelZoom"));
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(x + 2, 3, 3, 21);
+    x += 7;
+    struct ZoomButton
+    {
+        const char *name;
+        QAction *action;
+        QString hint;
+    };
+    const ZoomButton zoomButtons[] = {
+        {"ZoomInSpeedButton", m_navigator->ZoomInAction(), QStringLiteral("Inzoomen (Ctrl++)")},
+        {"ZoomOutSpeedButton", m_navigator->ZoomOutAction(), QStringLiteral("Uitzoomen (Ctrl+-)")},
+        {"ActualSizeSpeedButton", m_navigator->ActualSizeAction(), QStringLiteral("Ware grootte (Ctrl+0)")},
+        {"FitSpeedButton", m_navigator->FitAction(), QStringLiteral("Passend in venster (Ctrl+9)")},
+    };
+    for (const ZoomButton &b : zoomButtons) {
+        auto *tb = new QToolButton(BovenPanel);
+        tb->setObjectName(QString::fromLatin1(b.name));
+        tb->setAutoRaise(true);
+        tb->setDefaultAction(b.action);
+        tb->setToolTip(b.hint);
+        tb->setIconSize(QSize(16, 16));
+        tb->setGeometry(x, 1, 25, 25);
+        tb->setFocusPolicy(Qt::NoFocus);
+        x += 25;
     }
 
     Label1 = new QLabel(BovenPanel);
@@ -381,6 +430,11 @@ void THoofdForm::ResetProject()
 
 void THoofdForm::ProjectChanged(ProjectChanges changes)
 {
+    // Each project keeps its zoom for the program run.
+    if (changes & ProjectChange::Whole)
+        m_navigator->ProjectOpened(m_document.CurrentFileName);
+    else if (changes & ProjectChange::State)
+        m_navigator->ProjectRenamed(m_document.CurrentFileName);
     if (changes & ProjectChange::State)
         UpdateMainWindowState();
     if (changes & ProjectChange::Map)
@@ -684,10 +738,11 @@ void THoofdForm::Afdrukvoorbeeld1Click()
     MapOutputCommands::Preview(m_host, m_map->Metafile());
 }
 
-void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &mapPoint)
+void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &, const QPoint &viewPixel)
 {
     CreateOtherWindows();
-    MapClickHandler::Handle(m_host, *FotoToevoegenForm, *FotoVerwijderenForm, mapPoint.x(), mapPoint.y(), ClickIndex());
+    MapClickHandler::Handle(m_host, *FotoToevoegenForm, *FotoVerwijderenForm, OverzichtsImage->Zoom(), viewPixel,
+                            ClickIndex());
     UpdateMapPointer();
 }
 

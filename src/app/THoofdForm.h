@@ -11,6 +11,8 @@
 
 class ElidedLabel;
 class MapCommands;
+class MapInteraction;
+class MapNavigator;
 class MapView;
 class PhotoIndex;
 class QAction;
@@ -30,6 +32,7 @@ class TKaartForm;
 class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
+class UndoActions;
 
 // The main window: owns the project, shows the overview map in a scroll box,
 // and carries the menu and tool bar from which every command starts.
@@ -93,6 +96,10 @@ public:
     QSize MapPictureSize() const;
 
     TRvVersionInfo &VersionInfo() { return *m_versionInfo; }
+    // Zoom and pan of the map view; drag, turn and hover on it; undo and redo.
+    MapNavigator &Navigator() { return *m_navigator; }
+    MapInteraction &Interaction() { return *m_interaction; }
+    UndoActions &Undo() { return *m_undo; }
     QString UntitledCaption() const;
 
     // Controls, by their designed names (for the commands and for tests).
@@ -144,7 +151,8 @@ public slots:
     void Brimolopinternet1Click();
     void Info1Click();
     void Label1Click();
-    void OverzichtsImageMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &mapPoint);
+    void OverzichtsImageMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &mapPoint,
+                                const QPoint &viewPixel);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -167,6 +175,9 @@ private:
     ProjectHost m_host;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
     std::unique_ptr<MapCommands> m_map;
+    MapNavigator *m_navigator = nullptr;
+    MapInteraction *m_interaction = nullptr;
+    UndoActions *m_undo = nullptr;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

@@ -170,6 +170,12 @@ void TestMainWindow::menuAndToolBar()
         {"LeesMijtxt1", "&LeesMij.txt", ""},
         {"Brimolopinternet1", "Brimol @ internet...", ""},
         {"Info1", "&Info", ""},
+        {"Ongedaanmaken1", "&Ongedaan maken", "Ctrl+Z"},
+        {"Opnieuw1", "Opnie&uw", "Ctrl+Shift+Z"},
+        {"Inzoomen1", "&Inzoomen", "Ctrl++"},
+        {"Uitzoomen1", "&Uitzoomen", "Ctrl+-"},
+        {"WareGrootte1", "&Ware grootte", "Ctrl+0"},
+        {"PassendInVenster1", "&Passend in venster", "Ctrl+9"},
     };
     for (const Item &it : items) {
         auto *a = m_form->findChild<QAction *>(QString::fromLatin1(it.name));
@@ -195,7 +201,7 @@ void TestMainWindow::menuAndToolBar()
     QStringList menus;
     for (QAction *a : m_form->menuBar()->actions())
         menus << a->text();
-    QCOMPARE(menus, (QStringList{"&Bestand", "Be&werken", "&Gegevens", "&Help"}));
+    QCOMPARE(menus, (QStringList{"&Bestand", "Be&werken", "Beel&d", "&Gegevens", "&Help"}));
 
     const QStringList hints = {"Nieuw... (Ctrl+N)", "Openen... (Ctrl+O)",     "Opslaan (Ctrl+S)",    "Projectgegevens",
                                "Overzichtskaart",   "Foto toevoegen... (F3)", "Foto verwijderen...", "Help (F1)",

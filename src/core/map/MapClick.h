@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/project/PhotoLookup.h"
+
 #include <QByteArray>
 #include <cstdint>
+#include <optional>
 
 class PhotoIndex;
 class ProjectDocument;
@@ -28,4 +31,16 @@ public:
     };
     static Target Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,
                        const PhotoIndex *index = nullptr);
+
+    // The same with the hit test over an area of the map (a zoomed view's
+    // click, see MapZoom::HitArea).
+    static Target Find(const ProjectDocument &doc, const PhotoLookup::Area &area, bool deletePick,
+                       const PhotoIndex *index = nullptr);
+
+    // The entry in PositionList a click on area hits, without throwing:
+    // -1 when none does, nothing when the lists have a number that is not
+    // an integer in the way (the click itself would report it). For the
+    // pointer and the hover, which must not end in an error box.
+    static std::optional<qsizetype> TryHit(const ProjectDocument &doc, const PhotoLookup::Area &area,
+                                           const PhotoIndex *index);
 };

@@ -107,6 +107,18 @@ bool ParseEntry(const QByteArray &entry, std::int32_t &key, PhotoEntry::Position
     return PhotoEntry::TryInt(PhotoEntry::KeyView(entry), key) && PhotoEntry::TryParsePosition(entry, p);
 }
 
+// The label's place: above and right of the position; none when that lies
+// beyond the coordinates painters are given.
+void PlaceLabel(MapPhotoShape &shape, std::int32_t x, std::int32_t y, std::int64_t s, std::int64_t h)
+{
+    const std::int64_t left = std::int64_t(x) + s;
+    const std::int64_t top = std::int64_t(y) - s - h;
+    shape.hasLabel = left >= -MapDrawing::CoordinateLimit && left <= MapDrawing::CoordinateLimit
+        && top >= -MapDrawing::CoordinateLimit && top <= MapDrawing::CoordinateLimit;
+    if (shape.hasLabel)
+        shape.labelTopLeft = QPoint(int(left), int(top));
+}
+
 // Windows' standard system colours, for a stored colour with the high bit set.
 QColor SystemColour(int index)
 {
@@ -210,6 +222,8 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
     scene.fontPixelSize = FontPixels(FontPoints(s), &scene.fontClamped);
     const QFontMetrics metrics(MapFont(scene.fontPixelSize));
     const std::int64_t h = metrics.height(); // the height of "A" as a Windows text extent gives it
+    scene.triangleSize = s;
+    scene.textHeight = int(h);
 
     // Labels: the first NameEntry of each key wins. A name entry whose key is
     // no integer is reported when the search for a photo's name would run
@@ -236,18 +250,13 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
             p = PhotoEntry::ParsePosition(entry);
         }
         MapPhotoShape shape;
+        shape.position = QPoint(p.x, p.y);
         shape.triangle = TrianglePolygon(TriangleCorners(p.x, p.y, p.direction, s), scene.size);
         if (labels) {
             const qsizetype index = findName(key);
             if (index >= 0) {
-                const std::int64_t left = std::int64_t(p.x) + s;
-                const std::int64_t top = std::int64_t(p.y) - s - h;
-                if (left >= -CoordinateLimit && left <= CoordinateLimit && top >= -CoordinateLimit
-                    && top <= CoordinateLimit) {
-                    shape.hasLabel = true;
-                    shape.labelTopLeft = QPoint(int(left), int(top));
-                    shape.nameEntry = index;
-                }
+                shape.nameEntry = index;
+                PlaceLabel(shape, p.x, p.y, s, h);
             }
         }
         scene.photos.append(std::move(shape));
@@ -256,4 +265,13 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
     if (!doc.UserHelpText.isEmpty())
         scene.helpText = QLatin1Char(' ') + AnsiCodec::toUnicode(doc.UserHelpText) + QLatin1Char(' ');
     return scene;
+}
+
+void MapDrawing::PlacePhoto(MapPhotoShape &shape, const MapScene &scene, std::int32_t x, std::int32_t y,
+                            std::int32_t direction)
+{
+    shape.position = QPoint(x, y);
+    shape.triangle = TrianglePolygon(TriangleCorners(x, y, direction, scene.triangleSize), scene.size);
+    if (shape.nameEntry >= 0)
+        PlaceLabel(shape, x, y, scene.triangleSize, scene.textHeight);
 }

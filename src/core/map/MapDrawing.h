@@ -55,6 +55,12 @@ public:
     static MapScene Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath,
                           const KeyTable *nameKeys = nullptr);
 
+    // Puts a photo's shape of scene at (x, y), pointing in direction, as
+    // Build would have drawn it there; a label keeps its name. For showing
+    // a photo where the mouse takes it before the project changes.
+    static void PlacePhoto(MapPhotoShape &shape, const MapScene &scene, std::int32_t x, std::int32_t y,
+                           std::int32_t direction);
+
     // Coordinates further than this from the origin are not handed to the
     // painters as they are: such a triangle is cut down to the map's
     // surroundings, such a label (necessarily off the map) left out.

@@ -2,9 +2,12 @@
 
 #include "core/map/LabelImageCache.h"
 #include "core/map/MapDrawing.h"
+#include "core/map/MapPyramid.h"
 #include "core/map/MapScene.h"
+#include "core/map/MapZoom.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -20,6 +23,78 @@ LabelImageCache &Labels()
     thread_local LabelImageCache cache;
     return cache;
 }
+
+// Zoomed out, triangles keep their 1:1 shape, and a project has few of
+// them (one per direction): each is drawn once as a small picture and then
+// laid on, which costs a fraction of drawing the polygon every time.
+class TriangleSprites
+{
+public:
+    struct Sprite
+    {
+        QImage image;
+        QPoint topLeft; // from the photo's position
+    };
+
+    // The pen and brush of the triangles to come.
+    void Begin(const QPen &pen, const QBrush &brush)
+    {
+        if (pen != m_pen || brush != m_brush || m_sprites.size() > 4096) {
+            m_sprites.clear();
+            m_pen = pen;
+            m_brush = brush;
+        }
+    }
+
+    // The picture of triangle (corners around position); null for a shape
+    // too big to be worth one.
+    const Sprite *Get(const MapPolygon &triangle, QPoint position)
+    {
+        if (triangle.size() != 3)
+            return nullptr;
+        quint64 key = 0;
+        for (const QPoint &corner : triangle) {
+            const QPoint d = corner - position;
+            if (d.x() < -MaxReach || d.x() > MaxReach || d.y() < -MaxReach || d.y() > MaxReach)
+                return nullptr;
+            key = key << 16 | quint64(quint8(d.x())) << 8 | quint8(d.y());
+        }
+        auto it = m_sprites.find(key);
+        if (it == m_sprites.end()) {
+            // The pen reaches a pixel beyond the corners.
+            const QRect box = triangle.boundingRect().translated(-position).adjusted(-2, -2, 2, 2);
+            Sprite sprite;
+            sprite.topLeft = box.topLeft();
+            sprite.image = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+            sprite.image.fill(Qt::transparent);
+            QPainter on(&sprite.image);
+            on.setRenderHint(QPainter::Antialiasing, false);
+            on.setPen(m_pen);
+            on.setBrush(m_brush);
+            on.translate(-box.topLeft() - position);
+            on.drawPolygon(triangle.begin(), triangle.size());
+            on.end();
+            it = m_sprites.insert(key, sprite);
+        }
+        return &*it;
+    }
+
+private:
+    static constexpr int MaxReach = 100;
+    QHash<quint64, Sprite> m_sprites;
+    QPen m_pen;
+    QBrush m_brush;
+};
+
+TriangleSprites &Sprites()
+{
+    thread_local TriangleSprites sprites;
+    return sprites;
+}
+
+// Triangles, labels and the help text, with every photo's shape moved by
+// where it is shown (zoomed out: shift, else as drawn).
+void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift);
 
 } // namespace
 
@@ -37,7 +112,62 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
         if (!part.isEmpty())
             painter.drawImage(part.topLeft(), scene.map, part);
     }
+    PaintOverlay(painter, scene, cull, area, nullptr);
+    painter.restore();
+}
 
+void MapPainter::PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
+                           const MapPyramid *pyramid)
+{
+    if (zoom.IsActualSize()) {
+        Paint(painter, scene, exposed);
+        return;
+    }
+    const double z = zoom.Factor();
+    // The part of the map under the exposed pixels.
+    const QRectF mapArea = QRectF(exposed.x() / z, exposed.y() / z, exposed.width() / z, exposed.height() / z)
+                               .intersected(QRectF(QPointF(0, 0), QSizeF(scene.size)));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!zoom.IsZoomedOut()) {
+        // Whole map pixels, each a block of z by z.
+        const QRect part = mapArea.toAlignedRect() & scene.map.rect();
+        if (!scene.map.isNull() && !part.isEmpty())
+            painter.drawImage(QRectF(part.x() * z, part.y() * z, part.width() * z, part.height() * z), scene.map,
+                              QRectF(part));
+        // The shapes' pixels at the map's scale, each centred in its block
+        // as a pixel is at 1:1.
+        painter.scale(z, z);
+        painter.translate(0.5, 0.5);
+        Paint(painter, scene, mapArea.toAlignedRect().adjusted(-1, -1, 1, 1), MapBitmap::AlreadyThere);
+        painter.restore();
+        return;
+    }
+    if (!scene.map.isNull() && !mapArea.isEmpty()) {
+        const bool levels = pyramid && !pyramid->IsEmpty() && pyramid->SourceKey() == scene.map.cacheKey();
+        const int k = levels ? pyramid->LevelFor(z) : 0;
+        const QImage &source = k > 0 ? pyramid->Level(k) : scene.map;
+        const double scale = double(1 << k);
+        const QRectF from(mapArea.x() / scale, mapArea.y() / scale, mapArea.width() / scale, mapArea.height() / scale);
+        const QRectF to(mapArea.x() * z, mapArea.y() * z, mapArea.width() * z, mapArea.height() * z);
+        // A level at exactly the view's scale is copied as it is.
+        const QRect wholeFrom = from.toAlignedRect();
+        if (levels && z * scale == 1 && QRectF(wholeFrom) == from && QRectF(wholeFrom) == to) {
+            painter.drawImage(wholeFrom.topLeft(), source, wholeFrom);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, levels);
+            painter.drawImage(to, source, from);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        }
+    }
+    PaintOverlay(painter, scene, true, exposed, &zoom);
+    painter.restore();
+}
+
+namespace {
+
+void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift)
+{
     const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
     const QFontMetrics metrics(font);
     painter.setFont(font);
@@ -105,13 +235,43 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             pen = Pen::Label;
         }
     };
-    for (const MapPhotoShape &photo : scene.photos) {
+    TriangleSprites *sprites = nullptr;
+    if (shift) {
+        sprites = &Sprites();
+        sprites->Begin(outline, painter.brush());
+    }
+    MapPhotoShape shifted;
+    for (const MapPhotoShape &shape : scene.photos) {
+        const MapPhotoShape *shown = &shape;
+        QPoint offset;
+        if (shift) {
+            // Zoomed out: the shape as at 1:1, around the pixel that shows
+            // the position; most photos lie outside the area.
+            offset = shift->ToView(shape.position) - shape.position;
+            const QPoint label = shape.labelTopLeft + offset;
+            if (cull
+                && !(shape.triangle.size() >= 3 && shape.triangle.boundingRect().translated(offset).intersects(reach))
+                && !(shape.hasLabel && label.y() <= reach.bottom() && label.y() + textHeight - 1 >= reach.top()
+                     && label.x() <= reach.right()))
+                continue;
+            shifted = shape;
+            for (QPoint &corner : shifted.triangle.corners)
+                corner += offset;
+            shifted.labelTopLeft += offset;
+            shown = &shifted;
+        }
+        const MapPhotoShape &photo = *shown;
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
-            if (pen != Pen::Outline) {
-                painter.setPen(outline);
-                pen = Pen::Outline;
+            const QPoint at = photo.position + offset;
+            if (const TriangleSprites::Sprite *sprite = sprites ? sprites->Get(photo.triangle, at) : nullptr) {
+                painter.drawImage(at + sprite->topLeft, sprite->image);
+            } else {
+                if (pen != Pen::Outline) {
+                    painter.setPen(outline);
+                    pen = Pen::Outline;
+                }
+                painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
             }
-            painter.drawPolygon(photo.triangle.begin(), photo.triangle.size());
         }
         if (photo.hasLabel) {
             // Laying out the text is the dear part, so it is measured only
@@ -155,5 +315,6 @@ void MapPainter::Paint(QPainter &painter, const MapScene &scene, const QRect &ex
             painter.setBackgroundMode(Qt::TransparentMode);
         }
     }
-    painter.restore();
 }
+
+} // namespace

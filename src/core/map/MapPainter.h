@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+class MapPyramid;
+class MapZoom;
 class QPainter;
 struct MapScene;
 
@@ -19,4 +21,15 @@ public:
     // an empty exposed means the whole picture.
     static void Paint(QPainter &painter, const MapScene &scene, const QRect &exposed = QRect(),
                       MapBitmap bitmap = MapBitmap::Draw);
+
+    // Paints scene as the map view shows it at zoom, in view pixels; only
+    // what touches exposed (not empty) is drawn. At 1:1 this is Paint.
+    // Zoomed in, everything is drawn at the map's scale, the bitmap's pixels
+    // as blocks. Zoomed out, the bitmap comes from the pyramid's level
+    // nearest above the zoom (when pyramid was made from this map; else
+    // from the map itself, unsmoothed, which is quick but coarse), while the
+    // triangles, labels and the help text keep their size on the screen,
+    // each photo's at the view pixel that shows its position.
+    static void PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
+                          const MapPyramid *pyramid);
 };

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 // A photo's triangle as drawn, held in place rather than on the heap: a
 // redraw makes one per photo. P1, P2 and the apex, or what is left of a huge
@@ -57,6 +58,7 @@ struct MapPolygon
 // and the photo has a file name, the label above and right of its position.
 struct MapPhotoShape
 {
+    QPoint position;     // the photo's x and y, the middle of the triangle's base
     MapPolygon triangle; // P1, P2, apex; empty when it lies far outside the map
     bool hasLabel = false;
     QPoint labelTopLeft;
@@ -73,7 +75,9 @@ struct MapScene
     QSize size{1, 1}; // the picture's size: the map bitmap's, or 1 by 1
     QImage map;       // the decoded map (shared with the cache); null without one
     QColor triangleColour;
+    std::int32_t triangleSize = 0;
     int fontPixelSize = 11;   // labels and help text
+    int textHeight = 0;       // of the font, which sets a label's height above the position
     bool fontClamped = false; // the project's size asked for an absurd font
     QList<MapPhotoShape> photos;
     QList<QByteArray> names; // the project's name list (shared, not copied)

@@ -113,16 +113,19 @@ void PhotoIndex::BuildPositions(const ProjectDocument &doc)
 
 std::optional<qsizetype> PhotoIndex::HitIndex(std::int32_t x, std::int32_t y) const
 {
+    return HitIndex(PhotoLookup::Area::Around(x, y, m_triangleSize));
+}
+
+std::optional<qsizetype> PhotoIndex::HitIndex(const PhotoLookup::Area &area) const
+{
     if (!m_built || !m_positionsOk)
         return std::nullopt;
-    const std::int64_t s = m_triangleSize;
-    if (s <= 0 || m_positions.isEmpty())
-        return -1; // no point lies strictly inside an empty square
-    // Entries with x - s < px < x + s and y - s < py < y + s.
-    const std::int64_t left = std::max<std::int64_t>(0, (std::int64_t(x) - s + 1 - m_minX));
-    const std::int64_t right = std::int64_t(x) + s - 1 - m_minX;
-    const std::int64_t top = std::max<std::int64_t>(0, (std::int64_t(y) - s + 1 - m_minY));
-    const std::int64_t bottom = std::int64_t(y) + s - 1 - m_minY;
+    if (area.IsEmpty() || m_positions.isEmpty())
+        return -1;
+    const std::int64_t left = std::max<std::int64_t>(0, area.left - m_minX);
+    const std::int64_t right = area.right - m_minX;
+    const std::int64_t top = std::max<std::int64_t>(0, area.top - m_minY);
+    const std::int64_t bottom = area.bottom - m_minY;
     if (right < 0 || bottom < 0)
         return -1;
     const std::int64_t c0 = left / m_cell, c1 = std::min(m_columns - 1, right / m_cell);
@@ -135,8 +138,7 @@ std::optional<qsizetype> PhotoIndex::HitIndex(std::int32_t x, std::int32_t y) co
                 const std::int32_t i = m_cellEntries[size_t(k)];
                 if (best >= 0 && i >= best)
                     break; // entries come in list order
-                const std::int64_t px = m_x[size_t(i)], py = m_y[size_t(i)];
-                if (px - s < x && x < px + s && py - s < y && y < py + s) {
+                if (area.Contains(m_x[size_t(i)], m_y[size_t(i)])) {
                     best = i;
                     break;
                 }

@@ -4,6 +4,7 @@
 #include <QList>
 
 #include "core/project/KeyTable.h"
+#include "core/project/PhotoLookup.h"
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     // As PhotoLookup::HitIndex, FindByKey and FindByKeySkippingBad on the
     // lists it was made from; nothing when only the list search can answer.
     std::optional<qsizetype> HitIndex(std::int32_t x, std::int32_t y) const;
+    std::optional<qsizetype> HitIndex(const PhotoLookup::Area &area) const;
     std::optional<qsizetype> NameIndex(std::int32_t key) const;
     qsizetype NotesIndex(std::int32_t key) const;
 

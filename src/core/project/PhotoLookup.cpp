@@ -8,14 +8,18 @@
 qsizetype PhotoLookup::HitIndex(const QList<QByteArray> &positions, std::int32_t triangleSize, std::int32_t x,
                                 std::int32_t y)
 {
-    const std::int64_t s = triangleSize;
-    const std::int64_t X = x;
-    const std::int64_t Y = y;
+    return HitIndex(positions, Area::Around(x, y, triangleSize));
+}
+
+qsizetype PhotoLookup::HitIndex(const QList<QByteArray> &positions, const Area &area)
+{
+    // An empty area still reads every entry: a bad number is reported as
+    // when the square has room.
     for (qsizetype i = 0; i < positions.size(); ++i) {
         const PhotoEntry::PositionViews t = PhotoEntry::SplitPositionView(positions[i]);
         const std::int64_t px = TextRoutines::StrToInt(t.x);
         const std::int64_t py = TextRoutines::StrToInt(t.y);
-        if (px - s < X && X < px + s && py - s < Y && Y < py + s)
+        if (area.Contains(px, py))
             return i;
     }
     return -1;

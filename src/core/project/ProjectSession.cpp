@@ -1,5 +1,6 @@
 #include "core/project/ProjectSession.h"
 
+#include "core/project/EditCommand.h"
 #include "core/project/ProjectDocument.h"
 
 #include <QDir>
@@ -11,16 +12,44 @@ ProjectSession::ProjectSession(ProjectDocument &document, QObject *parent) : QOb
 void ProjectSession::Perform(std::unique_ptr<ProjectEdit> edit)
 {
     edit->Apply(m_document);
-    if (edit->Modifies())
-        m_document.Modified = true;
     const ProjectChanges changes = edit->Changes();
+    if (edit->Modifies()) {
+        m_document.Modified = true;
+        m_undo.push(new EditCommand(m_document, std::move(edit)));
+    }
     if (changes)
         emit Changed(changes);
+}
+
+void ProjectSession::Undo()
+{
+    if (!m_undo.canUndo())
+        return;
+    const ProjectChanges changes =
+        static_cast<const EditCommand *>(m_undo.command(m_undo.index() - 1))->Edit().Changes();
+    m_undo.undo();
+    FollowStack(changes);
+}
+
+void ProjectSession::Redo()
+{
+    if (!m_undo.canRedo())
+        return;
+    const ProjectChanges changes = static_cast<const EditCommand *>(m_undo.command(m_undo.index()))->Edit().Changes();
+    m_undo.redo();
+    FollowStack(changes);
+}
+
+void ProjectSession::FollowStack(ProjectChanges changes)
+{
+    m_document.Modified = !m_undo.isClean();
+    emit Changed(changes | ProjectChange::State);
 }
 
 void ProjectSession::Reset()
 {
     m_document.Reset();
+    m_undo.clear();
     emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
 }
 
@@ -30,6 +59,7 @@ DataFile::ReadResult ProjectSession::Load(const QString &fileName)
     if (result == DataFile::ReadResult::Ok) {
         m_document.CurrentFileName = fileName;
         m_document.Modified = false;
+        m_undo.clear();
     }
     emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
     return result;
@@ -41,6 +71,7 @@ DataFile::WriteResult ProjectSession::Save(const QString &fileName, QString *rea
     if (result == DataFile::WriteResult::Ok) {
         m_document.CurrentFileName = fileName;
         m_document.Modified = false;
+        m_undo.setClean();
         emit Changed(ProjectChange::State);
     }
     return result;

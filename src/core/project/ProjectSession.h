@@ -4,6 +4,7 @@
 #include "core/project/ProjectEdit.h"
 
 #include <QObject>
+#include <QUndoStack>
 #include <memory>
 
 class ProjectDocument;
@@ -14,6 +15,11 @@ class ProjectDocument;
 // signal, Changed, saying what followed, so the main window connects once
 // and redraws, updates Save and the organisation. The main window owns the
 // document; the session works on it.
+//
+// Every edit that counts as a change becomes one step on the undo stack,
+// and Modified follows the stack: undoing back to what was last saved (or
+// opened) makes the project unmodified again. New and open start a fresh
+// stack; a save marks the stack clean where it stands.
 class ProjectSession : public QObject
 {
     Q_OBJECT
@@ -23,10 +29,21 @@ public:
     const ProjectDocument &Document() const { return m_document; }
 
     // Carries out an edit: applies it, marks the project modified when the
-    // edit counts as a change, and tells what followed. An error thrown while
-    // applying (TolvekError) leaves the document as the edit found it and
-    // tells nothing.
+    // edit counts as a change (and puts it on the undo stack), and tells what
+    // followed. An error thrown while applying (TolvekError) leaves the
+    // document as the edit found it and tells nothing.
     void Perform(std::unique_ptr<ProjectEdit> edit);
+
+    // Takes back the last step, or does it again; Modified follows the
+    // stack's clean state, and Changed tells what followed.
+    bool CanUndo() const { return m_undo.canUndo(); }
+    bool CanRedo() const { return m_undo.canRedo(); }
+    void Undo();
+    void Redo();
+
+    // The steps, for the menu items that name them. Undo and redo go
+    // through Undo() and Redo(), never through the stack itself.
+    const QUndoStack &UndoStack() const { return m_undo; }
 
     // Empties the project and makes it untitled.
     void Reset();
@@ -50,5 +67,8 @@ signals:
     void Changed(ProjectChanges changes);
 
 private:
+    void FollowStack(ProjectChanges changes);
+
     ProjectDocument &m_document;
+    QUndoStack m_undo;
 };

@@ -1,6 +1,8 @@
 #include "gui/map/MapClickHandler.h"
 
 #include "core/map/MapClick.h"
+#include "core/map/MapZoom.h"
+#include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
@@ -11,6 +13,14 @@
 void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
                              std::int32_t x, std::int32_t y, const PhotoIndex *index)
 {
+    Handle(host, addForm, deleteForm, MapZoom(), QPoint(x, y), index);
+}
+
+void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
+                             const MapZoom &zoom, QPoint viewPixel, const PhotoIndex *index)
+{
+    const QPoint mapPoint = zoom.ToMap(viewPixel);
+    const std::int32_t x = mapPoint.x(), y = mapPoint.y();
     host.Session().EnterProjectFolder();
 
     // The position pick; the same release is then handled as a normal click.
@@ -21,7 +31,8 @@ void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFo
     const bool deletePick = host.DeletePickMode();
     {
         BusyCursor busy;
-        target = MapClick::Find(host.Document(), x, y, deletePick, index);
+        target =
+            MapClick::Find(host.Document(), zoom.HitArea(viewPixel, host.Document().TriangleSize), deletePick, index);
     }
     // Opened once the click's busy pointer is gone, so that a picture that
     // cannot be shown is reported with the normal pointer; the window shows

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <cstdint>
 
+class MapZoom;
 class PhotoIndex;
 class ProjectHost;
 class TFotoToevoegenForm;
@@ -21,4 +23,10 @@ public:
     // index: the map's click index, when there is one.
     static void Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm, std::int32_t x,
                        std::int32_t y, const PhotoIndex *index = nullptr);
+
+    // The same for a release on viewPixel of a view at zoom: the map point
+    // under it for the position pick, the hit test as the zoom has it
+    // (MapZoom::HitArea).
+    static void Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
+                       const MapZoom &zoom, QPoint viewPixel, const PhotoIndex *index = nullptr);
 };

@@ -1,40 +1,213 @@
 #include "gui/map/MapView.h"
 
+#include "core/map/MapDrawing.h"
 #include "core/map/MapPainter.h"
+#include "core/platform/BackgroundPriority.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
 
 MapView::MapView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("OverzichtsImage"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // The pointer shows what a press would do; a press takes the keyboard,
+    // so that Escape reaches a drag.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
     resize(0, 0);
+    m_pyramidPool.setMaxThreadCount(1);
+    connect(&m_pyramidWatcher, &QFutureWatcher<MapPyramid>::finished, this, [this] {
+        m_pyramidRunning = false;
+        MapPyramid pyramid = m_pyramidWatcher.result();
+        if (pyramid.IsEmpty() || pyramid.SourceKey() != m_scene.map.cacheKey())
+            return;
+        m_pyramid = std::move(pyramid);
+        Changed();
+    });
+}
+
+MapView::~MapView()
+{
+    if (m_pyramidCancel)
+        m_pyramidCancel->store(true);
+    m_pyramidWatcher.waitForFinished();
+    m_pyramidPool.waitForDone();
 }
 
 void MapView::SetScene(const MapScene &scene)
 {
     m_scene = scene;
+    m_drawing = scene;
+    m_preview = false;
     m_hasPicture = true;
-    resize(m_scene.size);
-    updateGeometry();
-    update();
+    StartPyramid();
+    TakeSize();
+    Changed();
 }
 
 void MapView::ClearPicture()
 {
     m_scene = MapScene();
+    m_drawing = MapScene();
+    m_preview = false;
     m_hasPicture = false;
-    resize(0, 0);
+    StartPyramid();
+    TakeSize();
+    Changed();
+}
+
+void MapView::StartPyramid()
+{
+    const qint64 key = m_scene.map.isNull() ? 0 : m_scene.map.cacheKey();
+    if (key == m_pyramidFor)
+        return;
+    // Another map: the old levels go at once, so that they never share the
+    // memory with the new map's.
+    if (m_pyramidCancel)
+        m_pyramidCancel->store(true);
+    m_pyramid = MapPyramid();
+    m_pyramidFor = key;
+    if (key == 0) {
+        m_pyramidRunning = false;
+        return;
+    }
+    m_pyramidCancel = std::make_shared<std::atomic<bool>>(false);
+    m_pyramidRunning = true;
+    m_pyramidWatcher.setFuture(QtConcurrent::run(&m_pyramidPool, [map = m_scene.map, cancel = m_pyramidCancel] {
+        BackgroundPriority::LowerCurrentThread();
+        return MapPyramid::Build(map, cancel.get());
+    }));
+}
+
+bool MapView::WaitForPyramid(int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (m_pyramidRunning) {
+        if (deadline.hasExpired())
+            return false;
+        m_pyramidWatcher.waitForFinished();
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+void MapView::TakeSize()
+{
+    const QSize size = m_hasPicture ? m_zoom.ViewSize(m_scene.size) : QSize(0, 0);
+    if (size != this->size())
+        resize(size);
     updateGeometry();
+}
+
+void MapView::Changed()
+{
+    ++m_generation;
     update();
+}
+
+void MapView::SetZoom(const MapZoom &zoom)
+{
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    TakeSize();
+    Changed();
+    emit ZoomChanged();
 }
 
 QSize MapView::sizeHint() const
 {
-    return m_hasPicture ? m_scene.size : QSize(0, 0);
+    return m_hasPicture ? m_zoom.ViewSize(m_scene.size) : QSize(0, 0);
+}
+
+QPoint MapView::ViewPixel(QPointF position)
+{
+    return QPoint(int(std::floor(position.x())), int(std::floor(position.y())));
+}
+
+QRect MapView::ShownRect(const MapPhotoShape &shape) const
+{
+    QRect rect = shape.triangle.boundingRect();
+    if (shape.hasLabel) {
+        const QFontMetrics metrics(MapDrawing::MapFont(m_scene.fontPixelSize));
+        const QRect label(
+            shape.labelTopLeft,
+            QSize(metrics.horizontalAdvance(m_scene.Label(shape)) + metrics.maxWidth(), metrics.height()));
+        rect = rect.isEmpty() ? label : rect.united(label);
+    }
+    if (rect.isEmpty())
+        return rect;
+    const double z = m_zoom.Factor();
+    if (m_zoom.IsZoomedOut())
+        rect.translate(m_zoom.ToView(shape.position) - shape.position);
+    else if (z != 1)
+        rect = QRectF(rect.x() * z, rect.y() * z, (rect.width() + 1) * z, (rect.height() + 1) * z).toAlignedRect();
+    // The pen and the letters' overhang.
+    const int margin = 2 + int(std::ceil(z > 1 ? z : 1));
+    return rect.adjusted(-margin, -margin, margin, margin);
+}
+
+void MapView::ShowPhotoAt(qsizetype index, std::int32_t x, std::int32_t y, std::int32_t direction)
+{
+    if (index < 0 || index >= m_scene.photos.size())
+        return;
+    // The first change copies the drawing's list of shapes (once a drag);
+    // each move repaints only where the photo was and where it is.
+    m_preview = true;
+    MapPhotoShape &shape = m_scene.photos[index];
+    const QRect before = ShownRect(shape);
+    MapDrawing::PlacePhoto(shape, m_scene, x, y, direction);
+    const QRect changed = before.united(ShownRect(shape)) & rect();
+    // A kept picture is painted again only there.
+    const bool kept = m_paintedGeneration == m_generation && !m_painted.isNull();
+    ++m_generation;
+    if (kept && KeepsPicture()) {
+        QPainter on(&m_painted);
+        PaintPart(on, changed);
+        m_paintedGeneration = m_generation;
+    }
+    update(changed);
+}
+
+void MapView::RestoreScene()
+{
+    if (!m_preview)
+        return;
+    m_scene = m_drawing;
+    m_preview = false;
+    Changed();
+}
+
+void MapView::PaintPart(QPainter &painter, const QRect &rect) const
+{
+    // White where the map has no pixels: beyond it, or no map, or
+    // transparent ones.
+    const QSizeF shown = QSizeF(m_scene.size) * m_zoom.Factor();
+    const QRect covered = m_scene.map.isNull() || m_scene.map.hasAlphaChannel()
+        ? QRect()
+        : QRect(0, 0, int(shown.width()), int(shown.height()));
+    for (const QRect &blank : QRegion(rect).subtracted(covered))
+        painter.fillRect(blank, Qt::white);
+    painter.save();
+    painter.setClipRect(rect);
+    MapPainter::PaintView(painter, m_scene, rect, m_zoom, &m_pyramid);
+    painter.restore();
+}
+
+bool MapView::KeepsPicture() const
+{
+    // Zoomed out far, every photo may be in view at once while the whole
+    // picture is small: it is kept, so that a repaint is a copy.
+    return m_zoom.IsZoomedOut() && qint64(width()) * height() <= MaxKeptPixels;
 }
 
 void MapView::paintEvent(QPaintEvent *event)
@@ -42,19 +215,39 @@ void MapView::paintEvent(QPaintEvent *event)
     if (!m_hasPicture)
         return;
     QPainter painter(this);
-    for (const QRect &rect : event->region()) {
-        // White where the map bitmap has no pixels (no map, or transparent ones).
-        if (m_scene.map.isNull() || m_scene.map.hasAlphaChannel())
-            painter.fillRect(rect, Qt::white);
-        painter.setClipRect(rect);
-        MapPainter::Paint(painter, m_scene, rect);
+    if (!KeepsPicture()) {
+        m_painted = QImage();
+        for (const QRect &rect : event->region())
+            PaintPart(painter, rect);
+        return;
     }
+    if (m_paintedGeneration != m_generation || m_painted.size() != size()) {
+        if (m_painted.size() != size())
+            m_painted = QImage(size(), QImage::Format_RGB32);
+        QPainter on(&m_painted);
+        PaintPart(on, rect());
+        m_paintedGeneration = m_generation;
+    }
+    for (const QRect &rect : event->region())
+        painter.drawImage(rect.topLeft(), m_painted, rect);
+}
+
+void MapView::mousePressEvent(QMouseEvent *event)
+{
+    // A press on the map is the map's, never the scroll box's.
+    event->accept();
+}
+
+void MapView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent *event)
 {
-    emit MouseUp(event->button(), event->modifiers(), event->position().toPoint());
-    QWidget::mouseReleaseEvent(event);
+    const QPoint pixel = ViewPixel(event->position());
+    emit MouseUp(event->button(), event->modifiers(), ToMap(pixel), pixel);
+    event->accept();
 }
 
 void MapView::ShowPickPointer(bool picking)

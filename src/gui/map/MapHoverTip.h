@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+#include <QString>
+
+class QLabel;
+
+// The small window that a photo's triangle shows while the mouse rests on
+// it: a thumbnail of the photo (or what is wrong with its file), its file
+// name and the first line of its notes.
+//
+// A tip that is already shown takes new content at once but lays it out
+// when the event loop comes round, so a sweep over many triangles costs one
+// layout per screen update, not one per triangle.
+class MapHoverTip : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit MapHoverTip(QWidget *parent = nullptr);
+
+    // Shows the texts near globalPos; the picture follows with SetPicture.
+    void ShowAt(const QPoint &globalPos, const QString &fileName, const QString &notesLine);
+    // A thumbnail, or (with a null image) a text where it would be.
+    void SetPicture(const QImage &image, const QString &instead);
+    void Withdraw();
+
+    // What the tip says, line by line (the picture's stand-in included).
+    QString Text() const;
+    // Whether it is shown or about to be.
+    bool IsShown() const { return m_shown; }
+
+    QLabel *Picture = nullptr;
+    QLabel *NameLabel = nullptr;
+    QLabel *NotesLabel = nullptr;
+
+private:
+    void Schedule();
+    void Lay();
+    void Place();
+
+    QPoint m_at;
+    QString m_name, m_notes, m_instead;
+    QImage m_image;
+    bool m_shown = false;
+    bool m_pending = false;
+};
