@@ -549,9 +549,11 @@ void THoofdForm::RestoreRecoveryCopy(RecoveryCopy &&copy)
     // Left for a later start when the project open now is kept.
     if (!CloseProject())
         return;
+    // Still open in another program: read-only, as opening it would be.
+    const bool readOnly = !copy.IsUntitled() && ProjectLock::OtherHolder(copy.ProjectFileName());
     {
         BusyCursor busy;
-        if (m_session.Recover(copy.CopyFileName(), copy.ProjectFileName(), copy.DiskStamp())
+        if (m_session.Recover(copy.CopyFileName(), copy.ProjectFileName(), copy.DiskStamp(), readOnly)
             == DataFile::ReadResult::CannotOpen) {
             MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
                                              QStringLiteral("Kan bestand \"") + copy.CopyFileName()

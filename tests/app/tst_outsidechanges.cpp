@@ -218,8 +218,7 @@ void TestOutsideChanges::changedFileOnSave()
         {{QStringLiteral("&Annuleren")}, projectBytes("Buiten"), "Hier", true},
         // Reloading drops the changes only after a second question.
         {{QStringLiteral("Opnieuw &laden"), QStringLiteral("&Annuleren")}, projectBytes("Buiten"), "Hier", true},
-        {{QStringLiteral("Opnieuw &laden"), QStringLiteral("Opnieuw &laden")}, projectBytes("Buiten"), "Buiten",
-         false},
+        {{QStringLiteral("Opnieuw &laden"), QStringLiteral("Opnieuw &laden")}, projectBytes("Buiten"), "Buiten", false},
     };
     for (const Case &c : cases) {
         rewrite(m_fileName, projectBytes("Eerste"));
@@ -290,18 +289,17 @@ void TestOutsideChanges::projectOpenInAnotherProgram()
     other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--open-and-wait"), m_fileName});
     QVERIFY2(other.waitForReadyRead(30000), "the other program did not start");
     QCOMPARE(other.readLine().trimmed(), QByteArray("open"));
-    const QString where = QStringLiteral("is al geopend in Tolvek op %1 (proces %2)")
-                              .arg(ProcessLock::HostName())
-                              .arg(other.processId());
+    const QString where =
+        QStringLiteral("is al geopend in Tolvek op %1 (proces %2)").arg(ProcessLock::HostName()).arg(other.processId());
 
     // Cancelled: not opened.
     m_driver->Press(QStringLiteral("&Annuleren"));
     m_form->ReadDataFile(m_fileName);
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY2(m_driver->dialogs[0].texts.contains(where), qPrintable(m_driver->dialogs[0].texts));
-    QCOMPARE(m_driver->dialogs[0].buttons, (QStringList{QStringLiteral("&Alleen-lezen"),
-                                                        QStringLiteral("&Toch bewerken"),
-                                                        QStringLiteral("&Annuleren")}));
+    QCOMPARE(
+        m_driver->dialogs[0].buttons,
+        (QStringList{QStringLiteral("&Alleen-lezen"), QStringLiteral("&Toch bewerken"), QStringLiteral("&Annuleren")}));
     QVERIFY(m_form->Document().IsUntitled());
 
     // Read-only: Save asks for a name, and not that of the other program's project.

@@ -198,8 +198,8 @@ void TestRecovery::killedProgramIsRecoveredAndSaved()
     });
     QCOMPARE(m_driver->dialogs.size(), 1);
     const DialogDriver::Seen &offer = m_driver->dialogs[0];
-    QCOMPARE(offer.buttons, (QStringList{QStringLiteral("&Herstellen"), QStringLiteral("&Later"),
-                                         QStringLiteral("&Verwijderen")}));
+    QCOMPARE(offer.buttons,
+             (QStringList{QStringLiteral("&Herstellen"), QStringLiteral("&Later"), QStringLiteral("&Verwijderen")}));
     QVERIFY2(offer.texts.contains(QStringLiteral("\"") + m_fileName + QStringLiteral("\"")), qPrintable(offer.texts));
     QVERIFY2(offer.texts.contains(QStringLiteral("Laatste wijziging: ")
                                   + QLocale().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"))),

@@ -329,15 +329,16 @@ void TestSaveFaults::staleTemporariesRemovedAtNextSave()
     };
     make(QStringLiteral(".project.tvk.Ab12Cd"), 2 * 3600);
     make(QStringLiteral(".project.tvk.XYZ789"), 2 * 3600);
-    make(QStringLiteral(".project.tvk.Recent"), 600);            // may be a save in progress
-    make(QStringLiteral(".ander.tvk.Qw34Er"), 2 * 3600);          // another file's
-    make(QStringLiteral(".project.tvk.backup1"), 2 * 3600);       // not our pattern
-    make(QStringLiteral("project.tvk.Ab12Cd"), 2 * 3600);         // not hidden
+    make(QStringLiteral(".project.tvk.Recent"), 600);       // may be a save in progress
+    make(QStringLiteral(".ander.tvk.Qw34Er"), 2 * 3600);    // another file's
+    make(QStringLiteral(".project.tvk.backup1"), 2 * 3600); // not our pattern
+    make(QStringLiteral("project.tvk.Ab12Cd"), 2 * 3600);   // not hidden
     saveExpectingSuccess(fileName);
     QStringList left = leftovers(m_dir->path(), QStringLiteral("project.tvk"));
     left.sort();
-    QCOMPARE(left, (QStringList{QStringLiteral(".ander.tvk.Qw34Er"), QStringLiteral(".project.tvk.Recent"),
-                                QStringLiteral(".project.tvk.backup1"), QStringLiteral("project.tvk.Ab12Cd")}));
+    QCOMPARE(left,
+             (QStringList{QStringLiteral(".ander.tvk.Qw34Er"), QStringLiteral(".project.tvk.Recent"),
+                          QStringLiteral(".project.tvk.backup1"), QStringLiteral("project.tvk.Ab12Cd")}));
 }
 
 void TestSaveFaults::fatFileSystem()

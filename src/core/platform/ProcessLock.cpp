@@ -40,7 +40,8 @@ ProcessLock::~ProcessLock()
 }
 
 ProcessLock::ProcessLock(ProcessLock &&other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_fileName(std::move(other.m_fileName))
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_fileName(std::move(other.m_fileName))
 {
 }
 

@@ -165,8 +165,8 @@ bool SafeFileWriter::Open()
 
 bool SafeFileWriter::OpenNamed(const QByteArray &folder)
 {
-    QByteArray tempName = folder + "/." + QFile::encodeName(QFileInfo(QFile::decodeName(m_finalName)).fileName())
-        + '.' + QByteArray(kSuffixLength, 'X');
+    QByteArray tempName = folder + "/." + QFile::encodeName(QFileInfo(QFile::decodeName(m_finalName)).fileName()) + '.'
+        + QByteArray(kSuffixLength, 'X');
     m_fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (m_fd < 0)
         return Fail(errno);
@@ -270,8 +270,8 @@ bool SafeFileWriter::LinkUnnamed()
     const pid_t child = ::vfork();
     if (child == 0) {
         int taken = -1;
-        const int result = linkAndRename(m_fd, self.constData(), candidates, kCandidates, m_finalName.constData(),
-                                         &taken);
+        const int result =
+            linkAndRename(m_fd, self.constData(), candidates, kCandidates, m_finalName.constData(), &taken);
         error = result;
         named = taken;
         ::_exit(result == 0 ? 0 : 1);

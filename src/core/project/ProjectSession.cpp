@@ -51,13 +51,13 @@ DataFile::ReadResult ProjectSession::Load(const QString &fileName, bool readOnly
 }
 
 DataFile::ReadResult ProjectSession::Recover(const QString &copyFileName, const QString &originalName,
-                                             const FileStamp &onDisk)
+                                             const FileStamp &onDisk, bool readOnly)
 {
     const DataFile::ReadResult result = DataFile::Read(m_document, copyFileName);
     if (result == DataFile::ReadResult::Ok) {
         m_document.CurrentFileName = originalName;
         m_document.Modified = true;
-        Settle(m_document.IsUntitled() ? QString() : originalName, false, onDisk);
+        Settle(m_document.IsUntitled() ? QString() : originalName, readOnly, onDisk);
     }
     emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
     return result;

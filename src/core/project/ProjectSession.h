@@ -44,8 +44,9 @@ public:
     // Reads a recovery copy into the (reset) project as the project
     // originalName, with its unsaved changes: modified, so that Save writes
     // it where it belongs. onDisk is how that file was when the lost run
-    // last read or saved it.
-    DataFile::ReadResult Recover(const QString &copyFileName, const QString &originalName, const FileStamp &onDisk);
+    // last read or saved it; readOnly as for Load.
+    DataFile::ReadResult Recover(const QString &copyFileName, const QString &originalName, const FileStamp &onDisk,
+                                 bool readOnly = false);
 
     // Writes the project; on success it takes that name and is no longer
     // modified. On failure *reason (when given) says why.

@@ -34,8 +34,7 @@ bool RecoveryCopy::IsUntitled() const
     return m_projectFileName.isEmpty() || m_projectFileName == ProjectDocument::UntitledFileName();
 }
 
-QByteArray RecoveryCopy::InfoBytes(const QString &projectFileName, const QDateTime &lastChange,
-                                   const FileStamp &onDisk)
+QByteArray RecoveryCopy::InfoBytes(const QString &projectFileName, const QDateTime &lastChange, const FileStamp &onDisk)
 {
     QJsonObject o;
     o.insert(QStringLiteral("project"), projectFileName);

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -94,14 +95,14 @@ void RecoveryKeeper::Write()
         return;
     }
     if (!Prepare()) {
-        qWarning("Tolvek: cannot keep a recovery copy in %s", qPrintable(RecoveryCopy::Folder()));
+        if (!std::exchange(m_warned, true))
+            qWarning("Tolvek: cannot keep a recovery copy in %s", qPrintable(RecoveryCopy::Folder()));
         return;
     }
     // The lists share their entries with the project's, so the snapshot is
     // all the window pays; its next edit makes its own lists.
     const ProjectDocument snapshot = m_session.Document();
-    const QByteArray info =
-        RecoveryCopy::InfoBytes(snapshot.CurrentFileName, m_lastChange, m_session.DiskStamp());
+    const QByteArray info = RecoveryCopy::InfoBytes(snapshot.CurrentFileName, m_lastChange, m_session.DiskStamp());
     const QString infoName = RecoveryCopy::FileOf(m_id, kInfo);
     const QString copyName = RecoveryCopy::FileOf(m_id, kCopy);
     m_worker = QThread::create([snapshot, info, infoName, copyName] {

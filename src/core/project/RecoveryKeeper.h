@@ -53,6 +53,7 @@ private:
     QTimer m_timer;
     QThread *m_worker = nullptr;
     bool m_writeAgain = false;
+    bool m_warned = false;
     QDateTime m_lastChange;
     QString m_id;
     ProcessLock m_lock;

@@ -40,12 +40,12 @@ OutsideChangeGuard::Action OutsideChangeGuard::Ask()
 {
     QScopedValueRollback<bool> asking(m_asking, true);
     const ProjectDocument &doc = m_session.Document();
-    const int answer = MessageDialogs::AskYesNoCancel(
-        ProgramTexts::AppTitle(), QStringLiteral("Bestand buiten Tolvek gewijzigd"),
-        QStringLiteral("Bestand \"") + QDir::toNativeSeparators(doc.CurrentFileName)
-            + QStringLiteral("\" is buiten Tolvek gewijzigd. Overschrijven?"),
-        QStringLiteral("&Overschrijven"), QStringLiteral("Opnieuw &laden"), QStringLiteral("&Annuleren"),
-        MessageDialogs::Cancel);
+    const int answer =
+        MessageDialogs::AskYesNoCancel(ProgramTexts::AppTitle(), QStringLiteral("Bestand buiten Tolvek gewijzigd"),
+                                       QStringLiteral("Bestand \"") + QDir::toNativeSeparators(doc.CurrentFileName)
+                                           + QStringLiteral("\" is buiten Tolvek gewijzigd. Overschrijven?"),
+                                       QStringLiteral("&Overschrijven"), QStringLiteral("Opnieuw &laden"),
+                                       QStringLiteral("&Annuleren"), MessageDialogs::Cancel);
     if (answer == MessageDialogs::ResultYes)
         return Action::Save;
     if (answer == MessageDialogs::ResultNo && (!doc.Modified || confirmReload(doc.CurrentFileName)))
