@@ -523,7 +523,9 @@ void THoofdForm::GuardAgainstOutsideChange(bool saving)
 {
     const OutsideChangeGuard::Action action =
         saving ? m_outsideChanges->BeforeSave() : m_outsideChanges->OnActivation();
-    if (action == OutsideChangeGuard::Action::Save)
+    if (action == OutsideChangeGuard::Action::Save && m_session.ReadOnly())
+        Opslaanals1Click();
+    else if (action == OutsideChangeGuard::Action::Save)
         WriteDataFile(m_document.CurrentFileName);
     else if (action == OutsideChangeGuard::Action::Reload)
         ReloadProject();

@@ -344,6 +344,11 @@ void TestOutsideChanges::projectOpenInAnotherProgram()
     QVERIFY(QFile::exists(ProjectLock::LockFileName(m_fileName)));
     m_form->ResetProject();
     QVERIFY(!QFile::exists(ProjectLock::LockFileName(m_fileName)));
+    // And when the program ends with the project open.
+    m_form->ReadDataFile(m_fileName);
+    QVERIFY(QFile::exists(ProjectLock::LockFileName(m_fileName)));
+    m_form.reset();
+    QVERIFY(!QFile::exists(ProjectLock::LockFileName(m_fileName)));
 }
 
 int main(int argc, char **argv)

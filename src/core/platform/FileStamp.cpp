@@ -21,7 +21,8 @@ std::int64_t nanoseconds(const struct timespec &t)
 FileStamp FileStamp::Of(const QString &fileName)
 {
     FileStamp stamp;
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocked by a named pipe in the file's place.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return stamp;
     struct stat st;

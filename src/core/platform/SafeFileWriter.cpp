@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -111,15 +112,16 @@ bool SafeFileWriter::Fail(const QString &reason)
 void SafeFileWriter::RemoveStaleTemporaries(const QString &folder, const QString &targetName) const
 {
     // Only this file's own pattern: other hidden files in the folder may be
-    // anyone's.
-    const QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral(".") + targetName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    // anyone's. (No name filter: the file's name may hold wildcards.)
+    const QString prefix = QLatin1Char('.') + targetName + QLatin1Char('.');
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QString &name : names) {
-        if (!IsTemporaryName(name, targetName))
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!name.startsWith(prefix) || !IsTemporaryName(name, targetName))
             continue;
-        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const QByteArray path = QFile::encodeName(it.filePath());
         struct stat st;
         if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;

@@ -12,6 +12,12 @@
 class ProjectLock
 {
 public:
+    ProjectLock() = default;
+    // The project is closed with the program.
+    ~ProjectLock() { Release(); }
+    ProjectLock(const ProjectLock &) = delete;
+    ProjectLock &operator=(const ProjectLock &) = delete;
+
     // The lock file of a project file.
     static QString LockFileName(const QString &projectFileName);
     // The other running program that has the project open, if any.

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -100,16 +101,18 @@ void RecoveryKeeper::Write()
         return;
     }
     // The lists share their entries with the project's, so the snapshot is
-    // all the window pays; its next edit makes its own lists.
-    const ProjectDocument snapshot = m_session.Document();
-    const QByteArray info = RecoveryCopy::InfoBytes(snapshot.CurrentFileName, m_lastChange, m_session.DiskStamp());
+    // all the window pays; its next edit makes its own lists. The snapshot
+    // is let go of on the writing thread too.
+    auto snapshot = std::make_shared<const ProjectDocument>(m_session.Document());
+    const QByteArray info = RecoveryCopy::InfoBytes(snapshot->CurrentFileName, m_lastChange, m_session.DiskStamp());
     const QString infoName = RecoveryCopy::FileOf(m_id, kInfo);
     const QString copyName = RecoveryCopy::FileOf(m_id, kCopy);
-    m_worker = QThread::create([snapshot, info, infoName, copyName] {
+    m_worker = QThread::create([snapshot, info, infoName, copyName]() mutable {
         // The info first: a copy never stands without it.
         QString reason;
-        if (!writeWhole(infoName, info) || DataFile::Write(snapshot, copyName, &reason) != DataFile::WriteResult::Ok)
+        if (!writeWhole(infoName, info) || DataFile::Write(*snapshot, copyName, &reason) != DataFile::WriteResult::Ok)
             qWarning("Tolvek: recovery copy not written: %s", qPrintable(reason));
+        snapshot.reset();
     });
     connect(m_worker, &QThread::finished, this, &RecoveryKeeper::Written);
     m_worker->start(QThread::LowPriority);
