@@ -46,6 +46,7 @@
 #include "gui/map/MapHoverTip.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
+#include "core/project/RecoveryKeeper.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/widgets/UserInteraction.h"
@@ -76,6 +77,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -371,6 +373,41 @@ void BM_PlainFileReadWrite(benchmark::State &state, bool sync)
         std::fclose(out);
         if (got != size_t(size) || put != got)
             state.SkipWithError("plain file I/O failed");
+    }
+}
+
+// What a recovery copy costs the window: the snapshot it is written from
+// (the lists shared, not copied), and the next edit, which gives the
+// project its own lists again (an added photo: all three). Letting go of
+// the snapshot happens on the writing thread and is not counted.
+void BM_RecoverySnapshot(benchmark::State &state)
+{
+    ProjectDocument doc;
+    if (DataFile::Read(doc, g_inputs->projects.at(100000)) != DataFile::ReadResult::Ok)
+        state.SkipWithError("data file failed");
+    for (auto _ : state) {
+        auto snapshot = std::make_unique<ProjectDocument>(doc);
+        doc.PositionList.append("99999=1,2,30");
+        doc.NameList.append("99999=foto.jpg");
+        doc.NotesList.append("99999=Type hier uw aantekeningen.");
+        state.PauseTiming();
+        snapshot.reset();
+        doc.PositionList.removeLast();
+        doc.NameList.removeLast();
+        doc.NotesList.removeLast();
+        state.ResumeTiming();
+    }
+}
+
+// The copy itself, written on its own thread: the whole data file, safely.
+void BM_RecoveryWrite(benchmark::State &state)
+{
+    ProjectDocument doc;
+    if (DataFile::Read(doc, g_inputs->projects.at(100000)) != DataFile::ReadResult::Ok)
+        state.SkipWithError("data file failed");
+    for (auto _ : state) {
+        if (DataFile::Write(doc, g_inputs->copyTarget) != DataFile::WriteResult::Ok)
+            state.SkipWithError("data file failed");
     }
 }
 
@@ -777,6 +814,8 @@ std::vector<Figure> FigureList()
         {"web_photos", "9. Web export, 200 photos 4000x3000 / 200 fitted decodes", -1, 0.8},
         {"web_map", "10. Web export, 14000x9900 map (tiles) / one decode of it", -1, 3},
         {"web_size", "11. Web export folder size, 200 photos / their files", -1, 0.5},
+        {"recovery", "12. Recovery copy's cost to the window / DrawMap (view), 100000", -1, -1},
+        {"recovery_write", "   Recovery copy's cost to the window / writing the copy", -1, -1},
     };
 }
 
@@ -964,6 +1003,12 @@ int main(int argc, char **argv)
     WriteProject(inputs.hoverProject, QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), 10000,
                  [](int i) { return "duim\\f" + QByteArray::number(i % HoverFiles).rightJustified(4, '0') + ".jpg"; });
 
+    // The windows' recovery copies and locks go to the inputs' folder, and
+    // are not written in the background while something else is measured.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(inputs.Path(QStringLiteral("state"))));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(inputs.dir.path()));
+    RecoveryKeeper::SetDelay(std::numeric_limits<int>::max());
+
     // Memory first, in a fresh process, before this one holds anything.
     const std::map<std::string, double> memory = MeasurePeakMemory(QCoreApplication::applicationFilePath());
 
@@ -1019,6 +1064,8 @@ int main(int argc, char **argv)
     reg("Zoom/Repaint/Actual", [](State &st) { BM_ZoomRepaint(st, 1); });
     reg("Zoom/FirstPaint/Quarter", BM_ZoomFirstPaint);
     reg("Hover/1000", BM_Hover);
+    reg("Recovery/Snapshot/100000", BM_RecoverySnapshot)->Unit(kMicrosecond);
+    reg("Recovery/Write/100000", BM_RecoveryWrite);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -1045,6 +1092,8 @@ int main(int argc, char **argv)
     r["web_photos"] = ratio(t("WebExport/Photos200"), t("Baseline/FittedDecodes200"));
     r["web_map"] = ratio(t("WebExport/Map14000"), t("Baseline/MapDecode14000"));
     r["web_size"] = g_webSizeRatio;
+    r["recovery"] = ratio(t("Recovery/Snapshot/100000"), t("DrawMap/View/100000/labels"));
+    r["recovery_write"] = ratio(t("Recovery/Snapshot/100000"), t("Recovery/Write/100000"));
     const auto m = [&memory](const char *key) {
         const auto it = memory.find(key);
         return it == memory.end() ? -1.0 : it->second;

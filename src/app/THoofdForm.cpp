@@ -7,8 +7,11 @@
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
+#include "core/project/ProjectLock.h"
 #include "core/project/ProjectSession.h"
 #include "core/project/RecentProjects.h"
+#include "core/project/RecoveryCopy.h"
+#include "core/project/RecoveryKeeper.h"
 #include "gui/info/ProgramArt.h"
 #include "gui/info/SupportCommands.h"
 #include "gui/info/TConfigGegevensForm.h"
@@ -27,6 +30,9 @@
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/RecentProjectsMenu.h"
+#include "gui/project/OutsideChangeGuard.h"
+#include "gui/project/ProjectInUse.h"
+#include "gui/project/RecoveryOffer.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/project/UndoActions.h"
 #include "gui/web/WebExportCommand.h"
@@ -117,6 +123,8 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     // Every change of the project ends here.
     connect(&m_session, &ProjectSession::Changed, this, &THoofdForm::ProjectChanged);
     connect(&m_host, &ProjectHost::PickModesChanged, this, &THoofdForm::UpdateMapPointer);
+    m_recovery = std::make_unique<RecoveryKeeper>(m_session);
+    m_outsideChanges = std::make_unique<OutsideChangeGuard>(m_session);
 
     ResetProject();
     resize(614, 384 + menuBar()->sizeHint().height());
@@ -411,10 +419,12 @@ void THoofdForm::FormActivate()
             });
         }
         UpdateMainWindowState();
-    }
-    if (m_restoreStartupCursor) {
-        m_restoreStartupCursor = false;
-        QApplication::restoreOverrideCursor();
+        // Not busy while the recovery copies are offered.
+        if (std::exchange(m_restoreStartupCursor, false))
+            QApplication::restoreOverrideCursor();
+        GeneralError::Run([this] { OfferRecovery(); });
+    } else if (!QApplication::activeModalWidget()) {
+        GeneralError::Run([this] { GuardAgainstOutsideChange(false); });
     }
 }
 
@@ -451,15 +461,23 @@ void THoofdForm::UpdateMainWindowState()
 
 void THoofdForm::SetFileCaption(const QString &fileName)
 {
-    setWindowTitle(ProgramTexts::AppTitle() + QStringLiteral(" - ") + QFileInfo(fileName).fileName());
+    setWindowTitle(ProgramTexts::AppTitle() + QStringLiteral(" - ") + QFileInfo(fileName).fileName()
+                   + (m_session.ReadOnly() ? QStringLiteral(" (alleen-lezen)") : QString()));
 }
 
 void THoofdForm::ReadDataFile(const QString &fileName)
 {
+    bool readOnly = false;
+    if (const auto holder = ProjectLock::OtherHolder(fileName)) {
+        const ProjectInUse::Answer answer = ProjectInUse::AskOpen(fileName, *holder);
+        if (answer == ProjectInUse::Answer::Cancel)
+            return;
+        readOnly = answer == ProjectInUse::Answer::ReadOnly;
+    }
     DataFile::ReadResult result;
     {
         BusyCursor busy;
-        result = m_session.Load(fileName);
+        result = m_session.Load(fileName, readOnly);
     }
     if (result == DataFile::ReadResult::Ok) {
         SetFileCaption(fileName);
@@ -582,10 +600,63 @@ void THoofdForm::Openen1Click()
 
 void THoofdForm::Opslaan1Click()
 {
-    if (m_document.CurrentFileName != ProjectDocument::UntitledFileName())
-        WriteDataFile(m_document.CurrentFileName);
+    // A project opened read-only is saved under a new name.
+    if (m_document.CurrentFileName != ProjectDocument::UntitledFileName() && !m_session.ReadOnly())
+        GuardAgainstOutsideChange(true);
     else
         Opslaanals1Click();
+}
+
+void THoofdForm::GuardAgainstOutsideChange(bool saving)
+{
+    const OutsideChangeGuard::Action action =
+        saving ? m_outsideChanges->BeforeSave() : m_outsideChanges->OnActivation();
+    if (action == OutsideChangeGuard::Action::Save && m_session.ReadOnly())
+        Opslaanals1Click();
+    else if (action == OutsideChangeGuard::Action::Save)
+        WriteDataFile(m_document.CurrentFileName);
+    else if (action == OutsideChangeGuard::Action::Reload)
+        ReloadProject();
+}
+
+void THoofdForm::ReloadProject()
+{
+    const QString fileName = m_document.CurrentFileName;
+    ResetProject();
+    ReadDataFile(fileName);
+    UpdateMainWindowState();
+    DrawMap();
+}
+
+void THoofdForm::OfferRecovery()
+{
+    if (auto copy = RecoveryOffer::Run())
+        RestoreRecoveryCopy(std::move(*copy));
+}
+
+void THoofdForm::RestoreRecoveryCopy(RecoveryCopy &&copy)
+{
+    // Left for a later start when the project open now is kept.
+    if (!CloseProject())
+        return;
+    // Still open in another program: read-only, as opening it would be.
+    const bool readOnly = !copy.IsUntitled() && ProjectLock::OtherHolder(copy.ProjectFileName());
+    {
+        BusyCursor busy;
+        if (m_session.Recover(copy.CopyFileName(), copy.ProjectFileName(), copy.DiskStamp(), readOnly)
+            == DataFile::ReadResult::CannotOpen) {
+            MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                             QStringLiteral("Kan bestand \"") + copy.CopyFileName()
+                                                 + QStringLiteral("\" niet openen."));
+            return;
+        }
+        m_recovery->Adopt(std::move(copy));
+    }
+    if (m_document.IsUntitled())
+        setWindowTitle(UntitledCaption());
+    else
+        SetFileCaption(m_document.CurrentFileName);
+    DrawMap();
 }
 
 void THoofdForm::Opslaanals1Click()
@@ -605,6 +676,10 @@ void THoofdForm::Opslaanals1Click()
     const QString extension = dot < 0 ? QString() : base.mid(dot);
     if (extension != QLatin1String(".tvk"))
         name += QStringLiteral(".tvk");
+    if (const auto holder = ProjectLock::OtherHolder(name)) {
+        ProjectInUse::WarnSaveAs(name, *holder);
+        return;
+    }
     if (QFileInfo::exists(name)) {
         const int answer = MessageDialogs::AskYesNoCancel(
             ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),

@@ -14,6 +14,9 @@ class MapCommands;
 class MapInteraction;
 class MapNavigator;
 class MapView;
+class OutsideChangeGuard;
+class RecoveryCopy;
+class RecoveryKeeper;
 class PhotoIndex;
 class QAction;
 class QLabel;
@@ -55,6 +58,8 @@ public:
     ProjectDocument &Document() { return m_document; }
     ProjectSession &Session() { return m_session; }
     ProjectHost &Host() { return m_host; }
+    // The recovery copy of unsaved changes.
+    RecoveryKeeper &Recovery() { return *m_recovery; }
 
     // Enables Save exactly when the project is modified, shows the organisation.
     void UpdateMainWindowState();
@@ -87,6 +92,10 @@ public:
     // The window's size, place and layout of the last run; false (designed
     // size, centred) when there was none.
     bool RestoreWindowLayout();
+    // Offers the recovery copies of runs that did not end normally (at the
+    // first activation) and opens the one the user restores.
+    void OfferRecovery();
+    void RestoreRecoveryCopy(RecoveryCopy &&copy);
 
     // Creates the dialogs and windows that live for the whole program run,
     // in the start-up order (called once; commands call it too in case).
@@ -167,6 +176,10 @@ private:
     void FormActivate();
     void FormResize();
     void SetFileCaption(const QString &fileName);
+    // The project's file changed outside the program: act on the answer.
+    void GuardAgainstOutsideChange(bool saving);
+    // Reads the project's file again, dropping the changes made here.
+    void ReloadProject();
     void ProjectChanged(ProjectChanges changes);
     void UpdateMapPointer();
 
@@ -178,6 +191,8 @@ private:
     MapNavigator *m_navigator = nullptr;
     MapInteraction *m_interaction = nullptr;
     UndoActions *m_undo = nullptr;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
+    std::unique_ptr<OutsideChangeGuard> m_outsideChanges;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

@@ -1,17 +1,20 @@
 // Saving a project when things go wrong: the program killed in the middle
 // of a save, a full file system, a read-only folder or file, a folder that
-// disappeared. The file on disk must always be the complete old or the
-// complete new project; a failed save warns and keeps the project modified.
+// disappeared, a file system without unnamed files. The file on disk must
+// always be the complete old or the complete new project, with nothing else
+// left beside it; a failed save warns and keeps the project modified.
 
 #include "DialogDriver.h"
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
+#include "core/platform/SafeFileWriter.h"
 #include "core/project/DataFile.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,6 +31,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -106,6 +110,9 @@ private slots:
     void cleanup();
 
     void killedSaveLeavesOldOrNewFile();
+    void namedTemporariesWhereUnnamedFilesAreRefused();
+    void staleTemporariesRemovedAtNextSave();
+    void fatFileSystem();
     void fullFileSystem();
     void readOnlyFolder();
     void readOnlyFile();
@@ -212,9 +219,20 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
     int sawFirst = 0;
     int sawSecond = 0;
     for (int round = 0; round < rounds; ++round) {
+        // The child and whatever it starts share the write end of this pipe:
+        // its end of file says that all of them have ended.
+        int gone[2];
+        QVERIFY(::pipe2(gone, O_CLOEXEC) == 0);
+        auto closePipe = qScopeGuard([&] {
+            ::close(gone[0]);
+            if (gone[1] >= 0)
+                ::close(gone[1]);
+        });
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.setChildProcessModifier([&] { ::dup2(gone[1], 3); });
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), fileName});
+        ::close(std::exchange(gone[1], -1));
         QVERIFY2(child.waitForReadyRead(30000), "the saving child did not start");
         QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
         // Anywhere in the first few saves: while writing, flushing or renaming.
@@ -224,6 +242,9 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        struct pollfd end = {gone[0], POLLIN, 0};
+        char byte;
+        QVERIFY2(::poll(&end, 1, 30000) == 1 && ::read(gone[0], &byte, 1) == 0, "a process of the child lives on");
 
         const QByteArray now = readAll(fileName);
         if (now == first)
@@ -234,10 +255,11 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
             QFAIL(qPrintable(QStringLiteral("round %1: the file is neither the old nor the new project (%2 bytes)")
                                  .arg(round)
                                  .arg(now.size())));
+        // Nothing else in the folder, after every kill.
+        const QStringList left = leftovers(m_dir->path(), QStringLiteral("groot.tvk"));
+        QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("round %1 left %2").arg(round).arg(left.join(u' '))));
     }
-    const QStringList left = leftovers(m_dir->path(), QStringLiteral("groot.tvk"));
-    qInfo("%d kills: old file %d times, new file %d times; %lld unfinished temporary files left", rounds, sawFirst,
-          sawSecond, qlonglong(left.size()));
+    qInfo("%d kills: old file %d times, new file %d times; no other file left", rounds, sawFirst, sawSecond);
     // Both outcomes happened, so the kills did fall inside the saves.
     QVERIFY(sawFirst > 0);
     QVERIFY(sawSecond > 0);
@@ -246,6 +268,115 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
     m_form->ReadDataFile(fileName);
     QCOMPARE(m_form->Document().PositionList.size(), kKillPhotos);
     QCOMPARE(m_form->Document().NotesList.size(), kKillPhotos);
+}
+
+void TestSaveFaults::namedTemporariesWhereUnnamedFilesAreRefused()
+{
+    // While the new file is written, the folder shows nothing of it; where
+    // the file system refuses unnamed files, a hidden file of its own name.
+    const QString fileName = m_dir->filePath(QStringLiteral("project.tvk"));
+    for (const bool refused : {false, true}) {
+        SafeFileWriter::SimulateNoUnnamedFiles(refused);
+        auto back = qScopeGuard([] { SafeFileWriter::SimulateNoUnnamedFiles(false); });
+        const QByteArray bytes = refused ? QByteArray("tweede") : QByteArray("eerste");
+        {
+            SafeFileWriter writer(fileName);
+            QVERIFY(writer.Open());
+            QCOMPARE(writer.WritesUnnamed(), !refused);
+            QVERIFY(writer.Append(bytes.constData(), size_t(bytes.size())));
+            const QStringList during = leftovers(m_dir->path(), QStringLiteral("project.tvk"));
+            if (refused) {
+                QCOMPARE(during.size(), 1);
+                QVERIFY2(SafeFileWriter::IsTemporaryName(during[0], QStringLiteral("project.tvk")),
+                         qPrintable(during[0]));
+            } else {
+                QCOMPARE(during, QStringList());
+            }
+            QVERIFY(writer.Commit());
+        }
+        QCOMPARE(readAll(fileName), bytes);
+        QCOMPARE(leftovers(m_dir->path(), QStringLiteral("project.tvk")), QStringList());
+
+        // A save through the main window that fails half-way, and one that succeeds.
+        m_form->ResetProject();
+        openAndChange(fileName);
+        const QByteArray name = QFile::encodeName(fileName);
+        QVERIFY(::chmod(name.constData(), 0444) == 0);
+        saveExpectingWarning();
+        QVERIFY(::chmod(name.constData(), 0644) == 0);
+        QCOMPARE(leftovers(m_dir->path(), QStringLiteral("project.tvk")), QStringList());
+        saveExpectingSuccess(fileName);
+        QCOMPARE(leftovers(m_dir->path(), QStringLiteral("project.tvk")), QStringList());
+    }
+}
+
+void TestSaveFaults::staleTemporariesRemovedAtNextSave()
+{
+    // Hidden files a killed save left on a file system without unnamed
+    // files (or an older version of the program anywhere): the next save of
+    // that file removes those over an hour old, and nothing else.
+    const QString fileName = m_dir->filePath(QStringLiteral("project.tvk"));
+    openAndChange(fileName);
+    const auto make = [&](const QString &name, int ageSeconds) {
+        const QString path = m_dir->filePath(name);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("half");
+        f.close();
+        const QDateTime when = QDateTime::currentDateTime().addSecs(-ageSeconds);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    make(QStringLiteral(".project.tvk.Ab12Cd"), 2 * 3600);
+    make(QStringLiteral(".project.tvk.XYZ789"), 2 * 3600);
+    make(QStringLiteral(".project.tvk.Recent"), 600);       // may be a save in progress
+    make(QStringLiteral(".ander.tvk.Qw34Er"), 2 * 3600);    // another file's
+    make(QStringLiteral(".project.tvk.backup1"), 2 * 3600); // not our pattern
+    make(QStringLiteral("project.tvk.Ab12Cd"), 2 * 3600);   // not hidden
+    saveExpectingSuccess(fileName);
+    QStringList left = leftovers(m_dir->path(), QStringLiteral("project.tvk"));
+    left.sort();
+    QCOMPARE(left,
+             (QStringList{QStringLiteral(".ander.tvk.Qw34Er"), QStringLiteral(".project.tvk.Recent"),
+                          QStringLiteral(".project.tvk.backup1"), QStringLiteral("project.tvk.Ab12Cd")}));
+}
+
+void TestSaveFaults::fatFileSystem()
+{
+    // A real FAT file system (no unnamed files, no permissions, times to two
+    // seconds), on a loop device: saving works and leaves nothing behind.
+    if (::geteuid() != 0)
+        QSKIP("mounting a FAT image needs root");
+    const QString image = m_dir->filePath(QStringLiteral("fat.img"));
+    const QString folder = m_dir->filePath(QStringLiteral("fat"));
+    QVERIFY(QDir().mkpath(folder));
+    {
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(16 * 1024 * 1024));
+    }
+    QProcess mkfs;
+    mkfs.start(QStringLiteral("mkfs.vfat"), {image});
+    if (!mkfs.waitForFinished(30000) || mkfs.exitStatus() != QProcess::NormalExit || mkfs.exitCode() != 0)
+        QSKIP("mkfs.vfat (dosfstools) is not available");
+    QProcess mount;
+    mount.setProcessChannelMode(QProcess::MergedChannels);
+    mount.start(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, folder});
+    QVERIFY(mount.waitForFinished(30000));
+    if (mount.exitCode() != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot mount the FAT image: ") + QString::fromLocal8Bit(mount.readAll())));
+    auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {folder}); });
+
+    const QString fileName = folder + QStringLiteral("/project.tvk");
+    {
+        SafeFileWriter writer(fileName);
+        QVERIFY(writer.Open());
+        QVERIFY(!writer.WritesUnnamed());
+    }
+    QCOMPARE(leftovers(folder, QString()), QStringList());
+    openAndChange(fileName);
+    saveExpectingSuccess(fileName);
+    QCOMPARE(leftovers(folder, QStringLiteral("project.tvk")), QStringList());
 }
 
 void TestSaveFaults::fullFileSystem()

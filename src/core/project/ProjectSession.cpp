@@ -46,20 +46,52 @@ void ProjectSession::FollowStack(ProjectChanges changes)
     emit Changed(changes | ProjectChange::State);
 }
 
+void ProjectSession::Settle(const QString &fileName, bool readOnly, const FileStamp &onDisk)
+{
+    m_diskStamp = onDisk;
+    m_readOnly = readOnly;
+    // Without a lock when another program holds it: that one is left alone.
+    if (fileName.isEmpty() || readOnly)
+        m_lock.Release();
+    else
+        m_lock.Take(fileName);
+}
+
 void ProjectSession::Reset()
 {
     m_document.Reset();
     m_undo.clear();
+    Settle(QString(), false, FileStamp());
     emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
 }
 
-DataFile::ReadResult ProjectSession::Load(const QString &fileName)
+DataFile::ReadResult ProjectSession::Load(const QString &fileName, bool readOnly)
 {
+    // Taken before reading: a change made meanwhile shows as a change.
+    const FileStamp onDisk = FileStamp::Of(fileName);
     const DataFile::ReadResult result = DataFile::Read(m_document, fileName);
     if (result == DataFile::ReadResult::Ok) {
         m_document.CurrentFileName = fileName;
         m_document.Modified = false;
         m_undo.clear();
+        Settle(fileName, readOnly, onDisk);
+    }
+    emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
+    return result;
+}
+
+DataFile::ReadResult ProjectSession::Recover(const QString &copyFileName, const QString &originalName,
+                                             const FileStamp &onDisk, bool readOnly)
+{
+    const DataFile::ReadResult result = DataFile::Read(m_document, copyFileName);
+    if (result == DataFile::ReadResult::Ok) {
+        m_document.CurrentFileName = originalName;
+        m_document.Modified = true;
+        // The recovered changes are not on disk: no step back makes the
+        // project unmodified until it is saved.
+        m_undo.clear();
+        m_undo.resetClean();
+        Settle(m_document.IsUntitled() ? QString() : originalName, readOnly, onDisk);
     }
     emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
     return result;
@@ -72,8 +104,23 @@ DataFile::WriteResult ProjectSession::Save(const QString &fileName, QString *rea
         m_document.CurrentFileName = fileName;
         m_document.Modified = false;
         m_undo.setClean();
+        Settle(fileName, false, FileStamp::Of(fileName));
         emit Changed(ProjectChange::State);
     }
+    return result;
+}
+
+FileStamp::Comparison ProjectSession::CheckDisk(FileStamp *now)
+{
+    if (m_document.IsUntitled() || m_diskStamp.IsEmpty())
+        return FileStamp::Comparison::Same;
+    FileStamp present;
+    const FileStamp::Comparison result = m_diskStamp.Compare(m_document.CurrentFileName, &present);
+    // Touched but the same bytes: the next check is quick again.
+    if (result == FileStamp::Comparison::Same && !present.IsEmpty())
+        m_diskStamp = present;
+    if (now)
+        *now = present.IsEmpty() ? m_diskStamp : present;
     return result;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/platform/FileStamp.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectEdit.h"
+#include "core/project/ProjectLock.h"
 
 #include <QObject>
 #include <QUndoStack>
@@ -51,12 +53,32 @@ public:
     // Reads a data file into the project (which the caller has reset). On
     // success the project takes the file's name and is not modified. A file
     // that cannot be opened leaves the project as it was; an error while
-    // reading (TolvekError) ends the reading where it was.
-    DataFile::ReadResult Load(const QString &fileName);
+    // reading (TolvekError) ends the reading where it was. Opened read-only
+    // (another program has it open), the project takes no lock and Save
+    // asks for a new name.
+    DataFile::ReadResult Load(const QString &fileName, bool readOnly = false);
+
+    // Reads a recovery copy into the (reset) project as the project
+    // originalName, with its unsaved changes: modified, so that Save writes
+    // it where it belongs. onDisk is how that file was when the lost run
+    // last read or saved it; readOnly as for Load.
+    DataFile::ReadResult Recover(const QString &copyFileName, const QString &originalName, const FileStamp &onDisk,
+                                 bool readOnly = false);
 
     // Writes the project; on success it takes that name and is no longer
     // modified. On failure *reason (when given) says why.
     DataFile::WriteResult Save(const QString &fileName, QString *reason = nullptr);
+
+    // Opened read-only: Save must ask for a new name.
+    bool ReadOnly() const { return m_readOnly; }
+
+    // The project's file as it was when it was last read or saved here
+    // (empty for an untitled project).
+    const FileStamp &DiskStamp() const { return m_diskStamp; }
+    // Whether the project's file was changed by someone else since it was
+    // last read or saved here. now gets the file's present stamp when it
+    // was taken.
+    FileStamp::Comparison CheckDisk(FileStamp *now = nullptr);
 
     // Makes the project's folder the current folder, against which the
     // project's relative file names resolve. A folder that is gone leaves
@@ -69,6 +91,12 @@ signals:
 private:
     void FollowStack(ProjectChanges changes);
 
+    // The project now has this file (or none): its lock follows.
+    void Settle(const QString &fileName, bool readOnly, const FileStamp &onDisk);
+
     ProjectDocument &m_document;
     QUndoStack m_undo;
+    FileStamp m_diskStamp;
+    ProjectLock m_lock;
+    bool m_readOnly = false;
 };
