@@ -11,6 +11,8 @@
 
 class MapCommands;
 class MapView;
+class PhotoListCommands;
+class PhotoListDock;
 class PhotoIndex;
 class QAction;
 class QLabel;
@@ -28,6 +30,7 @@ class TKaartForm;
 class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
+class ThumbnailCache;
 
 // The main window: owns the project, shows the overview map in a scroll box,
 // and carries the menu and tool bar from which every command starts.
@@ -103,6 +106,10 @@ public:
     TOpInternetForm *OpInternetForm = nullptr;
     TConfigGegevensForm *ConfigGegevensForm = nullptr;
     THelpForm *HelpForm = nullptr;
+    PhotoListDock *FotosDock = nullptr;
+
+    // The photo list, imports, drops and mending moved photos.
+    PhotoListCommands &PhotoList() { return *m_photoList; }
 
 public slots:
     void Nieuw1Click();
@@ -119,6 +126,10 @@ public slots:
     void Toevoegen1Click();
     void Verwijderen1Click();
     void Eigenschappenallefotoswijzigen1Click();
+    void FotosImporteren1Click();
+    void MapImporteren1Click();
+    void OntbrekendeFotos1Click();
+    void FotoFilter1Click();
     void Fotosluiten1Click();
     void Inhoud1Click();
     void FotoCDRom1Click();
@@ -144,12 +155,18 @@ private:
     void SetFileCaption(const QString &fileName);
     void ProjectChanged(ProjectChanges changes);
     void UpdateMapPointer();
+    void BuildPhotoList();
+    // A project file dropped on the window: as "Openen", with the file given.
+    void OpenDroppedProject(const QString &fileName);
 
     ProjectDocument m_document;
     ProjectSession m_session{m_document};
     ProjectHost m_host;
     std::unique_ptr<TRvVersionInfo> m_versionInfo;
     std::unique_ptr<MapCommands> m_map;
+    // Thumbnails of photo files for whatever shows many photos.
+    std::unique_ptr<ThumbnailCache> m_thumbnails;
+    std::unique_ptr<PhotoListCommands> m_photoList;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

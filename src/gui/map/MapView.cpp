@@ -6,6 +6,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 MapView::MapView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("OverzichtsImage"));
@@ -49,6 +51,53 @@ void MapView::paintEvent(QPaintEvent *event)
         painter.setClipRect(rect);
         MapPainter::Paint(painter, m_scene, rect);
     }
+    if (m_highlighted.isEmpty())
+        return;
+    // A ring around each marked triangle: orange on a white edge, to be
+    // seen on dark and light maps alike.
+    painter.setClipRegion(event->region());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QRect exposed = event->region().boundingRect();
+    for (const qsizetype position : m_highlighted) {
+        const QRect r = HighlightRect(position);
+        if (r.isEmpty() || !r.intersects(exposed))
+            continue;
+        painter.setPen(QPen(Qt::white, 5));
+        painter.drawEllipse(r);
+        painter.setPen(QPen(QColor(255, 120, 0), 3));
+        painter.drawEllipse(r);
+    }
+}
+
+QRect MapView::HighlightRect(qsizetype position) const
+{
+    if (position < 0 || position >= m_scene.photos.size())
+        return QRect();
+    const QRect triangle = m_scene.photos[position].triangle.boundingRect();
+    if (triangle.isNull())
+        return QRect();
+    const QPoint centre = MapToWidget(triangle.center());
+    const int radius = std::max(triangle.width(), triangle.height()) / 2 + 6;
+    return QRect(centre.x() - radius, centre.y() - radius, 2 * radius + 1, 2 * radius + 1);
+}
+
+void MapView::SetHighlightedPhotos(const QList<qsizetype> &positions)
+{
+    if (positions == m_highlighted)
+        return;
+    QRegion dirty;
+    // Few marks: repaint just around them; many: the whole view.
+    if (positions.size() + m_highlighted.size() <= 64) {
+        for (const qsizetype p : m_highlighted)
+            dirty += HighlightRect(p).adjusted(-3, -3, 3, 3);
+        for (const qsizetype p : positions)
+            dirty += HighlightRect(p).adjusted(-3, -3, 3, 3);
+    } else {
+        dirty = rect();
+    }
+    m_highlighted = positions;
+    update(dirty);
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent *event)

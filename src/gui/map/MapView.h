@@ -26,6 +26,17 @@ public:
 
     QSize sizeHint() const override;
 
+    // Photos marked on the screen (those selected in the photo list), by
+    // their place in the position list. The mark is drawn over the picture
+    // by this view alone: exports, copies and the renderer never show it.
+    void SetHighlightedPhotos(const QList<qsizetype> &positions);
+    const QList<qsizetype> &HighlightedPhotos() const { return m_highlighted; }
+
+    // Between map points and points on this widget (the same today; a
+    // zoomed view scales them).
+    QPoint MapToWidget(const QPoint &mapPoint) const { return mapPoint; }
+    QPoint WidgetToMap(const QPoint &widgetPoint) const { return widgetPoint; }
+
     // The pointer tells what a click does: a crosshair while it picks a
     // position or a photo for a dialog, the arrow otherwise.
     void ShowPickPointer(bool picking);
@@ -39,6 +50,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Where a highlighted photo's mark is drawn, in widget pixels.
+    QRect HighlightRect(qsizetype position) const;
+
     MapScene m_scene;
+    QList<qsizetype> m_highlighted;
     bool m_hasPicture = false;
 };

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class PhotoThumbnails;
+class ProjectHost;
+
+// Taking many photos in at once: "Foto's &importeren..." (several files),
+// "&Map met foto's importeren..." (a folder) and files dropped on the map.
+// Each file becomes a photo as the add-photo dialog makes one. Files are
+// read and checked on all cores, with a progress dialog that can cancel
+// (then nothing is taken in); the project changes once, on this thread, in
+// one edit.
+class PhotoImport
+{
+public:
+    PhotoImport(ProjectHost &host, PhotoThumbnails &thumbnails);
+
+    // Where the new photos go: a grid around point (an import) or from point
+    // onwards (a drop), on a map of mapSize.
+    struct Placement
+    {
+        QPoint point;
+        bool centred = true;
+        QSize mapSize{1, 1};
+    };
+
+    // The photos added: positions first ... first + count - 1 of the
+    // position list. Nothing when nothing was added.
+    struct Added
+    {
+        qsizetype first = -1;
+        int count = 0;
+    };
+
+    std::optional<Added> ImportFiles(const Placement &placement, std::int32_t direction);
+    std::optional<Added> ImportFolder(const Placement &placement, std::int32_t direction);
+    // Files and folders given by name (dropped from a file manager).
+    std::optional<Added> ImportPaths(const QStringList &paths, const Placement &placement, std::int32_t direction);
+
+    // For files that lie outside the project's folder: copy them into its
+    // "fotos" folder, keep them where they are, or stop.
+    enum class Outside { Copy, Keep, Cancel };
+    static Outside AskAboutOutside(int count, const QString &projectFolder);
+
+    // From this many files on, a progress dialog shows and can cancel.
+    static constexpr int ProgressFrom = 10;
+
+    static QString FilesTitle() { return QStringLiteral("Foto's importeren"); }
+    static QString FolderTitle() { return QStringLiteral("Map met foto's importeren"); }
+
+private:
+    // The files of a folder in name order; sub-folders when the user wants
+    // them. Nothing when the user cancelled.
+    std::optional<QStringList> FolderFiles(const QString &folder);
+    std::optional<Added> Import(const QStringList &files, const Placement &placement, std::int32_t direction);
+    QString LastFolder() const;
+    void RememberFolder(const QString &folder);
+
+    ProjectHost &m_host;
+    PhotoThumbnails &m_thumbnails;
+};
