@@ -78,7 +78,7 @@ QRect MapView::HighlightRect(qsizetype position) const
     if (triangle.isNull())
         return QRect();
     const QPoint centre = MapToWidget(triangle.center());
-    const int radius = std::max(triangle.width(), triangle.height()) / 2 + 6;
+    const int radius = std::max(triangle.width(), triangle.height()) / 2 + 4;
     return QRect(centre.x() - radius, centre.y() - radius, 2 * radius + 1, 2 * radius + 1);
 }
 

@@ -173,7 +173,8 @@ std::optional<QStringList> PhotoImport::FolderFiles(const QString &folder)
 
 PhotoImport::Outside PhotoImport::AskAboutOutside(int count, const QString &projectFolder)
 {
-    const QString which = count == 1 ? QStringLiteral("Eén foto staat") : QStringLiteral("%1 foto's staan").arg(count);
+    const QString which =
+        count == 1 ? QStringLiteral("E\u00e9n bestand staat") : QStringLiteral("%1 bestanden staan").arg(count);
     const int answer = MessageDialogs::AskYesNoCancel(
         ProgramTexts::AppTitle(), QStringLiteral("Foto's buiten de projectmap"),
         QStringLiteral("%1 niet in de map van het project (\"%2\") of een map daaronder.\r\n\r\n"

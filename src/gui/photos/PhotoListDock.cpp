@@ -222,8 +222,10 @@ void PhotoListDock::Select(const QList<qsizetype> &positions, qsizetype current,
         model->setCurrentIndex(m_model->index(currentRow), QItemSelectionModel::NoUpdate);
     model->select(selection, QItemSelectionModel::ClearAndSelect);
     m_restoring = false;
+    // Many rows (an import): show them from the first one down.
     if (scroll && currentRow >= 0)
-        m_view->scrollTo(m_model->index(currentRow));
+        m_view->scrollTo(m_model->index(currentRow), positions.size() > 1 ? QAbstractItemView::PositionAtTop
+                                                                          : QAbstractItemView::EnsureVisible);
     EmitSelection();
 }
 
