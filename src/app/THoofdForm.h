@@ -110,6 +110,8 @@ public:
 
     // The photo list, imports, drops and mending moved photos.
     PhotoListCommands &PhotoList() { return *m_photoList; }
+    // Thumbnails of photo files, shared by whatever shows many photos.
+    ThumbnailCache &Thumbnails() { return *m_thumbnails; }
 
 public slots:
     void Nieuw1Click();

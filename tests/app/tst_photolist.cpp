@@ -418,8 +418,9 @@ void TestPhotoList::importFolderWithPicturesOthersAndSubfolder()
 void TestPhotoList::cancelledImportChangesNothing()
 {
     const QString folder = m_dir->filePath(QStringLiteral("veel"));
-    for (int i = 0; i < 14; ++i)
-        QVERIFY(writeJpeg(folder + QStringLiteral("/foto%1.jpg").arg(i), QColor(i * 15, 100, 200), 1600, 1200));
+    // Enough work that the progress dialog is up long before it is done.
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(writeJpeg(folder + QStringLiteral("/foto%1.jpg").arg(i), QColor(i * 6, 100, 200), 1600, 1200));
     const QByteArray before = DataFile::Serialize(m_form->Document());
     const QStringList copiesBefore = QDir(m_set + QStringLiteral("/fotos")).entryList(QDir::Files);
 

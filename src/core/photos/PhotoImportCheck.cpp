@@ -2,7 +2,6 @@
 
 #include "core/base/TolvekError.h"
 #include "core/photos/PhotoPicture.h"
-#include "core/photos/ThumbnailCache.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +12,7 @@ PhotoImportCheck::Outcome PhotoImportCheck::Run(const Job &job)
 {
     Outcome out;
     try {
-        const PhotoPicture picture = PhotoPicture::Load(job.source);
-        out.thumbnail = picture.Scaled(ThumbnailCache::FittedSize(picture.Size(), job.thumbnailSide));
+        PhotoPicture::Load(job.source);
     } catch (const TolvekError &e) {
         out.problem = e.message();
         return out;

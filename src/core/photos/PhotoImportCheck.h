@@ -2,13 +2,12 @@
 
 #include "core/photos/PhotoCopyPlan.h"
 
-#include <QImage>
 #include <QString>
 
-// The work an import does for one file, on any thread: read it as the photo
-// window would, decode its thumbnail (which is the check that the picture
-// can really be shown, not only its header) and, when the photo goes into
-// the project's folder, copy it there.
+// The work an import does for one file, on any thread: read it and check it
+// as the photo window does before it shows a picture (kind, header, size;
+// the pixels are decoded when the photo is shown, its thumbnail when its
+// row is) and, when the photo goes into the project's folder, copy it there.
 class PhotoImportCheck
 {
 public:
@@ -17,7 +16,6 @@ public:
         QString source;
         bool copy = false;
         PhotoCopyPlan::Target target; // with copy
-        int thumbnailSide = 256;
     };
 
     struct Outcome
@@ -26,7 +24,6 @@ public:
         QString path;      // where the photo is: the source, or its copy
         bool copied = false; // a new file was made (to be removed on cancel)
         QString problem;   // why not, in Dutch, naming the file
-        QImage thumbnail;
     };
 
     static Outcome Run(const Job &job);

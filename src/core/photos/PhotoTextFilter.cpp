@@ -116,18 +116,3 @@ void PhotoTextFilter::AppendFolded(std::string &out, QByteArrayView windows1252)
             out.append(f);
     }
 }
-
-bool PhotoTextFilter::Matches(QByteArrayView name, QByteArrayView notes) const
-{
-    if (m_words.empty())
-        return true;
-    m_buffer.clear();
-    AppendFolded(m_buffer, name);
-    // A blank between them, so that no word spans name and notes.
-    m_buffer.push_back(' ');
-    AppendFolded(m_buffer, notes);
-    for (const std::string &word : m_words)
-        if (m_buffer.find(word) == std::string::npos)
-            return false;
-    return true;
-}

@@ -2,7 +2,6 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
-#include "core/photos/PhotoThumbnails.h"
 #include "core/project/DeletePhotosEdit.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
@@ -32,10 +31,9 @@
 PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view,
                                      MapCommands &map, ThumbnailCache &thumbnails)
     : m_host(host), m_window(window), m_scrollBox(scrollBox), m_view(view), m_map(map),
-      m_thumbnails(std::make_unique<PhotoThumbnails>(thumbnails)),
-      m_import(std::make_unique<PhotoImport>(host, *m_thumbnails))
+      m_import(std::make_unique<PhotoImport>(host))
 {
-    m_dock = new PhotoListDock(host.Session(), *m_thumbnails, window);
+    m_dock = new PhotoListDock(host.Session(), thumbnails, window);
     connect(m_dock, &PhotoListDock::SelectionChanged, this, &PhotoListCommands::ListSelectionChanged);
     connect(m_dock, &PhotoListDock::OpenRequested, this,
             [this](qsizetype position) { GeneralError::Run([this, position] { OpenPhoto(position); }); });

@@ -16,7 +16,6 @@
 class MapCommands;
 class MapView;
 class PhotoListDock;
-class PhotoThumbnails;
 class ProjectHost;
 class QMainWindow;
 class QMimeData;
@@ -41,7 +40,6 @@ public:
     ~PhotoListCommands() override;
 
     PhotoListDock *Dock() const { return m_dock; }
-    PhotoThumbnails &Thumbnails() { return *m_thumbnails; }
 
     // The direction of new photos (the add-photo dialog's choice), the
     // delete-photo dialog, and how a dropped project file is opened (with
@@ -89,7 +87,6 @@ private:
     QPointer<QScrollArea> m_scrollBox;
     QPointer<MapView> m_view;
     MapCommands &m_map;
-    std::unique_ptr<PhotoThumbnails> m_thumbnails;
     std::unique_ptr<PhotoImport> m_import;
     QPointer<PhotoListDock> m_dock;
     QPointer<TOntbrekendeFotosForm> m_mendForm;

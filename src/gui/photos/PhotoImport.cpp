@@ -6,7 +6,6 @@
 #include "core/photos/PhotoFileNames.h"
 #include "core/photos/PhotoGrid.h"
 #include "core/photos/PhotoImportCheck.h"
-#include "core/photos/PhotoThumbnails.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/AddPhotoEdit.h"
 #include "core/project/PhotoEntry.h"
@@ -66,7 +65,7 @@ struct Copies
 
 } // namespace
 
-PhotoImport::PhotoImport(ProjectHost &host, PhotoThumbnails &thumbnails) : m_host(host), m_thumbnails(thumbnails)
+PhotoImport::PhotoImport(ProjectHost &host) : m_host(host)
 {
 }
 
@@ -244,7 +243,6 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     for (qsizetype i = 0; i < files.size(); ++i) {
         PhotoImportCheck::Job job;
         job.source = files[i];
-        job.thumbnailSide = m_thumbnails.MaxSide();
         if (!inside[i] && copy) {
             job.copy = true;
             job.target = plan->Plan(files[i]);
@@ -314,7 +312,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     for (const QByteArray &entry : doc.NameList)
         known.insert(PhotoFileNames::Comparable(AnsiCodec::toUnicode(PhotoEntry::Value(entry))));
     QList<AddPhotoEdit::Photo> photos;
-    QStringList paths, twice;
+    QStringList twice;
     const QList<PhotoImportCheck::Outcome> outcomes = future.results();
     for (const PhotoImportCheck::Outcome &out : outcomes) {
         if (!out.ok) {
@@ -336,8 +334,6 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
         photo.direction = direction;
         photo.fileName = *bytes;
         photos.append(photo);
-        paths.append(out.path);
-        m_thumbnails.Put(out.path, out.thumbnail);
     }
 
     std::optional<Added> added;

@@ -9,19 +9,19 @@
 #include <cstdint>
 #include <optional>
 
-class PhotoThumbnails;
 class ProjectHost;
 
 // Taking many photos in at once: "Foto's &importeren..." (several files),
 // "&Map met foto's importeren..." (a folder) and files dropped on the map.
 // Each file becomes a photo as the add-photo dialog makes one. Files are
-// read and checked on all cores, with a progress dialog that can cancel
-// (then nothing is taken in); the project changes once, on this thread, in
-// one edit.
+// read and checked (and copied) on all cores, with a progress dialog that
+// can cancel (then nothing is taken in); the project changes once, on this
+// thread, in one edit. Thumbnails are left to the photo list, which makes
+// those of the rows it shows.
 class PhotoImport
 {
 public:
-    PhotoImport(ProjectHost &host, PhotoThumbnails &thumbnails);
+    explicit PhotoImport(ProjectHost &host);
 
     // Where the new photos go: a grid around point (an import) or from point
     // onwards (a drop), on a map of mapSize.
@@ -65,5 +65,4 @@ private:
     void RememberFolder(const QString &folder);
 
     ProjectHost &m_host;
-    PhotoThumbnails &m_thumbnails;
 };

@@ -17,7 +17,7 @@
 
 #include <algorithm>
 
-PhotoListDock::PhotoListDock(ProjectSession &session, PhotoThumbnails &thumbnails, QWidget *parent)
+PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails, QWidget *parent)
     : QDockWidget(QStringLiteral("Foto's"), parent), m_session(session)
 {
     setObjectName(QStringLiteral("FotosDock"));

@@ -4,8 +4,8 @@
 #include <QList>
 
 class PhotoListModel;
-class PhotoThumbnails;
 class ProjectSession;
+class ThumbnailCache;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -19,7 +19,7 @@ class PhotoListDock : public QDockWidget
 {
     Q_OBJECT
 public:
-    PhotoListDock(ProjectSession &session, PhotoThumbnails &thumbnails, QWidget *parent = nullptr);
+    PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails, QWidget *parent = nullptr);
 
     PhotoListModel &Model() { return *m_model; }
     QLineEdit *FilterEdit() const { return m_filter; }

@@ -1,7 +1,6 @@
 #include "gui/photos/PhotoListModel.h"
 
 #include "core/photos/PhotoTextFilter.h"
-#include "core/photos/PhotoThumbnails.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
@@ -20,11 +19,11 @@ constexpr qsizetype kRememberAtMost = 4096;
 
 } // namespace
 
-PhotoListModel::PhotoListModel(ProjectSession &session, PhotoThumbnails &thumbnails, QObject *parent)
+PhotoListModel::PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnails, QObject *parent)
     : QAbstractListModel(parent), m_session(session), m_thumbnails(thumbnails)
 {
     connect(&m_session, &ProjectSession::Changed, this, &PhotoListModel::ProjectChanged);
-    connect(&m_thumbnails, &PhotoThumbnails::Ready, this, &PhotoListModel::ThumbnailReady);
+    connect(&m_thumbnails, &ThumbnailCache::Ready, this, &PhotoListModel::ThumbnailReady);
     beginResetModel();
     Rebuild();
     endResetModel();
@@ -35,10 +34,6 @@ void PhotoListModel::ProjectChanged(ProjectChanges changes)
     if (!(changes & (ProjectChange::Photos | ProjectChange::Whole)))
         return;
     beginResetModel();
-    if (changes & ProjectChange::Whole) {
-        // Another project: thumbnails made for the old one's import go.
-        m_thumbnails.Clear();
-    }
     Rebuild();
     endResetModel();
     emit Rebuilt(changes.testFlag(ProjectChange::Whole));
@@ -53,6 +48,7 @@ void PhotoListModel::Rebuild()
     m_base = folder.isEmpty() ? QDir::currentPath() : folder;
     m_paths.clear();
     m_asked.clear();
+    m_text.Clear();
     Refilter();
 }
 
@@ -75,21 +71,23 @@ void PhotoListModel::Refilter()
     if (!m_filtered)
         return;
     const ProjectDocument &doc = m_session.Document();
-    const qsizetype count = doc.PositionList.size();
-    for (qsizetype p = 0; p < count; ++p) {
-        std::int32_t key = 0;
-        QByteArrayView name, notes;
-        if (KeyTable::EntryKey(doc.PositionList[p], key)) {
-            const qsizetype n = m_names.Find(key);
-            if (n >= 0 && n < doc.NameList.size())
-                name = PhotoEntry::ValueView(doc.NameList[n]);
-            const qsizetype t = m_notes.Find(key);
-            if (t >= 0 && t < doc.NotesList.size())
-                notes = PhotoEntry::ValueView(doc.NotesList[t]);
+    if (m_text.IsEmpty() && !doc.PositionList.isEmpty()) {
+        const qsizetype count = doc.PositionList.size();
+        for (qsizetype p = 0; p < count; ++p) {
+            std::int32_t key = 0;
+            QByteArrayView name, notes;
+            if (KeyTable::EntryKey(doc.PositionList[p], key)) {
+                const qsizetype n = m_names.Find(key);
+                if (n >= 0 && n < doc.NameList.size())
+                    name = PhotoEntry::ValueView(doc.NameList[n]);
+                const qsizetype t = m_notes.Find(key);
+                if (t >= 0 && t < doc.NotesList.size())
+                    notes = PhotoEntry::ValueView(doc.NotesList[t]);
+            }
+            m_text.Append(name, notes);
         }
-        if (filter.Matches(name, notes))
-            m_rows.push_back(p);
     }
+    m_rows = m_text.Find(filter);
 }
 
 int PhotoListModel::TotalCount() const
@@ -102,6 +100,13 @@ int PhotoListModel::rowCount(const QModelIndex &parent) const
     if (parent.isValid())
         return 0;
     return m_filtered ? int(m_rows.size()) : TotalCount();
+}
+
+QModelIndex PhotoListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || column != 0 || row < 0 || row >= rowCount())
+        return QModelIndex();
+    return createIndex(row, 0);
 }
 
 qsizetype PhotoListModel::PositionAt(int row) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/photos/PhotoTextIndex.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/KeyTable.h"
 #include "core/project/ProjectEdit.h"
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <vector>
 
-class PhotoThumbnails;
 class ProjectSession;
 
 // The photo list's rows: one per photo, in the order of the position list,
@@ -46,9 +46,12 @@ public:
         QString notesLine;
     };
 
-    PhotoListModel(ProjectSession &session, PhotoThumbnails &thumbnails, QObject *parent = nullptr);
+    PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnails, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    // Without the general checks: the view asks for every row's index when
+    // it lays out a hundred thousand rows.
+    QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
     // The words typed in the filter field; empty shows every photo.
@@ -88,12 +91,13 @@ private:
     void ThumbnailReady(const QString &path);
 
     ProjectSession &m_session;
-    PhotoThumbnails &m_thumbnails;
+    ThumbnailCache &m_thumbnails;
     KeyTable m_names;
     KeyTable m_notes;
     QString m_filterText;
     bool m_filtered = false;
     std::vector<qsizetype> m_rows; // with a filter: the positions shown
+    PhotoTextIndex m_text;         // made when a filter is first typed
     QString m_base;                // the folder names resolve against
     mutable QHash<QByteArray, QString> m_paths;      // stored name -> path
     mutable QHash<QString, QList<qsizetype>> m_asked; // path -> positions painted with it
