@@ -60,8 +60,8 @@
 #include <QStatusBar>
 #include <QStorageInfo>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QThread>
+#include <QToolButton>
 #include <QWindow>
 
 #include <benchmark/benchmark.h>
@@ -225,7 +225,6 @@ struct Inputs
     QString importProject, importFolder;
     QStringList importFiles;
     QString listProject; // 100000 photos whose files exist
-
 
     QString Path(const QString &name) const { return dir.filePath(name); }
 };
@@ -507,7 +506,6 @@ void BM_Click(benchmark::State &state)
     }
 }
 
-
 // "Map met foto's importeren..." on 200 camera-size photos inside the
 // project's folder (so no question is asked), its progress dialog running,
 // until the list shows the new rows' thumbnails. Before each round the
@@ -740,7 +738,6 @@ std::map<std::string, double> MeasurePeakMemory(const QString &self)
         out[key] = value;
     return out;
 }
-
 
 // Child process: the main window opens the 100000-photo project whose photo
 // files exist, with its photo list showing their thumbnails, or with the

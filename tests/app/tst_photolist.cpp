@@ -342,11 +342,14 @@ void TestPhotoList::missingAndUnreadableFilesAreMarked()
     writeProject(doc);
     open();
     using State = PhotoListModel::FileState;
-    auto state = [this](int row) { return State(model().data(model().index(row), PhotoListModel::FileStateRole).toInt()); };
+    auto state = [this](int row) {
+        return State(model().data(model().index(row), PhotoListModel::FileStateRole).toInt());
+    };
     QTRY_COMPARE(state(0), State::Ready);
     QCOMPARE(state(1), State::Missing);
     QTRY_COMPARE(state(2), State::Broken);
-    QVERIFY(model().data(model().index(1), Qt::ToolTipRole).toString().startsWith(QStringLiteral("Bestand niet gevonden")));
+    QVERIFY(
+        model().data(model().index(1), Qt::ToolTipRole).toString().startsWith(QStringLiteral("Bestand niet gevonden")));
     QVERIFY(model().data(model().index(2), Qt::ToolTipRole).toString().contains(QStringLiteral("kapot.jpg")));
 
     // The rows show the marks: red where the thumbnail would be.
@@ -387,10 +390,11 @@ void TestPhotoList::importFolderWithPicturesOthersAndSubfolder()
 
     const ProjectDocument &doc = m_form->Document();
     // Around the middle of what the map view shows (all of this small map).
-    QCOMPARE(doc.PositionList.mid(3), (QList<QByteArray>{"00004=190,140,0", "00005=208,140,0", "00006=190,158,0",
-                                                         "00007=208,158,0"}));
-    QCOMPARE(doc.NameList.mid(3), (QList<QByteArray>{"00004=fotos\\a.jpg", "00005=fotos\\b.jpg", "00006=fotos\\c.bmp",
-                                                     "00007=fotos\\d.jpg"}));
+    QCOMPARE(doc.PositionList.mid(3),
+             (QList<QByteArray>{"00004=190,140,0", "00005=208,140,0", "00006=190,158,0", "00007=208,158,0"}));
+    QCOMPARE(
+        doc.NameList.mid(3),
+        (QList<QByteArray>{"00004=fotos\\a.jpg", "00005=fotos\\b.jpg", "00006=fotos\\c.bmp", "00007=fotos\\d.jpg"}));
     QCOMPARE(doc.NotesList.last(), QByteArray("00007=Type hier uw aantekeningen."));
     QCOMPARE(readAll(m_set + QStringLiteral("/fotos/d.jpg")), readAll(folder + QStringLiteral("/sub/d.jpg")));
     QVERIFY(doc.Modified);
@@ -404,13 +408,13 @@ void TestPhotoList::importFolderWithPicturesOthersAndSubfolder()
 
     // Several files in the dialog's name field; one kept where it is, one
     // already in the project (allowed, but said).
-    m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"").arg(folder + QStringLiteral("/a.jpg"),
-                                                           m_set + QStringLiteral("/fotos/kerk.jpg")));
+    m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"")
+                             .arg(folder + QStringLiteral("/a.jpg"), m_set + QStringLiteral("/fotos/kerk.jpg")));
     m_driver->Press(QStringLiteral("&Laten staan"));
     m_driver->Press(QStringLiteral("&OK"));
     action("FotosImporteren1")->trigger();
-    QCOMPARE(doc.NameList.mid(7), (QList<QByteArray>{QByteArray("00008=") + QFile::encodeName(folder) + "/a.jpg",
-                                                     "00009=fotos\\kerk.jpg"}));
+    QCOMPARE(doc.NameList.mid(7),
+             (QList<QByteArray>{QByteArray("00008=") + QFile::encodeName(folder) + "/a.jpg", "00009=fotos\\kerk.jpg"}));
     QVERIFY2(m_driver->dialogs.last().texts.contains(QStringLiteral("1 foto stond al in het project")),
              qPrintable(m_driver->dialogs.last().texts));
 }

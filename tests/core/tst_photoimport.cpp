@@ -59,16 +59,19 @@ void TestPhotoImport::filterIgnoresCaseAndAccents_data()
     QTest::addColumn<bool>("matches");
     QTest::newRow("accent in the notes") << "cafe" << QByteArray("foto1.jpg") << QByteArray("Terras van het Caf\xe9")
                                          << true;
-    QTest::newRow("accent typed, none stored") << QStringLiteral("CAF\u00c9") << QByteArray("cafe.jpg") << QByteArray()
-                                               << true;
+    QTest::newRow("accent typed, none stored")
+        << QStringLiteral("CAF\u00c9") << QByteArray("cafe.jpg") << QByteArray() << true;
     QTest::newRow("name only") << "KERK" << QByteArray("fotos\\Kerktoren.JPG") << QByteArray("toren") << true;
-    QTest::newRow("every word, in either") << "kerk noord" << QByteArray("kerk.jpg") << QByteArray("gevel\x9dNoordzijde")
-                                           << true;
+    QTest::newRow("every word, in either")
+        << "kerk noord" << QByteArray("kerk.jpg") << QByteArray("gevel\x9dNoordzijde") << true;
     QTest::newRow("a word missing") << "kerk zuid" << QByteArray("kerk.jpg") << QByteArray("Noordzijde") << false;
-    QTest::newRow("not across a line break") << "gevelnoord" << QByteArray("a.jpg") << QByteArray("gevel\x9dnoord")
-                                             << false;
+    QTest::newRow("not across a line break")
+        << "gevelnoord" << QByteArray("a.jpg") << QByteArray("gevel\x9dnoord") << false;
     QTest::newRow("not across name and notes") << "jpgtoren" << QByteArray("a.jpg") << QByteArray("toren") << false;
-    QTest::newRow("sharp s") << "strasse" << QByteArray("Stra\xdf" "e.jpg") << QByteArray() << true;
+    QTest::newRow("sharp s") << "strasse"
+                             << QByteArray("Stra\xdf"
+                                           "e.jpg")
+                             << QByteArray() << true;
     QTest::newRow("no match") << "molen" << QByteArray("kerk.jpg") << QByteArray("Caf\xe9") << false;
     QTest::newRow("last word of the notes") << "molen" << QByteArray("a.jpg") << QByteArray("oude molen") << true;
 }
@@ -114,7 +117,8 @@ void TestPhotoImport::storedNamesFollowTheProjectFolder()
 
     QCOMPARE(PhotoFileNames::Encoded(QStringLiteral("fotos\\caf\u00e9.jpg")), QByteArray("fotos\\caf\xe9.jpg"));
     QVERIFY(!PhotoFileNames::Encoded(QStringLiteral("\u5bfa.jpg")));
-    QCOMPARE(PhotoFileNames::SafeFileName(QStringLiteral("\u5bfa:caf\u00e9?.jpg.")), QStringLiteral("__caf\u00e9_.jpg"));
+    QCOMPARE(PhotoFileNames::SafeFileName(QStringLiteral("\u5bfa:caf\u00e9?.jpg.")),
+             QStringLiteral("__caf\u00e9_.jpg"));
     QCOMPARE(PhotoFileNames::Comparable(QStringLiteral("Fotos/Kerk.JPG")),
              PhotoFileNames::Comparable(QStringLiteral("fotos\\kerk.jpg")));
 }

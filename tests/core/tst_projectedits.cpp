@@ -93,10 +93,12 @@ private slots:
         }) << QByteArray("7=beelden\\7.jpg");
         // Several deleted at once, each by the one rule (key text compared as
         // text: "7" leaves "00007=" alone); the last taken is put back first.
-        QTest::newRow("delete several") << Make([](const ProjectDocument &) {
-            return std::make_unique<DeletePhotosEdit>(QList<QByteArray>{"00003", "7"});
-        }) << QByteArray("[Fotopositie]\r\n00001=10,20,330\r\n00007=300,200,180\r\n\r\n[Fotonaam]\r\n"
-                         "00001=fotos\\kerk.jpg\r\n\r\n[Foto-aantekeningen]");
+        QTest::newRow("delete several")
+            << Make([](const ProjectDocument &) {
+                   return std::make_unique<DeletePhotosEdit>(QList<QByteArray>{"00003", "7"});
+               })
+            << QByteArray("[Fotopositie]\r\n00001=10,20,330\r\n00007=300,200,180\r\n\r\n[Fotonaam]\r\n"
+                          "00001=fotos\\kerk.jpg\r\n\r\n[Foto-aantekeningen]");
     }
     void revertGivesBackTheBytes()
     {

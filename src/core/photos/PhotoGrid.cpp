@@ -60,6 +60,7 @@ QList<QPoint> PhotoGrid::Lay(int count, std::int64_t left, std::int64_t top, int
     top = fit(top, height, mapSize.height());
     points.reserve(count);
     for (int i = 0; i < count; ++i)
-        points.append(QPoint(int(left + std::int64_t(i % columns) * pitch), int(top + std::int64_t(i / columns) * pitch)));
+        points.append(
+            QPoint(int(left + std::int64_t(i % columns) * pitch), int(top + std::int64_t(i / columns) * pitch)));
     return points;
 }

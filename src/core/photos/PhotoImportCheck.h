@@ -21,9 +21,9 @@ public:
     struct Outcome
     {
         bool ok = false;
-        QString path;      // where the photo is: the source, or its copy
+        QString path;        // where the photo is: the source, or its copy
         bool copied = false; // a new file was made (to be removed on cancel)
-        QString problem;   // why not, in Dutch, naming the file
+        QString problem;     // why not, in Dutch, naming the file
     };
 
     static Outcome Run(const Job &job);

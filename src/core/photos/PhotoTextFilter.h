@@ -27,6 +27,5 @@ public:
     static void AppendFolded(std::string &out, QByteArrayView windows1252);
 
 private:
-
     std::vector<std::string> m_words;
 };

@@ -90,8 +90,8 @@ std::vector<qsizetype> PhotoTextIndex::Find(const PhotoTextFilter &filter) const
     }
     // The longest word is the rarest, as a rule: scan for it, then check
     // the others in the photos where it is.
-    const auto longest = std::max_element(words.begin(), words.end(),
-                                          [](const std::string &a, const std::string &b) { return a.size() < b.size(); });
+    const auto longest = std::max_element(
+        words.begin(), words.end(), [](const std::string &a, const std::string &b) { return a.size() < b.size(); });
     const WordSearch first(*longest, m_counts);
     std::vector<WordSearch> others;
     for (auto w = words.begin(); w != words.end(); ++w)

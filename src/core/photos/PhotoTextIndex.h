@@ -30,7 +30,7 @@ public:
     qsizetype MemoryUsed() const { return qsizetype(m_text.capacity() + m_starts.capacity() * sizeof(std::uint32_t)); }
 
 private:
-    std::string m_text;                 // photo after photo, each ending in '\n'
+    std::string m_text;                  // photo after photo, each ending in '\n'
     std::vector<std::uint32_t> m_starts; // where each photo begins; one more at the end
     std::array<qint64, 256> m_counts{};  // how often each byte occurs: words are found by their rarest
 };

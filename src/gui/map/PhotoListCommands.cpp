@@ -30,7 +30,11 @@
 
 PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view,
                                      MapCommands &map, ThumbnailCache &thumbnails)
-    : m_host(host), m_window(window), m_scrollBox(scrollBox), m_view(view), m_map(map),
+    : m_host(host),
+      m_window(window),
+      m_scrollBox(scrollBox),
+      m_view(view),
+      m_map(map),
       m_import(std::make_unique<PhotoImport>(host))
 {
     m_dock = new PhotoListDock(host.Session(), thumbnails, window);
@@ -133,7 +137,8 @@ void PhotoListCommands::ListSelectionChanged(const QList<qsizetype> &positions, 
     m_view->SetHighlightedPhotos(positions);
     const ProjectDocument &doc = m_host.Document();
     PhotoEntry::Position p;
-    if (current < 0 || current >= doc.PositionList.size() || !PhotoEntry::TryParsePosition(doc.PositionList[current], p))
+    if (current < 0 || current >= doc.PositionList.size()
+        || !PhotoEntry::TryParsePosition(doc.PositionList[current], p))
         return;
     if (m_scrollBox) {
         const QPoint at = m_view->MapToWidget(QPoint(p.x, p.y));
@@ -146,8 +151,8 @@ void PhotoListCommands::MapClicked(const QPoint &mapPoint)
     const ProjectDocument &doc = m_host.Document();
     qsizetype hit = -1;
     const PhotoIndex &index = m_map.ClickIndex();
-    if (const std::optional<qsizetype> found = index.IsCurrent(doc) ? index.HitIndex(mapPoint.x(), mapPoint.y())
-                                                                      : std::nullopt) {
+    if (const std::optional<qsizetype> found =
+            index.IsCurrent(doc) ? index.HitIndex(mapPoint.x(), mapPoint.y()) : std::nullopt) {
         hit = *found;
     } else {
         // An entry that is no number ends the click itself with its message;
@@ -221,9 +226,9 @@ void PhotoListCommands::DeletePhotos(const QList<qsizetype> &positions)
     const DialogButtonSet buttons = ButtonBit(Yes) | ButtonBit(Cancel);
     int answer;
     if (UseTaskDialog()) {
-        answer = ShowTaskDialog(ProgramTexts::AppTitle(), QStringLiteral("Foto's verwijderen"), text, Confirmation,
-                                buttons, Yes, QStringLiteral("&Verwijderen"), QString(), QString(),
-                                QStringLiteral("&Annuleren"));
+        answer =
+            ShowTaskDialog(ProgramTexts::AppTitle(), QStringLiteral("Foto's verwijderen"), text, Confirmation, buttons,
+                           Yes, QStringLiteral("&Verwijderen"), QString(), QString(), QStringLiteral("&Annuleren"));
     } else {
         QStringList captions(Help + 1);
         captions[Yes] = QStringLiteral("&Verwijderen");

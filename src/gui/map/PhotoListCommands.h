@@ -35,8 +35,8 @@ class PhotoListCommands : public QObject
 {
     Q_OBJECT
 public:
-    PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view,
-                      MapCommands &map, ThumbnailCache &thumbnails);
+    PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view, MapCommands &map,
+                      ThumbnailCache &thumbnails);
     ~PhotoListCommands() override;
 
     PhotoListDock *Dock() const { return m_dock; }

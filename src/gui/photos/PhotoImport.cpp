@@ -338,10 +338,9 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
 
     std::optional<Added> added;
     if (!photos.isEmpty()) {
-        const QList<QPoint> grid =
-            placement.centred
-                ? PhotoGrid::Centred(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize)
-                : PhotoGrid::From(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize);
+        const QList<QPoint> grid = placement.centred
+            ? PhotoGrid::Centred(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize)
+            : PhotoGrid::From(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize);
         for (qsizetype i = 0; i < photos.size(); ++i) {
             photos[i].x = grid[i].x();
             photos[i].y = grid[i].y();
@@ -359,20 +358,19 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
 
     if (!skipped.isEmpty() || !twice.isEmpty()) {
         QStringList parts;
-        parts << (photos.isEmpty() ? QStringLiteral("Er is geen foto ge\u00efmporteerd.")
-                  : photos.size() == 1
-                      ? QStringLiteral("1 foto ge\u00efmporteerd.")
-                      : QStringLiteral("%1 foto's ge\u00efmporteerd.").arg(photos.size()));
+        parts << (photos.isEmpty()         ? QStringLiteral("Er is geen foto ge\u00efmporteerd.")
+                      : photos.size() == 1 ? QStringLiteral("1 foto ge\u00efmporteerd.")
+                                           : QStringLiteral("%1 foto's ge\u00efmporteerd.").arg(photos.size()));
         if (!skipped.isEmpty())
             parts << (skipped.size() == 1 ? QStringLiteral("1 bestand overgeslagen:")
                                           : QStringLiteral("%1 bestanden overgeslagen:").arg(skipped.size()))
-                         + QStringLiteral("\r\n") + listed(skipped);
+                    + QStringLiteral("\r\n") + listed(skipped);
         if (!twice.isEmpty())
             parts << (twice.size() == 1
                           ? QStringLiteral("1 foto stond al in het project en is nog een keer toegevoegd:")
                           : QStringLiteral("%1 foto's stonden al in het project en zijn nog een keer toegevoegd:")
                                 .arg(twice.size()))
-                         + QStringLiteral("\r\n") + listed(twice);
+                    + QStringLiteral("\r\n") + listed(twice);
         const QString text = parts.join(QStringLiteral("\r\n\r\n"));
         if (skipped.isEmpty())
             MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), FilesTitle(), text, QStringLiteral("&OK"));

@@ -78,8 +78,8 @@ void PhotoListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     painter->setPen(text);
     painter->drawText(QRect(textRect.left(), top, keyWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, key);
     painter->setFont(option.font);
-    const QString name = fm.elidedText(AnsiCodec::toUnicode(row.fileName), Qt::ElideMiddle,
-                                       textRect.width() - keyWidth);
+    const QString name =
+        fm.elidedText(AnsiCodec::toUnicode(row.fileName), Qt::ElideMiddle, textRect.width() - keyWidth);
     painter->drawText(QRect(textRect.left() + keyWidth, top, textRect.width() - keyWidth, lineHeight),
                       Qt::AlignLeft | Qt::AlignVCenter, name);
     QColor notesColour = text;

@@ -18,7 +18,8 @@
 #include <algorithm>
 
 PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails, QWidget *parent)
-    : QDockWidget(QStringLiteral("Foto's"), parent), m_session(session)
+    : QDockWidget(QStringLiteral("Foto's"), parent),
+      m_session(session)
 {
     setObjectName(QStringLiteral("FotosDock"));
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
@@ -57,12 +58,11 @@ PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails
     setWidget(content);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &PhotoListModel::SetFilter);
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
-            [this] {
-                m_keptScroll = m_view->verticalScrollBar()->value();
-                // The view drops its selection with the rows; that is no choice of the user's.
-                m_restoring = true;
-            });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_keptScroll = m_view->verticalScrollBar()->value();
+        // The view drops its selection with the rows; that is no choice of the user's.
+        m_restoring = true;
+    });
     connect(m_model, &PhotoListModel::Rebuilt, this, &PhotoListDock::Rebuilt);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_restoring)
@@ -224,8 +224,8 @@ void PhotoListDock::Select(const QList<qsizetype> &positions, qsizetype current,
     m_restoring = false;
     // Many rows (an import): show them from the first one down.
     if (scroll && currentRow >= 0)
-        m_view->scrollTo(m_model->index(currentRow), positions.size() > 1 ? QAbstractItemView::PositionAtTop
-                                                                          : QAbstractItemView::EnsureVisible);
+        m_view->scrollTo(m_model->index(currentRow),
+                         positions.size() > 1 ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
     EmitSelection();
 }
 
@@ -257,4 +257,3 @@ bool PhotoListDock::eventFilter(QObject *watched, QEvent *event)
     }
     return QDockWidget::eventFilter(watched, event);
 }
-

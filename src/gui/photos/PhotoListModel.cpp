@@ -20,7 +20,9 @@ constexpr qsizetype kRememberAtMost = 4096;
 } // namespace
 
 PhotoListModel::PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnails, QObject *parent)
-    : QAbstractListModel(parent), m_session(session), m_thumbnails(thumbnails)
+    : QAbstractListModel(parent),
+      m_session(session),
+      m_thumbnails(thumbnails)
 {
     connect(&m_session, &ProjectSession::Changed, this, &PhotoListModel::ProjectChanged);
     connect(&m_thumbnails, &ThumbnailCache::Ready, this, &PhotoListModel::ThumbnailReady);

@@ -96,9 +96,9 @@ private:
     KeyTable m_notes;
     QString m_filterText;
     bool m_filtered = false;
-    std::vector<qsizetype> m_rows; // with a filter: the positions shown
-    PhotoTextIndex m_text;         // made when a filter is first typed
-    QString m_base;                // the folder names resolve against
-    mutable QHash<QByteArray, QString> m_paths;      // stored name -> path
+    std::vector<qsizetype> m_rows;                    // with a filter: the positions shown
+    PhotoTextIndex m_text;                            // made when a filter is first typed
+    QString m_base;                                   // the folder names resolve against
+    mutable QHash<QByteArray, QString> m_paths;       // stored name -> path
     mutable QHash<QString, QList<qsizetype>> m_asked; // path -> positions painted with it
 };

@@ -108,8 +108,7 @@ void TOntbrekendeFotosForm::Execute()
     QList<QTreeWidgetItem *> items;
     items.reserve(m_missing.size());
     for (const MissingPhotoSearch::Photo &p : std::as_const(m_missing))
-        items << new QTreeWidgetItem(
-            {QString::fromLatin1(p.keyText), AnsiCodec::toUnicode(p.storedName), QString()});
+        items << new QTreeWidgetItem({QString::fromLatin1(p.keyText), AnsiCodec::toUnicode(p.storedName), QString()});
     FotoLijst->addTopLevelItems(items);
     MapEdit->setText(QDir::toNativeSeparators(folder.isEmpty() ? QDir::currentPath() : QDir::cleanPath(folder)));
     StatusLabel->setText(m_missing.size() == 1
@@ -155,9 +154,9 @@ void TOntbrekendeFotosForm::ZoekenClick()
         found = MissingPhotoSearch::Search(m_missing, folder);
     }
     ShowFound();
-    StatusLabel->setText(QStringLiteral("%1 van %2 gevonden.").arg(found).arg(m_missing.size())
-                         + (found > 0 ? QStringLiteral(" Klik op OK om de gevonden bestanden te gebruiken.")
-                                      : QString()));
+    StatusLabel->setText(
+        QStringLiteral("%1 van %2 gevonden.").arg(found).arg(m_missing.size())
+        + (found > 0 ? QStringLiteral(" Klik op OK om de gevonden bestanden te gebruiken.") : QString()));
     Button1->setEnabled(found > 0);
     if (found > 0)
         Button1->setDefault(true);
@@ -169,8 +168,8 @@ void TOntbrekendeFotosForm::ShowFound()
     for (int i = 0; i < FotoLijst->topLevelItemCount() && i < m_missing.size(); ++i) {
         const QString &found = m_missing[i].found;
         QTreeWidgetItem *item = FotoLijst->topLevelItem(i);
-        item->setText(2, found.isEmpty() ? NotFoundText()
-                                         : QDir::toNativeSeparators(PhotoFileNames::StoredName(project, found)));
+        item->setText(
+            2, found.isEmpty() ? NotFoundText() : QDir::toNativeSeparators(PhotoFileNames::StoredName(project, found)));
         item->setToolTip(2, QDir::toNativeSeparators(found));
     }
 }
@@ -224,9 +223,9 @@ void TOntbrekendeFotosForm::BitBtn1Click()
             m_host.Session().Perform(std::make_unique<RenamePhotosEdit>(m_host.Document(), renames));
     }
     if (!problems.isEmpty())
-        MessageDialogs::ShowWarningMessage(
-            ProgramTexts::AppTitle(), Caption(),
-            QStringLiteral("Deze foto's zijn niet aangepast:\r\n") + problems.join(QStringLiteral("\r\n")),
-            QStringLiteral("&OK"));
+        MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), Caption(),
+                                           QStringLiteral("Deze foto's zijn niet aangepast:\r\n")
+                                               + problems.join(QStringLiteral("\r\n")),
+                                           QStringLiteral("&OK"));
     accept();
 }
