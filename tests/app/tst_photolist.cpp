@@ -15,6 +15,7 @@
 #include "core/project/StoreNotesEdit.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
+#include "gui/photos/PhotoImport.h"
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/PhotoListModel.h"
 #include "gui/photos/TFotoForm.h"
@@ -431,7 +432,11 @@ void TestPhotoList::cancelledImportChangesNothing()
     m_driver->ChooseFile(folder);
     m_driver->Press(QStringLiteral("&Kopi\u00ebren"));
     m_driver->Press(QStringLiteral("&Annuleren")); // the progress dialog
+    // At once, however quick the machine.
+    const int delay = PhotoImport::ProgressDelay();
+    PhotoImport::SetProgressDelay(0);
     action("MapImporteren1")->trigger();
+    PhotoImport::SetProgressDelay(delay);
 
     QCOMPARE(DataFile::Serialize(m_form->Document()), before);
     QVERIFY(!m_form->Document().Modified);

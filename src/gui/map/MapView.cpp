@@ -53,20 +53,31 @@ void MapView::paintEvent(QPaintEvent *event)
     }
     if (m_highlighted.isEmpty())
         return;
-    // A ring around each marked triangle: orange on a white edge, to be
-    // seen on dark and light maps alike.
+    // One photo: a ring around its triangle, orange on a white edge, to be
+    // seen on dark and light maps alike. Several (an import's grid): their
+    // triangles drawn over in orange, as rings would run into each other.
     painter.setClipRegion(event->region());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
+    const QColor orange(255, 120, 0);
     const QRect exposed = event->region().boundingRect();
+    const bool one = m_highlighted.size() == 1;
     for (const qsizetype position : m_highlighted) {
         const QRect r = HighlightRect(position);
         if (r.isEmpty() || !r.intersects(exposed))
             continue;
-        painter.setPen(QPen(Qt::white, 5));
-        painter.drawEllipse(r);
-        painter.setPen(QPen(QColor(255, 120, 0), 3));
-        painter.drawEllipse(r);
+        if (one) {
+            painter.setPen(QPen(Qt::white, 5));
+            painter.drawEllipse(r);
+            painter.setPen(QPen(orange, 3));
+            painter.drawEllipse(r);
+        } else {
+            QPolygon triangle = m_scene.photos[position].triangle.toPolygon();
+            for (QPoint &p : triangle)
+                p = MapToWidget(p);
+            painter.setPen(QPen(orange, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolygon(triangle);
+        }
     }
 }
 

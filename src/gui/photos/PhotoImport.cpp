@@ -19,6 +19,7 @@
 #include "gui/widgets/WindowLayout.h"
 
 #include <QCollator>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -27,6 +28,7 @@
 #include <QProgressDialog>
 #include <QSet>
 #include <QSettings>
+#include <QThread>
 #include <QtConcurrent>
 
 #include <memory>
@@ -34,6 +36,8 @@
 namespace {
 
 const char *const kLastFolderKey = "importeren/laatste-map";
+
+int g_progressDelay = 400;
 
 // The number of names a message lists before it says how many more.
 constexpr int kListedAtMost = 10;
@@ -67,6 +71,16 @@ struct Copies
 
 PhotoImport::PhotoImport(ProjectHost &host) : m_host(host)
 {
+}
+
+void PhotoImport::SetProgressDelay(int milliseconds)
+{
+    g_progressDelay = std::max(0, milliseconds);
+}
+
+int PhotoImport::ProgressDelay()
+{
+    return g_progressDelay;
 }
 
 QString PhotoImport::LastFolder() const
@@ -267,6 +281,11 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
 
     bool cancelled = false;
     if (jobs.size() >= ProgressFrom) {
+        QDeadlineTimer quick(g_progressDelay);
+        while (!future.isFinished() && !quick.hasExpired())
+            QThread::msleep(5);
+    }
+    if (jobs.size() >= ProgressFrom && !future.isFinished()) {
         busy.reset();
         QProgressDialog progress(QStringLiteral("De foto's worden gelezen en gecontroleerd..."),
                                  QStringLiteral("&Annuleren"), 0, int(jobs.size()), m_host.MainWindow());
@@ -285,6 +304,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
             progress.reject();
         });
         watcher.setFuture(future);
+        progress.setValue(future.progressValue());
         if (!future.isFinished() && UserInteraction::ExecModal(&progress) != QDialog::Accepted)
             cancelled = true;
         if (cancelled)

@@ -50,8 +50,12 @@ public:
     enum class Outside { Copy, Keep, Cancel };
     static Outside AskAboutOutside(int count, const QString &projectFolder);
 
-    // From this many files on, a progress dialog shows and can cancel.
+    // From this many files on, a progress dialog shows and can cancel, once
+    // the work has taken longer than the delay (milliseconds), so that a
+    // quick import does not flash a dialog.
     static constexpr int ProgressFrom = 10;
+    static void SetProgressDelay(int milliseconds);
+    static int ProgressDelay();
 
     static QString FilesTitle() { return QStringLiteral("Foto's importeren"); }
     static QString FolderTitle() { return QStringLiteral("Map met foto's importeren"); }
