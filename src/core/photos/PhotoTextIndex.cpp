@@ -24,15 +24,18 @@ public:
     {
         const size_t n = m_word.size();
         const char anchor = m_word[m_anchor];
-        const char *scan = from + m_anchor;
-        while (to - scan >= qsizetype(n - m_anchor)) {
-            const void *hit = std::memchr(scan, anchor, size_t(to - scan) - (n - m_anchor) + 1);
+        size_t at = 0; // where the word may begin, from from
+        const size_t length = size_t(to - from);
+        while (at + n <= length) {
+            // The anchor byte of a word beginning in [at, length - n].
+            const char *scan = from + at + m_anchor;
+            const void *hit = std::memchr(scan, anchor, length - n - at + 1);
             if (!hit)
                 return to;
             const char *start = static_cast<const char *>(hit) - m_anchor;
             if (std::memcmp(start, m_word.data(), n) == 0)
                 return start;
-            scan = static_cast<const char *>(hit) + 1;
+            at = size_t(start - from) + 1;
         }
         return to;
     }
