@@ -28,6 +28,12 @@
 // - Hover: the tooltip event on 1000 different triangles (hit test, name
 //   and notes looked up, the tip's texts set, the thumbnail requested from
 //   the decoder threads), against one DrawMap of 10000 photos.
+// - "Import": "Map met foto's importeren..." on a folder of 200 camera-size
+//   photos, through the main window (its progress dialog included), until
+//   the photo list shows the new rows with their thumbnails; against 200
+//   thumbnail decodes one after another on one thread.
+// - "Filter": a word typed in the photo list's filter on 100000 photos, the
+//   list laid out and painted again.
 
 #include "app/THoofdForm.h"
 #include "core/map/MapClick.h"
@@ -48,6 +54,9 @@
 #include "gui/map/MapNavigator.h"
 #include "core/project/RecoveryKeeper.h"
 #include "gui/map/MapView.h"
+#include "gui/map/PhotoListCommands.h"
+#include "gui/photos/PhotoListDock.h"
+#include "gui/photos/PhotoListModel.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/widgets/UserInteraction.h"
 
@@ -59,12 +68,15 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QLayout>
+#include <QLineEdit>
+#include <QListView>
 #include <QProcess>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QToolButton>
 #include <QWindow>
 
@@ -102,6 +114,11 @@ constexpr int BigMapPhotos = 10000;
 constexpr int WebPhotos = 200;
 constexpr int WebPhotoWidth = 4000;
 constexpr int WebPhotoHeight = 3000;
+constexpr int ImportPhotos = 200;
+constexpr int ImportPhotoWidth = 4000;
+constexpr int ImportPhotoHeight = 3000;
+// Distinct photo files the 100000-photo list project names, in turn.
+constexpr int ListPhotoFiles = 50;
 
 // A 24-bit bitmap file, written a row at a time: a light floor-plan-like
 // pattern of walls on a pale background.
@@ -231,6 +248,9 @@ struct Inputs
     QString webMapProject; // the big map, no photos
     QStringList webPhotos;
     QString hoverProject;  // 10000 photos on the small map, of small real JPEG files
+    QString importProject, importFolder;
+    QStringList importFiles;
+    QString listProject; // 100000 photos whose files exist
 
     QString Path(const QString &name) const { return dir.filePath(name); }
 };
@@ -330,6 +350,33 @@ struct MainWindow
 
 MainWindow *g_smallWindow = nullptr; // projects on the 4000 x 3000 map
 MainWindow *g_bigWindow = nullptr;   // the 14000 x 9900 map
+MainWindow *g_importWindow = nullptr;
+
+// Waits until every row the photo list shows has its thumbnail (or a mark).
+bool WaitForListThumbnails(THoofdForm &form, int milliseconds)
+{
+    QListView *view = form.FotosDock->View();
+    PhotoListModel &model = form.FotosDock->Model();
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        view->viewport()->repaint();
+        bool ready = true;
+        const QRect shown = view->viewport()->rect();
+        const QModelIndex first = view->indexAt(shown.topLeft());
+        const QModelIndex last = view->indexAt(QPoint(0, shown.bottom()));
+        const int end = last.isValid() ? last.row() : model.rowCount() - 1;
+        for (int row = first.isValid() ? first.row() : 0; row <= end && ready; ++row)
+            ready = model.data(model.index(row), PhotoListModel::FileStateRole).toInt()
+                != int(PhotoListModel::FileState::Loading);
+        if (ready)
+            return true;
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+}
 
 // ---------------------------------------------------------------- benchmarks
 
@@ -713,6 +760,67 @@ void BM_Hover(benchmark::State &state)
     thumbnails.WaitForIdle(60000);
 }
 
+// "Map met foto's importeren..." on 200 camera-size photos inside the
+// project's folder (so no question is asked), its progress dialog running,
+// until the list shows the new rows' thumbnails. Before each round the
+// project is opened again without them.
+void BM_Import200(benchmark::State &state)
+{
+    THoofdForm &form = g_importWindow->form;
+    UserInteraction::SetModalHandler([](QDialog *) {});
+    UserInteraction::SetFileHandler(
+        [](const UserInteraction::FileRequest &) -> std::optional<QString> { return g_inputs->importFolder; });
+    QAction *item = form.findChild<QAction *>(QStringLiteral("MapImporteren1"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.ResetProject();
+        form.ReadDataFile(g_inputs->importProject);
+        form.DrawMap();
+        // No thumbnail of the last round is kept.
+        form.Thumbnails().SetMemoryLimit(0);
+        form.Thumbnails().SetMemoryLimit(qint64(64) << 20);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        item->trigger();
+        if (!WaitForListThumbnails(form, 60000))
+            state.SkipWithError("the list did not show the thumbnails");
+        if (form.Document().PositionList.size() != ImportPhotos)
+            state.SkipWithError("the import did not add every photo");
+    }
+    UserInteraction::SetModalHandler({});
+    UserInteraction::SetFileHandler({});
+}
+
+// The baseline: the same 200 photos' thumbnails decoded one after another.
+void BM_FittedDecodes200(benchmark::State &state)
+{
+    for (auto _ : state) {
+        for (const QString &file : std::as_const(g_inputs->importFiles)) {
+            const PhotoPicture picture = PhotoPicture::Load(file);
+            const QImage thumbnail = picture.Scaled(ThumbnailCache::FittedSize(picture.Size(), 256));
+            benchmark::DoNotOptimize(thumbnail.constBits());
+        }
+    }
+}
+
+// A word typed in the photo list's filter: 100000 photos searched, the list
+// laid out and painted again. Both words are in every photo's notes, so
+// each round shows all rows anew.
+void BM_Filter100000(benchmark::State &state)
+{
+    g_smallWindow->Open(g_inputs->projects.at(100000), false);
+    PhotoListDock *dock = g_smallWindow->form.FotosDock;
+    int n = 0;
+    for (auto _ : state) {
+        dock->FilterEdit()->setText(n++ % 2 ? QStringLiteral("raam") : QStringLiteral("gevel"));
+        dock->View()->doItemsLayout();
+        dock->View()->viewport()->repaint();
+        if (dock->Model().rowCount() != 100000)
+            state.SkipWithError("the filter did not find every photo");
+    }
+    dock->FilterEdit()->clear();
+}
+
 // ---------------------------------------------------------------- results
 
 // Keeps the median (or the single) real time of every benchmark.
@@ -816,6 +924,10 @@ std::vector<Figure> FigureList()
         {"web_size", "11. Web export folder size, 200 photos / their files", -1, 0.5},
         {"recovery", "12. Recovery copy's cost to the window / DrawMap (view), 100000", -1, -1},
         {"recovery_write", "   Recovery copy's cost to the window / writing the copy", -1, -1},
+        {"import", "13. Import 200 photos 4000x3000, list shown / 200 thumbnail decodes", -1, 0.7},
+        {"filter", "14. Filter 100000 photos on a word / DrawMap (view), labels off", -1, 0.5},
+        {"memory_list", "15. Peak memory, 100000 photos with list and thumbnails / without", -1, 1.3},
+        {"memory_list_filter", "   Peak memory, the same with a word in the filter / without", -1, -1},
     };
 }
 
@@ -897,6 +1009,60 @@ std::map<std::string, double> MeasurePeakMemory(const QString &self)
     return out;
 }
 
+// Child process: the main window opens the 100000-photo project whose photo
+// files exist, with its photo list showing their thumbnails, or with the
+// list taken away; prints the peak resident memory.
+int PeakMemoryListChild(int argc, char **argv)
+{
+    if (argc < 4)
+        return 2;
+    QApplication app(argc, argv);
+    const QString project = QString::fromLocal8Bit(argv[2]);
+    const bool withList = std::strcmp(argv[3], "without") != 0;
+    const bool filtered = std::strcmp(argv[3], "filtered") == 0;
+    {
+        THoofdForm form;
+        if (!withList) {
+            delete form.FotosDock;
+            form.FotosDock = nullptr;
+        }
+        ShowExposed(form);
+        form.ReadDataFile(project);
+        form.EnterProjectFolder();
+        form.DrawMap();
+        form.OverzichtsImage->repaint();
+        if (withList && !WaitForListThumbnails(form, 120000)) {
+            std::fprintf(stderr, "the list did not show its thumbnails\n");
+            return 1;
+        }
+        // A word in the filter makes the list's text index.
+        if (filtered) {
+            form.FotosDock->FilterEdit()->setText(QStringLiteral("raam"));
+            WaitForListThumbnails(form, 120000);
+        }
+        QCoreApplication::processEvents();
+        std::printf("peak %.0f\n", VmHwmBytes());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+double MeasurePeakMemoryList(const QString &self, const QString &mode)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, {QStringLiteral("--peak-memory-list"), g_inputs->listProject, mode});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+        std::fprintf(stderr, "peak-memory-list child failed\n");
+        return -1;
+    }
+    std::istringstream lines(child.readAllStandardOutput().toStdString());
+    std::string key;
+    double value = -1;
+    lines >> key >> value;
+    return key == "peak" ? value : -1;
+}
+
 int Summary(int argc, char **argv)
 {
     std::vector<Figure> figures = FigureList();
@@ -932,6 +1098,8 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", home + "/data");
     if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0)
         return PeakMemoryChild(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "--peak-memory-list") == 0)
+        return PeakMemoryListChild(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "--summary") == 0)
         return Summary(argc, argv);
 
@@ -958,6 +1126,9 @@ int main(int argc, char **argv)
     if (!inputs.dir.isValid())
         qFatal("no temporary folder");
     g_inputs = &inputs;
+    // The main window keeps its layout in the settings: those of this run
+    // only, also for the child processes.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(inputs.Path(QStringLiteral("config"))));
     const qint64 needed = qint64(BigMapWidth) * BigMapHeight * 3 * 2 + (200 << 20);
     const qint64 free = QStorageInfo(inputs.dir.path()).bytesAvailable();
     if (free < needed) {
@@ -1009,13 +1180,50 @@ int main(int argc, char **argv)
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(inputs.dir.path()));
     RecoveryKeeper::SetDelay(std::numeric_limits<int>::max());
 
+    // 200 camera photos to import (links to one file: the same bytes to
+    // read and decode, without 200 times the disk space), in a folder below
+    // an empty project on the small map.
+    const QString camera = inputs.Path(QStringLiteral("camera.jpg"));
+    WriteJpeg(camera, ImportPhotoWidth, ImportPhotoHeight);
+    inputs.importFolder = inputs.Path(QStringLiteral("importfotos"));
+    QDir().mkpath(inputs.importFolder);
+    for (int i = 1; i <= ImportPhotos; ++i) {
+        const QString file = inputs.importFolder + QStringLiteral("/foto_%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        if (::link(QFile::encodeName(camera).constData(), QFile::encodeName(file).constData()) != 0)
+            qFatal("cannot link %s", qPrintable(file));
+        inputs.importFiles << file;
+    }
+    inputs.importProject = inputs.Path(QStringLiteral("import.tvk"));
+    WriteProject(inputs.importProject, QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), 0);
+    // 100000 photos whose names lead to real photos, for the list's memory.
+    QDir().mkpath(inputs.Path(QStringLiteral("lijstfotos")));
+    for (int i = 0; i < ListPhotoFiles; ++i)
+        WriteJpeg(inputs.Path(QStringLiteral("lijstfotos/p%1.jpg").arg(i)), 1600, 1200);
+    inputs.listProject = inputs.Path(QStringLiteral("lijst.tvk"));
+    {
+        ProjectDocument doc;
+        DataFile::Read(doc, inputs.projects.at(100000));
+        for (qsizetype i = 0; i < doc.NameList.size(); ++i)
+            doc.NameList[i] = PhotoEntry::KeyText(doc.NameList[i]) + "=lijstfotos\\p"
+                + QByteArray::number(int(i % ListPhotoFiles)) + ".jpg";
+        if (DataFile::Write(doc, inputs.listProject) != DataFile::WriteResult::Ok)
+            qFatal("cannot write the list project");
+    }
+
     // Memory first, in a fresh process, before this one holds anything.
     const std::map<std::string, double> memory = MeasurePeakMemory(QCoreApplication::applicationFilePath());
+    const double listWith = MeasurePeakMemoryList(QCoreApplication::applicationFilePath(), QStringLiteral("with"));
+    const double listWithout =
+        MeasurePeakMemoryList(QCoreApplication::applicationFilePath(), QStringLiteral("without"));
+    const double listFiltered =
+        MeasurePeakMemoryList(QCoreApplication::applicationFilePath(), QStringLiteral("filtered"));
 
     MainWindow smallWindow;
     MainWindow bigWindow;
+    MainWindow importWindow;
     g_smallWindow = &smallWindow;
     g_bigWindow = &bigWindow;
+    g_importWindow = &importWindow;
     smallWindow.Open(inputs.projects.at(1000), true);
     bigWindow.Open(inputs.bigProject, true);
     {
@@ -1066,6 +1274,9 @@ int main(int argc, char **argv)
     reg("Hover/1000", BM_Hover);
     reg("Recovery/Snapshot/100000", BM_RecoverySnapshot)->Unit(kMicrosecond);
     reg("Recovery/Write/100000", BM_RecoveryWrite);
+    reg("Import/200", BM_Import200);
+    reg("Baseline/ImportDecodes200", BM_FittedDecodes200);
+    reg("Filter/100000", BM_Filter100000);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -1104,6 +1315,14 @@ int main(int argc, char **argv)
     r["zoom_first"] = ratio(t("Zoom/FirstPaint/Quarter"), t("Zoom/Repaint/Actual"));
     r["hover"] = ratio(t("Hover/1000"), t("DrawMap/View/10000/labels"));
     r["memory_export"] = ratio(m("export"), m("map"));
+    r["import"] = ratio(t("Import/200"), t("Baseline/ImportDecodes200"));
+    r["filter"] = ratio(t("Filter/100000"), t("DrawMap/View/100000/nolabels"));
+    r["memory_list"] = ratio(listWith, listWithout);
+    r["memory_list_filter"] = ratio(listFiltered, listWithout);
+    if (listWith > 0 && listWithout > 0)
+        std::printf("\nPeak memory (child processes), 100000 photos: with the photo list %.0f MB, a word in its "
+                    "filter %.0f MB, without the list %.0f MB.\n",
+                    listWith / 1048576, listFiltered / 1048576, listWithout / 1048576);
     if (m("map") > 0)
         std::printf("\nPeak memory (child process): decoded map %.0f MB; at start %.0f MB, map drawn %.0f MB, "
                     "pyramid made %.0f MB (its levels %.0f MB), after export %.0f MB (EMF file %.0f MB).\n",

@@ -4,6 +4,7 @@
 #include "app/TolvekApplication.h"
 #include "core/base/ProgramTexts.h"
 #include "core/info/TRvVersionInfo.h"
+#include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
@@ -24,8 +25,10 @@
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
 #include "gui/map/MapView.h"
+#include "gui/map/PhotoListCommands.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
+#include "gui/photos/PhotoListDock.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
@@ -68,6 +71,9 @@ const QString kDataFilter = QStringLiteral("Tolvek-bestanden (*.tvk)|*.tvk|Alle 
 // The system's application-workspace colour of the designed look.
 const QColor kWorkspaceColour(171, 171, 171);
 
+// The photo list's width at the first start.
+constexpr int kPhotoListWidth = 280;
+
 } // namespace
 
 THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session, this)
@@ -106,6 +112,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     BuildMenu();
     BuildToolBar();
     m_map->SetLabelItem(Fotonummerstonen1);
+    BuildPhotoList();
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -128,9 +135,46 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
 
     ResetProject();
     resize(614, 384 + menuBar()->sizeHint().height());
+    // The map keeps its designed size beside the photo list (until a saved
+    // layout is restored).
+    resizeDocks({FotosDock}, {kPhotoListWidth}, Qt::Horizontal);
+    resize(width() + kPhotoListWidth, height());
 }
 
-THoofdForm::~THoofdForm() = default;
+ThumbnailCache &THoofdForm::Thumbnails()
+{
+    return m_interaction->Thumbnails();
+}
+
+THoofdForm::~THoofdForm()
+{
+    // The list reads the project and its thumbnails: it goes before them.
+    m_photoList.reset();
+}
+
+void THoofdForm::BuildPhotoList()
+{
+    // One cache of thumbnails for the list and the map's hover.
+    m_photoList = std::make_unique<PhotoListCommands>(m_host, this, OverzichtsScrollBox, OverzichtsImage, *m_map,
+                                                      m_interaction->Thumbnails());
+    FotosDock = m_photoList->Dock();
+    addDockWidget(Qt::RightDockWidgetArea, FotosDock);
+    m_photoList->SetDirectionSource([this] {
+        CreateOtherWindows();
+        return FotoToevoegenForm->SelectedDirection();
+    });
+    m_photoList->SetDeleteDialog([this] {
+        CreateOtherWindows();
+        return FotoVerwijderenForm;
+    });
+    m_photoList->SetProjectOpener([this](const QString &fileName) { OpenDroppedProject(fileName); });
+    if (QMenu *beeld = menuBar()->findChild<QMenu *>(QStringLiteral("Beeld1"))) {
+        beeld->addSeparator();
+        QAction *toggle = FotosDock->toggleViewAction();
+        toggle->setObjectName(QStringLiteral("FotoLijst1"));
+        beeld->addAction(toggle);
+    }
+}
 
 QString THoofdForm::UntitledCaption() const
 {
@@ -221,6 +265,17 @@ void THoofdForm::BuildMenu()
         AppIcons::Get(AppIcons::DeletePhoto));
     add(gegevens, "Eigenschappenallefotoswijzigen1", QStringLiteral("Eigenschappen &alle foto's wijzigen..."),
         &THoofdForm::Eigenschappenallefotoswijzigen1Click);
+    gegevens->addSeparator();
+    add(gegevens, "FotosImporteren1", QStringLiteral("Foto's &importeren..."), &THoofdForm::FotosImporteren1Click);
+    add(gegevens, "MapImporteren1", QStringLiteral("&Map met foto's importeren..."), &THoofdForm::MapImporteren1Click);
+    add(gegevens, "OntbrekendeFotos1", QStringLiteral("Ontbrekende foto's &zoeken..."),
+        &THoofdForm::OntbrekendeFotos1Click);
+    // Ctrl+F: into the photo list's filter field, from anywhere in the window.
+    QAction *filter = add(gegevens, "FotoFilter1", QStringLiteral("Foto zoeken"), &THoofdForm::FotoFilter1Click,
+                          QKeySequence(QStringLiteral("Ctrl+F")));
+    gegevens->removeAction(filter);
+    addAction(filter);
+    filter->setShortcutContext(Qt::WindowShortcut);
     QAction *sluiten = add(gegevens, "Fotosluiten1", QStringLiteral("Foto sluiten"), &THoofdForm::Fotosluiten1Click,
                            QKeySequence(Qt::Key_Escape));
     // Invisible: only its shortcut acts, so it lives on the window itself.
@@ -733,6 +788,13 @@ void THoofdForm::closeEvent(QCloseEvent *event)
     }
 }
 
+void THoofdForm::OpenDroppedProject(const QString &fileName)
+{
+    if (CloseProject())
+        ReadDataFile(fileName);
+    DrawMap();
+}
+
 // ---- Commands whose windows are added with their features ------------------
 
 void THoofdForm::CreateOtherWindows()
@@ -781,6 +843,26 @@ void THoofdForm::Eigenschappenallefotoswijzigen1Click()
 {
     CreateOtherWindows();
     AlleFotoEigenschappenForm->Execute();
+}
+
+void THoofdForm::FotosImporteren1Click()
+{
+    m_photoList->ImportFiles();
+}
+
+void THoofdForm::MapImporteren1Click()
+{
+    m_photoList->ImportFolder();
+}
+
+void THoofdForm::OntbrekendeFotos1Click()
+{
+    m_photoList->FindMissing();
+}
+
+void THoofdForm::FotoFilter1Click()
+{
+    m_photoList->FocusFilter();
 }
 
 void THoofdForm::Exporteren1Click()

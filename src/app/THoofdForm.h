@@ -17,6 +17,8 @@ class MapView;
 class OutsideChangeGuard;
 class RecoveryCopy;
 class RecoveryKeeper;
+class PhotoListCommands;
+class PhotoListDock;
 class PhotoIndex;
 class QAction;
 class QLabel;
@@ -36,6 +38,7 @@ class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
 class UndoActions;
+class ThumbnailCache;
 
 // The main window: owns the project, shows the overview map in a scroll box,
 // and carries the menu and tool bar from which every command starts.
@@ -132,6 +135,12 @@ public:
     TOpInternetForm *OpInternetForm = nullptr;
     TConfigGegevensForm *ConfigGegevensForm = nullptr;
     THelpForm *HelpForm = nullptr;
+    PhotoListDock *FotosDock = nullptr;
+
+    // The photo list, imports, drops and mending moved photos.
+    PhotoListCommands &PhotoList() { return *m_photoList; }
+    // Thumbnails of photo files, shared by whatever shows many photos.
+    ThumbnailCache &Thumbnails();
 
 public slots:
     void Nieuw1Click();
@@ -152,6 +161,10 @@ public slots:
     void Toevoegen1Click();
     void Verwijderen1Click();
     void Eigenschappenallefotoswijzigen1Click();
+    void FotosImporteren1Click();
+    void MapImporteren1Click();
+    void OntbrekendeFotos1Click();
+    void FotoFilter1Click();
     void Fotosluiten1Click();
     void Inhoud1Click();
     void FotoCDRom1Click();
@@ -182,6 +195,9 @@ private:
     void ReloadProject();
     void ProjectChanged(ProjectChanges changes);
     void UpdateMapPointer();
+    void BuildPhotoList();
+    // A project file dropped on the window: as "Openen", with the file given.
+    void OpenDroppedProject(const QString &fileName);
 
     ProjectDocument m_document;
     ProjectSession m_session{m_document};
@@ -193,6 +209,7 @@ private:
     UndoActions *m_undo = nullptr;
     std::unique_ptr<RecoveryKeeper> m_recovery;
     std::unique_ptr<OutsideChangeGuard> m_outsideChanges;
+    std::unique_ptr<PhotoListCommands> m_photoList;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

@@ -8,6 +8,7 @@
 #include "PhotoTestFiles.h"
 
 #include "app/THoofdForm.h"
+#include "gui/photos/PhotoListDock.h"
 #include "app/TolvekApplication.h"
 #include "core/map/MapZoom.h"
 #include "core/photos/ThumbnailCache.h"
@@ -615,6 +616,13 @@ void TestMapEditing::undoAndRedoEveryChange()
 // its notes; a missing or broken file says so instead. Moving off hides it.
 void TestMapEditing::hoverShowsThePhoto()
 {
+    // The hover on its own: the photo list, which shares the thumbnails,
+    // hidden, and the project in a folder whose files nothing asked for yet.
+    m_form->FotosDock->hide();
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("kopie")));
+    for (const char *name : {"kerk.tvk", "kaart.bmp", "toren.jpg", "kapot.jpg"})
+        QVERIFY(QFile::copy(Path(name), Path("kopie/") + QLatin1String(name)));
+    Open(Path("kopie/kerk.tvk"));
     MapHoverTip &tip = m_form->Interaction().HoverTip();
     ThumbnailCache &thumbnails = m_form->Interaction().Thumbnails();
     Hover(QPoint(120, 40));
@@ -653,9 +661,9 @@ void TestMapEditing::hoverShowsThePhoto()
 
     // A photo file that changed is read again (the old picture shown
     // meanwhile); zoomed out the tip follows the triangles as they are shown.
-    QVERIFY(PhotoTestFiles::WriteFile(Path("toren.jpg"), PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(100, 300))));
+    QVERIFY(PhotoTestFiles::WriteFile(Path("kopie/toren.jpg"), PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(100, 300))));
     {
-        QFile file(Path("toren.jpg"));
+        QFile file(Path("kopie/toren.jpg"));
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
     }

@@ -6,11 +6,13 @@
 #include "core/project/AddPhotoEdit.h"
 #include "core/project/DataFile.h"
 #include "core/project/DeletePhotoEdit.h"
+#include "core/project/DeletePhotosEdit.h"
 #include "core/project/MapFileEdit.h"
 #include "core/project/MovePhotoEdit.h"
 #include "core/project/ProjectDataEdit.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "core/project/RenamePhotosEdit.h"
 #include "core/project/ReplacePositionsEdit.h"
 #include "core/project/StoreNotesEdit.h"
 
@@ -84,6 +86,19 @@ private slots:
         QTest::newRow("map file") << Make([](const ProjectDocument &) {
             return std::make_unique<MapFileEdit>("plan.bmp", true);
         }) << QByteArray("00001=plan.bmp");
+        // Mended names keep each entry's key as written.
+        QTest::newRow("rename") << Make([](const ProjectDocument &d) {
+            return std::make_unique<RenamePhotosEdit>(
+                d, QList<RenamePhotosEdit::Rename>{{2, "beelden\\7.jpg"}, {0, "beelden\\kerk.jpg"}});
+        }) << QByteArray("7=beelden\\7.jpg");
+        // Several deleted at once, each by the one rule (key text compared as
+        // text: "7" leaves "00007=" alone); the last taken is put back first.
+        QTest::newRow("delete several")
+            << Make([](const ProjectDocument &) {
+                   return std::make_unique<DeletePhotosEdit>(QList<QByteArray>{"00003", "7"});
+               })
+            << QByteArray("[Fotopositie]\r\n00001=10,20,330\r\n00007=300,200,180\r\n\r\n[Fotonaam]\r\n"
+                          "00001=fotos\\kerk.jpg\r\n\r\n[Foto-aantekeningen]");
     }
     void revertGivesBackTheBytes()
     {

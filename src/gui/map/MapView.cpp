@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+#include <algorithm>
+
 MapView::MapView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("OverzichtsImage"));
@@ -219,6 +221,7 @@ void MapView::paintEvent(QPaintEvent *event)
         m_painted = QImage();
         for (const QRect &rect : event->region())
             PaintPart(painter, rect);
+        PaintHighlights(painter, event->region());
         return;
     }
     if (m_paintedGeneration != m_generation || m_painted.size() != size()) {
@@ -230,6 +233,81 @@ void MapView::paintEvent(QPaintEvent *event)
     }
     for (const QRect &rect : event->region())
         painter.drawImage(rect.topLeft(), m_painted, rect);
+    PaintHighlights(painter, event->region());
+}
+
+void MapView::PaintHighlights(QPainter &painter, const QRegion &region) const
+{
+    if (m_highlighted.isEmpty())
+        return;
+    // One photo: a ring around its triangle, orange on a white edge, to be
+    // seen on dark and light maps alike. Several (an import's grid): their
+    // triangles drawn over in orange, as rings would run into each other.
+    painter.save();
+    painter.setClipRegion(region);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QColor orange(255, 120, 0);
+    const QRect exposed = region.boundingRect();
+    const bool one = m_highlighted.size() == 1;
+    for (const qsizetype position : m_highlighted) {
+        const QRect r = HighlightRect(position);
+        if (r.isEmpty() || !r.intersects(exposed))
+            continue;
+        if (one) {
+            painter.setPen(QPen(Qt::white, 5));
+            painter.drawEllipse(r);
+            painter.setPen(QPen(orange, 3));
+            painter.drawEllipse(r);
+        } else {
+            painter.setPen(QPen(orange, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolygon(ViewTriangle(m_scene.photos[position]));
+        }
+    }
+    painter.restore();
+}
+
+QPolygonF MapView::ViewTriangle(const MapPhotoShape &shape) const
+{
+    QPolygonF triangle(shape.triangle.toPolygon());
+    // Zoomed out, triangles keep their size on the screen.
+    if (m_zoom.IsZoomedOut())
+        return triangle.translated(QPointF(m_zoom.ToView(shape.position) - shape.position));
+    const double z = m_zoom.Factor();
+    for (QPointF &p : triangle)
+        p *= z;
+    return triangle;
+}
+
+QRect MapView::HighlightRect(qsizetype position) const
+{
+    if (position < 0 || position >= m_scene.photos.size())
+        return QRect();
+    const MapPhotoShape &shape = m_scene.photos[position];
+    if (shape.triangle.size() == 0)
+        return QRect();
+    const QRectF triangle = ViewTriangle(shape).boundingRect();
+    const QPoint centre = triangle.center().toPoint();
+    const int radius = int(std::ceil(std::max(triangle.width(), triangle.height()) / 2)) + 4;
+    return QRect(centre.x() - radius, centre.y() - radius, 2 * radius + 1, 2 * radius + 1);
+}
+
+void MapView::SetHighlightedPhotos(const QList<qsizetype> &positions)
+{
+    if (positions == m_highlighted)
+        return;
+    QRegion dirty;
+    // Few marks: repaint just around them; many: the whole view.
+    if (positions.size() + m_highlighted.size() <= 64) {
+        for (const qsizetype p : m_highlighted)
+            dirty += HighlightRect(p).adjusted(-3, -3, 3, 3);
+        for (const qsizetype p : positions)
+            dirty += HighlightRect(p).adjusted(-3, -3, 3, 3);
+    } else {
+        dirty = rect();
+    }
+    m_highlighted = positions;
+    update(dirty);
 }
 
 void MapView::mousePressEvent(QMouseEvent *event)

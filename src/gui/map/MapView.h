@@ -6,6 +6,7 @@
 
 #include <QFutureWatcher>
 #include <QImage>
+#include <QPolygonF>
 #include <QThreadPool>
 #include <QWidget>
 
@@ -43,6 +44,16 @@ public:
     const MapScene &Scene() const { return m_scene; }
 
     QSize sizeHint() const override;
+
+    // Photos marked on the screen (those selected in the photo list), by
+    // their place in the position list. The mark is drawn over the picture
+    // by this view alone: exports, copies and the renderer never show it.
+    void SetHighlightedPhotos(const QList<qsizetype> &positions);
+    const QList<qsizetype> &HighlightedPhotos() const { return m_highlighted; }
+
+    // Between map points and points on this widget, at the zoom.
+    QPoint MapToWidget(const QPoint &mapPoint) const { return ToView(mapPoint); }
+    QPoint WidgetToMap(const QPoint &widgetPoint) const { return ToMap(widgetPoint); }
 
     // The pointer tells what a click does: a crosshair while it picks a
     // position or a photo for a dialog, the arrow otherwise.
@@ -95,7 +106,14 @@ private:
     // The largest view whose picture is kept (16 MB).
     static constexpr qint64 MaxKeptPixels = 4'000'000;
 
+    // Where a highlighted photo's mark is drawn, in view pixels.
+    QRect HighlightRect(qsizetype position) const;
+    // A photo's triangle as the view shows it.
+    QPolygonF ViewTriangle(const MapPhotoShape &shape) const;
+    void PaintHighlights(QPainter &painter, const QRegion &region) const;
+
     MapScene m_scene;
+    QList<qsizetype> m_highlighted;
     MapScene m_drawing; // the scene as the last drawing made it
     bool m_hasPicture = false;
     bool m_preview = false;

@@ -3,6 +3,7 @@
 #include "core/platform/AppSettings.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -115,6 +116,49 @@ std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
     if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QStringList> UserInteraction::AskFiles(const FileRequest &request)
+{
+    if (g_fileHandler) {
+        const std::optional<QString> text = g_fileHandler(request);
+        if (!text)
+            return std::nullopt;
+        QStringList names;
+        const QDir folder(request.directory.isEmpty() ? QDir::currentPath() : request.directory);
+        for (const QString &name : SplitQuotedNames(*text))
+            names << QDir::cleanPath(folder.absoluteFilePath(name));
+        return names;
+    }
+
+    QFileDialog dialog(request.parent, request.title, request.directory, QtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
+QStringList UserInteraction::SplitQuotedNames(const QString &text)
+{
+    if (!text.contains(QLatin1Char('"'))) {
+        const QString name = text.trimmed();
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
+    QStringList names;
+    qsizetype at = 0;
+    while (true) {
+        const qsizetype open = text.indexOf(QLatin1Char('"'), at);
+        if (open < 0)
+            break;
+        const qsizetype close = text.indexOf(QLatin1Char('"'), open + 1);
+        if (close < 0)
+            break;
+        if (close > open + 1)
+            names << text.mid(open + 1, close - open - 1);
+        at = close + 1;
+    }
+    return names;
 }
 
 void UserInteraction::AddPicturePreview(QFileDialog &dialog,

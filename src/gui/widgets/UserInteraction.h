@@ -19,7 +19,8 @@ class QWidget;
 class UserInteraction
 {
 public:
-    enum class FileDialogKind { Open, Save, OpenPicture, Folder };
+    // OpenSeveral: several existing files (AskFiles); Folder: a folder.
+    enum class FileDialogKind { Open, Save, OpenPicture, OpenSeveral, Folder };
 
     struct FileRequest
     {
@@ -48,6 +49,15 @@ public:
     // The chosen file's full name (Folder: the chosen folder, which the
     // dialog lets the user make), or nothing when it was cancelled.
     static std::optional<QString> AskFile(const FileRequest &request);
+
+    // Several files (OpenSeveral), or nothing when the dialog was cancelled.
+    // A handler answers with the text of the file-name field: one name, or
+    // several names in double quotes, as Qt's dialog takes them; names
+    // without a folder are in request.directory.
+    static std::optional<QStringList> AskFiles(const FileRequest &request);
+
+    // The names in a file-name field: "a.jpg" or "\"a.jpg\" \"b c.jpg\"".
+    static QStringList SplitQuotedNames(const QString &text);
 
     // Shows the dialog modally and returns its result.
     static int ExecModal(QDialog *dialog);

@@ -1,0 +1,246 @@
+// What the photo list and the imports build on, with real files and
+// folders: finding photos by words, naming files the way the project can
+// find them again, copies into the project, the grid new photos land in,
+// the check each imported file gets, and finding moved photos.
+
+#include "PhotoTestFiles.h"
+
+#include "core/photos/MissingPhotoSearch.h"
+#include "core/photos/PhotoCopyPlan.h"
+#include "core/photos/PhotoFileNames.h"
+#include "core/photos/PhotoGrid.h"
+#include "core/photos/PhotoImportCheck.h"
+#include "core/photos/PhotoTextFilter.h"
+#include "core/photos/PhotoTextIndex.h"
+#include "core/project/ProjectDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+bool writeJpeg(const QString &path, int w, int h, QColor colour = QColor(200, 60, 40))
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    QDir().mkpath(QFileInfo(path).path());
+    return PhotoTestFiles::WriteFile(path, PhotoTestFiles::Jpeg(image));
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPhotoImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filterIgnoresCaseAndAccents_data();
+    void filterIgnoresCaseAndAccents();
+    void storedNamesFollowTheProjectFolder();
+    void copiesGetUniqueNamesAndIdenticalFilesAreReused();
+    void gridKeepsPhotosApartAndOnTheMap();
+    void importCheckReadsAndCopies();
+    void movedPhotosAreFoundByName();
+};
+
+void TestPhotoImport::filterIgnoresCaseAndAccents_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QByteArray>("name");  // Windows-1252, as stored
+    QTest::addColumn<QByteArray>("notes"); // idem, 0x9D for a line break
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("accent in the notes") << "cafe" << QByteArray("foto1.jpg") << QByteArray("Terras van het Caf\xe9")
+                                         << true;
+    QTest::newRow("accent typed, none stored")
+        << QStringLiteral("CAF\u00c9") << QByteArray("cafe.jpg") << QByteArray() << true;
+    QTest::newRow("name only") << "KERK" << QByteArray("fotos\\Kerktoren.JPG") << QByteArray("toren") << true;
+    QTest::newRow("every word, in either")
+        << "kerk noord" << QByteArray("kerk.jpg") << QByteArray("gevel\x9dNoordzijde") << true;
+    QTest::newRow("a word missing") << "kerk zuid" << QByteArray("kerk.jpg") << QByteArray("Noordzijde") << false;
+    QTest::newRow("not across a line break")
+        << "gevelnoord" << QByteArray("a.jpg") << QByteArray("gevel\x9dnoord") << false;
+    QTest::newRow("not across name and notes") << "jpgtoren" << QByteArray("a.jpg") << QByteArray("toren") << false;
+    QTest::newRow("sharp s") << "strasse"
+                             << QByteArray("Stra\xdf"
+                                           "e.jpg")
+                             << QByteArray() << true;
+    QTest::newRow("no match") << "molen" << QByteArray("kerk.jpg") << QByteArray("Caf\xe9") << false;
+    QTest::newRow("last word of the notes") << "molen" << QByteArray("a.jpg") << QByteArray("oude molen") << true;
+}
+
+void TestPhotoImport::filterIgnoresCaseAndAccents()
+{
+    QFETCH(QString, query);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, notes);
+    QFETCH(bool, matches);
+    // Between two photos that match nothing, so a hit cannot come from a
+    // neighbour; and last, where the text ends.
+    PhotoTextIndex index;
+    index.Append("x", "y");
+    index.Append(name, notes);
+    index.Append("z", "w");
+    index.Append(name, notes);
+    const std::vector<qsizetype> found = index.Find(PhotoTextFilter(query));
+    QCOMPARE(found == (std::vector<qsizetype>{1, 3}), matches);
+    QCOMPARE(found.empty(), !matches);
+}
+
+void TestPhotoImport::storedNamesFollowTheProjectFolder()
+{
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("set"));
+    QVERIFY(writeJpeg(project + QStringLiteral("/fotos/2019/kerk.jpg"), 8, 8));
+    QVERIFY(writeJpeg(project + QStringLiteral("/toren.jpg"), 8, 8));
+    // A folder whose name starts like the project's is not inside it.
+    QVERIFY(writeJpeg(dir.filePath(QStringLiteral("set2/molen.jpg")), 8, 8));
+    QVERIFY(QFile::link(project, dir.filePath(QStringLiteral("link"))));
+
+    const QString folder = project + QLatin1Char('/');
+    QCOMPARE(PhotoFileNames::StoredName(folder, project + QStringLiteral("/fotos/2019/kerk.jpg")),
+             QStringLiteral("fotos\\2019\\kerk.jpg"));
+    QCOMPARE(PhotoFileNames::StoredName(folder, project + QStringLiteral("/toren.jpg")), QStringLiteral("toren.jpg"));
+    QCOMPARE(PhotoFileNames::StoredName(folder, dir.filePath(QStringLiteral("set2/molen.jpg"))),
+             QDir::cleanPath(dir.filePath(QStringLiteral("set2/molen.jpg"))));
+    // Reached through a link, still inside.
+    QCOMPARE(PhotoFileNames::StoredName(folder, dir.filePath(QStringLiteral("link/toren.jpg"))),
+             QStringLiteral("toren.jpg"));
+    // A project without a file has no folder: full paths.
+    QCOMPARE(PhotoFileNames::StoredName(QString(), project + QStringLiteral("/toren.jpg")),
+             QDir::cleanPath(project + QStringLiteral("/toren.jpg")));
+
+    QCOMPARE(PhotoFileNames::Encoded(QStringLiteral("fotos\\caf\u00e9.jpg")), QByteArray("fotos\\caf\xe9.jpg"));
+    QVERIFY(!PhotoFileNames::Encoded(QStringLiteral("\u5bfa.jpg")));
+    QCOMPARE(PhotoFileNames::SafeFileName(QStringLiteral("\u5bfa:caf\u00e9?.jpg.")),
+             QStringLiteral("__caf\u00e9_.jpg"));
+    QCOMPARE(PhotoFileNames::Comparable(QStringLiteral("Fotos/Kerk.JPG")),
+             PhotoFileNames::Comparable(QStringLiteral("fotos\\kerk.jpg")));
+}
+
+void TestPhotoImport::copiesGetUniqueNamesAndIdenticalFilesAreReused()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("project/fotos"));
+    const QString a = dir.filePath(QStringLiteral("a/kerk.jpg"));
+    const QString b = dir.filePath(QStringLiteral("b/kerk.jpg"));
+    const QString c = dir.filePath(QStringLiteral("c/kerk.jpg"));
+    QVERIFY(writeJpeg(a, 40, 30, Qt::red));
+    QVERIFY(writeJpeg(b, 40, 30, Qt::green));
+    QVERIFY(writeJpeg(c, 40, 30, Qt::blue));
+    // Already in the project: a's very bytes under another letter case.
+    QDir().mkpath(target);
+    QVERIFY(QFile::copy(a, target + QStringLiteral("/KERK.jpg")));
+
+    PhotoCopyPlan plan(target);
+    const PhotoCopyPlan::Target ta = plan.Plan(a);
+    const PhotoCopyPlan::Target tb = plan.Plan(b);
+    const PhotoCopyPlan::Target tc = plan.Plan(c);
+    QCOMPARE(QFileInfo(ta.fresh).fileName(), QStringLiteral("kerk_2.jpg"));
+    QCOMPARE(QFileInfo(tb.fresh).fileName(), QStringLiteral("kerk_3.jpg"));
+    QCOMPARE(QFileInfo(tc.fresh).fileName(), QStringLiteral("kerk_4.jpg"));
+
+    bool copied = true;
+    QString error;
+    // The same photo is used where it is; the others are copied.
+    QCOMPARE(PhotoCopyPlan::Carry(a, ta, &copied, &error), target + QStringLiteral("/KERK.jpg"));
+    QVERIFY(!copied);
+    QCOMPARE(PhotoCopyPlan::Carry(b, tb, &copied, &error), tb.fresh);
+    QVERIFY(copied);
+    QCOMPARE(bytesOf(tb.fresh), bytesOf(b));
+    QVERIFY(!QFileInfo::exists(ta.fresh));
+
+    // A source that vanished: an error, nothing left behind.
+    QVERIFY(QFile::remove(c));
+    QCOMPARE(PhotoCopyPlan::Carry(c, tc, &copied, &error), QString());
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFileInfo::exists(tc.fresh));
+}
+
+void TestPhotoImport::gridKeepsPhotosApartAndOnTheMap()
+{
+    // Five photos of triangle size 6: three columns 18 apart, around the centre.
+    const QList<QPoint> five = PhotoGrid::Centred(5, QPoint(300, 200), 6, QSize(1000, 800));
+    QCOMPARE(five, (QList<QPoint>{{282, 191}, {300, 191}, {318, 191}, {282, 209}, {300, 209}}));
+    // From a drop point onwards.
+    QCOMPARE(PhotoGrid::From(2, QPoint(100, 80), 6, QSize(1000, 800)), (QList<QPoint>{{100, 80}, {118, 80}}));
+    // Pushed back onto the map at its edges, and never onto 0.
+    const QList<QPoint> edge = PhotoGrid::From(4, QPoint(995, 0), 10, QSize(1000, 800));
+    QCOMPARE(edge, (QList<QPoint>{{969, 1}, {999, 1}, {969, 31}, {999, 31}}));
+    const QList<QPoint> noMap = PhotoGrid::Centred(9, QPoint(0, 0), 6, QSize(1, 1));
+    QCOMPARE(noMap.first(), QPoint(1, 1));
+    QCOMPARE(noMap.last(), QPoint(37, 37));
+    // Tiny triangles still get room for the pointer.
+    QCOMPARE(PhotoGrid::Pitch(0), 12);
+}
+
+void TestPhotoImport::importCheckReadsAndCopies()
+{
+    QTemporaryDir dir;
+    const QString photo = dir.filePath(QStringLiteral("in/toren.jpg"));
+    QVERIFY(writeJpeg(photo, 400, 300));
+    const QString text = dir.filePath(QStringLiteral("in/lees.txt"));
+    QVERIFY(PhotoTestFiles::WriteFile(text, "geen foto"));
+    const QString broken = dir.filePath(QStringLiteral("in/kapot.jpg"));
+    QVERIFY(PhotoTestFiles::WriteFile(broken, QByteArray(2000, 'x')));
+
+    PhotoImportCheck::Job job;
+    job.source = photo;
+    PhotoImportCheck::Outcome out = PhotoImportCheck::Run(job);
+    QVERIFY(out.ok);
+    QCOMPARE(out.path, photo);
+    QVERIFY(!out.copied);
+
+    job.copy = true;
+    PhotoCopyPlan plan(dir.filePath(QStringLiteral("project/fotos")));
+    job.target = plan.Plan(photo);
+    out = PhotoImportCheck::Run(job);
+    QVERIFY(out.ok);
+    QVERIFY(out.copied);
+    QCOMPARE(out.path, dir.filePath(QStringLiteral("project/fotos/toren.jpg")));
+    QCOMPARE(bytesOf(out.path), bytesOf(photo));
+
+    for (const QString &bad : {text, broken}) {
+        job.source = bad;
+        job.target = plan.Plan(bad);
+        out = PhotoImportCheck::Run(job);
+        QVERIFY(!out.ok);
+        QVERIFY2(out.problem.contains(QFileInfo(bad).fileName()), qPrintable(out.problem));
+        // Nothing is copied of a file that is no picture.
+        QVERIFY(!QFileInfo::exists(job.target.fresh));
+    }
+}
+
+void TestPhotoImport::movedPhotosAreFoundByName()
+{
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("set/"));
+    // Still there, in other letter case and with Windows separators.
+    QVERIFY(writeJpeg(project + QStringLiteral("Fotos/Toren.JPG"), 8, 8));
+    // Moved: two files of the name, the one under "2019" matches the stored folders.
+    QVERIFY(writeJpeg(dir.filePath(QStringLiteral("nieuw/2020/kerk.jpg")), 8, 8));
+    QVERIFY(writeJpeg(dir.filePath(QStringLiteral("nieuw/2019/KERK.jpg")), 8, 8));
+
+    ProjectDocument doc;
+    doc.NameList = {"00001=fotos\\toren.jpg", "00002=oud\\2019\\kerk.jpg", "00003=weg.jpg", "00004=++GeenNaam++",
+                    "00005="};
+    QList<MissingPhotoSearch::Photo> missing = MissingPhotoSearch::FindMissing(doc, project);
+    QCOMPARE(missing.size(), 2);
+    QCOMPARE(missing[0].nameIndex, 1);
+    QCOMPARE(missing[0].keyText, QByteArray("00002"));
+    QCOMPARE(missing[1].storedName, QByteArray("weg.jpg"));
+
+    QCOMPARE(MissingPhotoSearch::Search(missing, dir.filePath(QStringLiteral("nieuw"))), 1);
+    QCOMPARE(missing[0].found, dir.filePath(QStringLiteral("nieuw/2019/KERK.jpg")));
+    QCOMPARE(missing[1].found, QString());
+}
+
+QTEST_GUILESS_MAIN(TestPhotoImport)
+#include "tst_photoimport.moc"
