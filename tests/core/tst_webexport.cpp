@@ -15,10 +15,14 @@
 #include "core/web/WebPageWriter.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <chrono>
+#include <filesystem>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -190,6 +194,21 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
     Export(doc, web);
     QVERIFY(!QFileInfo::exists(web + QStringLiteral("/index-bestanden/fotos/foto-00002.jpg")));
     QCOMPARE(Entries(web), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
+
+    // Temporary folders of killed exports: one left long ago goes at the
+    // next export, one of an export that may still run stays.
+    const QString stale = web + QStringLiteral("/.tolvek-webpagina-oud123");
+    const QString recent = web + QStringLiteral("/.tolvek-webpagina-nieuw1");
+    for (const QString &temporary : {stale, recent}) {
+        QVERIFY(QDir().mkpath(temporary + QStringLiteral("/index-bestanden")));
+        QVERIFY(PhotoTestFiles::WriteFile(temporary + QStringLiteral("/index.html"), "half"));
+    }
+    std::filesystem::last_write_time(stale.toStdString(),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    Export(doc, web);
+    QVERIFY(!QFileInfo::exists(stale));
+    QVERIFY(QFileInfo::exists(recent + QStringLiteral("/index.html")));
+    QVERIFY(QDir(recent).removeRecursively());
     const QStringList before = Files(web);
     const QByteArray page = ReadAll(web + QStringLiteral("/index.html"));
 

@@ -2,7 +2,9 @@
 
 #include "core/base/TolvekError.h"
 #include "core/platform/FileErrors.h"
+#include "core/platform/SafeFileWriter.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +119,21 @@ WebExportFolder::~WebExportFolder()
         Abandon();
 }
 
+void WebExportFolder::RemoveStaleTemporaries() const
+{
+    // An export killed half-way leaves its temporary folder; one that has
+    // not changed for as long as a stale save temporary is no longer written.
+    const QDir folder(m_target.folder);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QStringList names = folder.entryList({QLatin1String(TemporaryPrefix) + QLatin1Char('*')},
+                                               QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        const QFileInfo info(folder.filePath(name));
+        if (!info.isSymLink() && info.lastModified().secsTo(now) > SafeFileWriter::StaleSeconds)
+            QDir(info.filePath()).removeRecursively();
+    }
+}
+
 void WebExportFolder::Begin()
 {
     const QByteArray folder = QFile::encodeName(m_target.folder);
@@ -128,6 +145,7 @@ void WebExportFolder::Begin()
         }
         m_madeFolder = true;
     }
+    RemoveStaleTemporaries();
     QByteArray pattern = folder + '/' + TemporaryPrefix + "XXXXXX";
     if (!::mkdtemp(pattern.data())) {
         const int error = errno;

@@ -39,7 +39,8 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Makes the folder when it is missing and the temporary folder in it.
+    // Makes the folder when it is missing and the temporary folder in it,
+    // after removing those that killed exports left over an hour ago.
     // Throws TolvekError.
     void Begin();
 
@@ -66,6 +67,9 @@ public:
     static constexpr const char *TemporaryPrefix = ".tolvek-webpagina-";
 
 private:
+    // Removes temporary folders of exports that were killed long ago.
+    void RemoveStaleTemporaries() const;
+
     Target m_target;
     QString m_temp;
     bool m_madeFolder = false;
