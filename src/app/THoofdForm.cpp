@@ -735,14 +735,8 @@ void THoofdForm::Opslaanals1Click()
         ProjectInUse::WarnSaveAs(name, *holder);
         return;
     }
-    if (QFileInfo::exists(name)) {
-        const int answer = MessageDialogs::AskYesNoCancel(
-            ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
-            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."), QStringLiteral("&Overschrijven"),
-            QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"), MessageDialogs::No);
-        if (answer != MessageDialogs::ResultYes)
-            return;
-    }
+    if (QFileInfo::exists(name) && !MessageDialogs::ConfirmOverwrite(name))
+        return;
     if (!WriteDataFile(name))
         return;
     SetFileCaption(name);

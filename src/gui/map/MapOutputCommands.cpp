@@ -110,14 +110,8 @@ void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafi
     if (format != MapImageFile::Format::Png && format != MapImageFile::Format::Svg
         && format != MapImageFile::Format::Pdf)
         name += QStringLiteral(".png");
-    if (QFileInfo::exists(name)) {
-        const int answer = MessageDialogs::AskYesNoCancel(
-            ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
-            QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."), QStringLiteral("&Overschrijven"),
-            QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"), MessageDialogs::No);
-        if (answer != MessageDialogs::ResultYes)
-            return;
-    }
+    if (QFileInfo::exists(name) && !MessageDialogs::ConfirmOverwrite(name))
+        return;
     g_lastImageName = name;
     BusyCursor busy;
     MapImageFile::Save(metafile, name);

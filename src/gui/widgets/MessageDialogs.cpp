@@ -1,5 +1,6 @@
 #include "gui/widgets/MessageDialogs.h"
 
+#include "core/base/ProgramTexts.h"
 #include "gui/platform/TaskDialog.h"
 #include "gui/widgets/StandardMessageDialog.h"
 #include "gui/widgets/UserInteraction.h"
@@ -93,6 +94,15 @@ int AskYesNoCancel(const QString &caption, const QString &title, const QString &
     captions[No] = noCaption;
     captions[Cancel] = cancelCaption;
     return ShowMessageDialog(caption, title, text, Confirmation, buttons, defaultButton, captions);
+}
+
+bool ConfirmOverwrite(const QString &name)
+{
+    return AskYesNoCancel(ProgramTexts::AppTitle(), QStringLiteral("Bestand overschrijven?"),
+                          QStringLiteral("Bestand \"") + name + QStringLiteral("\" bestaat al."),
+                          QStringLiteral("&Overschrijven"), QStringLiteral("&Niet overschrijven"),
+                          QStringLiteral("&Annuleren"), No)
+        == ResultYes;
 }
 
 int ShowTaskDialog(const QString &caption, const QString &title, const QString &text, MessageKind kind,

@@ -56,6 +56,8 @@ int ShowErrorMessage(const QString &caption, const QString &title, const QString
                      const QString &okCaption = QString());
 int AskYesNoCancel(const QString &caption, const QString &title, const QString &text, const QString &yesCaption,
                    const QString &noCaption, const QString &cancelCaption, DialogButton defaultButton);
+// Asks before a save replaces the existing file name; true to replace it.
+bool ConfirmOverwrite(const QString &name);
 
 // Whether the system offers the task dialog. On this platform the stand-in
 // is part of the program, so it always does.
