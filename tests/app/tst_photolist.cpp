@@ -407,6 +407,15 @@ void TestPhotoList::importFolderWithPicturesOthersAndSubfolder()
     QCOMPARE(dock()->SelectedPositions(), (QList<qsizetype>{3, 4, 5, 6}));
     QCOMPARE(m_form->OverzichtsImage->HighlightedPhotos(), (QList<qsizetype>{3, 4, 5, 6}));
 
+    // The whole import is one step to undo and redo; the list follows.
+    const QByteArray imported = DataFile::Serialize(doc);
+    action("Ongedaanmaken1")->trigger();
+    QCOMPARE(doc.PositionList.size(), 3);
+    QCOMPARE(model().rowCount(), 3);
+    action("Opnieuw1")->trigger();
+    QCOMPARE(DataFile::Serialize(doc), imported);
+    QCOMPARE(model().rowCount(), 7);
+
     // Several files in the dialog's name field; one kept where it is, one
     // already in the project (allowed, but said).
     m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"")
