@@ -88,9 +88,10 @@ qint64 mappedBytes()
 QString findHelper()
 {
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    const QString build = QStringLiteral(TOLVEK_BUILD_FOLDER "/");
-    if (self.startsWith(build))
-        return build + QStringLiteral("tolvek-decode");
+    // The link's target has no symbolic links: nor may the build folder.
+    const QString build = QFileInfo(QStringLiteral(TOLVEK_BUILD_FOLDER)).canonicalFilePath();
+    if (!build.isEmpty() && self.startsWith(build + QLatin1Char('/')))
+        return build + QStringLiteral("/tolvek-decode");
     return QDir::cleanPath(QFileInfo(self).absolutePath() + QStringLiteral("/" TOLVEK_HELPER_FROM_PROGRAM));
 }
 
