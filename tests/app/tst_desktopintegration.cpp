@@ -9,6 +9,8 @@
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "core/base/TolvekError.h"
+#include "core/map/PdfMapRenderer.h"
 #include "core/platform/DesktopRecentFiles.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/RecentProjects.h"
@@ -45,6 +47,17 @@ QString WriteProject(const QString &path)
     if (!f.open(QIODevice::WriteOnly) || f.write(kProject) != kProject.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+// The preview gives no reason for an empty picture; the renderer does.
+QString WhyNoPage(const QString &pdf)
+{
+    try {
+        PdfMapRenderer::Render(pdf, 1'000'000);
+        return QStringLiteral("no preview, though the page renders");
+    } catch (const TolvekError &e) {
+        return QStringLiteral("no preview: ") + e.message();
+    }
 }
 
 // Bytes with their NULs.
@@ -270,7 +283,9 @@ private slots:
         for (const char *pattern : {"*.bmp", "*.png", "*.jpg", "*.jpeg", "*.tif", "*.tiff", "*.webp", "*.gif", "*.pdf"})
             QVERIFY2(firstKind.split(QLatin1Char(';')).contains(QLatin1String(pattern)), pattern);
         QVERIFY(request.preview);
-        QCOMPARE(request.preview(pdf, QSize(196, 196)).size(), QSize(196, 98));
+        const QImage preview = request.preview(pdf, QSize(196, 196));
+        QVERIFY2(!preview.isNull(), qPrintable(WhyNoPage(pdf)));
+        QCOMPARE(preview.size(), QSize(196, 98));
         QCOMPARE(form->Document().MapFileName, QByteArray("plattegrond.pdf"));
 
         // The map's properties tell the true size: 4 by 2 inches at 150 dpi.

@@ -1,6 +1,7 @@
-// Decoding in a child process: whatever the library does there, the
+// Decoding in a helper process: whatever the library does there, the
 // program gets an answer in time and goes on.
 
+#include "IsolatedCallJobs.h"
 #include "core/base/TolvekError.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/ChmArchive.h"
@@ -11,10 +12,19 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <unistd.h>
+#include <condition_variable>
+#include <thread>
+
+namespace {
+
+// The test's own helper with jobs of every kind of ending.
+IsolatedCall::Result RunJob(const char *job, const QByteArray &input = QByteArray(),
+                            const IsolatedCall::Limits &limits = IsolatedCall::Limits())
+{
+    return IsolatedCall::RunWith(QStringLiteral(TOLVEK_TEST_JOBS), job, input, limits);
+}
+
+} // namespace
 
 class TestIsolatedCall : public QObject
 {
@@ -22,10 +32,12 @@ class TestIsolatedCall : public QObject
 private slots:
     void outputComesBack();
     void reportedFailure();
-    void crashInTheChild();
+    void crashInTheHelper();
     void endlessLoopIsKilled();
     void runawayMemory();
     void tooMuchOutput();
+    void locksHeldByOtherThreads();
+    void missingHelperOrJob();
     void damagedHelpFilesFoundByFuzzing_data();
     void damagedHelpFilesFoundByFuzzing();
     void damagedMetafilesFoundByFuzzing_data();
@@ -35,41 +47,24 @@ private slots:
 void TestIsolatedCall::outputComesBack()
 {
     const QByteArray big(3 * 1024 * 1024, 'z'); // more than a pipe holds at once
-    const auto r = IsolatedCall::Run([&](QByteArray &out) {
-        out = "begin" + big + "end";
-        return true;
-    });
+    const auto r = RunJob("echo", big);
     QCOMPARE(r.status, IsolatedCall::Status::Ok);
     QCOMPARE(r.output, "begin" + big + "end");
-    // Nothing the child did reaches the parent's memory.
-    int touched = 0;
-    QCOMPARE(IsolatedCall::Run([&](QByteArray &) {
-                 touched = 1;
-                 return true;
-             }).status,
-             IsolatedCall::Status::Ok);
-    QCOMPARE(touched, 0);
+    QCOMPARE(RunJob("echo").output, QByteArray("beginend"));
 }
 
 void TestIsolatedCall::reportedFailure()
 {
-    const auto r = IsolatedCall::Run([](QByteArray &out) {
-        out = "half";
-        return false;
-    });
+    const auto r = RunJob("fail");
     QCOMPARE(r.status, IsolatedCall::Status::Failed);
     QVERIFY(r.output.isEmpty());
 }
 
-void TestIsolatedCall::crashInTheChild()
+void TestIsolatedCall::crashInTheHelper()
 {
-    QCOMPARE(IsolatedCall::Run([](QByteArray &) -> bool {
-                 std::raise(SIGSEGV);
-                 return true;
-             }).status,
-             IsolatedCall::Status::Crashed);
-    QCOMPARE(IsolatedCall::Run([](QByteArray &) -> bool { std::abort(); }).status, IsolatedCall::Status::Crashed);
-    QCOMPARE(IsolatedCall::Run([](QByteArray &) -> bool { ::_exit(0); }).status, IsolatedCall::Status::Crashed);
+    QCOMPARE(RunJob("segv").status, IsolatedCall::Status::Crashed);
+    QCOMPARE(RunJob("abort").status, IsolatedCall::Status::Crashed);
+    QCOMPARE(RunJob("exit").status, IsolatedCall::Status::Crashed);
 }
 
 void TestIsolatedCall::endlessLoopIsKilled()
@@ -78,15 +73,7 @@ void TestIsolatedCall::endlessLoopIsKilled()
     limits.milliseconds = 300;
     QElapsedTimer clock;
     clock.start();
-    const auto r = IsolatedCall::Run(
-        [](QByteArray &out) {
-            out = "x";
-            for (;;)
-                ::pause();
-            return true;
-        },
-        limits);
-    QCOMPARE(r.status, IsolatedCall::Status::TimedOut);
+    QCOMPARE(RunJob("hang", QByteArray(), limits).status, IsolatedCall::Status::TimedOut);
     QVERIFY(clock.elapsed() >= 300);
 }
 
@@ -95,21 +82,12 @@ void TestIsolatedCall::runawayMemory()
 #if defined(__SANITIZE_ADDRESS__)
     QSKIP("the address sanitizer's reserved memory leaves no room for an address-space limit");
 #else
-    // Asking for far more than the limit: the child cannot have it; whether
-    // it then fails or dies, the parent hears of it.
+    // Asking for far more than the limit: the helper cannot have it; whether
+    // it then fails or dies, the program hears of it.
     IsolatedCall::Limits limits;
     limits.memoryBytes = qint64(512) << 20;
     limits.milliseconds = 20000;
-    const auto r = IsolatedCall::Run(
-        [](QByteArray &) {
-            void *p = std::malloc(size_t(4) << 30);
-            if (!p)
-                return false;
-            std::memset(p, 1, size_t(4) << 30);
-            std::free(p);
-            return true;
-        },
-        limits);
+    const auto r = RunJob("hog", QByteArray(), limits);
     QVERIFY2(r.status == IsolatedCall::Status::Failed || r.status == IsolatedCall::Status::Crashed,
              qPrintable(QString::number(int(r.status))));
 #endif
@@ -119,14 +97,53 @@ void TestIsolatedCall::tooMuchOutput()
 {
     IsolatedCall::Limits limits;
     limits.outputBytes = 1000;
-    const auto r = IsolatedCall::Run(
-        [](QByteArray &out) {
-            out = QByteArray(100000, 'a');
-            return true;
-        },
-        limits);
+    const auto r = RunJob("flood", "100000", limits);
     QCOMPARE(r.status, IsolatedCall::Status::TooLarge);
     QVERIFY(r.output.isEmpty());
+}
+
+void TestIsolatedCall::locksHeldByOtherThreads()
+{
+    // Another thread of the program holds a lock the job takes, as the
+    // program's threads hold the locks of fontconfig, the loader or Qt's
+    // thread pools: a forked copy of the program would wait for it for ever.
+    std::mutex m;
+    std::condition_variable changed;
+    bool held = false;
+    bool done = false;
+    std::thread holder([&] {
+        const std::lock_guard<std::mutex> hold(JobLock());
+        std::unique_lock<std::mutex> lock(m);
+        held = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return done; });
+    });
+    {
+        std::unique_lock<std::mutex> lock(m);
+        changed.wait(lock, [&] { return held; });
+    }
+    IsolatedCall::Limits limits;
+    limits.milliseconds = 5000;
+    const auto r = RunJob("lock", QByteArray(), limits);
+    {
+        const std::lock_guard<std::mutex> lock(m);
+        done = true;
+    }
+    changed.notify_all();
+    holder.join();
+    QCOMPARE(r.status, IsolatedCall::Status::Ok);
+    QCOMPARE(r.output, QByteArray("locked"));
+}
+
+void TestIsolatedCall::missingHelperOrJob()
+{
+    QVERIFY2(QFileInfo(IsolatedCall::HelperProgram()).isExecutable(), qPrintable(IsolatedCall::HelperProgram()));
+    QCOMPARE(IsolatedCall::Run("geen-taak", QByteArray(), IsolatedCall::Limits()).status,
+             IsolatedCall::Status::Crashed);
+    QCOMPARE(IsolatedCall::RunWith(QDir::temp().filePath(QStringLiteral("geen-hulpprogramma")), "echo", QByteArray(),
+                                   IsolatedCall::Limits())
+                 .status,
+             IsolatedCall::Status::NoChild);
 }
 
 void TestIsolatedCall::damagedHelpFilesFoundByFuzzing_data()

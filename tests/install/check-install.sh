@@ -34,7 +34,7 @@ xmllint --noout "$src/dist/$id.xml" || fail "MIME package"
 step "cmake --install into a temporary prefix"
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"
-for f in bin/tolvek bin/tolvek-render share/tolvek/Tolvek.chm share/tolvek/LeesMij.txt \
+for f in bin/tolvek bin/tolvek-render libexec/tolvek/tolvek-decode share/tolvek/Tolvek.chm share/tolvek/LeesMij.txt \
     "share/applications/$id.desktop" "share/mime/packages/$id.xml" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/tolvek.1.gz share/man/man1/tolvek-render.1.gz \
     share/doc/tolvek/copyright; do
@@ -107,7 +107,7 @@ step "Debian package"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
 deb="$(ls "$work"/pkg/tolvek_*.deb)"
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/files"
-for f in ./usr/bin/tolvek ./usr/bin/tolvek-render ./usr/share/tolvek/Tolvek.chm ./usr/share/tolvek/LeesMij.txt \
+for f in ./usr/bin/tolvek ./usr/bin/tolvek-render ./usr/libexec/tolvek/tolvek-decode ./usr/share/tolvek/Tolvek.chm ./usr/share/tolvek/LeesMij.txt \
     "./usr/share/applications/$id.desktop" "./usr/share/mime/packages/$id.xml" "./usr/share/metainfo/$id.metainfo.xml" \
     "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/48x48/apps/$id.png" \
     ./usr/share/man/man1/tolvek.1.gz ./usr/share/doc/tolvek/copyright; do

@@ -3,19 +3,18 @@
 #include "core/base/TolvekError.h"
 #include "core/platform/IsolatedCall.h"
 
-#include <QFile>
+#include <QDataStream>
 #include <QtEndian>
 
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 #include <poppler/qt6/poppler-qt6.h>
 
 namespace {
 
-// What the child sends back: '1', width and height (32 bits each, little
+// What the helper sends back: '1', width and height (32 bits each, little
 // endian), then the rows of 32-bit pixels; or '0' and the reason in UTF-8.
 constexpr int HeaderBytes = 1 + 8;
 
@@ -28,8 +27,8 @@ void Quiet(const QString &, const QVariant &)
 {
 }
 
-// Runs in the child: everything Poppler does stays there.
-QByteArray RenderInChild(const QString &path, double dpiForFit, QSize box, qint64 maxPixels)
+// Runs in the helper: everything Poppler does stays there.
+QByteArray RenderInHelper(const QString &path, double dpiForFit, QSize box, qint64 maxPixels)
 {
     // Poppler's complaints about a damaged file are the reason given to the
     // user, not lines on the terminal.
@@ -79,31 +78,19 @@ QByteArray RenderInChild(const QString &path, double dpiForFit, QSize box, qint6
     return out;
 }
 
-// The address space the child starts with: it is a copy of this process,
-// so its limit must leave room above what is already mapped.
-qint64 MappedBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readLine().split(' ').value(0).toLongLong() * ::sysconf(_SC_PAGESIZE);
-}
-
-// Runs the renderer in a child; dpi is used without a box, else the page is
-// fitted to the box.
+// Runs the renderer in the helper; dpi is used without a box, else the page
+// is fitted to the box.
 QImage RunRenderer(const QString &path, double dpi, QSize box, qint64 maxPixels)
 {
     IsolatedCall::Limits limits;
     limits.milliseconds = PdfMapRenderer::Milliseconds;
     // Poppler's page, its copy as a Qt image and working room.
-    limits.memoryBytes = MappedBytes() + 2 * 4 * maxPixels + (qint64(1) << 30);
+    limits.memoryBytes = 2 * 4 * maxPixels + (qint64(1) << 30);
     limits.outputBytes = HeaderBytes + 4 * maxPixels;
-    const IsolatedCall::Result r = IsolatedCall::Run(
-        [&](QByteArray &out) {
-            out = RenderInChild(path, dpi, box, maxPixels);
-            return true;
-        },
-        limits);
+    QByteArray request;
+    QDataStream stream(&request, QIODevice::WriteOnly);
+    stream << path << dpi << box << maxPixels;
+    const IsolatedCall::Result r = IsolatedCall::Run(PdfMapRenderer::Job, request, limits);
     switch (r.status) {
     case IsolatedCall::Status::Ok:
         break;
@@ -135,6 +122,20 @@ QImage RunRenderer(const QString &path, double dpi, QSize box, qint64 maxPixels)
 }
 
 } // namespace
+
+bool PdfMapRenderer::RenderJob(const QByteArray &request, QByteArray &out)
+{
+    QString path;
+    double dpi = 0;
+    QSize box;
+    qint64 maxPixels = 0;
+    QDataStream in(request);
+    in >> path >> dpi >> box >> maxPixels;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    out = RenderInHelper(path, dpi, box, maxPixels);
+    return true;
+}
 
 QSize PdfMapRenderer::PixelSize(double widthPoints, double heightPoints)
 {

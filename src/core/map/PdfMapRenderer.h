@@ -5,9 +5,9 @@
 #include <QString>
 
 // The first page of a PDF floor plan as a map picture. Poppler reads the
-// document in a child process of its own (see IsolatedCall): a damaged or
-// hostile PDF may crash it, loop or ask for gigabytes, and the program must
-// go on whatever it does.
+// document in the helper process (see IsolatedCall): a damaged or hostile
+// PDF may crash it, loop or ask for gigabytes, and the program must go on
+// whatever it does.
 class PdfMapRenderer
 {
 public:
@@ -31,4 +31,8 @@ public:
     static QSize PixelSize(double widthPoints, double heightPoints);
 
     static constexpr int Milliseconds = 30000;
+
+    // The helper's job that reads the document and renders the page.
+    static constexpr const char *Job = "pdf";
+    static bool RenderJob(const QByteArray &request, QByteArray &out);
 };

@@ -43,6 +43,36 @@ PhotoPicture::~PhotoPicture() = default;
 PhotoPicture::PhotoPicture(PhotoPicture &&) noexcept = default;
 PhotoPicture &PhotoPicture::operator=(PhotoPicture &&) noexcept = default;
 
+bool PhotoPicture::EmfToSvg(const QByteArray &emf, QByteArray &svgData)
+{
+    char *svg = nullptr;
+    size_t svgLength = 0;
+    generatorOptions options{};
+    char noNamespace[] = "";
+    options.nameSpace = noNamespace;
+    options.verbose = false;
+    options.emfplus = true;
+    options.svgDelimiter = true;
+    // emf2svg reads only; its interface is not const.
+    QByteArray copy = emf;
+    const int ok = emf2svg(copy.data(), static_cast<size_t>(copy.size()), &svg, &svgLength, &options);
+    if (ok == 1 && svg)
+        svgData = QByteArray(svg, static_cast<qsizetype>(svgLength));
+    std::free(svg);
+    return !svgData.isEmpty();
+}
+
+bool PhotoPicture::WmfToPng(const QByteArray &wmf, QByteArray &out)
+{
+    const WmfDecoder::Result d = WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
+                                                    static_cast<std::size_t>(wmf.size()), 40'000'000);
+    if (d.ok)
+        out = '1' + QByteArray(reinterpret_cast<const char *>(d.png.data()), qsizetype(d.png.size()));
+    else
+        out = '0' + QByteArray::fromStdString(d.problem);
+    return true;
+}
+
 std::optional<PhotoPicture::Kind> PhotoPicture::KindForFileName(const QString &fileName)
 {
     const QString name = QFileInfo(fileName).fileName();
@@ -120,31 +150,12 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     case Kind::Emf: {
         p.m_data = file.readAll();
         // libemf2svg reads outside its buffers on damaged files (found by
-        // fuzzing): it only ever runs in a child process of its own.
+        // fuzzing): it only ever runs in the helper process.
         QByteArray svgData;
         if (p.m_data.size() >= 88) {
             IsolatedCall::Limits limits;
             limits.milliseconds = MetafileMilliseconds;
-            const QByteArray &emf = p.m_data;
-            const IsolatedCall::Result r = IsolatedCall::Run(
-                [&emf](QByteArray &out) {
-                    char *svg = nullptr;
-                    size_t svgLength = 0;
-                    generatorOptions options{};
-                    char noNamespace[] = "";
-                    options.nameSpace = noNamespace;
-                    options.verbose = false;
-                    options.emfplus = true;
-                    options.svgDelimiter = true;
-                    // emf2svg reads only; its interface is not const.
-                    QByteArray copy = emf;
-                    const int ok = emf2svg(copy.data(), static_cast<size_t>(copy.size()), &svg, &svgLength, &options);
-                    if (ok == 1 && svg)
-                        out = QByteArray(svg, static_cast<qsizetype>(svgLength));
-                    std::free(svg);
-                    return !out.isEmpty();
-                },
-                limits);
+            const IsolatedCall::Result r = IsolatedCall::Run(EmfJob, p.m_data, limits);
             if (r.status == IsolatedCall::Status::TimedOut)
                 throw TolvekError(p.Problem(QStringLiteral("het Enhanced-metabestand is beschadigd of te ingewikkeld "
                                                            "(het lezen duurde langer dan %1 seconden)")
@@ -165,23 +176,10 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     case Kind::Wmf: {
         p.m_data = file.readAll();
         // libwmf asks for gigabytes on damaged files (found by fuzzing): it
-        // only ever runs in a child process of its own, which sends back
-        // "1" and the PNG, or "0" and the problem.
+        // only ever runs in the helper process.
         IsolatedCall::Limits limits;
         limits.milliseconds = MetafileMilliseconds;
-        const QByteArray &wmf = p.m_data;
-        const IsolatedCall::Result r = IsolatedCall::Run(
-            [&wmf](QByteArray &out) {
-                const WmfDecoder::Result d =
-                    WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
-                                       static_cast<std::size_t>(wmf.size()), 40'000'000);
-                if (d.ok)
-                    out = '1' + QByteArray(reinterpret_cast<const char *>(d.png.data()), qsizetype(d.png.size()));
-                else
-                    out = '0' + QByteArray::fromStdString(d.problem);
-                return true;
-            },
-            limits);
+        const IsolatedCall::Result r = IsolatedCall::Run(WmfJob, p.m_data, limits);
         if (r.status == IsolatedCall::Status::TimedOut)
             throw TolvekError(p.Problem(QStringLiteral("het Windows-metabestand is beschadigd of te ingewikkeld "
                                                        "(het lezen duurde langer dan %1 seconden)")

@@ -54,9 +54,16 @@ public:
     void Release();
 
     static constexpr qint64 MaxPixels = 150'000'000;
-    // Metafiles are read by old C libraries in a child process; a file that
-    // keeps them busy longer than this is given up.
+    // Metafiles are read by old C libraries in the helper process; a file
+    // that keeps them busy longer than this is given up.
     static constexpr int MetafileMilliseconds = 10000;
+
+    // The helper's jobs: EMF bytes to SVG; WMF bytes to "1" and a PNG, or
+    // "0" and the problem.
+    static constexpr const char *EmfJob = "emf";
+    static constexpr const char *WmfJob = "wmf";
+    static bool EmfToSvg(const QByteArray &emf, QByteArray &svg);
+    static bool WmfToPng(const QByteArray &wmf, QByteArray &out);
 
 private:
     QString Problem(const QString &what) const;

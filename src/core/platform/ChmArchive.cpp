@@ -36,10 +36,10 @@ int CollectUnit(chmFile *, chmUnitInfo *info, void *context)
     return int(units->size()) >= MaxObjects ? CHM_ENUMERATOR_SUCCESS : CHM_ENUMERATOR_CONTINUE;
 }
 
-// In the child: opens the file with chmlib and writes every object as
+// In the helper: opens the file with chmlib and writes every object as
 // flags (32 bits), path length (32), path, readable (8), data length (64)
 // and the data.
-bool UnpackInChild(const QByteArray &native, QByteArray &out)
+bool UnpackInHelper(const QByteArray &native, QByteArray &out)
 {
     chmFile *file = chm_open(native.constData());
     if (!file)
@@ -78,6 +78,11 @@ bool UnpackInChild(const QByteArray &native, QByteArray &out)
 
 } // namespace
 
+bool ChmArchive::UnpackJob(const QByteArray &native, QByteArray &out)
+{
+    return UnpackInHelper(native, out);
+}
+
 ChmArchive::ChmArchive() = default;
 
 ChmArchive::~ChmArchive()
@@ -93,12 +98,11 @@ bool ChmArchive::Open(const QString &fileName)
     limits.milliseconds = OpenMilliseconds;
     limits.outputBytes = MaxTotalSize + qint64(MaxObjects) * (CHM_MAX_PATHLEN + 32);
     limits.memoryBytes = MaxTotalSize * 2 + (qint64(512) << 20);
-    const IsolatedCall::Result result =
-        IsolatedCall::Run([&native](QByteArray &out) { return UnpackInChild(native, out); }, limits);
+    const IsolatedCall::Result result = IsolatedCall::Run(Job, native, limits);
     if (result.status != IsolatedCall::Status::Ok)
         return false;
 
-    // Taken apart with every length checked: what the child sends is only
+    // Taken apart with every length checked: what the helper sends is only
     // as sound as the library that made it.
     const QByteArray &in = result.output;
     qsizetype at = 0;

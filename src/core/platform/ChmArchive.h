@@ -12,7 +12,7 @@
 // and its topics by context number.
 //
 // chmlib crashes, loops and asks for gigabytes on damaged files, so it only
-// ever runs in a child process (IsolatedCall) that unpacks the whole file
+// ever runs in the helper process (IsolatedCall) that unpacks the whole file
 // at Open; everything afterwards is answered from what it sent back.
 class ChmArchive
 {
@@ -48,6 +48,10 @@ public:
     // What the unpacked objects of one help file may take together.
     static constexpr std::int64_t MaxTotalSize = 256 * 1024 * 1024;
     static constexpr int OpenMilliseconds = 10000;
+
+    // The helper's job: the file named by its native path, unpacked.
+    static constexpr const char *Job = "chm";
+    static bool UnpackJob(const QByteArray &native, QByteArray &out);
 
 private:
     struct Object

@@ -1,0 +1,19 @@
+// tolvek-decode: the helper in which the program runs the libraries it does
+// not trust with hostile files (see IsolatedCall). Started by the program
+// for one job each time, never by hand.
+
+#include "core/map/PdfMapRenderer.h"
+#include "core/photos/PhotoPicture.h"
+#include "core/platform/ChmArchive.h"
+#include "core/platform/IsolatedCall.h"
+
+int main(int argc, char **argv)
+{
+    static const IsolatedCall::Job jobs[] = {
+        {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},
+        {ChmArchive::Job, &ChmArchive::UnpackJob},
+        {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},
+        {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
+    };
+    return IsolatedCall::Serve(argc, argv, jobs);
+}
