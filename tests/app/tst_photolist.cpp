@@ -347,7 +347,7 @@ void TestPhotoList::missingAndUnreadableFilesAreMarked()
         return State(model().data(model().index(row), PhotoListModel::FileStateRole).toInt());
     };
     QTRY_COMPARE(state(0), State::Ready);
-    QCOMPARE(state(1), State::Missing);
+    QTRY_COMPARE(state(1), State::Missing);
     QTRY_COMPARE(state(2), State::Broken);
     QVERIFY(
         model().data(model().index(1), Qt::ToolTipRole).toString().startsWith(QStringLiteral("Bestand niet gevonden")));
