@@ -12,10 +12,12 @@
 #include "core/photos/PhotoImportCheck.h"
 #include "core/photos/PhotoTextFilter.h"
 #include "core/photos/PhotoTextIndex.h"
+#include "core/photos/ThumbnailCache.h"
 #include "core/project/ProjectDocument.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,6 +51,7 @@ private slots:
     void gridKeepsPhotosApartAndOnTheMap();
     void importCheckReadsAndCopies();
     void movedPhotosAreFoundByName();
+    void everyThumbnailAskedForArrives();
 };
 
 void TestPhotoImport::filterIgnoresCaseAndAccents_data()
@@ -240,6 +243,36 @@ void TestPhotoImport::movedPhotosAreFoundByName()
     QCOMPARE(MissingPhotoSearch::Search(missing, dir.filePath(QStringLiteral("nieuw"))), 1);
     QCOMPARE(missing[0].found, dir.filePath(QStringLiteral("nieuw/2019/KERK.jpg")));
     QCOMPARE(missing[1].found, QString());
+}
+
+// More photos asked for at once than may wait (a sweep over the map while
+// the list shows rows): those that give way are announced, so that whoever
+// still shows them asks again, and in the end every one arrives.
+void TestPhotoImport::everyThumbnailAskedForArrives()
+{
+    QTemporaryDir dir;
+    const int count = ThumbnailCache::MaxWaiting + 40;
+    for (int i = 0; i < count; ++i)
+        QVERIFY(writeJpeg(dir.filePath(QStringLiteral("f%1.jpg").arg(i)), 64, 48));
+    ThumbnailCache cache(32);
+    QSet<QString> waiting;
+    int announcedStillLoading = 0;
+    connect(&cache, &ThumbnailCache::Ready, this, [&](const QString &name, const QString &folder) {
+        if (cache.Known(name, folder).state == ThumbnailCache::State::Loading) {
+            ++announcedStillLoading;
+            cache.Request(name, folder);
+        } else {
+            waiting.remove(name);
+        }
+    });
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("f%1.jpg").arg(i);
+        waiting.insert(name);
+        QCOMPARE(cache.Request(name, dir.path()).state, ThumbnailCache::State::Loading);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(waiting.isEmpty(), 30000);
+    QVERIFY(announcedStillLoading > 0);
+    QCOMPARE(cache.Known(QStringLiteral("f0.jpg"), dir.path()).image.size(), QSize(32, 24));
 }
 
 QTEST_GUILESS_MAIN(TestPhotoImport)

@@ -52,6 +52,7 @@ ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &name, const QSt
     const Thumbnail known = it->thumbnail;
 
     bool startWorker = false;
+    QList<Key> gaveWay;
     {
         QMutexLocker lock(&m_mutex);
         m_waiting.push_front(job);
@@ -60,8 +61,10 @@ ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &name, const QSt
             auto dropped = m_entries.find(m_waiting.back().key);
             if (dropped != m_entries.end()) {
                 dropped->queued = false;
-                if (dropped->thumbnail.state == State::Loading)
+                if (dropped->thumbnail.state == State::Loading) {
                     m_entries.erase(dropped);
+                    gaveWay.append(m_waiting.back().key);
+                }
             }
             m_waiting.pop_back();
         }
@@ -72,6 +75,11 @@ ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &name, const QSt
     }
     if (startWorker)
         m_pool.start([this] { Work(); });
+    // Whoever still shows one of them (a row of the photo list) asks again;
+    // after this call, as it may come while a view paints.
+    for (const Key &key : std::as_const(gaveWay))
+        QMetaObject::invokeMethod(
+            this, [this, key] { emit Ready(key.name, key.folder); }, Qt::QueuedConnection);
     return known;
 }
 

@@ -69,12 +69,13 @@ public:
     // its proportions kept, never enlarged.
     static QSize FittedSize(QSize size, int maxSide);
 
-    // How many requests wait at most.
-    static constexpr int MaxWaiting = 32;
+    // How many requests wait at most: more than a list shows rows on any
+    // screen. One that gives way is announced with Ready (still Loading).
+    static constexpr int MaxWaiting = 128;
 
 signals:
     // What is known of name in folder changed (a thumbnail made, a file
-    // found missing or broken).
+    // found missing or broken, or its request gave way to newer ones).
     void Ready(const QString &name, const QString &folder);
 
 private:
