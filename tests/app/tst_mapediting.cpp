@@ -4,6 +4,7 @@
 // while the mouse rests on a triangle.
 
 #include "DialogDriver.h"
+#include "MainWindowRun.h"
 #include "MapTestFiles.h"
 #include "PhotoTestFiles.h"
 
@@ -146,13 +147,7 @@ void TestMapEditing::init()
 
 void TestMapEditing::cleanup()
 {
-    for (TFotoForm *w : TFotoForm::OpenWindows())
-        delete w;
-    if (m_form)
-        m_form->Document().Modified = false;
-    m_form.reset();
-    QCOMPARE(m_driver->Pending(), 0);
-    m_driver.reset();
+    MainWindowRun::End(m_form, m_driver);
 }
 
 void TestMapEditing::Open(const QString &project)

@@ -2,6 +2,7 @@
 // on the map, see it drawn, open it, write notes, save; and notes that are
 // still being edited when the project is closed.
 #include "DialogDriver.h"
+#include "MainWindowRun.h"
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
@@ -106,13 +107,7 @@ void TestPhotoFlow::init()
 
 void TestPhotoFlow::cleanup()
 {
-    for (TFotoForm *w : TFotoForm::OpenWindows())
-        delete w;
-    if (m_form)
-        m_form->Document().Modified = false;
-    m_form.reset();
-    QCOMPARE(m_driver->Pending(), 0);
-    m_driver.reset();
+    MainWindowRun::End(m_form, m_driver);
 }
 
 void TestPhotoFlow::addPickOpenEditSave()

@@ -5,6 +5,7 @@
 // files dropped on the window, mending a moved photo set, and the dock's
 // place kept between runs.
 #include "DialogDriver.h"
+#include "MainWindowRun.h"
 #include "PhotoTestFiles.h"
 
 #include "app/THoofdForm.h"
@@ -168,13 +169,7 @@ void TestPhotoList::init()
 
 void TestPhotoList::cleanup()
 {
-    for (TFotoForm *w : TFotoForm::OpenWindows())
-        delete w;
-    if (m_form)
-        m_form->Document().Modified = false;
-    m_form.reset();
-    QCOMPARE(m_driver->Pending(), 0);
-    m_driver.reset();
+    MainWindowRun::End(m_form, m_driver);
 }
 
 // Add, notes, change all, delete, a new project and an open: the rows follow,
