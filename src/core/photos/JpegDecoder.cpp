@@ -1,6 +1,7 @@
 #include "core/photos/JpegDecoder.h"
 
 #include "core/base/TolvekError.h"
+#include "core/photos/JpegErrorManager.h"
 
 #include <QTransform>
 
@@ -13,23 +14,6 @@
 #include <jpeglib.h>
 
 namespace {
-
-// libjpeg reports fatal errors through error_exit, which must not return.
-// It jumps back to the setjmp in the decoding routine below; the routine
-// keeps only plain data in its frame so the jump skips no destructor.
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void errorExit(j_common_ptr cinfo)
-{
-    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
-    std::longjmp(err->jump, 1);
-}
 
 void silentMessage(j_common_ptr, int)
 {
@@ -113,16 +97,16 @@ struct RowSink
 enum class Stage { Header, Decode };
 
 // Returns true on success; on failure message holds libjpeg's text.
-// Only trivially destructible locals live in this frame (see ErrorManager).
+// Only trivially destructible locals live in this frame (see JpegErrorManager).
 bool runLibjpeg(const unsigned char *data, unsigned long size, Stage stage, int scaleNum, qint64 maxPixels, int *width,
                 int *height, RowSink *sink, QImage *(*allocate)(RowSink *, int, int), bool *tooLarge,
                 unsigned char **exif, unsigned int *exifSize, char *message)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager err;
+    JpegErrorManager err;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = errorExit;
+    err.pub.error_exit = JpegErrorManager::ErrorExit;
     err.pub.emit_message = silentMessage;
     err.message[0] = '\0';
     if (setjmp(err.jump)) {

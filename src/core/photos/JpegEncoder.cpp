@@ -1,6 +1,7 @@
 #include "core/photos/JpegEncoder.h"
 
 #include "core/base/TolvekError.h"
+#include "core/photos/JpegErrorManager.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -11,31 +12,15 @@
 
 namespace {
 
-// As in the decoder: error_exit jumps back to the routine below, whose frame
-// holds only plain data.
-struct ErrorManager
-{
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void errorExit(j_common_ptr cinfo)
-{
-    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
-    std::longjmp(err->jump, 1);
-}
-
 // Fills *out (malloc'ed by libjpeg) and returns true, or leaves the
 // library's message. Only trivially destructible locals live here.
 bool compress(const QImage &image, int quality, unsigned char **out, unsigned long *outSize, char *message)
 {
     jpeg_compress_struct cinfo;
-    ErrorManager err;
+    JpegErrorManager err;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = errorExit;
+    err.pub.error_exit = JpegErrorManager::ErrorExit;
     err.message[0] = '\0';
     if (setjmp(err.jump)) {
         std::strncpy(message, err.message, JMSG_LENGTH_MAX);

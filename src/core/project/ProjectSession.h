@@ -85,6 +85,20 @@ public:
     // the current one.
     void EnterProjectFolder() const;
 
+    // Enters the project's folder when it goes out of scope, however the
+    // scope ends: a file dialog may have changed the current folder.
+    class EnterFolderAfterwards
+    {
+    public:
+        explicit EnterFolderAfterwards(const ProjectSession &session) : m_session(session) {}
+        ~EnterFolderAfterwards() { m_session.EnterProjectFolder(); }
+        EnterFolderAfterwards(const EnterFolderAfterwards &) = delete;
+        EnterFolderAfterwards &operator=(const EnterFolderAfterwards &) = delete;
+
+    private:
+        const ProjectSession &m_session;
+    };
+
 signals:
     void Changed(ProjectChanges changes);
 

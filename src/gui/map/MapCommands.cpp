@@ -64,13 +64,7 @@ void MapCommands::DrawMap()
 
 void MapCommands::Export()
 {
-    // The file dialog may change the current folder: back to the project's,
-    // whatever happens.
-    struct EnterFolderAfterwards
-    {
-        const ProjectSession &session;
-        ~EnterFolderAfterwards() { session.EnterProjectFolder(); }
-    } enterFolder{m_host.Session()};
+    const ProjectSession::EnterFolderAfterwards enterFolder(m_host.Session());
 
     UserInteraction::FileRequest request;
     request.kind = UserInteraction::FileDialogKind::Save;

@@ -85,13 +85,7 @@ void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
 
 void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile)
 {
-    // The file dialog may change the current folder: back to the project's,
-    // whatever happens.
-    struct EnterFolderAfterwards
-    {
-        const ProjectSession &session;
-        ~EnterFolderAfterwards() { session.EnterProjectFolder(); }
-    } enterFolder{host.Session()};
+    const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
     if (nothingDrawn(metafile, QStringLiteral("te exporteren")))
         return;

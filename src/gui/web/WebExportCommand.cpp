@@ -55,12 +55,7 @@ QString ClosingText(const WebExportFolder::Target &target, const WebExport::Resu
 
 void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
 {
-    // The file dialog may change the current folder: back to the project's.
-    struct EnterFolderAfterwards
-    {
-        const ProjectSession &session;
-        ~EnterFolderAfterwards() { session.EnterProjectFolder(); }
-    } enterFolder{host.Session()};
+    const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
     const ProjectDocument &doc = host.Document();
     UserInteraction::FileRequest request;
