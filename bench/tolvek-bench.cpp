@@ -48,11 +48,11 @@
 #include "core/project/DataFile.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
+#include "core/project/RecoveryKeeper.h"
 #include "core/web/WebExport.h"
 #include "gui/map/MapHoverTip.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
-#include "core/project/RecoveryKeeper.h"
 #include "gui/map/MapView.h"
 #include "gui/map/PhotoListCommands.h"
 #include "gui/photos/PhotoListDock.h"
@@ -247,7 +247,7 @@ struct Inputs
     QString webProject;    // 200 photos of 4000 x 3000 on the small map
     QString webMapProject; // the big map, no photos
     QStringList webPhotos;
-    QString hoverProject;  // 10000 photos on the small map, of small real JPEG files
+    QString hoverProject; // 10000 photos on the small map, of small real JPEG files
     QString importProject, importFolder;
     QStringList importFiles;
     QString listProject; // 100000 photos whose files exist

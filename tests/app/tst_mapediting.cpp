@@ -9,7 +9,6 @@
 #include "PhotoTestFiles.h"
 
 #include "app/THoofdForm.h"
-#include "gui/photos/PhotoListDock.h"
 #include "app/TolvekApplication.h"
 #include "core/map/MapZoom.h"
 #include "core/photos/ThumbnailCache.h"
@@ -21,6 +20,7 @@
 #include "gui/map/MapView.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
+#include "gui/photos/PhotoListDock.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
@@ -656,7 +656,8 @@ void TestMapEditing::hoverShowsThePhoto()
 
     // A photo file that changed is read again (the old picture shown
     // meanwhile); zoomed out the tip follows the triangles as they are shown.
-    QVERIFY(PhotoTestFiles::WriteFile(Path("kopie/toren.jpg"), PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(100, 300))));
+    QVERIFY(
+        PhotoTestFiles::WriteFile(Path("kopie/toren.jpg"), PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(100, 300))));
     {
         QFile file(Path("kopie/toren.jpg"));
         QVERIFY(file.open(QIODevice::ReadWrite));

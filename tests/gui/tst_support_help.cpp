@@ -181,9 +181,9 @@ void TestSupportHelp::builtHelpFileObjects()
 {
     ChmArchive archive;
     QVERIFY(archive.Open(QStringLiteral(TOLVEK_HELP_FILE)));
-    for (const char *name :
-         {"/inhoud.html", "/fotokaart_maken.html", "/fotokaart_bekijken.html", "/fotolijst.html", "/projectbestand.html",
-          "/veilig_bewaren.html", "/foto_cdrom.html", "/stijl.css", "/driehoek.png", "/Tolvek.hhc"}) {
+    for (const char *name : {"/inhoud.html", "/fotokaart_maken.html", "/fotokaart_bekijken.html", "/fotolijst.html",
+                             "/projectbestand.html", "/veilig_bewaren.html", "/foto_cdrom.html", "/stijl.css",
+                             "/driehoek.png", "/Tolvek.hhc"}) {
         const std::optional<QByteArray> data = archive.Read(QString::fromLatin1(name));
         QVERIFY2(data && !data->isEmpty(), name);
     }

@@ -157,8 +157,8 @@ IsolatedCall::Result IsolatedCall::RunWith(const QString &helper, const char *jo
     ::posix_spawnattr_setsigdefault(&attributes, &all);
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int spawned = program.isEmpty() ? ENOENT
-                                          : ::posix_spawn(&pid, program.constData(), &actions, &attributes, argv, environ);
+    const int spawned =
+        program.isEmpty() ? ENOENT : ::posix_spawn(&pid, program.constData(), &actions, &attributes, argv, environ);
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
     closeAll({in, fds[1]});
