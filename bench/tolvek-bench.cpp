@@ -12,12 +12,14 @@
 //       exports it to EXPORT and prints the peak resident memory.
 //
 // What is measured is the program's own work:
-// - "DrawMap (view)": THoofdForm::DrawMap (MapCommands::DrawMap: the scene
+// - "DrawMap (view)": MapCommands::DrawMap ( the scene
 //   from the project, its entries parsed and names looked up) followed by a
 //   synchronous repaint of the map view, which paints the part visible in
 //   the main window at its designed size. In figure 2 the project does not
 //   change between redraws (the click index is then kept as it is); in
-//   figure 3 one photo is moved before each redraw.
+//   figure 3 one photo is moved by a pixel before each redraw, as the drag
+//   does it (a MovePhotoEdit through the session, whose Changed signal has
+//   the map drawn and the photo list made anew).
 // - "DrawMap (full raster)": the same DrawMap, then the whole picture
 //   rastered from its scene as "Kaart kopiëren" does.
 // - The click: MapClick::Find, the hit test and look-ups MapClick::Handle
@@ -46,10 +48,12 @@
 #include "core/photos/PhotoPicture.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/DataFile.h"
+#include "core/project/MovePhotoEdit.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/RecoveryKeeper.h"
 #include "core/web/WebExport.h"
+#include "gui/map/MapCommands.h"
 #include "gui/map/MapHoverTip.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
@@ -218,19 +222,18 @@ void WriteProject(const QString &path, const QString &mapName, QSize map, int co
         return int((seed >> 8) % quint32(range));
     };
     for (int i = 1; i <= count; ++i) {
-        const QByteArray key = QByteArray::number(i).rightJustified(5, '0');
+        const QByteArray key = PhotoEntry::StoredKeyText(i);
         int x = 20 + next(map.width() - 80);
         int y = 20 + next(map.height() - 80);
         if (i == count) {
             x = map.width() - 30;
             y = map.height() - 30;
         }
-        doc.PositionList << key + '=' + QByteArray::number(x) + ',' + QByteArray::number(y) + ','
-                + QByteArray::number(next(360));
-        doc.NameList << key + '=' + (nameOf ? nameOf(i) : "foto_" + key + ".jpg");
-        doc.NotesList << key + "=Aantekening bij foto " + QByteArray::number(i)
-                + ".\x9dGevel noordzijde, "
-                  "scheur boven het raam.";
+        doc.PositionList << PhotoEntry::MakePosition(key, x, y, next(360));
+        doc.NameList << PhotoEntry::Make(key, nameOf ? nameOf(i) : "foto_" + key + ".jpg");
+        doc.NotesList << PhotoEntry::Make(key,
+                                          PhotoEntry::EncodeNotes("Aantekening bij foto " + QByteArray::number(i)
+                                                                  + ".\r\nGevel noordzijde, scheur boven het raam."));
     }
     QString reason;
     if (DataFile::Write(doc, path, &reason) != DataFile::WriteResult::Ok)
@@ -341,9 +344,16 @@ struct MainWindow
 
     void Redraw()
     {
-        form.DrawMap();
+        form.Map().DrawMap();
         form.OverzichtsImage->repaint();
     }
+
+    // One photo moved by a pixel, as the map's drag moves it; the session's
+    // Changed signal has the map drawn again.
+    void MoveOnePhoto(int n) { form.Session().Perform(std::make_unique<MovePhotoEdit>(0, 500 + (n % 2), 400, 45)); }
+
+    // No recovery copy written meanwhile by a later figure's events.
+    void EndEdits() { form.Session().MarkClean(); }
 
     QSize Viewport() const { return form.OverzichtsScrollBox->viewport()->size(); }
 };
@@ -434,9 +444,10 @@ void BM_RecoverySnapshot(benchmark::State &state)
         state.SkipWithError("data file failed");
     for (auto _ : state) {
         auto snapshot = std::make_unique<ProjectDocument>(doc);
-        doc.PositionList.append("99999=1,2,30");
-        doc.NameList.append("99999=foto.jpg");
-        doc.NotesList.append("99999=Type hier uw aantekeningen.");
+        const QByteArray key = PhotoEntry::KeyTextFor(PhotoEntry::MaxKey);
+        doc.PositionList.append(PhotoEntry::MakePosition(key, 1, 2, 30));
+        doc.NameList.append(PhotoEntry::Make(key, "foto.jpg"));
+        doc.NotesList.append(PhotoEntry::Make(key, ProjectDocument::NewPhotoNotes()));
         state.PauseTiming();
         snapshot.reset();
         doc.PositionList.removeLast();
@@ -481,16 +492,9 @@ void BM_DrawMapFullRaster(benchmark::State &state, int photos, bool labels)
 {
     g_smallWindow->Open(g_inputs->projects.at(photos), labels);
     for (auto _ : state) {
-        g_smallWindow->form.DrawMap();
+        g_smallWindow->form.Map().DrawMap();
         RasterWholePicture(*g_smallWindow->form.OverzichtsImage);
     }
-}
-
-// One edit (a photo moved by a pixel), then the redraw.
-void EditOnePhoto(ProjectDocument &doc, int n)
-{
-    doc.PositionList[0] = "00001=" + QByteArray::number(500 + (n % 2)) + ",400,45";
-    doc.Modified = true;
 }
 
 void BM_BigRedrawView(benchmark::State &state)
@@ -499,9 +503,10 @@ void BM_BigRedrawView(benchmark::State &state)
     const long long before = g_bigWindow->counter.paints;
     int n = 0;
     for (auto _ : state) {
-        EditOnePhoto(g_bigWindow->form.Document(), n++);
-        g_bigWindow->Redraw();
+        g_bigWindow->MoveOnePhoto(n++);
+        g_bigWindow->form.OverzichtsImage->repaint();
     }
+    g_bigWindow->EndEdits();
     if (g_bigWindow->counter.paints - before < state.iterations())
         state.SkipWithError("the map view did not paint every redraw");
 }
@@ -511,10 +516,10 @@ void BM_BigRedrawFullRaster(benchmark::State &state)
     g_bigWindow->Open(g_inputs->bigProject, true);
     int n = 0;
     for (auto _ : state) {
-        EditOnePhoto(g_bigWindow->form.Document(), n++);
-        g_bigWindow->form.DrawMap();
+        g_bigWindow->MoveOnePhoto(n++);
         RasterWholePicture(*g_bigWindow->form.OverzichtsImage);
     }
+    g_bigWindow->EndEdits();
 }
 
 void BM_BigMapMemcpy(benchmark::State &state)
@@ -775,7 +780,6 @@ void BM_Import200(benchmark::State &state)
         state.PauseTiming();
         form.ResetProject();
         form.ReadDataFile(g_inputs->importProject);
-        form.DrawMap();
         // No thumbnail of the last round is kept.
         form.Thumbnails().SetMemoryLimit(0);
         form.Thumbnails().SetMemoryLimit(qint64(64) << 20);
@@ -959,7 +963,6 @@ int PeakMemoryChild(int argc, char **argv)
         form.OverzichtsImage->installEventFilter(&counter);
         form.ReadDataFile(project);
         form.EnterProjectFolder();
-        form.DrawMap();
         form.OverzichtsImage->repaint();
         QCoreApplication::processEvents();
         if (counter.paints == 0) {
@@ -1029,7 +1032,6 @@ int PeakMemoryListChild(int argc, char **argv)
         ShowExposed(form);
         form.ReadDataFile(project);
         form.EnterProjectFolder();
-        form.DrawMap();
         form.OverzichtsImage->repaint();
         if (withList && !WaitForListThumbnails(form, 120000)) {
             std::fprintf(stderr, "the list did not show its thumbnails\n");
@@ -1204,8 +1206,8 @@ int main(int argc, char **argv)
         ProjectDocument doc;
         DataFile::Read(doc, inputs.projects.at(100000));
         for (qsizetype i = 0; i < doc.NameList.size(); ++i)
-            doc.NameList[i] = PhotoEntry::KeyText(doc.NameList[i]) + "=lijstfotos\\p"
-                + QByteArray::number(int(i % ListPhotoFiles)) + ".jpg";
+            doc.NameList[i] = PhotoEntry::Make(PhotoEntry::KeyView(doc.NameList[i]),
+                                               "lijstfotos\\p" + QByteArray::number(int(i % ListPhotoFiles)) + ".jpg");
         if (DataFile::Write(doc, inputs.listProject) != DataFile::WriteResult::Ok)
             qFatal("cannot write the list project");
     }

@@ -2,6 +2,7 @@
 // the data file that places them, all with names relative to the project.
 #include "core/platform/AnsiCodec.h"
 #include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 
 #include <QDir>
@@ -147,12 +148,12 @@ int main(int argc, char *argv[])
         const QString file = out.filePath(QStringLiteral("fotos/") + QString::fromLatin1(ph.file));
         if (!photo(QString::fromLatin1(ph.title), ph.sky, ph.ground, key).save(file, "JPEG", 85))
             return 1;
-        const QByteArray k = QByteArray::number(key).rightJustified(5, '0');
-        doc.PositionList << k + '=' + QByteArray::number(ph.x) + ',' + QByteArray::number(ph.y) + ','
-                + QByteArray::number(ph.direction);
+        const QByteArray k = PhotoEntry::KeyTextFor(key);
+        doc.PositionList << PhotoEntry::MakePosition(k, ph.x, ph.y, ph.direction);
         // Written as on Windows: the program reads "\" as a folder separator.
-        doc.NameList << k + "=fotos\\" + ph.file;
-        doc.NotesList << k + '=' + DataFile::EncodeNotes(AnsiCodec::fromUnicode(QString::fromUtf8(ph.notes)));
+        doc.NameList << PhotoEntry::Make(k, QByteArray("fotos\\") + ph.file);
+        doc.NotesList << PhotoEntry::Make(k,
+                                          PhotoEntry::EncodeNotes(AnsiCodec::fromUnicode(QString::fromUtf8(ph.notes))));
         ++key;
     }
     if (DataFile::Write(doc, out.filePath(QStringLiteral("Voorbeeld.tvk"))) != DataFile::WriteResult::Ok)

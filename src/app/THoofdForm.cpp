@@ -468,10 +468,7 @@ void THoofdForm::FormActivate()
         m_firstActivation = false;
         const QString fileName = m_startupFileName;
         if (!fileName.isEmpty()) {
-            GeneralError::Run([this, &fileName] {
-                ReadDataFile(fileName);
-                DrawMap();
-            });
+            GeneralError::Run([this, &fileName] { ReadDataFile(fileName); });
         }
         UpdateMainWindowState();
         // Not busy while the recovery copies are offered.
@@ -496,14 +493,20 @@ void THoofdForm::ResetProject()
 void THoofdForm::ProjectChanged(ProjectChanges changes)
 {
     // Each project keeps its zoom for the program run.
-    if (changes & ProjectChange::Whole)
+    const bool whole = changes.testFlag(ProjectChange::Whole);
+    if (whole)
         m_navigator->ProjectOpened(m_document.CurrentFileName);
     else if (changes & ProjectChange::State)
         m_navigator->ProjectRenamed(m_document.CurrentFileName);
     if (changes & ProjectChange::State)
         UpdateMainWindowState();
-    if (changes & ProjectChange::Map)
-        DrawMap();
+    // A project that opened but cannot be drawn (a bad number in a list) is
+    // still open: the error is shown and the opening goes on to its caption
+    // and the recent projects.
+    if (whole)
+        GeneralError::Run([this] { m_map->DrawMap(); });
+    else if (changes & ProjectChange::Map)
+        m_map->DrawMap();
 }
 
 void THoofdForm::UpdateMainWindowState()
@@ -567,11 +570,6 @@ bool THoofdForm::WriteDataFile(const QString &fileName)
     return true;
 }
 
-void THoofdForm::DrawMap()
-{
-    m_map->DrawMap();
-}
-
 const PhotoIndex *THoofdForm::ClickIndex() const
 {
     return &m_map->ClickIndex();
@@ -628,8 +626,6 @@ bool THoofdForm::CloseProject()
     if (!closable)
         return false;
     ResetProject();
-    UpdateMainWindowState();
-    DrawMap();
     return true;
 }
 
@@ -650,7 +646,6 @@ void THoofdForm::Openen1Click()
         if (const auto name = UserInteraction::AskFile(request))
             ReadDataFile(*name);
     }
-    DrawMap();
 }
 
 void THoofdForm::Opslaan1Click()
@@ -679,8 +674,6 @@ void THoofdForm::ReloadProject()
     const QString fileName = m_document.CurrentFileName;
     ResetProject();
     ReadDataFile(fileName);
-    UpdateMainWindowState();
-    DrawMap();
 }
 
 void THoofdForm::OfferRecovery()
@@ -711,7 +704,6 @@ void THoofdForm::RestoreRecoveryCopy(RecoveryCopy &&copy)
         setWindowTitle(UntitledCaption());
     else
         SetFileCaption(m_document.CurrentFileName);
-    DrawMap();
 }
 
 void THoofdForm::Opslaanals1Click()
@@ -754,7 +746,6 @@ void THoofdForm::OpenRecentProject(const QString &fileName)
     }
     if (CloseProject())
         ReadDataFile(fileName);
-    DrawMap();
 }
 
 bool THoofdForm::RestoreWindowLayout()
@@ -786,7 +777,6 @@ void THoofdForm::OpenDroppedProject(const QString &fileName)
 {
     if (CloseProject())
         ReadDataFile(fileName);
-    DrawMap();
 }
 
 // ---- Commands whose windows are added with their features ------------------

@@ -58,7 +58,7 @@ public:
 
     // The project: the main window owns it; every change goes through the
     // session, whose Changed signal the window follows.
-    ProjectDocument &Document() { return m_document; }
+    const ProjectDocument &Document() const { return m_document; }
     ProjectSession &Session() { return m_session; }
     ProjectHost &Host() { return m_host; }
     // The recovery copy of unsaved changes.
@@ -66,8 +66,6 @@ public:
 
     // Enables Save exactly when the project is modified, shows the organisation.
     void UpdateMainWindowState();
-    // Redraws the map from the current project.
-    void DrawMap();
     void EnterProjectFolder() { m_session.EnterProjectFolder(); }
     bool AddPickMode() const { return m_host.AddPickMode(); }
     bool DeletePickMode() const { return m_host.DeletePickMode(); }
@@ -111,6 +109,8 @@ public:
     // Zoom and pan of the map view; drag, turn and hover on it; undo and redo.
     MapNavigator &Navigator() { return *m_navigator; }
     MapInteraction &Interaction() { return *m_interaction; }
+    // The map's drawing, copying and export.
+    MapCommands &Map() { return *m_map; }
     UndoActions &Undo() { return *m_undo; }
     QString UntitledCaption() const;
 

@@ -328,7 +328,7 @@ private slots:
             QCOMPARE(form->MapPictureSize(), QSize(600, 300));
             QVERIFY(MapFormatFiles::ShowsQuadrants(form->OverzichtsImage->Scene().map));
         }
-        form->Document().Modified = false;
+        form->Session().MarkClean();
     }
 };
 

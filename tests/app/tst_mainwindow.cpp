@@ -1,4 +1,5 @@
 #include "DialogDriver.h"
+#include "SessionEdits.h"
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
@@ -116,7 +117,7 @@ void TestMainWindow::init()
 void TestMainWindow::cleanup()
 {
     if (m_form) {
-        m_form->Document().Modified = false; // no save question on teardown
+        m_form->Session().MarkClean(); // no save question on teardown
         m_form.reset();
     }
     QCOMPARE(m_driver->Pending(), 0);
@@ -131,7 +132,7 @@ void TestMainWindow::untitledCaptionAndState()
     QVERIFY(!m_form->SpeedButton6->isEnabled());
     QVERIFY(m_form->Label1->text().isEmpty());
 
-    m_form->Document().Modified = true;
+    SessionEdits::MarkModified(m_form->Session());
     m_form->UpdateMainWindowState();
     QVERIFY(m_form->Opslaan1->isEnabled());
     QVERIFY(m_form->SpeedButton6->isEnabled());
@@ -231,7 +232,7 @@ void TestMainWindow::startsWithDataFile()
     QCOMPARE(m_form->Label1->text(), QString::fromUtf8("Stichting \u00c9\u00e9n & Twee"));
     QCOMPARE(m_form->Document().PositionList.size(), 1);
     // A later activation does not read the file again.
-    m_form->Document().Organisation = "Anders";
+    SessionEdits::SetOrganisation(m_form->Session(), "Anders");
     QEvent activate(QEvent::ActivationChange);
     QApplication::sendEvent(m_form.get(), &activate);
     QCOMPARE(m_form->Document().Organisation, QByteArray("Anders"));
@@ -269,7 +270,7 @@ void TestMainWindow::startsWithBadInteger()
 
 void TestMainWindow::labelStaysRightAligned()
 {
-    m_form->Document().Organisation = "Gemeente Voorbeeld";
+    SessionEdits::SetOrganisation(m_form->Session(), "Gemeente Voorbeeld");
     m_form->UpdateMainWindowState();
     m_form->show();
     for (int width : {614, 900, 500}) {
@@ -298,8 +299,7 @@ void TestMainWindow::saveAsNaming()
     QFETCH(QString, typed);
     QFETCH(QString, written);
     QDir(m_dir->path()).mkpath(QStringLiteral("map.v2"));
-    m_form->Document().Organisation = "X";
-    m_form->Document().Modified = true;
+    SessionEdits::SetOrganisation(m_form->Session(), "X");
     m_driver->ChooseFile(m_dir->filePath(typed));
     m_form->Opslaan1Click(); // untitled: behaves as save as
     const QString expected = m_dir->filePath(written);
@@ -319,8 +319,7 @@ void TestMainWindow::saveOnNamedProjectWritesWithoutDialog()
     const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
     writeFile(name, kProject);
     m_form->ReadDataFile(name);
-    m_form->Document().Organisation = "Nieuw bureau";
-    m_form->Document().Modified = true;
+    SessionEdits::SetOrganisation(m_form->Session(), "Nieuw bureau");
     m_form->Opslaan1Click();
     QVERIFY(m_driver->fileRequests.isEmpty());
     QVERIFY(readAll(name).contains("00006=Nieuw bureau\r\n"));
@@ -331,7 +330,7 @@ void TestMainWindow::overwriteQuestion()
 {
     const QString name = m_dir->filePath(QStringLiteral("bestaat.tvk"));
     writeFile(name, "oud");
-    m_form->Document().Modified = true;
+    SessionEdits::MarkModified(m_form->Session());
     for (const QString &answer : {QStringLiteral("&Niet overschrijven"), QStringLiteral("&Annuleren"), QString()}) {
         m_driver->ChooseFile(name);
         if (answer.isEmpty())
@@ -357,8 +356,7 @@ void TestMainWindow::closeQuestionAnswers()
 {
     // Cancel and Escape keep the project.
     for (bool escape : {false, true}) {
-        m_form->Document().Organisation = "Bewaard";
-        m_form->Document().Modified = true;
+        SessionEdits::SetOrganisation(m_form->Session(), "Bewaard");
         if (escape)
             m_driver->Escape();
         else
@@ -378,8 +376,7 @@ void TestMainWindow::closeQuestionAnswers()
     QVERIFY(!m_form->Document().Modified);
 
     // Save writes, then closes.
-    m_form->Document().Organisation = "Opgeslagen";
-    m_form->Document().Modified = true;
+    SessionEdits::SetOrganisation(m_form->Session(), "Opgeslagen");
     const QString name = m_dir->filePath(QStringLiteral("opslaan.tvk"));
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->ChooseFile(name);
@@ -390,8 +387,7 @@ void TestMainWindow::closeQuestionAnswers()
 
 void TestMainWindow::saveQuestionWithCancelledSaveDialogKeepsProject()
 {
-    m_form->Document().Organisation = "Blijft";
-    m_form->Document().Modified = true;
+    SessionEdits::SetOrganisation(m_form->Session(), "Blijft");
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->CancelFile();
     m_form->Nieuw1Click();
@@ -403,12 +399,13 @@ void TestMainWindow::failedSaveKeepsModifiedAndOldFile()
 {
     const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
     writeFile(name, kProject);
-    m_form->ReadDataFile(name);
-    m_form->Document().Organisation = "Gewijzigd";
-    m_form->Document().Modified = true;
-    m_form->UpdateMainWindowState();
     // The project's folder disappears: saving must fail and say so.
-    m_form->Document().CurrentFileName = m_dir->filePath(QStringLiteral("weg/p.tvk"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("weg")));
+    const QString gone = m_dir->filePath(QStringLiteral("weg/p.tvk"));
+    writeFile(gone, kProject);
+    m_form->ReadDataFile(gone);
+    SessionEdits::SetOrganisation(m_form->Session(), "Gewijzigd");
+    QVERIFY(QDir(m_dir->filePath(QStringLiteral("weg"))).removeRecursively());
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->Press(QStringLiteral("&OK"));
     m_form->Nieuw1Click();
@@ -449,7 +446,7 @@ void TestMainWindow::exitWithoutChangesAsksNothing()
     QVERIFY(m_driver->dialogs.isEmpty());
 
     m_form->show();
-    m_form->Document().Modified = true;
+    SessionEdits::MarkModified(m_form->Session());
     m_driver->Press(QStringLiteral("&Annuleren"));
     QVERIFY(!m_form->close());
     QVERIFY(m_form->isVisible());
@@ -671,15 +668,14 @@ void TestMainWindow::nonProjectFileIsRefused()
     QCOMPARE(m_driver->dialogs.size(), 1);
     refused(m_driver->dialogs[0], *m_form);
     // A later save asks for a name and does not touch that file.
-    m_form->Document().Organisation = "Iets";
-    m_form->Document().Modified = true;
+    SessionEdits::SetOrganisation(m_form->Session(), "Iets");
     m_form->UpdateMainWindowState();
     m_driver->CancelFile();
     m_form->findChild<QAction *>(QStringLiteral("Opslaan1"))->trigger();
     QCOMPARE(m_driver->fileRequests.size(), 2);
     QCOMPARE(m_driver->fileRequests[1].kind, UserInteraction::FileDialogKind::Save);
     QCOMPARE(readAll(name), notes);
-    m_form->Document().Modified = false;
+    m_form->Session().MarkClean();
 
     // On the command line.
     auto form = std::make_unique<THoofdForm>();
@@ -702,7 +698,6 @@ void TestMainWindow::statusBarSaysWhatWasNotFound()
               "[Fotonaam]\r\n00001=fotos\\kerk.jpg\r\n[Foto-aantekeningen]\r\n00001=\r\n");
     m_form->show();
     m_form->ReadDataFile(name);
-    m_form->DrawMap();
     QCOMPARE(m_form->StatusText->Text(), QString());
 
     // A photo whose file is missing: nothing opens, the status bar says so.

@@ -486,7 +486,7 @@ void TestMapEditing::rightDragTurns()
 // modified (Save disabled, no question on closing).
 void TestMapEditing::undoAndRedoEveryChange()
 {
-    ProjectDocument &doc = m_form->Document();
+    const ProjectDocument &doc = m_form->Document();
     QAction *undo = Action("Ongedaanmaken1");
     QAction *redo = Action("Opnieuw1");
     QVERIFY(!undo->isEnabled() && !redo->isEnabled());

@@ -127,7 +127,6 @@ private slots:
         m_form = std::make_unique<THoofdForm>();
         m_form->show();
         m_form->ReadDataFile(m_dir->filePath(QStringLiteral("kaart.tvk")));
-        m_form->DrawMap();
     }
     void cleanup()
     {

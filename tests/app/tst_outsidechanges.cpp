@@ -124,7 +124,7 @@ void TestOutsideChanges::cleanup()
 {
     m_other.reset();
     if (m_form) {
-        m_form->Document().Modified = false;
+        m_form->Session().MarkClean();
         m_form.reset();
     }
     QCOMPARE(m_driver->Pending(), 0);
@@ -133,7 +133,7 @@ void TestOutsideChanges::cleanup()
 
 void TestOutsideChanges::openAndEdit(const QByteArray &organisation)
 {
-    m_form->Document().Modified = false;
+    m_form->Session().MarkClean();
     m_form->ResetProject();
     m_form->ReadDataFile(m_fileName);
     QCOMPARE(m_form->Document().CurrentFileName, m_fileName);

@@ -102,7 +102,6 @@ void TestPhotoFlow::init()
     m_form = std::make_unique<THoofdForm>();
     m_form->show();
     m_form->ReadDataFile(m_project);
-    m_form->DrawMap();
 }
 
 void TestPhotoFlow::cleanup()
@@ -139,7 +138,7 @@ void TestPhotoFlow::addPickOpenEditSave()
     QVERIFY(!m_form->AddPickMode());
     QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::ArrowCursor);
 
-    ProjectDocument &doc = m_form->Document();
+    const ProjectDocument &doc = m_form->Document();
     QCOMPARE(doc.PositionList, QList<QByteArray>{"00001=60,50,0"});
     QCOMPARE(doc.NameList, QList<QByteArray>{"00001=toren.jpg"});
     QCOMPARE(doc.NotesList, QList<QByteArray>{"00001=Type hier uw aantekeningen."});
@@ -179,7 +178,6 @@ void TestPhotoFlow::addPickOpenEditSave()
     m_form->ResetProject();
     m_form->ReadDataFile(m_project);
     m_form->EnterProjectFolder();
-    m_form->DrawMap();
     QTest::mouseClick(m_form->OverzichtsImage, Qt::RightButton, {}, spot + QPoint(2, 1));
     QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
     window = TFotoForm::OpenWindows().first();
@@ -201,7 +199,6 @@ void TestPhotoFlow::deletePickRemovesThePhoto()
     doc.NotesList = {"00001=oud", "00002=poort"};
     QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
     m_form->ReadDataFile(m_project);
-    m_form->DrawMap();
     const QPoint spot(60, 50);
     QVERIFY(bluePixelsAround(m_form->OverzichtsImage->grab().toImage(), spot, 8) > 5);
 
@@ -243,9 +240,8 @@ TFotoForm *TestPhotoFlow::openPhotoWithTypedNotes(const QString &typed)
     doc.NotesList = {"00001=oud"};
     if (DataFile::Write(doc, m_project) != DataFile::WriteResult::Ok)
         return nullptr;
-    m_form->Document().Reset();
+    m_form->ResetProject();
     m_form->ReadDataFile(m_project);
-    m_form->DrawMap();
     QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(60, 50));
     if (TFotoForm::OpenWindows().size() != 1)
         return nullptr;
@@ -320,7 +316,7 @@ void TestPhotoFlow::browsedPhotoThatWouldNotBeFound()
     photo.fill(QColor(20, 20, 200));
     QVERIFY(photo.save(otherToren, "JPEG"));
     const QByteArray torenBefore = readAll(dir.filePath(QStringLiteral("toren.jpg")));
-    ProjectDocument &doc = m_form->Document();
+    const ProjectDocument &doc = m_form->Document();
 
     // Fills in the dialog with a browsed photo at a point and presses OK;
     // queue then answers the question, and the dialog is opened.
@@ -412,7 +408,7 @@ void TestPhotoFlow::browsedPhotoThatWouldNotBeFound()
     QCOMPARE(doc.NameList.last(), QByteArray("00003=fotos/elders.jpg"));
 
     // An untitled project has no folder to copy to: the full path is offered.
-    doc.Modified = false;
+    m_form->Session().MarkClean();
     m_form->ResetProject();
     addBrowsed(serre, QPoint(40, 40), [&] { m_driver->Press(QStringLiteral("Met &volledig pad")); });
     QVERIFY(!stayedOpen);

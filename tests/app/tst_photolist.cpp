@@ -141,7 +141,6 @@ void TestPhotoList::open()
 {
     m_form->ResetProject();
     m_form->ReadDataFile(m_project);
-    m_form->DrawMap();
 }
 
 void TestPhotoList::init()

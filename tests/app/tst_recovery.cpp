@@ -145,7 +145,7 @@ void TestRecovery::init()
 void TestRecovery::cleanup()
 {
     if (m_form) {
-        m_form->Document().Modified = false;
+        m_form->Session().MarkClean();
         m_form.reset();
     }
     QCOMPARE(m_driver->Pending(), 0);

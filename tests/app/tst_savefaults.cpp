@@ -5,11 +5,13 @@
 // left beside it; a failed save warns and keeps the project modified.
 
 #include "DialogDriver.h"
+#include "SessionEdits.h"
 
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/platform/SafeFileWriter.h"
+#include "core/project/AddPhotoEdit.h"
 #include "core/project/DataFile.h"
 
 #include <QAction>
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -77,6 +80,13 @@ QStringList leftovers(const QString &folder, const QString &keep)
     return names;
 }
 
+// Where the kill test keeps its variants, beside the project but not among
+// the files that a save may leave.
+QString variantFile(const QString &project, int variant)
+{
+    return QFileInfo(project).absolutePath() + QStringLiteral("/varianten/%1.tvk").arg(variant);
+}
+
 // The child of the kill test: saves the two variants in turn through the
 // main window until it is killed. It says "ready" once its window exists.
 int saveLoop(int argc, char **argv)
@@ -86,14 +96,17 @@ int saveLoop(int argc, char **argv)
     // Any dialog means the save failed: end with a code the parent sees.
     UserInteraction::SetModalHandler([](QDialog *) { std::_Exit(3); });
     const QString fileName = QString::fromLocal8Bit(argv[2]);
-    const ProjectDocument variants[2] = {bigProject(kKillPhotos, 1), bigProject(kKillPhotos, 2)};
+    // The variants are opened from the files the parent wrote, then saved
+    // as the project.
+    const QString variants[2] = {variantFile(fileName, 1), variantFile(fileName, 2)};
     THoofdForm form;
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     for (int i = 0;; ++i) {
-        form.Document() = variants[(i + 1) % 2];
-        form.Document().CurrentFileName = fileName;
-        form.Document().Modified = true;
+        form.ResetProject();
+        if (form.Session().Load(variants[(i + 1) % 2]) != DataFile::ReadResult::Ok)
+            return 5;
+        SessionEdits::MarkModified(form.Session());
         if (!form.WriteDataFile(fileName))
             return 4;
     }
@@ -148,7 +161,7 @@ void TestSaveFaults::init()
 void TestSaveFaults::cleanup()
 {
     if (m_form) {
-        m_form->Document().Modified = false;
+        m_form->Session().MarkClean();
         m_form.reset();
     }
     QCOMPARE(m_driver->Pending(), 0);
@@ -164,13 +177,11 @@ void TestSaveFaults::openAndChange(const QString &fileName)
     QCOMPARE(m_form->Document().CurrentFileName, fileName);
     QCOMPARE(m_form->Document().PositionList.size(), 5);
     // The change makes the file far larger than the old one.
-    const ProjectDocument changed = bigProject(3000, 9);
-    m_form->Document().PositionList = changed.PositionList;
-    m_form->Document().NameList = changed.NameList;
-    m_form->Document().NotesList = changed.NotesList;
-    m_form->Document().Organisation = "Gewijzigd";
-    m_form->Document().Modified = true;
-    m_form->UpdateMainWindowState();
+    QList<AddPhotoEdit::Photo> photos;
+    for (int i = 0; i < 3000; ++i)
+        photos.append({i * 7, i * 3, 30, "fotos\\foto" + QByteArray::number(i) + ".jpg"});
+    m_form->Session().Perform(AddPhotoEdit::Make(m_form->Document(), photos));
+    SessionEdits::SetOrganisation(m_form->Session(), "Gewijzigd");
 }
 
 void TestSaveFaults::saveExpectingWarning()
@@ -208,6 +219,9 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
     QCOMPARE(DataFile::Write(bigProject(kKillPhotos, 1), fileName), DataFile::WriteResult::Ok);
     const qint64 saveMicros = qMax<qint64>(clock.nsecsElapsed() / 1000, 1000);
     QCOMPARE(readAll(fileName), first);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("varianten")));
+    for (int v = 1; v <= 2; ++v)
+        QCOMPARE(DataFile::Write(bigProject(kKillPhotos, v), variantFile(fileName, v)), DataFile::WriteResult::Ok);
 
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);

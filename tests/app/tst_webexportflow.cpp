@@ -78,7 +78,6 @@ void TestWebExportFlow::init()
     m_form = std::make_unique<THoofdForm>();
     m_form->show();
     m_form->ReadDataFile(project);
-    m_form->DrawMap();
 }
 
 void TestWebExportFlow::cleanup()

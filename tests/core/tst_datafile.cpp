@@ -1,5 +1,6 @@
 #include "core/base/TolvekError.h"
 #include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
 #include "core/project/ProjectDocument.h"
 
@@ -162,17 +163,17 @@ void TestDataFile::everyHighByteSurvives()
 
 void TestDataFile::notesEncoding()
 {
-    QCOMPARE(DataFile::EncodeNotes("00001=a\r\nb"),
+    QCOMPARE(PhotoEntry::EncodeNotes("00001=a\r\nb"),
              QByteArray("00001=a\x9d"
                         "b"));
-    QCOMPARE(DataFile::DecodeNotes("00001=a\x9d"
-                                   "b"),
+    QCOMPARE(PhotoEntry::DecodeNotes("00001=a\x9d"
+                                     "b"),
              QByteArray("00001=a\r\nb"));
-    QCOMPARE(DataFile::EncodeNotes("00001=a\nb"), QByteArray("00001=ab")); // lone LF is lost
-    QCOMPARE(DataFile::EncodeNotes("00001=a\rb"),
+    QCOMPARE(PhotoEntry::EncodeNotes("00001=a\nb"), QByteArray("00001=ab")); // lone LF is lost
+    QCOMPARE(PhotoEntry::EncodeNotes("00001=a\rb"),
              QByteArray("00001=a\x9d"
                         "b")); // lone CR comes back as CR LF
-    QCOMPARE(DataFile::DecodeNotes("00001=x=y"), QByteArray("00001=x=y"));
+    QCOMPARE(PhotoEntry::DecodeNotes("00001=x=y"), QByteArray("00001=x=y"));
 
     // The project holds notes as the file does; a CR or LF that got into
     // one all the same is encoded on the way out, so it cannot split a line.
@@ -188,11 +189,11 @@ void TestDataFile::notesEncoding()
     QCOMPARE(PhotoLookup::NotesFor(back.NotesList, 1), QByteArray("a\r\nb\r\nc=d"));
 
     // Several breaks of every kind, at the ends too, in saved files and back.
-    QCOMPARE(DataFile::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"),
+    QCOMPARE(PhotoEntry::EncodeNotes("\r\n00002=\n\r\r\nx\n\ny\r"),
              QByteArray("\x9d"
                         "00002=\x9d\x9dxy\x9d"));
-    QCOMPARE(DataFile::DecodeNotes("\x9d"
-                                   "00002=\x9d\x9dxy\x9d"),
+    QCOMPARE(PhotoEntry::DecodeNotes("\x9d"
+                                     "00002=\x9d\x9dxy\x9d"),
              QByteArray("\r\n00002=\r\n\r\nxy\r\n"));
     doc.NotesList = {"00003=\r\n\r\nregel\nnog\r", "00004=geen", "00005=\n"};
     const QByteArray saved = DataFile::Serialize(doc);

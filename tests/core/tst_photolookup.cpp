@@ -1,10 +1,14 @@
 #include "core/base/TolvekError.h"
 #include "core/photos/PhotoFit.h"
+#include "core/project/DataFile.h"
 #include "core/project/KeyTable.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestPhotoLookup : public QObject
@@ -302,6 +306,85 @@ private slots:
         QList<QByteArray> big{"123456=a"};
         PhotoLookup::StoreNotes(big, 123456, "b");
         QCOMPARE(big, (QList<QByteArray>{"123456=b"}));
+    }
+
+    // One photo read from its three entries, as every window shows it.
+    void recordReadsEntriesAsStored()
+    {
+        ProjectDocument doc;
+        doc.PositionList = {"007=10,20,90", "abc=1,2,3", "00003=4,x,5", "00004=1,1,0"};
+        doc.NameList = {"00007=fotos\\kerk.jpg", "3=++GeenNaam++"};
+        doc.NotesList = {"00007=eerste regel\x9dtweede", "00003=een\r\ntwee", "00004=alleen\nLF"};
+        const auto read = [&doc](qsizetype position) {
+            return PhotoRecord::Read(
+                doc, position, [&](std::int32_t key) { return PhotoLookup::FindByKey(doc.NameList, key); },
+                [&](std::int32_t key) { return PhotoLookup::FindByKeySkippingBad(doc.NotesList, key); });
+        };
+        const PhotoRecord kerk = read(0);
+        QCOMPARE(kerk.keyText, QByteArray("007"));
+        QCOMPARE(kerk.key, 7);
+        QVERIFY(kerk.hasPlace);
+        QCOMPARE(kerk.place.direction, 90);
+        QCOMPARE(kerk.storedName, QByteArray("fotos\\kerk.jpg"));
+        QCOMPARE(kerk.NameKeyText(doc), QByteArray("00007"));
+        QCOMPARE(kerk.notesLine, QStringLiteral("eerste regel"));
+        QCOMPARE(kerk.Notes(doc), QByteArray("eerste regel\r\ntweede"));
+        QVERIFY(kerk.HasFile());
+        QVERIFY(kerk.ResolvedFile(QStringLiteral("/p/")).endsWith(QStringLiteral("/p/fotos/kerk.jpg")));
+
+        // A key that is no integer asks no look-up (FindByKey would throw).
+        const PhotoRecord bad = read(1);
+        QVERIFY(!bad.hasKey);
+        QCOMPARE(bad.keyText, QByteArray("abc"));
+        QCOMPARE(bad.nameIndex, -1);
+        QCOMPARE(bad.NameKeyText(doc), QByteArray("abc"));
+
+        // The no-name mark is a name entry but no file; a bad y is no place.
+        const PhotoRecord none = read(2);
+        QVERIFY(none.hasKey && !none.hasPlace);
+        QCOMPARE(none.nameIndex, 1);
+        QVERIFY(!none.HasFile());
+        QVERIFY(none.ResolvedFile(QString()).isEmpty());
+        QCOMPARE(none.notesLine, QStringLiteral("een"));
+        QCOMPARE(read(3).notesLine, QStringLiteral("alleen"));
+
+        // Outside the list, or an index beyond a list's end: nothing.
+        QCOMPARE(read(4).position, -1);
+        const PhotoRecord beyond = PhotoRecord::Read(
+            doc, 0, [](std::int32_t) { return qsizetype(5); }, PhotoRecord::None);
+        QCOMPARE(beyond.nameIndex, -1);
+        QVERIFY(beyond.storedName.isEmpty());
+    }
+
+    // What an entry may be: the data file reads back lines of at most
+    // MaxLineBytes; positions composed from their parts keep them.
+    void entryFormatLimits()
+    {
+        const QByteArray key = PhotoEntry::KeyTextFor(1);
+        QVERIFY(PhotoEntry::FitsLine(key, QByteArray(PhotoEntry::MaxNotesBytes, 'x')));
+        QVERIFY(!PhotoEntry::FitsLine(key, QByteArray(PhotoEntry::MaxNotesBytes + 1, 'x')));
+        QCOMPARE(PhotoEntry::StoredKeyText(PhotoEntry::MaxKey), QByteArray("99999"));
+        QCOMPARE(PhotoEntry::StoredKeyText(PhotoEntry::MaxKey + 1), QByteArray("100000"));
+        QCOMPARE(PhotoEntry::ComposePosition("7", "+01", " 2", ""), QByteArray("7=+01, 2,"));
+        QCOMPARE(PhotoEntry::MakePosition("00001", -3, 4, 359), QByteArray("00001=-3,4,359"));
+
+        // A line that fits is read back; one byte more is refused.
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("lang.tvk"));
+        for (const qsizetype extra : {0, 1}) {
+            ProjectDocument doc;
+            doc.PositionList = {PhotoEntry::MakePosition(key, 1, 1, 0)};
+            doc.NotesList = {PhotoEntry::Make(key, QByteArray(PhotoEntry::MaxNotesBytes + extra, 'x'))};
+            QCOMPARE(DataFile::Write(doc, name), DataFile::WriteResult::Ok);
+            ProjectDocument back;
+            bool refused = false;
+            try {
+                DataFile::Read(back, name);
+            } catch (const TolvekError &) {
+                refused = true;
+            }
+            QCOMPARE(refused, extra > 0);
+        }
     }
 };
 

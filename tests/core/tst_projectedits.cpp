@@ -172,6 +172,40 @@ private slots:
 
         session.Perform(std::make_unique<MapFileEdit>("kaart.bmp", false));
         QCOMPARE(spy.takeFirst().at(0).value<ProjectChanges>(), ProjectChange::State | ProjectChange::Map);
+
+        // Another project in place of this one says everything followed, so
+        // whoever follows the signal needs no other call; a failed open too,
+        // since the project was reset before it.
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("p.tvk"));
+        QCOMPARE(DataFile::Write(sampleProject(), name), DataFile::WriteResult::Ok);
+        const auto whole = [&spy] {
+            const ProjectChanges changes = spy.takeFirst().at(0).value<ProjectChanges>();
+            return spy.isEmpty() && changes.testFlag(ProjectChange::Whole) && (changes & ProjectChange::Map)
+                && (changes & ProjectChange::State) && (changes & ProjectChange::Photos);
+        };
+        session.Reset();
+        QVERIFY(whole());
+        QCOMPARE(session.Load(name), DataFile::ReadResult::Ok);
+        QVERIFY(whole());
+        session.Reset();
+        QVERIFY(whole());
+        QCOMPARE(session.Load(dir.filePath(QStringLiteral("weg.tvk"))), DataFile::ReadResult::CannotOpen);
+        QVERIFY(whole());
+        QCOMPARE(session.Recover(name, name, FileStamp::Of(name)), DataFile::ReadResult::Ok);
+        QVERIFY(whole());
+        QVERIFY(doc.Modified);
+        // An edit's changes never read as a whole project.
+        session.Perform(std::make_unique<MovePhotoEdit>(0, 5, 5, std::nullopt));
+        QVERIFY(!spy.takeFirst().at(0).value<ProjectChanges>().testFlag(ProjectChange::Whole));
+
+        // Marked clean: not modified, and undoing back past that point
+        // makes it modified again.
+        session.MarkClean();
+        QVERIFY(!doc.Modified);
+        QCOMPARE(spy.takeFirst().at(0).value<ProjectChanges>(), ProjectChanges(ProjectChange::State));
+        session.Undo();
+        QVERIFY(doc.Modified);
     }
 
     // Saving and opening through the session: the name and Modified follow.

@@ -17,7 +17,7 @@ inline void End(std::unique_ptr<THoofdForm> &form, std::unique_ptr<DialogDriver>
     for (TFotoForm *w : TFotoForm::OpenWindows())
         delete w;
     if (form)
-        form->Document().Modified = false;
+        form->Session().MarkClean();
     form.reset();
     QCOMPARE(driver->Pending(), 0);
     driver.reset();

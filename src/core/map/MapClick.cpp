@@ -3,6 +3,7 @@
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 
 MapClick::Target MapClick::Find(const ProjectDocument &doc, std::int32_t x, std::int32_t y, bool deletePick,
@@ -38,18 +39,26 @@ MapClick::Target MapClick::Find(const ProjectDocument &doc, const PhotoLookup::A
     const qsizetype hit = found ? *found : PhotoLookup::HitIndex(doc.PositionList, area);
     if (hit < 0)
         return target;
+    // A key that is no integer ends the click with its message.
     target.number = PhotoEntry::Key(doc.PositionList[hit]);
-    found = index ? index->NameIndex(target.number) : std::nullopt;
-    const qsizetype nameIndex = found ? *found : PhotoLookup::FindByKey(doc.NameList, target.number);
-    if (nameIndex < 0)
+    const PhotoRecord photo = PhotoRecord::Read(
+        doc, hit,
+        [&](std::int32_t key) {
+            const std::optional<qsizetype> at = index ? index->NameIndex(key) : std::nullopt;
+            return at ? *at : PhotoLookup::FindByKey(doc.NameList, key);
+        },
+        [&](std::int32_t key) -> qsizetype {
+            if (deletePick)
+                return -1;
+            return index ? index->NotesIndex(key) : PhotoLookup::FindByKeySkippingBad(doc.NotesList, key);
+        });
+    if (photo.nameIndex < 0)
         return target;
-    const QByteArray &nameEntry = doc.NameList[nameIndex];
     target.found = true;
-    target.fileName = PhotoEntry::Value(nameEntry);
+    target.fileName = photo.storedName;
     if (deletePick)
-        target.deleteKey = PhotoEntry::KeyText(nameEntry);
+        target.deleteKey = photo.NameKeyText(doc);
     else
-        target.notes = index ? PhotoLookup::NotesAt(doc.NotesList, index->NotesIndex(target.number))
-                             : PhotoLookup::NotesFor(doc.NotesList, target.number);
+        target.notes = photo.Notes(doc);
     return target;
 }

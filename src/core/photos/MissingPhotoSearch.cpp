@@ -15,7 +15,7 @@
 namespace {
 
 // The name the photo window treats as "this photo has no file".
-const QByteArray kNoName = QByteArrayLiteral("++GeenNaam++");
+const QByteArray kNoName = QByteArray(PhotoEntry::NoName);
 
 QStringList folderParts(const QString &path)
 {

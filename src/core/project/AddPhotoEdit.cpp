@@ -6,7 +6,7 @@
 std::unique_ptr<AddPhotoEdit> AddPhotoEdit::Make(const ProjectDocument &doc, const QList<Photo> &photos)
 {
     const std::int32_t first = PhotoEntry::NextKey(doc);
-    if (first == 0 || std::int64_t(first) + photos.size() - 1 > 99999)
+    if (first == 0 || std::int64_t(first) + photos.size() - 1 > PhotoEntry::MaxKey)
         return nullptr;
     std::unique_ptr<AddPhotoEdit> edit(new AddPhotoEdit);
     edit->m_firstKey = first;

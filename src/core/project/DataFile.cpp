@@ -4,6 +4,7 @@
 #include "core/base/TextRoutines.h"
 #include "core/base/TolvekError.h"
 #include "core/platform/SafeFileWriter.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 
 #include <QFile>
@@ -125,34 +126,6 @@ void readList(QByteArray &contents, const char *start, qsizetype lines, QList<QB
     }
 }
 
-// A notes entry as the file stores it (CR becomes 0x9D, LF is left out),
-// written at d; returns the end. The spans between line breaks are copied whole.
-char *encodeNotesInto(const QByteArray &entry, char *d)
-{
-    const char *p = entry.constData();
-    const char *const end = p + entry.size();
-    auto next = [end](const char *from, char c) {
-        const void *hit = std::memchr(from, c, size_t(end - from));
-        return hit ? static_cast<const char *>(hit) : end;
-    };
-    const char *cr = next(p, '\r');
-    const char *lf = next(p, '\n');
-    while (p < end) {
-        const char *stop = std::min(cr, lf);
-        d = std::copy(p, stop, d);
-        if (stop == end)
-            break;
-        if (stop == cr) {
-            *d++ = static_cast<char>(0x9D);
-            cr = next(stop + 1, '\r');
-        } else {
-            lf = next(stop + 1, '\n');
-        }
-        p = stop + 1;
-    }
-    return d;
-}
-
 // The file's bytes as they are made. Saving hands them to the writer a
 // piece at a time, so a big project is not held in memory a second time;
 // without a writer they are all kept.
@@ -194,7 +167,7 @@ public:
     {
         for (const QByteArray &e : list) {
             char *d = Room(e.size() + 2);
-            d = notes ? encodeNotesInto(e, d) : std::copy(e.cbegin(), e.cend(), d);
+            d = notes ? PhotoEntry::EncodeNotesInto(e, d) : std::copy(e.cbegin(), e.cend(), d);
             *d++ = kCrLf[0];
             *d++ = kCrLf[1];
             Done(d);
@@ -267,35 +240,6 @@ QByteArray DataFile::FirstLine()
 
 // Both conversions write into a buffer of the final size: a project holds
 // a hundred thousand notes, and byte-wise appends dominated saving and opening.
-QByteArray DataFile::EncodeNotes(const QByteArray &entry)
-{
-    if (!entry.contains('\r') && !entry.contains('\n'))
-        return entry;
-    QByteArray out(entry.size(), Qt::Uninitialized);
-    out.resize(encodeNotesInto(entry, out.data()) - out.constData());
-    return out;
-}
-
-QByteArray DataFile::DecodeNotes(const QByteArray &line)
-{
-    const char marker = static_cast<char>(0x9D);
-    const char *p = line.constData();
-    const char *const end = p + line.size();
-    const void *hit = std::memchr(p, marker, size_t(end - p));
-    if (!hit)
-        return line;
-    QByteArray out;
-    out.reserve(line.size() + 16);
-    while (hit) {
-        const char *at = static_cast<const char *>(hit);
-        out.append(p, at - p).append("\r\n", 2);
-        p = at + 1;
-        hit = std::memchr(p, marker, size_t(end - p));
-    }
-    out.append(p, end - p);
-    return out;
-}
-
 QByteArray DataFile::Serialize(const ProjectDocument &doc)
 {
     Output out(expectedSize(doc));

@@ -47,11 +47,5 @@ public:
     static constexpr qsizetype MaxLineBytes = 1024 * 1024;
     static constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
 
-    // Notes line encoding: CR becomes 0x9D, LF is left out, and back. The
-    // project holds notes encoded, as the file does; they are decoded only
-    // to be shown.
-    static QByteArray EncodeNotes(const QByteArray &entry);
-    static QByteArray DecodeNotes(const QByteArray &line);
-
     static QByteArray FirstLine();
 };

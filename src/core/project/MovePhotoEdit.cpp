@@ -19,8 +19,8 @@ void MovePhotoEdit::Apply(ProjectDocument &doc)
     auto part = [](const std::optional<std::int32_t> &value, QByteArrayView kept) {
         return value ? QByteArray::number(*value) : kept.toByteArray();
     };
-    doc.PositionList[m_index] = PhotoEntry::Make(
-        PhotoEntry::KeyView(m_old), part(m_x, old.x) + ',' + part(m_y, old.y) + ',' + part(m_direction, old.direction));
+    doc.PositionList[m_index] = PhotoEntry::ComposePosition(PhotoEntry::KeyView(m_old), part(m_x, old.x),
+                                                            part(m_y, old.y), part(m_direction, old.direction));
 }
 
 void MovePhotoEdit::Revert(ProjectDocument &doc)

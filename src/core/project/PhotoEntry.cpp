@@ -22,7 +22,15 @@ Position ParsePosition(QByteArrayView entry)
 
 QByteArray MakePosition(QByteArrayView keyText, std::int32_t x, std::int32_t y, std::int32_t direction)
 {
-    return Make(keyText, QByteArray::number(x) + ',' + QByteArray::number(y) + ',' + QByteArray::number(direction));
+    return ComposePosition(keyText, QByteArray::number(x), QByteArray::number(y), QByteArray::number(direction));
+}
+
+QByteArray ComposePosition(QByteArrayView keyText, QByteArrayView x, QByteArrayView y, QByteArrayView direction)
+{
+    QByteArray entry;
+    entry.reserve(keyText.size() + x.size() + y.size() + direction.size() + 3);
+    entry.append(keyText).append('=').append(x).append(',').append(y).append(',').append(direction);
+    return entry;
 }
 
 std::int32_t NextKey(const ProjectDocument &doc)
@@ -30,18 +38,51 @@ std::int32_t NextKey(const ProjectDocument &doc)
     std::int32_t largest = 0;
     for (const QByteArray &entry : doc.PositionList) {
         const std::int32_t k =
-            TextRoutines::StrToInt(QByteArrayView(entry).first(std::min<qsizetype>(5, entry.size())));
+            TextRoutines::StrToInt(QByteArrayView(entry).first(std::min<qsizetype>(KeyDigits, entry.size())));
         if (k > largest)
             largest = k;
     }
-    if (largest >= 99999)
+    if (largest >= MaxKey)
         return 0;
     return largest + 1;
 }
 
 QByteArray KeyTextFor(std::int32_t key)
 {
-    return TextRoutines::PadText(QStringLiteral("R"), QString::number(key), QStringLiteral("0"), 5).toLatin1();
+    return TextRoutines::PadText(QStringLiteral("R"), QString::number(key), QStringLiteral("0"), KeyDigits).toLatin1();
+}
+
+QByteArray StoredKeyText(std::int32_t key)
+{
+    return key >= 0 && key <= MaxKey ? KeyTextFor(key) : QByteArray::number(key);
+}
+
+QByteArray EncodeNotes(const QByteArray &notes)
+{
+    if (!notes.contains('\r') && !notes.contains('\n'))
+        return notes;
+    QByteArray out(notes.size(), Qt::Uninitialized);
+    out.resize(EncodeNotesInto(notes, out.data()) - out.constData());
+    return out;
+}
+
+QByteArray DecodeNotes(const QByteArray &stored)
+{
+    const char *p = stored.constData();
+    const char *const end = p + stored.size();
+    const void *hit = std::memchr(p, NotesLineBreak, size_t(end - p));
+    if (!hit)
+        return stored;
+    QByteArray out;
+    out.reserve(stored.size() + 16);
+    while (hit) {
+        const char *at = static_cast<const char *>(hit);
+        out.append(p, at - p).append("\r\n", 2);
+        p = at + 1;
+        hit = std::memchr(p, NotesLineBreak, size_t(end - p));
+    }
+    out.append(p, end - p);
+    return out;
 }
 
 } // namespace PhotoEntry

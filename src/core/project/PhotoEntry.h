@@ -1,20 +1,49 @@
 #pragma once
 
 #include "core/base/TextRoutines.h"
+#include "core/project/DataFile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 class ProjectDocument;
 
 // The one place that knows how a photo-list entry is written: "key=value",
-// and for a position "key=x,y,direction". Entries stay text in the lists;
+// and for a position "key=x,y,direction"; keys of five digits; the name of
+// a photo without a file; line breaks in notes; how long an entry may be. Entries stay text in the lists;
 // every user converts the parts it needs on the spot, so a bad number is
 // found (and reported) by the command that trips over it. The view functions
 // are inline and copy nothing: the redraw and the hit test call them for
 // every photo.
 namespace PhotoEntry {
+
+// Keys are written with five digits, so the largest is 99999.
+constexpr int KeyDigits = 5;
+constexpr std::int32_t MaxKey = 99999;
+
+// The stored name of a photo that has no file.
+constexpr char NoName[] = "++GeenNaam++";
+inline bool IsNoName(QByteArrayView storedName)
+{
+    return storedName == QByteArrayView(NoName);
+}
+
+// Stored notes hold each line break as this one byte (a CR; the LF is left
+// out), so that an entry stays one line of the file.
+constexpr char NotesLineBreak = char(0x9D);
+
+// The most bytes a notes entry with a five-digit key can hold: the data
+// file refuses longer lines when it is read again.
+constexpr qsizetype MaxNotesBytes = DataFile::MaxLineBytes - KeyDigits - 1;
+
+// Whether "keyText=value" is a line the data file reads back.
+inline bool FitsLine(QByteArrayView keyText, QByteArrayView value)
+{
+    return keyText.size() + 1 + value.size() <= DataFile::MaxLineBytes;
+}
 
 // The first c in [begin, end), or end. Entries are a few bytes long: a plain
 // loop beats calling memchr.
@@ -125,6 +154,8 @@ inline bool TryParsePosition(QByteArrayView entry, Position &p)
 
 // "key=x,y,direction" with the key text kept as given.
 QByteArray MakePosition(QByteArrayView keyText, std::int32_t x, std::int32_t y, std::int32_t direction);
+// The same from the parts' texts, each kept as given.
+QByteArray ComposePosition(QByteArrayView keyText, QByteArrayView x, QByteArrayView y, QByteArrayView direction);
 
 // The key for a new photo: one above the largest key of PositionList, read
 // from the first five characters of each entry; 0 when no five-digit key is
@@ -133,5 +164,52 @@ std::int32_t NextKey(const ProjectDocument &doc);
 
 // Five digits with leading zeros.
 QByteArray KeyTextFor(std::int32_t key);
+// The key text an entry written for key gets: five digits, or for a number
+// outside them (only a hand-edited file has one) the number whole rather
+// than cut short.
+QByteArray StoredKeyText(std::int32_t key);
+
+// Notes as the file stores them (CR becomes NotesLineBreak, LF is left
+// out), written at d; returns the end. The spans between line breaks are
+// copied whole.
+inline char *EncodeNotesInto(QByteArrayView notes, char *d)
+{
+    const char *p = notes.data();
+    const char *const end = p + notes.size();
+    auto next = [end](const char *from, char c) {
+        const void *hit = std::memchr(from, c, size_t(end - from));
+        return hit ? static_cast<const char *>(hit) : end;
+    };
+    const char *cr = next(p, '\r');
+    const char *lf = next(p, '\n');
+    while (p < end) {
+        const char *stop = std::min(cr, lf);
+        d = std::copy(p, stop, d);
+        if (stop == end)
+            break;
+        if (stop == cr) {
+            *d++ = NotesLineBreak;
+            cr = next(stop + 1, '\r');
+        } else {
+            lf = next(stop + 1, '\n');
+        }
+        p = stop + 1;
+    }
+    return d;
+}
+// The same as a copy; and back, each stored line break as CR LF. Either
+// works on a whole entry too: key and "=" have no line breaks.
+QByteArray EncodeNotes(const QByteArray &notes);
+QByteArray DecodeNotes(const QByteArray &stored);
+
+// The first line of notes, stored or not: up to the first line break
+// (stored, CR or LF).
+inline QByteArrayView NotesFirstLine(QByteArrayView notes)
+{
+    qsizetype end = 0;
+    while (end < notes.size() && notes[end] != NotesLineBreak && notes[end] != '\r' && notes[end] != '\n')
+        ++end;
+    return notes.first(end);
+}
 
 } // namespace PhotoEntry

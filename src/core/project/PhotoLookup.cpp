@@ -51,15 +51,12 @@ QByteArray PhotoLookup::NotesFor(const QList<QByteArray> &notes, std::int32_t ke
 
 QByteArray PhotoLookup::NotesAt(const QList<QByteArray> &notes, qsizetype index)
 {
-    return index < 0 ? QByteArray() : DataFile::DecodeNotes(PhotoEntry::Value(notes[index]));
+    return index < 0 ? QByteArray() : PhotoEntry::DecodeNotes(PhotoEntry::Value(notes[index]));
 }
 
 void PhotoLookup::StoreNotes(QList<QByteArray> &notes, std::int32_t key, const QByteArray &text)
 {
-    // Five digits as every key is written; a number outside them (only a
-    // hand-edited file has one) is written whole rather than cut short.
-    const QByteArray keyText = key >= 0 && key <= 99999 ? PhotoEntry::KeyTextFor(key) : QByteArray::number(key);
-    const QByteArray entry = PhotoEntry::Make(keyText, DataFile::EncodeNotes(text));
+    const QByteArray entry = PhotoEntry::Make(PhotoEntry::StoredKeyText(key), PhotoEntry::EncodeNotes(text));
     const qsizetype i = FindByKeySkippingBad(notes, key);
     if (i >= 0)
         notes[i] = entry;

@@ -44,7 +44,7 @@ public:
 
     // Photo lists: one entry per photo, "key=..." exactly as in the file.
     // So notes hold their line breaks as the file does, as byte 0x9D
-    // (DataFile::EncodeNotes); PhotoLookup gives and takes them with CR LF.
+    // (PhotoEntry::EncodeNotes); PhotoLookup gives and takes them with CR LF.
     QList<QByteArray> PositionList;
     QList<QByteArray> NameList;
     QList<QByteArray> NotesList;

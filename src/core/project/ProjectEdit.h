@@ -10,7 +10,10 @@ enum class ProjectChange {
     State = 0x1,  // Modified and the general fields: Save, the organisation
     Map = 0x2,    // the map must be drawn again
     Photos = 0x4, // the photo lists changed
-    Whole = 0x8,  // a new or opened project took the place of the old one
+    // A new, opened or recovered project took the place of the old one:
+    // everything above follows too. Test it with testFlag, which asks for
+    // every bit.
+    Whole = 0x8 | State | Map | Photos,
 };
 Q_DECLARE_FLAGS(ProjectChanges, ProjectChange)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ProjectChanges)

@@ -62,7 +62,7 @@ void ProjectSession::Reset()
     m_document.Reset();
     m_undo.clear();
     Settle(QString(), false, FileStamp());
-    emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
+    emit Changed(ProjectChange::Whole);
 }
 
 DataFile::ReadResult ProjectSession::Load(const QString &fileName, bool readOnly)
@@ -76,7 +76,7 @@ DataFile::ReadResult ProjectSession::Load(const QString &fileName, bool readOnly
         m_undo.clear();
         Settle(fileName, readOnly, onDisk);
     }
-    emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
+    emit Changed(ProjectChange::Whole);
     return result;
 }
 
@@ -93,7 +93,7 @@ DataFile::ReadResult ProjectSession::Recover(const QString &copyFileName, const 
         m_undo.resetClean();
         Settle(m_document.IsUntitled() ? QString() : originalName, readOnly, onDisk);
     }
-    emit Changed(ProjectChange::State | ProjectChange::Photos | ProjectChange::Whole);
+    emit Changed(ProjectChange::Whole);
     return result;
 }
 
@@ -108,6 +108,13 @@ DataFile::WriteResult ProjectSession::Save(const QString &fileName, QString *rea
         emit Changed(ProjectChange::State);
     }
     return result;
+}
+
+void ProjectSession::MarkClean()
+{
+    m_document.Modified = false;
+    m_undo.setClean();
+    emit Changed(ProjectChange::State);
 }
 
 FileStamp::Comparison ProjectSession::CheckDisk(FileStamp *now)

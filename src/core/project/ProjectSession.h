@@ -69,6 +69,11 @@ public:
     // modified. On failure *reason (when given) says why.
     DataFile::WriteResult Save(const QString &fileName, QString *reason = nullptr);
 
+    // Counts the project as saved where it stands, without writing it: the
+    // undo stack's clean state moves here. (Tests end their windows so,
+    // without the save question.)
+    void MarkClean();
+
     // Opened read-only: Save must ask for a new name.
     bool ReadOnly() const { return m_readOnly; }
 

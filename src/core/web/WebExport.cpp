@@ -4,9 +4,9 @@
 #include "core/map/MapScene.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
-#include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 #include "core/web/WebMapTiles.h"
 #include "core/web/WebPageWriter.h"
@@ -89,7 +89,7 @@ struct PhotoJob
 
 QString WebExport::PhotoId(std::int32_t key)
 {
-    if (key >= 0 && key <= 99999)
+    if (key >= 0 && key <= PhotoEntry::MaxKey)
         return QStringLiteral("foto-") + QString::fromLatin1(PhotoEntry::KeyTextFor(key));
     return QStringLiteral("foto-") + (key < 0 ? QStringLiteral("min") : QString()) + QString::number(qAbs(qint64(key)));
 }
@@ -141,22 +141,24 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     const QString projectFolder = doc.ProjectFolder();
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
         const QByteArray &entry = doc.PositionList[i];
+        // A number that is no integer ends the export with its message.
         const std::int32_t key = PhotoEntry::Key(entry);
         const PhotoEntry::Position pos = PhotoEntry::ParsePosition(entry);
+        const PhotoRecord record = PhotoRecord::Read(
+            doc, i, [&](std::int32_t k) { return PhotoLookup::FindByKeySkippingBad(doc.NameList, k); },
+            [&](std::int32_t k) { return PhotoLookup::FindByKeySkippingBad(doc.NotesList, k); });
         WebPageContent::Photo ph;
         ph.id = PhotoId(key);
         ph.position = QPoint(pos.x, pos.y);
         const MapPhotoShape &shape = scene.photos.value(i);
         for (const QPoint &corner : shape.triangle)
             ph.corners << corner - ph.position;
-        const qsizetype nameIndex = PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
-        const QByteArray storedName = nameIndex >= 0 ? PhotoEntry::Value(doc.NameList[nameIndex]) : QByteArray();
-        ph.name = Text(storedName);
+        ph.name = Text(record.storedName);
         if (shape.hasLabel) {
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
-        ph.notes = NotesText(PhotoLookup::NotesFor(doc.NotesList, key));
+        ph.notes = NotesText(record.Notes(doc));
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);
@@ -165,11 +167,10 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             job.key = key;
             job.id = ph.id;
             job.shownName = ph.name;
-            // "++GeenNaam++" is how the program marks a photo without a file.
-            job.noName = nameIndex < 0;
-            job.placeholderOnly = storedName.isEmpty() || storedName == "++GeenNaam++";
+            job.noName = record.nameIndex < 0;
+            job.placeholderOnly = !record.HasFile();
             if (!job.placeholderOnly) {
-                job.path = PathResolver::Resolve(storedName, projectFolder);
+                job.path = record.ResolvedFile(projectFolder);
                 job.jpeg = PhotoPicture::KindForFileName(job.path) == PhotoPicture::Kind::Jpeg;
             }
             found = jobOfKey.insert(key, int(jobs.size()));

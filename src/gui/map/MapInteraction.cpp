@@ -7,6 +7,7 @@
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapCommands.h"
@@ -311,39 +312,34 @@ bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
 {
     const ProjectDocument &doc = m_host.Document();
     const qsizetype photo = PhotoAt(viewPixel);
-    std::int32_t key = 0;
-    if (photo < 0 || !PhotoEntry::TryInt(PhotoEntry::KeyView(doc.PositionList[photo]), key)) {
-        HideHover();
-        return false;
-    }
     // The name and notes as the click finds them; where the index cannot
     // answer, a search that passes over keys that are no numbers. Nothing
     // here touches a file: the thumbnail's decoder thread looks for it.
     const PhotoIndex &index = m_commands.ClickIndex();
     const bool current = index.IsCurrent(doc);
-    const std::optional<qsizetype> nameAt = current ? index.NameIndex(key) : std::nullopt;
-    const qsizetype nameIndex = nameAt ? *nameAt : PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
-    const qsizetype notesIndex =
-        current ? index.NotesIndex(key) : PhotoLookup::FindByKeySkippingBad(doc.NotesList, key);
+    const PhotoRecord record = PhotoRecord::Read(
+        doc, photo,
+        [&](std::int32_t key) {
+            const std::optional<qsizetype> at = current ? index.NameIndex(key) : std::nullopt;
+            return at ? *at : PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
+        },
+        [&](std::int32_t key) {
+            return current ? index.NotesIndex(key) : PhotoLookup::FindByKeySkippingBad(doc.NotesList, key);
+        });
+    if (!record.hasKey) {
+        HideHover();
+        return false;
+    }
 
     QString name, shown;
-    if (nameIndex >= 0) {
-        const QByteArrayView stored = PhotoEntry::ValueView(doc.NameList[nameIndex]);
-        if (stored != "++GeenNaam++")
-            name = AnsiCodec::toUnicode(stored.toByteArray());
+    if (record.nameIndex >= 0) {
+        const QByteArrayView stored = record.storedName;
+        if (record.HasFile())
+            name = AnsiCodec::toUnicode(record.storedName);
         const qsizetype slash = std::max(stored.lastIndexOf('/'), stored.lastIndexOf('\\'));
         shown = AnsiCodec::toUnicode(stored.sliced(slash + 1).toByteArray());
     }
-    QString notesLine;
-    if (notesIndex >= 0) {
-        QByteArrayView notes = PhotoEntry::ValueView(doc.NotesList[notesIndex]);
-        for (qsizetype i = 0; i < notes.size(); ++i)
-            if (notes[i] == '\r' || notes[i] == '\n' || notes[i] == char(0x9D)) {
-                notes.truncate(i);
-                break;
-            }
-        notesLine = AnsiCodec::toUnicode(notes.toByteArray()).trimmed();
-    }
+    const QString notesLine = record.notesLine.trimmed();
 
     m_hoverPhoto = photo;
     m_hoverName = name;

@@ -3,9 +3,9 @@
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
 #include "core/project/DeletePhotosEdit.h"
-#include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapCommands.h"
@@ -175,13 +175,14 @@ void PhotoListCommands::OpenPhoto(qsizetype position)
     // As a click on the triangle: the first name entry with the photo's
     // number, the first notes entry; without a name entry nothing opens.
     m_host.Session().EnterProjectFolder();
+    // A key that is no integer ends the command with its message.
     const std::int32_t number = PhotoEntry::Key(doc.PositionList[position]);
-    const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, number);
-    if (nameIndex < 0)
+    const PhotoRecord photo = PhotoRecord::Read(
+        doc, position, [&](std::int32_t key) { return PhotoLookup::FindByKey(doc.NameList, key); },
+        [&](std::int32_t key) { return PhotoLookup::FindByKeySkippingBad(doc.NotesList, key); });
+    if (photo.nameIndex < 0)
         return;
-    const QByteArray fileName = PhotoEntry::Value(doc.NameList[nameIndex]);
-    const QByteArray notes = PhotoLookup::NotesFor(doc.NotesList, number);
-    TFotoForm::OpenPhotoWindow(m_host, number, fileName, notes);
+    TFotoForm::OpenPhotoWindow(m_host, number, photo.storedName, photo.Notes(doc));
 }
 
 void PhotoListCommands::DeletePhotos(const QList<qsizetype> &positions)
@@ -199,16 +200,10 @@ void PhotoListCommands::DeletePhotos(const QList<qsizetype> &positions)
     for (const qsizetype position : positions) {
         if (position < 0 || position >= doc.PositionList.size())
             continue;
-        Picked p{PhotoEntry::KeyText(doc.PositionList[position]), {}};
-        std::int32_t number = 0;
-        if (KeyTable::EntryKey(doc.PositionList[position], number)) {
-            const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, number);
-            if (nameIndex >= 0) {
-                p.keyText = PhotoEntry::KeyText(doc.NameList[nameIndex]);
-                p.fileName = PhotoEntry::Value(doc.NameList[nameIndex]);
-            }
-        }
-        picked.append(p);
+        const PhotoRecord photo = PhotoRecord::Read(
+            doc, position, [&](std::int32_t key) { return PhotoLookup::FindByKey(doc.NameList, key); },
+            PhotoRecord::None);
+        picked.append({photo.NameKeyText(doc), photo.storedName});
     }
     if (picked.isEmpty())
         return;

@@ -211,14 +211,15 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     const ProjectDocument &doc = m_host.Document();
     // Keys have five digits; a sixth would not be read back correctly.
     const std::int32_t firstKey = PhotoEntry::NextKey(doc);
-    const qint64 room = firstKey == 0 ? 0 : 99999 - qint64(firstKey) + 1;
+    const qint64 room = firstKey == 0 ? 0 : PhotoEntry::MaxKey - qint64(firstKey) + 1;
     if (files.size() > room) {
         MessageDialogs::ShowErrorMessage(
             ProgramTexts::AppTitle(), FilesTitle(),
-            QStringLiteral("Er kunnen nog %1 foto's bij, want het hoogste fotonummer is 99999; u wilt er %2 "
+            QStringLiteral("Er kunnen nog %1 foto's bij, want het hoogste fotonummer is %3; u wilt er %2 "
                            "importeren. Er is niets ge\u00efmporteerd.")
                 .arg(room)
-                .arg(files.size()),
+                .arg(files.size())
+                .arg(PhotoEntry::MaxKey),
             QStringLiteral("&OK"));
         return std::nullopt;
     }
@@ -369,8 +370,9 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
         std::unique_ptr<AddPhotoEdit> edit = AddPhotoEdit::Make(doc, photos);
         if (!edit) {
             takeBackCopies();
-            throw TolvekError(QStringLiteral("Er kunnen geen foto's meer bij: het hoogste fotonummer (99999) is "
-                                             "al in gebruik."));
+            throw TolvekError(QStringLiteral("Er kunnen geen foto's meer bij: het hoogste fotonummer (%1) is "
+                                             "al in gebruik.")
+                                  .arg(PhotoEntry::MaxKey));
         }
         added = Added{doc.PositionList.size(), int(photos.size())};
         m_host.Session().Perform(std::move(edit));

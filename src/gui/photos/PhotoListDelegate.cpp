@@ -59,7 +59,7 @@ void PhotoListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         }
     }
 
-    const PhotoListModel::Row row = model->RowAt(index.row());
+    const PhotoRecord row = model->RowAt(index.row());
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group = option.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
     const QColor text = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
@@ -79,7 +79,7 @@ void PhotoListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     painter->drawText(QRect(textRect.left(), top, keyWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, key);
     painter->setFont(option.font);
     const QString name =
-        fm.elidedText(AnsiCodec::toUnicode(row.fileName), Qt::ElideMiddle, textRect.width() - keyWidth);
+        fm.elidedText(AnsiCodec::toUnicode(row.storedName), Qt::ElideMiddle, textRect.width() - keyWidth);
     painter->drawText(QRect(textRect.left() + keyWidth, top, textRect.width() - keyWidth, lineHeight),
                       Qt::AlignLeft | Qt::AlignVCenter, name);
     QColor notesColour = text;

@@ -33,7 +33,7 @@ PhotoListModel::PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnai
 
 void PhotoListModel::ProjectChanged(ProjectChanges changes)
 {
-    if (!(changes & (ProjectChange::Photos | ProjectChange::Whole)))
+    if (!(changes & ProjectChange::Photos))
         return;
     beginResetModel();
     Rebuild();
@@ -129,62 +129,39 @@ int PhotoListModel::RowOf(qsizetype position) const
     return it != m_rows.end() && *it == position ? int(it - m_rows.begin()) : -1;
 }
 
-PhotoListModel::Row PhotoListModel::RowAt(int row) const
+PhotoRecord PhotoListModel::RowAt(int row) const
 {
-    Row r;
-    r.position = PositionAt(row);
-    if (r.position < 0)
-        return r;
-    const ProjectDocument &doc = m_session.Document();
-    const QByteArray &entry = doc.PositionList[r.position];
-    r.keyText = PhotoEntry::KeyText(entry);
-    r.hasNumber = KeyTable::EntryKey(entry, r.number);
-    if (!r.hasNumber)
-        return r;
-    r.nameIndex = m_names.Find(r.number);
-    if (r.nameIndex >= doc.NameList.size())
-        r.nameIndex = -1;
-    if (r.nameIndex >= 0)
-        r.fileName = PhotoEntry::Value(doc.NameList[r.nameIndex]);
-    r.notesIndex = m_notes.Find(r.number);
-    if (r.notesIndex >= doc.NotesList.size())
-        r.notesIndex = -1;
-    if (r.notesIndex >= 0) {
-        const QByteArrayView notes = PhotoEntry::ValueView(doc.NotesList[r.notesIndex]);
-        qsizetype end = 0;
-        while (end < notes.size() && notes[end] != '\x9d' && notes[end] != '\r' && notes[end] != '\n')
-            ++end;
-        r.notesLine = AnsiCodec::toUnicode(notes.first(end).toByteArray());
-    }
-    return r;
+    return PhotoRecord::Read(
+        m_session.Document(), PositionAt(row), [this](std::int32_t key) { return m_names.Find(key); },
+        [this](std::int32_t key) { return m_notes.Find(key); });
 }
 
 QString PhotoListModel::FilePath(int row) const
 {
-    const Row r = RowAt(row);
-    if (r.fileName.isEmpty())
+    const PhotoRecord r = RowAt(row);
+    if (r.storedName.isEmpty())
         return QString();
-    auto it = m_paths.constFind(r.fileName);
+    auto it = m_paths.constFind(r.storedName);
     if (it != m_paths.constEnd())
         return *it;
     if (m_paths.size() >= kRememberAtMost)
         m_paths.clear();
-    const QString path = PathResolver::Resolve(r.fileName, m_base);
-    m_paths.insert(r.fileName, path);
+    const QString path = PathResolver::Resolve(r.storedName, m_base);
+    m_paths.insert(r.storedName, path);
     return path;
 }
 
 ThumbnailCache::Thumbnail PhotoListModel::Thumbnail(int row) const
 {
-    const Row r = RowAt(row);
-    if (r.fileName.isEmpty()) {
+    const PhotoRecord r = RowAt(row);
+    if (r.storedName.isEmpty()) {
         ThumbnailCache::Thumbnail none;
         none.state = ThumbnailCache::State::Missing;
         return none;
     }
     // The cache finds the file itself, off the GUI thread, and shares what
     // it made with the map's hover.
-    const QString name = AnsiCodec::toUnicode(r.fileName);
+    const QString name = AnsiCodec::toUnicode(r.storedName);
     const ThumbnailCache::Thumbnail t = m_thumbnails.Request(name, m_base);
     if (t.state == ThumbnailCache::State::Loading) {
         if (m_asked.size() >= kRememberAtMost)
@@ -243,13 +220,13 @@ QVariant PhotoListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
-        const Row r = RowAt(row);
-        return QString::fromLatin1(r.keyText) + QStringLiteral("  ") + AnsiCodec::toUnicode(r.fileName);
+        const PhotoRecord r = RowAt(row);
+        return QString::fromLatin1(r.keyText) + QStringLiteral("  ") + AnsiCodec::toUnicode(r.storedName);
     }
     case KeyTextRole:
         return RowAt(row).keyText;
     case FileNameRole:
-        return AnsiCodec::toUnicode(RowAt(row).fileName);
+        return AnsiCodec::toUnicode(RowAt(row).storedName);
     case NotesLineRole:
         return RowAt(row).notesLine;
     case PositionRole:

@@ -3,6 +3,7 @@
 #include "core/photos/PhotoTextIndex.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/KeyTable.h"
+#include "core/project/PhotoRecord.h"
 #include "core/project/ProjectEdit.h"
 
 #include <QAbstractListModel>
@@ -33,19 +34,6 @@ public:
     };
     enum class FileState { Loading, Ready, Missing, Broken };
 
-    // What a row shows.
-    struct Row
-    {
-        qsizetype position = -1;
-        QByteArray keyText;
-        std::int32_t number = 0;
-        bool hasNumber = false;
-        qsizetype nameIndex = -1;  // -1: the photo has no name entry
-        qsizetype notesIndex = -1; // -1: no notes entry
-        QByteArray fileName;
-        QString notesLine;
-    };
-
     PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnails, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -65,7 +53,8 @@ public:
     // The row of a photo; -1 when the filter hides it.
     int RowOf(qsizetype position) const;
 
-    Row RowAt(int row) const;
+    // What a row shows.
+    PhotoRecord RowAt(int row) const;
 
     // The file's thumbnail or why there is none; asks for one when needed.
     ThumbnailCache::Thumbnail Thumbnail(int row) const;

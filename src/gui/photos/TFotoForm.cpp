@@ -5,7 +5,7 @@
 #include "core/photos/PhotoFit.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
-#include "core/project/DataFile.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectSession.h"
 #include "core/project/StoreNotesEdit.h"
 #include "gui/project/ProjectHost.h"
@@ -236,8 +236,9 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
         BusyCursor busy;
         // Nothing opens for these; the status bar says why, so that the
         // click is not met with silence.
-        if (fileName == "++GeenNaam++") {
-            host.ShowStatus(QStringLiteral("Bij deze foto hoort geen bestand (++GeenNaam++)."));
+        if (PhotoEntry::IsNoName(fileName)) {
+            host.ShowStatus(
+                QStringLiteral("Bij deze foto hoort geen bestand (%1).").arg(QLatin1String(PhotoEntry::NoName)));
             return nullptr;
         }
         // A name without a folder is looked up in the current folder, which
@@ -474,13 +475,12 @@ bool TFotoForm::FormClose()
         }
         // The data file refuses longer lines when it is read again, so notes
         // that long must not be written at all.
-        const qsizetype length = NotesText().size() + 16;
-        if (length > DataFile::MaxLineBytes) {
+        if (!PhotoEntry::FitsLine(PhotoEntry::StoredKeyText(PhotoNumber), PhotoEntry::EncodeNotes(NotesText()))) {
             MessageDialogs::ShowWarningMessage(
                 ProgramTexts::AppTitle(), QString(),
                 QStringLiteral("De aantekeningen zijn te lang om in het projectbestand te bewaren "
                                "(ten hoogste %1 tekens). Maak ze korter en sluit het venster opnieuw.")
-                    .arg(DataFile::MaxLineBytes - 16));
+                    .arg(PhotoEntry::MaxNotesBytes));
             return false;
         }
     }

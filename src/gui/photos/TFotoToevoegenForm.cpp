@@ -7,6 +7,7 @@
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/AddPhotoEdit.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/project/ProjectHost.h"
@@ -271,8 +272,9 @@ void TFotoToevoegenForm::BitBtn1Click()
         // Keys have five digits; a sixth would not be read back correctly.
         MessageDialogs::ShowErrorMessage(
             ProgramTexts::AppTitle(), QString(),
-            QStringLiteral("Er kan geen foto meer worden toegevoegd: het hoogste fotonummer (99999) is al in "
-                           "gebruik. Verwijder eerst de foto met nummer 99999."),
+            QStringLiteral("Er kan geen foto meer worden toegevoegd: het hoogste fotonummer (%1) is al in "
+                           "gebruik. Verwijder eerst de foto met nummer %1.")
+                .arg(PhotoEntry::MaxKey),
             QStringLiteral("&OK"));
         return;
     }
