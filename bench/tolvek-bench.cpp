@@ -37,6 +37,7 @@
 // - "Filter": a word typed in the photo list's filter on 100000 photos, the
 //   list laid out and painted again.
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "core/map/MapClick.h"
 #include "core/map/MapDrawing.h"
@@ -311,11 +312,11 @@ struct MainWindow
     void Open(const QString &project, bool withLabels, QSize viewport = QSize(), double zoom = 1)
     {
         if (project != openProject) {
-            form.ResetProject();
-            form.ReadDataFile(project);
+            form.Files().ResetProject();
+            form.Files().ReadDataFile(project);
             openProject = project;
         }
-        form.EnterProjectFolder();
+        form.Session().EnterProjectFolder();
         if (form.Fotonummerstonen1->isChecked() != withLabels)
             form.Fotonummerstonen1->trigger(); // toggles and redraws
         labels = withLabels;
@@ -687,7 +688,7 @@ void BM_Click(benchmark::State &state)
     const int x = SmallMapWidth - 30;
     const int y = SmallMapHeight - 30;
     for (auto _ : state) {
-        const MapClick::Target target = MapClick::Find(doc, x, y, false, g_smallWindow->form.ClickIndex());
+        const MapClick::Target target = MapClick::Find(doc, x, y, false, &g_smallWindow->form.Map().ClickIndex());
         if (!target.found || target.number != 100000)
             state.SkipWithError("the click did not find the last photo");
         benchmark::DoNotOptimize(target.notes.constData());
@@ -778,11 +779,11 @@ void BM_Import200(benchmark::State &state)
     QAction *item = form.findChild<QAction *>(QStringLiteral("MapImporteren1"));
     for (auto _ : state) {
         state.PauseTiming();
-        form.ResetProject();
-        form.ReadDataFile(g_inputs->importProject);
+        form.Files().ResetProject();
+        form.Files().ReadDataFile(g_inputs->importProject);
         // No thumbnail of the last round is kept.
-        form.Thumbnails().SetMemoryLimit(0);
-        form.Thumbnails().SetMemoryLimit(qint64(64) << 20);
+        form.Interaction().Thumbnails().SetMemoryLimit(0);
+        form.Interaction().Thumbnails().SetMemoryLimit(qint64(64) << 20);
         QCoreApplication::processEvents();
         state.ResumeTiming();
         item->trigger();
@@ -961,8 +962,8 @@ int PeakMemoryChild(int argc, char **argv)
         ShowExposed(form);
         PaintCounter counter;
         form.OverzichtsImage->installEventFilter(&counter);
-        form.ReadDataFile(project);
-        form.EnterProjectFolder();
+        form.Files().ReadDataFile(project);
+        form.Session().EnterProjectFolder();
         form.OverzichtsImage->repaint();
         QCoreApplication::processEvents();
         if (counter.paints == 0) {
@@ -1030,8 +1031,8 @@ int PeakMemoryListChild(int argc, char **argv)
             form.FotosDock = nullptr;
         }
         ShowExposed(form);
-        form.ReadDataFile(project);
-        form.EnterProjectFolder();
+        form.Files().ReadDataFile(project);
+        form.Session().EnterProjectFolder();
         form.OverzichtsImage->repaint();
         if (withList && !WaitForListThumbnails(form, 120000)) {
             std::fprintf(stderr, "the list did not show its thumbnails\n");

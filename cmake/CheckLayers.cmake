@@ -8,7 +8,10 @@
 # project, photos, map, web, info. A file in core/ or gui/ may include files of
 # its own subject and of the subjects below it, in its own layer or a lower
 # one. app/ sits on top and may include anything.
-# Every source file must lie in a known layer and subject folder.
+# Every source file must lie in a known layer and subject folder. Every
+# C and C++ file is read, whatever its ending, and both include forms:
+# "..." must name a file by its layer path ("core/map/MapScene.h"), <...>
+# may not name one of ours, and no include climbs with "..".
 
 if(NOT ROOT)
     message(FATAL_ERROR "Give -DROOT=<src folder>")
@@ -17,7 +20,12 @@ endif()
 set(layers core gui app)
 set(subjects platform base widgets project photos map web info)
 
-file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)
+set(source_endings h hh hpp hxx h++ inl ipp tpp c cc cpp cxx c++ cppm ixx)
+set(globs "")
+foreach(ending IN LISTS source_endings)
+    list(APPEND globs ${ROOT}/*.${ending})
+endforeach()
+file(GLOB_RECURSE files RELATIVE ${ROOT} ${globs})
 set(faults 0)
 
 function(place path out_layer out_subject)
@@ -50,9 +58,26 @@ foreach(file IN LISTS files)
         endif()
     endif()
 
-    file(STRINGS ${ROOT}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"(core|gui|app)/")
+    file(STRINGS ${ROOT}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
-        string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" target "${line}")
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]*)[>\"].*$" "\\1" form "${line}")
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*([<\"])([^>\"]*)[>\"].*$" "\\2" target "${line}")
+        if(target MATCHES "(^|/)\\.\\.(/|$)")
+            message(SEND_ERROR "${file}: includes ${target}, climbing with \"..\"")
+            math(EXPR faults "${faults} + 1")
+            continue()
+        endif()
+        if(NOT target MATCHES "^(core|gui|app)/")
+            if(form STREQUAL "\"")
+                message(SEND_ERROR "${file}: includes \"${target}\": name it by its layer path")
+                math(EXPR faults "${faults} + 1")
+            endif()
+            continue()
+        endif()
+        if(form STREQUAL "<")
+            message(SEND_ERROR "${file}: includes <${target}>: our headers are included with \"...\"")
+            math(EXPR faults "${faults} + 1")
+        endif()
         place(${target} target_layer target_subject)
         list(FIND layers "${target_layer}" target_layer_rank)
         list(FIND subjects "${target_subject}" target_subject_rank)

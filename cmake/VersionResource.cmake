@@ -11,7 +11,8 @@ add_executable(mkversionres
     ${_tolvek_src}/core/platform/VersionResourceWriter.cpp
     ${_tolvek_src}/core/platform/VersionResourceWriter.h
 )
-target_include_directories(mkversionres PRIVATE ${_tolvek_src})
+# The core's include root only (see src/CMakeLists.txt).
+target_include_directories(mkversionres PRIVATE ${PROJECT_BINARY_DIR}/include-roots/core)
 target_link_libraries(mkversionres PRIVATE Qt6::Core)
 set_target_properties(mkversionres PROPERTIES AUTOMOC OFF)
 

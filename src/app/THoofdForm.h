@@ -7,21 +7,19 @@
 
 #include <QMainWindow>
 #include <memory>
-#include <optional>
 
 class ElidedLabel;
+class MainToolBar;
 class MapCommands;
 class MapInteraction;
 class MapNavigator;
 class MapView;
-class OutsideChangeGuard;
-class RecoveryCopy;
-class RecoveryKeeper;
 class PhotoListCommands;
 class PhotoListDock;
-class PhotoIndex;
+class ProjectFileCommands;
 class QAction;
 class QLabel;
+class QMenu;
 class QScrollArea;
 class QToolButton;
 class QWidget;
@@ -38,10 +36,12 @@ class TProjectGegForm;
 class TolvekApplication;
 class TRvVersionInfo;
 class UndoActions;
-class ThumbnailCache;
 
 // The main window: owns the project, shows the overview map in a scroll box,
-// and carries the menu and tool bar from which every command starts.
+// and carries the menu and tool bar. It builds the window and wires each
+// menu item and tool button to the object that owns the command: the file
+// workflow (ProjectFileCommands), the map (MapCommands, MapNavigator), the
+// photo list (PhotoListCommands), undo and redo (UndoActions), the dialogs.
 class THoofdForm : public QMainWindow
 {
     Q_OBJECT
@@ -61,42 +61,26 @@ public:
     const ProjectDocument &Document() const { return m_document; }
     ProjectSession &Session() { return m_session; }
     ProjectHost &Host() { return m_host; }
-    // The recovery copy of unsaved changes.
-    RecoveryKeeper &Recovery() { return *m_recovery; }
+
+    // The objects the commands belong to.
+    ProjectFileCommands &Files() { return *m_files; }
+    MapCommands &Map() { return *m_map; }
+    MapNavigator &Navigator() { return *m_navigator; }
+    MapInteraction &Interaction() { return *m_interaction; }
+    UndoActions &Undo() { return *m_undo; }
 
     // Enables Save exactly when the project is modified, shows the organisation.
     void UpdateMainWindowState();
-    void EnterProjectFolder() { m_session.EnterProjectFolder(); }
-    bool AddPickMode() const { return m_host.AddPickMode(); }
-    bool DeletePickMode() const { return m_host.DeletePickMode(); }
     void ShowHelp(int context);
-    const PhotoIndex *ClickIndex() const;
-
-    void ResetProject();
 
     // The start-up and information screen: without blocking at start-up,
-    // modally on request.
+    // modally on request ("&Info" and a click on the organisation).
     void ShowInfoScreen(bool modal);
+    void Info1Click();
 
-    // Reads a data file into the (reset) project; the caption follows the
-    // file. Reports a file that cannot be opened.
-    void ReadDataFile(const QString &fileName);
-    // Writes the project; false (after the warning) when it could not be saved.
-    bool WriteDataFile(const QString &fileName);
-
-    // True when the project was closed (saved or dropped, or not modified).
-    bool CloseProject();
-
-    // "&Recente projecten": closes the project and opens fileName, as
-    // "&Openen..." would with that file chosen.
-    void OpenRecentProject(const QString &fileName);
     // The window's size, place and layout of the last run; false (designed
     // size, centred) when there was none.
     bool RestoreWindowLayout();
-    // Offers the recovery copies of runs that did not end normally (at the
-    // first activation) and opens the one the user restores.
-    void OfferRecovery();
-    void RestoreRecoveryCopy(RecoveryCopy &&copy);
 
     // Creates the dialogs and windows that live for the whole program run,
     // in the start-up order (called once; commands call it too in case).
@@ -104,15 +88,6 @@ public:
 
     // The size of the picture the map view shows (0 by 0 before any drawing).
     QSize MapPictureSize() const;
-
-    TRvVersionInfo &VersionInfo() { return *m_versionInfo; }
-    // Zoom and pan of the map view; drag, turn and hover on it; undo and redo.
-    MapNavigator &Navigator() { return *m_navigator; }
-    MapInteraction &Interaction() { return *m_interaction; }
-    // The map's drawing, copying and export.
-    MapCommands &Map() { return *m_map; }
-    UndoActions &Undo() { return *m_undo; }
-    QString UntitledCaption() const;
 
     // Controls, by their designed names (for the commands and for tests).
     QAction *Opslaan1 = nullptr;
@@ -137,67 +112,22 @@ public:
     THelpForm *HelpForm = nullptr;
     PhotoListDock *FotosDock = nullptr;
 
-    // The photo list, imports, drops and mending moved photos.
-    PhotoListCommands &PhotoList() { return *m_photoList; }
-    // Thumbnails of photo files, shared by whatever shows many photos.
-    ThumbnailCache &Thumbnails();
-
-public slots:
-    void Nieuw1Click();
-    void Openen1Click();
-    void Opslaan1Click();
-    void Opslaanals1Click();
-    void Afsluiten1Click();
-    void Exporteren1Click();
-    void ExporterenWebpagina1Click();
-    void Kopiren1Click();
-    void ExporterenAfbeelding1Click();
-    void Afdrukken1Click();
-    void Afdrukvoorbeeld1Click();
-    void Projectgegevens1Click();
-    void OverzichtskaartEigenschappen1Click();
-    void Eigenschappenkaart1Click();
-    void Fotonummerstonen1Click();
-    void Toevoegen1Click();
-    void Verwijderen1Click();
-    void Eigenschappenallefotoswijzigen1Click();
-    void FotosImporteren1Click();
-    void MapImporteren1Click();
-    void OntbrekendeFotos1Click();
-    void FotoFilter1Click();
-    void Fotosluiten1Click();
-    void Inhoud1Click();
-    void FotoCDRom1Click();
-    void Configuratiegegevens1Click();
-    void LeesMijtxt1Click();
-    void Brimolopinternet1Click();
-    void Info1Click();
-    void Label1Click();
-    void OverzichtsImageMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &mapPoint,
-                                const QPoint &viewPixel);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildMenu();
-    void BuildToolBar();
+    void BuildStatusBar();
+    void WirePhotoList();
     void FormActivate();
-    void FormResize();
-    void SetFileCaption(const QString &fileName);
-    // The project's file changed outside the program: act on the answer.
-    void GuardAgainstOutsideChange(bool saving);
-    // Reads the project's file again, dropping the changes made here.
-    void ReloadProject();
     void ProjectChanged(ProjectChanges changes);
     void UpdateMapPointer();
-    void BuildPhotoList();
-    // A project file dropped on the window: as "Openen", with the file given.
-    void OpenDroppedProject(const QString &fileName);
+    void OverzichtsImageMouseUp(const QPoint &viewPixel);
+    void Eigenschappenkaart1Click();
+    void Configuratiegegevens1Click();
 
     ProjectDocument m_document;
     ProjectSession m_session{m_document};
@@ -207,9 +137,10 @@ private:
     MapNavigator *m_navigator = nullptr;
     MapInteraction *m_interaction = nullptr;
     UndoActions *m_undo = nullptr;
-    std::unique_ptr<RecoveryKeeper> m_recovery;
-    std::unique_ptr<OutsideChangeGuard> m_outsideChanges;
     std::unique_ptr<PhotoListCommands> m_photoList;
+    // Before the session goes: its recovery keeper follows the session.
+    std::unique_ptr<ProjectFileCommands> m_files;
+    MainToolBar *m_toolBar = nullptr;
     bool m_firstActivation = true;
     bool m_centred = false;
     bool m_restoreStartupCursor = false;

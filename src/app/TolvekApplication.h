@@ -11,7 +11,4 @@ public:
     TolvekApplication(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // Loads Qt's Dutch translations and substitutes the designed fonts.
-    static void SetUpLocaleAndFonts();
 };

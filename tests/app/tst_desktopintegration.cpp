@@ -7,6 +7,7 @@
 #include "DialogDriver.h"
 #include "MapFormatFiles.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/base/TolvekError.h"
@@ -16,6 +17,7 @@
 #include "core/project/RecentProjects.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TKaartForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/project/RecentProjectsMenu.h"
 
 #include <QAction>
@@ -100,7 +102,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         ProcessFolders::SupportStartup();
-        TolvekApplication::SetUpLocaleAndFonts();
+        LocaleAndFonts::SetUp();
     }
 
     void init() { m_driver = std::make_unique<DialogDriver>(); }
@@ -268,7 +270,7 @@ private slots:
         const QString pdf = Path(QStringLiteral("kaart/plattegrond.pdf"));
         QVERIFY(MapFormatFiles::WritePdf(pdf, 288, 144));
         auto form = NewRun();
-        form->ReadDataFile(WriteProject(Path(QStringLiteral("kaart/project.tvk"))));
+        form->Files().ReadDataFile(WriteProject(Path(QStringLiteral("kaart/project.tvk"))));
 
         // Browse: the filter offers every format, the preview shows a PDF.
         m_driver->Handle([&](QDialog *d) {

@@ -4,8 +4,9 @@
 #include "DialogDriver.h"
 
 #include "PhotoTestFiles.h"
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
-#include "app/TolvekApplication.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
@@ -99,7 +100,7 @@ private:
 void TestHostileInput::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestHostileInput::init()
@@ -132,7 +133,7 @@ void TestHostileInput::dataFileLineOf100MB()
     }
     const long before = peakMegabytes();
     m_driver->Press(QStringLiteral("&OK"));
-    GeneralError::Run([&] { m_form->ReadDataFile(name); });
+    GeneralError::Run([&] { m_form->Files().ReadDataFile(name); });
     QCOMPARE(m_driver->dialogs.size(), 1);
     const QString text = m_driver->dialogs[0].texts;
     QVERIFY2(text.contains(QStringLiteral("lang.tvk")) && text.contains(QStringLiteral("regel 5 is langer dan")),
@@ -189,7 +190,7 @@ void TestHostileInput::mapHeaderClaimingHugeSize()
     // Through the main window: the general error box, the project still
     // opens and the program goes on.
     m_driver->Press(QStringLiteral("&OK"));
-    m_form->ReadDataFile(project);
+    m_form->Files().ReadDataFile(project);
     QCOMPARE(m_form->Document().CurrentFileName, project);
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("100000 x 100000")),
@@ -247,8 +248,8 @@ void TestHostileInput::hugeTriangleSize()
     QVERIFY(!metafile.EmfBytes().isEmpty());
 
     // And through the main window, labels on.
-    m_form->ReadDataFile(project);
-    m_form->Fotonummerstonen1Click();
+    m_form->Files().ReadDataFile(project);
+    m_form->Fotonummerstonen1->trigger();
     QCOMPARE(m_driver->dialogs.size(), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "DialogDriver.h"
 #include "SessionEdits.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
@@ -8,6 +9,7 @@
 #include "gui/info/THelpForm.h"
 #include "gui/info/TTekstForm.h"
 #include "gui/map/MapView.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/widgets/ElidedLabel.h"
 #include "gui/widgets/GeneralError.h"
 
@@ -104,7 +106,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestMainWindow::init()
@@ -301,7 +303,7 @@ void TestMainWindow::saveAsNaming()
     QDir(m_dir->path()).mkpath(QStringLiteral("map.v2"));
     SessionEdits::SetOrganisation(m_form->Session(), "X");
     m_driver->ChooseFile(m_dir->filePath(typed));
-    m_form->Opslaan1Click(); // untitled: behaves as save as
+    m_form->Files().Opslaan1Click(); // untitled: behaves as save as
     const QString expected = m_dir->filePath(written);
     QVERIFY(QFile::exists(expected));
     QCOMPARE(m_form->Document().CurrentFileName, expected);
@@ -318,9 +320,9 @@ void TestMainWindow::saveOnNamedProjectWritesWithoutDialog()
 {
     const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
     writeFile(name, kProject);
-    m_form->ReadDataFile(name);
+    m_form->Files().ReadDataFile(name);
     SessionEdits::SetOrganisation(m_form->Session(), "Nieuw bureau");
-    m_form->Opslaan1Click();
+    m_form->Files().Opslaan1Click();
     QVERIFY(m_driver->fileRequests.isEmpty());
     QVERIFY(readAll(name).contains("00006=Nieuw bureau\r\n"));
     QVERIFY(!m_form->Document().Modified);
@@ -337,7 +339,7 @@ void TestMainWindow::overwriteQuestion()
             m_driver->Escape();
         else
             m_driver->Press(answer);
-        m_form->Opslaanals1Click();
+        m_form->Files().Opslaanals1Click();
         QCOMPARE(readAll(name), QByteArray("oud"));
         QVERIFY(m_form->Document().Modified);
     }
@@ -347,7 +349,7 @@ void TestMainWindow::overwriteQuestion()
 
     m_driver->ChooseFile(name);
     m_driver->Press(QStringLiteral("&Overschrijven"));
-    m_form->Opslaanals1Click();
+    m_form->Files().Opslaanals1Click();
     QCOMPARE(readAll(name), DataFile::Serialize(m_form->Document()));
     QVERIFY(!m_form->Document().Modified);
 }
@@ -361,7 +363,7 @@ void TestMainWindow::closeQuestionAnswers()
             m_driver->Escape();
         else
             m_driver->Press(QStringLiteral("&Annuleren"));
-        QVERIFY(!m_form->CloseProject());
+        QVERIFY(!m_form->Files().CloseProject());
         QCOMPARE(m_form->Document().Organisation, QByteArray("Bewaard"));
         QVERIFY(m_form->Document().Modified);
     }
@@ -371,7 +373,7 @@ void TestMainWindow::closeQuestionAnswers()
 
     // Don't save drops the changes.
     m_driver->Press(QStringLiteral("&Niet opslaan"));
-    QVERIFY(m_form->CloseProject());
+    QVERIFY(m_form->Files().CloseProject());
     QVERIFY(m_form->Document().Organisation.isEmpty());
     QVERIFY(!m_form->Document().Modified);
 
@@ -380,7 +382,7 @@ void TestMainWindow::closeQuestionAnswers()
     const QString name = m_dir->filePath(QStringLiteral("opslaan.tvk"));
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->ChooseFile(name);
-    QVERIFY(m_form->CloseProject());
+    QVERIFY(m_form->Files().CloseProject());
     QVERIFY(readAll(name).contains("00006=Opgeslagen\r\n"));
     QVERIFY(m_form->Document().IsUntitled());
 }
@@ -390,7 +392,7 @@ void TestMainWindow::saveQuestionWithCancelledSaveDialogKeepsProject()
     SessionEdits::SetOrganisation(m_form->Session(), "Blijft");
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->CancelFile();
-    m_form->Nieuw1Click();
+    m_form->Files().Nieuw1Click();
     QCOMPARE(m_form->Document().Organisation, QByteArray("Blijft"));
     QVERIFY(m_form->Document().Modified);
 }
@@ -403,12 +405,12 @@ void TestMainWindow::failedSaveKeepsModifiedAndOldFile()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("weg")));
     const QString gone = m_dir->filePath(QStringLiteral("weg/p.tvk"));
     writeFile(gone, kProject);
-    m_form->ReadDataFile(gone);
+    m_form->Files().ReadDataFile(gone);
     SessionEdits::SetOrganisation(m_form->Session(), "Gewijzigd");
     QVERIFY(QDir(m_dir->filePath(QStringLiteral("weg"))).removeRecursively());
     m_driver->Press(QStringLiteral("&Opslaan"));
     m_driver->Press(QStringLiteral("&OK"));
-    m_form->Nieuw1Click();
+    m_form->Files().Nieuw1Click();
     QCOMPARE(m_driver->dialogs.size(), 2);
     QVERIFY(m_driver->dialogs[1].texts.contains(
         QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !")));
@@ -426,15 +428,15 @@ void TestMainWindow::openCancelledLeavesEmptyProject()
 {
     const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
     writeFile(name, kProject);
-    m_form->ReadDataFile(name);
+    m_form->Files().ReadDataFile(name);
     m_driver->CancelFile();
-    m_form->Openen1Click();
+    m_form->Files().Openen1Click();
     QVERIFY(m_form->Document().IsUntitled());
     QVERIFY(m_form->Document().PositionList.isEmpty());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
 
     m_driver->ChooseFile(name);
-    m_form->Openen1Click();
+    m_form->Files().Openen1Click();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek - p.tvk"));
     QCOMPARE(m_form->Document().NameList, QList<QByteArray>{"00001=a.jpg"});
 }
@@ -512,7 +514,7 @@ void TestMainWindow::infoScreenOnRequestThenProjectFolder()
 {
     const QString name = m_dir->filePath(QStringLiteral("p.tvk"));
     writeFile(name, kProject);
-    m_form->ReadDataFile(name);
+    m_form->Files().ReadDataFile(name);
     QDir::setCurrent(QDir::tempPath());
     m_driver->Handle([](QDialog *d) {
         QVERIFY(d->isModal());
@@ -523,7 +525,7 @@ void TestMainWindow::infoScreenOnRequestThenProjectFolder()
                  qPrintable(texts.join(QLatin1Char('|'))));
         QTest::keyClick(d, Qt::Key_Escape);
     });
-    m_form->Label1Click();
+    QTest::mouseClick(m_form->Label1, Qt::LeftButton);
     QCOMPARE(QDir::currentPath(), QDir(m_dir->path()).canonicalPath());
 }
 
@@ -697,7 +699,7 @@ void TestMainWindow::statusBarSaysWhatWasNotFound()
               "[Algemene gegevens]\r\n00001=kaart.bmp\r\n[Fotopositie]\r\n00001=60,50,90\r\n"
               "[Fotonaam]\r\n00001=fotos\\kerk.jpg\r\n[Foto-aantekeningen]\r\n00001=\r\n");
     m_form->show();
-    m_form->ReadDataFile(name);
+    m_form->Files().ReadDataFile(name);
     QCOMPARE(m_form->StatusText->Text(), QString());
 
     // A photo whose file is missing: nothing opens, the status bar says so.

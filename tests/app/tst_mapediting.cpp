@@ -24,6 +24,7 @@
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/project/TProjectGegForm.h"
 
 #include <QAction>
@@ -113,7 +114,7 @@ private:
 void TestMapEditing::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestMapEditing::init()
@@ -302,7 +303,7 @@ void TestMapEditing::pointsAndPicksAtEveryZoom()
         View()->SetZoom(MapZoom(c.zoom));
         m_driver->Handle([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("SpeedButton2"))->click(); });
         Action("Toevoegen1")->trigger();
-        QVERIFY(m_form->AddPickMode());
+        QVERIFY(m_form->Host().AddPickMode());
         QPoint picked;
         m_driver->Handle([&](QDialog *d) {
             auto *form = qobject_cast<TFotoToevoegenForm *>(d);
@@ -327,7 +328,7 @@ void TestMapEditing::pointsAndPicksAtEveryZoom()
     m_driver->Handle([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("SpeedButton1"))->click(); });
     Action("Verwijderen1")->trigger();
     QTest::mouseClick(View(), Qt::LeftButton, {}, At(QPoint(300, 150)) + QPoint(6, 0));
-    QVERIFY(m_form->DeletePickMode());
+    QVERIFY(m_form->Host().DeletePickMode());
     QByteArray key;
     m_driver->Handle([&](QDialog *d) {
         key = m_form->FotoVerwijderenForm->SelectedPhotoKey;

@@ -5,11 +5,13 @@
 // inside of a triangle is white.
 #include "DialogDriver.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/TFotoForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -115,7 +117,7 @@ private slots:
     void initTestCase()
     {
         ProcessFolders::SupportStartup();
-        TolvekApplication::SetUpLocaleAndFonts();
+        LocaleAndFonts::SetUp();
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty(),
                  "pdftoppm (poppler-utils) is needed");
     }
@@ -126,7 +128,7 @@ private slots:
         m_driver = std::make_unique<DialogDriver>();
         m_form = std::make_unique<THoofdForm>();
         m_form->show();
-        m_form->ReadDataFile(m_dir->filePath(QStringLiteral("kaart.tvk")));
+        m_form->Files().ReadDataFile(m_dir->filePath(QStringLiteral("kaart.tvk")));
     }
     void cleanup()
     {

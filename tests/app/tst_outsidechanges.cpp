@@ -6,12 +6,14 @@
 
 #include "DialogDriver.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectLock.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,7 +69,7 @@ int openAndWait(int argc, char **argv)
     ProcessFolders::SupportStartup();
     TolvekApplication app(argc, argv);
     THoofdForm form;
-    form.ReadDataFile(QString::fromLocal8Bit(argv[2]));
+    form.Files().ReadDataFile(QString::fromLocal8Bit(argv[2]));
     std::fputs("open\n", stdout);
     std::fflush(stdout);
     return app.exec();
@@ -105,7 +107,7 @@ private:
 void TestOutsideChanges::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestOutsideChanges::init()
@@ -134,8 +136,8 @@ void TestOutsideChanges::cleanup()
 void TestOutsideChanges::openAndEdit(const QByteArray &organisation)
 {
     m_form->Session().MarkClean();
-    m_form->ResetProject();
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ResetProject();
+    m_form->Files().ReadDataFile(m_fileName);
     QCOMPARE(m_form->Document().CurrentFileName, m_fileName);
     m_driver->Handle([organisation](QDialog *d) {
         d->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QString::fromLatin1(organisation));
@@ -245,7 +247,7 @@ void TestOutsideChanges::changedFileOnSave()
 
 void TestOutsideChanges::changedFileOnActivation()
 {
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ReadDataFile(m_fileName);
     reactivate();
     QCOMPARE(m_driver->dialogs.size(), 0);
 
@@ -294,7 +296,7 @@ void TestOutsideChanges::projectOpenInAnotherProgram()
 
     // Cancelled: not opened.
     m_driver->Press(QStringLiteral("&Annuleren"));
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ReadDataFile(m_fileName);
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY2(m_driver->dialogs[0].texts.contains(where), qPrintable(m_driver->dialogs[0].texts));
     QCOMPARE(
@@ -335,17 +337,17 @@ void TestOutsideChanges::projectOpenInAnotherProgram()
     // The other program gone (killed), its lock is stale: no question.
     ::kill(pid_t(other.processId()), SIGKILL);
     QVERIFY(other.waitForFinished(30000));
-    m_form->ResetProject();
+    m_form->Files().ResetProject();
     m_driver->dialogs.clear();
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ReadDataFile(m_fileName);
     QCOMPARE(m_driver->dialogs.size(), 0);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek - project.tvk"));
     // Held here now, and given up when the project is closed.
     QVERIFY(QFile::exists(ProjectLock::LockFileName(m_fileName)));
-    m_form->ResetProject();
+    m_form->Files().ResetProject();
     QVERIFY(!QFile::exists(ProjectLock::LockFileName(m_fileName)));
     // And when the program ends with the project open.
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ReadDataFile(m_fileName);
     QVERIFY(QFile::exists(ProjectLock::LockFileName(m_fileName)));
     m_form.reset();
     QVERIFY(!QFile::exists(ProjectLock::LockFileName(m_fileName)));

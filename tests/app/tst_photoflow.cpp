@@ -4,6 +4,7 @@
 #include "DialogDriver.h"
 #include "MainWindowRun.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
@@ -101,7 +102,7 @@ void TestPhotoFlow::init()
     m_driver = std::make_unique<DialogDriver>();
     m_form = std::make_unique<THoofdForm>();
     m_form->show();
-    m_form->ReadDataFile(m_project);
+    m_form->Files().ReadDataFile(m_project);
 }
 
 void TestPhotoFlow::cleanup()
@@ -121,7 +122,7 @@ void TestPhotoFlow::addPickOpenEditSave()
         pick->click();
     });
     m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
-    QVERIFY(m_form->AddPickMode());
+    QVERIFY(m_form->Host().AddPickMode());
     QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::CrossCursor);
 
     // The click on the map fills X and Y; choose 3 o'clock and the photo, OK.
@@ -135,7 +136,7 @@ void TestPhotoFlow::addPickOpenEditSave()
         form->Button1->click();
     });
     QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, spot);
-    QVERIFY(!m_form->AddPickMode());
+    QVERIFY(!m_form->Host().AddPickMode());
     QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::ArrowCursor);
 
     const ProjectDocument &doc = m_form->Document();
@@ -175,9 +176,9 @@ void TestPhotoFlow::addPickOpenEditSave()
                            "boven het raam\r\n\r\n"));
 
     // Opened again from the file, the notes show on two lines.
-    m_form->ResetProject();
-    m_form->ReadDataFile(m_project);
-    m_form->EnterProjectFolder();
+    m_form->Files().ResetProject();
+    m_form->Files().ReadDataFile(m_project);
+    m_form->Session().EnterProjectFolder();
     QTest::mouseClick(m_form->OverzichtsImage, Qt::RightButton, {}, spot + QPoint(2, 1));
     QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
     window = TFotoForm::OpenWindows().first();
@@ -198,7 +199,7 @@ void TestPhotoFlow::deletePickRemovesThePhoto()
     doc.NameList = {"00001=toren.jpg", "00002=poort.jpg"};
     doc.NotesList = {"00001=oud", "00002=poort"};
     QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
-    m_form->ReadDataFile(m_project);
+    m_form->Files().ReadDataFile(m_project);
     const QPoint spot(60, 50);
     QVERIFY(bluePixelsAround(m_form->OverzichtsImage->grab().toImage(), spot, 8) > 5);
 
@@ -208,7 +209,7 @@ void TestPhotoFlow::deletePickRemovesThePhoto()
         pick->click();
     });
     m_form->findChild<QAction *>(QStringLiteral("Verwijderen1"))->trigger();
-    QVERIFY(m_form->DeletePickMode());
+    QVERIFY(m_form->Host().DeletePickMode());
     QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::CrossCursor);
 
     QString shownName;
@@ -221,7 +222,7 @@ void TestPhotoFlow::deletePickRemovesThePhoto()
     });
     QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, spot + QPoint(1, -1));
     QCOMPARE(shownName, QStringLiteral("toren.jpg"));
-    QVERIFY(!m_form->DeletePickMode());
+    QVERIFY(!m_form->Host().DeletePickMode());
     QCOMPARE(m_form->OverzichtsImage->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(m_form->Document().PositionList, QList<QByteArray>{"00002=20,20,0"});
     QCOMPARE(m_form->Document().NameList, QList<QByteArray>{"00002=poort.jpg"});
@@ -240,8 +241,8 @@ TFotoForm *TestPhotoFlow::openPhotoWithTypedNotes(const QString &typed)
     doc.NotesList = {"00001=oud"};
     if (DataFile::Write(doc, m_project) != DataFile::WriteResult::Ok)
         return nullptr;
-    m_form->ResetProject();
-    m_form->ReadDataFile(m_project);
+    m_form->Files().ResetProject();
+    m_form->Files().ReadDataFile(m_project);
     QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(60, 50));
     if (TFotoForm::OpenWindows().size() != 1)
         return nullptr;
@@ -409,7 +410,7 @@ void TestPhotoFlow::browsedPhotoThatWouldNotBeFound()
 
     // An untitled project has no folder to copy to: the full path is offered.
     m_form->Session().MarkClean();
-    m_form->ResetProject();
+    m_form->Files().ResetProject();
     addBrowsed(serre, QPoint(40, 40), [&] { m_driver->Press(QStringLiteral("Met &volledig pad")); });
     QVERIFY(!stayedOpen);
     QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("Volledig pad opslaan?")));

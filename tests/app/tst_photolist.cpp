@@ -8,6 +8,7 @@
 #include "MainWindowRun.h"
 #include "PhotoTestFiles.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/AddPhotoEdit.h"
@@ -139,8 +140,8 @@ void TestPhotoList::writeProject(const ProjectDocument &doc)
 
 void TestPhotoList::open()
 {
-    m_form->ResetProject();
-    m_form->ReadDataFile(m_project);
+    m_form->Files().ResetProject();
+    m_form->Files().ReadDataFile(m_project);
 }
 
 void TestPhotoList::init()

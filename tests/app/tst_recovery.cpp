@@ -6,6 +6,7 @@
 
 #include "DialogDriver.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
@@ -13,6 +14,7 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/RecoveryCopy.h"
 #include "core/project/RecoveryKeeper.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -129,7 +131,7 @@ private:
 void TestRecovery::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestRecovery::init()
@@ -280,11 +282,11 @@ void TestRecovery::copyFollowsUnsavedChangesOnly()
     RecoveryKeeper::SetDelay(50);
     auto back = qScopeGuard([] { RecoveryKeeper::SetDelay(RecoveryKeeper::DefaultDelayMs); });
     const auto copy = [this] {
-        m_form->Recovery().Wait();
-        const QString name = m_form->Recovery().CopyFileName();
+        m_form->Files().Recovery().Wait();
+        const QString name = m_form->Files().Recovery().CopyFileName();
         return name.isEmpty() ? QByteArray() : readAll(name);
     };
-    m_form->ReadDataFile(m_fileName);
+    m_form->Files().ReadDataFile(m_fileName);
     QTest::qWait(200);
     QCOMPARE(copiesIn(QStringLiteral(".tvk")), QStringList());
 
@@ -308,7 +310,7 @@ void TestRecovery::copyFollowsUnsavedChangesOnly()
     int round = 0;
     for (const auto &leaveChanges : leave) {
         if (m_form->Document().IsUntitled())
-            m_form->ReadDataFile(m_fileName);
+            m_form->Files().ReadDataFile(m_fileName);
         const QString organisation = QStringLiteral("Ronde %1").arg(++round);
         editOrganisation(*m_driver, *m_form, organisation);
         QTRY_COMPARE_WITH_TIMEOUT(copy(), savedWith(organisation), 5000);

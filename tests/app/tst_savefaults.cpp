@@ -7,12 +7,13 @@
 #include "DialogDriver.h"
 #include "SessionEdits.h"
 
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
-#include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/platform/SafeFileWriter.h"
 #include "core/project/AddPhotoEdit.h"
 #include "core/project/DataFile.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,11 +104,11 @@ int saveLoop(int argc, char **argv)
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     for (int i = 0;; ++i) {
-        form.ResetProject();
+        form.Files().ResetProject();
         if (form.Session().Load(variants[(i + 1) % 2]) != DataFile::ReadResult::Ok)
             return 5;
         SessionEdits::MarkModified(form.Session());
-        if (!form.WriteDataFile(fileName))
+        if (!form.Files().WriteDataFile(fileName))
             return 4;
     }
 }
@@ -147,7 +148,7 @@ private:
 void TestSaveFaults::initTestCase()
 {
     ProcessFolders::SupportStartup();
-    TolvekApplication::SetUpLocaleAndFonts();
+    LocaleAndFonts::SetUp();
 }
 
 void TestSaveFaults::init()
@@ -173,7 +174,7 @@ void TestSaveFaults::openAndChange(const QString &fileName)
 {
     QCOMPARE(DataFile::Write(bigProject(5, 0), fileName), DataFile::WriteResult::Ok);
     m_oldBytes = readAll(fileName);
-    m_form->ReadDataFile(fileName);
+    m_form->Files().ReadDataFile(fileName);
     QCOMPARE(m_form->Document().CurrentFileName, fileName);
     QCOMPARE(m_form->Document().PositionList.size(), 5);
     // The change makes the file far larger than the old one.
@@ -188,7 +189,7 @@ void TestSaveFaults::saveExpectingWarning()
 {
     m_driver->dialogs.clear();
     m_driver->Press(QStringLiteral("&OK"));
-    m_form->Opslaan1Click();
+    m_form->Files().Opslaan1Click();
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY2(m_driver->dialogs[0].texts.contains(kWarning), qPrintable(m_driver->dialogs[0].texts));
     QVERIFY(m_form->Document().Modified);
@@ -199,7 +200,7 @@ void TestSaveFaults::saveExpectingWarning()
 void TestSaveFaults::saveExpectingSuccess(const QString &fileName)
 {
     m_driver->dialogs.clear();
-    m_form->Opslaan1Click();
+    m_form->Files().Opslaan1Click();
     QCOMPARE(m_driver->dialogs.size(), 0);
     QVERIFY(!m_form->Document().Modified);
     QCOMPARE(readAll(fileName), DataFile::Serialize(m_form->Document()));
@@ -279,7 +280,7 @@ void TestSaveFaults::killedSaveLeavesOldOrNewFile()
     QVERIFY(sawSecond > 0);
 
     // The project still opens completely.
-    m_form->ReadDataFile(fileName);
+    m_form->Files().ReadDataFile(fileName);
     QCOMPARE(m_form->Document().PositionList.size(), kKillPhotos);
     QCOMPARE(m_form->Document().NotesList.size(), kKillPhotos);
 }
@@ -312,7 +313,7 @@ void TestSaveFaults::namedTemporariesWhereUnnamedFilesAreRefused()
         QCOMPARE(leftovers(m_dir->path(), QStringLiteral("project.tvk")), QStringList());
 
         // A save through the main window that fails half-way, and one that succeeds.
-        m_form->ResetProject();
+        m_form->Files().ResetProject();
         openAndChange(fileName);
         const QByteArray name = QFile::encodeName(fileName);
         QVERIFY(::chmod(name.constData(), 0444) == 0);

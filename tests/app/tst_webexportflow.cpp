@@ -3,6 +3,7 @@
 // question and the closing message, all answered through the dialog seam.
 
 #include "DialogDriver.h"
+#include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
@@ -77,7 +78,7 @@ void TestWebExportFlow::init()
     m_driver = std::make_unique<DialogDriver>();
     m_form = std::make_unique<THoofdForm>();
     m_form->show();
-    m_form->ReadDataFile(project);
+    m_form->Files().ReadDataFile(project);
 }
 
 void TestWebExportFlow::cleanup()

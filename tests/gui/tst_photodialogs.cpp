@@ -1,7 +1,7 @@
 #include "DialogDriver.h"
 #include "FakeHost.h"
 #include "PhotoTestFiles.h"
-#include "app/TolvekApplication.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include "core/base/TolvekError.h"
 #include "core/project/PhotoEntry.h"
@@ -50,7 +50,7 @@ private slots:
     void initTestCase()
     {
         // The fonts the program runs with (the designed fonts substituted).
-        TolvekApplication::SetUpLocaleAndFonts();
+        LocaleAndFonts::SetUp();
         QVERIFY(WriteFile(path("kerk.jpg"), Jpeg(Quadrants(640, 480))));
         QVERIFY(WriteFile(path("een.jpg"), Jpeg(Quadrants(64, 48))));
     }

@@ -1,7 +1,7 @@
 #include "DialogDriver.h"
 #include "FakeHost.h"
 #include "PhotoTestFiles.h"
-#include "app/TolvekApplication.h"
+#include "gui/platform/LocaleAndFonts.h"
 
 #include "gui/photos/TFotoForm.h"
 
@@ -44,7 +44,7 @@ private slots:
     void initTestCase()
     {
         // The fonts the program runs with (the designed fonts substituted).
-        TolvekApplication::SetUpLocaleAndFonts();
+        LocaleAndFonts::SetUp();
         QDir::setCurrent(m_dir.path());
         QVERIFY(WriteFile(path("land.jpg"), Jpeg(Quadrants(1600, 1200))));
         QVERIFY(WriteFile(path("staand.JPG"), Jpeg(Quadrants(1200, 1600))));

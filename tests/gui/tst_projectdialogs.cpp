@@ -1,12 +1,13 @@
 #include "DialogDriver.h"
 #include "FakeHost.h"
 
-#include "app/TolvekApplication.h"
 #include "core/project/PositionChange.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/project/TProjectGegForm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -421,7 +422,8 @@ int main(int argc, char *argv[])
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    TolvekApplication app(argc, argv);
+    QApplication app(argc, argv);
+    LocaleAndFonts::SetUp();
     TestProjectDialogs test;
     return QTest::qExec(&test, argc, argv);
 }

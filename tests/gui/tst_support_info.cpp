@@ -1,6 +1,5 @@
 // The start-up and information screen in both layouts, the web-information
 // window, the read-me command and the program's pictures.
-#include "app/TolvekApplication.h"
 #include "core/base/ProgramTexts.h"
 #include "core/platform/DocumentOpener.h"
 #include "core/project/ProjectDocument.h"
@@ -10,6 +9,7 @@
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
 #include "gui/info/TTekstForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QApplication>
@@ -135,7 +135,7 @@ class TestSupportInfo : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TolvekApplication::SetUpLocaleAndFonts(); }
+    void initTestCase() { LocaleAndFonts::SetUp(); }
     void cleanup();
     void framedLayout();
     void plainLayout();

@@ -1,9 +1,9 @@
 // The configuration report: its lines in order on this machine, the
 // fallback texts, the report parts on their own, and the window around it.
-#include "app/TolvekApplication.h"
 #include "core/info/ConfigReport.h"
 #include "core/platform/ProcessFolders.h"
 #include "gui/info/TConfigGegevensForm.h"
+#include "gui/platform/LocaleAndFonts.h"
 #include "gui/platform/PrinterQuery.h"
 
 #include <QApplication>
@@ -92,7 +92,7 @@ private slots:
     void initTestCase()
     {
         ProcessFolders::SupportStartup(QCoreApplication::applicationFilePath());
-        TolvekApplication::SetUpLocaleAndFonts();
+        LocaleAndFonts::SetUp();
     }
     void keysInOrderOnThisMachine();
     void valuesOnThisMachine();

@@ -97,13 +97,6 @@ std::string PhotoTextFilter::Fold(QStringView text)
     return out.toStdString();
 }
 
-std::string PhotoTextFilter::FoldBytes(QByteArrayView windows1252)
-{
-    std::string out;
-    AppendFolded(out, windows1252);
-    return out;
-}
-
 void PhotoTextFilter::AppendFolded(std::string &out, QByteArrayView windows1252)
 {
     const ByteTable &table = byteTable();

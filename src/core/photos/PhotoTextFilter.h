@@ -23,7 +23,6 @@ public:
     // Text as the filter compares it: lower case, without accents, line
     // breaks and other control characters as blanks; UTF-8.
     static std::string Fold(QStringView text);
-    static std::string FoldBytes(QByteArrayView windows1252);
     static void AppendFolded(std::string &out, QByteArrayView windows1252);
 
 private:

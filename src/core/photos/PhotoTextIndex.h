@@ -27,8 +27,6 @@ public:
     // The photos whose name or notes hold every word of filter, in order.
     std::vector<qsizetype> Find(const PhotoTextFilter &filter) const;
 
-    qsizetype MemoryUsed() const { return qsizetype(m_text.capacity() + m_starts.capacity() * sizeof(std::uint32_t)); }
-
 private:
     std::string m_text;                  // photo after photo, each ending in '\n'
     std::vector<std::uint32_t> m_starts; // where each photo begins; one more at the end

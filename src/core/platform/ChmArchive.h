@@ -26,7 +26,6 @@ public:
     // on it in any way, or takes longer than OpenMilliseconds).
     bool Open(const QString &fileName);
     void Close();
-    bool IsOpen() const { return m_open; }
     const QString &FileName() const { return m_fileName; }
 
     // "/inhoud.html"; objects larger than the limit are refused.

@@ -25,7 +25,6 @@ public:
 
     void SetFileVersion(const Version &version) { m_fileVersion = version; }
     void SetProductVersion(const Version &version) { m_productVersion = version; }
-    void SetFileType(quint32 fileType) { m_fileType = fileType; }
 
     // Adds a name/value pair to the string table of the given translation,
     // creating the table on first use. Tables and strings keep their order.

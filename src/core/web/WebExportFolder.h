@@ -59,8 +59,6 @@ public:
     void Abandon();
 
     const Target &target() const { return m_target; }
-    // The temporary folder (for tests).
-    const QString &TemporaryPath() const { return m_temp; }
 
     // The marker in a page that says this program wrote it.
     static QByteArray GeneratorMeta() { return QByteArrayLiteral("<meta name=\"generator\" content=\"Tolvek\">"); }

@@ -20,7 +20,6 @@ public:
 
     // The help file this window reads.
     void SetHelpFile(const QString &fileName) { m_helpFile = fileName; }
-    const QString &HelpFile() const { return m_helpFile; }
 
     // Shows the window at the topic of the context number and returns at
     // once. A help file that cannot be opened, or a number it does not know,

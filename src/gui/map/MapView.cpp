@@ -56,17 +56,6 @@ void MapView::SetScene(const MapScene &scene)
     Changed();
 }
 
-void MapView::ClearPicture()
-{
-    m_scene = MapScene();
-    m_drawing = MapScene();
-    m_preview = false;
-    m_hasPicture = false;
-    StartPyramid();
-    TakeSize();
-    Changed();
-}
-
 void MapView::StartPyramid()
 {
     const qint64 key = m_scene.map.isNull() ? 0 : m_scene.map.cacheKey();

@@ -35,9 +35,6 @@ public:
     // Shows scene (sharing its map bitmap) and takes its size at the zoom.
     void SetScene(const MapScene &scene);
 
-    // Back to no picture at all (the state at program start).
-    void ClearPicture();
-
     bool HasPicture() const { return m_hasPicture; }
     // The drawing shown; during a drag, with the dragged photo where the
     // mouse has it.
@@ -77,7 +74,6 @@ public:
 
     // The pyramid of the map shown, once made (tests and benchmarks wait).
     const MapPyramid &Pyramid() const { return m_pyramid; }
-    bool PyramidPending() const { return m_pyramidRunning; }
     bool WaitForPyramid(int milliseconds);
 
 signals:

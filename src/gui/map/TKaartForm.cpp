@@ -90,11 +90,6 @@ QString TKaartForm::MapFilter()
                           "Alle bestanden (*.*)|*.*");
 }
 
-const QString &TKaartForm::BrowsedMapPath() const
-{
-    return m_row->BrowsedPath();
-}
-
 void TKaartForm::BitBtn1Click()
 {
     if (!DialogParts::CheckStorable(Edit1, Edit1->text()))

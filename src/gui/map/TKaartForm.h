@@ -18,8 +18,6 @@ public:
 
     int Execute();
 
-    bool MapNameEdited() const { return m_mapNameEdited; }
-    const QString &BrowsedMapPath() const;
 
     // The browse dialog's filter: every kind of map file the program reads
     // (PDF: the first page), each kind on its own, and every file.

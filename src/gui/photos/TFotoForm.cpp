@@ -227,6 +227,15 @@ bool TFotoForm::CloseAll()
     return all;
 }
 
+void TFotoForm::CloseActive()
+{
+    for (TFotoForm *w : OpenWindows())
+        if (w->isActiveWindow()) {
+            w->close();
+            return;
+        }
+}
+
 TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumber, const QByteArray &fileName,
                                       const QByteArray &notes)
 {

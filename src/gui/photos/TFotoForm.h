@@ -33,6 +33,8 @@ public:
     // Closes every open photo window through its normal close step, so that
     // edited notes reach the project. False when a window refused to close.
     static bool CloseAll();
+    // Closes the active photo window; nothing when none is active.
+    static void CloseActive();
 
     // The photo windows now open (not yet closed), oldest first.
     static QList<TFotoForm *> OpenWindows();

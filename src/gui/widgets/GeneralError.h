@@ -23,6 +23,14 @@ QMetaObject::Connection ConnectCommand(Sender *sender, Signal signal, Receiver *
                             [receiver, command] { Run([receiver, command] { (receiver->*command)(); }); });
 }
 
+// The same for a command that is a function object, run for as long as
+// context lives.
+template <typename Sender, typename Signal, typename Command>
+QMetaObject::Connection ConnectCommand(Sender *sender, Signal signal, QObject *context, Command command)
+{
+    return QObject::connect(sender, signal, context, [command] { Run(command); });
+}
+
 // Shows the box with text.
 void Show(const QString &text);
 

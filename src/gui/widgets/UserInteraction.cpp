@@ -60,11 +60,6 @@ void UserInteraction::SetModalHandler(ModalHandler handler)
     g_modalHandler = std::move(handler);
 }
 
-bool UserInteraction::HasModalHandler()
-{
-    return static_cast<bool>(g_modalHandler);
-}
-
 QString UserInteraction::QtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));

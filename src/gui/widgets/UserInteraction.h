@@ -68,7 +68,6 @@ public:
     static void SetFileHandler(FileHandler handler);
     static void SetPrintHandler(PrintHandler handler);
     static void SetModalHandler(ModalHandler handler);
-    static bool HasModalHandler();
 
     // Adds a picture preview pane to Qt's own file dialog.
     static void AddPicturePreview(QFileDialog &dialog,

@@ -1,0 +1,275 @@
+#include "app/ProjectFileCommands.h"
+
+#include "core/base/ProgramTexts.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectDocument.h"
+#include "core/project/ProjectLock.h"
+#include "core/project/ProjectSession.h"
+#include "core/project/RecentProjects.h"
+#include "core/project/RecoveryCopy.h"
+#include "core/project/RecoveryKeeper.h"
+#include "gui/photos/TFotoForm.h"
+#include "gui/project/OutsideChangeGuard.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/project/ProjectInUse.h"
+#include "gui/project/RecoveryOffer.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/GeneralError.h"
+#include "gui/widgets/MessageDialogs.h"
+#include "gui/widgets/UserInteraction.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+
+const QString kDataFilter = QStringLiteral("Tolvek-bestanden (*.tvk)|*.tvk|Alle bestanden (*.*)|*.*");
+
+QString cannotOpenText(const QString &fileName)
+{
+    return QStringLiteral("Kan bestand \"") + fileName + QStringLiteral("\" niet openen.");
+}
+
+} // namespace
+
+ProjectFileCommands::ProjectFileCommands(ProjectHost &host, QWidget *window, const QString &version)
+    : m_host(host),
+      m_window(window),
+      m_version(version),
+      m_recovery(std::make_unique<RecoveryKeeper>(host.Session())),
+      m_outsideChanges(std::make_unique<OutsideChangeGuard>(host.Session()))
+{
+}
+
+ProjectFileCommands::~ProjectFileCommands() = default;
+
+QString ProjectFileCommands::UntitledCaption() const
+{
+    return ProgramTexts::AppTitle() + QLatin1Char(' ') + m_version + QStringLiteral(" - ")
+        + m_host.Document().CurrentFileName;
+}
+
+void ProjectFileCommands::SetCaption(const QString &caption)
+{
+    m_window->setWindowTitle(caption);
+}
+
+void ProjectFileCommands::SetFileCaption(const QString &fileName)
+{
+    SetCaption(ProgramTexts::AppTitle() + QStringLiteral(" - ") + QFileInfo(fileName).fileName()
+               + (m_host.Session().ReadOnly() ? QStringLiteral(" (alleen-lezen)") : QString()));
+}
+
+void ProjectFileCommands::ResetProject()
+{
+    m_host.Session().Reset();
+    const QString caption = UntitledCaption();
+    SetCaption(caption);
+    GeneralError::SetApplicationTitle(caption);
+    m_host.SetAddPickMode(false);
+    m_host.SetDeletePickMode(false);
+}
+
+void ProjectFileCommands::ReadDataFile(const QString &fileName)
+{
+    bool readOnly = false;
+    if (const auto holder = ProjectLock::OtherHolder(fileName)) {
+        const ProjectInUse::Answer answer = ProjectInUse::AskOpen(fileName, *holder);
+        if (answer == ProjectInUse::Answer::Cancel)
+            return;
+        readOnly = answer == ProjectInUse::Answer::ReadOnly;
+    }
+    DataFile::ReadResult result;
+    {
+        BusyCursor busy;
+        result = m_host.Session().Load(fileName, readOnly);
+    }
+    if (result == DataFile::ReadResult::Ok) {
+        SetFileCaption(fileName);
+        RecentProjects::Add(fileName);
+        return;
+    }
+    QString text = cannotOpenText(fileName);
+    // The project stays untitled, so a later save asks for a name instead
+    // of writing over that file.
+    if (result == DataFile::ReadResult::NotAProject)
+        text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
+                               "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
+}
+
+bool ProjectFileCommands::WriteDataFile(const QString &fileName)
+{
+    bool ok;
+    QString reason;
+    {
+        BusyCursor busy;
+        ok = m_host.Session().Save(fileName, &reason) == DataFile::WriteResult::Ok;
+    }
+    if (!ok) {
+        MessageDialogs::ShowWarningMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Databestand is niet opgeslagen omdat niet naar de schijf kon worden geschreven !")
+                + QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(fileName) + QStringLiteral(": ") + reason);
+        return false;
+    }
+    RecentProjects::Add(fileName);
+    return true;
+}
+
+bool ProjectFileCommands::CloseProject()
+{
+    // Notes edited in open photo windows belong to this project: bring them in
+    // (through each window's own close) before asking whether to save it.
+    if (!TFotoForm::CloseAll())
+        return false;
+    const ProjectDocument &doc = m_host.Document();
+    if (doc.Modified) {
+        const int answer = MessageDialogs::AskYesNoCancel(ProgramTexts::AppTitle(), QStringLiteral("Bestand opslaan?"),
+                                                          QStringLiteral("Bestand \"") + doc.CurrentFileName
+                                                              + QStringLiteral("\" is gewijzigd."),
+                                                          QStringLiteral("&Opslaan"), QStringLiteral("&Niet opslaan"),
+                                                          QStringLiteral("&Annuleren"), MessageDialogs::Yes);
+        if (answer == MessageDialogs::ResultYes) {
+            // Kept when the save was cancelled or failed.
+            Opslaan1Click();
+            if (doc.Modified)
+                return false;
+        } else if (answer != MessageDialogs::ResultNo) {
+            return false;
+        }
+    }
+    ResetProject();
+    return true;
+}
+
+void ProjectFileCommands::Nieuw1Click()
+{
+    CloseProject();
+}
+
+void ProjectFileCommands::Openen1Click()
+{
+    if (!CloseProject())
+        return;
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Open;
+    request.parent = m_window;
+    request.title = QStringLiteral("Openen");
+    request.filter = kDataFilter;
+    request.folderKind = QStringLiteral("Projecten");
+    if (const auto name = UserInteraction::AskFile(request))
+        ReadDataFile(*name);
+}
+
+void ProjectFileCommands::Opslaan1Click()
+{
+    // A project opened read-only is saved under a new name.
+    const ProjectDocument &doc = m_host.Document();
+    if (!doc.IsUntitled() && !m_host.Session().ReadOnly())
+        GuardAgainstOutsideChange(true);
+    else
+        Opslaanals1Click();
+}
+
+void ProjectFileCommands::Opslaanals1Click()
+{
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Save;
+    request.parent = m_window;
+    request.title = QStringLiteral("Opslaan als");
+    request.filter = kDataFilter;
+    request.folderKind = QStringLiteral("Projecten");
+    const auto chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    QString name = *chosen;
+    const QString base = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : base.mid(dot);
+    if (extension != QLatin1String(".tvk"))
+        name += QStringLiteral(".tvk");
+    if (!MaySaveAs(name) || !WriteDataFile(name))
+        return;
+    SetFileCaption(name);
+}
+
+bool ProjectFileCommands::MaySaveAs(const QString &fileName)
+{
+    if (const auto holder = ProjectLock::OtherHolder(fileName)) {
+        ProjectInUse::WarnSaveAs(fileName, *holder);
+        return false;
+    }
+    return !QFileInfo::exists(fileName) || MessageDialogs::ConfirmOverwrite(fileName);
+}
+
+void ProjectFileCommands::CheckOutsideChange()
+{
+    GuardAgainstOutsideChange(false);
+}
+
+void ProjectFileCommands::GuardAgainstOutsideChange(bool saving)
+{
+    const OutsideChangeGuard::Action action =
+        saving ? m_outsideChanges->BeforeSave() : m_outsideChanges->OnActivation();
+    if (action == OutsideChangeGuard::Action::Save && m_host.Session().ReadOnly())
+        Opslaanals1Click();
+    else if (action == OutsideChangeGuard::Action::Save)
+        WriteDataFile(m_host.Document().CurrentFileName);
+    else if (action == OutsideChangeGuard::Action::Reload)
+        ReloadProject();
+}
+
+void ProjectFileCommands::ReloadProject()
+{
+    const QString fileName = m_host.Document().CurrentFileName;
+    ResetProject();
+    ReadDataFile(fileName);
+}
+
+void ProjectFileCommands::OpenRecentProject(const QString &fileName)
+{
+    // A project that has gone since the menu was shown: said before the open
+    // project is closed for it.
+    if (!QFileInfo(fileName).isFile()) {
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), cannotOpenText(fileName));
+        return;
+    }
+    OpenDroppedProject(fileName);
+}
+
+void ProjectFileCommands::OpenDroppedProject(const QString &fileName)
+{
+    if (CloseProject())
+        ReadDataFile(fileName);
+}
+
+void ProjectFileCommands::OfferRecovery()
+{
+    if (auto copy = RecoveryOffer::Run())
+        RestoreRecoveryCopy(std::move(*copy));
+}
+
+void ProjectFileCommands::RestoreRecoveryCopy(RecoveryCopy &&copy)
+{
+    // Left for a later start when the project open now is kept.
+    if (!CloseProject())
+        return;
+    // Still open in another program: read-only, as opening it would be.
+    const bool readOnly = !copy.IsUntitled() && ProjectLock::OtherHolder(copy.ProjectFileName());
+    {
+        BusyCursor busy;
+        if (m_host.Session().Recover(copy.CopyFileName(), copy.ProjectFileName(), copy.DiskStamp(), readOnly)
+            == DataFile::ReadResult::CannotOpen) {
+            MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), cannotOpenText(copy.CopyFileName()));
+            return;
+        }
+        m_recovery->Adopt(std::move(copy));
+    }
+    const ProjectDocument &doc = m_host.Document();
+    if (doc.IsUntitled())
+        SetCaption(UntitledCaption());
+    else
+        SetFileCaption(doc.CurrentFileName);
+}

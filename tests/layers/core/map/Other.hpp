@@ -1,0 +1,2 @@
+#pragma once
+#include "gui/map/MapView.h"
