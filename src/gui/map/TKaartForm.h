@@ -18,7 +18,6 @@ public:
 
     int Execute();
 
-
     // The browse dialog's filter: every kind of map file the program reads
     // (PDF: the first page), each kind on its own, and every file.
     static QString MapFilter();
