@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFuture>
 #include <QIODevice>
 #include <QPainter>
@@ -157,6 +158,12 @@ QImage ReportWriter::LoadPhoto(const QString &path, const QRectF &box, int ppi, 
     if (path.isEmpty()) {
         if (problem)
             *problem = QStringLiteral("geen bestand");
+        return QImage();
+    }
+    // The usual case in the program's own words, the same in every process.
+    if (!QFileInfo::exists(path)) {
+        if (problem)
+            *problem = QStringLiteral("het bestand bestaat niet");
         return QImage();
     }
     try {
