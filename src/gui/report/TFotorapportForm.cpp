@@ -82,6 +82,8 @@ TFotorapportForm::TFotorapportForm(ProjectHost &host, const MapScene &scene, con
         {QStringLiteral("Klein bestand"), QStringLiteral("Normaal"), QStringLiteral("Scherp (groot bestand)")});
     TitelEdit = new QLineEdit(this);
     AuteurEdit = new QLineEdit(this);
+    // Room for a title of some length.
+    TitelEdit->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
 
     auto *form = new QFormLayout;
     auto labelled = [&](const QString &caption, QWidget *field) {
@@ -229,6 +231,8 @@ void TFotorapportForm::LoadSettings()
     TitelEdit->setText(settings->value(QStringLiteral("Titel/") + key, ReportOptions::DefaultTitle(doc)).toString());
     AuteurEdit->setText(settings->value(QStringLiteral("Auteur/") + key, ReportOptions::DefaultAuthor(doc)).toString());
     settings->endGroup();
+    TitelEdit->setCursorPosition(0);
+    AuteurEdit->setCursorPosition(0);
     NaastCheck->setEnabled(perPage <= 2);
 }
 
