@@ -24,12 +24,14 @@
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
 #include "gui/photos/PhotoListDock.h"
+#include "gui/photos/PhotoListModel.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/project/UndoActions.h"
+#include "gui/report/PhotoReportCommand.h"
 #include "gui/web/WebExportCommand.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/ElidedLabel.h"
@@ -200,8 +202,10 @@ void THoofdForm::BuildMenu()
         [this] { MapOutputCommands::Print(m_host, m_map->Metafile()); }, QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."),
         [this] { MapOutputCommands::Preview(m_host, m_map->Metafile()); });
+    bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         [this] { WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown()); });
+    add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), [this] { Fotorapport1Click(); });
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     // Ctrl+Q as in every desktop program comes first, so the menu shows it.
     add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), [this] {
@@ -429,6 +433,20 @@ void THoofdForm::Info1Click()
 {
     ShowInfoScreen(true);
     m_session.EnterProjectFolder();
+}
+
+void THoofdForm::Fotorapport1Click()
+{
+    // The photos chosen in the list, and those its filter shows.
+    QList<qsizetype> selected, filtered;
+    if (PhotoListDock *dock = m_photoList->Dock()) {
+        selected = dock->SelectedPositions();
+        const PhotoListModel &model = dock->Model();
+        if (!model.Filter().trimmed().isEmpty())
+            for (int row = 0; row < model.rowCount(); ++row)
+                filtered << model.PositionAt(row);
+    }
+    PhotoReportCommand::Run(m_host, m_map->Cache(), selected, filtered);
 }
 
 void THoofdForm::Eigenschappenkaart1Click()

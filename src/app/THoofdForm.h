@@ -126,6 +126,7 @@ private:
     void ProjectChanged(ProjectChanges changes);
     void UpdateMapPointer();
     void OverzichtsImageMouseUp(const QPoint &viewPixel);
+    void Fotorapport1Click();
     void Eigenschappenkaart1Click();
     void Configuratiegegevens1Click();
 
