@@ -42,6 +42,7 @@
 #include "gui/widgets/WindowLayout.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
