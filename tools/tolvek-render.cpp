@@ -17,13 +17,14 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
+const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER\n"
                      "\n"
                      "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
                      "foto's en de helptekst. Het formaat volgt uit de extensie van UITVOER:\n"
@@ -35,8 +36,10 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
                      "        \"Exporteren als webpagina...\" die schrijft; bij een map komt\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
                      "\n"
-                     "  --labels   ook de bestandsnamen van de foto's tonen\n"
-                     "  --help     deze uitleg\n";
+                     "  --labels     ook de bestandsnamen van de foto's tonen\n"
+                     "  --keep-exif  webpagina: de foto-gegevens (EXIF: GPS-positie, camera,\n"
+                     "               maker) in de foto's laten; anders worden ze weggelaten\n"
+                     "  --help       deze uitleg\n";
 
 void Fail(const QString &message)
 {
@@ -57,7 +60,7 @@ bool IsWebOutput(const QString &outputName, const QString &suffix)
         || QFileInfo(outputName).isDir() || suffix.isEmpty();
 }
 
-void Render(const QString &projectName, const QString &outputName, bool labels)
+void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif)
 {
     const QString projectPath = QFileInfo(projectName).absoluteFilePath();
     ProjectDocument doc;
@@ -80,7 +83,16 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
         const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
         WebExport::Progress progress;
-        const WebExport::Result result = WebExport::Run(doc, scene, target, progress);
+        WebExport::Options options;
+        options.keepMetadata = keepExif;
+        // Tests stop the program dead after a step of the commit, as a kill would.
+        const int stopAfter = qEnvironmentVariableIntValue("TOLVEK_TEST_STOP_AFTER_COMMIT_STEP");
+        if (stopAfter > 0)
+            options.afterCommitStep = [stopAfter](int step) {
+                if (step == stopAfter)
+                    ::raise(SIGKILL);
+            };
+        const WebExport::Result result = WebExport::Run(doc, scene, target, progress, options);
         // The page is written; a photo that could not be read is shown as a
         // placeholder and named here.
         for (const QString &missing : result.missing)
@@ -106,6 +118,7 @@ int main(int argc, char *argv[])
     MapImageCache::RaiseAllocationLimit();
 
     bool labels = false;
+    bool keepExif = false;
     QStringList names;
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (const QString &arg : args) {
@@ -115,6 +128,8 @@ int main(int argc, char *argv[])
         }
         if (arg == QLatin1String("--labels"))
             labels = true;
+        else if (arg == QLatin1String("--keep-exif"))
+            keepExif = true;
         else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
             Fail(QStringLiteral("Onbekende optie \"%1\"; zie tolvek-render --help.").arg(arg));
         else
@@ -124,7 +139,7 @@ int main(int argc, char *argv[])
         Fail(QStringLiteral("Geef een projectbestand en een uitvoerbestand; zie tolvek-render --help."));
 
     try {
-        Render(names[0], names[1], labels);
+        Render(names[0], names[1], labels, keepExif);
     } catch (const TolvekError &e) {
         Fail(e.message());
     } catch (const std::bad_alloc &) {
