@@ -423,7 +423,8 @@ void MapPainter::PaintMarkers(QPainter &painter, const MapScene &scene, const Ma
             // Its own triangle counts as taken too, but touches none of these.
             // A place that leaves the map would be cut off: the last resort.
             const QRectF inMap = r & mapArea;
-            const double cost = covered(r) + (r.width() * r.height() - inMap.width() * inMap.height()) * 4;
+            const double cost =
+                covered(r) + (mapArea.contains(r) ? 0 : (r.width() * r.height() - inMap.width() * inMap.height()) * 4);
             if (least < 0 || cost < least) {
                 least = cost;
                 best = r;
