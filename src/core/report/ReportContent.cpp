@@ -1,8 +1,8 @@
 #include "core/report/ReportContent.h"
 
 #include "core/platform/AnsiCodec.h"
+#include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
-#include "core/project/PhotoLookup.h"
 #include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 
@@ -24,6 +24,10 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
             chosen << i;
 
     const QString folder = doc.ProjectFolder();
+    // One pass over each list: a project may hold a hundred thousand photos.
+    KeyTable names, notes;
+    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
+    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
     for (const qsizetype i : chosen) {
         if (i < 0 || i >= doc.PositionList.size())
             continue;
@@ -34,8 +38,8 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
         photo.key = PhotoEntry::Key(entry);
         const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
         const PhotoRecord record = PhotoRecord::Read(
-            doc, i, [&](std::int32_t key) { return PhotoLookup::FindByKeySkippingBad(doc.NameList, key); },
-            [&](std::int32_t key) { return PhotoLookup::FindByKeySkippingBad(doc.NotesList, key); });
+            doc, i, [&](std::int32_t key) { return names.Find(key); },
+            [&](std::int32_t key) { return notes.Find(key); });
         photo.mapPosition = QPoint(p.x, p.y);
         photo.direction = p.direction;
         photo.number = QString::number(photo.key);
