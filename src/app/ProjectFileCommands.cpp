@@ -64,11 +64,16 @@ void ProjectFileCommands::SetFileCaption(const QString &fileName)
 void ProjectFileCommands::ResetProject()
 {
     m_host.Session().Reset();
+    ShowUntitledCaption();
+    m_host.SetAddPickMode(false);
+    m_host.SetDeletePickMode(false);
+}
+
+void ProjectFileCommands::ShowUntitledCaption()
+{
     const QString caption = UntitledCaption();
     SetCaption(caption);
     GeneralError::SetApplicationTitle(caption);
-    m_host.SetAddPickMode(false);
-    m_host.SetDeletePickMode(false);
 }
 
 void ProjectFileCommands::ReadDataFile(const QString &fileName)

@@ -36,6 +36,9 @@ public:
 
     // Empties the project and makes it untitled; the pick modes end.
     void ResetProject();
+    // The caption of the untitled project the session starts with. (At
+    // start-up nothing is reset: no map is drawn before a project is.)
+    void ShowUntitledCaption();
     // Reads a data file into the (reset) project; the caption follows the
     // file. Asks first when another program has it open; reports a file
     // that cannot be opened.

@@ -121,7 +121,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     // The Help buttons of message boxes and dialogs open the help file.
     MessageDialogs::SetHelpHandler([this](int context) { ShowHelp(context); });
 
-    m_files->ResetProject();
+    m_files->ShowUntitledCaption();
     resize(614, 384 + menuBar()->sizeHint().height());
     // The map keeps its designed size beside the photo list (until a saved
     // layout is restored).

@@ -50,12 +50,14 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Tolvek 1.0 - Nieuw.tvk"));
 
         const QString name = dir.filePath(QStringLiteral("kerk.tvk"));
-        const QByteArray bytes = "[Algemene gegevens]\r\n00001=kaart.bmp\r\n00006=Bureau\r\n[Fotopositie]\r\n"
-                                 "00001=10,20,90\r\n[Fotonaam]\r\n00001=a.jpg\r\n[Foto-aantekeningen]\r\n"
-                                 "00001=een\x9dtwee\r\n";
-        QFile f(name);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        f.close();
+        ProjectDocument written;
+        written.MapFileName = "kaart.bmp";
+        written.Organisation = "Bureau";
+        written.PositionList = {"00001=10,20,90"};
+        written.NameList = {"00001=a.jpg"};
+        written.NotesList = {"00001=een\x9dtwee"};
+        QCOMPARE(DataFile::Write(written, name), DataFile::WriteResult::Ok);
+        const QByteArray bytes = readAll(name);
         driver.ChooseFile(name);
         changed.clear();
         files.Openen1Click();
