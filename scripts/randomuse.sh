@@ -20,6 +20,8 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}"
+# QtTest ends a test function after five minutes unless told otherwise.
+export QTEST_FUNCTION_TIMEOUT=$(((minutes * 60 + 600) * 1000))
 log="$build/randomuse-$seed.log"
 echo "random use for $minutes minutes from seed $seed; log in $log"
 TOLVEK_RANDOMUSE_SEED="$seed" TOLVEK_RANDOMUSE_SECONDS=$((minutes * 60)) \

@@ -450,7 +450,9 @@ void TestRandomUse::Command()
                                            "ExporterenAfbeelding1",
                                            "Kopiren1",
                                            "OntbrekendeFotos1",
-                                           "Eigenschappenkaart1"};
+                                           "Eigenschappenkaart1",
+                                           "Fotorapport1",
+                                           "ExporterenWebpagina1"};
     const char *name = commands[Pick(int(std::size(commands)))];
     Note(QStringLiteral("menu %1").arg(QLatin1String(name)));
     Trigger(name);
@@ -623,7 +625,8 @@ std::optional<QString> TestRandomUse::AnswerFile(const UserInteraction::FileRequ
               << project + QStringLiteral("/fotos/kapot.jpg") << project + QStringLiteral("/weg.jpg");
         break;
     case Kind::Folder:
-        names << project + QStringLiteral("/fotos") << project + QStringLiteral("/fotos/meer");
+        names << project + QStringLiteral("/fotos") << project + QStringLiteral("/fotos/meer")
+              << Under(QStringLiteral("out/web"));
         break;
     }
     if (Chance(15)) {

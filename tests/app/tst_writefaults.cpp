@@ -1,7 +1,7 @@
 // Every write besides the project's save (which tst_savefaults covers) when
 // its folder is full, read-only or gone: the map exported as a metafile and
-// as a picture, the web page, photos copied into the project folder by an
-// import, and the recovery copy. The user is told in Dutch which file or
+// as a picture, the web page, the photo report, photos copied into the
+// project folder by an import, and the recovery copy. The user is told in Dutch which file or
 // folder failed; nothing half-written stays behind; an earlier file of the
 // same name, the project and its files are as they were.
 
@@ -17,12 +17,14 @@
 #include "core/project/MovePhotoEdit.h"
 #include "core/project/RecoveryCopy.h"
 #include "core/project/RecoveryKeeper.h"
+#include "gui/report/TFotorapportForm.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,7 +40,7 @@
 
 namespace {
 
-enum class Write { Metafile, Picture, WebPage, ImportCopies, RecoveryCopy };
+enum class Write { Metafile, Picture, WebPage, Report, ImportCopies, RecoveryCopy };
 enum class Fault { Full, ReadOnly, Vanished };
 
 // Every file below a folder with its bytes.
@@ -170,11 +172,10 @@ void TestWriteFaults::failedWriteLosesNothing_data()
 {
     QTest::addColumn<Write>("write");
     QTest::addColumn<Fault>("fault");
-    const std::pair<const char *, Write> writes[] = {{"metafile", Write::Metafile},
-                                                     {"picture", Write::Picture},
-                                                     {"web page", Write::WebPage},
-                                                     {"import copies", Write::ImportCopies},
-                                                     {"recovery copy", Write::RecoveryCopy}};
+    const std::pair<const char *, Write> writes[] = {
+        {"metafile", Write::Metafile},          {"picture", Write::Picture},
+        {"web page", Write::WebPage},           {"photo report", Write::Report},
+        {"import copies", Write::ImportCopies}, {"recovery copy", Write::RecoveryCopy}};
     const std::pair<const char *, Fault> faults[] = {
         {"full", Fault::Full}, {"read-only", Fault::ReadOnly}, {"vanished", Fault::Vanished}};
     for (const auto &[w, write] : writes)
@@ -223,6 +224,11 @@ void TestWriteFaults::failedWriteLosesNothing()
         for (QLabel *l : d->findChildren<QLabel *>())
             texts << l->text();
         told << texts.join(QLatin1Char('|'));
+        if (auto *report = qobject_cast<TFotorapportForm *>(d)) {
+            // Saved (or not), the report's dialog stays for another try.
+            report->OpslaanButton->click();
+            return report->reject();
+        }
         for (const QString &go :
              {QStringLiteral("&Overschrijven"), QStringLiteral("&Kopi\u00ebren"), QStringLiteral("&OK")})
             for (QAbstractButton *b : d->findChildren<QAbstractButton *>())
@@ -249,6 +255,7 @@ void TestWriteFaults::failedWriteLosesNothing()
     case Write::Metafile:
     case Write::Picture:
     case Write::WebPage:
+    case Write::Report:
         folder = out;
         break;
     case Write::ImportCopies:
@@ -287,6 +294,11 @@ void TestWriteFaults::failedWriteLosesNothing()
         m_driver->ChooseFile(out + QStringLiteral("/web"));
         Action("ExporterenWebpagina1")->trigger();
         named = QStringLiteral("web");
+        break;
+    case Write::Report:
+        m_driver->ChooseFile(out + QStringLiteral("/rapport.pdf"));
+        Action("Fotorapport1")->trigger();
+        named = QStringLiteral("rapport.pdf");
         break;
     case Write::ImportCopies:
         m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"")
