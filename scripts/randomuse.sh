@@ -27,5 +27,5 @@ echo "random use for $minutes minutes from seed $seed; log in $log"
 TOLVEK_RANDOMUSE_SEED="$seed" TOLVEK_RANDOMUSE_SECONDS=$((minutes * 60)) \
     TOLVEK_RANDOMUSE_STEPS="${RANDOMUSE_STEPS:-200}" "$build/tests/app/tst_randomuse" >"$log" 2>&1
 status=$?
-grep -E '^(PASS|FAIL|QINFO|QWARN)|random use:|seed [0-9]+, step' "$log" | head -40
+grep -v -E '^(QWARN|QDEBUG)' "$log" | grep -E -A60 '^(FAIL|QINFO)|random use:' | head -120
 exit "$status"
