@@ -272,6 +272,7 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
             form->WareGrootteSpeedButton->setChecked(true);
         form->StatusPanel->setText(AnsiCodec::toUnicode(fileName));
         form->PhotoNumber = photoNumber;
+        form->m_photoWasInProject = PhotoLookup::FindByKeySkippingBad(host.Document().PositionList, photoNumber) >= 0;
         form->FotoSpeedButtonClick();
         try {
             form->LoadPicture(path);
@@ -470,7 +471,8 @@ bool TFotoForm::FormClose()
     // The photo may have left the project while its window was open (deleted,
     // or its adding undone): its notes would stand in the file as the notes
     // of no photo, or of the next photo given its number. Said, not written.
-    if (NotesChanged && PhotoLookup::FindByKeySkippingBad(m_host.Document().PositionList, PhotoNumber) < 0) {
+    if (NotesChanged && m_photoWasInProject
+        && PhotoLookup::FindByKeySkippingBad(m_host.Document().PositionList, PhotoNumber) < 0) {
         MessageDialogs::ShowWarningMessage(
             ProgramTexts::AppTitle(), QString(),
             QStringLiteral("Foto %1 staat niet meer in het project. De gewijzigde aantekeningen in dit venster "
