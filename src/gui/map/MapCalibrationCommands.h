@@ -51,7 +51,6 @@ public:
     // What the status line says of a measured line (map pixels).
     QString MeasureText(const QLineF &line) const;
 
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
