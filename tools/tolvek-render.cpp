@@ -20,13 +20,14 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
+const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER\n"
                      "        tolvek-render --report [--layout N] [--paper a4|letter] PROJECT.tvk UITVOER.pdf\n"
                      "\n"
                      "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
@@ -40,6 +41,9 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
+                     "  --keep-exif\n"
+                     "             webpagina: de foto-gegevens (EXIF: GPS-positie, camera, maker)\n"
+                     "             in de foto's laten; anders worden ze weggelaten\n"
                      "  --report   het fotorapport als PDF: een titelpagina met de kaart en\n"
                      "             genummerde standpunten, daarna de foto's met hun aantekeningen\n"
                      "  --layout N foto's per pagina in het rapport: 1, 2, 4 of 6 (standaard 2)\n"
@@ -100,7 +104,7 @@ void Report(const QString &projectName, const QString &outputName, const ReportO
         std::fprintf(stderr, "Foto ontbreekt: %s\n", missing.toLocal8Bit().constData());
 }
 
-void Render(const QString &projectName, const QString &outputName, bool labels)
+void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif)
 {
     ProjectDocument doc;
     ReadProject(doc, projectName);
@@ -111,7 +115,16 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
         const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
         WebExport::Progress progress;
-        const WebExport::Result result = WebExport::Run(doc, scene, target, progress);
+        WebExport::Options options;
+        options.keepMetadata = keepExif;
+        // Tests stop the program dead after a step of the commit, as a kill would.
+        const int stopAfter = qEnvironmentVariableIntValue("TOLVEK_TEST_STOP_AFTER_COMMIT_STEP");
+        if (stopAfter > 0)
+            options.afterCommitStep = [stopAfter](int step) {
+                if (step == stopAfter)
+                    ::raise(SIGKILL);
+            };
+        const WebExport::Result result = WebExport::Run(doc, scene, target, progress, options);
         // The page is written; a photo that could not be read is shown as a
         // placeholder and named here.
         for (const QString &missing : result.missing)
@@ -137,6 +150,7 @@ int main(int argc, char *argv[])
     MapImageCache::RaiseAllocationLimit();
 
     bool labels = false;
+    bool keepExif = false;
     bool report = false;
     ReportOptions options;
     options.paper = ReportOptions::DefaultPaper();
@@ -150,6 +164,8 @@ int main(int argc, char *argv[])
         }
         if (arg == QLatin1String("--labels")) {
             labels = true;
+        } else if (arg == QLatin1String("--keep-exif")) {
+            keepExif = true;
         } else if (arg == QLatin1String("--report")) {
             report = true;
         } else if (arg == QLatin1String("--layout") || arg == QLatin1String("--paper")) {
@@ -182,7 +198,7 @@ int main(int argc, char *argv[])
         if (report)
             Report(names[0], names[1], options);
         else
-            Render(names[0], names[1], labels);
+            Render(names[0], names[1], labels, keepExif);
     } catch (const TolvekError &e) {
         Fail(e.message());
     } catch (const std::bad_alloc &) {

@@ -136,13 +136,23 @@ void ReportPainter::PaintMap(QPainter &painter, const QRectF &target) const
     // own size: a plan of many megapixels would swell the PDF.
     const QSize pixels(std::max(1, int(std::lround(Inches(shown.width()) * MapPpi))),
                        std::max(1, int(std::lround(Inches(shown.height()) * MapPpi))));
-    if (m_mapImage.isNull()) {
-        m_mapImage = pixels.width() < m_scene.map.width()
+    // Made once for a map and size on each thread: the preview shows the
+    // title page again after every change of a choice.
+    thread_local struct
+    {
+        qint64 key = 0;
+        QSize pixels;
+        QImage image;
+    } scaled;
+    if (scaled.key != m_scene.map.cacheKey() || scaled.pixels != pixels || scaled.image.isNull()) {
+        scaled.image = pixels.width() < m_scene.map.width()
             ? m_scene.map.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
             : m_scene.map;
-        m_mapImage = m_mapImage.convertToFormat(QImage::Format_RGB32);
+        scaled.image = scaled.image.convertToFormat(QImage::Format_RGB32);
+        scaled.key = m_scene.map.cacheKey();
+        scaled.pixels = pixels;
     }
-    painter.drawImage(at, m_mapImage);
+    painter.drawImage(at, scaled.image);
     painter.setPen(QPen(QColor(120, 120, 120), ReportLayout::Mm(0.2)));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(at);

@@ -38,5 +38,4 @@ private:
 
     const ReportLayout &m_layout;
     const MapScene &m_scene;
-    mutable QImage m_mapImage; // the overview, scaled once for its box
 };

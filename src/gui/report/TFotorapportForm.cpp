@@ -1,5 +1,6 @@
 #include "gui/report/TFotorapportForm.h"
 
+#include "core/base/TolvekError.h"
 #include "core/map/MapScene.h"
 #include "core/platform/AppSettings.h"
 #include "core/project/ProjectDocument.h"
@@ -264,7 +265,18 @@ void TFotorapportForm::ChoicesChanged()
 void TFotorapportForm::Relayout()
 {
     const ReportOptions options = Options();
-    const ReportContent content = ReportContent::Build(m_host.Document(), ChosenPositions(), options.order);
+    ReportContent content;
+    try {
+        content = ReportContent::Build(m_host.Document(), ChosenPositions(), options.order);
+    } catch (const TolvekError &e) {
+        // Runs from a timer: the problem is shown where the pages would be.
+        m_layout.reset();
+        Voorbeeld->setText(e.message());
+        Voorbeeld->setWordWrap(true);
+        OpslaanButton->setEnabled(false);
+        return;
+    }
+    OpslaanButton->setEnabled(true);
     // Order by time only once the photos know when they were taken.
     VolgordeCombo->setItemData(2, content.AnyTimeKnown() ? QVariant() : QVariant(0), Qt::UserRole - 1);
     m_layout = std::make_unique<ReportLayout>(options, content, m_scene.size);
@@ -316,6 +328,8 @@ void TFotorapportForm::OpslaanClick()
 {
     m_relayout.stop();
     Relayout();
+    if (!m_layout)
+        return;
     SaveSettings();
     const ProjectSession::EnterFolderAfterwards enterFolder(m_host.Session());
     UserInteraction::FileRequest request;
