@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/photos/ExifReader.h"
 #include "core/photos/PhotoFit.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
@@ -183,6 +184,9 @@ TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusBar1->addWidget(StatusPanel, 1);
+    TijdPanel = new QLabel(StatusBar1);
+    TijdPanel->setObjectName(QStringLiteral("TijdPanel"));
+    StatusBar1->addPermanentWidget(TijdPanel);
     layout->addWidget(StatusBar1);
 
     FotoTimer1 = new QTimer(this);
@@ -274,9 +278,12 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
         form->PhotoNumber = photoNumber;
         form->m_photoWasInProject = PhotoLookup::FindByKeySkippingBad(host.Document().PositionList, photoNumber) >= 0;
         form->FotoSpeedButtonClick();
+        form->TijdPanel->clear();
         try {
             form->LoadPicture(path);
             form->SetNotes(notes);
+            const CameraRecord camera = ExifReader::Read(path);
+            form->TijdPanel->setText(camera.HasTime() ? QStringLiteral("Genomen: ") + camera.TimeText() : QString());
         } catch (const TolvekError &e) {
             // The window stays open, empty, with empty notes that count as
             // unedited, so closing it changes nothing.

@@ -53,6 +53,7 @@ public:
     QToolButton *SluitenSpeedButton = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel = nullptr;
+    QLabel *TijdPanel = nullptr; // when the photo was taken, as the camera says
     QFrame *FotoPanel = nullptr;
     QScrollArea *FotoScrollBox = nullptr;
     QLabel *FotoImage = nullptr;
