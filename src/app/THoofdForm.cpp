@@ -14,6 +14,7 @@
 #include "gui/info/THelpForm.h"
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
+#include "gui/map/MapCalibrationCommands.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/MapInteraction.h"
@@ -91,6 +92,8 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
     m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
     m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
+    m_calibration = new MapCalibrationCommands(m_host, *m_map, OverzichtsScrollBox, OverzichtsImage,
+                                               m_interaction->Metadata(), this);
     m_undo = new UndoActions(m_session, this);
     connect(OverzichtsImage, &MapView::MouseUp, this,
             [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &, const QPoint &pixel) {
@@ -102,6 +105,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_photoList = std::make_unique<PhotoListCommands>(m_host, this, OverzichtsScrollBox, OverzichtsImage, *m_map,
                                                       m_interaction->Thumbnails());
     FotosDock = m_photoList->Dock();
+    FotosDock->Model().SetMetadata(&m_interaction->Metadata());
     addDockWidget(Qt::RightDockWidgetArea, FotosDock);
     // Every change of the project ends here; the recovery copy follows after.
     connect(&m_session, &ProjectSession::Changed, this, &THoofdForm::ProjectChanged);
@@ -146,6 +150,7 @@ void THoofdForm::WirePhotoList()
         return FotoVerwijderenForm;
     });
     m_photoList->SetProjectOpener([this](const QString &fileName) { m_files->OpenDroppedProject(fileName); });
+    m_calibration->SetSelectionSource([this] { return m_photoList->Dock()->SelectedPositions(); });
 }
 
 void THoofdForm::BuildMenu()
@@ -232,6 +237,9 @@ void THoofdForm::BuildMenu()
     beeld->addActions({m_navigator->ZoomInAction(), m_navigator->ZoomOutAction(), m_navigator->ActualSizeAction(),
                        m_navigator->FitAction()});
     beeld->addSeparator();
+    beeld->addActions(
+        {m_calibration->NorthArrowAction(), m_calibration->ScaleBarAction(), m_calibration->MeasureAction()});
+    beeld->addSeparator();
     QAction *toggle = FotosDock->toggleViewAction();
     toggle->setObjectName(QStringLiteral("FotoLijst1"));
     beeld->addAction(toggle);
@@ -246,6 +254,7 @@ void THoofdForm::BuildMenu()
         dialog(&THoofdForm::KaartForm, &TKaartForm::Execute), {}, AppIcons::Get(AppIcons::Map));
     add(gegevens, "Eigenschappenkaart1", QStringLiteral("&Eigenschappen kaart"),
         [this] { Eigenschappenkaart1Click(); });
+    gegevens->addAction(m_calibration->CalibrateAction());
     Fotonummerstonen1 = add(gegevens, "Fotonummerstonen1", QStringLiteral("&Bestandsnamen foto's tonen"),
                             [map] { map->ToggleLabels(); });
     Fotonummerstonen1->setCheckable(true);
@@ -264,6 +273,7 @@ void THoofdForm::BuildMenu()
     add(gegevens, "MapImporteren1", QStringLiteral("&Map met foto's importeren..."), [list] { list->ImportFolder(); });
     add(gegevens, "OntbrekendeFotos1", QStringLiteral("Ontbrekende foto's &zoeken..."),
         [list] { list->FindMissing(); });
+    gegevens->addAction(m_calibration->TakeDirectionsAction());
     // Ctrl+F: into the photo list's filter field, from anywhere in the window.
     QAction *filter = add(
         gegevens, "FotoFilter1", QStringLiteral("Foto zoeken"), [list] { list->FocusFilter(); },

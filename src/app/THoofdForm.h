@@ -10,6 +10,7 @@
 
 class ElidedLabel;
 class MainToolBar;
+class MapCalibrationCommands;
 class MapCommands;
 class MapInteraction;
 class MapNavigator;
@@ -67,6 +68,7 @@ public:
     MapCommands &Map() { return *m_map; }
     MapNavigator &Navigator() { return *m_navigator; }
     MapInteraction &Interaction() { return *m_interaction; }
+    MapCalibrationCommands &Calibration() { return *m_calibration; }
     UndoActions &Undo() { return *m_undo; }
 
     // Enables Save exactly when the project is modified, shows the organisation.
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<MapCommands> m_map;
     MapNavigator *m_navigator = nullptr;
     MapInteraction *m_interaction = nullptr;
+    MapCalibrationCommands *m_calibration = nullptr;
     UndoActions *m_undo = nullptr;
     std::unique_ptr<PhotoListCommands> m_photoList;
     // Before the session goes: its recovery keeper follows the session.

@@ -38,6 +38,8 @@ public:
 
     // Takes back the last step, or does it again; Modified follows the
     // stack's clean state, and Changed tells what followed.
+    bool CanUndo() const { return m_undo.canUndo(); }
+    bool CanRedo() const { return m_undo.canRedo(); }
     void Undo();
     void Redo();
 
