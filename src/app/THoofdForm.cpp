@@ -6,6 +6,7 @@
 #include "core/info/TRvVersionInfo.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectLock.h"
@@ -21,9 +22,9 @@
 #include "gui/info/TOpstartInfoForm.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
-#include "gui/map/MapOutputCommands.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
+#include "gui/map/MapOutputCommands.h"
 #include "gui/map/MapView.h"
 #include "gui/map/PhotoListCommands.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
@@ -32,9 +33,9 @@
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
-#include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/OutsideChangeGuard.h"
 #include "gui/project/ProjectInUse.h"
+#include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/RecoveryOffer.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/project/UndoActions.h"
@@ -545,6 +546,8 @@ void THoofdForm::ReadDataFile(const QString &fileName)
     if (result == DataFile::ReadResult::NotAProject)
         text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
                                "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    else if (const QString why = InputFile::Problem(InputFile::KindOf(fileName)); !why.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
     MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
 }
 

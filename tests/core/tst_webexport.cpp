@@ -88,6 +88,8 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
     ProjectDocument doc =
         MapTestFiles::Project(project, "kaart.bmp", {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180"},
                               {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg"});
+    // The prompt of a new photo is no caption.
+    doc.NotesList = {"00001=Type hier uw aantekeningen.", "00002=Bij de toren"};
 
     const QString out = dir.filePath(QStringLiteral("web"));
     const WebExport::Result r = Export(doc, out);
@@ -119,6 +121,8 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
     QVERIFY(data.contains("\"photo\": \"fotos/foto-00001.jpg\", \"thumbnail\": \"fotos/foto-00001-klein.jpg\", "
                           "\"width\": 1250, \"height\": 1875"));
     QVERIFY(!data.contains("foto-00003.jpg")); // the page shows the placeholder
+    QVERIFY(data.contains("\"notes\": \"Bij de toren\""));
+    QVERIFY(!data.contains("Type hier"));
 }
 
 void TestWebExport::mapBecomesATilePyramid()

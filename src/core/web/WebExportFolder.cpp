@@ -137,13 +137,23 @@ void WebExportFolder::RemoveStaleTemporaries() const
 void WebExportFolder::Begin()
 {
     const QByteArray folder = QFile::encodeName(m_target.folder);
-    if (!QFileInfo(m_target.folder).isDir()) {
-        if (::mkdir(folder.constData(), 0777) != 0) {
+    // The folder and every missing folder above it, made from the top down.
+    QStringList missing;
+    for (QString f = m_target.folder; !QFileInfo(f).isDir(); f = QFileInfo(f).path()) {
+        if (QFileInfo(f).exists() || QFileInfo(f).isSymLink() || f == QFileInfo(f).path())
+            break; // a file in the way: mkdir says so below
+        missing.prepend(f);
+    }
+    if (missing.isEmpty() && !QFileInfo(m_target.folder).isDir())
+        missing << m_target.folder;
+    for (const QString &f : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(f).constData(), 0777) != 0) {
             const int error = errno;
-            throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
-                                  .arg(Native(m_target.folder), FileErrors::Text(error)));
+            Abandon();
+            throw TolvekError(
+                QStringLiteral("Kan de map \"%1\" niet maken: %2.").arg(Native(f), FileErrors::Text(error)));
         }
-        m_madeFolder = true;
+        m_madeFolders.prepend(f);
     }
     RemoveStaleTemporaries();
     QByteArray pattern = folder + '/' + TemporaryPrefix + "XXXXXX";
@@ -237,8 +247,8 @@ void WebExportFolder::Abandon()
         QDir(m_temp).removeRecursively();
         m_temp.clear();
     }
-    if (m_madeFolder) {
-        ::rmdir(QFile::encodeName(m_target.folder).constData()); // only when empty
-        m_madeFolder = false;
-    }
+    // Only when empty, the deepest first.
+    for (const QString &f : std::as_const(m_madeFolders))
+        ::rmdir(QFile::encodeName(f).constData());
+    m_madeFolders.clear();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Where a web page export goes and how it gets there. Everything is written
 // into a hidden temporary folder inside the chosen folder; only when all of
@@ -39,7 +40,8 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Makes the folder when it is missing and the temporary folder in it,
+    // Makes the folder (with the folders above it) when it is missing and
+    // the temporary folder in it,
     // after removing those that killed exports left over an hour ago.
     // Throws TolvekError.
     void Begin();
@@ -54,8 +56,8 @@ public:
     // Moves the new files into place, replacing an earlier export of this
     // program. Throws TolvekError; the folder is then as it was.
     void Commit();
-    // Removes the temporary folder, and the chosen folder too when Begin
-    // made it and it is empty again.
+    // Removes the temporary folder, and the folders Begin made when they
+    // are empty again.
     void Abandon();
 
     const Target &target() const { return m_target; }
@@ -72,6 +74,6 @@ private:
 
     Target m_target;
     QString m_temp;
-    bool m_madeFolder = false;
+    QStringList m_madeFolders; // by Begin, the deepest first
     bool m_committed = false;
 };

@@ -4,6 +4,7 @@
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/JpegEncoder.h"
 #include "core/photos/PhotoPicture.h"
+#include "core/platform/InputFile.h"
 #include "core/web/WebExportFolder.h"
 
 #include <QBuffer>
@@ -69,8 +70,8 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
 {
     Result r;
     const std::optional<PhotoPicture::Kind> kind = PhotoPicture::KindForFileName(path);
-    if (!QFileInfo(path).isFile()) {
-        r.problem = QStringLiteral("het bestand bestaat niet");
+    if (const InputFile::Kind k = InputFile::KindOf(path); k != InputFile::Kind::File) {
+        r.problem = InputFile::Problem(k);
         return r;
     }
     if (!kind) {
@@ -83,11 +84,9 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
     QString ext = QStringLiteral("jpg");
     try {
         if (*kind == PhotoPicture::Kind::Jpeg) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                r.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
+            QFile file;
+            if (!InputFile::Open(file, path, &r.problem))
                 return r;
-            }
             const QByteArray data = file.readAll();
             const JpegDecoder::Header header = JpegDecoder::ReadHeader(data);
             if (header.storedSize.isEmpty())
