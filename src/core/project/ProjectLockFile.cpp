@@ -34,7 +34,40 @@ QByteArray readLock(const QString &lockName)
 
 bool writeAll(int fd, const QByteArray &bytes)
 {
-    return ::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0) == bytes.size() && ::fsync(fd) == 0;
+    return ::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0) == bytes.size();
+}
+
+// Puts a lock file holding contents under name, only when none is there
+// (then EEXIST); 0 or the error. Written unnamed and linked in whole, so no
+// reader meets a half-written lock and a program killed meanwhile leaves no
+// file behind. Where the folder takes no unnamed files, created exclusively.
+int linkNew(const QByteArray &name, const QByteArray &contents)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(name)).absolutePath());
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        int error = 0;
+        if (!writeAll(fd, contents)) {
+            error = errno ? errno : EIO;
+        } else {
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) != 0)
+                error = errno;
+        }
+        ::close(fd);
+        return error;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return errno;
+    fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return errno;
+    const bool ok = writeAll(fd, contents);
+    const int error = ok ? 0 : (errno ? errno : EIO);
+    if (!ok)
+        ::unlink(name.constData());
+    ::close(fd);
+    return error;
 }
 
 } // namespace
@@ -95,56 +128,24 @@ ProjectLockFile::Result ProjectLockFile::Take(const QString &projectFileName)
     const QByteArray name = QFile::encodeName(lockName);
     const QByteArray contents = ProcessLock::DescribeThisProcess();
 
-    // Written in full under a name of its own, then linked under the lock's
-    // name: the link fails when a lock is there, even on a network share,
-    // and nobody ever reads a half-written lock.
-    QByteArray temp = name + ".XXXXXX";
-    // A folder that cannot be written (a disc) gets no lock; that is all.
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return Result::NotWritten;
-    const bool written = writeAll(fd, contents);
-    ::close(fd);
-    if (!written) {
-        ::unlink(temp.constData());
-        return Result::NotWritten;
-    }
     Result result = Result::NotWritten;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (::link(temp.constData(), name.constData()) == 0) {
+        const int error = linkNew(name, contents);
+        if (error == 0) {
             result = Result::Written;
             break;
         }
-        const int error = errno;
-        if (error != EEXIST) {
-            // Some shares know no hard links: exclusive creation does the
-            // same, though a reader may meet the file still empty.
-            const int direct = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-            if (direct >= 0) {
-                const bool ok = writeAll(direct, contents);
-                ::close(direct);
-                if (ok)
-                    result = Result::Written;
-                else
-                    ::unlink(name.constData());
-            } else if (errno == EEXIST) {
-                continue;
-            }
+        // A folder that cannot be written (a disc) gets no lock; that is all.
+        if (error != EEXIST)
             break;
-        }
         if (OtherHolder(projectFileName)) {
             result = Result::HeldByOther;
             break;
         }
-        // Stale, or unreadable: replaced in one step by our complete file.
-        if (::rename(temp.constData(), name.constData()) == 0) {
-            // Two programs taking over the same stale lock: the last one
-            // renamed wins, the other sees it is not its own.
-            result = readLock(lockName) == contents ? Result::Written : Result::HeldByOther;
-            break;
-        }
+        // Stale, or unreadable: removed, and ours put in its place unless
+        // another program was quicker.
+        ::unlink(name.constData());
     }
-    ::unlink(temp.constData());
     if (result == Result::Written) {
         m_fileName = lockName;
         m_contents = contents;
