@@ -117,6 +117,26 @@ function insidePoint(page, index) {
   }, index);
 }
 
+// The folder of files the page at file uses, as its script tag names it.
+function assetsOf(file) {
+  const html = fs.readFileSync(file, 'utf8');
+  const m = /src="([^"]+)\/tolvek\.js"/.exec(html);
+  return m ? path.join(path.dirname(file), decodeURIComponent(m[1])) : '';
+}
+
+// Every file the page at file needs is there: its scripts and styles, and
+// each photo and thumbnail its data names.
+function complete(file) {
+  const assets = assetsOf(file);
+  for (const name of ['tolvek.js', 'tolvek.css', 'gegevens.js', 'leaflet/leaflet.js', 'ontbreekt.svg']) {
+    assert.ok(fs.existsSync(path.join(assets, name)), file + ' without ' + name);
+  }
+  const data = fs.readFileSync(path.join(assets, 'gegevens.js'), 'utf8');
+  for (const m of data.matchAll(/"(fotos\/[^"]+)"/g)) {
+    assert.ok(fs.existsSync(path.join(assets, m[1])), file + ' without ' + m[1]);
+  }
+}
+
 function visibleTriangles(page) {
   return page.$$eval('path.foto-driehoek', (a) => a.length);
 }
@@ -194,9 +214,9 @@ function near(actual, expected, tolerance) {
         src: document.getElementById('fotogroot').getAttribute('src'),
         hash: location.hash
       }));
-      assert.equal(shown.name, 'fotos\\woonkamer.jpg');
+      assert.equal(shown.name, 'woonkamer.jpg');
       assert.equal(shown.notes, 'Woonkamer, noordwesthoek.\nScheur in het plafond boven het raam.');
-      assert.match(shown.src, /\/fotos\/foto-00003\.jpg$/);
+      assert.match(shown.src, /\/fotos\/[0-9a-f]{20}\.jpg$/);
       assert.equal(shown.hash, '#foto-00003');
       await page.waitForFunction(() => document.getElementById('fotogroot').naturalWidth === 1024);
     });
@@ -204,10 +224,10 @@ function near(actual, expected, tolerance) {
     await check('arrow keys walk the list, Escape closes', async () => {
       const name = () => page.$eval('#fotonaam', (e) => e.textContent);
       await page.keyboard.press('ArrowRight');
-      assert.equal(await name(), 'fotos\\keuken.jpg');
+      assert.equal(await name(), 'keuken.jpg');
       await page.keyboard.press('ArrowLeft');
       await page.keyboard.press('ArrowLeft');
-      assert.equal(await name(), 'fotos\\hal.jpg');
+      assert.equal(await name(), 'hal.jpg');
       assert.equal(await page.evaluate(() => location.hash), '#foto-00002');
       await page.keyboard.press('Escape');
       assert.equal(await page.$eval('#fotovenster', (e) => e.hidden), true);
@@ -267,17 +287,16 @@ function near(actual, expected, tolerance) {
     await check('an address with a photo opens that photo', async () => {
       const other = await open(browser, url + '#foto-00005', 'file://' + folderOut + '/');
       await other.waitForSelector('#fotovenster:not([hidden])');
-      assert.equal(await other.$eval('#fotonaam', (e) => e.textContent), 'fotos\\serre.jpg');
+      assert.equal(await other.$eval('#fotonaam', (e) => e.textContent), 'serre.jpg');
       clean(other);
       await other.close();
     });
 
     await check('NAME.html with labels: its files beside it, a label per photo', async () => {
-      assert.ok(fs.existsSync(path.join(work, 'los', 'kaart-bestanden', 'gegevens.js')));
+      assert.ok(fs.existsSync(path.join(assetsOf(pageOut), 'gegevens.js')));
       const labelled = await open(browser, 'file://' + pageOut, 'file://' + path.dirname(pageOut) + '/');
       const labels = await labelled.$$eval('.foto-label span', (a) => a.map((e) => e.textContent));
-      assert.deepEqual(labels.sort(), ['fotos\\hal.jpg', 'fotos\\keuken.jpg', 'fotos\\serre.jpg',
-        'fotos\\voordeur.jpg', 'fotos\\woonkamer.jpg']);
+      assert.deepEqual(labels.sort(), ['hal.jpg', 'keuken.jpg', 'serre.jpg', 'voordeur.jpg', 'woonkamer.jpg']);
       clean(labelled);
       await labelled.close();
     });
@@ -306,7 +325,7 @@ function near(actual, expected, tolerance) {
         assert.equal(await phone.$eval('#fotovenster', (e) => e.hidden), true);
         await phone.touchscreen.tap(at.x, at.y);
         await phone.waitForSelector('#fotovenster:not([hidden])');
-        assert.equal(await phone.$eval('#fotonaam', (e) => e.textContent), 'fotos\\hal.jpg');
+        assert.equal(await phone.$eval('#fotonaam', (e) => e.textContent), 'hal.jpg');
         clean(phone);
         await phone.close();
       } finally {
@@ -333,8 +352,9 @@ function near(actual, expected, tolerance) {
       assert.equal(texts.title, '</title><script>alert(8)</script>');
       assert.deepEqual(texts.lines, ['<b onmouseover=alert(9)>vet</b>', '&amp; &lt;']);
       assert.equal(texts.help, '<svg onload=alert(10)>');
-      assert.deepEqual(texts.scripts, ['index-bestanden/leaflet/leaflet.js', 'index-bestanden/gegevens.js',
-        'index-bestanden/tolvek.js']);
+      assert.equal(texts.scripts.length, 3);
+      texts.scripts.forEach((src, i) => assert.match(src,
+        new RegExp('^index-bestanden/[0-9a-f]{16}/' + ['leaflet/leaflet', 'gegevens', 'tolvek'][i] + '\\.js$')));
       assert.equal(texts.strangers, 0);
       assert.equal(texts.pwned, undefined);
 
@@ -349,7 +369,7 @@ function near(actual, expected, tolerance) {
           notes: document.getElementById('fotoaantekeningen').textContent,
           children: document.getElementById('fotoaantekeningen').children.length
         }));
-        assert.equal(shown.name, hostile[i].name);
+        assert.equal(shown.name, hostile[i].name.split(/[\\/]/).pop());
         assert.equal(shown.notes, hostile[i].notes);
         assert.equal(shown.children, 0);
         await bad.keyboard.press('Escape');
@@ -360,6 +380,46 @@ function near(actual, expected, tolerance) {
       clean(bad);
       await bad.close();
     });
+
+    await check('any name of the page works: #, ?, %, :, spaces and accents', async () => {
+      const folder = path.join(work, 'namen');
+      fs.mkdirSync(folder);
+      for (const name of ['Kaart #2.html', 'wat?.html', 'kaart%41.html', 'Kerk:oost.html', 'één ruimte & co.html']) {
+        const file = path.join(folder, name);
+        run([sample, file]);
+        const named = await open(browser, require('url').pathToFileURL(file).href, 'file://' + folder + '/');
+        assert.equal(await visibleTriangles(named), 5, name);
+        clean(named);
+        await named.close();
+      }
+    });
+
+    await check('killed between any two steps of putting it in place, the folder holds a whole page', async () => {
+      const out = path.join(work, 'gedood');
+      run([sample, out]);
+      const first = fs.readFileSync(path.join(out, 'index.html'));
+      for (const step of [1, 2, 3]) {
+        // The labels change the page's data: a new version each time.
+        const r = childProcess.spawnSync(render, [...(step % 2 ? ['--labels'] : []), sample, out], {
+          env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', TOLVEK_TEST_STOP_AFTER_COMMIT_STEP: String(step) }
+        });
+        assert.equal(r.signal, 'SIGKILL', 'step ' + step);
+        complete(path.join(out, 'index.html'));
+        if (step === 1) {
+          assert.deepEqual(fs.readFileSync(path.join(out, 'index.html')), first);
+        }
+      }
+      // The next export clears what the killed ones left: one version, no lock.
+      run([sample, out]);
+      complete(path.join(out, 'index.html'));
+      assert.deepEqual(fs.readdirSync(path.join(out, 'index-bestanden')), [path.basename(assetsOf(path.join(out, 'index.html')))]);
+      assert.deepEqual(fs.readdirSync(out).sort(), ['index-bestanden', 'index.html']);
+      const page = await open(browser, 'file://' + out + '/index.html', 'file://' + out + '/');
+      assert.equal(await visibleTriangles(page), 5);
+      clean(page);
+      await page.close();
+    });
+
   } finally {
     await browser.close();
     fs.rmSync(browserData, { recursive: true, force: true });

@@ -24,7 +24,9 @@ public:
     // file when it cannot be written or the extension is none of these, and
     // for a PNG, SVG or PDF without a map (see RefuseWithoutMap); the
     // metafile keeps its one-pixel map.
-    static void Save(const MapMetafile &metafile, const QString &fileName);
+    // markerMm > 0: numbered markers of that size (a map pixel taken as a
+    // 96th of an inch); 0 leaves the drawing as the screen shows it.
+    static void Save(const MapMetafile &metafile, const QString &fileName, double markerMm = 0);
 
     // A picture of the map without the map would be a single white pixel:
     // throws TolvekError saying which map is missing.
@@ -32,7 +34,12 @@ public:
 
     // Paints the scene on a white ground within target, as large as fits
     // with its proportions kept, centred; nothing outside the map shows.
-    static void PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target);
+    // markerMm > 0: with numbered markers of that size on the device.
+    static void PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm = 0);
+
+    // Numbered markers (each photo's number) over a scene painted at
+    // mapScale device pixels per map pixel, on a device of dpi.
+    static void PaintNumbers(QPainter &painter, const MapScene &scene, double markerMm, double mapScale, double dpi);
 
     // The page orientation in which a map of this size comes out largest.
     static QPageLayout::Orientation BestOrientation(const QSize &mapSize);

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QPolygonF>
 #include <QRect>
+#include <QRectF>
+#include <QString>
+
+#include <functional>
 
 class MapPyramid;
 class MapZoom;
 class QPainter;
+struct MapPhotoShape;
 struct MapScene;
 
 // The one drawing routine of the map. The map view, the PNG and SVG outputs
@@ -32,4 +38,26 @@ public:
     // each photo's at the view pixel that shows its position.
     static void PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
                           const MapPyramid *pyramid);
+
+    // Markers for paper, where the screen's triangles are too small to
+    // find: each photo's triangle at size (map pixels, base to apex as the
+    // project's triangle size), outlined with penWidth, and its number
+    // beside it at fontPixels on a white ground. Each number goes to the
+    // first place around its triangle that covers no other number or
+    // triangle; where none is free, to the least covered one.
+    struct Markers
+    {
+        // The number shown for a photo; empty: the photo is left out.
+        std::function<QString(const MapPhotoShape &)> number;
+        double size = 20;
+        double fontPixels = 16;
+        double penWidth = 2;
+    };
+    // Paints the markers of the photos whose position lies in area (map
+    // pixels; empty: everywhere), over what the painter holds.
+    static void PaintMarkers(QPainter &painter, const MapScene &scene, const Markers &markers,
+                             const QRectF &area = QRectF());
+
+    // The photo's marker triangle as PaintMarkers draws it.
+    static QPolygonF MarkerTriangle(QPointF position, int direction, double size);
 };

@@ -11,7 +11,7 @@ class PhotoNotes
 {
 public:
     // Whether notes (a notes entry's value, or the notes with CR LF) are
-    // the prompt, untouched.
+    // the prompt, untouched (blanks and line breaks around it aside).
     static bool IsPrompt(QByteArrayView notes);
 
     // notes, or nothing for the untouched prompt.

@@ -92,7 +92,7 @@ QByteArray WebPageWriter::ContentSecurityPolicy()
 
 QByteArray WebPageWriter::Page(const WebPageContent &c)
 {
-    const QByteArray a = Html(c.assetsName);
+    const QByteArray a = Html(c.assetsAddress);
     const QString title = !c.organisation.isEmpty() ? c.organisation
         : !c.description.isEmpty()                  ? c.description.constFirst()
                                                     : QStringLiteral("Fotokaart");
@@ -149,7 +149,6 @@ QByteArray WebPageWriter::Data(const WebPageContent &c)
     d += "// The photo map: written by Tolvek, read by tolvek.js.\nwindow.TolvekFotokaart = {\n";
     d += "\"map\": {\"width\": " + Number(c.mapSize.width()) + ", \"height\": " + Number(c.mapSize.height())
         + ", \"levels\": " + Number(c.tileLevels) + ", \"extension\": " + JsonString(c.tileExtension) + "},\n";
-    d += "\"assets\": " + JsonString(c.assetsName) + ",\n";
     d += "\"colour\": " + JsonString(c.triangleColour.name()) + ",\n";
     d += "\"fontPixels\": " + Number(c.fontPixels) + ",\n";
     d += "\"help\": " + JsonString(c.helpText) + ",\n";

@@ -33,7 +33,7 @@ struct WebPageContent
     QSize mapSize; // 0 by 0 without a map
     int tileLevels = 0;
     QString tileExtension;
-    QString assetsName;
+    QString assetsAddress; // the page's files, relative to the page, percent-encoded
     QList<Photo> photos;
 };
 

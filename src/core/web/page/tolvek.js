@@ -1,14 +1,16 @@
 // The photo map page that Tolvek writes: the map as Leaflet tiles, a
 // triangle per photo, the photo large beside its notes, and a search.
 // Every text of the project reaches the page through textContent only.
-(function () {
+(function (script) {
   'use strict';
 
   var data = window.TolvekFotokaart;
-  if (!data || !window.L) {
+  if (!data || !window.L || !script) {
     return;
   }
-  var base = data.assets + '/';
+  // The page's files lie beside this script; its address is already
+  // percent-encoded, whatever the user named the page.
+  var base = script.src.slice(0, script.src.lastIndexOf('/') + 1);
   var photos = data.photos;
   var placeholder = base + 'ontbreekt.svg';
 
@@ -493,4 +495,4 @@
 
   // For whoever drives the page from outside (tests, a kiosk).
   window.tolvekKaart = map;
-}());
+}(document.currentScript));
