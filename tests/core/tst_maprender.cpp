@@ -79,7 +79,7 @@ private slots:
     {
         const Run r = Render({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] PROJECT.tvk UITVOER")));
+        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER")));
     }
 
     void emfIsWhatExportWrites()
