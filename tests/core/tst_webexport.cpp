@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -74,19 +75,27 @@ QString Assets(const QString &output)
     return version.isEmpty() ? QString() : t.AssetsPath() + QLatin1Char('/') + version;
 }
 
-// The photo files the page's data names for photo id ("foto-00001"):
-// the photo and its thumbnail, or nothing for a placeholder.
+// One of the page's data files ("gegevens.js", "teksten.js") as JSON.
+QJsonObject PageData(const QString &output, const QString &file)
+{
+    QByteArray js = ReadAll(Assets(output) + QLatin1Char('/') + file);
+    js = js.mid(js.indexOf('{'));
+    js.truncate(js.lastIndexOf('}') + 1);
+    return QJsonDocument::fromJson(js).object();
+}
+
+// The photo files the page names for photo id ("foto-00001"): the photo
+// and its thumbnail, or nothing for a placeholder.
 QStringList PhotoFilesOf(const QString &output, const QString &id)
 {
-    const QByteArray data = ReadAll(Assets(output) + QStringLiteral("/gegevens.js"));
-    const qsizetype at = data.indexOf("\"id\": \"" + id.toUtf8() + "\"");
-    const qsizetype end = data.indexOf('\n', at);
-    static const QRegularExpression file(QStringLiteral("\"(fotos/[^\"]+)\""));
-    QStringList out;
-    auto it = file.globalMatch(QString::fromUtf8(data.mid(at, end - at)));
-    while (it.hasNext())
-        out << it.next().captured(1);
-    return out;
+    const QJsonObject data = PageData(output, QStringLiteral("gegevens.js"));
+    const QJsonObject texts = PageData(output, QStringLiteral("teksten.js"));
+    const qsizetype i = data.value(QLatin1String("ids")).toArray().toVariantList().indexOf(id);
+    const int file = texts.value(QLatin1String("photoFile")).toArray().at(i).toInt(-1);
+    if (i < 0 || file < 0)
+        return {};
+    return {texts.value(QLatin1String("files")).toArray().at(file).toString(),
+            texts.value(QLatin1String("thumbnails")).toArray().at(file).toString()};
 }
 
 // jpeg with what a camera records: EXIF with the orientation, the artist,
@@ -192,18 +201,20 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     QVERIFY(towerBytes.size() < small.size());
     QVERIFY(small.endsWith(towerBytes.mid(towerBytes.indexOf("\xFF\xDA"))));
     const QByteArray data = ReadAll(Assets(out) + QStringLiteral("/gegevens.js"));
-    for (const QByteArray &written : {bigBytes, towerBytes, data, ReadAll(out + QStringLiteral("/index.html"))})
+    for (const QByteArray &written : {bigBytes, towerBytes, data, ReadAll(Assets(out) + QStringLiteral("/teksten.js")),
+                                      ReadAll(out + QStringLiteral("/index.html"))})
         for (const char *secret : {"Exif", "Jan Geheim", "SN-4711", "Serienummer", "elders", "project"})
             QVERIFY2(!written.contains(secret), secret);
 
     // Names without folders; no name for a photo without a file.
-    QVERIFY(data.contains("\"name\": \"kerk.jpg\""));
-    QVERIFY(data.contains("\"name\": \"TOREN.JPG\""));
-    QVERIFY(QString::fromUtf8(data).contains(
-        QRegularExpression(QStringLiteral("\"id\": \"foto-00005\"[^\\n]*\"name\": \"\","))));
-    QVERIFY(data.contains("\"width\": 1250, \"height\": 1875"));
-    QVERIFY(data.contains("\"notes\": \"Bij de toren\""));
-    QVERIFY(!data.contains("Type hier"));
+    const QJsonObject texts = PageData(out, QStringLiteral("teksten.js"));
+    QCOMPARE(texts.value(QLatin1String("names")).toArray().toVariantList(),
+             (QVariantList{"kerk.jpg", "TOREN.JPG", "weg.jpg", "toren kopie.jpg", "", "pijp.jpg"}));
+    QCOMPARE(texts.value(QLatin1String("sizes")).toArray().toVariantList().mid(0, 2), (QVariantList{1250, 1875}));
+    // The prompt of a new photo is no caption, and not searched for.
+    QCOMPARE(texts.value(QLatin1String("notes")).toArray().toVariantList().mid(0, 2),
+             (QVariantList{QString(), QStringLiteral("Bij de toren")}));
+    QVERIFY(!ReadAll(Assets(out) + QStringLiteral("/teksten.js")).contains("Type hier"));
 
     // Asked for, the metadata stays, the orientation made upright.
     const QString kept = dir.filePath(QStringLiteral("met-exif"));

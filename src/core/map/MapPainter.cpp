@@ -400,6 +400,7 @@ void MapPainter::PaintMarkers(QPainter &painter, const MapScene &scene, const Ma
 
     painter.setFont(font);
     const double pad = metrics.height() * 0.12;
+    const QRectF mapArea(QPointF(0, 0), QSizeF(scene.size));
     for (const Marker &m : shown) {
         const QRectF box = m.triangle.boundingRect();
         const QSizeF label(metrics.horizontalAdvance(m.number) + 2 * pad, metrics.height());
@@ -420,12 +421,15 @@ void MapPainter::PaintMarkers(QPainter &painter, const MapScene &scene, const Ma
         for (const QPointF &at : places) {
             const QRectF r(at, label);
             // Its own triangle counts as taken too, but touches none of these.
-            const double c = covered(r);
-            if (least < 0 || c < least) {
-                least = c;
+            // A place that leaves the map would be cut off: the last resort.
+            const QRectF inMap = r & mapArea;
+            const double cost =
+                covered(r) + (mapArea.contains(r) ? 0 : (r.width() * r.height() - inMap.width() * inMap.height()) * 4);
+            if (least < 0 || cost < least) {
+                least = cost;
                 best = r;
             }
-            if (c == 0)
+            if (cost == 0)
                 break;
         }
         take(best);

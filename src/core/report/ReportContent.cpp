@@ -2,6 +2,7 @@
 
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
+#include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
 #include "core/project/PhotoNotes.h"
@@ -25,6 +26,10 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
             chosen << i;
 
     const QString folder = doc.ProjectFolder();
+    // One pass over each list: a project may hold a hundred thousand photos.
+    KeyTable names, notes;
+    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
+    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
     for (const qsizetype i : chosen) {
         if (i < 0 || i >= doc.PositionList.size())
             continue;
@@ -36,14 +41,14 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
         photo.mapPosition = QPoint(p.x, p.y);
         photo.direction = p.direction;
         photo.number = QString::number(photo.key);
-        const qsizetype nameIndex = PhotoLookup::FindByKeySkippingBad(doc.NameList, photo.key);
+        const qsizetype nameIndex = names.Find(photo.key);
         const QByteArray stored = nameIndex >= 0 ? PhotoEntry::Value(doc.NameList[nameIndex]) : QByteArray();
         // "++GeenNaam++" is how the program marks a photo without a file.
         if (!stored.isEmpty() && stored != "++GeenNaam++") {
             photo.fileName = AnsiCodec::toUnicode(stored);
             photo.path = PathResolver::Resolve(stored, folder);
         }
-        photo.notes = NotesText(PhotoLookup::NotesFor(doc.NotesList, photo.key));
+        photo.notes = NotesText(PhotoLookup::NotesAt(doc.NotesList, notes.Find(photo.key)));
         if (times && !photo.path.isEmpty())
             photo.taken = times(photo.path);
         if (north)

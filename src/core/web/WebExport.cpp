@@ -367,6 +367,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     }
 
     folder.Write(WebPageWriter::DataFileName(), WebPageWriter::Data(content));
+    folder.Write(WebPageWriter::TextsFileName(), WebPageWriter::Texts(content));
     content.assetsAddress = folder.VersionAddress();
     folder.SetPage(WebPageWriter::Page(content));
     result.pending = std::move(pending);
