@@ -1,6 +1,7 @@
 #include "app/ProjectFileCommands.h"
 
 #include "core/base/ProgramTexts.h"
+#include "core/platform/InputFile.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectLock.h"
@@ -101,6 +102,8 @@ void ProjectFileCommands::ReadDataFile(const QString &fileName)
     if (result == DataFile::ReadResult::NotAProject)
         text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
                                "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    else if (const QString why = InputFile::Problem(InputFile::KindOf(fileName)); !why.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
     MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
 }
 

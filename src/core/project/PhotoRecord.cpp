@@ -2,6 +2,7 @@
 
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
+#include "core/project/PhotoNotes.h"
 
 PhotoRecord PhotoRecord::FromPosition(const ProjectDocument &doc, qsizetype position)
 {
@@ -27,7 +28,8 @@ void PhotoRecord::ReadEntries(const ProjectDocument &doc)
         storedName = PhotoEntry::Value(doc.NameList[nameIndex]);
     if (notesIndex >= 0)
         notesLine = AnsiCodec::toUnicode(
-            PhotoEntry::NotesFirstLine(PhotoEntry::ValueView(doc.NotesList[notesIndex])).toByteArray());
+            PhotoEntry::NotesFirstLine(PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[notesIndex])))
+                .toByteArray());
 }
 
 QString PhotoRecord::ResolvedFile(const QString &folder) const

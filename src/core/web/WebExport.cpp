@@ -8,6 +8,7 @@
 #include "core/platform/FileErrors.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 #include "core/web/WebMapTiles.h"
@@ -219,7 +220,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
-        ph.notes = NotesText(record.Notes(doc));
+        ph.notes = NotesText(PhotoNotes::Meaningful(record.Notes(doc)));
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);

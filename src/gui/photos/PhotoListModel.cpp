@@ -5,6 +5,7 @@
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 
@@ -105,7 +106,7 @@ void PhotoListModel::Refilter()
                         name = PhotoEntry::ValueView(doc.NameList[n]);
                     const qsizetype t = m_notes.Find(key);
                     if (t >= 0 && t < doc.NotesList.size())
-                        notes = PhotoEntry::ValueView(doc.NotesList[t]);
+                        notes = PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[t]));
                 }
                 m_text.Append(name, notes);
             }
