@@ -10,6 +10,7 @@
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 #include "core/web/WebMapTiles.h"
 #include "core/web/WebPageWriter.h"
@@ -223,7 +224,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
-        ph.notes = NotesText(PhotoLookup::NotesAt(doc.NotesList, notesKeys.Find(key)));
+        ph.notes = NotesText(PhotoNotes::Meaningful(PhotoLookup::NotesAt(doc.NotesList, notesKeys.Find(key))));
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);
