@@ -7,6 +7,8 @@
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/DataFile.h"
+#include "core/project/PhotoLookup.h"
+#include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "core/project/StoreNotesEdit.h"
 #include "gui/project/ProjectHost.h"
@@ -274,6 +276,7 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
             form->WareGrootteSpeedButton->setChecked(true);
         form->StatusPanel->setText(AnsiCodec::toUnicode(fileName));
         form->PhotoNumber = photoNumber;
+        form->m_photoWasInProject = PhotoLookup::FindByKeySkippingBad(host.Document().PositionList, photoNumber) >= 0;
         form->FotoSpeedButtonClick();
         form->TijdPanel->clear();
         try {
@@ -472,6 +475,18 @@ bool TFotoForm::event(QEvent *event)
 
 bool TFotoForm::FormClose()
 {
+    // The photo may have left the project while its window was open (deleted,
+    // or its adding undone): its notes would stand in the file as the notes
+    // of no photo, or of the next photo given its number. Said, not written.
+    if (NotesChanged && m_photoWasInProject
+        && PhotoLookup::FindByKeySkippingBad(m_host.Document().PositionList, PhotoNumber) < 0) {
+        MessageDialogs::ShowWarningMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Foto %1 staat niet meer in het project. De gewijzigde aantekeningen in dit venster "
+                           "worden niet bewaard.")
+                .arg(PhotoNumber));
+        NotesChanged = false;
+    }
     if (NotesChanged) {
         // Characters the data file cannot hold would be lost: the window
         // stays open so that the user can change them.

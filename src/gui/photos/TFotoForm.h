@@ -101,4 +101,7 @@ private:
     enum class Shown { Nothing, Fitted, TrueSize };
     Shown m_shown = Shown::Nothing;
     QButtonGroup *m_viewGroup = nullptr;
+    // Opened for a photo of the project: its notes have nowhere to go once
+    // it has left.
+    bool m_photoWasInProject = false;
 };
