@@ -201,14 +201,16 @@ void THoofdForm::BuildMenu()
         bestand, "Exporteren1", QStringLiteral("&Exporteren..."), [map] { map->Export(); },
         QKeySequence(QStringLiteral("Ctrl+E")));
     add(bestand, "ExporterenAfbeelding1", QStringLiteral("Exporteren als af&beelding..."),
-        [this] { MapOutputCommands::ExportImage(m_host, m_map->Metafile()); });
+        [this] { MapOutputCommands::ExportImage(m_host, m_map->Metafile(), m_calibration->OutputMarks()); });
     bestand->addSeparator()->setObjectName(QStringLiteral("N7"));
     add(
         bestand, "Afdrukken1", QStringLiteral("Af&drukken..."),
-        [this] { MapOutputCommands::Print(m_host, m_map->Metafile()); }, QKeySequence(QStringLiteral("Ctrl+P")));
+        [this] { MapOutputCommands::Print(m_host, m_map->Metafile(), m_calibration->OutputMarks()); },
+        QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."),
-        [this] { MapOutputCommands::Preview(m_host, m_map->Metafile()); });
+        [this] { MapOutputCommands::Preview(m_host, m_map->Metafile(), m_calibration->OutputMarks()); });
     bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
+    bestand->addAction(m_calibration->OutputMarksAction());
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         [this] { WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown()); });
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), [this] { Fotorapport1Click(); });

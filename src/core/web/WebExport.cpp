@@ -6,8 +6,8 @@
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/FileErrors.h"
+#include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
-#include "core/project/PhotoLookup.h"
 #include "core/project/PhotoNotes.h"
 #include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
@@ -201,14 +201,18 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     QHash<QString, int> sourceOfPath;
     QList<int> jobOfPhoto;
     const QString projectFolder = doc.ProjectFolder();
+    // One pass over each list: a project may hold a hundred thousand photos.
+    KeyTable nameKeys, notesKeys;
+    nameKeys.Build(doc.NameList, KeyTable::BadKeys::Skip);
+    notesKeys.Build(doc.NotesList, KeyTable::BadKeys::Skip);
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
         const QByteArray &entry = doc.PositionList[i];
         // A number that is no integer ends the export with its message.
         const std::int32_t key = PhotoEntry::Key(entry);
         const PhotoEntry::Position pos = PhotoEntry::ParsePosition(entry);
         const PhotoRecord record = PhotoRecord::Read(
-            doc, i, [&](std::int32_t k) { return PhotoLookup::FindByKeySkippingBad(doc.NameList, k); },
-            [&](std::int32_t k) { return PhotoLookup::FindByKeySkippingBad(doc.NotesList, k); });
+            doc, i, [&](std::int32_t k) { return nameKeys.Find(k); },
+            [&](std::int32_t k) { return notesKeys.Find(k); });
         WebPageContent::Photo ph;
         ph.id = PhotoId(key);
         ph.position = QPoint(pos.x, pos.y);
