@@ -21,9 +21,10 @@
 #include "gui/info/TOpstartInfoForm.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
-#include "gui/map/MapOutputCommands.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
+#include "gui/map/MapOutputCommands.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/map/MapView.h"
 #include "gui/map/PhotoListCommands.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
@@ -32,9 +33,9 @@
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
-#include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/OutsideChangeGuard.h"
 #include "gui/project/ProjectInUse.h"
+#include "gui/project/RecentProjectsMenu.h"
 #include "gui/project/RecoveryOffer.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/project/UndoActions.h"
@@ -86,7 +87,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_versionInfo = std::make_unique<TRvVersionInfo>();
     m_versionInfo->SetFileName(ProcessFolders::ProgramPath());
 
-    OverzichtsScrollBox = new QScrollArea(this);
+    OverzichtsScrollBox = new MapScrollBox(this);
     OverzichtsScrollBox->setObjectName(QStringLiteral("OverzichtsScrollBox"));
     OverzichtsScrollBox->setFrameShape(QFrame::NoFrame);
     OverzichtsScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -103,6 +104,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
     m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
     m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
+    m_host.SetThumbnails(&m_interaction->Thumbnails());
     m_undo = new UndoActions(m_session, this);
     connect(OverzichtsImage, &MapView::MouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point, const QPoint &pixel) {
@@ -173,6 +175,7 @@ void THoofdForm::BuildPhotoList()
         QAction *toggle = FotosDock->toggleViewAction();
         toggle->setObjectName(QStringLiteral("FotoLijst1"));
         beeld->addAction(toggle);
+        beeld->addAction(m_photoList->ViewAction());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectEdit.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/project/ProjectHost.h"
 
 #include <QMainWindow>
@@ -22,7 +23,6 @@ class PhotoListDock;
 class PhotoIndex;
 class QAction;
 class QLabel;
-class QScrollArea;
 class QToolButton;
 class QWidget;
 class RecentProjectsMenu;
@@ -120,7 +120,7 @@ public:
     RecentProjectsMenu *RecenteProjecten1 = nullptr;
     QToolButton *SpeedButton6 = nullptr;
     QLabel *Label1 = nullptr;
-    QScrollArea *OverzichtsScrollBox = nullptr;
+    MapScrollBox *OverzichtsScrollBox = nullptr;
     QWidget *BovenPanel = nullptr;
     TProjectGegForm *ProjectGegForm = nullptr;
     TKaartForm *KaartForm = nullptr;

@@ -5,6 +5,7 @@
 class MapPyramid;
 class MapZoom;
 class QPainter;
+struct MapPhotoShape;
 struct MapScene;
 
 // The one drawing routine of the map. The map view, the PNG and SVG outputs
@@ -32,4 +33,8 @@ public:
     // each photo's at the view pixel that shows its position.
     static void PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
                           const MapPyramid *pyramid);
+
+    // A photo's shape as the view shows it zoomed out, in view pixels:
+    // around the pixel that shows its position, shrunk below 1/4.
+    static MapPhotoShape ShownShape(const MapPhotoShape &shape, const MapScene &scene, const MapZoom &zoom);
 };

@@ -50,6 +50,7 @@ public:
     QFrame *Bevel3 = nullptr;
     QToolButton *WareGrootteSpeedButton = nullptr;
     QToolButton *FotoKopierenSpeedButton = nullptr;
+    QToolButton *BekijkenSpeedButton = nullptr; // opens the photo viewer
     QToolButton *SluitenSpeedButton = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel = nullptr;
@@ -81,12 +82,15 @@ public slots:
     void SluitenSpeedButtonClick();
     void FotoTimer1Timer();
     void AantekeningenMemoChange();
+    // Closes this window and shows its photo in the photo viewer.
+    void OpenViewer();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The close step; false when the notes cannot be stored as typed.
