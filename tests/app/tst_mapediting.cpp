@@ -411,6 +411,8 @@ void TestMapEditing::overlappingPhotosAskWhichOne()
     QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
     QCOMPARE(TFotoForm::OpenWindows().first()->PhotoNumber, 6);
     QCOMPARE(TFotoForm::OpenWindows().first()->AantekeningenMemo->toPlainText(), QStringLiteral("Derde"));
+    // The list follows the choice, not the first photo on the spot.
+    QCOMPARE(m_form->FotosDock->SelectedPositions(), QList<qsizetype>{2});
     delete TFotoForm::OpenWindows().first();
 
     m_driver->Escape();

@@ -103,6 +103,7 @@ private slots:
     void mendMovedPhotoSet();
     void dockPlaceIsRemembered();
     void viewerStepsInListOrderAndNotesUndo();
+    void everyKindOfPhotoInListAndWindow();
 
 private:
     PhotoListDock *dock() const { return m_form->FotosDock; }
@@ -637,6 +638,44 @@ void TestPhotoList::viewerStepsInListOrderAndNotesUndo()
     QCOMPARE(TFotoKijkerForm::Current()->PhotoNumber(), 2);
     QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
     TFotoKijkerForm::Current()->close();
+}
+
+// PNG, TIFF, WebP, GIF and HEIC photos (four of them stored on their side,
+// with the orientation that turns them upright) imported: their rows get
+// thumbnails, and the photo window shows each upright.
+void TestPhotoList::everyKindOfPhotoInListAndWindow()
+{
+    using namespace PhotoTestFiles;
+    const QImage turned = StoredForOrientation6(64, 48);
+    const QList<std::pair<QString, QByteArray>> kinds = {{QStringLiteral("scherm.png"), Png(turned, 6)},
+                                                         {QStringLiteral("scan.tiff"), Tiff(turned, 6)},
+                                                         {QStringLiteral("foto.webp"), WebP(turned, 6)},
+                                                         {QStringLiteral("plan.gif"), Gif(Quadrants(64, 48))},
+                                                         {QStringLiteral("IMG_0001.heic"), Heic(turned, 6)}};
+    QStringList quoted;
+    for (const auto &[name, bytes] : kinds) {
+        QVERIFY(WriteFile(m_set + QLatin1Char('/') + name, bytes));
+        quoted << QLatin1Char('"') + m_set + QLatin1Char('/') + name + QLatin1Char('"');
+    }
+    m_driver->ChooseFile(quoted.join(QLatin1Char(' ')));
+    action("FotosImporteren1")->trigger();
+    QCOMPARE(model().rowCount(), 8);
+    using State = PhotoListModel::FileState;
+    for (int row = 3; row < 8; ++row)
+        QTRY_COMPARE(State(model().data(model().index(row), PhotoListModel::FileStateRole).toInt()), State::Ready);
+
+    for (int row = 3; row < 8; ++row) {
+        dock()->View()->setCurrentIndex(model().index(row));
+        QTest::keyClick(dock()->View(), Qt::Key_Return);
+        QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+        TFotoForm *window = TFotoForm::OpenWindows().first();
+        const QImage shown = window->FotoImage->pixmap().toImage();
+        QCOMPARE(shown.size(), QSize(64, 48));
+        const QString name = model().data(model().index(row)).toString();
+        QVERIFY2(Near(shown.pixel(3, 3), qRgb(255, 0, 0)), qPrintable(name));
+        QVERIFY2(Near(shown.pixel(60, 44), qRgb(255, 255, 0)), qPrintable(name));
+        delete window;
+    }
 }
 
 QTEST_MAIN(TestPhotoList)

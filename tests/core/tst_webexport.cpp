@@ -10,6 +10,7 @@
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/photos/JpegDecoder.h"
+#include "core/project/PhotoEntry.h"
 #include "core/web/WebExport.h"
 #include "core/web/WebMapTiles.h"
 #include "core/web/WebPageWriter.h"
@@ -67,6 +68,7 @@ class TestWebExport : public QObject
     Q_OBJECT
 private slots:
     void photosAreNamedByKeyScaledAndUpright();
+    void everyKindOfPhotoReachesThePage();
     void mapBecomesATilePyramid();
     void foldersAreNeverLeftHalfWritten();
     void textsAreEscapedForThePage();
@@ -119,6 +121,51 @@ void TestWebExport::photosAreNamedByKeyScaledAndUpright()
     QVERIFY(data.contains("\"photo\": \"fotos/foto-00001.jpg\", \"thumbnail\": \"fotos/foto-00001-klein.jpg\", "
                           "\"width\": 1250, \"height\": 1875"));
     QVERIFY(!data.contains("foto-00003.jpg")); // the page shows the placeholder
+}
+
+// A PNG screenshot, a TIFF scan, a WebP and a HEIC photo stored on their
+// side with the orientation that turns them upright, and a GIF: each is on
+// the page upright; photos as JPEG, the PNG and GIF (drawings, screenshots)
+// as PNG.
+void TestWebExport::everyKindOfPhotoReachesThePage()
+{
+    QTemporaryDir dir;
+    using namespace PhotoTestFiles;
+    const QImage turned = StoredForOrientation6(64, 48);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        const char *shownAs;
+    } kinds[] = {{"scherm.png", Png(turned, 6), "png"},
+                 {"scan.tif", Tiff(turned, 6), "jpg"},
+                 {"foto.webp", WebP(turned, 6), "jpg"},
+                 {"plan.gif", Gif(Quadrants(64, 48)), "png"},
+                 {"IMG_0001.HEIC", Heic(turned, 6), "jpg"}};
+    QList<QByteArray> positions, names;
+    int key = 0;
+    for (const auto &k : kinds) {
+        QVERIFY(WriteFile(dir.filePath(QLatin1String(k.name)), k.bytes));
+        ++key;
+        positions << PhotoEntry::KeyTextFor(key) + "=50,50,0";
+        names << PhotoEntry::KeyTextFor(key) + '=' + k.name;
+    }
+    MapTestFiles::WriteBmp(dir.filePath(QStringLiteral("kaart.bmp")), 300, 200);
+    const ProjectDocument doc = MapTestFiles::Project(dir.path(), "kaart.bmp", positions, names);
+    const QString out = dir.filePath(QStringLiteral("web"));
+    const WebExport::Result r = Export(doc, out);
+    QCOMPARE(r.missing, QStringList());
+    key = 0;
+    for (const auto &k : kinds) {
+        ++key;
+        const QString file = out
+            + QStringLiteral("/index-bestanden/fotos/foto-%1.%2")
+                  .arg(QString::fromLatin1(PhotoEntry::KeyTextFor(key)), QLatin1String(k.shownAs));
+        const QImage shown(file);
+        QVERIFY2(shown.size() == QSize(64, 48), qPrintable(file));
+        QVERIFY2(Near(shown.pixel(3, 3), qRgb(255, 0, 0)), k.name);
+        QVERIFY2(Near(shown.pixel(60, 44), qRgb(255, 255, 0)), k.name);
+    }
 }
 
 void TestWebExport::mapBecomesATilePyramid()

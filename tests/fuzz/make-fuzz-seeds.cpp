@@ -266,6 +266,12 @@ void photoSeeds()
     put(QStringLiteral("gif"), QStringLiteral("two-frames.gif"), Gif(Quadrants(20, 12), 2));
     put(QStringLiteral("heif"), QStringLiteral("plain.heic"), Heic(Quadrants(64, 64)));
     put(QStringLiteral("heif"), QStringLiteral("turned.heic"), Heic(turned, 6));
+    // Hostile ones: cut off halfway.
+    put(QStringLiteral("png"), QStringLiteral("cut.png"), Png(turned, 6).chopped(60));
+    put(QStringLiteral("tiff"), QStringLiteral("cut.tif"), Tiff(q).left(600));
+    put(QStringLiteral("webp"), QStringLiteral("cut.webp"), WebP(turned, 6).chopped(40));
+    put(QStringLiteral("gif"), QStringLiteral("cut.gif"), Gif(Quadrants(20, 12), 2).left(700));
+    put(QStringLiteral("heif"), QStringLiteral("cut.heic"), Heic(turned, 6).left(400));
 }
 
 } // namespace

@@ -58,6 +58,7 @@ void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFo
         const qsizetype chosen = chooser.Chosen();
         if (chosen < 0 || chosen >= doc.PositionList.size())
             return;
+        host.ChosePhoto(chosen);
         const std::int32_t key = PhotoEntry::Key(doc.PositionList[chosen]);
         const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, key);
         if (nameIndex < 0)

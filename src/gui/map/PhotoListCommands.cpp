@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/map/MapClick.h"
 #include "core/project/DeletePhotosEdit.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
@@ -47,6 +48,12 @@ PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, Map
     connect(m_dock, &PhotoListDock::DeleteRequested, this, [this](const QList<qsizetype> &positions) {
         GeneralError::Run([this, &positions] { DeletePhotos(positions); });
     });
+    // Of photos on one spot, the one chosen is the list's too.
+    connect(&m_host, &ProjectHost::PhotoChosen, this, [this](qsizetype position) {
+        const QScopedValueRollback<bool> clicked(m_selectingFromMap, true);
+        if (m_dock)
+            m_dock->SelectPositions({position});
+    });
     // The viewer steps through the photos as the list shows them.
     m_host.SetPhotoOrder([this] { return m_dock ? m_dock->ShownPositions() : QList<qsizetype>(); });
     m_viewAction = new QAction(QStringLiteral("Foto &groot bekijken"), this);
@@ -54,7 +61,9 @@ PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, Map
     m_viewAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     connect(m_viewAction, &QAction::triggered, this, [this] { GeneralError::Run([this] { ViewPhoto(); }); });
     connect(view, &MapView::MouseUp, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &point) { MapClicked(point); });
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &point, const QPoint &viewPixel) {
+                MapClicked(point, viewPixel);
+            });
     window->setAcceptDrops(true);
     window->installEventFilter(this);
 }
@@ -155,9 +164,12 @@ void PhotoListCommands::ListSelectionChanged(const QList<qsizetype> &positions, 
         m_scrollBox->EnsureMapVisible(m_view->ShownPhotoRect(current));
 }
 
-void PhotoListCommands::MapClicked(const QPoint &mapPoint)
+void PhotoListCommands::MapClicked(const QPoint &mapPoint, const QPoint &viewPixel)
 {
     const ProjectDocument &doc = m_host.Document();
+    // Several photos on the spot: the chooser says which one (PhotoChosen).
+    if (m_view && MapClick::AllHits(doc, m_view->Zoom().HitArea(viewPixel, doc.TriangleSize)).size() > 1)
+        return;
     qsizetype hit = -1;
     const PhotoIndex &index = m_map.ClickIndex();
     if (const std::optional<qsizetype> found =

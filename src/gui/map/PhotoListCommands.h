@@ -79,7 +79,7 @@ protected:
 
 private:
     void ListSelectionChanged(const QList<qsizetype> &positions, qsizetype current);
-    void MapClicked(const QPoint &mapPoint);
+    void MapClicked(const QPoint &mapPoint, const QPoint &viewPixel);
     void OpenPhoto(qsizetype position);
     void DeletePhotos(const QList<qsizetype> &positions);
     void SelectAdded(const std::optional<PhotoImport::Added> &added);

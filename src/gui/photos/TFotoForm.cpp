@@ -231,6 +231,9 @@ bool TFotoForm::CloseAll()
         if (!w->close())
             all = false;
     }
+    if (TFotoKijkerForm *viewer = TFotoKijkerForm::Current())
+        if (!viewer->close())
+            all = false;
     return all;
 }
 

@@ -30,8 +30,9 @@ public:
     static TFotoForm *OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumber, const QByteArray &fileName,
                                       const QByteArray &notes);
 
-    // Closes every open photo window through its normal close step, so that
-    // edited notes reach the project. False when a window refused to close.
+    // Closes every open photo window and the photo viewer through their
+    // normal close step, so that edited notes reach the project. False when
+    // a window refused to close.
     static bool CloseAll();
 
     // The photo windows now open (not yet closed), oldest first.

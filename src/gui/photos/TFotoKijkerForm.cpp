@@ -171,7 +171,8 @@ TFotoKijkerForm::TFotoKijkerForm(ProjectHost &host, QWidget *parent) : QWidget(p
         else
             FotoVlak->Fit();
     });
-    connect(&m_host.Session(), &ProjectSession::Changed, this, [this] { ProjectChanged(); });
+    connect(&m_host.Session(), &ProjectSession::Changed, this,
+            [this](ProjectChanges changes) { ProjectChanged(changes.testFlag(ProjectChange::Whole)); });
 }
 
 TFotoKijkerForm::~TFotoKijkerForm()
@@ -325,13 +326,13 @@ bool TFotoKijkerForm::Step(int delta)
     return true;
 }
 
-void TFotoKijkerForm::ProjectChanged()
+void TFotoKijkerForm::ProjectChanged(bool another)
 {
     // The photo may have moved in the lists, or be gone (deleted, another
     // project): then the viewer closes, its notes with it.
     const ProjectDocument &doc = m_host.Document();
     const qsizetype found = PhotoLookup::FindByKeySkippingBad(doc.PositionList, m_key);
-    if (m_key == 0 || found < 0) {
+    if (another || m_key == 0 || found < 0) {
         m_notesChanged = false;
         close();
         return;
@@ -362,8 +363,9 @@ void TFotoKijkerForm::LayOut()
 {
     // Notes beside a wide photo area, under a tall one.
     const Qt::Orientation wanted = width() >= height() * 6 / 5 ? Qt::Horizontal : Qt::Vertical;
-    if (Splitter->orientation() == wanted)
+    if (Splitter->orientation() == wanted && m_laidOut)
         return;
+    m_laidOut = true;
     Splitter->setOrientation(wanted);
     const int side = wanted == Qt::Horizontal ? Splitter->width() : Splitter->height();
     Splitter->setSizes({side * 3 / 4, side - side * 3 / 4});

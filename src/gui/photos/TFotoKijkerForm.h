@@ -84,7 +84,7 @@ private:
     // Stores edited notes as one edit; false when they cannot be stored.
     bool CommitNotes();
     void DecodeAhead();
-    void ProjectChanged();
+    void ProjectChanged(bool another);
     void LayOut();
     // The file of the photo at position, resolved; empty when it has none.
     QString PathOf(qsizetype position, QByteArray *storedName = nullptr) const;
@@ -95,5 +95,6 @@ private:
     std::int32_t m_key = 0;
     bool m_notesChanged = false;
     bool m_filling = false;
+    bool m_laidOut = false; // the photo and notes have had their first shares
     QList<Ahead> m_ahead;
 };

@@ -61,8 +61,12 @@ public:
     ThumbnailCache *Thumbnails() const { return m_thumbnails; }
     void SetThumbnails(ThumbnailCache *thumbnails) { m_thumbnails = thumbnails; }
 
+    // The user chose one of several photos on one spot of the map.
+    void ChosePhoto(qsizetype position) { emit PhotoChosen(position); }
+
 signals:
     void PickModesChanged();
+    void PhotoChosen(qsizetype position);
     void StatusText(const QString &text);
 
 private:
