@@ -49,6 +49,9 @@
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/RecoveryKeeper.h"
+#include "core/report/ReportContent.h"
+#include "core/report/ReportLayout.h"
+#include "core/report/ReportWriter.h"
 #include "core/web/WebExport.h"
 #include "gui/map/MapHoverTip.h"
 #include "gui/map/MapInteraction.h"
@@ -68,6 +71,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLayout>
@@ -772,6 +776,58 @@ void BM_WebExportMap(benchmark::State &state)
         ExportOnce(state, project, false);
 }
 
+// The photo report of the 200 camera photos, 4 on a page, as the dialog
+// writes it; the first run's file is measured against the photos' files.
+double g_reportSizeRatio = -1;
+int g_reports = 0;
+
+ReportOptions BenchReportOptions()
+{
+    ReportOptions options;
+    options.perPage = 4;
+    options.title = QStringLiteral("Rapport");
+    return options;
+}
+
+void BM_Report200(benchmark::State &state)
+{
+    static DrawnProject project(g_inputs->webProject);
+    const ReportOptions options = BenchReportOptions();
+    const ReportLayout layout(options, ReportContent::Build(project.doc, {}, options.order), project.scene.size);
+    for (auto _ : state) {
+        const QString out = g_inputs->Path(QStringLiteral("rapport%1.pdf").arg(g_reports++));
+        ReportWriter::Progress progress;
+        const ReportWriter::Result r = ReportWriter::Write(layout, project.scene, out, progress);
+        state.PauseTiming();
+        if (!r.missing.isEmpty())
+            state.SkipWithError("photos missing in the report");
+        if (g_reportSizeRatio < 0) {
+            qint64 photos = 0;
+            for (const QString &f : g_inputs->webPhotos)
+                photos += QFileInfo(f).size();
+            g_reportSizeRatio = double(QFileInfo(out).size()) / double(photos);
+        }
+        QFile::remove(out);
+        state.ResumeTiming();
+    }
+}
+
+// The baseline: the same photos read and fitted to the report's boxes one
+// after another on one thread.
+void BM_ReportDecodes200(benchmark::State &state)
+{
+    static DrawnProject project(g_inputs->webProject);
+    const ReportOptions options = BenchReportOptions();
+    const ReportLayout layout(options, ReportContent::Build(project.doc, {}, options.order), project.scene.size);
+    const QRectF box = layout.Pages().at(1).cells.at(0).photoBox;
+    for (auto _ : state) {
+        for (const QString &name : g_inputs->webPhotos) {
+            const QImage image = ReportWriter::LoadPhoto(name, box, options.PhotoPpi(), nullptr);
+            benchmark::DoNotOptimize(image.constBits());
+        }
+    }
+}
+
 // The baseline: the 14000 x 9900 bitmap read and decoded once.
 void BM_MapDecode(benchmark::State &state)
 {
@@ -1180,6 +1236,9 @@ std::vector<Figure> FigureList()
         {"viewer_step", "17. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
         {"memory_list", "15. Peak memory, 100000 photos with list and thumbnails / without", -1, 1.3},
         {"memory_list_filter", "   Peak memory, the same with a word in the filter / without", -1, -1},
+        {"report", "16. Photo report, 200 photos 4000x3000, 4 a page / 200 fitted decodes", -1, 1.0},
+        {"report_size", "17. Photo report size, 200 photos / their files", -1, 0.25},
+        {"memory_report", "18. Peak memory writing the report / the project open without", -1, 1.5},
     };
 }
 
@@ -1315,6 +1374,48 @@ double MeasurePeakMemoryList(const QString &self, const QString &mode)
     return key == "peak" ? value : -1;
 }
 
+// Child process: the 200-photo project read and its map drawn, and with
+// "with" its photo report written; prints the peak resident memory.
+int PeakMemoryReportChild(int argc, char **argv)
+{
+    if (argc < 5)
+        return 2;
+    QGuiApplication app(argc, argv);
+    const QString project = QString::fromLocal8Bit(argv[2]);
+    const bool withReport = std::strcmp(argv[3], "with") == 0;
+    {
+        DrawnProject drawn(project);
+        if (withReport) {
+            const ReportOptions options = BenchReportOptions();
+            const ReportLayout layout(options, ReportContent::Build(drawn.doc, {}, options.order), drawn.scene.size);
+            ReportWriter::Progress progress;
+            ReportWriter::Write(layout, drawn.scene, QString::fromLocal8Bit(argv[4]), progress);
+            QFile::remove(QString::fromLocal8Bit(argv[4]));
+        }
+        std::printf("peak %.0f\n", VmHwmBytes());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+double MeasurePeakMemoryReport(const QString &self, const QString &mode)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self,
+                {QStringLiteral("--peak-memory-report"), g_inputs->webProject, mode,
+                 g_inputs->Path(QStringLiteral("geheugen.pdf"))});
+    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+        std::fprintf(stderr, "peak-memory-report child failed\n");
+        return -1;
+    }
+    std::istringstream lines(child.readAllStandardOutput().toStdString());
+    std::string key;
+    double value = -1;
+    lines >> key >> value;
+    return key == "peak" ? value : -1;
+}
+
 int Summary(int argc, char **argv)
 {
     std::vector<Figure> figures = FigureList();
@@ -1352,6 +1453,8 @@ int main(int argc, char **argv)
         return PeakMemoryChild(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "--peak-memory-list") == 0)
         return PeakMemoryListChild(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "--peak-memory-report") == 0)
+        return PeakMemoryReportChild(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "--summary") == 0)
         return Summary(argc, argv);
 
@@ -1478,6 +1581,9 @@ int main(int argc, char **argv)
         MeasurePeakMemoryList(QCoreApplication::applicationFilePath(), QStringLiteral("without"));
     const double listFiltered =
         MeasurePeakMemoryList(QCoreApplication::applicationFilePath(), QStringLiteral("filtered"));
+    const double reportWith = MeasurePeakMemoryReport(QCoreApplication::applicationFilePath(), QStringLiteral("with"));
+    const double reportWithout =
+        MeasurePeakMemoryReport(QCoreApplication::applicationFilePath(), QStringLiteral("without"));
 
     MainWindow smallWindow;
     MainWindow bigWindow;
@@ -1545,6 +1651,8 @@ int main(int argc, char **argv)
     reg("Baseline/OpenJpeg4032", [](State &st) { BM_PhotoOpen(st, g_inputs->heicJpeg); });
     reg("Viewer/Step", BM_ViewerStep);
     reg("Baseline/ViewerFittedDecode", BM_ViewerFittedDecode);
+    reg("Report/200", BM_Report200)->Iterations(1);
+    reg("Baseline/ReportDecodes200", BM_ReportDecodes200)->Iterations(1);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -1589,6 +1697,12 @@ int main(int argc, char **argv)
     r["filter"] = ratio(t("Filter/100000"), t("DrawMap/View/100000/nolabels"));
     r["memory_list"] = ratio(listWith, listWithout);
     r["memory_list_filter"] = ratio(listFiltered, listWithout);
+    r["report"] = ratio(t("Report/200"), t("Baseline/ReportDecodes200"));
+    r["report_size"] = g_reportSizeRatio;
+    r["memory_report"] = ratio(reportWith, reportWithout);
+    if (reportWith > 0 && reportWithout > 0)
+        std::printf("\nPeak memory (child processes), 200 photos: writing the report %.0f MB, without %.0f MB.\n",
+                    reportWith / 1048576, reportWithout / 1048576);
     if (listWith > 0 && listWithout > 0)
         std::printf("\nPeak memory (child processes), 100000 photos: with the photo list %.0f MB, a word in its "
                     "filter %.0f MB, without the list %.0f MB.\n",

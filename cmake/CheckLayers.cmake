@@ -5,7 +5,7 @@
 # Layers, lowest first: core, gui, app. A file may include files of its own
 # layer and of the layers below it.
 # Subjects inside a layer, lowest first: platform, base, widgets (gui only),
-# project, photos, map, web, info. A file in core/ or gui/ may include files of
+# project, photos, map, web, report, info. A file in core/ or gui/ may include files of
 # its own subject and of the subjects below it, in its own layer or a lower
 # one. app/ sits on top and may include anything.
 # Every source file must lie in a known layer and subject folder.
@@ -15,7 +15,7 @@ if(NOT ROOT)
 endif()
 
 set(layers core gui app)
-set(subjects platform base widgets project photos map web info)
+set(subjects platform base widgets project photos map web report info)
 
 file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)
 set(faults 0)

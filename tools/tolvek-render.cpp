@@ -9,6 +9,9 @@
 #include "core/map/MapMetafile.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
+#include "core/report/ReportContent.h"
+#include "core/report/ReportLayout.h"
+#include "core/report/ReportWriter.h"
 #include "core/web/WebExport.h"
 
 #include <QDir>
@@ -17,13 +20,15 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
+const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER\n"
+                     "        tolvek-render --report [--layout N] [--paper a4|letter] PROJECT.tvk UITVOER.pdf\n"
                      "\n"
                      "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
                      "foto's en de helptekst. Het formaat volgt uit de extensie van UITVOER:\n"
@@ -36,6 +41,13 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] PROJECT.tvk UITVOER\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
+                     "  --keep-exif\n"
+                     "             webpagina: de foto-gegevens (EXIF: GPS-positie, camera, maker)\n"
+                     "             in de foto's laten; anders worden ze weggelaten\n"
+                     "  --report   het fotorapport als PDF: een titelpagina met de kaart en\n"
+                     "             genummerde standpunten, daarna de foto's met hun aantekeningen\n"
+                     "  --layout N foto's per pagina in het rapport: 1, 2, 4 of 6 (standaard 2)\n"
+                     "  --paper P  papier van het rapport: a4 of letter (standaard naar de taalinstelling)\n"
                      "  --help     deze uitleg\n";
 
 void Fail(const QString &message)
@@ -57,10 +69,9 @@ bool IsWebOutput(const QString &outputName, const QString &suffix)
         || QFileInfo(outputName).isDir() || suffix.isEmpty();
 }
 
-void Render(const QString &projectName, const QString &outputName, bool labels)
+void ReadProject(ProjectDocument &doc, const QString &projectName)
 {
     const QString projectPath = QFileInfo(projectName).absoluteFilePath();
-    ProjectDocument doc;
     doc.Reset();
     switch (DataFile::Read(doc, projectPath)) {
     case DataFile::ReadResult::Ok:
@@ -73,6 +84,30 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
                               .arg(QDir::toNativeSeparators(projectName)));
     }
     doc.CurrentFileName = projectPath;
+}
+
+// The report as the program's dialog makes it with the same choices.
+void Report(const QString &projectName, const QString &outputName, const ReportOptions &options)
+{
+    ProjectDocument doc;
+    ReadProject(doc, projectName);
+    MapImageCache cache;
+    const MapScene scene = MapDrawing::Build(doc, false, cache, MapDrawing::MapFilePath(doc));
+    ReportWriter::RequireMap(scene);
+    ReportOptions chosen = options;
+    chosen.title = ReportOptions::DefaultTitle(doc);
+    chosen.author = ReportOptions::DefaultAuthor(doc);
+    const ReportLayout layout(chosen, ReportContent::Build(doc, {}, chosen.order), scene.size);
+    ReportWriter::Progress progress;
+    const ReportWriter::Result result = ReportWriter::Write(layout, scene, outputName, progress);
+    for (const QString &missing : result.missing)
+        std::fprintf(stderr, "Foto ontbreekt: %s\n", missing.toLocal8Bit().constData());
+}
+
+void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif)
+{
+    ProjectDocument doc;
+    ReadProject(doc, projectName);
 
     MapImageCache cache;
     const QString suffix = QFileInfo(outputName).suffix().toLower();
@@ -80,7 +115,16 @@ void Render(const QString &projectName, const QString &outputName, bool labels)
         const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
         WebExport::Progress progress;
-        const WebExport::Result result = WebExport::Run(doc, scene, target, progress);
+        WebExport::Options options;
+        options.keepMetadata = keepExif;
+        // Tests stop the program dead after a step of the commit, as a kill would.
+        const int stopAfter = qEnvironmentVariableIntValue("TOLVEK_TEST_STOP_AFTER_COMMIT_STEP");
+        if (stopAfter > 0)
+            options.afterCommitStep = [stopAfter](int step) {
+                if (step == stopAfter)
+                    ::raise(SIGKILL);
+            };
+        const WebExport::Result result = WebExport::Run(doc, scene, target, progress, options);
         // The page is written; a photo that could not be read is shown as a
         // placeholder and named here.
         for (const QString &missing : result.missing)
@@ -106,25 +150,55 @@ int main(int argc, char *argv[])
     MapImageCache::RaiseAllocationLimit();
 
     bool labels = false;
+    bool keepExif = false;
+    bool report = false;
+    ReportOptions options;
+    options.paper = ReportOptions::DefaultPaper();
     QStringList names;
     const QStringList args = QCoreApplication::arguments().mid(1);
-    for (const QString &arg : args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::fputs(Usage, stdout);
             return 0;
         }
-        if (arg == QLatin1String("--labels"))
+        if (arg == QLatin1String("--labels")) {
             labels = true;
-        else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+        } else if (arg == QLatin1String("--keep-exif")) {
+            keepExif = true;
+        } else if (arg == QLatin1String("--report")) {
+            report = true;
+        } else if (arg == QLatin1String("--layout") || arg == QLatin1String("--paper")) {
+            if (i + 1 >= args.size())
+                Fail(QStringLiteral("Na \"%1\" hoort een waarde; zie tolvek-render --help.").arg(arg));
+            const QString value = args[++i].toLower();
+            if (arg == QLatin1String("--layout")) {
+                bool ok = false;
+                options.perPage = value.toInt(&ok);
+                if (!ok || !ReportOptions::ValidPerPage(options.perPage))
+                    Fail(QStringLiteral("\"%1\" is geen indeling: kies 1, 2, 4 of 6 foto's per pagina.").arg(value));
+            } else if (value == QLatin1String("a4")) {
+                options.paper = ReportOptions::Paper::A4;
+            } else if (value == QLatin1String("letter")) {
+                options.paper = ReportOptions::Paper::Letter;
+            } else {
+                Fail(QStringLiteral("\"%1\" is geen papierformaat: kies a4 of letter.").arg(value));
+            }
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
             Fail(QStringLiteral("Onbekende optie \"%1\"; zie tolvek-render --help.").arg(arg));
         else
             names << arg;
     }
+    if (!report && (options.perPage != ReportOptions().perPage || args.contains(QLatin1String("--paper"))))
+        Fail(QStringLiteral("--layout en --paper horen bij --report; zie tolvek-render --help."));
     if (names.size() != 2)
         Fail(QStringLiteral("Geef een projectbestand en een uitvoerbestand; zie tolvek-render --help."));
 
     try {
-        Render(names[0], names[1], labels);
+        if (report)
+            Report(names[0], names[1], options);
+        else
+            Render(names[0], names[1], labels, keepExif);
     } catch (const TolvekError &e) {
         Fail(e.message());
     } catch (const std::bad_alloc &) {

@@ -30,6 +30,7 @@
 #include "gui/map/TAlleFotoEigenschappenForm.h"
 #include "gui/map/TKaartForm.h"
 #include "gui/photos/PhotoListDock.h"
+#include "gui/photos/PhotoListModel.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
@@ -39,6 +40,7 @@
 #include "gui/project/RecoveryOffer.h"
 #include "gui/project/TProjectGegForm.h"
 #include "gui/project/UndoActions.h"
+#include "gui/report/PhotoReportCommand.h"
 #include "gui/web/WebExportCommand.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
@@ -224,8 +226,10 @@ void THoofdForm::BuildMenu()
     add(bestand, "Afdrukken1", QStringLiteral("Af&drukken..."), &THoofdForm::Afdrukken1Click,
         QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."), &THoofdForm::Afdrukvoorbeeld1Click);
+    bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         &THoofdForm::ExporterenWebpagina1Click);
+    add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), &THoofdForm::Fotorapport1Click);
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     // Ctrl+Q as in every desktop program comes first, so the menu shows it.
     add(bestand, "Afsluiten1", QStringLiteral("&Afsluiten..."), &THoofdForm::Afsluiten1Click)
@@ -870,6 +874,19 @@ void THoofdForm::Exporteren1Click()
 void THoofdForm::ExporterenWebpagina1Click()
 {
     WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown());
+}
+
+void THoofdForm::Fotorapport1Click()
+{
+    QList<qsizetype> selected, filtered;
+    if (PhotoListDock *dock = m_photoList->Dock()) {
+        selected = dock->SelectedPositions();
+        const PhotoListModel &model = dock->Model();
+        if (!model.Filter().trimmed().isEmpty())
+            for (int row = 0; row < model.rowCount(); ++row)
+                filtered << model.PositionAt(row);
+    }
+    PhotoReportCommand::Run(m_host, m_map->Cache(), selected, filtered);
 }
 
 void THoofdForm::Kopiren1Click()

@@ -150,6 +150,7 @@ public slots:
     void Afsluiten1Click();
     void Exporteren1Click();
     void ExporterenWebpagina1Click();
+    void Fotorapport1Click();
     void Kopiren1Click();
     void ExporterenAfbeelding1Click();
     void Afdrukken1Click();

@@ -7,10 +7,15 @@
 #include "app/TolvekApplication.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
+#include "core/web/WebExportFolder.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QImageWriter>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,6 +28,20 @@ QStringList Entries(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// The written photos of the page in folder, each file's bytes.
+QList<QByteArray> PhotoFiles(const QString &folder)
+{
+    const QString version = WebExportFolder::VersionOfPage(folder + QStringLiteral("/index.html"));
+    const QDir photos(folder + QStringLiteral("/index-bestanden/") + version + QStringLiteral("/fotos"));
+    QList<QByteArray> out;
+    for (const QString &name : photos.entryList(QDir::Files)) {
+        QFile f(photos.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            out << f.readAll();
+    }
+    return out;
+}
+
 } // namespace
 
 class TestWebExportFlow : public QObject
@@ -33,6 +52,7 @@ private slots:
     void init();
     void cleanup();
     void exportFromTheMenu();
+    void photoMetadataOnlyWhenTicked();
     void cancelLeavesNothing();
     void occupiedAndEarlierFolders();
 
@@ -64,7 +84,11 @@ void TestWebExportFlow::init()
     for (int i = 1; i <= 24; ++i) {
         const QByteArray key = QByteArray::number(i).rightJustified(5, '0');
         const QString name = QStringLiteral("foto%1.jpg").arg(i);
-        QVERIFY(photo.save(m_dir->filePath(name), "JPEG"));
+        // The first as a camera leaves it, with a comment of its own.
+        QImageWriter writer(m_dir->filePath(name), "jpeg");
+        if (i == 1)
+            writer.setText(QStringLiteral("Description"), QStringLiteral("Serienummer 4711"));
+        QVERIFY(writer.write(photo));
         doc.PositionList << key + '=' + QByteArray::number(15 * i) + ",100,0";
         doc.NameList << key + '=' + name.toLatin1();
         doc.NotesList << key + "=notitie";
@@ -107,10 +131,40 @@ void TestWebExportFlow::exportFromTheMenu()
     QVERIFY2(closing.contains(out + QStringLiteral("/index.html")), qPrintable(closing));
     QVERIFY2(closing.contains(QStringLiteral("kwijt.jpg: het bestand bestaat niet")), qPrintable(closing));
     QCOMPARE(Entries(out), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
-    QCOMPARE(Entries(out + QStringLiteral("/index-bestanden/fotos")).size(), 48);
+    QCOMPARE(m_driver->fileRequests[0].option, QStringLiteral("Foto-gegevens (EXIF) &meenemen"));
+    // Two contents among the 24 photos: each written once, with its thumbnail.
+    const QList<QByteArray> photos = PhotoFiles(out);
+    QCOMPARE(photos.size(), 4);
+    for (const QByteArray &bytes : photos)
+        QVERIFY(!bytes.contains("Serienummer"));
     QVERIFY(QFile(out + QStringLiteral("/index.html")).size() > 0);
     QCOMPARE(QDir::currentPath(), QDir(m_dir->path()).absolutePath());
     QVERIFY(!m_form->Document().Modified);
+}
+
+void TestWebExportFlow::photoMetadataOnlyWhenTicked()
+{
+    // Qt's own folder dialog, its check box ticked as a user would.
+    const QString out = m_dir->filePath(QStringLiteral("met-gegevens"));
+    QVERIFY(QDir().mkdir(out));
+    m_driver->UseRealFileDialogs();
+    QString caption;
+    m_driver->Handle([&](QDialog *d) {
+        auto *box = d->findChild<QCheckBox *>(QStringLiteral("FolderOption"));
+        QVERIFY(box && !box->isChecked());
+        caption = box->text();
+        box->setChecked(true);
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(out);
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    m_driver->Handle([](QDialog *) {});
+    m_driver->Press(QStringLiteral("&OK"));
+    trigger();
+    QCOMPARE(caption, QStringLiteral("Foto-gegevens (EXIF) &meenemen"));
+    const QList<QByteArray> photos = PhotoFiles(out);
+    QCOMPARE(photos.size(), 4);
+    QCOMPARE(std::count_if(photos.begin(), photos.end(), [](const QByteArray &b) { return b.contains("Serienummer"); }),
+             1);
 }
 
 void TestWebExportFlow::cancelLeavesNothing()

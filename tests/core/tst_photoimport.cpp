@@ -75,6 +75,13 @@ void TestPhotoImport::filterIgnoresCaseAndAccents_data()
                              << QByteArray("Stra\xdf"
                                            "e.jpg")
                              << QByteArray() << true;
+    // Typographic quotes and ligatures as stored, plain ones typed, and
+    // the other way round.
+    QTest::newRow("typographic apostrophe")
+        << "'s-hertogenbosch" << QByteArray("a.jpg") << QByteArray("\x92s-Hertogenbosch") << true;
+    QTest::newRow("typed typographic quotes")
+        << QStringLiteral("\u201ehet oude\u201d") << QByteArray("a.jpg") << QByteArray("\"Het Oude\" raam") << true;
+    QTest::newRow("ligatures") << "oeuvre aegir" << QByteArray("\x9cuvre.jpg") << QByteArray("\xc6gir") << true;
     QTest::newRow("no match") << "molen" << QByteArray("kerk.jpg") << QByteArray("Caf\xe9") << false;
     QTest::newRow("last word of the notes") << "molen" << QByteArray("a.jpg") << QByteArray("oude molen") << true;
 }

@@ -10,6 +10,7 @@
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/photos/JpegDecoder.h"
+#include "core/platform/ProcessLock.h"
 #include "core/project/PhotoEntry.h"
 #include "core/web/WebExport.h"
 #include "core/web/WebMapTiles.h"
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +30,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,13 +56,82 @@ QStringList Entries(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-WebExport::Result Export(const ProjectDocument &doc, const QString &output, bool cancelled = false)
+WebExport::Result Export(const ProjectDocument &doc, const QString &output, bool cancelled = false,
+                         bool keepMetadata = false)
 {
     MapImageCache cache;
     const MapScene scene = MapDrawing::Build(doc, false, cache, MapDrawing::MapFilePath(doc));
     WebExport::Progress progress;
     progress.cancelled = cancelled;
-    return WebExport::Run(doc, scene, WebExportFolder::ForOutput(output), progress);
+    WebExport::Options options;
+    options.keepMetadata = keepMetadata;
+    return WebExport::Run(doc, scene, WebExportFolder::ForOutput(output), progress, options);
+}
+
+// The folder of files the page at output uses.
+QString Assets(const QString &output)
+{
+    const WebExportFolder::Target t = WebExportFolder::ForOutput(output);
+    const QString version = WebExportFolder::VersionOfPage(t.PagePath());
+    return version.isEmpty() ? QString() : t.AssetsPath() + QLatin1Char('/') + version;
+}
+
+// One of the page's data files ("gegevens.js", "teksten.js") as JSON.
+QJsonObject PageData(const QString &output, const QString &file)
+{
+    QByteArray js = ReadAll(Assets(output) + QLatin1Char('/') + file);
+    js = js.mid(js.indexOf('{'));
+    js.truncate(js.lastIndexOf('}') + 1);
+    return QJsonDocument::fromJson(js).object();
+}
+
+// The photo files the page names for photo id ("foto-00001"): the photo
+// and its thumbnail, or nothing for a placeholder.
+QStringList PhotoFilesOf(const QString &output, const QString &id)
+{
+    const QJsonObject data = PageData(output, QStringLiteral("gegevens.js"));
+    const QJsonObject texts = PageData(output, QStringLiteral("teksten.js"));
+    const qsizetype i = data.value(QLatin1String("ids")).toArray().toVariantList().indexOf(id);
+    const int file = texts.value(QLatin1String("photoFile")).toArray().at(i).toInt(-1);
+    if (i < 0 || file < 0)
+        return {};
+    return {texts.value(QLatin1String("files")).toArray().at(file).toString(),
+            texts.value(QLatin1String("thumbnails")).toArray().at(file).toString()};
+}
+
+// jpeg with what a camera records: EXIF with the orientation, the artist,
+// a serial number and a GPS position; a comment.
+QByteArray WithMetadata(const QByteArray &jpeg, int orientation)
+{
+    QByteArray t("II*\0\x08\0\0\0", 8);
+    auto u16 = [&](int v) { t.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto u32 = [&](quint32 v) { u16(int(v & 0xFFFF)), u16(int(v >> 16)); };
+    auto entry = [&](int tag, int type, quint32 count, quint32 value) { u16(tag), u16(type), u32(count), u32(value); };
+    const QByteArray artist("Jan Geheim\0", 11);
+    const QByteArray serial("SN-4711\0", 8);
+    // IFD0 at 8: four entries (2 + 48 + 4 bytes), then the strings, then the GPS IFD.
+    const quint32 strings = 8 + 2 + 4 * 12 + 4;
+    const quint32 gps = strings + quint32(artist.size() + serial.size());
+    u16(4);
+    entry(0x0112, 3, 1, quint32(orientation));
+    entry(0x013B, 2, quint32(artist.size()), strings);
+    entry(0xC62F, 2, quint32(serial.size()), strings + quint32(artist.size()));
+    entry(0x8825, 4, 1, gps);
+    u32(0);
+    t += artist + serial;
+    // GPS: latitude reference "N" and latitude 52/1 5/1 1234/100.
+    u16(2);
+    entry(0x0001, 2, 2, 'N');
+    entry(0x0002, 5, 3, gps + 2 + 2 * 12 + 4);
+    u32(0);
+    for (quint32 v : {52u, 1u, 5u, 1u, 1234u, 100u})
+        u32(v);
+    auto segment = [](int marker, const QByteArray &payload) {
+        const int length = int(payload.size()) + 2;
+        return QByteArray(1, '\xFF') + char(marker) + char(length >> 8) + char(length & 0xFF) + payload;
+    };
+    return jpeg.left(2) + segment(0xE1, QByteArray("Exif\0\0", 6) + t) + segment(0xFE, "Serienummer 4711")
+        + jpeg.mid(2);
 }
 
 } // namespace
@@ -67,60 +140,85 @@ class TestWebExport : public QObject
 {
     Q_OBJECT
 private slots:
-    void photosAreNamedByKeyScaledAndUpright();
+    void photosAreNamedByContentScaledUprightAndPrivate();
     void everyKindOfPhotoReachesThePage();
     void mapBecomesATilePyramid();
     void foldersAreNeverLeftHalfWritten();
     void textsAreEscapedForThePage();
 };
 
-void TestWebExport::photosAreNamedByKeyScaledAndUpright()
+void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
 {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("project")));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("elders")));
     const QString project = dir.filePath(QStringLiteral("project"));
     // A camera photo stored on its side (EXIF 6: turn right to view), kept
-    // outside the project folder; a small upright photo; a missing one.
+    // outside the project folder; a small upright photo with its camera's
+    // record of where, who and with what, and a copy of it under another
+    // name; a missing one, a pipe, one without a file.
     QVERIFY(PhotoTestFiles::WriteFile(dir.filePath(QStringLiteral("elders/kerk.jpg")),
-                                      PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(3000, 2000), 6)));
-    const QByteArray small = PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(800, 600));
+                                      WithMetadata(PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(3000, 2000)), 6)));
+    const QByteArray small = WithMetadata(PhotoTestFiles::Jpeg(PhotoTestFiles::Quadrants(800, 600)), 1);
     QVERIFY(PhotoTestFiles::WriteFile(QDir(project).filePath(QStringLiteral("toren.jpg")), small));
+    QVERIFY(PhotoTestFiles::WriteFile(QDir(project).filePath(QStringLiteral("toren kopie.jpg")), small));
+    QCOMPARE(::mkfifo(QFile::encodeName(QDir(project).filePath(QStringLiteral("pijp.jpg"))).constData(), 0644), 0);
     MapTestFiles::WriteBmp(QDir(project).filePath(QStringLiteral("kaart.bmp")), 300, 200);
-    ProjectDocument doc =
-        MapTestFiles::Project(project, "kaart.bmp", {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180"},
-                              {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg"});
+    ProjectDocument doc = MapTestFiles::Project(
+        project, "kaart.bmp",
+        {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180", "00004=20,20,0", "00005=30,30,0", "00006=40,40,0"},
+        {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg", "00004=toren kopie.jpg",
+         "00005=++GeenNaam++", "00006=pijp.jpg"});
 
     const QString out = dir.filePath(QStringLiteral("web"));
     const WebExport::Result r = Export(doc, out);
-    QCOMPARE(r.photos, 3);
-    QCOMPARE(r.missing, QStringList{QStringLiteral("weg.jpg: het bestand bestaat niet")});
+    QCOMPARE(r.photos, 6);
+    QCOMPARE(r.missing,
+             (QStringList{QStringLiteral("weg.jpg: het bestand bestaat niet"),
+                          QStringLiteral("pijp.jpg: dit is geen gewoon bestand")}));
     QCOMPARE(Entries(out), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
     QCOMPARE(Entries(dir.path()),
              (QStringList{QStringLiteral("elders"), QStringLiteral("project"), QStringLiteral("web")}));
-    QStringList photos = Entries(out + QStringLiteral("/index-bestanden/fotos"));
-    QCOMPARE(photos,
-             (QStringList{QStringLiteral("foto-00001-klein.jpg"), QStringLiteral("foto-00001.jpg"),
-                          QStringLiteral("foto-00002-klein.jpg"), QStringLiteral("foto-00002.jpg")}));
+    // Two contents, two photos and two thumbnails; the copy shares them.
+    QCOMPARE(Entries(Assets(out) + QStringLiteral("/fotos")).size(), 4);
+    const QStringList church = PhotoFilesOf(out, QStringLiteral("foto-00001"));
+    const QStringList tower = PhotoFilesOf(out, QStringLiteral("foto-00002"));
+    QCOMPARE(church.size(), 2);
+    QCOMPARE(PhotoFilesOf(out, QStringLiteral("foto-00004")), tower);
+    QCOMPARE(PhotoFilesOf(out, QStringLiteral("foto-00003")), QStringList());
 
     // Turned upright (red, top left when stored, is now top right) and
     // decoded at a DCT scale: 3000 by 2000 at 5/8.
-    const QImage big(out + QStringLiteral("/index-bestanden/fotos/foto-00001.jpg"));
+    const QByteArray bigBytes = ReadAll(Assets(out) + QLatin1Char('/') + church[0]);
+    const QImage big = QImage::fromData(bigBytes);
     QCOMPARE(big.size(), QSize(1250, 1875));
     QVERIFY(PhotoTestFiles::Near(big.pixel(1100, 200), qRgb(255, 0, 0)));
     QVERIFY(PhotoTestFiles::Near(big.pixel(150, 200), qRgb(0, 0, 255)));
-    QVERIFY(JpegDecoder::ReadHeader(ReadAll(out + QStringLiteral("/index-bestanden/fotos/foto-00001.jpg"))).orientation
-            == 1);
-    const QImage thumbnail(out + QStringLiteral("/index-bestanden/fotos/foto-00001-klein.jpg"));
-    QCOMPARE(thumbnail.size(), QSize(213, 320));
-    // Small and upright already: the original, byte for byte.
-    QCOMPARE(ReadAll(out + QStringLiteral("/index-bestanden/fotos/foto-00002.jpg")), small);
+    QCOMPARE(QImage(Assets(out) + QLatin1Char('/') + church[1]).size(), QSize(213, 320));
+    // Small and upright already: the original's picture, byte for byte,
+    // without what the camera recorded beside it.
+    const QByteArray towerBytes = ReadAll(Assets(out) + QLatin1Char('/') + tower[0]);
+    QVERIFY(towerBytes.size() < small.size());
+    QVERIFY(small.endsWith(towerBytes.mid(towerBytes.indexOf("\xFF\xDA"))));
+    const QByteArray data = ReadAll(Assets(out) + QStringLiteral("/gegevens.js"));
+    for (const QByteArray &written : {bigBytes, towerBytes, data, ReadAll(Assets(out) + QStringLiteral("/teksten.js")),
+                                      ReadAll(out + QStringLiteral("/index.html"))})
+        for (const char *secret : {"Exif", "Jan Geheim", "SN-4711", "Serienummer", "elders", "project"})
+            QVERIFY2(!written.contains(secret), secret);
 
-    const QByteArray data = ReadAll(out + QStringLiteral("/index-bestanden/gegevens.js"));
-    QVERIFY(data.contains("\"id\": \"foto-00001\""));
-    QVERIFY(data.contains("\"photo\": \"fotos/foto-00001.jpg\", \"thumbnail\": \"fotos/foto-00001-klein.jpg\", "
-                          "\"width\": 1250, \"height\": 1875"));
-    QVERIFY(!data.contains("foto-00003.jpg")); // the page shows the placeholder
+    // Names without folders; no name for a photo without a file.
+    const QJsonObject texts = PageData(out, QStringLiteral("teksten.js"));
+    QCOMPARE(texts.value(QLatin1String("names")).toArray().toVariantList(),
+             (QVariantList{"kerk.jpg", "TOREN.JPG", "weg.jpg", "toren kopie.jpg", "", "pijp.jpg"}));
+    QCOMPARE(texts.value(QLatin1String("sizes")).toArray().toVariantList().mid(0, 2), (QVariantList{1250, 1875}));
+
+    // Asked for, the metadata stays, the orientation made upright.
+    const QString kept = dir.filePath(QStringLiteral("met-exif"));
+    Export(doc, kept, false, true);
+    const QByteArray keptBig = ReadAll(Assets(kept) + QLatin1Char('/') + PhotoFilesOf(kept, "foto-00001")[0]);
+    QVERIFY(keptBig.contains("Jan Geheim") && keptBig.contains("SN-4711") && keptBig.contains("Serienummer"));
+    QCOMPARE(JpegDecoder::ReadHeader(keptBig).orientation, 1);
+    QCOMPARE(ReadAll(Assets(kept) + QLatin1Char('/') + PhotoFilesOf(kept, "foto-00002")[0]), small);
 }
 
 // A PNG screenshot, a TIFF scan, a WebP and a HEIC photo stored on their
@@ -158,11 +256,11 @@ void TestWebExport::everyKindOfPhotoReachesThePage()
     key = 0;
     for (const auto &k : kinds) {
         ++key;
-        const QString file = out
-            + QStringLiteral("/index-bestanden/fotos/foto-%1.%2")
-                  .arg(QString::fromLatin1(PhotoEntry::KeyTextFor(key)), QLatin1String(k.shownAs));
-        const QImage shown(file);
-        QVERIFY2(shown.size() == QSize(64, 48), qPrintable(file));
+        const QStringList files =
+            PhotoFilesOf(out, QStringLiteral("foto-") + QString::fromLatin1(PhotoEntry::KeyTextFor(key)));
+        QVERIFY2(files.size() == 2 && files[0].endsWith(QLatin1Char('.') + QLatin1String(k.shownAs)), k.name);
+        const QImage shown(Assets(out) + QLatin1Char('/') + files[0]);
+        QVERIFY2(shown.size() == QSize(64, 48), k.name);
         QVERIFY2(Near(shown.pixel(3, 3), qRgb(255, 0, 0)), k.name);
         QVERIFY2(Near(shown.pixel(60, 44), qRgb(255, 255, 0)), k.name);
     }
@@ -175,15 +273,15 @@ void TestWebExport::mapBecomesATilePyramid()
     MapTestFiles::WriteBmp(dir.filePath(QStringLiteral("foto.bmp")), 600, 300);
     ProjectDocument doc = MapTestFiles::Project(dir.path(), "foto.bmp", {});
     Export(doc, dir.filePath(QStringLiteral("a/")));
-    QCOMPARE(Files(dir.filePath(QStringLiteral("a/index-bestanden/kaart"))),
+    QCOMPARE(Files(Assets(dir.filePath(QStringLiteral("a/"))) + QStringLiteral("/kaart")),
              (QStringList{"0/0/0.jpg", "0/0/1.jpg", "0/1/0.jpg", "0/1/1.jpg", "0/2/0.jpg", "0/2/1.jpg", "1/0/0.jpg",
                           "1/1/0.jpg", "2/0/0.jpg"}));
     const QImage pattern = MapTestFiles::Pattern(600, 300);
-    const QImage tile(dir.filePath(QStringLiteral("a/index-bestanden/kaart/0/2/1.jpg")));
+    const QImage tile(Assets(dir.filePath(QStringLiteral("a/"))) + QStringLiteral("/kaart/0/2/1.jpg"));
     QCOMPARE(tile.size(), QSize(256, 256));
     QVERIFY(PhotoTestFiles::Near(tile.pixel(60, 20), pattern.pixel(512 + 60, 256 + 20), 24));
     QVERIFY(PhotoTestFiles::Near(tile.pixel(200, 200), WebMapTiles::Background, 8)); // beyond the map
-    const QImage half(dir.filePath(QStringLiteral("a/index-bestanden/kaart/1/0/0.jpg")));
+    const QImage half(Assets(dir.filePath(QStringLiteral("a/"))) + QStringLiteral("/kaart/1/0/0.jpg"));
     QVERIFY(PhotoTestFiles::Near(
         half.pixel(100, 0), pattern.scaled(300, 150, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(100, 0),
         40));
@@ -199,9 +297,9 @@ void TestWebExport::mapBecomesATilePyramid()
     MapTestFiles::WriteBmp(dir.filePath(QStringLiteral("plan.bmp")), plan);
     doc.MapFileName = "plan.bmp";
     Export(doc, dir.filePath(QStringLiteral("b.html")));
-    QCOMPARE(Files(dir.filePath(QStringLiteral("b-bestanden/kaart"))),
+    QCOMPARE(Files(Assets(dir.filePath(QStringLiteral("b.html"))) + QStringLiteral("/kaart")),
              (QStringList{"0/0/0.png", "0/1/0.png", "1/0/0.png"}));
-    const QImage edge(dir.filePath(QStringLiteral("b-bestanden/kaart/0/1/0.png")));
+    const QImage edge(Assets(dir.filePath(QStringLiteral("b.html"))) + QStringLiteral("/kaart/0/1/0.png"));
     QCOMPARE(edge.size(), QSize(256, 256));
     QCOMPARE(edge.pixel(0, 0), plan.pixel(256, 0));
     QCOMPARE(edge.pixel(43, 199), plan.pixel(299, 199));
@@ -227,35 +325,55 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
     QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, mine));
     QCOMPARE(Entries(mine), QStringList{QStringLiteral("brief.txt")});
 
+    // A map that is missing, a pipe, a device or a folder: refused before
+    // anything is written.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pijp.bmp"))).constData(), 0644), 0);
+    for (const QByteArray &map :
+         {QByteArray("weg.bmp"), QByteArray("pijp.bmp"), QByteArray("/dev/zero"), QByteArray("mijn")}) {
+        ProjectDocument bad = doc;
+        bad.MapFileName = map;
+        QVERIFY_THROWS_EXCEPTION(TolvekError, Export(bad, dir.filePath(QStringLiteral("kaartloos"))));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("kaartloos"))));
+    }
+
     // Cancelled: a folder it had to make is gone again.
     const WebExport::Result cancelled = Export(doc, dir.filePath(QStringLiteral("nieuw")), true);
     QVERIFY(cancelled.cancelled);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nieuw"))));
 
-    // An earlier export is replaced whole: the photo that was deleted from
-    // the project goes with it.
+    // An earlier export is replaced whole: its files go with it.
     const QString web = dir.filePath(QStringLiteral("web"));
+    const QString assets = web + QStringLiteral("/index-bestanden");
     Export(doc, web);
-    QVERIFY(QFileInfo::exists(web + QStringLiteral("/index-bestanden/fotos/foto-00002.jpg")));
+    const QString first = Assets(web);
     doc.PositionList.removeLast();
     Export(doc, web);
-    QVERIFY(!QFileInfo::exists(web + QStringLiteral("/index-bestanden/fotos/foto-00002.jpg")));
+    QVERIFY(Assets(web) != first);
+    QCOMPARE(Entries(assets), QStringList{QFileInfo(Assets(web)).fileName()});
     QCOMPARE(Entries(web), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
 
-    // Temporary folders of killed exports: one left long ago goes at the
-    // next export, one of an export that may still run stays.
-    const QString stale = web + QStringLiteral("/.tolvek-webpagina-oud123");
-    const QString recent = web + QStringLiteral("/.tolvek-webpagina-nieuw1");
-    for (const QString &temporary : {stale, recent}) {
-        QVERIFY(QDir().mkpath(temporary + QStringLiteral("/index-bestanden")));
-        QVERIFY(PhotoTestFiles::WriteFile(temporary + QStringLiteral("/index.html"), "half"));
+    // The user's own file among the page's files: refused, by name, and kept.
+    QVERIFY(PhotoTestFiles::WriteFile(assets + QStringLiteral("/eigen.txt"), "van mij"));
+    try {
+        Export(doc, web);
+        QFAIL("exported over the user's file");
+    } catch (const TolvekError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("\"eigen.txt\"")), qPrintable(e.message()));
     }
-    std::filesystem::last_write_time(stale.toStdString(),
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    QVERIFY(QFile::remove(assets + QStringLiteral("/eigen.txt")));
+
+    // What killed exports left, however young: a temporary folder, the lock
+    // of a process that is gone, a version no page uses; all removed.
+    QVERIFY(QDir().mkpath(assets + QStringLiteral("/.tolvek-nieuw-abc123/fotos")));
+    QVERIFY(PhotoTestFiles::WriteFile(assets + QStringLiteral("/.tolvek-bezig"), "host 99999"));
+    QVERIFY(QDir().mkpath(assets + QStringLiteral("/0123456789abcdef/kaart")));
     Export(doc, web);
-    QVERIFY(!QFileInfo::exists(stale));
-    QVERIFY(QFileInfo::exists(recent + QStringLiteral("/index.html")));
-    QVERIFY(QDir(recent).removeRecursively());
+    QCOMPARE(Entries(assets), QStringList{QFileInfo(Assets(web)).fileName()});
+    // An export that still runs is left alone.
+    ProcessLock running;
+    QCOMPARE(running.Take(assets + QStringLiteral("/.tolvek-bezig")), ProcessLock::Result::Taken);
+    QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
+    running.Remove();
     const QStringList before = Files(web);
     const QByteArray page = ReadAll(web + QStringLiteral("/index.html"));
 
@@ -276,7 +394,7 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
     }
     setrlimit(RLIMIT_FSIZE, &old);
     QVERIFY2(message.contains(QStringLiteral("het bestand wordt te groot")), qPrintable(message));
-    QVERIFY2(message.contains(web + QStringLiteral("/index-bestanden/")), qPrintable(message));
+    QVERIFY2(message.contains(assets + QLatin1Char('/')), qPrintable(message));
     QCOMPARE(Files(web), before);
     QCOMPARE(ReadAll(web + QStringLiteral("/index.html")), page);
 }
@@ -293,7 +411,7 @@ void TestWebExport::textsAreEscapedForThePage()
     WebPageContent content;
     content.organisation = QStringLiteral("<b>\"Org\"</b> & 'co'");
     content.description << QStringLiteral("</title><script>alert(2)</script>");
-    content.assetsName = QStringLiteral("index-bestanden");
+    content.assetsAddress = QStringLiteral("index-bestanden/0123456789abcdef");
     const QByteArray page = WebPageWriter::Page(content);
     QVERIFY(page.contains("<h1>&lt;b&gt;&quot;Org&quot;&lt;/b&gt; &amp; &#39;co&#39;</h1>"));
     QVERIFY(page.contains("<p>&lt;/title&gt;&lt;script&gt;alert(2)&lt;/script&gt;</p>"));

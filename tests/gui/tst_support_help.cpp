@@ -164,7 +164,7 @@ void TestSupportHelp::builtHelpFileContexts()
         {20u, QStringLiteral("/inhoud.html")},           {21u, QStringLiteral("/projectgegevens.html")},
         {22u, QStringLiteral("/overzichtskaart.html")},  {23u, QStringLiteral("/foto_toevoegen.html")},
         {24u, QStringLiteral("/foto_verwijderen.html")}, {25u, QStringLiteral("/alle_fotos_wijzigen.html")},
-        {60u, QStringLiteral("/foto_cdrom.html")},
+        {34u, QStringLiteral("/fotorapport.html")},      {60u, QStringLiteral("/foto_cdrom.html")},
     };
     QCOMPARE(table.keys(), topics.keys());
     for (auto it = topics.cbegin(); it != topics.cend(); ++it) {

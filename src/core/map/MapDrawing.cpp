@@ -251,6 +251,8 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
         }
         MapPhotoShape shape;
         shape.position = QPoint(p.x, p.y);
+        shape.key = key;
+        shape.direction = p.direction;
         shape.triangle = TrianglePolygon(TriangleCorners(p.x, p.y, p.direction, s), scene.size);
         if (labels) {
             const qsizetype index = findName(key);
@@ -271,6 +273,7 @@ void MapDrawing::PlacePhoto(MapPhotoShape &shape, const MapScene &scene, std::in
                             std::int32_t direction)
 {
     shape.position = QPoint(x, y);
+    shape.direction = direction;
     shape.triangle = TrianglePolygon(TriangleCorners(x, y, direction, scene.triangleSize), scene.size);
     if (shape.nameEntry >= 0)
         PlaceLabel(shape, x, y, scene.triangleSize, scene.textHeight);

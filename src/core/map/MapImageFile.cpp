@@ -32,9 +32,13 @@ void writeBytes(const QString &fileName, const QByteArray &bytes)
         cannotWrite(fileName, writer.Reason());
 }
 
-QByteArray pngBytes(const MapMetafile &metafile)
+QByteArray pngBytes(const MapMetafile &metafile, double markerMm)
 {
-    const QImage image = metafile.RenderImage();
+    QImage image = metafile.RenderImage();
+    if (markerMm > 0 && !image.isNull()) {
+        QPainter painter(&image);
+        MapImageFile::PaintNumbers(painter, metafile.Scene(), markerMm, 1, 96);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -43,7 +47,7 @@ QByteArray pngBytes(const MapMetafile &metafile)
     return bytes;
 }
 
-QByteArray svgBytes(const MapMetafile &metafile)
+QByteArray svgBytes(const MapMetafile &metafile, double markerMm)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -59,13 +63,15 @@ QByteArray svgBytes(const MapMetafile &metafile)
         throw TolvekError(QStringLiteral("De overzichtskaart kan niet als SVG-tekening worden vastgelegd."));
     painter.fillRect(QRect(QPoint(0, 0), metafile.Size()), Qt::white);
     MapPainter::Paint(painter, metafile.Scene());
+    if (markerMm > 0)
+        MapImageFile::PaintNumbers(painter, metafile.Scene(), markerMm, 1, 96);
     painter.end();
     return bytes;
 }
 
 // One page the size of the map, one map pixel a 96th of an inch; a map too
 // big for a PDF page (200 inches) is scaled down to fit on one.
-QByteArray pdfBytes(const MapMetafile &metafile)
+QByteArray pdfBytes(const MapMetafile &metafile, double markerMm)
 {
     constexpr double MaxPoints = 14400;
     const QSize size = metafile.Size();
@@ -90,7 +96,8 @@ QByteArray pdfBytes(const MapMetafile &metafile)
         QPainter painter;
         if (!painter.begin(&pdf))
             throw TolvekError(QStringLiteral("De overzichtskaart kan niet als PDF-document worden vastgelegd."));
-        MapImageFile::PaintFitted(painter, metafile.Scene(), QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())));
+        MapImageFile::PaintFitted(painter, metafile.Scene(), QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())),
+                                  markerMm);
         painter.end();
     }
     return bytes;
@@ -112,17 +119,17 @@ MapImageFile::Format MapImageFile::FormatOf(const QString &fileName)
     return Format::Unknown;
 }
 
-void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName)
+void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, double markerMm)
 {
     switch (FormatOf(fileName)) {
     case Format::Png:
-        writeBytes(fileName, pngBytes(metafile));
+        writeBytes(fileName, pngBytes(metafile, markerMm));
         return;
     case Format::Svg:
-        writeBytes(fileName, svgBytes(metafile));
+        writeBytes(fileName, svgBytes(metafile, markerMm));
         return;
     case Format::Pdf:
-        writeBytes(fileName, pdfBytes(metafile));
+        writeBytes(fileName, pdfBytes(metafile, markerMm));
         return;
     case Format::Emf:
         metafile.SaveToFile(fileName);
@@ -134,7 +141,7 @@ void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName)
                           .arg(QDir::toNativeSeparators(fileName)));
 }
 
-void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target)
+void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm)
 {
     if (scene.size.isEmpty() || target.isEmpty())
         return;
@@ -148,7 +155,24 @@ void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const Q
     painter.setClipRect(map);
     painter.fillRect(map, Qt::white);
     MapPainter::Paint(painter, scene);
+    if (markerMm > 0 && painter.device())
+        PaintNumbers(painter, scene, markerMm, scale, painter.device()->logicalDpiX());
     painter.restore();
+}
+
+void MapImageFile::PaintNumbers(QPainter &painter, const MapScene &scene, double markerMm, double mapScale, double dpi)
+{
+    if (mapScale <= 0 || dpi <= 0)
+        return;
+    const double devicePerMm = dpi / 25.4;
+    MapPainter::Markers markers;
+    // The project's own triangles where they are larger than asked.
+    markers.size = std::max(double(scene.triangleSize), markerMm * devicePerMm / mapScale);
+    // Numbers about as tall as the markers, and readable however small those are.
+    markers.fontPixels = std::max(markerMm, 2.5) * 0.8 * devicePerMm / mapScale;
+    markers.penWidth = std::max(1.0, 0.3 * devicePerMm) / mapScale;
+    markers.number = [](const MapPhotoShape &shape) { return QString::number(shape.key); };
+    MapPainter::PaintMarkers(painter, scene, markers);
 }
 
 QPageLayout::Orientation MapImageFile::BestOrientation(const QSize &mapSize)

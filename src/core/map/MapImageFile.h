@@ -22,11 +22,18 @@ public:
     // Writes the drawing in the format the name's extension gives. The file
     // is replaced only once it is complete. Throws TolvekError naming the
     // file when it cannot be written or the extension is none of these.
-    static void Save(const MapMetafile &metafile, const QString &fileName);
+    // markerMm > 0: numbered markers of that size (a map pixel taken as a
+    // 96th of an inch); 0 leaves the drawing as the screen shows it.
+    static void Save(const MapMetafile &metafile, const QString &fileName, double markerMm = 0);
 
     // Paints the scene on a white ground within target, as large as fits
     // with its proportions kept, centred; nothing outside the map shows.
-    static void PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target);
+    // markerMm > 0: with numbered markers of that size on the device.
+    static void PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm = 0);
+
+    // Numbered markers (each photo's number) over a scene painted at
+    // mapScale device pixels per map pixel, on a device of dpi.
+    static void PaintNumbers(QPainter &painter, const MapScene &scene, double markerMm, double mapScale, double dpi);
 
     // The page orientation in which a map of this size comes out largest.
     static QPageLayout::Orientation BestOrientation(const QSize &mapSize);

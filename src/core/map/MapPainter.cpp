@@ -7,13 +7,16 @@
 #include "core/map/MapZoom.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -374,3 +377,122 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
 }
 
 } // namespace
+
+QPolygonF MapPainter::MarkerTriangle(QPointF position, int direction, double size)
+{
+    // The screen triangle's proportions: the base 2.4 sizes wide through
+    // the position, the apex one size away in the viewing direction.
+    const double a = double(direction) * M_PI / 180.0;
+    const QPointF along(std::cos(a) * size, -std::sin(a) * size);
+    const QPointF across(std::cos(a + M_PI / 2) * size * 1.2, -std::sin(a + M_PI / 2) * size * 1.2);
+    return QPolygonF({position + across, position - across, position + along});
+}
+
+void MapPainter::PaintMarkers(QPainter &painter, const MapScene &scene, const Markers &markers, const QRectF &area)
+{
+    struct Marker
+    {
+        QPolygonF triangle;
+        QString number;
+    };
+    std::vector<Marker> shown;
+    shown.reserve(size_t(scene.photos.size()));
+    for (const MapPhotoShape &shape : scene.photos) {
+        if (!area.isEmpty() && !area.contains(shape.position))
+            continue;
+        QString number = markers.number ? markers.number(shape) : QString();
+        if (number.isEmpty())
+            continue;
+        shown.push_back({MarkerTriangle(shape.position, shape.direction, markers.size), std::move(number)});
+    }
+    if (shown.empty())
+        return;
+
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(std::max(1, int(std::lround(markers.fontPixels))));
+    font.setBold(true);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(font);
+
+    // Taken places in a grid of cells about a number's size, so that a
+    // plan with thousands of photos is laid out without comparing all pairs.
+    const double cell = std::max(4.0, metrics.height() * 3);
+    QHash<quint64, QList<QRectF>> taken;
+    auto cellsOf = [cell](const QRectF &r, auto &&visit) {
+        const qint64 x0 = qint64(std::floor(r.left() / cell)), x1 = qint64(std::floor(r.right() / cell));
+        const qint64 y0 = qint64(std::floor(r.top() / cell)), y1 = qint64(std::floor(r.bottom() / cell));
+        for (qint64 y = y0; y <= y1; ++y)
+            for (qint64 x = x0; x <= x1; ++x)
+                visit(quint64(quint32(qint32(x))) << 32 | quint32(qint32(y)));
+    };
+    auto take = [&](const QRectF &r) { cellsOf(r, [&](quint64 key) { taken[key].append(r); }); };
+    auto covered = [&](const QRectF &r) {
+        // A place in several cells is counted once per cell: only the
+        // order of the candidates matters.
+        double area = 0;
+        cellsOf(r, [&](quint64 key) {
+            const auto it = taken.constFind(key);
+            if (it == taken.constEnd())
+                return;
+            for (const QRectF &other : *it) {
+                const QRectF both = r & other;
+                area += both.width() * both.height();
+            }
+        });
+        return area;
+    };
+    for (const Marker &m : shown)
+        take(m.triangle.boundingRect());
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen outline(scene.triangleColour, markers.penWidth);
+    outline.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(outline);
+    painter.setBrush(Qt::white);
+    for (const Marker &m : shown)
+        painter.drawPolygon(m.triangle);
+
+    painter.setFont(font);
+    const double pad = metrics.height() * 0.12;
+    const QRectF mapArea(QPointF(0, 0), QSizeF(scene.size));
+    for (const Marker &m : shown) {
+        const QRectF box = m.triangle.boundingRect();
+        const QSizeF label(metrics.horizontalAdvance(m.number) + 2 * pad, metrics.height());
+        const double gap = markers.penWidth;
+        const QPointF c = box.center();
+        const std::array<QPointF, 8> places = {
+            QPointF(box.right() + gap, c.y() - label.height() / 2),
+            QPointF(box.left() - gap - label.width(), c.y() - label.height() / 2),
+            QPointF(c.x() - label.width() / 2, box.top() - gap - label.height()),
+            QPointF(c.x() - label.width() / 2, box.bottom() + gap),
+            QPointF(box.right() + gap, box.top() - gap - label.height()),
+            QPointF(box.right() + gap, box.bottom() + gap),
+            QPointF(box.left() - gap - label.width(), box.top() - gap - label.height()),
+            QPointF(box.left() - gap - label.width(), box.bottom() + gap),
+        };
+        QRectF best;
+        double least = -1;
+        for (const QPointF &at : places) {
+            const QRectF r(at, label);
+            // Its own triangle counts as taken too, but touches none of these.
+            // A place that leaves the map would be cut off: the last resort.
+            const QRectF inMap = r & mapArea;
+            const double cost =
+                covered(r) + (mapArea.contains(r) ? 0 : (r.width() * r.height() - inMap.width() * inMap.height()) * 4);
+            if (least < 0 || cost < least) {
+                least = cost;
+                best = r;
+            }
+            if (cost == 0)
+                break;
+        }
+        take(best);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 255));
+        painter.drawRect(best);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(best.left() + pad, best.top() + metrics.ascent()), m.number);
+    }
+    painter.restore();
+}

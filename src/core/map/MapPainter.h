@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QPolygonF>
 #include <QRect>
+#include <QRectF>
+#include <QString>
+
+#include <functional>
 
 class MapPyramid;
 class MapZoom;
@@ -37,4 +42,25 @@ public:
     // A photo's shape as the view shows it zoomed out, in view pixels:
     // around the pixel that shows its position, shrunk below 1/4.
     static MapPhotoShape ShownShape(const MapPhotoShape &shape, const MapScene &scene, const MapZoom &zoom);
+    // Markers for paper, where the screen's triangles are too small to
+    // find: each photo's triangle at size (map pixels, base to apex as the
+    // project's triangle size), outlined with penWidth, and its number
+    // beside it at fontPixels on a white ground. Each number goes to the
+    // first place around its triangle that covers no other number or
+    // triangle; where none is free, to the least covered one.
+    struct Markers
+    {
+        // The number shown for a photo; empty: the photo is left out.
+        std::function<QString(const MapPhotoShape &)> number;
+        double size = 20;
+        double fontPixels = 16;
+        double penWidth = 2;
+    };
+    // Paints the markers of the photos whose position lies in area (map
+    // pixels; empty: everywhere), over what the painter holds.
+    static void PaintMarkers(QPainter &painter, const MapScene &scene, const Markers &markers,
+                             const QRectF &area = QRectF());
+
+    // The photo's marker triangle as PaintMarkers draws it.
+    static QPolygonF MarkerTriangle(QPointF position, int direction, double size);
 };

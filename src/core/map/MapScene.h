@@ -58,8 +58,10 @@ struct MapPolygon
 // and the photo has a file name, the label above and right of its position.
 struct MapPhotoShape
 {
-    QPoint position;     // the photo's x and y, the middle of the triangle's base
-    MapPolygon triangle; // P1, P2, apex; empty when it lies far outside the map
+    QPoint position; // the photo's x and y, the middle of the triangle's base
+    std::int32_t key = 0;
+    std::int32_t direction = 0; // degrees counter-clockwise from pointing right
+    MapPolygon triangle;        // P1, P2, apex; empty when it lies far outside the map
     bool hasLabel = false;
     QPoint labelTopLeft;
     // The label's name entry in MapScene::names; its text is made when it is

@@ -8,38 +8,25 @@
 
 namespace {
 
+const std::vector<PhotoTextFilter::SpecialFold> &specials()
+{
+    // Letters that do not decompose but that a Dutch user types
+    // differently, and the typographic quotes, which keyboards do not have.
+    static const std::vector<PhotoTextFilter::SpecialFold> table = {
+        {U'ß', "ss"}, {U'ẞ', "ss"}, {U'æ', "ae"}, {U'Æ', "ae"}, {U'œ', "oe"}, {U'Œ', "oe"}, {U'ø', "o"}, {U'Ø', "o"},
+        {U'ð', "d"},  {U'Ð', "d"},  {U'đ', "d"},  {U'Đ', "d"},  {U'þ', "th"}, {U'Þ', "th"}, {U'ł', "l"}, {U'Ł', "l"},
+        {U'‘', "'"},  {U'’', "'"},  {U'‚', "'"},  {U'‛', "'"},  {U'′', "'"},  {U'`', "'"},  {U'´', "'"}, {U'“', "\""},
+        {U'”', "\""}, {U'„', "\""}, {U'‟', "\""}, {U'″', "\""}, {U'«', "\""}, {U'»', "\""}};
+    return table;
+}
+
 // One character folded: compatibility decomposition without its marks, in
-// case-folded form. Letters that do not decompose but that a Dutch user
-// types differently get their usual spelling.
+// case-folded form, but for the special cases above.
 QString foldChar(char32_t c)
 {
-    switch (c) {
-    case U'ß':
-    case U'ẞ':
-        return QStringLiteral("ss");
-    case U'æ':
-    case U'Æ':
-        return QStringLiteral("ae");
-    case U'œ':
-    case U'Œ':
-        return QStringLiteral("oe");
-    case U'ø':
-    case U'Ø':
-        return QStringLiteral("o");
-    case U'ð':
-    case U'Ð':
-    case U'đ':
-    case U'Đ':
-        return QStringLiteral("d");
-    case U'þ':
-    case U'Þ':
-        return QStringLiteral("th");
-    case U'ł':
-    case U'Ł':
-        return QStringLiteral("l");
-    default:
-        break;
-    }
+    for (const PhotoTextFilter::SpecialFold &s : specials())
+        if (s.from == c)
+            return QString::fromUtf8(s.to);
     if (c < 0x20 || (c >= 0x7f && c < 0xa0) || QChar::isSpace(c))
         return QStringLiteral(" ");
     const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD);
@@ -87,6 +74,11 @@ PhotoTextFilter::PhotoTextFilter(const QString &query)
         m_words.push_back(folded.substr(begin, end - begin));
         at = end;
     }
+}
+
+const std::vector<PhotoTextFilter::SpecialFold> &PhotoTextFilter::SpecialFolds()
+{
+    return specials();
 }
 
 std::string PhotoTextFilter::Fold(QStringView text)

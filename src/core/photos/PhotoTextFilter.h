@@ -26,6 +26,16 @@ public:
     static std::string FoldBytes(QByteArrayView windows1252);
     static void AppendFolded(std::string &out, QByteArrayView windows1252);
 
+    // The characters that fold otherwise than by decomposition, case
+    // folding and dropping marks; the exported web page folds by the same
+    // table.
+    struct SpecialFold
+    {
+        char32_t from;
+        const char *to;
+    };
+    static const std::vector<SpecialFold> &SpecialFolds();
+
 private:
     std::vector<std::string> m_words;
 };

@@ -1,9 +1,11 @@
 #include "core/web/WebExport.h"
 
 #include "core/base/TolvekError.h"
+#include "core/map/MapDrawing.h"
 #include "core/map/MapScene.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/FileErrors.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
@@ -22,6 +24,10 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <vector>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Resources live in the static library; the initializer must be named.
 static void InitWebResources()
@@ -47,7 +53,7 @@ QString NotesText(const QByteArray &crlf)
     return t;
 }
 
-void CopyResources(const WebExportFolder &folder, const QString &assetsName)
+void CopyResources(WebExportFolder &folder)
 {
     InitWebResources();
     QDirIterator it(ResourceRoot, QDir::Files, QDirIterator::Subdirectories);
@@ -60,18 +66,35 @@ void CopyResources(const WebExportFolder &folder, const QString &assetsName)
             QString made;
             for (const QString &part : parent.split(QLatin1Char('/'))) {
                 made += (made.isEmpty() ? QString() : QStringLiteral("/")) + part;
-                folder.MakeFolder(assetsName + QLatin1Char('/') + made);
+                folder.MakeFolder(made);
             }
         }
         QFile file(from);
         if (!file.open(QIODevice::ReadOnly))
             throw TolvekError(QStringLiteral("Het programma mist een eigen bestand (%1).").arg(relative));
-        folder.Write(assetsName + QLatin1Char('/') + relative, file.readAll());
+        folder.Write(relative, file.readAll());
         ++count;
     }
     if (count == 0)
         throw TolvekError(QStringLiteral("Het programma mist de bestanden voor de webpagina."));
 }
+
+// One photo file of the project, read once however many keys name it.
+struct SourceJob
+{
+    QString path;
+    bool jpeg = false;
+    WebPhotoFiles::Source source;
+};
+
+// One distinct content: written once, shown by every photo that has it.
+struct ContentJob
+{
+    QString path; // the first file with this content
+    QString base; // the written files' base name
+    bool jpeg = false;
+    WebPhotoFiles::Result result;
+};
 
 struct PhotoJob
 {
@@ -81,8 +104,7 @@ struct PhotoJob
     QString shownName; // for the closing message
     bool placeholderOnly = false;
     bool noName = false; // the project has no name entry for the key
-    bool jpeg = false;
-    WebPhotoFiles::Result result;
+    int source = -1;
 };
 
 } // namespace
@@ -94,8 +116,43 @@ QString WebExport::PhotoId(std::int32_t key)
     return QStringLiteral("foto-") + (key < 0 ? QStringLiteral("min") : QString()) + QString::number(qAbs(qint64(key)));
 }
 
+QString WebExport::ShownName(const QByteArray &storedName)
+{
+    // "++GeenNaam++" is how the program marks a photo without a file.
+    if (storedName == "++GeenNaam++")
+        return QString();
+    const QString name = Text(storedName);
+    return name.mid(std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/'))) + 1);
+}
+
+void WebExport::CheckMap(const ProjectDocument &doc)
+{
+    const QString path = MapDrawing::MapFilePath(doc);
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" bestaat niet.").arg(shown));
+    if (S_ISDIR(st.st_mode))
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" is een map, geen bestand.").arg(shown));
+    // A pipe or a device would be read without end.
+    if (!S_ISREG(st.st_mode))
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" is geen gewoon bestand.").arg(shown));
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: %2.")
+                              .arg(shown, FileErrors::Text(errno)));
+}
+
 QString WebExport::OccupiedText(const WebExportFolder::Target &target)
 {
+    QString foreign;
+    WebExportFolder::Inspect(target, &foreign);
+    const QString assets = target.AssetsPath() + QLatin1Char('/');
+    if (foreign.startsWith(assets))
+        return QStringLiteral("In de map \"%1\" staat \"%2\", dat niet door dit programma is gemaakt. Haal het daar "
+                              "weg of kies een andere naam voor de webpagina.")
+            .arg(QDir::toNativeSeparators(target.AssetsPath()), foreign.mid(assets.size()));
     if (target.pageName == QLatin1String("index.html"))
         return QStringLiteral("De map \"%1\" is niet leeg. Kies een lege of nieuwe map voor de webpagina.")
             .arg(QDir::toNativeSeparators(target.folder));
@@ -104,9 +161,9 @@ QString WebExport::OccupiedText(const WebExportFolder::Target &target)
 }
 
 WebExport::Result WebExport::Run(const ProjectDocument &doc, const MapScene &scene,
-                                 const WebExportFolder::Target &target, Progress &progress)
+                                 const WebExportFolder::Target &target, Progress &progress, const Options &options)
 {
-    Result result = Prepare(doc, scene, target, progress);
+    Result result = Prepare(doc, scene, target, progress, options);
     if (result.pending) {
         result.pending->Commit();
         result.pending.reset();
@@ -115,16 +172,19 @@ WebExport::Result WebExport::Run(const ProjectDocument &doc, const MapScene &sce
 }
 
 WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene &scene,
-                                     const WebExportFolder::Target &target, Progress &progress)
+                                     const WebExportFolder::Target &target, Progress &progress, const Options &options)
 {
     Result result;
+    CheckMap(doc);
+    if (!doc.MapFileName.isEmpty() && scene.map.isNull())
+        throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen.")
+                              .arg(QDir::toNativeSeparators(MapDrawing::MapFilePath(doc))));
     if (WebExportFolder::Inspect(target) == WebExportFolder::State::Occupied)
         throw TolvekError(OccupiedText(target));
 
     // What the page shows, photo by photo in list order. The scene has
     // checked every position entry already.
     WebPageContent content;
-    content.assetsName = target.assetsName;
     content.organisation = Text(doc.Organisation);
     for (const QByteArray *line : {&doc.Description1, &doc.Description2, &doc.Description3})
         if (!line->trimmed().isEmpty())
@@ -136,7 +196,9 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     content.mapSize = scene.map.isNull() ? QSize(0, 0) : scene.map.size();
 
     std::vector<PhotoJob> jobs;
+    std::vector<SourceJob> sources;
     QHash<std::int32_t, int> jobOfKey;
+    QHash<QString, int> sourceOfPath;
     QList<int> jobOfPhoto;
     const QString projectFolder = doc.ProjectFolder();
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
@@ -151,7 +213,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             ph.corners << corner - ph.position;
         const qsizetype nameIndex = PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
         const QByteArray storedName = nameIndex >= 0 ? PhotoEntry::Value(doc.NameList[nameIndex]) : QByteArray();
-        ph.name = Text(storedName);
+        ph.name = ShownName(storedName);
         if (shape.hasLabel) {
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
@@ -164,13 +226,20 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             PhotoJob job;
             job.key = key;
             job.id = ph.id;
-            job.shownName = ph.name;
-            // "++GeenNaam++" is how the program marks a photo without a file.
+            job.shownName = Text(storedName);
             job.noName = nameIndex < 0;
             job.placeholderOnly = storedName.isEmpty() || storedName == "++GeenNaam++";
             if (!job.placeholderOnly) {
                 job.path = PathResolver::Resolve(storedName, projectFolder);
-                job.jpeg = PhotoPicture::KindForFileName(job.path) == PhotoPicture::Kind::Jpeg;
+                auto known = sourceOfPath.constFind(job.path);
+                if (known == sourceOfPath.constEnd()) {
+                    SourceJob source;
+                    source.path = job.path;
+                    source.jpeg = PhotoPicture::KindForFileName(job.path) == PhotoPicture::Kind::Jpeg;
+                    known = sourceOfPath.insert(job.path, int(sources.size()));
+                    sources.push_back(std::move(source));
+                }
+                job.source = *known;
             }
             found = jobOfKey.insert(key, int(jobs.size()));
             jobs.push_back(std::move(job));
@@ -185,15 +254,16 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         content.tileLevels = int(plan.levels.size());
         content.tileExtension = plan.Extension();
     }
-    progress.total = int(jobs.size()) + plan.TileCount() + 1;
+    // Every file is read once to tell its content, then every distinct
+    // content is written; the count of those is known after the first pass.
+    progress.total = 2 * int(sources.size()) + plan.TileCount() + 1;
 
     auto pending = std::make_unique<WebExportFolder>(target);
     WebExportFolder &folder = *pending;
+    folder.afterStep = options.afterCommitStep;
     folder.Begin();
-    const QString assets = target.assetsName;
-    folder.MakeFolder(assets);
-    folder.MakeFolder(assets + QStringLiteral("/fotos"));
-    CopyResources(folder, assets);
+    folder.MakeFolder(QStringLiteral("fotos"));
+    CopyResources(folder);
     ++progress.done;
 
     // A pool of the export's own: the calling thread only waits for it.
@@ -204,39 +274,65 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         return !progress.cancelled.load();
     };
 
-    // Photos first: other kinds than JPEG one at a time (metafiles are read
-    // in child processes), JPEG photos in parallel.
+    QtConcurrent::blockingMap(&pool, sources, [&](SourceJob &source) {
+        if (progress.cancelled)
+            return;
+        source.source = WebPhotoFiles::Examine(source.path);
+        tick();
+    });
+
+    std::vector<ContentJob> contents;
+    QHash<QString, int> contentOf;
+    QList<int> contentOfSource;
+    for (const SourceJob &source : sources) {
+        if (!source.source.ok) {
+            contentOfSource << -1;
+            continue;
+        }
+        auto known = contentOf.constFind(source.source.contents);
+        if (known == contentOf.constEnd()) {
+            ContentJob job;
+            job.path = source.path;
+            job.base = source.source.contents.left(20);
+            job.jpeg = source.jpeg;
+            known = contentOf.insert(source.source.contents, int(contents.size()));
+            contents.push_back(std::move(job));
+        }
+        contentOfSource << *known;
+    }
+    progress.total = int(sources.size() + contents.size()) + plan.TileCount() + 1;
+
+    // Other kinds than JPEG one at a time (metafiles are read in child
+    // processes), JPEG photos in parallel.
     QString error;
     QMutex errorLock;
     std::atomic<bool> failed{false};
-    auto convert = [&](PhotoJob &job) {
+    auto convert = [&](ContentJob &job) {
         if (progress.cancelled || failed)
             return;
-        if (!job.placeholderOnly) {
-            try {
-                job.result = WebPhotoFiles::Write(job.path, job.id, folder, assets);
-            } catch (const TolvekError &e) {
-                QMutexLocker lock(&errorLock);
-                if (!failed.exchange(true))
-                    error = e.message();
-                return;
-            }
+        try {
+            job.result = WebPhotoFiles::Write(job.path, job.base, folder, options.keepMetadata);
+        } catch (const TolvekError &e) {
+            QMutexLocker lock(&errorLock);
+            if (!failed.exchange(true))
+                error = e.message();
+            return;
         }
         tick();
     };
-    for (PhotoJob &job : jobs)
+    for (ContentJob &job : contents)
         if (!job.jpeg)
             convert(job);
-    std::vector<PhotoJob *> parallel;
-    for (PhotoJob &job : jobs)
+    std::vector<ContentJob *> parallel;
+    for (ContentJob &job : contents)
         if (job.jpeg)
             parallel.push_back(&job);
-    QtConcurrent::blockingMap(&pool, parallel, [&](PhotoJob *job) { convert(*job); });
+    QtConcurrent::blockingMap(&pool, parallel, [&](ContentJob *job) { convert(*job); });
     if (failed)
         throw TolvekError(error);
 
     if (!scene.map.isNull() && !progress.cancelled)
-        WebMapTiles::Write(scene.map, plan, folder, assets, pool, tick);
+        WebMapTiles::Write(scene.map, plan, folder, pool, tick);
 
     if (progress.cancelled) {
         folder.Abandon();
@@ -244,24 +340,35 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         return result;
     }
 
+    auto resultOf = [&](const PhotoJob &job) -> const WebPhotoFiles::Result * {
+        if (job.source < 0 || contentOfSource[job.source] < 0)
+            return nullptr;
+        return &contents[std::size_t(contentOfSource[job.source])].result;
+    };
     for (qsizetype i = 0; i < content.photos.size(); ++i) {
-        const PhotoJob &job = jobs[std::size_t(jobOfPhoto[i])];
+        const WebPhotoFiles::Result *r = resultOf(jobs[std::size_t(jobOfPhoto[i])]);
         WebPageContent::Photo &ph = content.photos[i];
-        if (job.result.ok) {
-            ph.photo = job.result.photo;
-            ph.thumbnail = job.result.thumbnail;
-            ph.size = job.result.size;
+        if (r && r->ok) {
+            ph.photo = r->photo;
+            ph.thumbnail = r->thumbnail;
+            ph.size = r->size;
         }
     }
     for (const PhotoJob &job : jobs) {
-        if (job.result.ok || (!job.noName && job.placeholderOnly))
+        const WebPhotoFiles::Result *r = resultOf(job);
+        if ((r && r->ok) || (!job.noName && job.placeholderOnly))
             continue;
+        const QString problem = job.source < 0 ? QString()
+            : r                                ? r->problem
+                                               : sources[std::size_t(job.source)].source.problem;
         result.missing << (job.noName ? QStringLiteral("foto %1: het project noemt geen bestand").arg(job.id.mid(5))
-                                      : QStringLiteral("%1: %2").arg(job.shownName, job.result.problem));
+                                      : QStringLiteral("%1: %2").arg(job.shownName, problem));
     }
 
-    folder.Write(assets + QLatin1Char('/') + WebPageWriter::DataFileName(), WebPageWriter::Data(content));
-    folder.Write(target.pageName, WebPageWriter::Page(content));
+    folder.Write(WebPageWriter::DataFileName(), WebPageWriter::Data(content));
+    folder.Write(WebPageWriter::TextsFileName(), WebPageWriter::Texts(content));
+    content.assetsAddress = folder.VersionAddress();
+    folder.SetPage(WebPageWriter::Page(content));
     result.pending = std::move(pending);
     return result;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class ProjectDocument;
@@ -28,6 +29,15 @@ public:
         std::atomic<bool> cancelled{false};
     };
 
+    struct Options
+    {
+        // Carry the photos' metadata (EXIF: GPS position, camera, owner)
+        // into the page; left out unless asked for.
+        bool keepMetadata = false;
+        // For tests: called after each step of the commit.
+        std::function<void(int step)> afterCommitStep;
+    };
+
     struct Result
     {
         bool cancelled = false; // nothing was written
@@ -44,18 +54,32 @@ public:
     // project's folder. Throws TolvekError (with the folder as it was)
     // when the target is taken or something cannot be written, and on an
     // entry that is not a valid integer.
+    // A map the project names but that cannot be read (missing, not a
+    // regular file) throws TolvekError too: a page without it is no use.
     static Result Run(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
-                      Progress &progress);
+                      Progress &progress, const Options &options);
+    static Result Run(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
+                      Progress &progress)
+    {
+        return Run(doc, scene, target, progress, Options());
+    }
 
     // The same up to the last step: the page is not yet in place, so that
     // a Cancel up to the very end still leaves the folder as it was. The
     // caller commits result.pending.
     static Result Prepare(const ProjectDocument &doc, const MapScene &scene, const WebExportFolder::Target &target,
-                          Progress &progress);
+                          Progress &progress, const Options &options);
+
+    // Throws TolvekError when doc names a map file that is not a readable
+    // regular file. Checked before anything is read or written.
+    static void CheckMap(const ProjectDocument &doc);
 
     // The message for a target that Inspect finds occupied.
     static QString OccupiedText(const WebExportFolder::Target &target);
 
-    // The photo's file base name from its key: never from the user's names.
+    // The photo's address in the page, from its key: never from the user's names.
     static QString PhotoId(std::int32_t key);
+    // What the page shows as a photo's name: the file name alone, without
+    // any folder; empty for a photo without a file.
+    static QString ShownName(const QByteArray &storedName);
 };

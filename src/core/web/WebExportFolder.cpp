@@ -4,12 +4,14 @@
 #include "core/platform/FileErrors.h"
 #include "core/platform/SafeFileWriter.h"
 
-#include <QDateTime>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,10 +40,54 @@ bool IsOurPage(const QString &path)
     return file.read(4096).contains(WebExportFolder::GeneratorMeta());
 }
 
-bool IsOurAssets(const QString &path)
+// The files an export of an earlier release put straight into the assets
+// folder, without versions.
+bool IsUnversionedName(const QString &name)
+{
+    static const QStringList names = {QStringLiteral("tolvek.js"),     QStringLiteral("tolvek.css"),
+                                      QStringLiteral("gegevens.js"),   QStringLiteral("ontbreekt.svg"),
+                                      QStringLiteral("pictogram.svg"), QStringLiteral("leaflet"),
+                                      QStringLiteral("fotos"),         QStringLiteral("kaart")};
+    return names.contains(name);
+}
+
+QStringList AllEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool IsTemporary(const QString &name)
+{
+    return name.startsWith(QLatin1String(WebExportFolder::TemporaryPrefix));
+}
+
+// The first entry of the assets folder that is not of this program: what
+// it wrote there is versions, its temporaries, and the unversioned files
+// where their script is.
+QString ForeignInAssets(const QString &assets)
+{
+    const QStringList entries = AllEntries(assets);
+    const bool unversioned = QFileInfo(QDir(assets).filePath(QStringLiteral("tolvek.js"))).isFile();
+    for (const QString &name : entries) {
+        const QFileInfo info(QDir(assets).filePath(name));
+        if (info.isSymLink())
+            return info.filePath();
+        if (IsTemporary(name) || (unversioned && IsUnversionedName(name)))
+            continue;
+        if (WebExportFolder::IsVersionName(name) && info.isDir())
+            continue;
+        return info.filePath();
+    }
+    return QString();
+}
+
+void RemovePath(const QString &path)
 {
     const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink() && QFileInfo(QDir(path).filePath(QStringLiteral("tolvek.js"))).isFile();
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
 }
 
 } // namespace
@@ -80,33 +126,58 @@ WebExportFolder::Target WebExportFolder::ForOutput(const QString &output)
     return t;
 }
 
-WebExportFolder::State WebExportFolder::Inspect(const Target &target)
+bool WebExportFolder::IsVersionName(const QString &name)
 {
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-f]{%1}$").arg(VersionLength));
+    return pattern.match(name).hasMatch();
+}
+
+QString WebExportFolder::VersionOfPage(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    static const QRegularExpression script(QStringLiteral("/([0-9a-f]{%1})/tolvek\\.js\"").arg(VersionLength));
+    const QRegularExpressionMatch m = script.match(QString::fromUtf8(file.read(8192)));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+WebExportFolder::State WebExportFolder::Inspect(const Target &target, QString *foreign)
+{
+    QString dummy;
+    QString &first = foreign ? *foreign : dummy;
+    first.clear();
     const QFileInfo folder(target.folder);
     if (!folder.exists())
         return State::Free;
-    if (!folder.isDir())
+    if (!folder.isDir()) {
+        first = target.folder;
         return State::Occupied;
+    }
     const QFileInfo page(target.PagePath());
     const QFileInfo assets(target.AssetsPath());
     const bool pageThere = page.exists() || page.isSymLink();
     const bool assetsThere = assets.exists() || assets.isSymLink();
-    if (pageThere && (page.isSymLink() || !page.isFile() || !IsOurPage(page.filePath())))
+    if (pageThere && (page.isSymLink() || !page.isFile() || !IsOurPage(page.filePath()))) {
+        first = page.filePath();
         return State::Occupied;
-    if (assetsThere && !IsOurAssets(assets.filePath()))
-        return State::Occupied;
-    if (target.pageName == QLatin1String("index.html")) {
-        // A folder of its own: nothing else may be in it.
-        const QStringList entries =
-            QDir(target.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        // A temporary folder of an export that was killed half-way is ours.
-        for (const QString &name : entries)
-            if (name != target.pageName && name != target.assetsName
-                && !(name.startsWith(QLatin1String(TemporaryPrefix))
-                     && QFileInfo(QDir(target.folder).filePath(name)).isDir()))
-                return State::Occupied;
     }
-    return pageThere || assetsThere ? State::PreviousExport : State::Free;
+    if (assetsThere) {
+        first = assets.isSymLink() || !assets.isDir() ? assets.filePath() : ForeignInAssets(assets.filePath());
+        if (!first.isEmpty())
+            return State::Occupied;
+    }
+    if (target.pageName == QLatin1String("index.html")) {
+        // A folder of its own: nothing else may be in it but what a killed
+        // export left.
+        for (const QString &name : AllEntries(target.folder))
+            if (name != target.pageName && name != target.assetsName && !IsTemporary(name)
+                && !SafeFileWriter::IsTemporaryName(name, target.pageName)) {
+                first = QDir(target.folder).filePath(name);
+                return State::Occupied;
+            }
+    }
+    return pageThere ? State::PreviousExport : State::Free;
 }
 
 WebExportFolder::WebExportFolder(const Target &target) : m_target(target)
@@ -119,43 +190,67 @@ WebExportFolder::~WebExportFolder()
         Abandon();
 }
 
-void WebExportFolder::RemoveStaleTemporaries() const
+void WebExportFolder::RemoveLeftovers() const
 {
-    // An export killed half-way leaves its temporary folder; one that has
-    // not changed for as long as a stale save temporary is no longer written.
-    const QDir folder(m_target.folder);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QStringList names = folder.entryList({QLatin1String(TemporaryPrefix) + QLatin1Char('*')},
-                                               QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        const QFileInfo info(folder.filePath(name));
-        if (!info.isSymLink() && info.lastModified().secsTo(now) > SafeFileWriter::StaleSeconds)
-            QDir(info.filePath()).removeRecursively();
+    // With the lock held, no other export is writing here: every temporary
+    // is a killed export's, whatever its age. A version the page does not
+    // use was put in place by an export killed before its page.
+    const QString assets = m_target.AssetsPath();
+    const QString used = VersionOfPage(m_target.PagePath());
+    const bool unversioned = QFileInfo(QDir(assets).filePath(QStringLiteral("tolvek.js"))).isFile();
+    // A page of ours whose version cannot be told keeps them all.
+    const bool known = !used.isEmpty() || unversioned || !QFileInfo::exists(m_target.PagePath());
+    for (const QString &name : AllEntries(assets)) {
+        const QString path = QDir(assets).filePath(name);
+        if ((IsTemporary(name) && name != QLatin1String(LockName)) || (IsVersionName(name) && name != used && known))
+            RemovePath(path);
     }
+    // Temporary folders that exports of an earlier release left beside the page.
+    for (const QString &name : AllEntries(m_target.folder))
+        if (name.startsWith(QLatin1String(".tolvek-webpagina-")))
+            RemovePath(QDir(m_target.folder).filePath(name));
 }
 
 void WebExportFolder::Begin()
 {
-    const QByteArray folder = QFile::encodeName(m_target.folder);
-    if (!QFileInfo(m_target.folder).isDir()) {
-        if (::mkdir(folder.constData(), 0777) != 0) {
+    auto makeFolder = [](const QString &path, bool &made) {
+        if (QFileInfo(path).isDir())
+            return;
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
             const int error = errno;
-            throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
-                                  .arg(Native(m_target.folder), FileErrors::Text(error)));
+            throw TolvekError(
+                QStringLiteral("Kan de map \"%1\" niet maken: %2.").arg(Native(path), FileErrors::Text(error)));
         }
-        m_madeFolder = true;
-    }
-    RemoveStaleTemporaries();
-    QByteArray pattern = folder + '/' + TemporaryPrefix + "XXXXXX";
-    if (!::mkdtemp(pattern.data())) {
-        const int error = errno;
+        made = true;
+    };
+    try {
+        makeFolder(m_target.folder, m_madeFolder);
+        makeFolder(m_target.AssetsPath(), m_madeAssets);
+        const QString lock = QDir(m_target.AssetsPath()).filePath(QLatin1String(LockName));
+        switch (m_lock.Take(lock)) {
+        case ProcessLock::Result::Taken:
+            break;
+        case ProcessLock::Result::HeldByOther:
+            throw TolvekError(QStringLiteral("In de map \"%1\" wordt op dit moment al een webpagina geschreven.")
+                                  .arg(Native(m_target.folder)));
+        case ProcessLock::Result::Failed:
+            throw TolvekError(
+                QStringLiteral("Kan in de map \"%1\" niet schrijven.").arg(Native(m_target.AssetsPath())));
+        }
+        RemoveLeftovers();
+        QByteArray pattern = QFile::encodeName(m_target.AssetsPath()) + '/' + TemporaryPrefix + "nieuw-XXXXXX";
+        if (!::mkdtemp(pattern.data())) {
+            const int error = errno;
+            throw TolvekError(QStringLiteral("Kan in de map \"%1\" niet schrijven: %2.")
+                                  .arg(Native(m_target.AssetsPath()), FileErrors::Text(error)));
+        }
+        // mkdtemp makes it private; the exported files are for sharing.
+        ::chmod(pattern.constData(), 0755);
+        m_temp = QFile::decodeName(pattern);
+    } catch (...) {
         Abandon();
-        throw TolvekError(QStringLiteral("Kan in de map \"%1\" niet schrijven: %2.")
-                              .arg(Native(m_target.folder), FileErrors::Text(error)));
+        throw;
     }
-    // mkdtemp makes it private; the exported files are for sharing.
-    ::chmod(pattern.constData(), 0755);
-    m_temp = QFile::decodeName(pattern);
 }
 
 void WebExportFolder::MakeFolder(const QString &relative) const
@@ -164,15 +259,15 @@ void WebExportFolder::MakeFolder(const QString &relative) const
     if (::mkdir(QFile::encodeName(path).constData(), 0755) != 0 && errno != EEXIST) {
         const int error = errno;
         throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
-                              .arg(Native(QDir(m_target.folder).filePath(relative)), FileErrors::Text(error)));
+                              .arg(Native(QDir(m_target.AssetsPath()).filePath(relative)), FileErrors::Text(error)));
     }
 }
 
-void WebExportFolder::Write(const QString &relative, const QByteArray &bytes) const
+void WebExportFolder::Write(const QString &relative, const QByteArray &bytes)
 {
     // Plain writes into the new, private folder: no earlier file can be
     // damaged here, and the folder only becomes the export at Commit.
-    const QString shown = QDir(m_target.folder).filePath(relative);
+    const QString shown = QDir(m_target.AssetsPath()).filePath(relative);
     const QByteArray path = QFile::encodeName(m_temp + QLatin1Char('/') + relative);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -193,42 +288,77 @@ void WebExportFolder::Write(const QString &relative, const QByteArray &bytes) co
     }
     if (::close(fd) != 0)
         throw WriteError(shown, errno);
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    QMutexLocker locker(&m_digestLock);
+    m_digests.append({relative, digest});
+}
+
+QString WebExportFolder::Version() const
+{
+    QMutexLocker locker(&m_digestLock);
+    QList<QPair<QString, QByteArray>> sorted = m_digests;
+    std::sort(sorted.begin(), sorted.end());
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const auto &[name, digest] : sorted) {
+        hash.addData(name.toUtf8());
+        hash.addData(QByteArrayView("\0", 1));
+        hash.addData(digest);
+    }
+    return QString::fromLatin1(hash.result().toHex().left(VersionLength));
+}
+
+QString WebExportFolder::VersionAddress() const
+{
+    // The user's name for the page may hold anything, "#", "?", "%" and ":"
+    // too: percent-encoded it stays one relative path segment.
+    return QString::fromLatin1(QUrl::toPercentEncoding(m_target.assetsName)) + QLatin1Char('/') + Version();
+}
+
+void WebExportFolder::RemoveOldVersions(const QString &keep) const
+{
+    const QString assets = m_target.AssetsPath();
+    const bool unversioned = QFileInfo(QDir(assets).filePath(QStringLiteral("tolvek.js"))).isFile();
+    for (const QString &name : AllEntries(assets))
+        if (name != keep && name != QLatin1String(LockName)
+            && (IsVersionName(name) || IsTemporary(name) || (unversioned && IsUnversionedName(name))))
+            RemovePath(QDir(assets).filePath(name));
 }
 
 void WebExportFolder::Commit()
 {
-    const QByteArray page = QFile::encodeName(m_target.PagePath());
-    const QByteArray assets = QFile::encodeName(m_target.AssetsPath());
-    const QByteArray newPage = QFile::encodeName(m_temp + QLatin1Char('/') + m_target.pageName);
-    const QByteArray newAssets = QFile::encodeName(m_temp + QLatin1Char('/') + m_target.assetsName);
-    const QByteArray oldAssets = QFile::encodeName(m_temp + QStringLiteral("/vorige-bestanden"));
-
-    auto fail = [this](int error) {
-        return TolvekError(QStringLiteral("Kan de webpagina niet in de map \"%1\" zetten: %2.")
-                               .arg(Native(m_target.folder), FileErrors::Text(error)));
+    const QString version = Version();
+    const QString final = QDir(m_target.AssetsPath()).filePath(version);
+    auto fail = [this](const QString &reason) {
+        return TolvekError(
+            QStringLiteral("Kan de webpagina niet in de map \"%1\" zetten: %2.").arg(Native(m_target.folder), reason));
     };
-    // An earlier export's files go into the temporary folder, to be removed
-    // with it; the page itself is replaced in one step at the end.
-    struct stat st;
-    const bool hadAssets = ::lstat(assets.constData(), &st) == 0;
-    if (hadAssets && ::rename(assets.constData(), oldAssets.constData()) != 0)
-        throw fail(errno);
-    if (::rename(newAssets.constData(), assets.constData()) != 0) {
-        const int error = errno;
-        if (hadAssets)
-            ::rename(oldAssets.constData(), assets.constData());
-        throw fail(error);
+    // The same files as a version already there: that one serves.
+    bool placed = false;
+    if (QFileInfo(final).isDir()) {
+        QDir(m_temp).removeRecursively();
+    } else {
+        if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(final).constData()) != 0)
+            throw fail(FileErrors::Text(errno));
+        placed = true;
     }
-    if (::rename(newPage.constData(), page.constData()) != 0) {
-        const int error = errno;
-        ::rename(assets.constData(), newAssets.constData());
-        if (hadAssets)
-            ::rename(oldAssets.constData(), assets.constData());
-        throw fail(error);
+    m_temp.clear();
+    if (afterStep)
+        afterStep(1);
+
+    SafeFileWriter page(m_target.PagePath());
+    if (!page.Open() || !page.Append(m_page.constData(), std::size_t(m_page.size())) || !page.Commit()) {
+        if (placed)
+            QDir(final).removeRecursively();
+        throw fail(page.Reason());
     }
     m_committed = true;
-    QDir(m_temp).removeRecursively();
-    m_temp.clear();
+    if (afterStep)
+        afterStep(2);
+
+    RemoveOldVersions(version);
+    if (afterStep)
+        afterStep(3);
+    m_lock.Remove();
 }
 
 void WebExportFolder::Abandon()
@@ -237,8 +367,12 @@ void WebExportFolder::Abandon()
         QDir(m_temp).removeRecursively();
         m_temp.clear();
     }
-    if (m_madeFolder) {
-        ::rmdir(QFile::encodeName(m_target.folder).constData()); // only when empty
-        m_madeFolder = false;
-    }
+    if (m_lock.Held())
+        m_lock.Remove();
+    // Only when empty.
+    if (m_madeAssets)
+        ::rmdir(QFile::encodeName(m_target.AssetsPath()).constData());
+    if (m_madeFolder)
+        ::rmdir(QFile::encodeName(m_target.folder).constData());
+    m_madeAssets = m_madeFolder = false;
 }

@@ -1,13 +1,23 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "core/platform/ProcessLock.h"
 
-// Where a web page export goes and how it gets there. Everything is written
-// into a hidden temporary folder inside the chosen folder; only when all of
-// it is there does it move into place, the page last. A cancelled or failed
-// export therefore leaves no half-written page, and nothing outside the
-// chosen folder is ever touched: the user's names never become file names.
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+// Where a web page export goes and how it gets there. The page NAME.html
+// (or index.html) refers to its files in NAME-bestanden/<version>/, a
+// folder named after what is in it. A new export is written into a hidden
+// temporary folder beside the versions; at the end it becomes a version of
+// its own, then the page is replaced in one step, and only then are the
+// old versions removed. Killed between any two of these steps, the folder
+// holds a page with all its files: the old one or the new one. Nothing
+// outside the chosen folder is touched; the user's names never become file
+// names, and files of the user's own are never removed.
 class WebExportFolder
 {
 public:
@@ -27,11 +37,12 @@ public:
     static Target ForFolder(const QString &folder);
 
     enum class State {
-        Free,           // the folder is empty or does not exist yet
-        PreviousExport, // it holds only an earlier export of this program
-        Occupied,       // it holds other files (or the names are taken)
+        Free,           // nothing of a page there (perhaps leftovers of a killed export)
+        PreviousExport, // an earlier export of this program, and nothing else
+        Occupied,       // other files there, or the names are taken
     };
-    static State Inspect(const Target &target);
+    // foreign: the first file or folder that makes it Occupied.
+    static State Inspect(const Target &target, QString *foreign = nullptr);
 
     explicit WebExportFolder(const Target &target);
     // Without a Commit, removes what was written (Abandon).
@@ -39,24 +50,37 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Makes the folder when it is missing and the temporary folder in it,
-    // after removing those that killed exports left over an hour ago.
-    // Throws TolvekError.
+    // Makes the folders when they are missing, takes the assets folder's
+    // lock (one export at a time), removes what exports that no longer run
+    // left there, and makes the temporary folder. Throws TolvekError.
     void Begin();
 
-    // Writes a file below the temporary folder: relative is "index.html" or
-    // a path below the assets folder's name. Safe to call from several
-    // threads for different files. Throws TolvekError naming the file.
-    void Write(const QString &relative, const QByteArray &bytes) const;
-    // Makes a folder below the temporary folder. Throws TolvekError.
+    // Writes a file below the new version's folder ("fotos/x.jpg"). Safe to
+    // call from several threads for different files. Throws TolvekError
+    // naming the file.
+    void Write(const QString &relative, const QByteArray &bytes);
+    // Makes a folder below the new version's folder. Throws TolvekError.
     void MakeFolder(const QString &relative) const;
 
-    // Moves the new files into place, replacing an earlier export of this
-    // program. Throws TolvekError; the folder is then as it was.
+    // The new version's name: a digest of every file written, with its
+    // name. Write nothing after asking.
+    QString Version() const;
+    // The page refers to its files by this address, relative to the page.
+    QString VersionAddress() const;
+    // The page, written last at Commit.
+    void SetPage(const QByteArray &page) { m_page = page; }
+
+    // Puts the new version and the page in place and removes the earlier
+    // export's files. Throws TolvekError; the folder then shows the page
+    // as it was.
     void Commit();
-    // Removes the temporary folder, and the chosen folder too when Begin
-    // made it and it is empty again.
+    // Removes the temporary folder, and the folders Begin made when they
+    // are empty again.
     void Abandon();
+
+    // For tests: called after each step of Commit (1: the version is in
+    // place, 2: the page, 3: the old versions are gone).
+    std::function<void(int step)> afterStep;
 
     const Target &target() const { return m_target; }
     // The temporary folder (for tests).
@@ -64,14 +88,27 @@ public:
 
     // The marker in a page that says this program wrote it.
     static QByteArray GeneratorMeta() { return QByteArrayLiteral("<meta name=\"generator\" content=\"Tolvek\">"); }
-    static constexpr const char *TemporaryPrefix = ".tolvek-webpagina-";
+    static constexpr const char *TemporaryPrefix = ".tolvek-";
+    static constexpr const char *LockName = ".tolvek-bezig";
+    static constexpr int VersionLength = 16;
+    // Whether name is what Version gives.
+    static bool IsVersionName(const QString &name);
+    // The version the page at path refers to; empty when none.
+    static QString VersionOfPage(const QString &path);
 
 private:
-    // Removes temporary folders of exports that were killed long ago.
-    void RemoveStaleTemporaries() const;
+    // Removes what killed exports left: temporaries, versions no page uses.
+    void RemoveLeftovers() const;
+    // Removes the earlier export's files but for keep.
+    void RemoveOldVersions(const QString &keep) const;
 
     Target m_target;
     QString m_temp;
+    QByteArray m_page;
+    ProcessLock m_lock;
     bool m_madeFolder = false;
+    bool m_madeAssets = false;
     bool m_committed = false;
+    mutable QMutex m_digestLock;
+    QList<QPair<QString, QByteArray>> m_digests; // relative name, SHA-1
 };

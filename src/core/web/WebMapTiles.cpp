@@ -186,10 +186,10 @@ WebMapTiles::Plan WebMapTiles::MakePlan(const QImage &map)
     return plan;
 }
 
-void WebMapTiles::Write(const QImage &map, const Plan &plan, const WebExportFolder &folder, const QString &assetsName,
-                        QThreadPool &pool, const std::function<bool()> &tick)
+void WebMapTiles::Write(const QImage &map, const Plan &plan, WebExportFolder &folder, QThreadPool &pool,
+                        const std::function<bool()> &tick)
 {
-    const QString root = assetsName + QStringLiteral("/kaart");
+    const QString root = QStringLiteral("kaart");
     folder.MakeFolder(root);
     QImage level = map.format() == QImage::Format_RGB32 ? map : map.convertToFormat(QImage::Format_RGB32);
     if (level.isNull())

@@ -30,12 +30,12 @@ public:
     // The levels and the tile format for map (not null).
     static Plan MakePlan(const QImage &map);
 
-    // Writes the tiles as "<assetsName>/kaart/<level>/<x>/<y>.<ext>", using
+    // Writes the tiles as "kaart/<level>/<x>/<y>.<ext>", using
     // pool's threads. tick is called (from any of them) after every tile
     // and returns false to stop early. Throws TolvekError when a tile
     // cannot be written.
-    static void Write(const QImage &map, const Plan &plan, const WebExportFolder &folder, const QString &assetsName,
-                      QThreadPool &pool, const std::function<bool()> &tick);
+    static void Write(const QImage &map, const Plan &plan, WebExportFolder &folder, QThreadPool &pool,
+                      const std::function<bool()> &tick);
 
     // Whether image has at most limit colours, judged from every step-th row.
     static bool FewColours(const QImage &image, int limit, int step);

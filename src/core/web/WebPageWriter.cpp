@@ -1,6 +1,9 @@
 #include "core/web/WebPageWriter.h"
 
+#include "core/photos/PhotoTextFilter.h"
 #include "core/web/WebExportFolder.h"
+
+#include <QHash>
 
 #include <cstdio>
 
@@ -92,7 +95,7 @@ QByteArray WebPageWriter::ContentSecurityPolicy()
 
 QByteArray WebPageWriter::Page(const WebPageContent &c)
 {
-    const QByteArray a = Html(c.assetsName);
+    const QByteArray a = Html(c.assetsAddress);
     const QString title = !c.organisation.isEmpty() ? c.organisation
         : !c.description.isEmpty()                  ? c.description.constFirst()
                                                     : QStringLiteral("Fotokaart");
@@ -120,9 +123,12 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
     p += "<button type=\"button\" id=\"lijstknop\" aria-controls=\"lijst\" aria-expanded=\"false\">Lijst</button>\n";
     p += "</div>\n</header>\n";
     p += "<main class=\"inhoud\">\n";
-    p += "<nav id=\"lijst\" class=\"lijst\" aria-label=\"Foto's\"><p id=\"telling\" class=\"telling\"></p>"
-         "<ul id=\"lijstitems\"></ul></nav>\n";
+    p += "<nav id=\"lijst\" class=\"lijst\" aria-label=\"Foto's\"><p id=\"telling\" class=\"telling\" "
+         "role=\"status\" aria-live=\"polite\"></p><ul id=\"lijstitems\"></ul></nav>\n";
     p += "<div id=\"kaart\" class=\"kaart\" aria-label=\"Overzichtskaart\"></div>\n";
+    p += "<p id=\"kaartuitleg\" hidden>Pijltoetsen: naar de dichtstbijzijnde foto in die richting. Enter: de foto "
+         "openen. Plus en min: in- en uitzoomen.</p>\n";
+    p += "<p id=\"kaartmelding\" class=\"onzichtbaar\" aria-live=\"polite\"></p>\n";
     p += "</main>\n";
     p += "<div id=\"fotovenster\" class=\"fotovenster\" role=\"dialog\" aria-modal=\"true\" "
          "aria-labelledby=\"fotonaam\" hidden>\n";
@@ -144,34 +150,95 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
 
 QByteArray WebPageWriter::Data(const WebPageContent &c)
 {
+    // What the first picture needs: where each triangle lies and how it is
+    // drawn, in flat arrays that a browser reads fast. Names and notes
+    // follow in the texts file.
     QByteArray d;
-    d.reserve(256 + c.photos.size() * 200);
+    d.reserve(512 + c.photos.size() * 48);
     d += "// The photo map: written by Tolvek, read by tolvek.js.\nwindow.TolvekFotokaart = {\n";
     d += "\"map\": {\"width\": " + Number(c.mapSize.width()) + ", \"height\": " + Number(c.mapSize.height())
         + ", \"levels\": " + Number(c.tileLevels) + ", \"extension\": " + JsonString(c.tileExtension) + "},\n";
-    d += "\"assets\": " + JsonString(c.assetsName) + ",\n";
     d += "\"colour\": " + JsonString(c.triangleColour.name()) + ",\n";
     d += "\"fontPixels\": " + Number(c.fontPixels) + ",\n";
     d += "\"help\": " + JsonString(c.helpText) + ",\n";
-    d += "\"photos\": [\n";
+    d += "\"texts\": " + JsonString(TextsFileName()) + ",\n";
+    d += "\"fold\": [";
+    bool first = true;
+    for (const PhotoTextFilter::SpecialFold &f : PhotoTextFilter::SpecialFolds()) {
+        d += (first ? "[" : ", [") + JsonString(QString::fromUcs4(&f.from, 1)) + ", "
+            + JsonString(QString::fromUtf8(f.to)) + "]";
+        first = false;
+    }
+    d += "],\n\"ids\": [";
+    for (qsizetype i = 0; i < c.photos.size(); ++i)
+        d += (i ? "," : "") + JsonString(c.photos[i].id);
+    // x, y, then the three corners relative to it; no corners: all zero.
+    d += "],\n\"shapes\": [";
     for (qsizetype i = 0; i < c.photos.size(); ++i) {
         const WebPageContent::Photo &ph = c.photos[i];
-        d += "{\"id\": " + JsonString(ph.id) + ", \"x\": " + Number(ph.position.x())
-            + ", \"y\": " + Number(ph.position.y()) + ", \"corners\": [";
-        for (qsizetype k = 0; k < ph.corners.size(); ++k) {
-            if (k)
-                d += ", ";
-            d += "[" + Number(ph.corners[k].x()) + ", " + Number(ph.corners[k].y()) + "]";
+        d += (i ? "," : "") + Number(ph.position.x()) + ',' + Number(ph.position.y());
+        for (int k = 0; k < 3; ++k) {
+            const QPoint corner = ph.corners.size() == 3 ? ph.corners[k] : QPoint();
+            d += ',' + Number(corner.x()) + ',' + Number(corner.y());
         }
-        d += "]";
-        if (ph.hasLabel)
-            d += ", \"label\": [" + Number(ph.labelOffset.x()) + ", " + Number(ph.labelOffset.y()) + "]";
-        d += ", \"name\": " + JsonString(ph.name) + ", \"notes\": " + JsonString(ph.notes);
-        if (!ph.photo.isEmpty())
-            d += ", \"photo\": " + JsonString(ph.photo) + ", \"thumbnail\": " + JsonString(ph.thumbnail)
-                + ", \"width\": " + Number(ph.size.width()) + ", \"height\": " + Number(ph.size.height());
-        d += i + 1 < c.photos.size() ? "},\n" : "}\n";
+    }
+    // Photo number, label offset and text for each photo with a label.
+    d += "],\n\"labels\": [";
+    first = true;
+    for (qsizetype i = 0; i < c.photos.size(); ++i) {
+        const WebPageContent::Photo &ph = c.photos[i];
+        if (!ph.hasLabel)
+            continue;
+        d += (first ? "" : ",") + Number(i) + ',' + Number(ph.labelOffset.x()) + ',' + Number(ph.labelOffset.y()) + ','
+            + JsonString(ph.name);
+        first = false;
     }
     d += "]\n};\n";
+    return d;
+}
+
+QByteArray WebPageWriter::Texts(const WebPageContent &c)
+{
+    QByteArray d;
+    d.reserve(256 + c.photos.size() * 160);
+    d += "// The photo map's texts and photos: written by Tolvek, read by tolvek.js.\nwindow.TolvekTeksten = {\n";
+    // Each distinct photo file once, with its thumbnail and size.
+    QHash<QString, int> fileOf;
+    QByteArray files;
+    QByteArray thumbnails;
+    QByteArray sizes;
+    QByteArray photoFile;
+    for (qsizetype i = 0; i < c.photos.size(); ++i) {
+        const WebPageContent::Photo &ph = c.photos[i];
+        int f = -1;
+        if (!ph.photo.isEmpty()) {
+            auto known = fileOf.constFind(ph.photo);
+            if (known == fileOf.constEnd()) {
+                const int n = int(fileOf.size());
+                known = fileOf.insert(ph.photo, n);
+                files += (n ? "," : "") + JsonString(ph.photo);
+                thumbnails += (n ? "," : "") + JsonString(ph.thumbnail);
+                sizes += (n ? "," : "") + Number(ph.size.width()) + ',' + Number(ph.size.height());
+            }
+            f = *known;
+        }
+        photoFile += (i ? "," : "") + Number(f);
+    }
+    d += "\"files\": [" + files + "],\n\"thumbnails\": [" + thumbnails + "],\n\"sizes\": [" + sizes + "],\n";
+    d += "\"photoFile\": [" + photoFile + "],\n\"names\": [";
+    for (qsizetype i = 0; i < c.photos.size(); ++i)
+        d += (i ? "," : "") + JsonString(c.photos[i].name);
+    d += "],\n\"notes\": [";
+    for (qsizetype i = 0; i < c.photos.size(); ++i)
+        d += (i ? ",\n" : "") + JsonString(c.photos[i].notes);
+    // The search's text: name and notes folded as the program's photo list
+    // folds them, photo after photo, each ending in a line break.
+    d += "],\n\"search\": ";
+    QString search;
+    for (const WebPageContent::Photo &ph : c.photos) {
+        search += QString::fromStdString(PhotoTextFilter::Fold(ph.name + QLatin1Char('\n') + ph.notes));
+        search += QLatin1Char('\n');
+    }
+    d += JsonString(search) + "\n};\n";
     return d;
 }

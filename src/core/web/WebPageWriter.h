@@ -33,7 +33,7 @@ struct WebPageContent
     QSize mapSize; // 0 by 0 without a map
     int tileLevels = 0;
     QString tileExtension;
-    QString assetsName;
+    QString assetsAddress; // the page's files, relative to the page, percent-encoded
     QList<Photo> photos;
 };
 
@@ -44,7 +44,10 @@ class WebPageWriter
 {
 public:
     static QByteArray Page(const WebPageContent &content);
+    // The data the page's first picture needs: positions and shapes.
     static QByteArray Data(const WebPageContent &content);
+    // Names, notes, photo files and the folded search text, loaded after.
+    static QByteArray Texts(const WebPageContent &content);
 
     static QString EscapeHtml(const QString &text);
     // A JSON string literal that is also safe anywhere in a script or page:
@@ -55,4 +58,5 @@ public:
     static QByteArray ContentSecurityPolicy();
 
     static QString DataFileName() { return QStringLiteral("gegevens.js"); }
+    static QString TextsFileName() { return QStringLiteral("teksten.js"); }
 };

@@ -3,13 +3,17 @@
 #include "core/base/TolvekError.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/JpegEncoder.h"
+#include "core/photos/JpegSegments.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/web/WebExportFolder.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,7 +48,62 @@ QImage Thumbnail(const QImage &photo)
     return source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// Why the file at path cannot be a photo, before anything is read: empty
+// when it is a regular file of a size a photo can have.
+QString FileProblem(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("het bestand bestaat niet");
+    if (!S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? QStringLiteral("dit is een map, geen bestand")
+                                   : QStringLiteral("dit is geen gewoon bestand");
+    if (st.st_size > WebPhotoFiles::MaxFileBytes)
+        return QStringLiteral("het bestand is te groot voor een foto (%1 MB)").arg(st.st_size / (1024 * 1024));
+    return QString();
+}
+
 } // namespace
+
+WebPhotoFiles::Source WebPhotoFiles::Examine(const QString &path)
+{
+    Source s;
+    const std::optional<PhotoPicture::Kind> kind = PhotoPicture::KindForFileName(path);
+    s.problem = FileProblem(path);
+    if (!s.problem.isEmpty())
+        return s;
+    if (!kind) {
+        s.problem = QStringLiteral("de extensie \"%1\" is geen bekend soort afbeelding").arg(QFileInfo(path).suffix());
+        return s;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        s.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
+        return s;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QByteArray piece = file.read(HeaderBytes);
+    if (*kind == PhotoPicture::Kind::Jpeg) {
+        try {
+            if (JpegDecoder::ReadHeader(piece).storedSize.isEmpty())
+                throw TolvekError(QStringLiteral("de afbeelding heeft geen afmetingen"));
+        } catch (const TolvekError &e) {
+            s.problem = e.message();
+            return s;
+        }
+    }
+    while (!piece.isEmpty()) {
+        hash.addData(piece);
+        piece = file.read(HeaderBytes);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        s.problem = QStringLiteral("het bestand kan niet worden gelezen (%1)").arg(file.errorString());
+        return s;
+    }
+    s.contents = QString::fromLatin1(hash.result().toHex());
+    s.ok = true;
+    return s;
+}
 
 QSize WebPhotoFiles::JpegTarget(QSize stored)
 {
@@ -64,15 +123,14 @@ QSize WebPhotoFiles::JpegTarget(QSize stored)
     return Fitted(stored, MaxSide);
 }
 
-WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &base, const WebExportFolder &folder,
-                                           const QString &assetsName)
+WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &base, WebExportFolder &folder,
+                                           bool keepMetadata)
 {
     Result r;
     const std::optional<PhotoPicture::Kind> kind = PhotoPicture::KindForFileName(path);
-    if (!QFileInfo(path).isFile()) {
-        r.problem = QStringLiteral("het bestand bestaat niet");
+    r.problem = FileProblem(path);
+    if (!r.problem.isEmpty())
         return r;
-    }
     if (!kind) {
         r.problem = QStringLiteral("de extensie \"%1\" is geen bekend soort afbeelding").arg(QFileInfo(path).suffix());
         return r;
@@ -88,6 +146,10 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
                 r.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
                 return r;
             }
+            if (file.size() > MaxFileBytes) {
+                r.problem = FileProblem(path);
+                return r;
+            }
             const QByteArray data = file.readAll();
             const JpegDecoder::Header header = JpegDecoder::ReadHeader(data);
             if (header.storedSize.isEmpty())
@@ -97,11 +159,13 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
             if (stored == header.storedSize && header.orientation == 1) {
                 // Small enough already: the original is smaller than anything
                 // made from it. The thumbnail comes from a cheap DCT decode.
-                photoBytes = data;
+                photoBytes = keepMetadata ? data : JpegSegments::Strip(data);
                 shown = JpegDecoder::Decode(data, Fitted(target, ThumbnailSide * 2));
             } else {
                 shown = JpegDecoder::Decode(data, target);
                 photoBytes = JpegEncoder::Encode(shown, Quality);
+                if (keepMetadata)
+                    photoBytes = JpegSegments::Insert(photoBytes, JpegSegments::Metadata(data));
             }
             r.size = target;
         } else {
@@ -131,8 +195,8 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
         ext == QLatin1String("png") ? Png(thumbnail) : JpegEncoder::Encode(thumbnail, ThumbnailQuality);
     r.photo = QStringLiteral("fotos/") + base + QLatin1Char('.') + ext;
     r.thumbnail = QStringLiteral("fotos/") + base + QStringLiteral("-klein.") + ext;
-    folder.Write(assetsName + QLatin1Char('/') + r.photo, photoBytes);
-    folder.Write(assetsName + QLatin1Char('/') + r.thumbnail, thumbnailBytes);
+    folder.Write(r.photo, photoBytes);
+    folder.Write(r.thumbnail, thumbnailBytes);
     r.ok = true;
     return r;
 }

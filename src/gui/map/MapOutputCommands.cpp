@@ -3,14 +3,17 @@
 #include "core/base/ProgramTexts.h"
 #include "core/map/MapImageFile.h"
 #include "core/map/MapMetafile.h"
+#include "core/platform/AppSettings.h"
 #include "core/project/ProjectSession.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
+#include <QActionGroup>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -44,7 +47,7 @@ bool paintPage(QPrinter &printer, const MapMetafile &metafile)
     bool ok = painter.begin(&printer);
     if (ok) {
         const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-        MapImageFile::PaintFitted(painter, metafile.Scene(), page);
+        MapImageFile::PaintFitted(painter, metafile.Scene(), page, MapOutputCommands::MarkerMm());
         ok = painter.end();
     }
     if (!ok) {
@@ -108,5 +111,58 @@ void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafi
         return;
     g_lastImageName = name;
     BusyCursor busy;
-    MapImageFile::Save(metafile, name);
+    MapImageFile::Save(metafile, name, MarkerMm());
+}
+
+double MapOutputCommands::MarkerMm()
+{
+    const double mm = AppSettings::Open()->value(QStringLiteral("Kaartuitvoer/NummerMm"), 0).toDouble();
+    return mm > 0 && mm <= 50 ? mm : 0;
+}
+
+void MapOutputCommands::SetMarkerMm(double mm)
+{
+    AppSettings::Open()->setValue(QStringLiteral("Kaartuitvoer/NummerMm"), mm);
+}
+
+QMenu *MapOutputCommands::MakeMarkerMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(QStringLiteral("Nummers bij de driehoe&ken"), parent);
+    menu->setObjectName(QStringLiteral("NummersDriehoeken1"));
+    auto *group = new QActionGroup(menu);
+    const struct
+    {
+        const char *name;
+        QString caption;
+        double mm;
+    } choices[] = {
+        {"NummersGeen1", QStringLiteral("&Geen (zoals op het scherm)"), 0},
+        {"NummersKlein1", QStringLiteral("&Klein: driehoeken van 3 mm"), 3},
+        {"NummersMiddel1", QStringLiteral("&Middel: driehoeken van 5 mm"), 5},
+        {"NummersGroot1", QStringLiteral("G&root: driehoeken van 8 mm"), 8},
+    };
+    for (const auto &choice : choices) {
+        QAction *a = menu->addAction(choice.caption);
+        a->setObjectName(QString::fromLatin1(choice.name));
+        a->setCheckable(true);
+        group->addAction(a);
+        const double mm = choice.mm;
+        QObject::connect(a, &QAction::triggered, menu, [mm] { SetMarkerMm(mm); });
+    }
+    // The menu shows the choice as it is stored, also one made elsewhere.
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        const double mm = MarkerMm();
+        const QList<QAction *> actions = menu->actions();
+        QAction *nearest = actions.value(0);
+        for (QAction *a : actions)
+            if (a->objectName()
+                == QLatin1String(mm >= 8       ? "NummersGroot1"
+                                     : mm >= 5 ? "NummersMiddel1"
+                                     : mm > 0  ? "NummersKlein1"
+                                               : "NummersGeen1"))
+                nearest = a;
+        if (nearest)
+            nearest->setChecked(true);
+    });
+    return menu;
 }

@@ -4,6 +4,8 @@
 
 class MapMetafile;
 class ProjectHost;
+class QMenu;
+class QWidget;
 
 // The map on paper and as a picture file: "Af&drukken...",
 // "Afdruk&voorbeeld..." and "Exporteren als af&beelding...". Each takes the
@@ -24,6 +26,15 @@ public:
     // chosen type's extension). An existing file is replaced only after a
     // question.
     static void ExportImage(ProjectHost &host, const MapMetafile &metafile);
+
+    // Numbered markers on paper and in picture files: each triangle at
+    // least this size (millimetres) with the photo's number beside it; 0
+    // (the default) leaves the output as the screen shows the map.
+    // Remembered between runs.
+    static double MarkerMm();
+    static void SetMarkerMm(double mm);
+    // "Nummers bij de driehoe&ken": the choices above as a menu.
+    static QMenu *MakeMarkerMenu(QWidget *parent);
 
     static QString ExportImageTitle() { return QStringLiteral("Kaart exporteren als afbeelding"); }
     static QString ExportImageFilter()

@@ -63,6 +63,11 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
     request.parent = host.MainWindow();
     request.title = Title();
     request.directory = g_lastFolder.isEmpty() ? doc.ProjectFolder() : g_lastFolder;
+    // Off each time: the page is for others, and the photos' metadata may
+    // tell where the user lives.
+    bool keepMetadata = false;
+    request.option = QStringLiteral("Foto-gegevens (EXIF) &meenemen");
+    request.optionChecked = &keepMetadata;
     const std::optional<QString> chosen = UserInteraction::AskFile(request);
     if (!chosen || chosen->isEmpty())
         return;
@@ -96,12 +101,14 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
         *scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
     }
     auto copy = std::make_shared<ProjectDocument>(doc);
+    WebExport::Options options;
+    options.keepMetadata = keepMetadata;
     auto progress = std::make_shared<WebExport::Progress>();
     auto result = std::make_shared<WebExport::Result>();
     auto error = std::make_shared<QString>();
     std::unique_ptr<QThread> worker(QThread::create([=] {
         try {
-            *result = WebExport::Prepare(*copy, *scene, target, *progress);
+            *result = WebExport::Prepare(*copy, *scene, target, *progress, options);
         } catch (const TolvekError &e) {
             *error = e.message();
         } catch (const std::bad_alloc &) {

@@ -11,6 +11,7 @@ constexpr int OverviewMap = 22; // "Overzichtskaart"
 constexpr int AddPhoto = 23;    // "Foto toevoegen"
 constexpr int DeletePhoto = 24; // "Foto verwijderen"
 constexpr int AllPhotos = 25;   // "Eigenschappen alle foto's wijzigen"
+constexpr int PhotoReport = 34; // "Fotorapport"
 constexpr int PhotoCd = 60;
 
 } // namespace HelpContexts

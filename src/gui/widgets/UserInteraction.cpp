@@ -2,6 +2,7 @@
 
 #include "core/platform/AppSettings.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -91,8 +92,21 @@ std::optional<QString> UserInteraction::AskFile(const FileRequest &request)
         QFileDialog dialog(request.parent, request.title, request.directory);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        QCheckBox *option = nullptr;
+        if (!request.option.isEmpty() && request.optionChecked) {
+            // Only Qt's own dialog has room for it.
+            dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+            if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
+                option = new QCheckBox(request.option, &dialog);
+                option->setObjectName(QStringLiteral("FolderOption"));
+                option->setChecked(*request.optionChecked);
+                grid->addWidget(option, grid->rowCount(), 0, 1, grid->columnCount());
+            }
+        }
         if (ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
+        if (option)
+            *request.optionChecked = option->isChecked();
         return dialog.selectedFiles().constFirst();
     }
 

@@ -40,6 +40,11 @@ public:
         // OpenPicture: draws the picture for the preview pane within a box;
         // a null image shows no preview. Without it Qt's image readers are used.
         std::function<QImage(const QString &fileName, const QSize &box)> preview;
+        // Folder: a check box below the list with this caption (Qt's own
+        // dialog then); its state is read from and written back to
+        // *optionChecked.
+        QString option;
+        bool *optionChecked = nullptr;
     };
 
     using FileHandler = std::function<std::optional<QString>(const FileRequest &)>;

@@ -1,16 +1,27 @@
-// The photo map page that Tolvek writes: the map as Leaflet tiles, a
-// triangle per photo, the photo large beside its notes, and a search.
-// Every text of the project reaches the page through textContent only.
-(function () {
+// The photo map page that Tolvek writes: the map as Leaflet tiles, the
+// triangles and labels on one canvas, the photo large beside its notes, a
+// list and a search. Every text of the project reaches the page through
+// textContent or the canvas only.
+//
+// Built for a hundred thousand photos: the first picture needs only the
+// positions (gegevens.js); names, notes and the search text follow
+// (teksten.js). Triangles are found under the pointer through a grid of
+// cells, the list shows only the rows in view, and the search scans one
+// prebuilt folded text.
+(function (script) {
   'use strict';
 
   var data = window.TolvekFotokaart;
-  if (!data || !window.L) {
+  if (!data || !window.L || !script) {
     return;
   }
-  var base = data.assets + '/';
-  var photos = data.photos;
+  // The page's files lie beside this script; its address is already
+  // percent-encoded, whatever the user named the page.
+  var base = script.src.slice(0, script.src.lastIndexOf('/') + 1);
   var placeholder = base + 'ontbreekt.svg';
+  var count = data.ids.length;
+  var shapes = data.shapes; // per photo: x, y, then three corners relative to it
+  var texts = null; // teksten.js, once loaded
 
   function $(id) {
     return document.getElementById(id);
@@ -29,7 +40,27 @@
 
   function firstLine(text) {
     var i = text.indexOf('\n');
-    return i < 0 ? text : text.slice(0, i);
+    return (i < 0 ? text : text.slice(0, i)).trim();
+  }
+
+  function photoCount(n) {
+    return n + (n === 1 ? ' foto' : " foto's");
+  }
+
+  function nameOf(i) {
+    return texts ? texts.names[i] : '';
+  }
+
+  function shownName(i) {
+    return nameOf(i) || '(geen bestandsnaam)';
+  }
+
+  function notesOf(i) {
+    return texts ? texts.notes[i] : '';
+  }
+
+  function fileOf(i) {
+    return texts ? texts.photoFile[i] : -1;
   }
 
   // Map pixels (y downwards) as Leaflet's simple coordinates.
@@ -43,21 +74,40 @@
   var H = data.map.height;
   var levels = data.map.levels;
   var mapBounds = W > 0 && H > 0 ? L.latLngBounds(latLng(0, H), latLng(W, 0)) : null;
-  var reach = mapBounds ? L.latLngBounds(mapBounds.getSouthWest(), mapBounds.getNorthEast()) : null;
-  photos.forEach(function (p) {
-    var at = latLng(p.x, p.y);
-    reach = reach ? reach.extend(at) : L.latLngBounds(at, at);
-  });
-  if (!reach) {
-    reach = L.latLngBounds(latLng(0, 100), latLng(100, 0));
+  var minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
+  var reach = 0; // the largest corner offset: how far a triangle reaches from its position
+  for (var i = 0; i < count; ++i) {
+    var x = shapes[8 * i], y = shapes[8 * i + 1];
+    minX = Math.min(minX, x);
+    maxX = Math.max(maxX, x);
+    minY = Math.min(minY, y);
+    maxY = Math.max(maxY, y);
+    for (var k = 2; k < 8; ++k) {
+      reach = Math.max(reach, Math.abs(shapes[8 * i + k]));
+    }
   }
-  var first = mapBounds || reach.pad(0.05);
+  if (!count) {
+    minX = minY = maxX = maxY = 0;
+  }
+  var world = mapBounds;
+  if (count) {
+    var photoBounds = L.latLngBounds(latLng(minX, maxY), latLng(maxX, minY));
+    world = world ? L.latLngBounds(world.getSouthWest(), world.getNorthEast()).extend(photoBounds) : photoBounds;
+  }
+  if (!world) {
+    world = L.latLngBounds(latLng(0, 100), latLng(100, 0));
+  }
+  var first = mapBounds || world.pad(0.05);
 
   var map = L.map('kaart', {
     crs: L.CRS.Simple,
     minZoom: -30,
     maxZoom: 3,
-    zoomSnap: 1,
+    // The whole plan fills the screen at load, at whatever scale that takes.
+    zoomSnap: 0,
+    zoomDelta: 1,
+    wheelPxPerZoomLevel: 120,
+    keyboard: false, // the arrows walk the photos; see below
     zoomControl: false,
     attributionControl: false
   });
@@ -65,9 +115,9 @@
   L.control.attribution({ position: 'bottomright', prefix: 'Leaflet' }).addTo(map);
 
   var minNative = levels > 0 ? 1 - levels : 0;
-  var fit = Math.min(0, Math.floor(map.getBoundsZoom(first, false)));
+  var fit = Math.min(0, map.getBoundsZoom(first, false));
   map.setMinZoom(Math.min(fit, minNative) - 1);
-  map.setMaxBounds(reach.pad(0.5));
+  map.setMaxBounds(world.pad(0.5));
   map.setView(first.getCenter(), fit, { animate: false });
 
   if (levels > 0) {
@@ -90,70 +140,221 @@
 
   // Triangles and labels keep at least the size the program draws them at;
   // zoomed in they grow with the map.
-  function scale() {
-    return Math.max(1, Math.pow(2, map.getZoom()));
+  function scale(zoom) {
+    return Math.pow(2, zoom === undefined ? map.getZoom() : zoom);
   }
-  function setScale() {
-    map.getContainer().style.setProperty('--schaal', String(scale()));
+  function growth(zoom) {
+    return Math.max(1, scale(zoom));
   }
-  setScale();
-  map.on('zoomend', setScale);
 
-  var Triangle = L.Path.extend({
-    options: {
-      className: 'foto-driehoek',
-      color: data.colour,
-      weight: 1,
-      opacity: 1,
-      fill: true,
-      fillColor: '#ffffff',
-      fillOpacity: 1,
-      lineJoin: 'miter',
-      lineCap: 'butt',
-      bubblingMouseEvents: false
-    },
-    initialize: function (photo, index) {
-      this.photo = photo;
-      this.index = index;
-      this._latlng = latLng(photo.x, photo.y);
-    },
-    getLatLng: function () {
-      return this._latlng;
-    },
-    _project: function () {
-      var p = this._map.latLngToLayerPoint(this._latlng);
-      var f = scale();
-      // Corners on pixel centres, so the 1-pixel outline covers whole pixels.
-      var points = this.photo.corners.map(function (c) {
-        return L.point(p.x + c[0] * f + 0.5, p.y + c[1] * f + 0.5);
-      });
-      this._parts = points.length ? [points] : [];
-      this._pxBounds = L.bounds(points.length ? points : [p]);
-    },
-    _update: function () {
-      if (this._map) {
-        this._renderer._updatePoly(this, true);
+  // ---------------------------------------------------------------- the grid
+
+  // Photos by cell of Cell map pixels, in list order within each cell.
+  var Cell = 256;
+  var columns = Math.max(1, Math.ceil((maxX - Math.min(0, minX) + 1) / Cell));
+  var gridX0 = Math.min(0, minX);
+  var gridY0 = Math.min(0, minY);
+  var rows = Math.max(1, Math.ceil((maxY - gridY0 + 1) / Cell));
+  var cellStart = new Int32Array(columns * rows + 1);
+  var cellPhotos = new Int32Array(count);
+  (function () {
+    var cellOf = new Int32Array(count);
+    for (var i = 0; i < count; ++i) {
+      var c = cellIndex(shapes[8 * i], shapes[8 * i + 1]);
+      cellOf[i] = c;
+      ++cellStart[c + 1];
+    }
+    for (var c = 0; c < columns * rows; ++c) {
+      cellStart[c + 1] += cellStart[c];
+    }
+    var next = cellStart.slice(0, columns * rows);
+    for (var j = 0; j < count; ++j) {
+      cellPhotos[next[cellOf[j]]++] = j;
+    }
+  }());
+
+  function cellIndex(x, y) {
+    var cx = Math.min(columns - 1, Math.max(0, Math.floor((x - gridX0) / Cell)));
+    var cy = Math.min(rows - 1, Math.max(0, Math.floor((y - gridY0) / Cell)));
+    return cy * columns + cx;
+  }
+
+  // The photos whose position lies in the map-pixel box, in list order.
+  function photosIn(x0, y0, x1, y1) {
+    var cx0 = Math.max(0, Math.floor((x0 - gridX0) / Cell)), cx1 = Math.min(columns - 1, Math.floor((x1 - gridX0) / Cell));
+    var cy0 = Math.max(0, Math.floor((y0 - gridY0) / Cell)), cy1 = Math.min(rows - 1, Math.floor((y1 - gridY0) / Cell));
+    if (cx0 === 0 && cy0 === 0 && cx1 === columns - 1 && cy1 === rows - 1 && x0 <= minX && y0 <= minY && x1 >= maxX && y1 >= maxY) {
+      return null; // all of them
+    }
+    var found = [];
+    for (var cy = cy0; cy <= cy1; ++cy) {
+      for (var cx = cx0; cx <= cx1; ++cx) {
+        var c = cy * columns + cx;
+        for (var k = cellStart[c]; k < cellStart[c + 1]; ++k) {
+          var i = cellPhotos[k];
+          var x = shapes[8 * i], y = shapes[8 * i + 1];
+          if (x >= x0 && x <= x1 && y >= y0 && y <= y1) {
+            found.push(i);
+          }
+        }
       }
     }
+    return Int32Array.from(found).sort();
+  }
+
+  // ---------------------------------------------------------------- the canvas
+
+  var shown = new Uint8Array(count).fill(1); // what the search leaves
+  var shownCount = count;
+  var labelOf = {}; // photo number -> index into data.labels / 4
+  for (var l = 0; l < data.labels.length; l += 4) {
+    labelOf[data.labels[l]] = l;
+  }
+  var font = 'Arial, "Liberation Sans", Helvetica, sans-serif';
+
+  var PhotoLayer = L.Renderer.extend({
+    options: { padding: 0.3 },
+    drawn: 0,
+
+    _initContainer: function () {
+      this._container = document.createElement('canvas');
+      this._container.className = 'foto-laag';
+      this._ctx = this._container.getContext('2d');
+    },
+
+    _destroyContainer: function () {
+      L.DomUtil.remove(this._container);
+      delete this._ctx;
+    },
+
+    _update: function () {
+      if (this._map._animatingZoom && this._bounds) {
+        return;
+      }
+      L.Renderer.prototype._update.call(this);
+      var b = this._bounds, size = b.getSize(), ratio = window.devicePixelRatio || 1;
+      L.DomUtil.setPosition(this._container, b.min);
+      this._container.width = Math.round(ratio * size.x);
+      this._container.height = Math.round(ratio * size.y);
+      this._container.style.width = size.x + 'px';
+      this._container.style.height = size.y + 'px';
+      this.draw();
+    },
+
+    draw: function () {
+      var ctx = this._ctx, map = this._map;
+      if (!ctx || !this._bounds) {
+        return;
+      }
+      var ratio = window.devicePixelRatio || 1;
+      ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+      ctx.clearRect(0, 0, this._container.width, this._container.height);
+      var s = scale(), f = growth();
+      var origin = map.getPixelOrigin().add(this._bounds.min);
+      // Corners on pixel centres, so the 1-pixel outline covers whole pixels.
+      var ox = origin.x - 0.5, oy = origin.y - 0.5;
+      var margin = (reach * f + 2) / s;
+      var x0 = (origin.x) / s - margin, y0 = origin.y / s - margin;
+      var size = this._bounds.getSize();
+      var x1 = (origin.x + size.x) / s + margin, y1 = (origin.y + size.y) / s + margin;
+      var list = photosIn(x0, y0, x1, y1);
+      var n = list ? list.length : count;
+      ctx.lineWidth = 1;
+      ctx.lineJoin = 'miter';
+      ctx.strokeStyle = data.colour;
+      ctx.fillStyle = '#ffffff';
+      var drawn = 0;
+      // One path per photo keeps a later photo on top, as the program draws
+      // it; with very many at once, batches of them are as good to the eye.
+      var batch = n > 20000 ? 64 : 1, inBatch = 0;
+      ctx.beginPath();
+      for (var k = 0; k < n; ++k) {
+        var i = list ? list[k] : k;
+        if (!shown[i]) {
+          continue;
+        }
+        var o = 8 * i;
+        if (shapes[o + 2] === 0 && shapes[o + 3] === 0 && shapes[o + 4] === 0 && shapes[o + 5] === 0) {
+          continue; // no triangle drawn for it
+        }
+        var px = shapes[o] * s - ox, py = shapes[o + 1] * s - oy;
+        ctx.moveTo(px + shapes[o + 2] * f, py + shapes[o + 3] * f);
+        ctx.lineTo(px + shapes[o + 4] * f, py + shapes[o + 5] * f);
+        ctx.lineTo(px + shapes[o + 6] * f, py + shapes[o + 7] * f);
+        ctx.closePath();
+        ++drawn;
+        if (++inBatch === batch) {
+          ctx.fill();
+          ctx.stroke();
+          ctx.beginPath();
+          inBatch = 0;
+        }
+      }
+      if (inBatch) {
+        ctx.fill();
+        ctx.stroke();
+      }
+      this.drawn = drawn;
+      if (data.labels.length) {
+        var letter = data.fontPixels * f;
+        ctx.font = letter + 'px ' + font;
+        ctx.textBaseline = 'top';
+        ctx.fillStyle = data.colour;
+        for (var m = 0; m < n; ++m) {
+          var j = list ? list[m] : m;
+          var at = labelOf[j];
+          if (at === undefined || !shown[j]) {
+            continue;
+          }
+          var lx = shapes[8 * j] * s - origin.x + data.labels[at + 1] * f;
+          var ly = shapes[8 * j + 1] * s - origin.y + data.labels[at + 2] * f;
+          ctx.fillText(data.labels[at + 3], lx, ly + 0.075 * letter);
+        }
+      }
+      map.getContainer().setAttribute('data-getekend', String(drawn));
+    },
+
+    // The topmost shown photo whose triangle holds the container point.
+    photoAt: function (point) {
+      var s = scale(), f = growth();
+      var p = this._map.containerPointToLayerPoint(point).add(this._map.getPixelOrigin());
+      var mx = p.x / s, my = p.y / s, r = (reach * f + 2) / s;
+      var list = photosIn(mx - r, my - r, mx + r, my + r) || Int32Array.from({ length: count }, function (v, i) {
+        return i;
+      });
+      for (var k = list.length - 1; k >= 0; --k) {
+        var i = list[k];
+        if (shown[i] && inside(i, p.x, p.y, s, f)) {
+          return i;
+        }
+      }
+      return -1;
+    }
   });
 
-  var triangles = photos.map(function (p, i) {
-    return new Triangle(p, i);
-  });
-  var labels = photos.map(function (p) {
-    if (!p.label) {
-      return null;
+  // Whether layer pixel (px, py) lies in photo i's triangle, its 1-pixel
+  // outline included.
+  function inside(i, px, py, s, f) {
+    var o = 8 * i, bx = shapes[o] * s + 0.5, by = shapes[o + 1] * s + 0.5;
+    var ax = bx + shapes[o + 2] * f, ay = by + shapes[o + 3] * f;
+    var cx = bx + shapes[o + 4] * f, cy = by + shapes[o + 5] * f;
+    var dx = bx + shapes[o + 6] * f, dy = by + shapes[o + 7] * f;
+    var area = (cx - ax) * (dy - ay) - (cy - ay) * (dx - ax);
+    if (area === 0) {
+      return false;
     }
-    var span = element('span', '', p.name);
-    span.style.setProperty('--dx', String(p.label[0]));
-    span.style.setProperty('--dy', String(p.label[1]));
-    span.style.setProperty('--letter', String(data.fontPixels));
-    span.style.color = data.colour;
-    return L.marker(latLng(p.x, p.y), {
-      icon: L.divIcon({ className: 'foto-label', html: span, iconSize: null, iconAnchor: [0, 0] }),
-      interactive: false,
-      keyboard: false
-    });
+    var sign = area > 0 ? 1 : -1;
+    function edge(x0, y0, x1, y1) {
+      var len = Math.hypot(x1 - x0, y1 - y0) || 1;
+      return sign * ((x1 - x0) * (py - y0) - (y1 - y0) * (px - x0)) / len >= -1;
+    }
+    return edge(ax, ay, cx, cy) && edge(cx, cy, dx, dy) && edge(dx, dy, ax, ay);
+  }
+
+  var layer = new PhotoLayer();
+  map.addLayer(layer);
+  map.on('zoomend', function () {
+    layer._update();
   });
 
   if (data.help) {
@@ -167,87 +368,270 @@
     new Help({ position: 'topleft' }).addTo(map);
   }
 
-  // ---------------------------------------------------------------- hover
+  // ---------------------------------------------------------------- tips
 
   var lastPointer = 'mouse';
   document.addEventListener('pointerdown', function (e) {
     lastPointer = e.pointerType || 'mouse';
   }, true);
 
-  var tip = L.tooltip({ direction: 'top', offset: [0, -8], opacity: 1, className: 'foto-tip' });
+  var container = map.getContainer();
+  var tip = element('div', 'foto-tip');
+  tip.setAttribute('aria-hidden', 'true');
+  tip.hidden = true;
+  container.appendChild(tip);
   var tipIndex = -1;
+  var ring = element('div', 'foto-ring');
+  ring.hidden = true;
+  container.appendChild(ring);
+
+  function thumbnailSize(i) {
+    var file = fileOf(i);
+    if (file < 0) {
+      return [160, 120];
+    }
+    var w = texts.sizes[2 * file], h = texts.sizes[2 * file + 1];
+    var k = Math.min(1, 220 / w, 165 / h);
+    return [Math.max(1, Math.round(w * k)), Math.max(1, Math.round(h * k))];
+  }
+
+  // Where photo i's triangle lies in the container: its box.
+  function triangleBox(i) {
+    var s = scale(), f = growth();
+    var p = map.latLngToContainerPoint(latLng(shapes[8 * i], shapes[8 * i + 1]));
+    var xs = [0, shapes[8 * i + 2], shapes[8 * i + 4], shapes[8 * i + 6]];
+    var ys = [0, shapes[8 * i + 3], shapes[8 * i + 5], shapes[8 * i + 7]];
+    return {
+      left: p.x + Math.min.apply(null, xs) * f, right: p.x + Math.max.apply(null, xs) * f + 1,
+      top: p.y + Math.min.apply(null, ys) * f, bottom: p.y + Math.max.apply(null, ys) * f + 1, scale: s
+    };
+  }
 
   function showTip(i) {
-    var p = photos[i];
-    var box = element('div');
+    tip.textContent = '';
     var img = element('img');
     img.alt = '';
-    img.src = p.thumbnail ? base + p.thumbnail : placeholder;
-    box.appendChild(img);
-    box.appendChild(element('strong', '', p.name || '(geen bestandsnaam)'));
-    var line = firstLine(p.notes);
+    var size = thumbnailSize(i);
+    // Its size is known before it loads, so the tip is placed once.
+    img.width = size[0];
+    img.height = size[1];
+    var file = fileOf(i);
+    img.src = file >= 0 ? base + texts.thumbnails[file] : placeholder;
+    tip.appendChild(img);
+    tip.appendChild(element('strong', '', shownName(i)));
+    var line = firstLine(notesOf(i));
     if (line) {
-      box.appendChild(element('span', '', line));
+      tip.appendChild(element('span', '', line));
     }
-    tip.setContent(box);
-    tip.setLatLng(latLng(p.x, p.y));
-    if (!map.hasLayer(tip)) {
-      map.openTooltip(tip);
-    }
+    tip.hidden = false;
     tipIndex = i;
+    placeTip();
+  }
+
+  // Above the triangle where there is room, else below; always on screen.
+  function placeTip() {
+    if (tipIndex < 0) {
+      return;
+    }
+    var box = triangleBox(tipIndex);
+    var w = tip.offsetWidth, h = tip.offsetHeight;
+    var cw = container.clientWidth, ch = container.clientHeight;
+    var left = Math.max(4, Math.min(cw - w - 4, (box.left + box.right) / 2 - w / 2));
+    var top = box.top - h - 6;
+    if (top < 4) {
+      top = box.bottom + 6;
+    }
+    top = Math.max(4, Math.min(ch - h - 4, top));
+    tip.style.left = Math.round(left) + 'px';
+    tip.style.top = Math.round(top) + 'px';
   }
 
   function hideTip() {
-    if (map.hasLayer(tip)) {
-      map.closeTooltip(tip);
-    }
+    tip.hidden = true;
     tipIndex = -1;
   }
 
-  triangles.forEach(function (t) {
-    t.on('mouseover', function () {
-      // A tap raises a mouseover too; on a touch screen the first tap shows
-      // the tip, the second opens the photo.
-      if (lastPointer === 'mouse' || lastPointer === 'pen') {
-        showTip(t.index);
-      }
-    });
-    t.on('mouseout', function () {
-      if (lastPointer === 'mouse' || lastPointer === 'pen') {
-        hideTip();
-      }
-    });
-    t.on('click', function () {
-      if (lastPointer === 'touch' && tipIndex !== t.index) {
-        showTip(t.index);
-        return;
-      }
-      hideTip();
-      openPhoto(t.index);
-    });
-  });
-  map.on('click', hideTip);
-
-  // ---------------------------------------------------------------- list and search
-
-  function fold(text) {
-    return text.normalize('NFD').replace(/[\u0300-\u036f]/g, '').toLowerCase();
+  function placeRing() {
+    if (keyIndex < 0 || !shown[keyIndex]) {
+      ring.hidden = true;
+      return;
+    }
+    var box = triangleBox(keyIndex);
+    ring.hidden = false;
+    ring.style.left = Math.round(box.left - 5) + 'px';
+    ring.style.top = Math.round(box.top - 5) + 'px';
+    ring.style.width = Math.round(box.right - box.left + 10) + 'px';
+    ring.style.height = Math.round(box.bottom - box.top + 10) + 'px';
   }
-  var haystack = photos.map(function (p) {
-    return fold(p.name + '\n' + p.notes);
+
+  map.on('move zoom zoomend resize', function () {
+    placeTip();
+    placeRing();
   });
 
-  var items = photos.map(function (p, i) {
+  var hovered = -1;
+  map.on('mousemove', function (e) {
+    if (lastPointer !== 'mouse' && lastPointer !== 'pen') {
+      return;
+    }
+    var i = layer.photoAt(e.containerPoint);
+    if (i === hovered) {
+      return;
+    }
+    hovered = i;
+    container.classList.toggle('boven-foto', i >= 0);
+    if (i >= 0) {
+      showTip(i);
+    } else {
+      hideTip();
+    }
+  });
+  map.on('mouseout', function () {
+    hovered = -1;
+    container.classList.remove('boven-foto');
+    hideTip();
+  });
+
+  map.on('click', function (e) {
+    var i = layer.photoAt(e.containerPoint);
+    if (i < 0) {
+      hideTip();
+      // On a phone the list lies over the map: a tap beside it closes it.
+      if (narrow() && document.body.classList.contains('lijst-open')) {
+        setList(false);
+      }
+      return;
+    }
+    // On a touch screen the first tap shows the tip, the second opens the photo.
+    if (lastPointer === 'touch' && tipIndex !== i) {
+      showTip(i);
+      return;
+    }
+    hideTip();
+    openPhoto(i);
+  });
+
+  // ---------------------------------------------------------------- keyboard on the map
+
+  // Tab reaches the map; the arrows go to the nearest photo that way,
+  // Enter opens it, + and - zoom.
+  var keyIndex = -1;
+  container.tabIndex = 0;
+  container.setAttribute('role', 'application');
+  container.setAttribute('aria-roledescription', 'fotokaart');
+  container.setAttribute('aria-describedby', 'kaartuitleg');
+  var announce = $('kaartmelding');
+
+  function focusPhoto(i) {
+    keyIndex = i;
+    if (!map.getBounds().pad(-0.1).contains(latLng(shapes[8 * i], shapes[8 * i + 1]))) {
+      map.panTo(latLng(shapes[8 * i], shapes[8 * i + 1]), { animate: false });
+    }
+    placeRing();
+    showTip(i);
+    announce.textContent = shownName(i) + (firstLine(notesOf(i)) ? ': ' + firstLine(notesOf(i)) : '');
+  }
+
+  function nearest(fromX, fromY, dx, dy) {
+    var best = -1, bestScore = Infinity;
+    var s = scale();
+    var r = Math.max(map.getSize().x, map.getSize().y) / s;
+    var list = photosIn(fromX - r, fromY - r, fromX + r, fromY + r);
+    var n = list ? list.length : count;
+    for (var k = 0; k < n; ++k) {
+      var i = list ? list[k] : k;
+      if (!shown[i] || i === keyIndex) {
+        continue;
+      }
+      var vx = shapes[8 * i] - fromX, vy = shapes[8 * i + 1] - fromY;
+      var along = vx * dx + vy * dy;
+      var across = Math.abs(vx * dy - vy * dx);
+      if (along <= 0 && !(dx === 0 && dy === 0)) {
+        continue;
+      }
+      var score = dx === 0 && dy === 0 ? vx * vx + vy * vy : along + 2 * across;
+      if (score < bestScore) {
+        bestScore = score;
+        best = i;
+      }
+    }
+    return best;
+  }
+
+  container.addEventListener('keydown', function (e) {
+    if (e.target !== container || e.altKey || e.ctrlKey || e.metaKey) {
+      return;
+    }
+    var dirs = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+    if (dirs[e.key]) {
+      var from;
+      if (keyIndex >= 0 && shown[keyIndex]) {
+        from = [shapes[8 * keyIndex], shapes[8 * keyIndex + 1]];
+      } else {
+        var c = map.getCenter();
+        from = [c.lng, -c.lat];
+      }
+      var next = keyIndex >= 0 && shown[keyIndex] ? nearest(from[0], from[1], dirs[e.key][0], dirs[e.key][1])
+        : nearest(from[0], from[1], 0, 0);
+      if (next >= 0) {
+        focusPhoto(next);
+      }
+      e.preventDefault();
+    } else if (e.key === 'Enter' || e.key === ' ') {
+      if (keyIndex >= 0 && shown[keyIndex]) {
+        openPhoto(keyIndex);
+        e.preventDefault();
+      }
+    } else if (e.key === '+' || e.key === '=') {
+      map.zoomIn();
+      e.preventDefault();
+    } else if (e.key === '-' || e.key === '_') {
+      map.zoomOut();
+      e.preventDefault();
+    } else if (e.key === 'Escape') {
+      keyIndex = -1;
+      placeRing();
+      hideTip();
+    }
+  });
+  container.addEventListener('blur', function () {
+    ring.hidden = true;
+    if (hovered < 0) {
+      hideTip();
+    }
+  });
+  container.addEventListener('focus', placeRing);
+
+  // ---------------------------------------------------------------- list
+
+  // Only the rows in view are in the document; the list scrolls over a
+  // spacer as high as all rows.
+  var Row = 62;
+  var listBox = $('lijst');
+  var listItems = $('lijstitems');
+  var order = new Int32Array(count); // the shown photos, in list order
+  for (var o = 0; o < count; ++o) {
+    order[o] = o;
+  }
+  var orderCount = count;
+  var rowsShown = {};
+
+  function rowFor(i, position) {
     var li = element('li');
+    li.setAttribute('aria-setsize', String(orderCount));
+    li.setAttribute('aria-posinset', String(position + 1));
+    li.style.top = position * Row + 'px';
     var button = element('button', 'lijstitem');
     button.type = 'button';
     var img = element('img');
     img.alt = '';
-    img.loading = 'lazy';
-    img.src = p.thumbnail ? base + p.thumbnail : placeholder;
+    img.width = 64;
+    img.height = 48;
+    var file = fileOf(i);
+    img.src = file >= 0 ? base + texts.thumbnails[file] : placeholder;
     var text = element('span');
-    text.appendChild(element('span', 'naam', p.name || '(geen bestandsnaam)'));
-    var line = firstLine(p.notes);
+    text.appendChild(element('span', 'naam', shownName(i)));
+    var line = firstLine(notesOf(i));
     if (line) {
       text.appendChild(element('span', 'regel', line));
     }
@@ -257,55 +641,172 @@
       openPhoto(i);
     });
     li.appendChild(button);
-    $('lijstitems').appendChild(li);
+    li.photo = i;
+    li.position = position;
     return li;
-  });
-
-  var shown = photos.map(function (p, i) {
-    return i;
-  });
-
-  function showTriangles(indices) {
-    // Removed and added again in list order: a later photo lies on top, as
-    // the program draws it.
-    triangles.forEach(function (t) {
-      t.remove();
-    });
-    labels.forEach(function (m) {
-      if (m) {
-        m.remove();
-      }
-    });
-    indices.forEach(function (i) {
-      triangles[i].addTo(map);
-      if (labels[i]) {
-        labels[i].addTo(map);
-      }
-    });
   }
 
-  function applySearch() {
-    var q = fold($('zoekveld').value.trim());
-    var next = [];
-    haystack.forEach(function (h, i) {
-      if (!q || h.indexOf(q) >= 0) {
-        next.push(i);
+  function renderList() {
+    if (!texts) {
+      return;
+    }
+    listItems.style.height = orderCount * Row + 'px';
+    var top = Math.max(0, listBox.scrollTop - listItems.offsetTop);
+    var from = Math.max(0, Math.floor(top / Row) - 5);
+    var to = Math.min(orderCount, Math.ceil((top + listBox.clientHeight) / Row) + 5);
+    var keep = {};
+    for (var p = from; p < to; ++p) {
+      var i = order[p];
+      var key = p + ':' + i;
+      keep[key] = rowsShown[key] || rowFor(i, p);
+    }
+    Object.keys(rowsShown).forEach(function (key) {
+      if (!keep[key]) {
+        var li = rowsShown[key];
+        // A row with the keyboard's focus stays until it is scrolled well away.
+        if (li.contains(document.activeElement) && Math.abs(li.position - from) < 50) {
+          keep[key] = li;
+          return;
+        }
+        li.remove();
       }
     });
-    var same = next.length === shown.length && next.every(function (v, k) {
-      return v === shown[k];
+    Object.keys(keep).forEach(function (key) {
+      if (!keep[key].parentNode) {
+        listItems.appendChild(keep[key]);
+      }
     });
-    shown = next;
-    items.forEach(function (li, i) {
-      li.hidden = q && haystack[i].indexOf(q) < 0;
-    });
-    $('telling').textContent = q
-      ? next.length + ' van ' + photos.length + (photos.length === 1 ? ' foto' : " foto's")
-      : photos.length + (photos.length === 1 ? ' foto' : " foto's");
-    if (!same) {
-      hideTip();
-      showTriangles(shown);
+    rowsShown = keep;
+  }
+
+  var listFrame = 0;
+  listBox.addEventListener('scroll', function () {
+    if (!listFrame) {
+      listFrame = requestAnimationFrame(function () {
+        listFrame = 0;
+        renderList();
+      });
     }
+  }, { passive: true });
+  window.addEventListener('resize', renderList);
+
+  // The arrows walk the list's rows; Home and End go to the ends.
+  listItems.addEventListener('keydown', function (e) {
+    var li = document.activeElement && document.activeElement.parentNode;
+    if (!li || li.position === undefined) {
+      return;
+    }
+    var to = { ArrowDown: li.position + 1, ArrowUp: li.position - 1, Home: 0, End: orderCount - 1 }[e.key];
+    if (to === undefined || to < 0 || to >= orderCount) {
+      return;
+    }
+    e.preventDefault();
+    listBox.scrollTop = Math.min(listBox.scrollTop, listItems.offsetTop + to * Row);
+    if (listItems.offsetTop + (to + 1) * Row > listBox.scrollTop + listBox.clientHeight) {
+      listBox.scrollTop = listItems.offsetTop + (to + 1) * Row - listBox.clientHeight;
+    }
+    renderList();
+    var row = rowsShown[to + ':' + order[to]];
+    if (row) {
+      row.firstChild.focus();
+    }
+  });
+
+  function resetList() {
+    Object.keys(rowsShown).forEach(function (key) {
+      rowsShown[key].remove();
+    });
+    rowsShown = {};
+    listBox.scrollTop = 0;
+    renderList();
+  }
+
+  // ---------------------------------------------------------------- search
+
+  // Folded as the program folds its photo list's filter: the characters of
+  // the program's table, then decomposed, without marks, in lower case.
+  var special = new Map(data.fold);
+  function fold(text) {
+    var out = '';
+    for (var ch of text) {
+      var to = special.get(ch);
+      if (to !== undefined) {
+        out += to;
+        continue;
+      }
+      var code = ch.codePointAt(0);
+      if (code < 0x20 || (code >= 0x7f && code < 0xa0) || /\s/u.test(ch)) {
+        out += ' ';
+        continue;
+      }
+      out += ch.normalize('NFKD').replace(/\p{M}/gu, '').toLowerCase();
+    }
+    return out;
+  }
+
+  var lineStarts = null; // where each photo's text begins in the search text
+
+  // The photos whose text holds every word, as a mask.
+  function find(words) {
+    var text = texts.search;
+    var result = null;
+    words.forEach(function (word) {
+      var hit = new Uint8Array(count);
+      var at = text.indexOf(word);
+      while (at >= 0) {
+        // The photo of this place: the last start at or before it.
+        var lo = 0, hi = count - 1;
+        while (lo < hi) {
+          var mid = (lo + hi + 1) >> 1;
+          if (lineStarts[mid] <= at) {
+            lo = mid;
+          } else {
+            hi = mid - 1;
+          }
+        }
+        hit[lo] = 1;
+        // On to the next photo: a photo counts once per word.
+        var next = lo + 1 < count ? lineStarts[lo + 1] : text.length;
+        at = text.indexOf(word, next);
+      }
+      if (result) {
+        for (var i = 0; i < count; ++i) {
+          result[i] &= hit[i];
+        }
+      } else {
+        result = hit;
+      }
+    });
+    return result;
+  }
+
+  var lastQuery = '';
+  function applySearch() {
+    if (!texts) {
+      return;
+    }
+    var words = fold($('zoekveld').value).split(' ').filter(function (w) {
+      return w;
+    });
+    var query = words.join(' ');
+    if (query === lastQuery) {
+      return;
+    }
+    lastQuery = query;
+    var mask = words.length ? find(words) : null;
+    orderCount = 0;
+    for (var i = 0; i < count; ++i) {
+      shown[i] = mask ? mask[i] : 1;
+      if (shown[i]) {
+        order[orderCount++] = i;
+      }
+    }
+    shownCount = orderCount;
+    $('telling').textContent = words.length ? shownCount + ' van ' + photoCount(count) : photoCount(count);
+    hideTip();
+    placeRing();
+    layer.draw();
+    resetList();
   }
 
   $('zoekveld').addEventListener('input', applySearch);
@@ -316,18 +817,22 @@
     }
   });
 
+  function narrow() {
+    return window.innerWidth <= 700;
+  }
+
   function setList(open) {
     document.body.classList.toggle('lijst-open', open);
     $('lijstknop').setAttribute('aria-expanded', String(open));
     map.invalidateSize();
+    renderList();
   }
   $('lijstknop').addEventListener('click', function () {
     setList(!document.body.classList.contains('lijst-open'));
   });
 
-  showTriangles(shown);
-  $('telling').textContent = photos.length + (photos.length === 1 ? ' foto' : " foto's");
-  setList(window.innerWidth > 700 && photos.length > 0);
+  $('telling').textContent = photoCount(count);
+  setList(!narrow() && count > 0);
 
   // ---------------------------------------------------------------- the photo large
 
@@ -343,10 +848,20 @@
   });
 
   // Arrows walk the photos the search shows, in list order.
-  function walkOrder() {
-    return shown.indexOf(current) >= 0 ? shown : photos.map(function (p, i) {
-      return i;
-    });
+  function positionOf(i) {
+    var lo = 0, hi = orderCount - 1;
+    while (lo <= hi) {
+      var mid = (lo + hi) >> 1;
+      if (order[mid] === i) {
+        return mid;
+      }
+      if (order[mid] < i) {
+        lo = mid + 1;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    return -1;
   }
 
   function setAddress(id) {
@@ -358,31 +873,37 @@
     }
   }
 
+  function photoUrl(i) {
+    var file = fileOf(i);
+    return file >= 0 ? base + texts.files[file] : placeholder;
+  }
+
   function openPhoto(i) {
-    var p = photos[i];
-    if (!p) {
+    if (i < 0 || i >= count || !texts) {
       return;
     }
     if (current < 0) {
       focusBefore = document.activeElement;
     }
     current = i;
-    big.src = p.photo ? base + p.photo : placeholder;
-    big.alt = p.name;
-    $('fotonaam').textContent = p.name || '(geen bestandsnaam)';
-    $('fotoaantekeningen').textContent = p.notes;
-    var order = walkOrder();
-    var at = order.indexOf(i);
-    $('fototeller').textContent = 'Foto ' + (at + 1) + ' van ' + order.length;
-    $('vorige').disabled = at <= 0;
-    $('volgende').disabled = at >= order.length - 1;
+    big.src = photoUrl(i);
+    // What the photo shows, in the notes' words where there are notes.
+    big.alt = firstLine(notesOf(i)) || nameOf(i) || 'Foto';
+    $('fotonaam').textContent = shownName(i);
+    $('fotoaantekeningen').textContent = notesOf(i);
+    var at = positionOf(i);
+    var total = at >= 0 ? orderCount : count;
+    $('fototeller').textContent = 'Foto ' + ((at >= 0 ? at : i) + 1) + ' van ' + total;
+    $('vorige').disabled = at >= 0 ? at <= 0 : i <= 0;
+    $('volgende').disabled = at >= 0 ? at >= orderCount - 1 : i >= count - 1;
     viewer.hidden = false;
-    setAddress(p.id);
+    document.body.classList.add('foto-open');
+    setAddress(data.ids[i]);
     $('sluiten').focus();
     // The neighbours load while this one is looked at.
-    [order[at - 1], order[at + 1]].forEach(function (n) {
-      if (n !== undefined && photos[n].photo) {
-        new Image().src = base + photos[n].photo;
+    [step(-1, true), step(1, true)].forEach(function (n) {
+      if (n >= 0 && fileOf(n) >= 0) {
+        new Image().src = photoUrl(n);
       }
     });
   }
@@ -393,19 +914,25 @@
     }
     current = -1;
     viewer.hidden = true;
+    document.body.classList.remove('foto-open');
     big.removeAttribute('src');
     setAddress('');
-    if (focusBefore && focusBefore.focus) {
+    if (focusBefore && focusBefore.focus && document.contains(focusBefore)) {
       focusBefore.focus();
     }
   }
 
-  function step(delta) {
-    var order = walkOrder();
-    var at = order.indexOf(current) + delta;
-    if (at >= 0 && at < order.length) {
-      openPhoto(order[at]);
+  // The photo delta steps away in the walk; with peek only named.
+  function step(delta, peek) {
+    var at = positionOf(current);
+    var next = at >= 0 ? order[at + delta] : current + delta;
+    if (next === undefined || next < 0 || next >= count || (at >= 0 && (at + delta < 0 || at + delta >= orderCount))) {
+      return -1;
     }
+    if (!peek) {
+      openPhoto(next);
+    }
+    return next;
   }
 
   $('vorige').addEventListener('click', function () {
@@ -448,12 +975,21 @@
     }
   });
 
+  // A swipe in the viewer walks the photos and never leaves the page.
   var touchStart = null;
   viewer.addEventListener('touchstart', function (e) {
     if (e.touches.length === 1) {
       touchStart = { x: e.touches[0].clientX, y: e.touches[0].clientY };
     }
   }, { passive: true });
+  viewer.addEventListener('touchmove', function (e) {
+    if (touchStart && e.touches.length === 1 && e.cancelable) {
+      var dx = e.touches[0].clientX - touchStart.x, dy = e.touches[0].clientY - touchStart.y;
+      if (Math.abs(dx) > Math.abs(dy)) {
+        e.preventDefault();
+      }
+    }
+  }, { passive: false });
   viewer.addEventListener('touchend', function (e) {
     if (!touchStart || e.changedTouches.length !== 1) {
       return;
@@ -467,7 +1003,11 @@
   });
 
   // The address names the open photo, so a link can point at one.
+  var idIndex = null;
   function followAddress() {
+    if (!texts) {
+      return;
+    }
     var id;
     try {
       id = decodeURIComponent(location.hash.slice(1));
@@ -478,19 +1018,50 @@
       closePhoto();
       return;
     }
-    if (current >= 0 && photos[current].id === id) {
+    if (current >= 0 && data.ids[current] === id) {
       return;
     }
-    for (var i = 0; i < photos.length; ++i) {
-      if (photos[i].id === id) {
-        openPhoto(i);
-        return;
-      }
+    if (!idIndex) {
+      idIndex = new Map();
+      data.ids.forEach(function (v, i) {
+        if (!idIndex.has(v)) {
+          idIndex.set(v, i);
+        }
+      });
+    }
+    if (idIndex.has(id)) {
+      openPhoto(idIndex.get(id));
     }
   }
   window.addEventListener('hashchange', followAddress);
-  followAddress();
+
+  // ---------------------------------------------------------------- the texts, after the first picture
+
+  function textsLoaded() {
+    texts = window.TolvekTeksten;
+    if (!texts) {
+      return;
+    }
+    lineStarts = new Int32Array(count);
+    var at = 0;
+    for (var i = 0; i < count; ++i) {
+      lineStarts[i] = at;
+      at = texts.search.indexOf('\n', at) + 1;
+    }
+    document.body.classList.add('teksten-geladen');
+    renderList();
+    applySearch();
+    followAddress();
+    if (tipIndex >= 0) {
+      showTip(tipIndex);
+    }
+  }
+  var more = document.createElement('script');
+  more.src = base + data.texts;
+  more.addEventListener('load', textsLoaded);
+  document.head.appendChild(more);
 
   // For whoever drives the page from outside (tests, a kiosk).
   window.tolvekKaart = map;
-}());
+  map.fotolaag = layer;
+}(document.currentScript));

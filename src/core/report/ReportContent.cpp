@@ -1,0 +1,105 @@
+#include "core/report/ReportContent.h"
+
+#include "core/platform/AnsiCodec.h"
+#include "core/platform/PathResolver.h"
+#include "core/project/KeyTable.h"
+#include "core/project/PhotoEntry.h"
+#include "core/project/PhotoLookup.h"
+#include "core/project/ProjectDocument.h"
+
+#include <algorithm>
+#include <cmath>
+
+ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsizetype> &positions,
+                                   ReportOptions::Order order, std::optional<double> north, const TimeSource &times)
+{
+    ReportContent content;
+    content.organisation = AnsiCodec::toUnicode(doc.Organisation).trimmed();
+    for (const QByteArray *line : {&doc.Description1, &doc.Description2, &doc.Description3})
+        if (!line->trimmed().isEmpty())
+            content.description << AnsiCodec::toUnicode(*line).trimmed();
+
+    QList<qsizetype> chosen = positions;
+    if (chosen.isEmpty())
+        for (qsizetype i = 0; i < doc.PositionList.size(); ++i)
+            chosen << i;
+
+    const QString folder = doc.ProjectFolder();
+    // One pass over each list: a project may hold a hundred thousand photos.
+    KeyTable names, notes;
+    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
+    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    for (const qsizetype i : chosen) {
+        if (i < 0 || i >= doc.PositionList.size())
+            continue;
+        const QByteArray &entry = doc.PositionList[i];
+        Photo photo;
+        photo.position = i;
+        photo.key = PhotoEntry::Key(entry);
+        const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
+        photo.mapPosition = QPoint(p.x, p.y);
+        photo.direction = p.direction;
+        photo.number = QString::number(photo.key);
+        const qsizetype nameIndex = names.Find(photo.key);
+        const QByteArray stored = nameIndex >= 0 ? PhotoEntry::Value(doc.NameList[nameIndex]) : QByteArray();
+        // "++GeenNaam++" is how the program marks a photo without a file.
+        if (!stored.isEmpty() && stored != "++GeenNaam++") {
+            photo.fileName = AnsiCodec::toUnicode(stored);
+            photo.path = PathResolver::Resolve(stored, folder);
+        }
+        photo.notes = NotesText(PhotoLookup::NotesAt(doc.NotesList, notes.Find(photo.key)));
+        if (times && !photo.path.isEmpty())
+            photo.taken = times(photo.path);
+        if (north)
+            photo.compass = CompassWord(photo.direction, *north);
+        content.photos << photo;
+    }
+
+    switch (order) {
+    case ReportOptions::Order::List:
+        break;
+    case ReportOptions::Order::Number:
+        std::stable_sort(content.photos.begin(), content.photos.end(),
+                         [](const Photo &a, const Photo &b) { return a.key < b.key; });
+        break;
+    case ReportOptions::Order::Time:
+        // Photos whose time is not known come last, by number.
+        std::stable_sort(content.photos.begin(), content.photos.end(), [](const Photo &a, const Photo &b) {
+            if (a.taken.isValid() != b.taken.isValid())
+                return a.taken.isValid();
+            if (a.taken.isValid() && a.taken != b.taken)
+                return a.taken < b.taken;
+            return a.key < b.key;
+        });
+        break;
+    }
+    return content;
+}
+
+QString ReportContent::NotesText(const QByteArray &stored)
+{
+    QString text = AnsiCodec::toUnicode(stored);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    if (text.trimmed() == AnsiCodec::toUnicode(ProjectDocument::NewPhotoNotes()))
+        return QString();
+    return text;
+}
+
+QString ReportContent::CompassWord(double direction, double north)
+{
+    static const char *const Words[] = {"N", "NO", "O", "ZO", "Z", "ZW", "W", "NW"};
+    // Bearing: clockwise from north.
+    double bearing = std::fmod(north - direction, 360.0);
+    if (bearing < 0)
+        bearing += 360.0;
+    const int sector = int(std::floor((bearing + 22.5) / 45.0)) % 8;
+    return QString::fromLatin1(Words[sector]);
+}
+
+bool ReportContent::AnyTimeKnown() const
+{
+    return std::any_of(photos.begin(), photos.end(), [](const Photo &p) { return p.taken.isValid(); });
+}
