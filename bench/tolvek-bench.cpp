@@ -1232,13 +1232,13 @@ std::vector<Figure> FigureList()
         {"recovery_write", "   Recovery copy's cost to the window / writing the copy", -1, -1},
         {"import", "13. Import 200 photos 4000x3000, list shown / 200 thumbnail decodes", -1, 0.7},
         {"filter", "14. Filter 100000 photos on a word / DrawMap (view), labels off", -1, 0.5},
-        {"heic", "16. HEIC 4032x3024 opened in photo window / JPEG of that size", -1, 3},
-        {"viewer_step", "17. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
         {"memory_list", "15. Peak memory, 100000 photos with list and thumbnails / without", -1, 1.3},
         {"memory_list_filter", "   Peak memory, the same with a word in the filter / without", -1, -1},
         {"report", "16. Photo report, 200 photos 4000x3000, 4 a page / 200 fitted decodes", -1, 1.0},
         {"report_size", "17. Photo report size, 200 photos / their files", -1, 0.25},
         {"memory_report", "18. Peak memory writing the report / the project open without", -1, 1.5},
+        {"heic", "19. HEIC 4032x3024 opened in photo window / JPEG of that size", -1, 3},
+        {"viewer_step", "20. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
     };
 }
 
