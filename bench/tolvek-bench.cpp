@@ -34,8 +34,15 @@
 //   thumbnail decodes one after another on one thread.
 // - "Filter": a word typed in the photo list's filter on 100000 photos, the
 //   list laid out and painted again.
+// - "Import with camera directions": the same import onto a map with a north
+//   arrow, whose photos carry EXIF directions and times (each file's EXIF
+//   read with the check), against the import onto the map without one.
+// - "Time order": the photo list of 100000 photos ordered by the times
+//   taken (the times already known to the metadata cache), the list laid
+//   out and painted, against one DrawMap (view) of 100000 photos.
 
 #include "app/THoofdForm.h"
+#include "core/map/MapCalibration.h"
 #include "core/map/MapClick.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
@@ -43,6 +50,7 @@
 #include "core/map/MapZoom.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoFit.h"
+#include "core/photos/PhotoMetadataCache.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/DataFile.h"
@@ -67,6 +75,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -89,6 +98,7 @@
 #include <QWindow>
 
 #include <benchmark/benchmark.h>
+#include <exiv2/exiv2.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -247,6 +257,24 @@ void WriteProject(const QString &path, const QString &mapName, QSize map, int co
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(reason));
 }
 
+// Writes into a photo what a phone records: a true bearing of 100 degrees
+// and the time taken.
+void AddCameraExif(const QString &path, const QString &time)
+{
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(std::string(QFile::encodeName(path).constData()));
+        image->readMetadata();
+        Exiv2::ExifData exif = image->exifData();
+        exif["Exif.Photo.DateTimeOriginal"] = time.toStdString();
+        exif["Exif.GPSInfo.GPSImgDirection"] = std::string("100/1");
+        exif["Exif.GPSInfo.GPSImgDirectionRef"] = std::string("T");
+        image->setExifData(exif);
+        image->writeMetadata();
+    } catch (const std::exception &e) {
+        qFatal("cannot write EXIF into %s: %s", qPrintable(path), e.what());
+    }
+}
+
 struct Inputs
 {
     QTemporaryDir dir;
@@ -259,6 +287,7 @@ struct Inputs
     QStringList webPhotos;
     QString hoverProject; // 10000 photos on the small map, of small real JPEG files
     QString importProject, importFolder;
+    QString importNorthProject; // the same on a copy of the map that has north
     QStringList importFiles;
     QString listProject;         // 100000 photos whose files exist
     QString heicPhoto, heicJpeg; // one 4032 x 3024 picture as HEIC and as JPEG
@@ -1097,6 +1126,61 @@ void BM_Import200(benchmark::State &state)
     UserInteraction::SetFileHandler({});
 }
 
+// The same import onto the map with a north arrow: every photo's EXIF is
+// read and its direction taken from its camera.
+void BM_Import200North(benchmark::State &state)
+{
+    THoofdForm &form = g_importWindow->form;
+    UserInteraction::SetModalHandler([](QDialog *) {});
+    UserInteraction::SetFileHandler(
+        [](const UserInteraction::FileRequest &) -> std::optional<QString> { return g_inputs->importFolder; });
+    QAction *item = form.findChild<QAction *>(QStringLiteral("MapImporteren1"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.ResetProject();
+        form.ReadDataFile(g_inputs->importNorthProject);
+        form.DrawMap();
+        form.Thumbnails().SetMemoryLimit(0);
+        form.Thumbnails().SetMemoryLimit(qint64(64) << 20);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        item->trigger();
+        if (!WaitForListThumbnails(form, 60000))
+            state.SkipWithError("the list did not show the thumbnails");
+        if (form.Document().PositionList.size() != ImportPhotos
+            || !form.Document().PositionList.first().endsWith(",320"))
+            state.SkipWithError("the import did not take the cameras' directions");
+    }
+    UserInteraction::SetModalHandler({});
+    UserInteraction::SetFileHandler({});
+}
+
+// The photo list of 100000 photos put in the order of the times taken, with
+// every time known; laid out and painted as the list shows it.
+void BM_TimeOrder100000(benchmark::State &state)
+{
+    g_smallWindow->Open(g_inputs->listProject, false);
+    THoofdForm &form = g_smallWindow->form;
+    PhotoListDock *dock = form.FotosDock;
+    // Every time read once, before measuring.
+    dock->OrderBox()->setCurrentIndex(2);
+    form.Interaction().Metadata().WaitForIdle(120000);
+    QCoreApplication::processEvents();
+    if (dock->Model().TimeText(0).isEmpty())
+        state.SkipWithError("no time was read");
+    for (auto _ : state) {
+        state.PauseTiming();
+        dock->OrderBox()->setCurrentIndex(0);
+        state.ResumeTiming();
+        dock->OrderBox()->setCurrentIndex(2);
+        dock->View()->doItemsLayout();
+        dock->View()->viewport()->repaint();
+    }
+    if (dock->Model().rowCount() != 100000)
+        state.SkipWithError("the list did not show every photo");
+    dock->OrderBox()->setCurrentIndex(0);
+}
+
 // The baseline: the same 200 photos' thumbnails decoded one after another.
 void BM_FittedDecodes200(benchmark::State &state)
 {
@@ -1237,8 +1321,10 @@ std::vector<Figure> FigureList()
         {"report", "16. Photo report, 200 photos 4000x3000, 4 a page / 200 fitted decodes", -1, 1.0},
         {"report_size", "17. Photo report size, 200 photos / their files", -1, 0.25},
         {"memory_report", "18. Peak memory writing the report / the project open without", -1, 1.5},
-        {"heic", "19. HEIC 4032x3024 opened in photo window / JPEG of that size", -1, 3},
-        {"viewer_step", "20. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
+        {"import_camera", "19. Import 200 photos with camera directions / without north", -1, 1.05},
+        {"time_order", "20. List of 100000 photos in time order / DrawMap (view), labels off", -1, 0.2},
+        {"heic", "21. HEIC 4032x3024 opened in photo window / JPEG of that size", -1, 3},
+        {"viewer_step", "22. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
     };
 }
 
@@ -1550,10 +1636,30 @@ int main(int argc, char **argv)
     }
     inputs.importProject = inputs.Path(QStringLiteral("import.tvk"));
     WriteProject(inputs.importProject, QStringLiteral("kaart.bmp"), QSize(SmallMapWidth, SmallMapHeight), 0);
+    // The camera recorded a true bearing of 100 degrees and a time; the
+    // north copy of the map has north 30 degrees right of up (photos at 320).
+    AddCameraExif(camera, QStringLiteral("2026:12:07 14:03:00"));
+    inputs.importNorthProject = inputs.Path(QStringLiteral("importnoord.tvk"));
+    WriteProject(inputs.importNorthProject, QStringLiteral("kaartnoord.bmp"), QSize(SmallMapWidth, SmallMapHeight), 0);
+    if (!QFile::copy(inputs.smallMap, inputs.Path(QStringLiteral("kaartnoord.bmp"))))
+        qFatal("cannot copy the small map");
+    {
+        MapCalibration north;
+        north.north = 30;
+        QString reason;
+        if (!north.Save(inputs.Path(QStringLiteral("kaartnoord.bmp")), &reason))
+            qFatal("cannot write the map's calibration: %s", qPrintable(reason));
+    }
     // 100000 photos whose names lead to real photos, for the list's memory.
     QDir().mkpath(inputs.Path(QStringLiteral("lijstfotos")));
-    for (int i = 0; i < ListPhotoFiles; ++i)
+    for (int i = 0; i < ListPhotoFiles; ++i) {
         WriteJpeg(inputs.Path(QStringLiteral("lijstfotos/p%1.jpg").arg(i)), 1600, 1200);
+        // Times in no order of their names, for the list's time order.
+        AddCameraExif(inputs.Path(QStringLiteral("lijstfotos/p%1.jpg").arg(i)),
+                      QStringLiteral("2025:%1:%2 12:00:00")
+                          .arg(1 + (i * 7) % 12, 2, 10, QLatin1Char('0'))
+                          .arg(1 + (i * 13) % 28, 2, 10, QLatin1Char('0')));
+    }
     inputs.listProject = inputs.Path(QStringLiteral("lijst.tvk"));
     {
         ProjectDocument doc;
@@ -1653,6 +1759,8 @@ int main(int argc, char **argv)
     reg("Baseline/ViewerFittedDecode", BM_ViewerFittedDecode);
     reg("Report/200", BM_Report200)->Iterations(1);
     reg("Baseline/ReportDecodes200", BM_ReportDecodes200)->Iterations(1);
+    reg("Import/200/North", BM_Import200North);
+    reg("TimeOrder/100000", BM_TimeOrder100000);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -1695,6 +1803,8 @@ int main(int argc, char **argv)
     r["memory_export"] = ratio(m("export"), m("map"));
     r["import"] = ratio(t("Import/200"), t("Baseline/ImportDecodes200"));
     r["filter"] = ratio(t("Filter/100000"), t("DrawMap/View/100000/nolabels"));
+    r["import_camera"] = ratio(t("Import/200/North"), t("Import/200"));
+    r["time_order"] = ratio(t("TimeOrder/100000"), t("DrawMap/View/100000/nolabels"));
     r["memory_list"] = ratio(listWith, listWithout);
     r["memory_list_filter"] = ratio(listFiltered, listWithout);
     r["report"] = ratio(t("Report/200"), t("Baseline/ReportDecodes200"));

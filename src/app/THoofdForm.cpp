@@ -19,6 +19,7 @@
 #include "gui/info/THelpForm.h"
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
+#include "gui/map/MapCalibrationCommands.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/MapInteraction.h"
@@ -107,6 +108,8 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
     m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
     m_host.SetThumbnails(&m_interaction->Thumbnails());
+    m_calibration = new MapCalibrationCommands(m_host, *m_map, OverzichtsScrollBox, OverzichtsImage,
+                                               m_interaction->Metadata(), this);
     m_undo = new UndoActions(m_session, this);
     connect(OverzichtsImage, &MapView::MouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &point, const QPoint &pixel) {
@@ -162,6 +165,7 @@ void THoofdForm::BuildPhotoList()
     m_photoList = std::make_unique<PhotoListCommands>(m_host, this, OverzichtsScrollBox, OverzichtsImage, *m_map,
                                                       m_interaction->Thumbnails());
     FotosDock = m_photoList->Dock();
+    FotosDock->Model().SetMetadata(&m_interaction->Metadata());
     addDockWidget(Qt::RightDockWidgetArea, FotosDock);
     m_photoList->SetDirectionSource([this] {
         CreateOtherWindows();
@@ -172,6 +176,7 @@ void THoofdForm::BuildPhotoList()
         return FotoVerwijderenForm;
     });
     m_photoList->SetProjectOpener([this](const QString &fileName) { OpenDroppedProject(fileName); });
+    m_calibration->SetSelectionSource([this] { return m_photoList->Dock()->SelectedPositions(); });
     if (QMenu *beeld = menuBar()->findChild<QMenu *>(QStringLiteral("Beeld1"))) {
         beeld->addSeparator();
         QAction *toggle = FotosDock->toggleViewAction();
@@ -252,6 +257,9 @@ void THoofdForm::BuildMenu()
     m_navigator->FitAction()->setIcon(AppIcons::Get(AppIcons::FitMap));
     beeld->addActions({m_navigator->ZoomInAction(), m_navigator->ZoomOutAction(), m_navigator->ActualSizeAction(),
                        m_navigator->FitAction()});
+    beeld->addSeparator();
+    beeld->addActions(
+        {m_calibration->NorthArrowAction(), m_calibration->ScaleBarAction(), m_calibration->MeasureAction()});
 
     QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
     gegevens->setObjectName(QStringLiteral("KaartFoto1"));
@@ -261,6 +269,7 @@ void THoofdForm::BuildMenu()
     add(gegevens, "OverzichtskaartEigenschappen1", QStringLiteral("Overzichts&kaart"),
         &THoofdForm::OverzichtskaartEigenschappen1Click, {}, AppIcons::Get(AppIcons::Map));
     add(gegevens, "Eigenschappenkaart1", QStringLiteral("&Eigenschappen kaart"), &THoofdForm::Eigenschappenkaart1Click);
+    gegevens->addAction(m_calibration->CalibrateAction());
     Fotonummerstonen1 = add(gegevens, "Fotonummerstonen1", QStringLiteral("&Bestandsnamen foto's tonen"),
                             &THoofdForm::Fotonummerstonen1Click);
     Fotonummerstonen1->setCheckable(true);
@@ -277,6 +286,7 @@ void THoofdForm::BuildMenu()
     add(gegevens, "MapImporteren1", QStringLiteral("&Map met foto's importeren..."), &THoofdForm::MapImporteren1Click);
     add(gegevens, "OntbrekendeFotos1", QStringLiteral("Ontbrekende foto's &zoeken..."),
         &THoofdForm::OntbrekendeFotos1Click);
+    gegevens->addAction(m_calibration->TakeDirectionsAction());
     // Ctrl+F: into the photo list's filter field, from anywhere in the window.
     QAction *filter = add(gegevens, "FotoFilter1", QStringLiteral("Foto zoeken"), &THoofdForm::FotoFilter1Click,
                           QKeySequence(QStringLiteral("Ctrl+F")));

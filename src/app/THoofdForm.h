@@ -12,6 +12,7 @@
 
 class ElidedLabel;
 class MapCommands;
+class MapCalibrationCommands;
 class MapInteraction;
 class MapNavigator;
 class MapView;
@@ -111,6 +112,7 @@ public:
     // Zoom and pan of the map view; drag, turn and hover on it; undo and redo.
     MapNavigator &Navigator() { return *m_navigator; }
     MapInteraction &Interaction() { return *m_interaction; }
+    MapCalibrationCommands &Calibration() { return *m_calibration; }
     UndoActions &Undo() { return *m_undo; }
     QString UntitledCaption() const;
 
@@ -207,6 +209,7 @@ private:
     std::unique_ptr<MapCommands> m_map;
     MapNavigator *m_navigator = nullptr;
     MapInteraction *m_interaction = nullptr;
+    MapCalibrationCommands *m_calibration = nullptr;
     UndoActions *m_undo = nullptr;
     std::unique_ptr<RecoveryKeeper> m_recovery;
     std::unique_ptr<OutsideChangeGuard> m_outsideChanges;

@@ -65,6 +65,7 @@ private slots:
     void editedNotesSurviveOpen();
     void editedNotesSurviveExit();
     void notesTooLongForTheFileAreRefused();
+    void notesOfAPhotoThatIsGoneAreNotWritten();
     void browsedPhotoThatWouldNotBeFound();
 
 private:
@@ -289,6 +290,38 @@ void TestPhotoFlow::editedNotesSurviveExit()
     m_driver->Press(QStringLiteral("&Opslaan"));
     QVERIFY(m_form->close());
     QVERIFY(readAll(m_project).contains("00001=bij afsluiten\r\n"));
+}
+
+// Its photo deleted (here by undoing its adding) while the window was open,
+// the edited notes have no photo to go to: said, and not written as the
+// notes of no photo, nor of the next photo to get that number.
+void TestPhotoFlow::notesOfAPhotoThatIsGoneAreNotWritten()
+{
+    m_driver->Handle([](QDialog *d) {
+        auto *form = qobject_cast<TFotoToevoegenForm *>(d);
+        QVERIFY(form);
+        form->xSpinEdit->setValue(120);
+        form->ySpinEdit->setValue(80);
+        form->Edit3->setText(QStringLiteral("toren.jpg"));
+        form->Button1->click();
+    });
+    m_form->findChild<QAction *>(QStringLiteral("Toevoegen1"))->trigger();
+    QTest::mouseClick(m_form->OverzichtsImage, Qt::LeftButton, {}, QPoint(120, 80));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    TFotoForm *w = TFotoForm::OpenWindows().first();
+    QTest::keyClicks(w->AantekeningenMemo, QStringLiteral("verweesd"));
+    const QByteArray before = DataFile::Serialize(m_form->Document());
+    m_form->findChild<QAction *>(QStringLiteral("Ongedaanmaken1"))->trigger();
+    const QByteArray undone = DataFile::Serialize(m_form->Document());
+    QVERIFY(undone != before);
+
+    m_driver->Press(QStringLiteral("&OK"));
+    QVERIFY(w->close());
+    QCOMPARE(m_driver->dialogs.size(), 2);
+    QVERIFY2(m_driver->dialogs[1].texts.contains(QStringLiteral("Foto 1 staat niet meer in het project")),
+             qPrintable(m_driver->dialogs[1].texts));
+    QCOMPARE(DataFile::Serialize(m_form->Document()), undone);
+    QVERIFY(!m_form->Document().Modified);
 }
 
 void TestPhotoFlow::notesTooLongForTheFileAreRefused()

@@ -3,6 +3,7 @@
 //   make-fuzz-seeds <corpus-folder> [<built Tolvek.chm>]
 // The files in tests/fuzz/corpus were made by this program.
 
+#include "ExifTestFiles.h"
 #include "PhotoTestFiles.h"
 #include "VersionImages.h"
 
@@ -274,6 +275,34 @@ void photoSeeds()
     put(QStringLiteral("heif"), QStringLiteral("cut.heic"), Heic(turned, 6).left(400));
 }
 
+void exifSeeds()
+{
+    const QString t = QStringLiteral("exif");
+    put(t, QStringLiteral("phone-true.jpg"),
+        ExifTestFiles::Jpeg({{"Exif.Image.Make", "Fairphone"},
+                             {"Exif.Image.Model", "FP5"},
+                             {"Exif.Photo.DateTimeOriginal", "2026:12:07 14:03:27"},
+                             {"Exif.Photo.SubSecTimeOriginal", "123"},
+                             {"Exif.Photo.OffsetTimeOriginal", "+01:00"},
+                             {"Exif.GPSInfo.GPSImgDirection", "27150/100"},
+                             {"Exif.GPSInfo.GPSImgDirectionRef", "T"},
+                             {"Exif.GPSInfo.GPSLatitude", "52/1 5/1 2634/100"},
+                             {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                             {"Exif.GPSInfo.GPSLongitude", "5/1 7/1 1234/100"},
+                             {"Exif.GPSInfo.GPSLongitudeRef", "E"},
+                             {"Exif.GPSInfo.GPSHPositioningError", "5/1"}}));
+    put(t, QStringLiteral("camera-magnetic.jpg"),
+        ExifTestFiles::Jpeg({{"Exif.Photo.DateTimeOriginal", "2019:02:28 23:59:60"},
+                             {"Exif.Photo.OffsetTimeOriginal", "-0330"},
+                             {"Exif.GPSInfo.GPSImgDirection", "0/0"},
+                             {"Exif.GPSInfo.GPSImgDirectionRef", "M"},
+                             {"Exif.GPSInfo.GPSLatitude", "91/1 0/0 0/1"},
+                             {"Exif.GPSInfo.GPSLatitudeRef", "S"}}));
+    put(t, QStringLiteral("blank-time.jpg"),
+        ExifTestFiles::Jpeg(
+            {{"Exif.Photo.DateTimeOriginal", "    :  :     :  :  "}, {"Exif.GPSInfo.GPSImgDirection", "359999/1000"}}));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -290,6 +319,7 @@ int main(int argc, char **argv)
     mapBitmapSeeds();
     mapImageSeeds();
     photoSeeds();
+    exifSeeds();
     helpSeeds(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     return g_failures == 0 ? 0 : 1;
 }

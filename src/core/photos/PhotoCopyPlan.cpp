@@ -1,10 +1,13 @@
 #include "core/photos/PhotoCopyPlan.h"
 
 #include "core/photos/PhotoFileNames.h"
+#include "core/platform/FileErrors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 PhotoCopyPlan::PhotoCopyPlan(const QString &folder) : m_folder(QDir::cleanPath(folder))
 {
@@ -68,8 +71,12 @@ QString PhotoCopyPlan::Carry(const QString &source, const Target &target, bool *
     // QFile::copy writes a temporary file and renames it: a failed copy
     // leaves no half file under the planned name.
     QFile file(source);
+    errno = 0;
     if (!file.copy(target.fresh)) {
-        *error = file.errorString();
+        // Qt's own text is English and ends in a full stop; the cause is
+        // told in the program's words where it is known.
+        const int cause = errno;
+        *error = cause != 0 ? FileErrors::Text(cause) : file.errorString();
         return QString();
     }
     *copied = true;

@@ -1,10 +1,13 @@
 #include "core/photos/PhotoFileCopy.h"
 
+#include "core/platform/FileErrors.h"
 #include "core/platform/PathResolver.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace {
 
@@ -42,9 +45,12 @@ PhotoFileCopy::Result PhotoFileCopy::CopyInto(const QString &chosen, const QStri
     // QFile::copy writes a temporary file and refuses to replace one that
     // appeared meanwhile.
     QFile source(chosen);
+    errno = 0;
     if (!source.copy(to)) {
+        // In the program's words where the cause is known (Qt's are English).
+        const int cause = errno;
         if (reason)
-            *reason = source.errorString();
+            *reason = cause != 0 ? FileErrors::Text(cause) : source.errorString();
         return Result::Failed;
     }
     return Result::Copied;

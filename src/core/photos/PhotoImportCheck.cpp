@@ -1,6 +1,7 @@
 #include "core/photos/PhotoImportCheck.h"
 
 #include "core/base/TolvekError.h"
+#include "core/photos/ExifReader.h"
 #include "core/photos/PhotoPicture.h"
 
 #include <QDir>
@@ -22,6 +23,8 @@ PhotoImportCheck::Outcome PhotoImportCheck::Run(const Job &job)
         return out;
     }
     out.path = job.source;
+    if (job.readCamera)
+        out.camera = ExifReader::Read(job.source);
     if (job.copy) {
         QString error;
         out.path = PhotoCopyPlan::Carry(job.source, job.target, &out.copied, &error);

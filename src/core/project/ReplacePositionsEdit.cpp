@@ -2,9 +2,10 @@
 
 #include "core/project/ProjectDocument.h"
 
-ReplacePositionsEdit::ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete)
+ReplacePositionsEdit::ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete, const QString &name)
     : m_positions(positions),
-      m_complete(complete)
+      m_complete(complete),
+      m_name(name)
 {
 }
 
@@ -28,5 +29,5 @@ ProjectChanges ReplacePositionsEdit::Changes() const
 
 QString ReplacePositionsEdit::Name() const
 {
-    return QStringLiteral("posities van alle foto's wijzigen");
+    return m_name.isEmpty() ? QStringLiteral("posities van alle foto's wijzigen") : m_name;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 // Puts a new position list in place of the old one: the change of all
 // positions at once (PositionChange works out the new list). When that
@@ -13,7 +14,9 @@
 class ReplacePositionsEdit : public ProjectEdit
 {
 public:
-    ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete);
+    // name: what undo calls it, when it is not the change of all positions
+    // (directions taken from the photos' cameras, say).
+    ReplacePositionsEdit(const QList<QByteArray> &positions, bool complete, const QString &name = QString());
 
     void Apply(ProjectDocument &doc) override;
     void Revert(ProjectDocument &doc) override;
@@ -24,5 +27,6 @@ public:
 private:
     QList<QByteArray> m_positions;
     bool m_complete;
+    QString m_name;
     QList<QByteArray> m_old;
 };

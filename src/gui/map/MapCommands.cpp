@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -52,6 +53,7 @@ void MapCommands::DrawMap()
     m_metafile.SetScene(std::move(scene));
     if (m_view)
         m_view->SetScene(m_metafile.Scene());
+    const QString calibrationProblem = LoadCalibration(mapPath);
     // Without its map file the map is a single pixel; say why.
     if (doc.MapFileName.isEmpty())
         m_host.ShowStatus(QStringLiteral("Geen overzichtskaart gekozen: kies er een met Gegevens > Overzichtskaart."));
@@ -59,7 +61,45 @@ void MapCommands::DrawMap()
         m_host.ShowStatus(QStringLiteral("Overzichtskaart niet gevonden: %1 (%2)")
                               .arg(AnsiCodec::toUnicode(doc.MapFileName), QDir::toNativeSeparators(mapPath)));
     else
-        m_host.ShowStatus(QString());
+        m_host.ShowStatus(calibrationProblem);
+}
+
+namespace {
+
+QString SidecarStamp(const QString &mapPath)
+{
+    const QFileInfo info(MapCalibration::SidecarPath(mapPath));
+    if (!info.exists())
+        return QString();
+    return QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+}
+
+} // namespace
+
+QString MapCommands::LoadCalibration(const QString &mapPath)
+{
+    const QString stamp = SidecarStamp(mapPath);
+    if (mapPath == m_calibrationFor && stamp == m_calibrationStamp)
+        return QString();
+    m_calibrationFor = mapPath;
+    m_calibrationStamp = stamp;
+    QString problem;
+    m_calibration = mapPath.isEmpty() ? MapCalibration() : MapCalibration::Load(mapPath, &problem);
+    if (m_calibrationListener)
+        m_calibrationListener();
+    return problem;
+}
+
+bool MapCommands::SetCalibration(const MapCalibration &calibration, QString *reason)
+{
+    m_calibration = calibration;
+    if (m_calibrationFor.isEmpty())
+        return true;
+    const bool saved = calibration.Save(m_calibrationFor, reason);
+    m_calibrationStamp = SidecarStamp(m_calibrationFor);
+    if (m_calibrationListener)
+        m_calibrationListener();
+    return saved;
 }
 
 void MapCommands::Export()

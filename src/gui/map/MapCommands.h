@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/map/MapCalibration.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
 #include "core/project/PhotoIndex.h"
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class MapView;
 class ProjectHost;
@@ -38,6 +40,19 @@ public:
     // "&Bestandsnamen foto's tonen": inverts the switch and redraws.
     void ToggleLabels();
 
+    // North and scale of the map now shown, from its sidecar file, read
+    // when another map (or a changed sidecar) is drawn. A sidecar that
+    // cannot be used is reported once in the status line and ignored.
+    const MapCalibration &Calibration() const { return m_calibration; }
+    // The resolved file of the map now shown (empty without one).
+    QString MapPath() const { return m_calibrationFor; }
+    // Keeps calibration for the map now shown and writes its sidecar;
+    // false with reason when the file could not be written (the new
+    // calibration still holds for this run).
+    bool SetCalibration(const MapCalibration &calibration, QString *reason);
+    // Called whenever the calibration held changes.
+    void SetCalibrationListener(std::function<void()> listener) { m_calibrationListener = std::move(listener); }
+
     const MapMetafile &Metafile() const { return m_metafile; }
     MapImageCache &Cache() { return m_cache; }
     const PhotoIndex &ClickIndex() const { return m_clickIndex; }
@@ -55,5 +70,12 @@ private:
     MapMetafile m_metafile;
     MapImageCache m_cache;
     PhotoIndex m_clickIndex;
+    MapCalibration m_calibration;
+    QString m_calibrationFor;   // the map path it was read for
+    QString m_calibrationStamp; // of its sidecar then: read again when it changes
+    std::function<void()> m_calibrationListener;
+    // Reads the calibration of mapPath when it is not the one held; the
+    // problem of a sidecar that cannot be used, once.
+    QString LoadCalibration(const QString &mapPath);
     QString m_lastExportName;
 };

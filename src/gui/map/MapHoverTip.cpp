@@ -41,8 +41,12 @@ MapHoverTip::MapHoverTip(QWidget *parent) : QFrame(parent, Qt::ToolTip | Qt::Byp
     NotesLabel = new QLabel(this);
     NotesLabel->setObjectName(QStringLiteral("NotesLabel"));
     NotesLabel->setTextFormat(Qt::PlainText);
+    TimeLabel = new QLabel(this);
+    TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
+    TimeLabel->setTextFormat(Qt::PlainText);
     layout->addWidget(Picture);
     layout->addWidget(NameLabel);
+    layout->addWidget(TimeLabel);
     layout->addWidget(NotesLabel);
 }
 
@@ -51,6 +55,7 @@ void MapHoverTip::ShowAt(const QPoint &globalPos, const QString &fileName, const
     m_at = globalPos;
     m_name = fileName;
     m_notes = notesLine;
+    m_time.clear();
     m_shown = true;
     Schedule();
 }
@@ -59,6 +64,15 @@ void MapHoverTip::SetPicture(const QImage &image, const QString &instead)
 {
     m_image = image;
     m_instead = image.isNull() ? instead : QString();
+    if (m_shown)
+        Schedule();
+}
+
+void MapHoverTip::SetTime(const QString &time)
+{
+    if (time == m_time)
+        return;
+    m_time = time;
     if (m_shown)
         Schedule();
 }
@@ -76,6 +90,8 @@ QString MapHoverTip::Text() const
     if (!m_instead.isEmpty())
         lines << m_instead;
     lines << m_name;
+    if (!m_time.isEmpty())
+        lines << m_time;
     if (!m_notes.isEmpty())
         lines << m_notes;
     return lines.join(QLatin1Char('\n'));
@@ -103,6 +119,8 @@ void MapHoverTip::Lay()
     NameLabel->setText(NameLabel->fontMetrics().elidedText(m_name, Qt::ElideMiddle, kTextWidth));
     NotesLabel->setText(NotesLabel->fontMetrics().elidedText(m_notes, Qt::ElideRight, kTextWidth));
     NotesLabel->setVisible(!m_notes.isEmpty());
+    TimeLabel->setText(m_time);
+    TimeLabel->setVisible(!m_time.isEmpty());
     if (m_image.isNull()) {
         Picture->setPixmap(QPixmap());
         Picture->setText(m_instead);

@@ -1,6 +1,7 @@
 #include "gui/map/MapInteraction.h"
 
 #include "core/map/MapClick.h"
+#include "core/photos/PhotoMetadataCache.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/MovePhotoEdit.h"
@@ -39,6 +40,9 @@ MapInteraction::MapInteraction(ProjectHost &host, MapCommands &commands, MapView
 {
     m_tip = new MapHoverTip(view);
     m_thumbnails = new ThumbnailCache(256, this);
+    m_metadata = new PhotoMetadataCache(this);
+    connect(m_metadata, &PhotoMetadataCache::Ready, this,
+            [this](const QString &name, const QString &folder) { ShowTime(name, folder, false); });
     connect(m_thumbnails, &ThumbnailCache::Ready, this,
             [this](const QString &name, const QString &folder) { ShowThumbnail(name, folder, false); });
     // A change of the project (an undo, say) ends a drag: its photo may be
@@ -354,7 +358,17 @@ bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
         m_hoverFolder = QDir::currentPath();
     m_tip->ShowAt(globalPos, shown, notesLine);
     ShowThumbnail(m_hoverName, m_hoverFolder, true);
+    ShowTime(m_hoverName, m_hoverFolder, true);
     return true;
+}
+
+void MapInteraction::ShowTime(const QString &name, const QString &folder, bool request)
+{
+    if (m_hoverPhoto < 0 || name != m_hoverName || folder != m_hoverFolder || name.isEmpty())
+        return;
+    const PhotoMetadataCache::Metadata md =
+        request ? m_metadata->Request(name, folder) : m_metadata->Known(name, folder);
+    m_tip->SetTime(md.record.HasTime() ? QStringLiteral("Genomen: ") + md.record.TimeText() : QString());
 }
 
 void MapInteraction::ShowThumbnail(const QString &name, const QString &folder, bool request)

@@ -12,6 +12,7 @@ class MapCommands;
 class MapNavigator;
 class MapView;
 class ProjectHost;
+class PhotoMetadataCache;
 class ThumbnailCache;
 class QMouseEvent;
 
@@ -39,6 +40,9 @@ public:
     // The tip shown while resting on a triangle, and the thumbnails it shows.
     MapHoverTip &HoverTip() const { return *m_tip; }
     ThumbnailCache &Thumbnails() const { return *m_thumbnails; }
+    // What each photo's camera recorded (time, direction, place), read on
+    // threads of its own like the thumbnails; shared by every window.
+    PhotoMetadataCache &Metadata() const { return *m_metadata; }
 
     // Shows the tip for the photo under viewPixel (the tooltip's moment);
     // false, and no tip, when there is none.
@@ -76,6 +80,8 @@ private:
     // Shows what is known of the thumbnail of the photo name in folder
     // when it is the one the tip is for; request asks for it (again).
     void ShowThumbnail(const QString &name, const QString &folder, bool request);
+    // The same for when the photo was taken.
+    void ShowTime(const QString &name, const QString &folder, bool request);
 
     ProjectHost &m_host;
     MapCommands &m_commands;
@@ -86,6 +92,7 @@ private:
     MapNavigator &m_navigator;
     QPointer<MapHoverTip> m_tip; // a child of the view
     ThumbnailCache *m_thumbnails = nullptr;
+    PhotoMetadataCache *m_metadata = nullptr;
 
     State m_state = State::Idle;
     Qt::MouseButton m_button = Qt::NoButton;

@@ -111,6 +111,7 @@ PhotoImport::Placement PhotoListCommands::CentredPlacement() const
     placement.point = VisibleMapCentre();
     placement.centred = true;
     placement.mapSize = MapSize();
+    placement.north = m_map.Calibration().North();
     return placement;
 }
 

@@ -207,6 +207,18 @@ PhotoImport::Outside PhotoImport::AskAboutOutside(int count, const QString &proj
     return Outside::Cancel;
 }
 
+QString PhotoImport::CameraDirectionText(int fromCamera, int without, int magneticAsIs)
+{
+    const auto photos = [](int n) { return n == 1 ? QStringLiteral("1 foto") : QStringLiteral("%1 foto's").arg(n); };
+    QString text = QStringLiteral("Richting uit de camera: %1. Zonder richting uit de camera: %2.")
+                       .arg(photos(fromCamera), photos(without));
+    if (magneticAsIs > 0)
+        text += QStringLiteral(" Bij %1 is de kompasrichting niet gecorrigeerd voor de afwijking van het magnetische "
+                               "noorden, omdat niet bekend is waar de foto is genomen.")
+                    .arg(photos(magneticAsIs));
+    return text;
+}
+
 std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, const Placement &placement,
                                                       std::int32_t direction)
 {
@@ -260,6 +272,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     for (qsizetype i = 0; i < files.size(); ++i) {
         PhotoImportCheck::Job job;
         job.source = files[i];
+        job.readCamera = placement.north.arrow.has_value();
         if (!inside[i] && copy) {
             job.copy = true;
             job.target = plan->Plan(files[i]);
@@ -336,6 +349,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
         known.insert(PhotoFileNames::Comparable(AnsiCodec::toUnicode(PhotoEntry::Value(entry))));
     QList<AddPhotoEdit::Photo> photos;
     QStringList twice;
+    int fromCamera = 0, magneticAsIs = 0;
     const QList<PhotoImportCheck::Outcome> outcomes = future.results();
     for (const PhotoImportCheck::Outcome &out : outcomes) {
         if (!out.ok) {
@@ -355,6 +369,13 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
         known.insert(comparable);
         AddPhotoEdit::Photo photo;
         photo.direction = direction;
+        const CameraDirection::Result camera = CameraDirection::FromCamera(out.camera, placement.north);
+        if (camera.direction) {
+            photo.direction = *camera.direction;
+            ++fromCamera;
+            if (camera.basis == CameraDirection::Basis::MagneticAsIs)
+                ++magneticAsIs;
+        }
         photo.fileName = *bytes;
         photos.append(photo);
     }
@@ -379,11 +400,14 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     }
     busy.reset();
 
-    if (!skipped.isEmpty() || !twice.isEmpty()) {
+    const bool north = placement.north.arrow.has_value();
+    if (!skipped.isEmpty() || !twice.isEmpty() || (north && !photos.isEmpty())) {
         QStringList parts;
         parts << (photos.isEmpty()         ? QStringLiteral("Er is geen foto ge\u00efmporteerd.")
                       : photos.size() == 1 ? QStringLiteral("1 foto ge\u00efmporteerd.")
                                            : QStringLiteral("%1 foto's ge\u00efmporteerd.").arg(photos.size()));
+        if (north && !photos.isEmpty())
+            parts << CameraDirectionText(fromCamera, int(photos.size()) - fromCamera, magneticAsIs);
         if (!skipped.isEmpty())
             parts << (skipped.size() == 1 ? QStringLiteral("1 bestand overgeslagen:")
                                           : QStringLiteral("%1 bestanden overgeslagen:").arg(skipped.size()))

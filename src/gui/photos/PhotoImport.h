@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/photos/CameraDirection.h"
+
 #include <QList>
 #include <QPoint>
 #include <QSize>
@@ -30,6 +32,9 @@ public:
         QPoint point;
         bool centred = true;
         QSize mapSize{1, 1};
+        // With a north arrow, each photo takes its camera's direction when
+        // it recorded one (the others take the direction asked for).
+        CameraDirection::MapNorth north;
     };
 
     // The photos added: positions first ... first + count - 1 of the
@@ -56,6 +61,9 @@ public:
     static constexpr int ProgressFrom = 10;
     static void SetProgressDelay(int milliseconds);
     static int ProgressDelay();
+
+    // The closing message's line on directions taken from the cameras.
+    static QString CameraDirectionText(int fromCamera, int without, int magneticAsIs);
 
     static QString FilesTitle() { return QStringLiteral("Foto's importeren"); }
     static QString FolderTitle() { return QStringLiteral("Map met foto's importeren"); }

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 PhotoListDelegate::PhotoListDelegate(QObject *parent) : QStyledItemDelegate(parent), m_scaled(256)
 {
 }
@@ -78,13 +80,21 @@ void PhotoListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     painter->setPen(text);
     painter->drawText(QRect(textRect.left(), top, keyWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, key);
     painter->setFont(option.font);
-    const QString name =
-        fm.elidedText(AnsiCodec::toUnicode(row.fileName), Qt::ElideMiddle, textRect.width() - keyWidth);
-    painter->drawText(QRect(textRect.left() + keyWidth, top, textRect.width() - keyWidth, lineHeight),
-                      Qt::AlignLeft | Qt::AlignVCenter, name);
     QColor notesColour = text;
     if (!selected)
         notesColour = option.palette.color(group, QPalette::PlaceholderText);
+    // When the photo was taken, at the right of the name's line.
+    const QString time = model->TimeText(index.row());
+    const int timeWidth = time.isEmpty() ? 0 : fm.horizontalAdvance(time) + Margin;
+    const int nameWidth = std::max(0, textRect.width() - keyWidth - timeWidth);
+    const QString name = fm.elidedText(AnsiCodec::toUnicode(row.fileName), Qt::ElideMiddle, nameWidth);
+    painter->drawText(QRect(textRect.left() + keyWidth, top, nameWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                      name);
+    if (!time.isEmpty()) {
+        painter->setPen(notesColour);
+        painter->drawText(QRect(textRect.right() - timeWidth + Margin, top, timeWidth - Margin, lineHeight),
+                          Qt::AlignRight | Qt::AlignVCenter, time);
+    }
     painter->setPen(notesColour);
     painter->drawText(QRect(textRect.left(), top + lineHeight, textRect.width(), lineHeight),
                       Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(row.notesLine, Qt::ElideRight, textRect.width()));

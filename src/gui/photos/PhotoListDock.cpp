@@ -1,5 +1,6 @@
 #include "gui/photos/PhotoListDock.h"
 
+#include "core/platform/AppSettings.h"
 #include "core/project/KeyTable.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
@@ -7,6 +8,10 @@
 #include "gui/photos/PhotoListModel.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,6 +44,36 @@ PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails
     m_filter->installEventFilter(this);
     layout->addWidget(m_filter);
 
+    auto *orderRow = new QHBoxLayout;
+    auto *orderLabel = new QLabel(QStringLiteral("&Volgorde:"), content);
+    m_order = new QComboBox(content);
+    m_order->setObjectName(QStringLiteral("FotoVolgorde"));
+    m_order->addItems({QStringLiteral("Nummer"), QStringLiteral("Naam"), QStringLiteral("Tijd van opname")});
+    orderLabel->setBuddy(m_order);
+    orderRow->addWidget(orderLabel);
+    orderRow->addWidget(m_order, 1);
+    layout->addLayout(orderRow);
+
+    auto *periodRow = new QHBoxLayout;
+    m_period = new QCheckBox(QStringLiteral("&Periode"), content);
+    m_period->setObjectName(QStringLiteral("FotoPeriode"));
+    m_period->setToolTip(QStringLiteral("Toont alleen foto's die van de ene tot en met de andere dag zijn genomen"));
+    m_from = new QDateEdit(content);
+    m_from->setObjectName(QStringLiteral("FotoVan"));
+    m_to = new QDateEdit(content);
+    m_to->setObjectName(QStringLiteral("FotoTot"));
+    for (QDateEdit *edit : {m_from, m_to}) {
+        edit->setDisplayFormat(QStringLiteral("d-M-yyyy"));
+        edit->setCalendarPopup(true);
+        edit->setDate(QDate::currentDate());
+        edit->setEnabled(false);
+    }
+    periodRow->addWidget(m_period);
+    periodRow->addWidget(m_from, 1);
+    periodRow->addWidget(new QLabel(QStringLiteral("t/m"), content));
+    periodRow->addWidget(m_to, 1);
+    layout->addLayout(periodRow);
+
     m_count = new QLabel(content);
     m_count->setObjectName(QStringLiteral("FotoAantal"));
     layout->addWidget(m_count);
@@ -58,6 +93,30 @@ PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails
     setWidget(content);
 
     connect(m_filter, &QLineEdit::textChanged, m_model, &PhotoListModel::SetFilter);
+    const PhotoListOrder::By order =
+        PhotoListOrder::FromSettingName(AppSettings::Open()->value(QStringLiteral("Fotolijst/Volgorde")).toString());
+    m_order->setCurrentIndex(int(order));
+    m_model->SetOrder(order);
+    connect(m_order, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const auto by = PhotoListOrder::By(std::clamp(index, 0, 2));
+        AppSettings::Open()->setValue(QStringLiteral("Fotolijst/Volgorde"), PhotoListOrder::SettingName(by));
+        m_model->SetOrder(by);
+    });
+    connect(m_period, &QCheckBox::toggled, this, [this](bool on) {
+        // The first time: the days the photos were taken, as far as known.
+        if (on && !m_periodUsed) {
+            if (const auto span = m_model->KnownDates()) {
+                m_from->setDate(span->first);
+                m_to->setDate(span->second);
+            }
+        }
+        m_periodUsed = m_periodUsed || on;
+        m_from->setEnabled(on);
+        m_to->setEnabled(on);
+        PeriodChanged();
+    });
+    connect(m_from, &QDateEdit::dateChanged, this, &PhotoListDock::PeriodChanged);
+    connect(m_to, &QDateEdit::dateChanged, this, &PhotoListDock::PeriodChanged);
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_keptScroll = m_view->verticalScrollBar()->value();
         // The view drops its selection with the rows; that is no choice of the user's.
@@ -96,7 +155,15 @@ QString PhotoListDock::CountText(int shown, int total, bool filtered)
 
 void PhotoListDock::UpdateCount()
 {
-    m_count->setText(CountText(m_model->rowCount(), m_model->TotalCount(), !m_model->Filter().trimmed().isEmpty()));
+    m_count->setText(CountText(m_model->rowCount(), m_model->TotalCount(), m_model->IsNarrowed()));
+}
+
+void PhotoListDock::PeriodChanged()
+{
+    if (m_period->isChecked())
+        m_model->SetDateRange(m_from->date(), m_to->date());
+    else
+        m_model->SetDateRange(std::nullopt, std::nullopt);
 }
 
 void PhotoListDock::FocusFilter()
@@ -196,6 +263,7 @@ void PhotoListDock::SelectPositions(const QList<qsizetype> &positions)
     for (const qsizetype p : positions) {
         if (m_model->RowOf(p) < 0) {
             m_filter->clear();
+            m_period->setChecked(false);
             break;
         }
     }

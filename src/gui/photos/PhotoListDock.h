@@ -6,11 +6,15 @@
 class PhotoListModel;
 class ProjectSession;
 class ThumbnailCache;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListView;
 
-// The dock window "Foto's": a filter field, the count of photos shown, and
+// The dock window "Foto's": a filter field, the order (remembered between
+// runs) and a period of the times taken, the count of photos shown, and
 // the list of photos beside the map. What a row's selection means for the
 // map, and what Enter and Delete do, the main window decides through the
 // signals; the list keeps its selection (by photo number) across changes
@@ -25,6 +29,10 @@ public:
     QLineEdit *FilterEdit() const { return m_filter; }
     QLabel *CountLabel() const { return m_count; }
     QListView *View() const { return m_view; }
+    QComboBox *OrderBox() const { return m_order; }
+    QCheckBox *PeriodCheck() const { return m_period; }
+    QDateEdit *FromEdit() const { return m_from; }
+    QDateEdit *ToEdit() const { return m_to; }
 
     // Shows the dock and puts the cursor in the filter field (Ctrl+F).
     void FocusFilter();
@@ -56,6 +64,7 @@ protected:
 
 private:
     void UpdateCount();
+    void PeriodChanged();
     void Rebuilt(bool whole);
     void EmitSelection();
     void Select(const QList<qsizetype> &positions, qsizetype current, bool scroll);
@@ -65,6 +74,10 @@ private:
     QLineEdit *m_filter = nullptr;
     QLabel *m_count = nullptr;
     QListView *m_view = nullptr;
+    QComboBox *m_order = nullptr;
+    QCheckBox *m_period = nullptr;
+    QDateEdit *m_from = nullptr;
+    QDateEdit *m_to = nullptr;
     ProjectSession &m_session;
     // The selection by photo number (keys are unique), as it was made: the
     // positions may have changed by the time the rows are made anew.
@@ -72,4 +85,5 @@ private:
     qint64 m_currentKey = -1;
     int m_keptScroll = 0;
     bool m_restoring = false;
+    bool m_periodUsed = false;
 };

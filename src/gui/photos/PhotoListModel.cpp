@@ -1,5 +1,6 @@
 #include "gui/photos/PhotoListModel.h"
 
+#include "core/photos/PhotoMetadataCache.h"
 #include "core/photos/PhotoTextFilter.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
@@ -7,7 +8,9 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -26,6 +29,10 @@ PhotoListModel::PhotoListModel(ProjectSession &session, ThumbnailCache &thumbnai
 {
     connect(&m_session, &ProjectSession::Changed, this, &PhotoListModel::ProjectChanged);
     connect(&m_thumbnails, &ThumbnailCache::Ready, this, &PhotoListModel::ThumbnailReady);
+    m_metadataTimer = new QTimer(this);
+    m_metadataTimer->setSingleShot(true);
+    m_metadataTimer->setInterval(250);
+    connect(m_metadataTimer, &QTimer::timeout, this, &PhotoListModel::MetadataReady);
     beginResetModel();
     Rebuild();
     endResetModel();
@@ -68,28 +75,190 @@ void PhotoListModel::SetFilter(const QString &text)
 void PhotoListModel::Refilter()
 {
     const PhotoTextFilter filter(m_filterText);
-    m_filtered = !filter.IsEmpty();
-    m_rows.clear();
-    if (!m_filtered)
-        return;
     const ProjectDocument &doc = m_session.Document();
-    if (m_text.IsEmpty() && !doc.PositionList.isEmpty()) {
-        const qsizetype count = doc.PositionList.size();
-        for (qsizetype p = 0; p < count; ++p) {
+    const qsizetype count = doc.PositionList.size();
+    m_rows.clear();
+    m_rowOf.clear();
+    const bool byText = !filter.IsEmpty();
+    const bool byDate = HasDateRange();
+    // The number order is the list's own as long as the keys go up.
+    bool sorted = m_order == PhotoListOrder::By::Number;
+    if (sorted) {
+        std::int32_t previous = 0;
+        for (qsizetype p = 0; p < count && sorted; ++p) {
             std::int32_t key = 0;
-            QByteArrayView name, notes;
-            if (KeyTable::EntryKey(doc.PositionList[p], key)) {
-                const qsizetype n = m_names.Find(key);
-                if (n >= 0 && n < doc.NameList.size())
-                    name = PhotoEntry::ValueView(doc.NameList[n]);
-                const qsizetype t = m_notes.Find(key);
-                if (t >= 0 && t < doc.NotesList.size())
-                    notes = PhotoEntry::ValueView(doc.NotesList[t]);
-            }
-            m_text.Append(name, notes);
+            sorted = KeyTable::EntryKey(doc.PositionList[p], key) && (p == 0 || key > previous);
+            previous = key;
         }
     }
-    m_rows = m_text.Find(filter);
+    m_filtered = byText || byDate || !sorted;
+    if (!m_filtered)
+        return;
+    if (byText) {
+        if (m_text.IsEmpty() && count > 0) {
+            for (qsizetype p = 0; p < count; ++p) {
+                std::int32_t key = 0;
+                QByteArrayView name, notes;
+                if (KeyTable::EntryKey(doc.PositionList[p], key)) {
+                    const qsizetype n = m_names.Find(key);
+                    if (n >= 0 && n < doc.NameList.size())
+                        name = PhotoEntry::ValueView(doc.NameList[n]);
+                    const qsizetype t = m_notes.Find(key);
+                    if (t >= 0 && t < doc.NotesList.size())
+                        notes = PhotoEntry::ValueView(doc.NotesList[t]);
+                }
+                m_text.Append(name, notes);
+            }
+        }
+        m_rows = m_text.Find(filter);
+    } else {
+        m_rows.resize(size_t(count));
+        for (qsizetype p = 0; p < count; ++p)
+            m_rows[size_t(p)] = p;
+    }
+    if (byDate) {
+        const std::optional<qint64> from =
+            m_from ? std::optional<qint64>(m_from->startOfDay(Qt::UTC).toMSecsSinceEpoch()) : std::nullopt;
+        const std::optional<qint64> to =
+            m_to ? std::optional<qint64>(m_to->addDays(1).startOfDay(Qt::UTC).toMSecsSinceEpoch()) : std::nullopt;
+        std::erase_if(m_rows, [&](qsizetype p) {
+            // The day as the camera's clock had it, whatever its offset.
+            const std::optional<qint64> wall = TimeAt(p);
+            return !wall || (from && *wall < *from) || (to && *wall >= *to);
+        });
+    }
+    if (!sorted) {
+        std::vector<PhotoListOrder::Item> items(static_cast<size_t>(count));
+        for (const qsizetype p : m_rows) {
+            PhotoListOrder::Item &item = items[size_t(p)];
+            switch (m_order) {
+            case PhotoListOrder::By::Number: {
+                std::int32_t key = 0;
+                if (KeyTable::EntryKey(doc.PositionList[p], key))
+                    item.number = key;
+                break;
+            }
+            case PhotoListOrder::By::Name:
+                item.name = NameAt(p);
+                break;
+            case PhotoListOrder::By::Time:
+                if (m_metadata) {
+                    const QString name = NameAt(p);
+                    const PhotoMetadataCache::Metadata md =
+                        name.isEmpty() ? PhotoMetadataCache::Metadata() : m_metadata->Request(name, m_base);
+                    if (md.record.HasTime())
+                        item.time = md.record.SortKey();
+                }
+                break;
+            }
+        }
+        PhotoListOrder::Sort(m_rows, m_order, items);
+    }
+    m_rowOf.assign(size_t(count), -1);
+    for (size_t r = 0; r < m_rows.size(); ++r)
+        m_rowOf[size_t(m_rows[r])] = int(r);
+}
+
+QString PhotoListModel::NameAt(qsizetype position) const
+{
+    const ProjectDocument &doc = m_session.Document();
+    std::int32_t key = 0;
+    if (position < 0 || position >= doc.PositionList.size() || !KeyTable::EntryKey(doc.PositionList[position], key))
+        return QString();
+    const qsizetype n = m_names.Find(key);
+    if (n < 0 || n >= doc.NameList.size())
+        return QString();
+    return AnsiCodec::toUnicode(PhotoEntry::Value(doc.NameList[n]));
+}
+
+std::optional<qint64> PhotoListModel::TimeAt(qsizetype position) const
+{
+    if (!m_metadata)
+        return std::nullopt;
+    const QString name = NameAt(position);
+    if (name.isEmpty())
+        return std::nullopt;
+    const CameraRecord record = m_metadata->Request(name, m_base).record;
+    if (!record.HasTime())
+        return std::nullopt;
+    return QDateTime(record.date, record.time, Qt::UTC).toMSecsSinceEpoch();
+}
+
+void PhotoListModel::SetMetadata(PhotoMetadataCache *metadata)
+{
+    if (m_metadata)
+        disconnect(m_metadata, nullptr, this, nullptr);
+    m_metadata = metadata;
+    if (m_metadata)
+        connect(m_metadata, &PhotoMetadataCache::Ready, m_metadataTimer, qOverload<>(&QTimer::start));
+    if (m_order == PhotoListOrder::By::Time || HasDateRange())
+        MetadataReady();
+}
+
+void PhotoListModel::SetOrder(PhotoListOrder::By by)
+{
+    if (by == m_order)
+        return;
+    beginResetModel();
+    m_order = by;
+    Refilter();
+    endResetModel();
+    emit Rebuilt(false);
+}
+
+void PhotoListModel::SetDateRange(std::optional<QDate> from, std::optional<QDate> to)
+{
+    if (from == m_from && to == m_to)
+        return;
+    beginResetModel();
+    m_from = from;
+    m_to = to;
+    Refilter();
+    endResetModel();
+    emit Rebuilt(false);
+}
+
+std::optional<std::pair<QDate, QDate>> PhotoListModel::KnownDates() const
+{
+    if (!m_metadata)
+        return std::nullopt;
+    std::optional<std::pair<QDate, QDate>> span;
+    const qsizetype count = m_session.Document().PositionList.size();
+    for (qsizetype p = 0; p < count; ++p) {
+        const QString name = NameAt(p);
+        if (name.isEmpty())
+            continue;
+        const CameraRecord record = m_metadata->Request(name, m_base).record;
+        if (!record.HasTime())
+            continue;
+        if (!span)
+            span = std::make_pair(record.date, record.date);
+        span->first = std::min(span->first, record.date);
+        span->second = std::max(span->second, record.date);
+    }
+    return span;
+}
+
+QString PhotoListModel::TimeText(int row) const
+{
+    if (!m_metadata)
+        return QString();
+    const QString name = NameAt(PositionAt(row));
+    return name.isEmpty() ? QString() : m_metadata->Request(name, m_base).record.TimeText();
+}
+
+void PhotoListModel::MetadataReady()
+{
+    // Times that came in may move rows (an order or range by time) or only
+    // show in them.
+    if (m_order == PhotoListOrder::By::Time || HasDateRange()) {
+        beginResetModel();
+        Refilter();
+        endResetModel();
+        emit Rebuilt(false);
+    } else if (rowCount() > 0) {
+        emit dataChanged(index(0), index(rowCount() - 1), {TimeTextRole});
+    }
 }
 
 int PhotoListModel::TotalCount() const
@@ -125,8 +294,7 @@ int PhotoListModel::RowOf(qsizetype position) const
         return -1;
     if (!m_filtered)
         return int(position);
-    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), position);
-    return it != m_rows.end() && *it == position ? int(it - m_rows.begin()) : -1;
+    return size_t(position) < m_rowOf.size() ? m_rowOf[size_t(position)] : -1;
 }
 
 PhotoListModel::Row PhotoListModel::RowAt(int row) const
@@ -252,6 +420,8 @@ QVariant PhotoListModel::data(const QModelIndex &index, int role) const
         return AnsiCodec::toUnicode(RowAt(row).fileName);
     case NotesLineRole:
         return RowAt(row).notesLine;
+    case TimeTextRole:
+        return TimeText(row);
     case PositionRole:
         return QVariant::fromValue(PositionAt(row));
     case FileStateRole:

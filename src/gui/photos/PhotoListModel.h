@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/photos/PhotoListOrder.h"
 #include "core/photos/PhotoTextIndex.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/KeyTable.h"
@@ -7,19 +8,26 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
+#include <QDate>
 #include <QHash>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+class PhotoMetadataCache;
 class ProjectSession;
+class QTimer;
 
 // The photo list's rows: one per photo, in the order of the position list,
 // read from the project where it is shown (the model copies no list). A
 // filter narrows the rows to photos whose file name or notes hold the words
-// typed. Thumbnails are asked for only for rows that are painted; a photo
-// whose file cannot be found, or cannot be read, says so instead.
+// typed, and a date range to photos taken then. The rows are in the order
+// of the photo numbers, the file names or the times taken. Thumbnails and
+// times are asked for only for rows that are painted (every photo's time
+// when the order or the range needs it); a photo whose file cannot be
+// found, or cannot be read, says so instead.
 class PhotoListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -30,6 +38,7 @@ public:
         NotesLineRole,                  // QString, the first line of the notes
         FileStateRole,                  // int, a FileState
         PositionRole,                   // the row's index in the position list
+        TimeTextRole,                   // QString, when the photo was taken; empty when unknown
     };
     enum class FileState { Loading, Ready, Missing, Broken };
 
@@ -58,6 +67,23 @@ public:
     void SetFilter(const QString &text);
     const QString &Filter() const { return m_filterText; }
 
+    // What the camera recorded comes from here (times for the list).
+    void SetMetadata(PhotoMetadataCache *metadata);
+
+    void SetOrder(PhotoListOrder::By by);
+    PhotoListOrder::By Order() const { return m_order; }
+
+    // Only photos taken from one day to another, both included; without
+    // either, no limit on that side. Photos without a recorded time are
+    // left out while a range is set.
+    void SetDateRange(std::optional<QDate> from, std::optional<QDate> to);
+    bool HasDateRange() const { return m_from || m_to; }
+    // The first and last day of the times known now; nothing when none is.
+    std::optional<std::pair<QDate, QDate>> KnownDates() const;
+
+    // Whether a filter or a date range hides photos.
+    bool IsNarrowed() const { return !m_filterText.trimmed().isEmpty() || HasDateRange(); }
+
     // How many photos the project has (the rows without the filter).
     int TotalCount() const;
 
@@ -71,6 +97,9 @@ public:
     ThumbnailCache::Thumbnail Thumbnail(int row) const;
     // Where the row's file is looked for (empty without a name).
     QString FilePath(int row) const;
+    // When the row's photo was taken ("7 dec. 2026 14:03"); asks for it when
+    // not known yet, and is empty until then or without a time.
+    QString TimeText(int row) const;
 
     // Files may have come back or gone since they were looked for.
     void RecheckFiles();
@@ -89,14 +118,23 @@ private:
     void Rebuild();
     void Refilter();
     void ThumbnailReady(const QString &name, const QString &folder);
+    void MetadataReady();
+    // The stored name of the photo at a position (empty without one).
+    QString NameAt(qsizetype position) const;
+    std::optional<qint64> TimeAt(qsizetype position) const;
 
     ProjectSession &m_session;
     ThumbnailCache &m_thumbnails;
     KeyTable m_names;
     KeyTable m_notes;
     QString m_filterText;
-    bool m_filtered = false;
-    std::vector<qsizetype> m_rows;                    // with a filter: the positions shown
+    bool m_filtered = false;       // m_rows holds the rows (else: all, in list order)
+    std::vector<qsizetype> m_rows; // the positions shown, in the order shown
+    std::vector<int> m_rowOf;      // position -> row, -1: hidden
+    PhotoMetadataCache *m_metadata = nullptr;
+    PhotoListOrder::By m_order = PhotoListOrder::By::Number;
+    std::optional<QDate> m_from, m_to;
+    QTimer *m_metadataTimer = nullptr;                // new times come in batches
     PhotoTextIndex m_text;                            // made when a filter is first typed
     QString m_base;                                   // the folder names resolve against
     mutable QHash<QByteArray, QString> m_paths;       // stored name -> path

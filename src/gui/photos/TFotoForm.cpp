@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/photos/ExifReader.h"
 #include "core/photos/PhotoFit.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
@@ -186,6 +187,9 @@ TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusBar1->addWidget(StatusPanel, 1);
+    TijdPanel = new QLabel(StatusBar1);
+    TijdPanel->setObjectName(QStringLiteral("TijdPanel"));
+    StatusBar1->addPermanentWidget(TijdPanel);
     layout->addWidget(StatusBar1);
 
     FotoTimer1 = new QTimer(this);
@@ -280,10 +284,14 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
             form->WareGrootteSpeedButton->setChecked(true);
         form->StatusPanel->setText(AnsiCodec::toUnicode(fileName));
         form->PhotoNumber = photoNumber;
+        form->m_photoWasInProject = PhotoLookup::FindByKeySkippingBad(host.Document().PositionList, photoNumber) >= 0;
         form->FotoSpeedButtonClick();
+        form->TijdPanel->clear();
         try {
             form->LoadPicture(path);
             form->SetNotes(notes);
+            const CameraRecord camera = ExifReader::Read(path);
+            form->TijdPanel->setText(camera.HasTime() ? QStringLiteral("Genomen: ") + camera.TimeText() : QString());
         } catch (const TolvekError &e) {
             // The window stays open, empty, with empty notes that count as
             // unedited, so closing it changes nothing.
@@ -502,6 +510,18 @@ bool TFotoForm::event(QEvent *event)
 
 bool TFotoForm::FormClose()
 {
+    // The photo may have left the project while its window was open (deleted,
+    // or its adding undone): its notes would stand in the file as the notes
+    // of no photo, or of the next photo given its number. Said, not written.
+    if (NotesChanged && m_photoWasInProject
+        && PhotoLookup::FindByKeySkippingBad(m_host.Document().PositionList, PhotoNumber) < 0) {
+        MessageDialogs::ShowWarningMessage(
+            ProgramTexts::AppTitle(), QString(),
+            QStringLiteral("Foto %1 staat niet meer in het project. De gewijzigde aantekeningen in dit venster "
+                           "worden niet bewaard.")
+                .arg(PhotoNumber));
+        NotesChanged = false;
+    }
     if (NotesChanged) {
         // Characters the data file cannot hold would be lost: the window
         // stays open so that the user can change them.

@@ -55,6 +55,7 @@ public:
     QToolButton *SluitenSpeedButton = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel = nullptr;
+    QLabel *TijdPanel = nullptr; // when the photo was taken, as the camera says
     QFrame *FotoPanel = nullptr;
     QScrollArea *FotoScrollBox = nullptr;
     QLabel *FotoImage = nullptr;
@@ -105,4 +106,7 @@ private:
     enum class Shown { Nothing, Fitted, TrueSize };
     Shown m_shown = Shown::Nothing;
     QButtonGroup *m_viewGroup = nullptr;
+    // Opened for a photo of the project: its notes have nowhere to go once
+    // it has left.
+    bool m_photoWasInProject = false;
 };

@@ -344,7 +344,7 @@ bool TFotoToevoegenForm::CheckBrowsedName(QByteArray &name)
         return false;
     case PhotoFileCopy::Result::Failed:
         MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
-                                         QStringLiteral("De foto kan niet naar \"%1\" worden gekopieerd: %2")
+                                         QStringLiteral("De foto kan niet naar \"%1\" worden gekopieerd: %2.")
                                              .arg(QDir::toNativeSeparators(target), reason),
                                          QStringLiteral("&OK"));
         return false;

@@ -1,0 +1,222 @@
+#include "core/photos/ExifReader.h"
+
+#include <QRegularExpression>
+
+#include <exiv2/exiv2.hpp>
+
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// The library's global state is set up once, before any thread reads:
+// its XMP parser is not safe to initialise from two threads, and its
+// warnings about odd files would only clutter the program's error output.
+void InitialiseOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::XmpParser::initialize();
+#ifdef EXV_ENABLE_BMFF
+        Exiv2::enableBMFF(true);
+#endif
+    });
+}
+
+const Exiv2::Exifdatum *Find(const Exiv2::ExifData &exif, const char *key)
+{
+    const auto it = exif.findKey(Exiv2::ExifKey(key));
+    if (it == exif.end() || it->count() == 0)
+        return nullptr;
+    return &*it;
+}
+
+// The n-th number of a rational tag; nothing for a zero denominator (the
+// standard's way of saying "unknown") or another type.
+std::optional<double> NumberAt(const Exiv2::Exifdatum &datum, long n)
+{
+    if (n >= long(datum.count()))
+        return std::nullopt;
+    double number = 0;
+    switch (datum.typeId()) {
+    case Exiv2::unsignedRational: {
+        const Exiv2::URational r = static_cast<const Exiv2::URationalValue &>(datum.value()).value_.at(n);
+        if (r.second == 0)
+            return std::nullopt;
+        number = double(r.first) / double(r.second);
+        break;
+    }
+    case Exiv2::signedRational: {
+        const Exiv2::Rational r = static_cast<const Exiv2::RationalValue &>(datum.value()).value_.at(n);
+        if (r.second == 0)
+            return std::nullopt;
+        number = double(r.first) / double(r.second);
+        break;
+    }
+    case Exiv2::unsignedByte:
+    case Exiv2::unsignedShort:
+    case Exiv2::unsignedLong:
+    case Exiv2::signedShort:
+    case Exiv2::signedLong:
+        number = double(datum.toLong(n));
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (!std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+
+// An ASCII tag's text without the padding cameras leave around it.
+QString Text(const Exiv2::ExifData &exif, const char *key)
+{
+    const Exiv2::Exifdatum *datum = Find(exif, key);
+    if (!datum)
+        return QString();
+    QString text = QString::fromStdString(datum->toString());
+    // A text tag holds one line; anything else is taken out.
+    for (QChar &c : text)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return text.simplified().left(120);
+}
+
+void ReadTime(const Exiv2::ExifData &exif, CameraRecord &record)
+{
+    // "YYYY:MM:DD HH:MM:SS"; blanks or anything else mean no time.
+    static const QRegularExpression stamp(QStringLiteral("^(\\d{4}):(\\d\\d):(\\d\\d)[ T](\\d\\d):(\\d\\d):(\\d\\d)"));
+    const QRegularExpressionMatch m = stamp.match(Text(exif, "Exif.Photo.DateTimeOriginal"));
+    if (!m.hasMatch())
+        return;
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    // A leap second (60) is shown as the last second of its minute.
+    QTime time(m.captured(4).toInt(), m.captured(5).toInt(), std::min(59, m.captured(6).toInt()));
+    if (!date.isValid() || !time.isValid() || date.year() < 1800)
+        return;
+    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    const QString fraction = Text(exif, "Exif.Photo.SubSecTimeOriginal");
+    if (digits.match(fraction).hasMatch())
+        time = time.addMSecs((fraction + QStringLiteral("00")).left(3).toInt());
+    record.date = date;
+    record.time = time;
+
+    // "+HH:MM" (also without the colon); up to 14 hours either way.
+    static const QRegularExpression offset(QStringLiteral("^([+-])(\\d\\d):?(\\d\\d)$"));
+    const QRegularExpressionMatch o = offset.match(Text(exif, "Exif.Photo.OffsetTimeOriginal"));
+    if (o.hasMatch()) {
+        const int minutes = o.captured(2).toInt() * 60 + o.captured(3).toInt();
+        if (o.captured(3).toInt() < 60 && minutes <= 14 * 60)
+            record.utcOffsetMinutes = o.captured(1) == QLatin1String("-") ? -minutes : minutes;
+    }
+}
+
+void ReadDirection(const Exiv2::ExifData &exif, CameraRecord &record)
+{
+    const Exiv2::Exifdatum *datum = Find(exif, "Exif.GPSInfo.GPSImgDirection");
+    if (!datum)
+        return;
+    const std::optional<double> degrees = NumberAt(*datum, 0);
+    if (!degrees || *degrees < 0 || *degrees > 360)
+        return;
+    // Without a reference the standard's default holds: true north.
+    const QString ref = Text(exif, "Exif.GPSInfo.GPSImgDirectionRef").toUpper();
+    if (ref == QLatin1String("M"))
+        record.directionRef = 'M';
+    else if (ref.isEmpty() || ref == QLatin1String("T"))
+        record.directionRef = 'T';
+    else
+        return; // a reference nobody knows: the direction cannot be trusted
+    record.direction = *degrees == 360 ? 0.0 : *degrees;
+}
+
+std::optional<double> Coordinate(const Exiv2::ExifData &exif, const char *key, const char *refKey, char negative,
+                                 char positive, double limit)
+{
+    const Exiv2::Exifdatum *datum = Find(exif, key);
+    const QString ref = Text(exif, refKey).toUpper();
+    if (!datum || ref.size() != 1 || (ref[0] != QLatin1Char(negative) && ref[0] != QLatin1Char(positive)))
+        return std::nullopt;
+    const std::optional<double> d = NumberAt(*datum, 0);
+    if (!d)
+        return std::nullopt;
+    // Minutes and seconds may be missing; a zero denominator there is zero.
+    const double m = NumberAt(*datum, 1).value_or(0);
+    const double s = NumberAt(*datum, 2).value_or(0);
+    if (*d < 0 || m < 0 || m >= 60 || s < 0 || s >= 60)
+        return std::nullopt;
+    const double value = *d + m / 60 + s / 3600;
+    if (value > limit)
+        return std::nullopt;
+    return ref[0] == QLatin1Char(negative) ? -value : value;
+}
+
+void ReadPosition(const Exiv2::ExifData &exif, CameraRecord &record)
+{
+    const auto lat = Coordinate(exif, "Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLatitudeRef", 'S', 'N', 90);
+    const auto lon = Coordinate(exif, "Exif.GPSInfo.GPSLongitude", "Exif.GPSInfo.GPSLongitudeRef", 'W', 'E', 180);
+    if (!lat || !lon)
+        return;
+    record.latitude = lat;
+    record.longitude = lon;
+    if (const Exiv2::Exifdatum *error = Find(exif, "Exif.GPSInfo.GPSHPositioningError")) {
+        const std::optional<double> metres = NumberAt(*error, 0);
+        if (metres && *metres >= 0 && *metres < 1e7)
+            record.accuracy = metres;
+    }
+}
+
+CameraRecord FromImage(Exiv2::Image &image)
+{
+    CameraRecord record;
+    image.readMetadata();
+    const Exiv2::ExifData &exif = image.exifData();
+    if (exif.empty())
+        return record;
+    // Each part on its own: one odd tag does not cost the others.
+    const auto part = [&](void (*read)(const Exiv2::ExifData &, CameraRecord &)) {
+        try {
+            read(exif, record);
+        } catch (const std::exception &) {
+        }
+    };
+    part(ReadTime);
+    part(ReadDirection);
+    part(ReadPosition);
+    part([](const Exiv2::ExifData &e, CameraRecord &r) {
+        r.make = Text(e, "Exif.Image.Make");
+        r.model = Text(e, "Exif.Image.Model");
+    });
+    return record;
+}
+
+} // namespace
+
+CameraRecord ExifReader::Read(const QString &path)
+{
+    InitialiseOnce();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(std::string(path.toLocal8Bit().constData()));
+        if (image.get())
+            return FromImage(*image);
+    } catch (const std::exception &) {
+    }
+    return CameraRecord();
+}
+
+CameraRecord ExifReader::ReadBytes(const QByteArray &bytes)
+{
+    InitialiseOnce();
+    if (bytes.isEmpty())
+        return CameraRecord();
+    try {
+        Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
+        if (image.get())
+            return FromImage(*image);
+    } catch (const std::exception &) {
+    }
+    return CameraRecord();
+}

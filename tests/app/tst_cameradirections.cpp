@@ -1,0 +1,359 @@
+// North, scale and the cameras' directions through the main window: the
+// calibration dialog worked by keyboard and mouse, its sidecar file, the
+// measuring drag, imports that take the cameras' directions (the saved
+// project compared byte for byte), and taking directions over in one undo
+// step.
+#include "DialogDriver.h"
+#include "ExifTestFiles.h"
+#include "MainWindowRun.h"
+#include "PhotoTestFiles.h"
+
+#include "app/THoofdForm.h"
+#include "core/map/MapCalibration.h"
+#include "core/photos/MagneticModel.h"
+#include "core/platform/ProcessFolders.h"
+#include "core/project/DataFile.h"
+#include "core/project/ProjectSession.h"
+#include "gui/map/CalibrationMapView.h"
+#include "gui/map/MapCalibrationCommands.h"
+#include "gui/map/MapView.h"
+#include "gui/map/TKaartIjkenForm.h"
+#include "gui/map/TRichtingOvernemenForm.h"
+#include "gui/photos/PhotoListDock.h"
+#include "gui/photos/PhotoListModel.h"
+#include "gui/widgets/ElidedLabel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+QByteArray readAll(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+const ExifTestFiles::Tags TrueEast{{"Exif.Photo.DateTimeOriginal", "2026:12:07 14:03:00"},
+                                   {"Exif.GPSInfo.GPSImgDirection", "10000/100"},
+                                   {"Exif.GPSInfo.GPSImgDirectionRef", "T"}};
+const ExifTestFiles::Tags MagneticUtrecht{{"Exif.Photo.DateTimeOriginal", "2026:06:01 09:00:00"},
+                                          {"Exif.GPSInfo.GPSImgDirection", "100/1"},
+                                          {"Exif.GPSInfo.GPSImgDirectionRef", "M"},
+                                          {"Exif.GPSInfo.GPSLatitude", "52/1 5/1 0/1"},
+                                          {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                          {"Exif.GPSInfo.GPSLongitude", "5/1 7/1 0/1"},
+                                          {"Exif.GPSInfo.GPSLongitudeRef", "E"}};
+const ExifTestFiles::Tags MagneticNowhere{{"Exif.GPSInfo.GPSImgDirection", "200/1"},
+                                          {"Exif.GPSInfo.GPSImgDirectionRef", "M"}};
+const ExifTestFiles::Tags TimeOnly{{"Exif.Photo.DateTimeOriginal", "2026:12:07 14:03:00"}};
+
+} // namespace
+
+class TestCameraDirections : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void calibrateByKeyboardAndMouse();
+    void importTakesCameraDirectionsOnlyWithNorth();
+    void takeDirectionsIsOneUndoStep();
+    void listSortsByTimeAndFiltersDates();
+
+private:
+    void open();
+    void drop(const QStringList &files, QPoint mapPoint);
+    QAction *action(const char *name) const { return m_form->findChild<QAction *>(QLatin1String(name)); }
+    QString sidecar() const { return MapCalibration::SidecarPath(m_set + QStringLiteral("/kaart.bmp")); }
+
+    QTemporaryDir m_config;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DialogDriver> m_driver;
+    std::unique_ptr<THoofdForm> m_form;
+    QString m_set;
+    QString m_project;
+};
+
+void TestCameraDirections::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    ProcessFolders::SupportStartup();
+}
+
+void TestCameraDirections::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_set = m_dir->filePath(QStringLiteral("set"));
+    QDir().mkpath(m_set + QStringLiteral("/fotos"));
+    QImage map(400, 300, QImage::Format_RGB888);
+    map.fill(QColor(240, 240, 220));
+    QVERIFY(map.save(m_set + QStringLiteral("/kaart.bmp"), "BMP"));
+    const auto photo = [this](const char *name, const ExifTestFiles::Tags &tags) {
+        return PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/") + QLatin1String(name),
+                                         ExifTestFiles::Jpeg(tags));
+    };
+    QVERIFY(photo("oost.jpg", TrueEast));
+    QVERIFY(photo("kompas.jpg", MagneticUtrecht));
+    QVERIFY(photo("ergens.jpg", MagneticNowhere));
+    QVERIFY(photo("tijd.jpg", TimeOnly));
+    m_project = m_set + QStringLiteral("/plan.tvk");
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=50,50,0"};
+    doc.NameList = {"00001=fotos\\oud.jpg"};
+    doc.NotesList = {"00001=Eerste"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+
+    m_driver = std::make_unique<DialogDriver>();
+    m_form = std::make_unique<THoofdForm>();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    open();
+}
+
+void TestCameraDirections::cleanup()
+{
+    MainWindowRun::End(m_form, m_driver);
+}
+
+void TestCameraDirections::open()
+{
+    m_form->ResetProject();
+    m_form->ReadDataFile(m_project);
+    m_form->DrawMap();
+}
+
+void TestCameraDirections::drop(const QStringList &files, QPoint mapPoint)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(m_set + QStringLiteral("/fotos/") + f);
+    data.setUrls(urls);
+    const QPointF at = m_form->OverzichtsImage->mapTo(m_form.get(), mapPoint);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_form.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_form.get(), &dropped);
+    QVERIFY(dropped.isAccepted());
+}
+
+// A new user's way: the dialog opens in the north field, a number and
+// Enter calibrate north; a dragged line and its length give the scale; the
+// sidecar holds both; Ctrl-drag on the map measures with them.
+void TestCameraDirections::calibrateByKeyboardAndMouse()
+{
+    QVERIFY(!QFile::exists(sidecar()));
+    bool focused = false;
+    m_driver->Handle([&focused](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        QVERIFY(form);
+        // The widget that has the focus once the window is active.
+        QWidget *focus = form->focusWidget();
+        focused = focus == form->NoordpijlEdit;
+        QTest::keyClicks(focus, QStringLiteral("30"));
+        QTest::keyClick(focus, Qt::Key_Return);
+    });
+    action("KaartIjken1")->trigger();
+    QVERIFY(focused);
+    QCOMPARE(readAll(sidecar()), QByteArray("tolvek-map-calibration=1\nnorth=30\n"));
+    QVERIFY(!m_form->Document().Modified); // the project itself is untouched
+
+    // Again: the field holds 30 now. A line from (100,100) to (100,200) on
+    // the map is 40 metres: 0.4 m a pixel.
+    m_driver->Handle([](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        QCOMPARE(form->NoordpijlEdit->text(), QStringLiteral("30"));
+        CalibrationMapView *view = form->KaartBeeld;
+        QTest::mouseClick(form->SchaalLijnRadio, Qt::LeftButton);
+        const QPoint from = view->ToWidget(QPointF(100, 100)).toPoint();
+        const QPoint to = view->ToWidget(QPointF(100, 200)).toPoint();
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+        // The line is taken where the widget's pixels fall; exactly 100
+        // map pixels long for the check below.
+        view->SetLine(QLineF(100, 100, 100, 200));
+        form->LengteEdit->setFocus();
+        QTest::keyClicks(form->LengteEdit, QStringLiteral("40"));
+        QVERIFY2(form->SchaalLabel->text().contains(QStringLiteral("0,4 m")), qPrintable(form->SchaalLabel->text()));
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    action("KaartIjken1")->trigger();
+    QCOMPARE(readAll(sidecar()), QByteArray("tolvek-map-calibration=1\nnorth=30\nmetres-per-pixel=0.4\n"));
+
+    // The overlays show; a Ctrl-drag of 50 map pixels straight up is 20 m
+    // at a bearing of 330 degrees (north is 30 degrees right of up).
+    QVERIFY(m_form->OverzichtsScrollBox->viewport()->findChild<QWidget *>(QStringLiteral("Noordpijl"))->isVisible());
+    QVERIFY(m_form->OverzichtsScrollBox->viewport()->findChild<QWidget *>(QStringLiteral("Schaalbalk"))->isVisible());
+    MapView *view = m_form->OverzichtsImage;
+    const QPoint a = view->MapToWidget(QPoint(200, 200)), b = view->MapToWidget(QPoint(200, 150));
+    QTest::mousePress(view, Qt::LeftButton, Qt::ControlModifier, a);
+    QMouseEvent move(QEvent::MouseMove, b, view->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    QApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::ControlModifier, b);
+    QCOMPARE(m_form->StatusText->Text(), QStringLiteral("Afstand: 20 m, richting: 330\u00b0 vanaf noord"));
+    QCOMPARE(m_form->Document().PositionList, QList<QByteArray>{"00001=50,50,0"}); // nothing moved
+
+    // The north arrow toggle is remembered.
+    action("Noordpijl1")->trigger();
+    QVERIFY(!m_form->OverzichtsScrollBox->viewport()->findChild<QWidget *>(QStringLiteral("Noordpijl"))->isVisible());
+    MainWindowRun::End(m_form, m_driver);
+    m_driver = std::make_unique<DialogDriver>();
+    m_form = std::make_unique<THoofdForm>();
+    QVERIFY(!action("Noordpijl1")->isChecked());
+    action("Noordpijl1")->trigger();
+}
+
+void TestCameraDirections::importTakesCameraDirectionsOnlyWithNorth()
+{
+    const QStringList files{"oost.jpg", "kompas.jpg", "ergens.jpg", "tijd.jpg"};
+    // Without north: the directions of today, and no extra message.
+    drop(files, QPoint(100, 80));
+    const ProjectDocument &doc = m_form->Document();
+    QTRY_COMPARE(doc.PositionList.size(), 5);
+    QCOMPARE(doc.PositionList.mid(1),
+             (QList<QByteArray>{"00002=100,80,90", "00003=118,80,90", "00004=100,98,90", "00005=118,98,90"}));
+    QCOMPARE(m_driver->dialogs.size(), 0);
+
+    // North 30 degrees right of up: a true bearing of 100 is 90-30-100.
+    QVERIFY(PhotoTestFiles::WriteFile(sidecar(), "tolvek-map-calibration=1\nnorth=30\n"));
+    open();
+    m_driver->Press(QStringLiteral("&OK"));
+    drop(files, QPoint(100, 80));
+    QTRY_COMPARE(doc.PositionList.size(), 5);
+    const double declination = MagneticModel::Wmm2025().Declination(52 + 5 / 60.0, 5 + 7 / 60.0, 2026 + 151.375 / 365);
+    const int magnetic = int(std::nearbyint(std::fmod(720 + 60 - 100 - declination, 360)));
+    QVERIFY(magnetic != 320); // the correction shows
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    const QString report = m_driver->dialogs.last().texts;
+    QVERIFY2(
+        report.contains(QStringLiteral("Richting uit de camera: 3 foto's. Zonder richting uit de camera: 1 foto.")),
+        qPrintable(report));
+    QVERIFY2(report.contains(QStringLiteral("Bij 1 foto is de kompasrichting niet gecorrigeerd")), qPrintable(report));
+
+    QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
+    ProjectDocument expected;
+    expected.MapFileName = "kaart.bmp";
+    expected.PositionList = {"00001=50,50,0", "00002=100,80,320", "00003=118,80," + QByteArray::number(magnetic),
+                             "00004=100,98,220", "00005=118,98,90"};
+    expected.NameList = {"00001=fotos\\oud.jpg", "00002=fotos\\oost.jpg", "00003=fotos\\kompas.jpg",
+                         "00004=fotos\\ergens.jpg", "00005=fotos\\tijd.jpg"};
+    expected.NotesList = {"00001=Eerste", "00002=Type hier uw aantekeningen.", "00003=Type hier uw aantekeningen.",
+                          "00004=Type hier uw aantekeningen.", "00005=Type hier uw aantekeningen."};
+    QCOMPARE(doc.PositionList, expected.PositionList);
+    QCOMPARE(readAll(m_project), DataFile::Serialize(expected));
+}
+
+void TestCameraDirections::takeDirectionsIsOneUndoStep()
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=50,50,0", "00002=80,50,330", "00003=110,50,45", "00004=140,50,60"};
+    doc.NameList = {"00001=fotos\\oost.jpg", "00002=fotos\\ergens.jpg", "00003=fotos\\tijd.jpg",
+                    "00004=fotos\\oost.jpg"};
+    doc.NotesList = {"00001=a", "00002=b", "00003=c", "00004=d"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    QVERIFY(PhotoTestFiles::WriteFile(sidecar(), "tolvek-map-calibration=1\nnorth=90\n"));
+    open();
+    const QByteArray before = readAll(m_project);
+
+    // North to the right: 100 degrees true is 90-90-100 = 260; 200 degrees
+    // magnetic, place unknown, is 160. The third has no direction; the
+    // fourth is left unticked.
+    QStringList shown;
+    m_driver->Handle([&shown](QDialog *d) {
+        auto *form = qobject_cast<TRichtingOvernemenForm *>(d);
+        QTreeWidget *list = form->FotoLijst;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            shown << item->text(1) + QLatin1Char('>') + item->text(2) + QLatin1Char(' ') + item->text(3);
+        }
+        QCOMPARE(list->topLevelItem(2)->flags() & Qt::ItemIsUserCheckable, Qt::ItemFlags());
+        list->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    const int steps = m_form->Session().UndoStack().count();
+    action("RichtingOvernemen1")->trigger();
+    QCOMPARE(shown,
+             (QStringList{"0\u00b0>260\u00b0 -100\u00b0", "330\u00b0>160\u00b0 -170\u00b0", "45\u00b0>\u2013 \u2013",
+                          "60\u00b0>260\u00b0 -160\u00b0"}));
+    QCOMPARE(m_form->Document().PositionList,
+             (QList<QByteArray>{"00001=50,50,260", "00002=80,50,160", "00003=110,50,45", "00004=140,50,60"}));
+    QCOMPARE(m_form->Session().UndoStack().count(), steps + 1);
+    QCOMPARE(m_form->Session().UndoStack().undoText(), QStringLiteral("richting uit foto's overnemen"));
+    m_form->Session().Undo();
+    QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
+    QCOMPARE(readAll(m_project), before);
+}
+
+// Times from the cameras order the list (photos without one last, equal
+// times in list order), a period narrows it, and the order is remembered.
+void TestCameraDirections::listSortsByTimeAndFiltersDates()
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=10,10,0", "00002=20,10,0", "00003=30,10,0", "00004=40,10,0"};
+    doc.NameList = {"00001=fotos\\ergens.jpg", "00002=fotos\\tijd.jpg", "00003=fotos\\kompas.jpg",
+                    "00004=fotos\\oost.jpg"};
+    doc.NotesList = {"00001=", "00002=", "00003=", "00004="};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    open();
+    PhotoListDock *dock = m_form->FotosDock;
+    PhotoListModel &model = dock->Model();
+    const auto rows = [&model] {
+        QStringList out;
+        for (int r = 0; r < model.rowCount(); ++r)
+            out << model.data(model.index(r)).toString() + QLatin1Char('|')
+                    + model.data(model.index(r), PhotoListModel::TimeTextRole).toString();
+        return out;
+    };
+    dock->OrderBox()->setCurrentIndex(2);
+    QTRY_COMPARE(rows(),
+                 (QStringList{"00003  fotos\\kompas.jpg|1 jun. 2026 09:00", "00002  fotos\\tijd.jpg|7 dec. 2026 14:03",
+                              "00004  fotos\\oost.jpg|7 dec. 2026 14:03", "00001  fotos\\ergens.jpg|"}));
+    dock->OrderBox()->setCurrentIndex(1);
+    QCOMPARE(rows().first(), QStringLiteral("00001  fotos\\ergens.jpg|"));
+
+    dock->FromEdit()->setDate(QDate(2026, 6, 1));
+    dock->ToEdit()->setDate(QDate(2026, 6, 1));
+    dock->PeriodCheck()->setChecked(true);
+    // The first use of the period shows the days the photos span.
+    QCOMPARE(dock->ToEdit()->date(), QDate(2026, 12, 7));
+    dock->ToEdit()->setDate(QDate(2026, 6, 30));
+    QCOMPARE(rows(), QStringList{"00003  fotos\\kompas.jpg|1 jun. 2026 09:00"});
+    QCOMPARE(dock->CountLabel()->text(), QStringLiteral("1 van 4"));
+    dock->PeriodCheck()->setChecked(false);
+    QCOMPARE(model.rowCount(), 4);
+
+    MainWindowRun::End(m_form, m_driver);
+    m_driver = std::make_unique<DialogDriver>();
+    m_form = std::make_unique<THoofdForm>();
+    QCOMPARE(m_form->FotosDock->OrderBox()->currentIndex(), 1);
+    m_form->FotosDock->OrderBox()->setCurrentIndex(0);
+}
+
+QTEST_MAIN(TestCameraDirections)
+#include "tst_cameradirections.moc"
