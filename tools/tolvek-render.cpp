@@ -36,6 +36,8 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tv
                      "  .png  de kaart zoals het venster haar toont\n"
                      "  .svg  SVG-tekening\n"
                      "  .pdf  PDF-document, een pagina zo groot als de kaart\n"
+                     "        (deze drie alleen als de kaart zelf er is; zo niet, dan\n"
+                     "        eindigt tolvek-render met een melding en afsluitcode 1)\n"
                      "  .html of een map (MAP/): de fotokaart als webpagina, zoals\n"
                      "        \"Exporteren als webpagina...\" die schrijft; bij een map komt\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
@@ -73,12 +75,13 @@ void ReadProject(ProjectDocument &doc, const QString &projectName)
 {
     const QString projectPath = QFileInfo(projectName).absoluteFilePath();
     doc.Reset();
-    switch (DataFile::Read(doc, projectPath)) {
+    QString problem;
+    switch (DataFile::Read(doc, projectPath, &problem)) {
     case DataFile::ReadResult::Ok:
         break;
     case DataFile::ReadResult::CannotOpen:
-        throw TolvekError(
-            QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
+        throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet openen: %2.")
+                              .arg(QDir::toNativeSeparators(projectName), problem));
     case DataFile::ReadResult::NotAProject:
         throw TolvekError(QStringLiteral("Het bestand \"%1\" is geen Tolvek-projectbestand.")
                               .arg(QDir::toNativeSeparators(projectName)));

@@ -6,6 +6,7 @@
 #include "core/info/TRvVersionInfo.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectLock.h"
@@ -562,6 +563,8 @@ void THoofdForm::ReadDataFile(const QString &fileName)
     if (result == DataFile::ReadResult::NotAProject)
         text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
                                "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    else if (const QString why = InputFile::Problem(InputFile::KindOf(fileName)); !why.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
     MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
 }
 

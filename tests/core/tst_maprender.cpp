@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestMapRender : public QObject
 {
     Q_OBJECT
@@ -27,7 +30,8 @@ private:
         QString err;
     };
 
-    Run Render(const QStringList &args)
+    // Run by the program given first, when one is (another user).
+    Run Render(const QStringList &args, int timeout = 60000, const QStringList &as = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,9 +41,12 @@ private:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(m_dir.path());
-        p.start(QStringLiteral(TOLVEK_RENDER_PATH), args);
-        if (!p.waitForFinished(60000))
-            qFatal("renderer did not finish");
+        if (as.isEmpty())
+            p.start(QStringLiteral(TOLVEK_RENDER_PATH), args);
+        else
+            p.start(as.first(), as.mid(1) + QStringList{QStringLiteral(TOLVEK_RENDER_PATH)} + args);
+        if (!p.waitForFinished(timeout))
+            qFatal("renderer did not finish: %s", qPrintable(args.join(QLatin1Char(' '))));
         Run r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
@@ -72,7 +79,7 @@ private slots:
     {
         const Run r = Render({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] PROJECT.tvk UITVOER")));
+        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER")));
     }
 
     void emfIsWhatExportWrites()
@@ -118,6 +125,81 @@ private slots:
         QSvgRenderer renderer(svg);
         QVERIFY(renderer.isValid());
         QCOMPARE(renderer.viewBox(), QRect(0, 0, 120, 80));
+    }
+
+    // A folder, a device, a pipe and a file that may not be read, as the
+    // project or as its map: each said in its own words, and nothing waits
+    // on the pipe (the short time-out would end the test).
+    void oddInputs()
+    {
+        const QString pipe = m_dir.filePath(QStringLiteral("pijp.tvk"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        const QList<std::pair<QString, QString>> cases = {
+            {m_dir.filePath(QStringLiteral("project")), QStringLiteral("het is een map")},
+            {QStringLiteral("/dev/zero"), QStringLiteral("het is een apparaat")},
+            {pipe, QStringLiteral("het is een pijp (FIFO)")}};
+        for (const auto &[input, words] : cases) {
+            const Run r = Render({input, QStringLiteral("x.png")}, 20000);
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(input) && r.err.contains(words), qPrintable(r.err));
+        }
+
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("project/pijp.bmp"))).constData(), 0644), 0);
+        ProjectDocument doc =
+            MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "pijp.bmp", {"00001=30,40,0"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/pijpkaart.tvk"));
+        MapTestFiles::Save(doc);
+        Run r = Render({QStringLiteral("project/pijpkaart.tvk"), QStringLiteral("x.png")}, 20000);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("\"pijp.bmp\" kan niet worden gelezen: het is een pijp (FIFO)")),
+                 qPrintable(r.err));
+
+        // Unreadable for the user who runs it (root reads everything: then
+        // the renderer runs as nobody).
+        const QString secret = m_dir.filePath(QStringLiteral("geheim.tvk"));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("project/project.tvk")), secret));
+        QVERIFY(QFile::setPermissions(secret, QFileDevice::WriteOwner));
+        QStringList as;
+        if (::geteuid() == 0) {
+            QVERIFY(QFile::setPermissions(m_dir.path(),
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              | QFileDevice::ReadOther | QFileDevice::ExeOther));
+            as = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                             QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        }
+        r = Render({secret, m_dir.filePath(QStringLiteral("x.emf"))}, 20000, as);
+        // The folder is the renderer's runtime folder too: private again.
+        QVERIFY(QFile::setPermissions(m_dir.path(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("geen toestemming om het te lezen")), qPrintable(r.err));
+    }
+
+    // Without its map a picture would be one white pixel: PNG, SVG and PDF
+    // are refused, naming the map; the metafile keeps its 1 by 1 map.
+    void missingMap()
+    {
+        ProjectDocument doc =
+            MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "weg.bmp", {"00001=30,40,0"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/zonder.tvk"));
+        MapTestFiles::Save(doc);
+        for (const QString &out : {QStringLiteral("z.png"), QStringLiteral("z.svg"), QStringLiteral("z.pdf")}) {
+            const Run r = Render({QStringLiteral("project/zonder.tvk"), out});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("\"weg.bmp\" is niet gevonden")), qPrintable(r.err));
+            QVERIFY(!QFile::exists(m_dir.filePath(out)));
+        }
+        const Run r = Render({QStringLiteral("project/zonder.tvk"), QStringLiteral("z.emf")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("z.emf"))));
+    }
+
+    // A web page into folders that do not exist yet: they are made.
+    void webPageMakesItsFolders()
+    {
+        const Run r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("nieuw/diep/")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("nieuw/diep/index.html"))).isFile());
     }
 
     void errors()

@@ -121,7 +121,10 @@ MapImageFile::Format MapImageFile::FormatOf(const QString &fileName)
 
 void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, double markerMm)
 {
-    switch (FormatOf(fileName)) {
+    const Format format = FormatOf(fileName);
+    if (format != Format::Emf && format != Format::Unknown)
+        RefuseWithoutMap(metafile.Scene());
+    switch (format) {
     case Format::Png:
         writeBytes(fileName, pngBytes(metafile, markerMm));
         return;
@@ -139,6 +142,14 @@ void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, do
     }
     throw TolvekError(QStringLiteral("Onbekend bestandstype \"%1\": gebruik .png, .svg, .pdf of .emf.")
                           .arg(QDir::toNativeSeparators(fileName)));
+}
+
+void MapImageFile::RefuseWithoutMap(const MapScene &scene)
+{
+    if (!scene.map.isNull())
+        return;
+    throw TolvekError(scene.mapProblem
+                      + QStringLiteral(" Zonder overzichtskaart wordt geen afbeelding van de kaart gemaakt."));
 }
 
 void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm)

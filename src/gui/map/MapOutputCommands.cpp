@@ -32,6 +32,21 @@ bool nothingDrawn(const MapMetafile &metafile, const QString &what)
     return true;
 }
 
+// Without its map the picture would be a single white pixel: said, before
+// any dialog, instead.
+bool mapMissing(const MapMetafile &metafile, const QString &what)
+{
+    if (!metafile.Scene().map.isNull())
+        return false;
+    MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), QStringLiteral("Overzichtskaart ontbreekt"),
+                                       metafile.Scene().mapProblem
+                                           + QStringLiteral(" Zonder overzichtskaart wordt de kaart niet %1.\n\n"
+                                                            "Zoek de kaart met \"Ontbrekende foto's zoeken...\" of "
+                                                            "kies er een met Gegevens > Overzichtskaart.")
+                                                 .arg(what));
+    return true;
+}
+
 void setUpPage(QPrinter &printer, const MapMetafile &metafile)
 {
     printer.setDocName(QStringLiteral("Overzichtskaart"));
@@ -65,7 +80,7 @@ QString g_lastImageName;
 
 void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile)
 {
-    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer, metafile);
@@ -75,7 +90,7 @@ void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile)
 
 void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
 {
-    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer, metafile);
@@ -90,7 +105,8 @@ void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafi
 {
     const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
-    if (nothingDrawn(metafile, QStringLiteral("te exporteren")))
+    if (nothingDrawn(metafile, QStringLiteral("te exporteren"))
+        || mapMissing(metafile, QStringLiteral("als afbeelding geëxporteerd")))
         return;
     UserInteraction::FileRequest request;
     request.kind = UserInteraction::FileDialogKind::Save;
