@@ -17,3 +17,14 @@ for i in $(seq 1 "$runs"); do
     files+=("$results/run$i.txt")
 done
 "$root/build/bench/tolvek-bench" --summary "${files[@]}"
+
+# The exported web page at the key limit (99,999 photos on a 14000 by 9900
+# plan) in Chromium, and the plan's export against libvips: tests/web/bench.js.
+if command -v node >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules" ]; then
+    echo "=== Web page ==="
+    web="$(mktemp -d)"
+    cmake --build "$root/build" --target tolvek-render sample
+    node "$root/tests/web/bench.js" --render "$root/build/tools/tolvek-render" \
+        --sample "$root/build/sample/Voorbeeld.tvk" --work "$web/werk"
+    rm -rf "$web"
+fi

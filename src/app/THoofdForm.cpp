@@ -233,6 +233,7 @@ void THoofdForm::BuildMenu()
         QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."), &THoofdForm::Afdrukvoorbeeld1Click);
     bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
+    bestand->addAction(m_calibration->OutputMarksAction());
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         &THoofdForm::ExporterenWebpagina1Click);
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), &THoofdForm::Fotorapport1Click);
@@ -909,17 +910,17 @@ void THoofdForm::Kopiren1Click()
 
 void THoofdForm::ExporterenAfbeelding1Click()
 {
-    MapOutputCommands::ExportImage(m_host, m_map->Metafile());
+    MapOutputCommands::ExportImage(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::Afdrukken1Click()
 {
-    MapOutputCommands::Print(m_host, m_map->Metafile());
+    MapOutputCommands::Print(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::Afdrukvoorbeeld1Click()
 {
-    MapOutputCommands::Preview(m_host, m_map->Metafile());
+    MapOutputCommands::Preview(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &, const QPoint &viewPixel)

@@ -2,6 +2,7 @@
 
 #include "MapTestFiles.h"
 
+#include "core/map/MapCalibration.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
@@ -79,7 +80,8 @@ private slots:
     {
         const Run r = Render({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER")));
+        QVERIFY(r.out.contains(
+            QStringLiteral("tolvek-render [--labels] [--north] [--scale] [--keep-exif] PROJECT.tvk UITVOER")));
     }
 
     void emfIsWhatExportWrites()
@@ -125,6 +127,63 @@ private slots:
         QSvgRenderer renderer(svg);
         QVERIFY(renderer.isValid());
         QCOMPARE(renderer.viewBox(), QRect(0, 0, 120, 80));
+    }
+
+    // North arrow and scale bar only when asked: a calibrated map renders
+    // the same bytes as before without the options.
+    void marksOnlyWhenAsked()
+    {
+        MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("project/groot.bmp")), 400, 300);
+        ProjectDocument doc = MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "groot.bmp",
+                                                    {"00001=200,150,0"}, {"00001=een.jpg"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/groot.tvk"));
+        MapTestFiles::Save(doc);
+        const QString plain = m_dir.filePath(QStringLiteral("kaal.png"));
+        QCOMPARE(Render({QStringLiteral("project/groot.tvk"), plain}).exitCode, 0);
+        const QByteArray before = ReadAll(plain);
+
+        MapCalibration c;
+        c.north = 90;
+        c.metresPerPixel = 0.5;
+        QString reason;
+        QVERIFY(c.Save(m_dir.filePath(QStringLiteral("project/groot.bmp")), &reason));
+        QCOMPARE(Render({QStringLiteral("project/groot.tvk"), plain}).exitCode, 0);
+        QCOMPARE(ReadAll(plain), before);
+
+        const QString marked = m_dir.filePath(QStringLiteral("merk.png"));
+        Run r =
+            Render({QStringLiteral("--north"), QStringLiteral("--scale"), QStringLiteral("project/groot.tvk"), marked});
+        QCOMPARE(r.exitCode, 0);
+        const QImage a(plain);
+        QImage b(marked);
+        QCOMPARE(b.size(), a.size());
+        // Changed only in the top right (arrow) and bottom left (bar) corners.
+        const auto changedIn = [&](const QRect &area) {
+            int n = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    if (a.pixel(x, y) != b.pixel(x, y)) {
+                        if (!area.contains(x, y))
+                            return -1;
+                        ++n;
+                    }
+            return n;
+        };
+        QVERIFY(changedIn(QRect(400 - 64, 0, 64, 64).united(QRect(0, 300 - 60, 200, 60))) > 200);
+        // Just the arrow: nothing at the bottom.
+        QCOMPARE(Render({QStringLiteral("--north"), QStringLiteral("project/groot.tvk"), marked}).exitCode, 0);
+        b = QImage(marked);
+        QVERIFY(changedIn(QRect(400 - 64, 0, 64, 64)) > 100);
+
+        // Asked for on a map without a scale, or into an EMF: refused.
+        c.metresPerPixel.reset();
+        QVERIFY(c.Save(m_dir.filePath(QStringLiteral("project/groot.bmp")), &reason));
+        r = Render({QStringLiteral("--scale"), QStringLiteral("project/groot.tvk"), marked});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("geen schaal")), qPrintable(r.err));
+        r = Render({QStringLiteral("--north"), QStringLiteral("project/groot.tvk"), QStringLiteral("merk.emf")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("merk.emf"))));
     }
 
     // A folder, a device, a pipe and a file that may not be read, as the

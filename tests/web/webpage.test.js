@@ -15,6 +15,7 @@ const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 const png = require('./png');
+const grotekaart = require('./grotekaart');
 
 function option(name) {
   const i = process.argv.indexOf(name);
@@ -535,6 +536,53 @@ function near(actual, expected, tolerance) {
         await phone.close();
       });
     }
+
+
+    await check('5000 photos: each photo file once, a small document, search, deep link and hit test right', async () => {
+      const project = grotekaart.make(path.join(work, 'groot-project'), sampleFolder, 5000, 3000, 2100);
+      const out = path.join(work, 'groot');
+      run([project, out]);
+      const assets = assetsOf(path.join(out, 'index.html'));
+      // Ten contents: ten photos and ten thumbnails, however many names.
+      assert.equal(fs.readdirSync(path.join(assets, 'fotos')).length, 20);
+      const big = await open(browser, 'file://' + out + '/index.html', 'file://' + out + '/');
+      assert.equal(await visibleTriangles(big), 5000);
+      const elements = await big.evaluate(() => document.getElementsByTagName('*').length);
+      assert.ok(elements < 600, elements + ' elements');
+      await big.type('#zoekveld', 'K04711');
+      assert.equal(await big.$eval('#telling', (e) => e.textContent), "1 van 5000 foto's");
+      assert.equal(await visibleTriangles(big), 1);
+      assert.equal(await big.$$eval('#lijstitems li', (a) => a.length), 1);
+      await big.click('#zoekveld', { clickCount: 3 });
+      await big.type('#zoekveld', 'kamer 96,');
+      assert.equal(await big.$eval('#telling', (e) => e.textContent), "51 van 5000 foto's");
+      await big.click('#zoekveld', { clickCount: 3 });
+      await big.keyboard.press('Backspace');
+      // Zoomed in, a click inside a triangle opens that photo.
+      await big.evaluate(() => window.tolvekKaart.setView(L.latLng(-1000, 1500), 2, { animate: false }));
+      const hit = await big.evaluate(() => {
+        const d = window.TolvekFotokaart, m = window.tolvekKaart, r = m.getContainer().getBoundingClientRect();
+        const size = m.getSize();
+        for (let i = d.ids.length - 1; i >= 0; --i) {
+          const s = d.shapes.slice(8 * i, 8 * i + 8);
+          const p = m.latLngToContainerPoint(L.latLng(-s[1], s[0]));
+          if (p.x > 100 && p.y > 100 && p.x < size.x - 100 && p.y < size.y - 100) {
+            return { i, x: r.left + p.x + 4 * (s[2] + s[4] + s[6]) / 3, y: r.top + p.y + 4 * (s[3] + s[5] + s[7]) / 3 };
+          }
+        }
+        return null;
+      });
+      await big.mouse.click(hit.x, hit.y);
+      await big.waitForSelector('#fotovenster:not([hidden])');
+      assert.equal(await big.evaluate(() => location.hash), '#foto-' + String(hit.i + 1).padStart(5, '0'));
+      clean(big);
+      await big.close();
+      const linked = await open(browser, 'file://' + out + '/index.html#foto-04711', 'file://' + out + '/');
+      await linked.waitForSelector('#fotovenster:not([hidden])');
+      assert.match(await linked.$eval('#fotoaantekeningen', (e) => e.textContent), /kenmerk k04711 café/);
+      clean(linked);
+      await linked.close();
+    });
 
   } finally {
     await browser.close();

@@ -7,6 +7,7 @@
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/FileErrors.h"
 #include "core/platform/PathResolver.h"
+#include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
 #include "core/project/PhotoNotes.h"
@@ -202,6 +203,10 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     QHash<QString, int> sourceOfPath;
     QList<int> jobOfPhoto;
     const QString projectFolder = doc.ProjectFolder();
+    // One pass over each list: a project may hold a hundred thousand photos.
+    KeyTable nameKeys, notesKeys;
+    nameKeys.Build(doc.NameList, KeyTable::BadKeys::Skip);
+    notesKeys.Build(doc.NotesList, KeyTable::BadKeys::Skip);
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
         const QByteArray &entry = doc.PositionList[i];
         const std::int32_t key = PhotoEntry::Key(entry);
@@ -212,14 +217,14 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         const MapPhotoShape &shape = scene.photos.value(i);
         for (const QPoint &corner : shape.triangle)
             ph.corners << corner - ph.position;
-        const qsizetype nameIndex = PhotoLookup::FindByKeySkippingBad(doc.NameList, key);
+        const qsizetype nameIndex = nameKeys.Find(key);
         const QByteArray storedName = nameIndex >= 0 ? PhotoEntry::Value(doc.NameList[nameIndex]) : QByteArray();
         ph.name = ShownName(storedName);
         if (shape.hasLabel) {
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
-        ph.notes = NotesText(PhotoNotes::Meaningful(PhotoLookup::NotesFor(doc.NotesList, key)));
+        ph.notes = NotesText(PhotoNotes::Meaningful(PhotoLookup::NotesAt(doc.NotesList, notesKeys.Find(key))));
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);

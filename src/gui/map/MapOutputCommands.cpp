@@ -55,14 +55,14 @@ void setUpPage(QPrinter &printer, const MapMetafile &metafile)
 }
 
 // False, after saying so, when the printer could not be used.
-bool paintPage(QPrinter &printer, const MapMetafile &metafile)
+bool paintPage(QPrinter &printer, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     BusyCursor busy;
     QPainter painter;
     bool ok = painter.begin(&printer);
     if (ok) {
         const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-        MapImageFile::PaintFitted(painter, metafile.Scene(), page, MapOutputCommands::MarkerMm());
+        MapImageFile::PaintFitted(painter, metafile.Scene(), page, MapOutputCommands::MarkerMm(), marks);
         ok = painter.end();
     }
     if (!ok) {
@@ -78,17 +78,17 @@ QString g_lastImageName;
 
 } // namespace
 
-void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer, metafile);
     if (UserInteraction::AskPrinter(printer, host.MainWindow()))
-        paintPage(printer, metafile);
+        paintPage(printer, metafile, marks);
 }
 
-void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
@@ -97,11 +97,11 @@ void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
     QPrintPreviewDialog preview(&printer, host.MainWindow());
     preview.setObjectName(QStringLiteral("Afdrukvoorbeeld"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&metafile](QPrinter *target) { paintPage(*target, metafile); });
+                     [&metafile, &marks](QPrinter *target) { paintPage(*target, metafile, marks); });
     UserInteraction::ExecModal(&preview);
 }
 
-void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
@@ -127,7 +127,7 @@ void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafi
         return;
     g_lastImageName = name;
     BusyCursor busy;
-    MapImageFile::Save(metafile, name, MarkerMm());
+    MapImageFile::Save(metafile, name, MarkerMm(), marks);
 }
 
 double MapOutputCommands::MarkerMm()
