@@ -3,6 +3,7 @@
 // photo map as a web page. Needs no display.
 
 #include "core/base/TolvekError.h"
+#include "core/map/MapCalibration.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapImageFile.h"
@@ -27,7 +28,7 @@
 
 namespace {
 
-const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tvk UITVOER\n"
+const char Usage[] = "Gebruik: tolvek-render [--labels] [--north] [--scale] [--keep-exif] PROJECT.tvk UITVOER\n"
                      "        tolvek-render --report [--layout N] [--paper a4|letter] PROJECT.tvk UITVOER.pdf\n"
                      "\n"
                      "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
@@ -36,11 +37,15 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] [--keep-exif] PROJECT.tv
                      "  .png  de kaart zoals het venster haar toont\n"
                      "  .svg  SVG-tekening\n"
                      "  .pdf  PDF-document, een pagina zo groot als de kaart\n"
+                     "        (deze drie alleen als de kaart zelf er is; zo niet, dan\n"
+                     "        eindigt tolvek-render met een melding en afsluitcode 1)\n"
                      "  .html of een map (MAP/): de fotokaart als webpagina, zoals\n"
                      "        \"Exporteren als webpagina...\" die schrijft; bij een map komt\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
+                     "  --north    de noordpijl van de geijkte kaart tekenen (.png, .svg, .pdf)\n"
+                     "  --scale    de schaalbalk van de geijkte kaart tekenen (.png, .svg, .pdf)\n"
                      "  --keep-exif\n"
                      "             webpagina: de foto-gegevens (EXIF: GPS-positie, camera, maker)\n"
                      "             in de foto's laten; anders worden ze weggelaten\n"
@@ -73,12 +78,13 @@ void ReadProject(ProjectDocument &doc, const QString &projectName)
 {
     const QString projectPath = QFileInfo(projectName).absoluteFilePath();
     doc.Reset();
-    switch (DataFile::Read(doc, projectPath)) {
+    QString problem;
+    switch (DataFile::Read(doc, projectPath, &problem)) {
     case DataFile::ReadResult::Ok:
         break;
     case DataFile::ReadResult::CannotOpen:
-        throw TolvekError(
-            QStringLiteral("Kan het bestand \"%1\" niet openen.").arg(QDir::toNativeSeparators(projectName)));
+        throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet openen: %2.")
+                              .arg(QDir::toNativeSeparators(projectName), problem));
     case DataFile::ReadResult::NotAProject:
         throw TolvekError(QStringLiteral("Het bestand \"%1\" is geen Tolvek-projectbestand.")
                               .arg(QDir::toNativeSeparators(projectName)));
@@ -104,7 +110,7 @@ void Report(const QString &projectName, const QString &outputName, const ReportO
         std::fprintf(stderr, "Foto ontbreekt: %s\n", missing.toLocal8Bit().constData());
 }
 
-void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif)
+void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale)
 {
     ProjectDocument doc;
     ReadProject(doc, projectName);
@@ -112,6 +118,9 @@ void Render(const QString &projectName, const QString &outputName, bool labels, 
     MapImageCache cache;
     const QString suffix = QFileInfo(outputName).suffix().toLower();
     if (IsWebOutput(outputName, suffix)) {
+        if (north || scale)
+            throw TolvekError(QStringLiteral("--north en --scale horen bij een kaart als .png, .svg of .pdf, niet bij "
+                                             "een webpagina."));
         const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
         WebExport::Progress progress;
@@ -133,9 +142,27 @@ void Render(const QString &projectName, const QString &outputName, bool labels, 
     }
 
     MapMetafile metafile;
-    metafile.SetScene(MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc)));
+    const QString mapPath = MapDrawing::MapFilePath(doc);
+    metafile.SetScene(MapDrawing::Build(doc, labels, cache, mapPath));
 
-    MapImageFile::Save(metafile, outputName);
+    // North arrow and scale bar only when asked, from the map's calibration.
+    MapDecorations::Marks marks;
+    if (north || scale) {
+        QString problem;
+        const MapCalibration calibration = MapCalibration::Load(mapPath, &problem);
+        if (!problem.isEmpty())
+            throw TolvekError(problem);
+        if (north && !calibration.HasNorth())
+            throw TolvekError(
+                QStringLiteral("De kaart heeft geen noordpijl: ijk haar eerst met Gegevens > Kaart ijken."));
+        if (scale && !calibration.HasScale())
+            throw TolvekError(QStringLiteral("De kaart heeft geen schaal: ijk haar eerst met Gegevens > Kaart ijken."));
+        if (north)
+            marks.north = calibration.north;
+        if (scale)
+            marks.metresPerPixel = calibration.metresPerPixel;
+    }
+    MapImageFile::Save(metafile, outputName, 0, marks);
 }
 
 } // namespace
@@ -151,6 +178,7 @@ int main(int argc, char *argv[])
 
     bool labels = false;
     bool keepExif = false;
+    bool north = false, scale = false;
     bool report = false;
     ReportOptions options;
     options.paper = ReportOptions::DefaultPaper();
@@ -166,6 +194,10 @@ int main(int argc, char *argv[])
             labels = true;
         } else if (arg == QLatin1String("--keep-exif")) {
             keepExif = true;
+        } else if (arg == QLatin1String("--north")) {
+            north = true;
+        } else if (arg == QLatin1String("--scale")) {
+            scale = true;
         } else if (arg == QLatin1String("--report")) {
             report = true;
         } else if (arg == QLatin1String("--layout") || arg == QLatin1String("--paper")) {
@@ -198,7 +230,7 @@ int main(int argc, char *argv[])
         if (report)
             Report(names[0], names[1], options);
         else
-            Render(names[0], names[1], labels, keepExif);
+            Render(names[0], names[1], labels, keepExif, north, scale);
     } catch (const TolvekError &e) {
         Fail(e.message());
     } catch (const std::bad_alloc &) {

@@ -6,6 +6,7 @@
 #include "core/info/TRvVersionInfo.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectLock.h"
@@ -229,6 +230,7 @@ void THoofdForm::BuildMenu()
         QKeySequence(QStringLiteral("Ctrl+P")));
     add(bestand, "Afdrukvoorbeeld1", QStringLiteral("Afdruk&voorbeeld..."), &THoofdForm::Afdrukvoorbeeld1Click);
     bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
+    bestand->addAction(m_calibration->OutputMarksAction());
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         &THoofdForm::ExporterenWebpagina1Click);
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), &THoofdForm::Fotorapport1Click);
@@ -559,6 +561,8 @@ void THoofdForm::ReadDataFile(const QString &fileName)
     if (result == DataFile::ReadResult::NotAProject)
         text += QStringLiteral("\r\n\r\nHet is geen Tolvek-projectbestand: er staat geen [Algemene gegevens], "
                                "[Fotopositie], [Fotonaam] of [Foto-aantekeningen] in.");
+    else if (const QString why = InputFile::Problem(InputFile::KindOf(fileName)); !why.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + why.left(1).toUpper() + why.mid(1) + QLatin1Char('.');
     MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(), text);
 }
 
@@ -903,17 +907,17 @@ void THoofdForm::Kopiren1Click()
 
 void THoofdForm::ExporterenAfbeelding1Click()
 {
-    MapOutputCommands::ExportImage(m_host, m_map->Metafile());
+    MapOutputCommands::ExportImage(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::Afdrukken1Click()
 {
-    MapOutputCommands::Print(m_host, m_map->Metafile());
+    MapOutputCommands::Print(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::Afdrukvoorbeeld1Click()
 {
-    MapOutputCommands::Preview(m_host, m_map->Metafile());
+    MapOutputCommands::Preview(m_host, m_map->Metafile(), m_calibration->OutputMarks());
 }
 
 void THoofdForm::OverzichtsImageMouseUp(Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &, const QPoint &viewPixel)

@@ -79,6 +79,7 @@ private slots:
     void importTakesCameraDirectionsOnlyWithNorth();
     void takeDirectionsIsOneUndoStep();
     void listSortsByTimeAndFiltersDates();
+    void exportAddsMarksOnlyWhenAsked();
 
 private:
     void open();
@@ -353,6 +354,38 @@ void TestCameraDirections::listSortsByTimeAndFiltersDates()
     m_form = std::make_unique<THoofdForm>();
     QCOMPARE(m_form->FotosDock->OrderBox()->currentIndex(), 1);
     m_form->FotosDock->OrderBox()->setCurrentIndex(0);
+}
+
+// The image export keeps its bytes on a calibrated map until the user asks
+// for north arrow and scale bar; then only the corners change.
+void TestCameraDirections::exportAddsMarksOnlyWhenAsked()
+{
+    const QString before = m_dir->filePath(QStringLiteral("voor.png"));
+    const QString plain = m_dir->filePath(QStringLiteral("kaal.png"));
+    const QString marked = m_dir->filePath(QStringLiteral("merk.png"));
+    m_driver->ChooseFile(before);
+    action("ExporterenAfbeelding1")->trigger();
+    QVERIFY(PhotoTestFiles::WriteFile(sidecar(), "tolvek-map-calibration=1\nnorth=0\nmetres-per-pixel=0.25\n"));
+    open();
+    m_driver->ChooseFile(plain);
+    action("ExporterenAfbeelding1")->trigger();
+    QCOMPARE(readAll(plain), readAll(before));
+
+    action("NoordEnSchaal1")->trigger();
+    m_driver->ChooseFile(marked);
+    action("ExporterenAfbeelding1")->trigger();
+    action("NoordEnSchaal1")->trigger();
+    const QImage a(plain), b(marked);
+    QCOMPARE(b.size(), QSize(400, 300));
+    int corners = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                QVERIFY2((x >= 400 - 64 && y < 64) || (x < 200 && y >= 300 - 60),
+                         qPrintable(QStringLiteral("changed at %1,%2").arg(x).arg(y)));
+                ++corners;
+            }
+    QVERIFY(corners > 300);
 }
 
 QTEST_MAIN(TestCameraDirections)

@@ -292,11 +292,13 @@ private slots:
         QCOMPARE(view.size(), QSize(150, 100));
         QCOMPARE(commands.Metafile().EmfBytes(), emf);
 
-        // No map at all: a 1 by 1 picture.
+        // No map at all: a 1 by 1 picture; the view alone shows the photo
+        // at (40, 50) on a plain ground just past its triangle.
         host.doc.MapFileName.clear();
         commands.DrawMap();
-        QCOMPARE(view.size(), QSize(1, 1));
         QCOMPARE(commands.Metafile().Size(), QSize(1, 1));
+        QVERIFY2(view.width() > 46 && view.height() > 56 && view.width() < 150 && view.height() < 150,
+                 qPrintable(QStringLiteral("%1 x %2").arg(view.width()).arg(view.height())));
     }
 
     void mouseUpGivesMapPoints()

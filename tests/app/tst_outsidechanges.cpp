@@ -12,10 +12,12 @@
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectLock.h"
+#include "core/project/ProjectLockFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -73,6 +75,15 @@ int openAndWait(int argc, char **argv)
     return app.exec();
 }
 
+// Takes the lock beside a project and says how that went (as another user
+// when the test runs it so).
+int takeLock(char **argv)
+{
+    ProjectLockFile lock;
+    std::printf("%d\n", int(lock.Take(QString::fromLocal8Bit(argv[2]))));
+    return 0;
+}
+
 } // namespace
 
 class TestOutsideChanges : public QObject
@@ -87,6 +98,7 @@ private slots:
     void changedFileOnSave();
     void changedFileOnActivation();
     void projectOpenInAnotherProgram();
+    void lockBesideTheProject();
 
 private:
     // Opens the project and changes it through the project data dialog.
@@ -351,10 +363,93 @@ void TestOutsideChanges::projectOpenInAnotherProgram()
     QVERIFY(!QFile::exists(ProjectLock::LockFileName(m_fileName)));
 }
 
+// The lock beside the project, as programs on other computers that share
+// the folder see it: another host's lock is offered read-only, naming who and
+// since when; one older than a day may be broken; a lock this computer left
+// when its program ended is taken over without a question; a folder that
+// cannot be written gets no lock and no error.
+void TestOutsideChanges::lockBesideTheProject()
+{
+    const QString lock = ProjectLockFile::FileName(m_fileName);
+    QCOMPARE(lock, m_dir->filePath(QStringLiteral(".~lock.project.tvk#")));
+    const auto writeLock = [&lock](const QString &host, qint64 pid, const QDateTime &since) {
+        rewrite(lock,
+                host.toUtf8() + '\n' + QByteArray::number(pid) + "\npiet\n" + since.toString(Qt::ISODate).toLatin1()
+                    + '\n');
+    };
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    writeLock(QStringLiteral("andere-pc"), 4711, now.addSecs(-7200));
+    const QByteArray theirs = readAll(lock);
+    m_driver->Press(QStringLiteral("&Alleen-lezen"));
+    m_form->ReadDataFile(m_fileName);
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    const QString who = QStringLiteral("op andere-pc (proces 4711), door piet, sinds %1")
+                            .arg(now.addSecs(-7200).toLocalTime().toString(QStringLiteral("d-M-yyyy HH:mm")));
+    QVERIFY2(m_driver->dialogs[0].texts.contains(who), qPrintable(m_driver->dialogs[0].texts));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek - project.tvk (alleen-lezen)"));
+    m_form->ResetProject();
+    QCOMPARE(readAll(lock), theirs);
+
+    writeLock(QStringLiteral("andere-pc"), 4711, now.addDays(-2));
+    m_driver->Press(QStringLiteral("&Vergrendeling opheffen"));
+    m_form->ReadDataFile(m_fileName);
+    QCOMPARE(m_driver->dialogs.size(), 2);
+    QCOMPARE(m_driver->dialogs[1].buttons,
+             (QStringList{QStringLiteral("&Alleen-lezen"), QStringLiteral("&Vergrendeling opheffen"),
+                          QStringLiteral("&Annuleren")}));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Tolvek - project.tvk"));
+    ProcessLock::Holder mine = ProcessLock::Parse(readAll(lock));
+    QCOMPARE(mine.host, ProcessLock::HostName());
+    QCOMPARE(mine.processId, qint64(::getpid()));
+    QCOMPARE(mine.user, ProcessLock::UserName());
+    QVERIFY(qAbs(mine.since.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+    m_form->ResetProject();
+    QVERIFY(!QFile::exists(lock));
+
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    QVERIFY(ended.waitForFinished(30000));
+    writeLock(ProcessLock::HostName(), ended.processId(), now);
+    m_form->ReadDataFile(m_fileName);
+    QCOMPARE(m_driver->dialogs.size(), 2);
+    QCOMPARE(ProcessLock::Parse(readAll(lock)).processId, qint64(::getpid()));
+    m_form.reset();
+    QVERIFY(!QFile::exists(lock));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("project.tvk")});
+
+    // Read-only (root writes anywhere: then the lock is taken as nobody).
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("cd")));
+    const QString onDisc = m_dir->filePath(QStringLiteral("cd/project.tvk"));
+    QVERIFY(QFile::copy(m_fileName, onDisc));
+    QVERIFY(QFile::setPermissions(m_dir->filePath(QStringLiteral("cd")),
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                      | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(m_dir->path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                      | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    QStringList args{QCoreApplication::applicationFilePath(), QStringLiteral("--take-lock"), onDisc};
+    if (::geteuid() == 0)
+        args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                           QStringLiteral("--clear-groups")}
+            + args;
+    QProcess taker;
+    taker.start(::geteuid() == 0 ? QStringLiteral("setpriv") : args.takeFirst(), args);
+    QVERIFY(taker.waitForFinished(30000));
+    QCOMPARE(taker.readAllStandardOutput().trimmed(), QByteArray::number(int(ProjectLockFile::Result::NotWritten)));
+    QCOMPARE(
+        QDir(m_dir->filePath(QStringLiteral("cd"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{QStringLiteral("project.tvk")});
+    QFile::setPermissions(m_dir->filePath(QStringLiteral("cd")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && std::strcmp(argv[1], "--open-and-wait") == 0)
         return openAndWait(argc, argv);
+    if (argc >= 3 && std::strcmp(argv[1], "--take-lock") == 0)
+        return takeLock(argv);
     // The test's own state and runtime folders, inherited by the programs it starts.
     QTemporaryDir xdg;
     qputenv("XDG_STATE_HOME", QFile::encodeName(xdg.filePath(QStringLiteral("state"))));

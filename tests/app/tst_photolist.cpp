@@ -99,6 +99,7 @@ private slots:
     void cancelledImportChangesNothing();
     void droppedImagesAndProjectFile();
     void mendMovedPhotoSet();
+    void missingMapStaysClickableAndIsFound();
     void dockPlaceIsRemembered();
 
 private:
@@ -239,6 +240,22 @@ void TestPhotoList::filterByWordsIgnoringCaseAndAccents()
     QCOMPARE(dock()->CountLabel()->text(), QStringLiteral("2 van 3"));
     filter->clear();
     QCOMPARE(dock()->CountLabel()->text(), QStringLiteral("3 foto's"));
+
+    // The prompt a new photo gets is no note: not found, not shown. Notes
+    // that only begin with it are the user's.
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=60,50,90", "00002=200,120,0"};
+    doc.NameList = {"00001=fotos\\kerk.jpg", "00002=fotos\\toren.jpg"};
+    doc.NotesList = {"00001=Type hier uw aantekeningen.", "00002=Type hier uw aantekeningen. Bij de toren"};
+    writeProject(doc);
+    open();
+    QCOMPARE(model().data(model().index(0), PhotoListModel::NotesLineRole).toString(), QString());
+    QTest::keyClicks(filter, QStringLiteral("aantekeningen"));
+    QCOMPARE(rows(), QStringList{"00002  fotos\\toren.jpg"});
+    QCOMPARE(model().data(model().index(0), PhotoListModel::NotesLineRole).toString(),
+             QStringLiteral("Type hier uw aantekeningen. Bij de toren"));
+    filter->clear();
 
     // Ctrl+F from the map brings the cursor into the field.
     m_form->activateWindow();
@@ -526,6 +543,49 @@ void TestPhotoList::mendMovedPhotoSet()
     QByteArray expected = original;
     expected.replace("00001=fotos\\kerk.jpg\r\n", "00001=beelden\\kerk.jpg\r\n");
     expected.replace("00002=fotos\\toren.jpg\r\n", "00002=beelden\\toren.jpg\r\n");
+    QVERIFY(expected != original);
+    QCOMPARE(readAll(m_project), expected);
+}
+
+// The map moved with the photos: the photos stay on the screen and
+// clickable, no picture is made of the map without it, and the finder
+// finds it (letter case not counting).
+void TestPhotoList::missingMapStaysClickableAndIsFound()
+{
+    QVERIFY(QDir(m_set).mkpath(QStringLiteral("plan")));
+    QVERIFY(QFile::rename(m_set + QStringLiteral("/kaart.bmp"), m_set + QStringLiteral("/plan/KAART.BMP")));
+    open();
+    const QByteArray original = readAll(m_project);
+    MapView *map = m_form->OverzichtsImage;
+    QVERIFY2(map->width() > 300 && map->height() > 200,
+             qPrintable(QStringLiteral("%1 x %2").arg(map->width()).arg(map->height())));
+    QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(300, 200));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    delete TFotoForm::OpenWindows().first();
+
+    m_driver->Press(QStringLiteral("&OK"));
+    action("ExporterenAfbeelding1")->trigger();
+    QCOMPARE(m_driver->fileRequests.size(), 0);
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY2(m_driver->dialogs[0].texts.contains(QStringLiteral("\"kaart.bmp\" is niet gevonden")),
+             qPrintable(m_driver->dialogs[0].texts));
+
+    m_driver->Handle([this](QDialog *d) {
+        auto *form = qobject_cast<TOntbrekendeFotosForm *>(d);
+        QVERIFY(form);
+        QCOMPARE(form->FotoLijst->topLevelItemCount(), 1);
+        QCOMPARE(form->FotoLijst->topLevelItem(0)->text(0), QStringLiteral("Kaart"));
+        form->MapEdit->setText(QDir::toNativeSeparators(m_set));
+        form->ZoekenButton->click();
+        QCOMPARE(form->FotoLijst->topLevelItem(0)->text(2), QStringLiteral("plan\\KAART.BMP"));
+        form->Button1->click();
+    });
+    action("OntbrekendeFotos1")->trigger();
+    QCOMPARE(m_form->Document().MapFileName, QByteArray("plan\\KAART.BMP"));
+    QCOMPARE(map->size(), QSize(400, 300));
+    action("Opslaan1")->trigger();
+    QByteArray expected = original;
+    expected.replace("=kaart.bmp\r\n", "=plan\\KAART.BMP\r\n");
     QVERIFY(expected != original);
     QCOMPARE(readAll(m_project), expected);
 }

@@ -74,6 +74,9 @@ QStringList leftovers(const QString &folder, const QString &keep)
 {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     names.removeAll(keep);
+    // The lock beside a project that is open (or was, in a killed program)
+    // is no leftover of a save.
+    names.removeAll(QStringLiteral(".~lock.") + keep + QLatin1Char('#'));
     return names;
 }
 

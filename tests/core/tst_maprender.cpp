@@ -2,6 +2,7 @@
 
 #include "MapTestFiles.h"
 
+#include "core/map/MapCalibration.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapMetafile.h"
@@ -12,6 +13,9 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestMapRender : public QObject
 {
@@ -27,7 +31,8 @@ private:
         QString err;
     };
 
-    Run Render(const QStringList &args)
+    // Run by the program given first, when one is (another user).
+    Run Render(const QStringList &args, int timeout = 60000, const QStringList &as = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -37,9 +42,12 @@ private:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(m_dir.path());
-        p.start(QStringLiteral(TOLVEK_RENDER_PATH), args);
-        if (!p.waitForFinished(60000))
-            qFatal("renderer did not finish");
+        if (as.isEmpty())
+            p.start(QStringLiteral(TOLVEK_RENDER_PATH), args);
+        else
+            p.start(as.first(), as.mid(1) + QStringList{QStringLiteral(TOLVEK_RENDER_PATH)} + args);
+        if (!p.waitForFinished(timeout))
+            qFatal("renderer did not finish: %s", qPrintable(args.join(QLatin1Char(' '))));
         Run r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
@@ -72,7 +80,8 @@ private slots:
     {
         const Run r = Render({QStringLiteral("--help")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains(QStringLiteral("tolvek-render [--labels] PROJECT.tvk UITVOER")));
+        QVERIFY(r.out.contains(
+            QStringLiteral("tolvek-render [--labels] [--north] [--scale] [--keep-exif] PROJECT.tvk UITVOER")));
     }
 
     void emfIsWhatExportWrites()
@@ -118,6 +127,138 @@ private slots:
         QSvgRenderer renderer(svg);
         QVERIFY(renderer.isValid());
         QCOMPARE(renderer.viewBox(), QRect(0, 0, 120, 80));
+    }
+
+    // North arrow and scale bar only when asked: a calibrated map renders
+    // the same bytes as before without the options.
+    void marksOnlyWhenAsked()
+    {
+        MapTestFiles::WriteBmp(m_dir.filePath(QStringLiteral("project/groot.bmp")), 400, 300);
+        ProjectDocument doc = MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "groot.bmp",
+                                                    {"00001=200,150,0"}, {"00001=een.jpg"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/groot.tvk"));
+        MapTestFiles::Save(doc);
+        const QString plain = m_dir.filePath(QStringLiteral("kaal.png"));
+        QCOMPARE(Render({QStringLiteral("project/groot.tvk"), plain}).exitCode, 0);
+        const QByteArray before = ReadAll(plain);
+
+        MapCalibration c;
+        c.north = 90;
+        c.metresPerPixel = 0.5;
+        QString reason;
+        QVERIFY(c.Save(m_dir.filePath(QStringLiteral("project/groot.bmp")), &reason));
+        QCOMPARE(Render({QStringLiteral("project/groot.tvk"), plain}).exitCode, 0);
+        QCOMPARE(ReadAll(plain), before);
+
+        const QString marked = m_dir.filePath(QStringLiteral("merk.png"));
+        Run r =
+            Render({QStringLiteral("--north"), QStringLiteral("--scale"), QStringLiteral("project/groot.tvk"), marked});
+        QCOMPARE(r.exitCode, 0);
+        const QImage a(plain);
+        QImage b(marked);
+        QCOMPARE(b.size(), a.size());
+        // Changed only in the top right (arrow) and bottom left (bar) corners.
+        const auto changedIn = [&](const QRect &area) {
+            int n = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    if (a.pixel(x, y) != b.pixel(x, y)) {
+                        if (!area.contains(x, y))
+                            return -1;
+                        ++n;
+                    }
+            return n;
+        };
+        QVERIFY(changedIn(QRect(400 - 64, 0, 64, 64).united(QRect(0, 300 - 60, 200, 60))) > 200);
+        // Just the arrow: nothing at the bottom.
+        QCOMPARE(Render({QStringLiteral("--north"), QStringLiteral("project/groot.tvk"), marked}).exitCode, 0);
+        b = QImage(marked);
+        QVERIFY(changedIn(QRect(400 - 64, 0, 64, 64)) > 100);
+
+        // Asked for on a map without a scale, or into an EMF: refused.
+        c.metresPerPixel.reset();
+        QVERIFY(c.Save(m_dir.filePath(QStringLiteral("project/groot.bmp")), &reason));
+        r = Render({QStringLiteral("--scale"), QStringLiteral("project/groot.tvk"), marked});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("geen schaal")), qPrintable(r.err));
+        r = Render({QStringLiteral("--north"), QStringLiteral("project/groot.tvk"), QStringLiteral("merk.emf")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("merk.emf"))));
+    }
+
+    // A folder, a device, a pipe and a file that may not be read, as the
+    // project or as its map: each said in its own words, and nothing waits
+    // on the pipe (the short time-out would end the test).
+    void oddInputs()
+    {
+        const QString pipe = m_dir.filePath(QStringLiteral("pijp.tvk"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        const QList<std::pair<QString, QString>> cases = {
+            {m_dir.filePath(QStringLiteral("project")), QStringLiteral("het is een map")},
+            {QStringLiteral("/dev/zero"), QStringLiteral("het is een apparaat")},
+            {pipe, QStringLiteral("het is een pijp (FIFO)")}};
+        for (const auto &[input, words] : cases) {
+            const Run r = Render({input, QStringLiteral("x.png")}, 20000);
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(input) && r.err.contains(words), qPrintable(r.err));
+        }
+
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("project/pijp.bmp"))).constData(), 0644), 0);
+        ProjectDocument doc =
+            MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "pijp.bmp", {"00001=30,40,0"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/pijpkaart.tvk"));
+        MapTestFiles::Save(doc);
+        Run r = Render({QStringLiteral("project/pijpkaart.tvk"), QStringLiteral("x.png")}, 20000);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("\"pijp.bmp\" kan niet worden gelezen: het is een pijp (FIFO)")),
+                 qPrintable(r.err));
+
+        // Unreadable for the user who runs it (root reads everything: then
+        // the renderer runs as nobody).
+        const QString secret = m_dir.filePath(QStringLiteral("geheim.tvk"));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("project/project.tvk")), secret));
+        QVERIFY(QFile::setPermissions(secret, QFileDevice::WriteOwner));
+        QStringList as;
+        if (::geteuid() == 0) {
+            QVERIFY(QFile::setPermissions(m_dir.path(),
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                              | QFileDevice::ReadOther | QFileDevice::ExeOther));
+            as = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                             QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        }
+        r = Render({secret, m_dir.filePath(QStringLiteral("x.emf"))}, 20000, as);
+        // The folder is the renderer's runtime folder too: private again.
+        QVERIFY(QFile::setPermissions(m_dir.path(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("geen toestemming om het te lezen")), qPrintable(r.err));
+    }
+
+    // Without its map a picture would be one white pixel: PNG, SVG and PDF
+    // are refused, naming the map; the metafile keeps its 1 by 1 map.
+    void missingMap()
+    {
+        ProjectDocument doc =
+            MapTestFiles::Project(m_dir.filePath(QStringLiteral("project")), "weg.bmp", {"00001=30,40,0"});
+        doc.CurrentFileName = m_dir.filePath(QStringLiteral("project/zonder.tvk"));
+        MapTestFiles::Save(doc);
+        for (const QString &out : {QStringLiteral("z.png"), QStringLiteral("z.svg"), QStringLiteral("z.pdf")}) {
+            const Run r = Render({QStringLiteral("project/zonder.tvk"), out});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("\"weg.bmp\" is niet gevonden")), qPrintable(r.err));
+            QVERIFY(!QFile::exists(m_dir.filePath(out)));
+        }
+        const Run r = Render({QStringLiteral("project/zonder.tvk"), QStringLiteral("z.emf")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("z.emf"))));
+    }
+
+    // A web page into folders that do not exist yet: they are made.
+    void webPageMakesItsFolders()
+    {
+        const Run r = Render({QStringLiteral("project/project.tvk"), QStringLiteral("nieuw/diep/")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("nieuw/diep/index.html"))).isFile());
     }
 
     void errors()

@@ -346,7 +346,8 @@ private slots:
     void missingFileIsReported()
     {
         const QString error = loadError(path("weg.jpg"));
-        QVERIFY2(error.contains(QStringLiteral("weg.jpg")) && error.contains(QStringLiteral("kan niet worden geopend")),
+        QVERIFY2(error.contains(QStringLiteral("weg.jpg"))
+                     && error.contains(QStringLiteral("het bestand bestaat niet")),
                  qPrintable(error));
     }
 

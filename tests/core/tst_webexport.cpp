@@ -167,13 +167,15 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
         {"00001=50,50,0", "00002=100,50,90", "00003=150,50,180", "00004=20,20,0", "00005=30,30,0", "00006=40,40,0"},
         {"00001=..\\elders\\kerk.jpg", "00002=TOREN.JPG", "00003=weg.jpg", "00004=toren kopie.jpg",
          "00005=++GeenNaam++", "00006=pijp.jpg"});
+    // The prompt of a new photo is no caption.
+    doc.NotesList = {"00001=Type hier uw aantekeningen.", "00002=Bij de toren"};
 
     const QString out = dir.filePath(QStringLiteral("web"));
     const WebExport::Result r = Export(doc, out);
     QCOMPARE(r.photos, 6);
     QCOMPARE(r.missing,
              (QStringList{QStringLiteral("weg.jpg: het bestand bestaat niet"),
-                          QStringLiteral("pijp.jpg: dit is geen gewoon bestand")}));
+                          QStringLiteral("pijp.jpg: het is een pijp (FIFO), geen bestand")}));
     QCOMPARE(Entries(out), (QStringList{QStringLiteral("index-bestanden"), QStringLiteral("index.html")}));
     QCOMPARE(Entries(dir.path()),
              (QStringList{QStringLiteral("elders"), QStringLiteral("project"), QStringLiteral("web")}));
@@ -209,6 +211,10 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     QCOMPARE(texts.value(QLatin1String("names")).toArray().toVariantList(),
              (QVariantList{"kerk.jpg", "TOREN.JPG", "weg.jpg", "toren kopie.jpg", "", "pijp.jpg"}));
     QCOMPARE(texts.value(QLatin1String("sizes")).toArray().toVariantList().mid(0, 2), (QVariantList{1250, 1875}));
+    // The prompt of a new photo is no caption, and not searched for.
+    QCOMPARE(texts.value(QLatin1String("notes")).toArray().toVariantList().mid(0, 2),
+             (QVariantList{QString(), QStringLiteral("Bij de toren")}));
+    QVERIFY(!ReadAll(Assets(out) + QStringLiteral("/teksten.js")).contains("Type hier"));
 
     // Asked for, the metadata stays, the orientation made upright.
     const QString kept = dir.filePath(QStringLiteral("met-exif"));

@@ -119,4 +119,25 @@ QRectF PaintScaleBar(QPainter &painter, double x, double bottom, double pixelsPe
     return box;
 }
 
+void PaintOnMap(QPainter &painter, const Marks &marks, QSizeF mapSize, double unit)
+{
+    if (marks.IsEmpty() || !(unit > 0) || mapSize.isEmpty())
+        return;
+    constexpr double Margin = 8;
+    if (marks.north) {
+        painter.save();
+        painter.translate(mapSize.width() - (ArrowSide + Margin) * unit, Margin * unit);
+        painter.scale(unit, unit);
+        PaintNorthArrow(painter, 0, 0, *marks.north);
+        painter.restore();
+    }
+    if (marks.metresPerPixel && *marks.metresPerPixel > 0) {
+        painter.save();
+        painter.translate(Margin * unit, mapSize.height() - Margin * unit);
+        painter.scale(unit, unit);
+        PaintScaleBar(painter, 0, 0, 1 / (*marks.metresPerPixel * unit));
+        painter.restore();
+    }
+}
+
 } // namespace MapDecorations

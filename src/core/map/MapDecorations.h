@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
+
+#include <optional>
 
 class QPainter;
 
@@ -27,5 +30,19 @@ QRectF PaintScaleBar(QPainter &painter, double x, double bottom, double pixelsPe
 double RoundLength(double metres);
 // A length as the bar labels it: "50 m", "1,5 km", "20 cm".
 QString LengthText(double metres);
+
+// What an output adds when asked: the arrow (north degrees clockwise from
+// up) and the bar (metres per map pixel).
+struct Marks
+{
+    std::optional<double> north;
+    std::optional<double> metresPerPixel;
+    bool IsEmpty() const { return !north && !metresPerPixel; }
+};
+
+// The marks over a map of mapSize painted in map pixels: the arrow in the
+// top right corner, the bar in the bottom left one; unit is how many map
+// pixels one of the marks' own pixels takes (1 at the map's own size).
+void PaintOnMap(QPainter &painter, const Marks &marks, QSizeF mapSize, double unit);
 
 } // namespace MapDecorations

@@ -3,11 +3,13 @@
 #include "core/base/TextRoutines.h"
 #include "core/map/MapImageCache.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 
+#include <QDir>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -210,12 +212,27 @@ QString MapDrawing::MapFilePath(const ProjectDocument &doc)
     return PathResolver::Resolve(doc.MapFileName, doc.ProjectFolder());
 }
 
+QString MapDrawing::MapProblem(const ProjectDocument &doc, const QString &mapPath)
+{
+    if (doc.MapFileName.isEmpty())
+        return QStringLiteral("Er is geen overzichtskaart gekozen.");
+    const QString stored = AnsiCodec::toUnicode(doc.MapFileName);
+    const QString path = QDir::toNativeSeparators(mapPath.isEmpty() ? stored : mapPath);
+    const InputFile::Kind kind = InputFile::KindOf(mapPath);
+    if (kind == InputFile::Kind::Missing)
+        return QStringLiteral("De overzichtskaart \"%1\" is niet gevonden (%2).").arg(stored, path);
+    return QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: %2 (%3).")
+        .arg(stored, InputFile::Problem(kind), path);
+}
+
 MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath,
                            const KeyTable *nameKeys)
 {
     MapScene scene;
     scene.map = cache.Load(mapPath);
     scene.size = scene.map.isNull() ? QSize(1, 1) : scene.map.size();
+    if (scene.map.isNull())
+        scene.mapProblem = MapProblem(doc, mapPath);
     scene.triangleColour = WindowsColour(doc.TriangleColour);
 
     const std::int32_t s = doc.TriangleSize;

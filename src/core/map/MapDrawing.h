@@ -47,6 +47,10 @@ public:
     // folder (the current folder for an untitled project); empty for none.
     static QString MapFilePath(const ProjectDocument &doc);
 
+    // Why doc's map at mapPath gives no picture, as a sentence naming it:
+    // none chosen, not found, or no file that can be read.
+    static QString MapProblem(const ProjectDocument &doc, const QString &mapPath);
+
     // The scene for doc. mapPath is the map file already resolved (empty
     // for none). Throws TolvekError on an entry that is not a valid integer
     // and on a map that cannot be read; nothing is returned then. nameKeys,

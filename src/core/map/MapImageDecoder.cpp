@@ -3,6 +3,7 @@
 #include "core/base/TolvekError.h"
 #include "core/map/PdfMapRenderer.h"
 #include "core/photos/JpegDecoder.h"
+#include "core/platform/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,10 +136,11 @@ void MapImageDecoder::RaiseAllocationLimit()
 QImage MapImageDecoder::Decode(const QString &path)
 {
     RaiseAllocationLimit();
-    QFile file(path);
+    QFile file;
     try {
-        if (!file.open(QIODevice::ReadOnly))
-            throw TolvekError(QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString()));
+        QString problem;
+        if (!InputFile::Open(file, path, &problem))
+            throw TolvekError(problem);
         const QByteArray head = Head(file);
         switch (KindOf(head)) {
         case Kind::Bitmap:
@@ -161,8 +163,8 @@ QImage MapImageDecoder::Preview(const QString &path, QSize box)
 {
     if (box.isEmpty())
         return QImage();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!InputFile::Open(file, path))
         return QImage();
     try {
         switch (KindOf(Head(file))) {

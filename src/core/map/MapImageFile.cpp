@@ -32,12 +32,14 @@ void writeBytes(const QString &fileName, const QByteArray &bytes)
         cannotWrite(fileName, writer.Reason());
 }
 
-QByteArray pngBytes(const MapMetafile &metafile, double markerMm)
+QByteArray pngBytes(const MapMetafile &metafile, double markerMm, const MapDecorations::Marks &marks)
 {
     QImage image = metafile.RenderImage();
-    if (markerMm > 0 && !image.isNull()) {
+    if ((markerMm > 0 || !marks.IsEmpty()) && !image.isNull()) {
         QPainter painter(&image);
-        MapImageFile::PaintNumbers(painter, metafile.Scene(), markerMm, 1, 96);
+        if (markerMm > 0)
+            MapImageFile::PaintNumbers(painter, metafile.Scene(), markerMm, 1, 96);
+        MapDecorations::PaintOnMap(painter, marks, QSizeF(image.size()), 1);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -47,7 +49,7 @@ QByteArray pngBytes(const MapMetafile &metafile, double markerMm)
     return bytes;
 }
 
-QByteArray svgBytes(const MapMetafile &metafile, double markerMm)
+QByteArray svgBytes(const MapMetafile &metafile, double markerMm, const MapDecorations::Marks &marks)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -65,13 +67,14 @@ QByteArray svgBytes(const MapMetafile &metafile, double markerMm)
     MapPainter::Paint(painter, metafile.Scene());
     if (markerMm > 0)
         MapImageFile::PaintNumbers(painter, metafile.Scene(), markerMm, 1, 96);
+    MapDecorations::PaintOnMap(painter, marks, QSizeF(metafile.Size()), 1);
     painter.end();
     return bytes;
 }
 
 // One page the size of the map, one map pixel a 96th of an inch; a map too
 // big for a PDF page (200 inches) is scaled down to fit on one.
-QByteArray pdfBytes(const MapMetafile &metafile, double markerMm)
+QByteArray pdfBytes(const MapMetafile &metafile, double markerMm, const MapDecorations::Marks &marks)
 {
     constexpr double MaxPoints = 14400;
     const QSize size = metafile.Size();
@@ -97,7 +100,7 @@ QByteArray pdfBytes(const MapMetafile &metafile, double markerMm)
         if (!painter.begin(&pdf))
             throw TolvekError(QStringLiteral("De overzichtskaart kan niet als PDF-document worden vastgelegd."));
         MapImageFile::PaintFitted(painter, metafile.Scene(), QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())),
-                                  markerMm);
+                                  markerMm, marks);
         painter.end();
     }
     return bytes;
@@ -119,19 +122,27 @@ MapImageFile::Format MapImageFile::FormatOf(const QString &fileName)
     return Format::Unknown;
 }
 
-void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, double markerMm)
+void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, double markerMm,
+                        const MapDecorations::Marks &marks)
 {
-    switch (FormatOf(fileName)) {
+    const Format format = FormatOf(fileName);
+    if (format != Format::Emf && format != Format::Unknown)
+        RefuseWithoutMap(metafile.Scene());
+    switch (format) {
     case Format::Png:
-        writeBytes(fileName, pngBytes(metafile, markerMm));
+        writeBytes(fileName, pngBytes(metafile, markerMm, marks));
         return;
     case Format::Svg:
-        writeBytes(fileName, svgBytes(metafile, markerMm));
+        writeBytes(fileName, svgBytes(metafile, markerMm, marks));
         return;
     case Format::Pdf:
-        writeBytes(fileName, pdfBytes(metafile, markerMm));
+        writeBytes(fileName, pdfBytes(metafile, markerMm, marks));
         return;
     case Format::Emf:
+        if (!marks.IsEmpty())
+            throw TolvekError(QStringLiteral("Een noordpijl of schaalbalk kan niet in het EMF-bestand \"%1\"; kies "
+                                             ".png, .svg of .pdf.")
+                                  .arg(QDir::toNativeSeparators(fileName)));
         metafile.SaveToFile(fileName);
         return;
     case Format::Unknown:
@@ -141,7 +152,16 @@ void MapImageFile::Save(const MapMetafile &metafile, const QString &fileName, do
                           .arg(QDir::toNativeSeparators(fileName)));
 }
 
-void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm)
+void MapImageFile::RefuseWithoutMap(const MapScene &scene)
+{
+    if (!scene.map.isNull())
+        return;
+    throw TolvekError(scene.mapProblem
+                      + QStringLiteral(" Zonder overzichtskaart wordt geen afbeelding van de kaart gemaakt."));
+}
+
+void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const QRectF &target, double markerMm,
+                               const MapDecorations::Marks &marks)
 {
     if (scene.size.isEmpty() || target.isEmpty())
         return;
@@ -157,6 +177,9 @@ void MapImageFile::PaintFitted(QPainter &painter, const MapScene &scene, const Q
     MapPainter::Paint(painter, scene);
     if (markerMm > 0 && painter.device())
         PaintNumbers(painter, scene, markerMm, scale, painter.device()->logicalDpiX());
+    // The marks as large on paper as on a screen of 96 dpi.
+    if (!marks.IsEmpty() && painter.device())
+        MapDecorations::PaintOnMap(painter, marks, QSizeF(scene.size), painter.device()->logicalDpiX() / 96.0 / scale);
     painter.restore();
 }
 

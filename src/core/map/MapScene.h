@@ -76,6 +76,9 @@ struct MapScene
 {
     QSize size{1, 1}; // the picture's size: the map bitmap's, or 1 by 1
     QImage map;       // the decoded map (shared with the cache); null without one
+    // Without a map: why, as a sentence naming the file. Picture files and
+    // print refuse such a scene; the view, the metafile and copy do not.
+    QString mapProblem;
     QColor triangleColour;
     std::int32_t triangleSize = 0;
     int fontPixelSize = 11;   // labels and help text

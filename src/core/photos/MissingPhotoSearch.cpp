@@ -49,6 +49,12 @@ QString MissingPhotoSearch::FileNamePart(const QString &storedName)
 QList<MissingPhotoSearch::Photo> MissingPhotoSearch::FindMissing(const ProjectDocument &doc, const QString &base)
 {
     QList<Photo> missing;
+    if (!doc.MapFileName.isEmpty() && !QFileInfo(PathResolver::Resolve(doc.MapFileName, base)).isFile()) {
+        Photo map;
+        map.isMap = true;
+        map.storedName = doc.MapFileName;
+        missing.append(map);
+    }
     for (qsizetype i = 0; i < doc.NameList.size(); ++i) {
         const QByteArray &entry = doc.NameList[i];
         const QByteArray name = PhotoEntry::Value(entry);

@@ -15,7 +15,8 @@ class MissingPhotoSearch
 public:
     struct Photo
     {
-        qsizetype nameIndex = -1; // in the name list
+        qsizetype nameIndex = -1; // in the name list (-1 for the map)
+        bool isMap = false;       // the overview map, which moves with the photos
         QByteArray keyText;
         QByteArray storedName;
         QString found; // a file of the same name, once searched; empty: none
@@ -23,7 +24,8 @@ public:
 
     // base: the project's folder (the current folder for a project without
     // a file). Entries without a name, or with the placeholder name for "no
-    // file", are not photos that can be looked for.
+    // file", are not photos that can be looked for. A map that is named but
+    // not found comes first.
     static QList<Photo> FindMissing(const ProjectDocument &doc, const QString &base);
 
     // Looks through folder and all its sub-folders for files named as the

@@ -3,6 +3,7 @@
 #include "core/base/TolvekError.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/WmfDecoder.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/IsolatedCall.h"
 
 #include <QDir>
@@ -110,10 +111,10 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     }
     p.m_kind = *kind;
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TolvekError(
-            p.Problem(QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString())));
+    QFile file;
+    QString problem;
+    if (!InputFile::Open(file, fileName, &problem))
+        throw TolvekError(p.Problem(problem));
 
     switch (p.m_kind) {
     case Kind::Jpeg: {

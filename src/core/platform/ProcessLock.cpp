@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -63,6 +64,32 @@ QString ProcessLock::HostName()
     return QString::fromLocal8Bit(name);
 }
 
+QString ProcessLock::UserName()
+{
+    if (const struct passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+QByteArray ProcessLock::DescribeThisProcess()
+{
+    // Names with a line break would spoil the lines; nobody has one.
+    auto line = [](QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8() + '\n'; };
+    return line(HostName()) + QByteArray::number(qint64(::getpid())) + '\n' + line(UserName())
+        + QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + '\n';
+}
+
+ProcessLock::Holder ProcessLock::Parse(const QByteArray &text)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    Holder h;
+    h.host = QString::fromUtf8(lines.value(0));
+    h.processId = lines.value(1).toLongLong();
+    h.user = QString::fromUtf8(lines.value(2));
+    h.since = QDateTime::fromString(QString::fromLatin1(lines.value(3)), Qt::ISODate);
+    return h;
+}
+
 bool ProcessLock::Holder::IsThisProcess() const
 {
     return processId == ::getpid() && host == HostName();
@@ -91,7 +118,7 @@ ProcessLock::Result ProcessLock::Take(const QString &fileName)
             ::close(fd);
             continue;
         }
-        const QByteArray text = HostName().toLocal8Bit() + '\n' + QByteArray::number(qint64(::getpid())) + '\n';
+        const QByteArray text = DescribeThisProcess();
         if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.constData(), size_t(text.size()), 0) != text.size()) {
             ::close(fd);
             return Result::Failed;
@@ -126,13 +153,8 @@ std::optional<ProcessLock::Holder> ProcessLock::HolderOf(const QString &fileName
     struct flock l = wholeFile(F_WRLCK);
     const bool asked = ::fcntl(fd, F_OFD_GETLK, &l) == 0;
     std::optional<Holder> holder;
-    if (asked && l.l_type != F_UNLCK) {
-        const QList<QByteArray> lines = contentsOf(fd).split('\n');
-        Holder h;
-        h.host = QString::fromLocal8Bit(lines.value(0));
-        h.processId = lines.value(1).toLongLong();
-        holder = h;
-    }
+    if (asked && l.l_type != F_UNLCK)
+        holder = Parse(contentsOf(fd));
     ::close(fd);
     return holder;
 }

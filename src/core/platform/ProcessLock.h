@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -8,7 +9,7 @@
 // lock of the operating system, which disappears by itself when the process
 // ends, however it ends, so a lock left by a crash is recognised as stale
 // even when its process id has been given to another program since. The
-// file holds the host name and process id, for the user.
+// file holds the host name, process id, user and time, for the user.
 class ProcessLock
 {
 public:
@@ -36,6 +37,8 @@ public:
     {
         QString host;
         qint64 processId = 0;
+        QString user;    // empty in files of older versions
+        QDateTime since; // UTC; invalid in files of older versions
         // The holder is this very process.
         bool IsThisProcess() const;
     };
@@ -44,6 +47,12 @@ public:
     static std::optional<Holder> HolderOf(const QString &fileName);
 
     static QString HostName();
+    static QString UserName();
+
+    // A lock file's text for this process, written now: host, process id,
+    // user and time (UTC), one a line; and such a text read back.
+    static QByteArray DescribeThisProcess();
+    static Holder Parse(const QByteArray &text);
 
 private:
     int m_fd = -1;

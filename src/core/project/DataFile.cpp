@@ -3,6 +3,7 @@
 #include "core/base/ProgramTexts.h"
 #include "core/base/TextRoutines.h"
 #include "core/base/TolvekError.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/SafeFileWriter.h"
 #include "core/project/ProjectDocument.h"
 
@@ -367,10 +368,10 @@ bool DataFile::Parse(ProjectDocument &doc, QByteArray contents, const QString &f
     return true;
 }
 
-DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileName)
+DataFile::ReadResult DataFile::Read(ProjectDocument &doc, const QString &fileName, QString *problem)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!InputFile::Open(file, fileName, problem))
         return ReadResult::CannotOpen;
     if (file.size() > MaxFileBytes) {
         throw TolvekError(QStringLiteral("Het databestand \"%1\" kan niet worden geopend: het is groter dan %2 MB.")

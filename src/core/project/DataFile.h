@@ -38,8 +38,10 @@ public:
 
     // Reads and parses the file; CannotOpen and NotAProject leave doc
     // untouched. A read error after opening, and a file larger than
-    // MaxFileBytes, throw TolvekError.
-    static ReadResult Read(ProjectDocument &doc, const QString &fileName);
+    // MaxFileBytes, throw TolvekError. For CannotOpen, *problem (when
+    // given) says why: no such file, a folder, a device, a pipe, no
+    // permission (see InputFile; a pipe is never waited on).
+    static ReadResult Read(ProjectDocument &doc, const QString &fileName, QString *problem = nullptr);
 
     // No genuine project comes near these; a file that does would only take
     // the program's memory and time (a text of megabytes in a label or a

@@ -29,7 +29,9 @@ std::optional<ProcessLock::Holder> ProjectLock::OtherHolder(const QString &proje
     auto holder = ProcessLock::HolderOf(LockFileName(projectFileName));
     if (holder && holder->IsThisProcess())
         return std::nullopt;
-    return holder;
+    if (holder)
+        return holder;
+    return ProjectLockFile::OtherHolder(projectFileName);
 }
 
 bool ProjectLock::Take(const QString &projectFileName)
@@ -43,11 +45,13 @@ bool ProjectLock::Take(const QString &projectFileName)
     if (m_lock.Take(LockFileName(path)) != ProcessLock::Result::Taken)
         return false;
     m_project = path;
+    m_beside.Take(path);
     return true;
 }
 
 void ProjectLock::Release()
 {
+    m_beside.Remove();
     m_lock.Remove();
     m_project.clear();
 }

@@ -3,8 +3,12 @@
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 
-RenamePhotosEdit::RenamePhotosEdit(const ProjectDocument &doc, const QList<Rename> &renames)
+RenamePhotosEdit::RenamePhotosEdit(const ProjectDocument &doc, const QList<Rename> &renames,
+                                   const std::optional<QByteArray> &mapFileName, const QString &name)
+    : m_name(name)
 {
+    if (mapFileName)
+        m_map.emplace(doc.MapFileName, *mapFileName);
     for (const Rename &r : renames) {
         if (r.nameIndex < 0 || r.nameIndex >= doc.NameList.size())
             continue;
@@ -17,12 +21,16 @@ void RenamePhotosEdit::Apply(ProjectDocument &doc)
 {
     for (const Change &c : m_changes)
         doc.NameList[c.index] = c.after;
+    if (m_map)
+        doc.MapFileName = m_map->second;
 }
 
 void RenamePhotosEdit::Revert(ProjectDocument &doc)
 {
     for (const Change &c : m_changes)
         doc.NameList[c.index] = c.before;
+    if (m_map)
+        doc.MapFileName = m_map->first;
 }
 
 ProjectChanges RenamePhotosEdit::Changes() const
@@ -33,5 +41,5 @@ ProjectChanges RenamePhotosEdit::Changes() const
 
 QString RenamePhotosEdit::Name() const
 {
-    return QStringLiteral("ontbrekende foto's zoeken");
+    return m_name;
 }

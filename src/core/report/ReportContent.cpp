@@ -5,6 +5,7 @@
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 
 #include <algorithm>
@@ -83,7 +84,7 @@ QString ReportContent::NotesText(const QByteArray &stored)
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char(' ')))
         text.chop(1);
-    if (text.trimmed() == AnsiCodec::toUnicode(ProjectDocument::NewPhotoNotes()))
+    if (PhotoNotes::IsPrompt(stored))
         return QString();
     return text;
 }

@@ -9,6 +9,7 @@
 #include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 #include "core/web/WebMapTiles.h"
 #include "core/web/WebPageWriter.h"
@@ -218,7 +219,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             ph.hasLabel = true;
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
-        ph.notes = NotesText(PhotoLookup::NotesFor(doc.NotesList, key));
+        ph.notes = NotesText(PhotoNotes::Meaningful(PhotoLookup::NotesFor(doc.NotesList, key)));
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);

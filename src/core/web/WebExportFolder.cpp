@@ -224,6 +224,17 @@ void WebExportFolder::Begin()
         made = true;
     };
     try {
+        // Folders above it that are missing too, made from the top down.
+        QStringList parents;
+        for (QString f = QFileInfo(m_target.folder).path();
+             !QFileInfo(f).exists() && !QFileInfo(f).isSymLink() && f != QFileInfo(f).path(); f = QFileInfo(f).path())
+            parents.prepend(f);
+        for (const QString &f : std::as_const(parents)) {
+            bool made = false;
+            makeFolder(f, made);
+            if (made)
+                m_madeParents.prepend(f);
+        }
         makeFolder(m_target.folder, m_madeFolder);
         makeFolder(m_target.AssetsPath(), m_madeAssets);
         const QString lock = QDir(m_target.AssetsPath()).filePath(QLatin1String(LockName));
@@ -375,4 +386,7 @@ void WebExportFolder::Abandon()
     if (m_madeFolder)
         ::rmdir(QFile::encodeName(m_target.folder).constData());
     m_madeAssets = m_madeFolder = false;
+    for (const QString &f : std::as_const(m_madeParents))
+        ::rmdir(QFile::encodeName(f).constData());
+    m_madeParents.clear();
 }

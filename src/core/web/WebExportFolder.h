@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // Where a web page export goes and how it gets there. The page NAME.html
@@ -50,7 +51,7 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Makes the folders when they are missing, takes the assets folder's
+    // Makes the folders (and those above them) when they are missing, takes the assets folder's
     // lock (one export at a time), removes what exports that no longer run
     // left there, and makes the temporary folder. Throws TolvekError.
     void Begin();
@@ -107,6 +108,7 @@ private:
     QByteArray m_page;
     ProcessLock m_lock;
     bool m_madeFolder = false;
+    QStringList m_madeParents; // above the folder, by Begin; the deepest first
     bool m_madeAssets = false;
     bool m_committed = false;
     mutable QMutex m_digestLock;

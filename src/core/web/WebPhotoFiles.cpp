@@ -5,6 +5,7 @@
 #include "core/photos/JpegEncoder.h"
 #include "core/photos/JpegSegments.h"
 #include "core/photos/PhotoPicture.h"
+#include "core/platform/InputFile.h"
 #include "core/web/WebExportFolder.h"
 
 #include <QBuffer>
@@ -52,12 +53,11 @@ QImage Thumbnail(const QImage &photo)
 // when it is a regular file of a size a photo can have.
 QString FileProblem(const QString &path)
 {
+    if (const InputFile::Kind kind = InputFile::KindOf(path); kind != InputFile::Kind::File)
+        return InputFile::Problem(kind);
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return QStringLiteral("het bestand bestaat niet");
-    if (!S_ISREG(st.st_mode))
-        return S_ISDIR(st.st_mode) ? QStringLiteral("dit is een map, geen bestand")
-                                   : QStringLiteral("dit is geen gewoon bestand");
     if (st.st_size > WebPhotoFiles::MaxFileBytes)
         return QStringLiteral("het bestand is te groot voor een foto (%1 MB)").arg(st.st_size / (1024 * 1024));
     return QString();
@@ -76,11 +76,9 @@ WebPhotoFiles::Source WebPhotoFiles::Examine(const QString &path)
         s.problem = QStringLiteral("de extensie \"%1\" is geen bekend soort afbeelding").arg(QFileInfo(path).suffix());
         return s;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        s.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
+    QFile file;
+    if (!InputFile::Open(file, path, &s.problem))
         return s;
-    }
     QCryptographicHash hash(QCryptographicHash::Sha1);
     QByteArray piece = file.read(HeaderBytes);
     if (*kind == PhotoPicture::Kind::Jpeg) {
@@ -141,11 +139,9 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
     QString ext = QStringLiteral("jpg");
     try {
         if (*kind == PhotoPicture::Kind::Jpeg) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                r.problem = QStringLiteral("het bestand kan niet worden geopend (%1)").arg(file.errorString());
+            QFile file;
+            if (!InputFile::Open(file, path, &r.problem))
                 return r;
-            }
             if (file.size() > MaxFileBytes) {
                 r.problem = FileProblem(path);
                 return r;

@@ -21,10 +21,11 @@ namespace {
 
 const QString NorthSetting = QStringLiteral("Kaart/Noordpijl");
 const QString ScaleSetting = QStringLiteral("Kaart/Schaalbalk");
+const QString OutputSetting = QStringLiteral("Kaartuitvoer/NoordEnSchaal");
 
-bool Setting(const QString &key)
+bool Setting(const QString &key, bool byDefault = true)
 {
-    return AppSettings::Open()->value(key, true).toBool();
+    return AppSettings::Open()->value(key, byDefault).toBool();
 }
 
 void SetSetting(const QString &key, bool on)
@@ -70,6 +71,14 @@ MapCalibrationCommands::MapCalibrationCommands(ProjectHost &host, MapCommands &m
         SetSetting(ScaleSetting, on);
         Refresh();
     });
+    // Outputs keep their bytes unless the user asks for the marks.
+    m_outputMarks = new QAction(QStringLiteral("&Met noordpijl en schaalbalk"), this);
+    m_outputMarks->setObjectName(QStringLiteral("NoordEnSchaal1"));
+    m_outputMarks->setCheckable(true);
+    m_outputMarks->setChecked(Setting(OutputSetting, false));
+    m_outputMarks->setToolTip(QStringLiteral("Afdrukken en exporteren als afbeelding met de noordpijl en de "
+                                             "schaalbalk van de geijkte kaart"));
+    connect(m_outputMarks, &QAction::toggled, this, [](bool on) { SetSetting(OutputSetting, on); });
     m_measure = new QAction(QStringLiteral("&Afstand meten"), this);
     m_measure->setObjectName(QStringLiteral("AfstandMeten1"));
     m_measure->setCheckable(true);
@@ -103,6 +112,16 @@ void MapCalibrationCommands::Refresh()
     m_scale->setVisible(hasMap && c.HasScale() && m_showScale->isChecked());
     m_north->Place();
     m_scale->Place();
+}
+
+MapDecorations::Marks MapCalibrationCommands::OutputMarks() const
+{
+    MapDecorations::Marks marks;
+    if (m_outputMarks->isChecked() && !m_map.MapPath().isEmpty()) {
+        marks.north = m_map.Calibration().north;
+        marks.metresPerPixel = m_map.Calibration().metresPerPixel;
+    }
+    return marks;
 }
 
 void MapCalibrationCommands::Calibrate()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/map/MapDecorations.h"
+
 #include <QLineF>
 #include <QObject>
 #include <QPointer>
@@ -36,6 +38,10 @@ public:
     QAction *NorthArrowAction() const { return m_showNorth; }
     QAction *ScaleBarAction() const { return m_showScale; }
     QAction *MeasureAction() const { return m_measure; }
+    // "&Met noordpijl en schaalbalk": whether printing and the image export
+    // add them (remembered), and what they add now.
+    QAction *OutputMarksAction() const { return m_outputMarks; }
+    MapDecorations::Marks OutputMarks() const;
 
     // The photos "Richting uit foto's overnemen" works on: those selected
     // in the photo list (positions); none means all.
@@ -70,6 +76,7 @@ private:
     QAction *m_showNorth = nullptr;
     QAction *m_showScale = nullptr;
     QAction *m_measure = nullptr;
+    QAction *m_outputMarks = nullptr;
     QPointer<TKaartIjkenForm> m_dialog;
     QPointer<TRichtingOvernemenForm> m_directions;
     std::function<QList<qsizetype>()> m_selection;

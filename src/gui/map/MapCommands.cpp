@@ -3,6 +3,7 @@
 #include "core/base/ProgramTexts.h"
 #include "core/map/MapDrawing.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapView.h"
@@ -57,9 +58,11 @@ void MapCommands::DrawMap()
     // Without its map file the map is a single pixel; say why.
     if (doc.MapFileName.isEmpty())
         m_host.ShowStatus(QStringLiteral("Geen overzichtskaart gekozen: kies er een met Gegevens > Overzichtskaart."));
-    else if (!QFileInfo(mapPath).isFile())
+    else if (InputFile::KindOf(mapPath) == InputFile::Kind::Missing)
         m_host.ShowStatus(QStringLiteral("Overzichtskaart niet gevonden: %1 (%2)")
                               .arg(AnsiCodec::toUnicode(doc.MapFileName), QDir::toNativeSeparators(mapPath)));
+    else if (!m_metafile.Scene().mapProblem.isEmpty())
+        m_host.ShowStatus(m_metafile.Scene().mapProblem);
     else
         m_host.ShowStatus(calibrationProblem);
 }

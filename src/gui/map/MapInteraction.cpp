@@ -8,6 +8,7 @@
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoIndex.h"
 #include "core/project/PhotoLookup.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapCommands.h"
@@ -340,7 +341,7 @@ bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
     }
     QString notesLine;
     if (notesIndex >= 0) {
-        QByteArrayView notes = PhotoEntry::ValueView(doc.NotesList[notesIndex]);
+        QByteArrayView notes = PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[notesIndex]));
         for (qsizetype i = 0; i < notes.size(); ++i)
             if (notes[i] == '\r' || notes[i] == '\n' || notes[i] == char(0x9D)) {
                 notes.truncate(i);

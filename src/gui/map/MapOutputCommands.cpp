@@ -32,6 +32,21 @@ bool nothingDrawn(const MapMetafile &metafile, const QString &what)
     return true;
 }
 
+// Without its map the picture would be a single white pixel: said, before
+// any dialog, instead.
+bool mapMissing(const MapMetafile &metafile, const QString &what)
+{
+    if (!metafile.Scene().map.isNull())
+        return false;
+    MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), QStringLiteral("Overzichtskaart ontbreekt"),
+                                       metafile.Scene().mapProblem
+                                           + QStringLiteral(" Zonder overzichtskaart wordt de kaart niet %1.\n\n"
+                                                            "Zoek de kaart met \"Ontbrekende foto's zoeken...\" of "
+                                                            "kies er een met Gegevens > Overzichtskaart.")
+                                                 .arg(what));
+    return true;
+}
+
 void setUpPage(QPrinter &printer, const MapMetafile &metafile)
 {
     printer.setDocName(QStringLiteral("Overzichtskaart"));
@@ -40,14 +55,14 @@ void setUpPage(QPrinter &printer, const MapMetafile &metafile)
 }
 
 // False, after saying so, when the printer could not be used.
-bool paintPage(QPrinter &printer, const MapMetafile &metafile)
+bool paintPage(QPrinter &printer, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     BusyCursor busy;
     QPainter painter;
     bool ok = painter.begin(&printer);
     if (ok) {
         const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-        MapImageFile::PaintFitted(painter, metafile.Scene(), page, MapOutputCommands::MarkerMm());
+        MapImageFile::PaintFitted(painter, metafile.Scene(), page, MapOutputCommands::MarkerMm(), marks);
         ok = painter.end();
     }
     if (!ok) {
@@ -63,34 +78,35 @@ QString g_lastImageName;
 
 } // namespace
 
-void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::Print(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
-    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer, metafile);
     if (UserInteraction::AskPrinter(printer, host.MainWindow()))
-        paintPage(printer, metafile);
+        paintPage(printer, metafile, marks);
 }
 
-void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::Preview(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
-    if (nothingDrawn(metafile, QStringLiteral("af te drukken")))
+    if (nothingDrawn(metafile, QStringLiteral("af te drukken")) || mapMissing(metafile, QStringLiteral("afgedrukt")))
         return;
     QPrinter printer(QPrinter::HighResolution);
     setUpPage(printer, metafile);
     QPrintPreviewDialog preview(&printer, host.MainWindow());
     preview.setObjectName(QStringLiteral("Afdrukvoorbeeld"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&metafile](QPrinter *target) { paintPage(*target, metafile); });
+                     [&metafile, &marks](QPrinter *target) { paintPage(*target, metafile, marks); });
     UserInteraction::ExecModal(&preview);
 }
 
-void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile)
+void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks)
 {
     const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
-    if (nothingDrawn(metafile, QStringLiteral("te exporteren")))
+    if (nothingDrawn(metafile, QStringLiteral("te exporteren"))
+        || mapMissing(metafile, QStringLiteral("als afbeelding geëxporteerd")))
         return;
     UserInteraction::FileRequest request;
     request.kind = UserInteraction::FileDialogKind::Save;
@@ -111,7 +127,7 @@ void MapOutputCommands::ExportImage(ProjectHost &host, const MapMetafile &metafi
         return;
     g_lastImageName = name;
     BusyCursor busy;
-    MapImageFile::Save(metafile, name, MarkerMm());
+    MapImageFile::Save(metafile, name, MarkerMm(), marks);
 }
 
 double MapOutputCommands::MarkerMm()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/map/MapDecorations.h"
+
 #include <QString>
 
 class MapMetafile;
@@ -16,16 +18,16 @@ class MapOutputCommands
 public:
     // The print dialog, then the map on one page, as large as fits; the
     // page starts in the orientation in which the map comes out largest.
-    static void Print(ProjectHost &host, const MapMetafile &metafile);
+    static void Print(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks = {});
 
     // The same page in Qt's print preview, from which it can be printed.
-    static void Preview(ProjectHost &host, const MapMetafile &metafile);
+    static void Preview(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks = {});
 
     // Asks for a file name and writes a PNG, SVG or PDF file, as its
     // extension says; a name without one of these gets ".png" (or the
     // chosen type's extension). An existing file is replaced only after a
-    // question.
-    static void ExportImage(ProjectHost &host, const MapMetafile &metafile);
+    // question. Marks: the north arrow and scale bar, when asked for.
+    static void ExportImage(ProjectHost &host, const MapMetafile &metafile, const MapDecorations::Marks &marks = {});
 
     // Numbered markers on paper and in picture files: each triangle at
     // least this size (millimetres) with the photo's number beside it; 0

@@ -45,10 +45,26 @@ MapView::~MapView()
     m_pyramidPool.waitForDone();
 }
 
+QSize MapView::SizeWithoutMap(const MapScene &scene)
+{
+    // The photos stay reachable: a plain ground as far as their triangles
+    // reach, from the map's origin (where map points keep their places),
+    // with room for a label. Not beyond what any map could be.
+    constexpr int Limit = 1 << 15;
+    QRect extent(0, 0, 1, 1);
+    for (const MapPhotoShape &shape : scene.photos)
+        if (shape.triangle.size() > 0)
+            extent |= shape.triangle.boundingRect();
+    const int margin = std::max(scene.triangleSize, 0) + scene.textHeight + 10;
+    return QSize(std::clamp(extent.right() + margin, 1, Limit), std::clamp(extent.bottom() + margin, 1, Limit));
+}
+
 void MapView::SetScene(const MapScene &scene)
 {
     m_scene = scene;
-    m_drawing = scene;
+    if (m_scene.map.isNull() && !m_scene.photos.isEmpty())
+        m_scene.size = SizeWithoutMap(m_scene);
+    m_drawing = m_scene;
     m_preview = false;
     m_hasPicture = true;
     StartPyramid();

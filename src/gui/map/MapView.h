@@ -33,7 +33,10 @@ public:
     ~MapView() override;
 
     // Shows scene (sharing its map bitmap) and takes its size at the zoom.
+    // Without its map the scene's one pixel would hide every photo: the
+    // view alone then shows them on a plain ground (SizeWithoutMap).
     void SetScene(const MapScene &scene);
+    static QSize SizeWithoutMap(const MapScene &scene);
 
     // Back to no picture at all (the state at program start).
     void ClearPicture();

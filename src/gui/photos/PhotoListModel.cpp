@@ -5,6 +5,7 @@
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/PhotoEntry.h"
+#include "core/project/PhotoNotes.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 
@@ -105,7 +106,7 @@ void PhotoListModel::Refilter()
                         name = PhotoEntry::ValueView(doc.NameList[n]);
                     const qsizetype t = m_notes.Find(key);
                     if (t >= 0 && t < doc.NotesList.size())
-                        notes = PhotoEntry::ValueView(doc.NotesList[t]);
+                        notes = PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[t]));
                 }
                 m_text.Append(name, notes);
             }
@@ -318,7 +319,7 @@ PhotoListModel::Row PhotoListModel::RowAt(int row) const
     if (r.notesIndex >= doc.NotesList.size())
         r.notesIndex = -1;
     if (r.notesIndex >= 0) {
-        const QByteArrayView notes = PhotoEntry::ValueView(doc.NotesList[r.notesIndex]);
+        const QByteArrayView notes = PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[r.notesIndex]));
         qsizetype end = 0;
         while (end < notes.size() && notes[end] != '\x9d' && notes[end] != '\r' && notes[end] != '\n')
             ++end;

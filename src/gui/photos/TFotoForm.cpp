@@ -5,6 +5,7 @@
 #include "core/photos/ExifReader.h"
 #include "core/photos/PhotoFit.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/platform/PathResolver.h"
 #include "core/project/DataFile.h"
 #include "core/project/PhotoLookup.h"
@@ -249,9 +250,16 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
         // A name without a folder is looked up in the current folder, which
         // the map click has just made the project's.
         const QString path = PathResolver::Resolve(fileName);
-        if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        const InputFile::Kind kind = InputFile::KindOf(path);
+        if (kind == InputFile::Kind::Missing) {
             host.ShowStatus(QStringLiteral("Foto niet gevonden: %1 (%2)")
                                 .arg(AnsiCodec::toUnicode(fileName), QDir::toNativeSeparators(path)));
+            return nullptr;
+        }
+        if (kind != InputFile::Kind::File) {
+            host.ShowStatus(
+                QStringLiteral("Foto %1 kan niet worden geopend: %2 (%3)")
+                    .arg(AnsiCodec::toUnicode(fileName), InputFile::Problem(kind), QDir::toNativeSeparators(path)));
             return nullptr;
         }
         host.ShowStatus(QString());

@@ -108,15 +108,18 @@ void TOntbrekendeFotosForm::Execute()
     QList<QTreeWidgetItem *> items;
     items.reserve(m_missing.size());
     for (const MissingPhotoSearch::Photo &p : std::as_const(m_missing))
-        items << new QTreeWidgetItem({QString::fromLatin1(p.keyText), AnsiCodec::toUnicode(p.storedName), QString()});
+        items << new QTreeWidgetItem({p.isMap ? QStringLiteral("Kaart") : QString::fromLatin1(p.keyText),
+                                      AnsiCodec::toUnicode(p.storedName), QString()});
     FotoLijst->addTopLevelItems(items);
     MapEdit->setText(QDir::toNativeSeparators(folder.isEmpty() ? QDir::currentPath() : QDir::cleanPath(folder)));
-    StatusLabel->setText(m_missing.size() == 1
-                             ? QStringLiteral("1 foto ontbreekt. Kies de map waarin de foto's nu staan en klik op "
-                                              "Zoeken.")
-                             : QStringLiteral("%1 foto's ontbreken. Kies de map waarin de foto's nu staan en klik op "
-                                              "Zoeken.")
-                                   .arg(m_missing.size()));
+    const bool mapMissing = m_missing.first().isMap;
+    const qsizetype photos = m_missing.size() - (mapMissing ? 1 : 0);
+    QString what = photos == 1 ? QStringLiteral("1 foto ontbreekt") : QStringLiteral("%1 foto's ontbreken").arg(photos);
+    if (mapMissing)
+        what = photos == 0 ? QStringLiteral("De overzichtskaart ontbreekt")
+                           : QStringLiteral("De overzichtskaart en %1 ontbreken")
+                                 .arg(photos == 1 ? QStringLiteral("1 foto") : QStringLiteral("%1 foto's").arg(photos));
+    StatusLabel->setText(what + QStringLiteral(". Kies de map waarin de bestanden nu staan en klik op Zoeken."));
     Button1->setEnabled(false);
     ZoekenButton->setDefault(true);
     MapEdit->setFocus();
@@ -190,12 +193,17 @@ void TOntbrekendeFotosForm::BitBtn1Click()
     }
 
     QList<RenamePhotosEdit::Rename> renames;
+    std::optional<QByteArray> mapName;
     QStringList problems;
     {
         BusyCursor busy;
+        // Photos are copied into "fotos", the map beside the project.
         std::optional<PhotoCopyPlan> plan;
-        if (copy)
+        std::optional<PhotoCopyPlan> mapPlan;
+        if (copy) {
             plan.emplace(QDir(project).filePath(PhotoFileNames::CopyFolderName()));
+            mapPlan.emplace(project);
+        }
         for (qsizetype i = 0; i < m_missing.size(); ++i) {
             QString path = m_missing[i].found;
             if (path.isEmpty())
@@ -204,7 +212,8 @@ void TOntbrekendeFotosForm::BitBtn1Click()
                 bool copied = false;
                 QString error;
                 const QString source = path;
-                path = PhotoCopyPlan::Carry(source, plan->Plan(source), &copied, &error);
+                PhotoCopyPlan &into = m_missing[i].isMap ? *mapPlan : *plan;
+                path = PhotoCopyPlan::Carry(source, into.Plan(source), &copied, &error);
                 if (path.isEmpty()) {
                     problems << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), error);
                     continue;
@@ -217,10 +226,13 @@ void TOntbrekendeFotosForm::BitBtn1Click()
                                 .arg(QDir::toNativeSeparators(path), AnsiCodec::unencodableCharacters(stored));
                 continue;
             }
-            renames.append(RenamePhotosEdit::Rename{m_missing[i].nameIndex, *bytes});
+            if (m_missing[i].isMap)
+                mapName = *bytes;
+            else
+                renames.append(RenamePhotosEdit::Rename{m_missing[i].nameIndex, *bytes});
         }
-        if (!renames.isEmpty())
-            m_host.Session().Perform(std::make_unique<RenamePhotosEdit>(m_host.Document(), renames));
+        if (!renames.isEmpty() || mapName)
+            m_host.Session().Perform(std::make_unique<RenamePhotosEdit>(m_host.Document(), renames, mapName));
     }
     if (!problems.isEmpty())
         MessageDialogs::ShowWarningMessage(ProgramTexts::AppTitle(), Caption(),
