@@ -49,7 +49,10 @@ if [ "$#" -gt 0 ]; then
 else
     mapfile -t targets < <(sed -n 's/^tolvek_fuzz_target(\([a-z0-9_]*\).*/\1/p' "$root/tests/fuzz/CMakeLists.txt")
 fi
-ninja -C "$build" "${targets[@]/#/fuzz_}" || exit 1
+# FUZZ_NO_BUILD=1 runs the fuzzers as last built (while the sources change).
+if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
+    ninja -C "$build" "${targets[@]/#/fuzz_}" || exit 1
+fi
 
 work="$build/fuzz-work"
 mkdir -p "$work"

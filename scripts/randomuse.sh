@@ -25,7 +25,7 @@ export QTEST_FUNCTION_TIMEOUT=$(((minutes * 60 + 600) * 1000))
 log="$build/randomuse-$seed.log"
 echo "random use for $minutes minutes from seed $seed; log in $log"
 TOLVEK_RANDOMUSE_SEED="$seed" TOLVEK_RANDOMUSE_SECONDS=$((minutes * 60)) \
-    TOLVEK_RANDOMUSE_STEPS="${RANDOMUSE_STEPS:-200}" "$build/tests/app/tst_randomuse" >"$log" 2>&1
+    TOLVEK_RANDOMUSE_STEPS="${RANDOMUSE_STEPS:-200}" "$build/tests/app/tst_randomuse" -maxwarnings 0 >"$log" 2>&1
 status=$?
 grep -v -E '^(QWARN|QDEBUG)' "$log" | grep -E -A60 '^(FAIL|QINFO)|random use:' | head -120
 exit "$status"

@@ -103,7 +103,9 @@ void Report(const QString &projectName, const QString &outputName, const ReportO
     ReportOptions chosen = options;
     chosen.title = ReportOptions::DefaultTitle(doc);
     chosen.author = ReportOptions::DefaultAuthor(doc);
-    const ReportLayout layout(chosen, ReportContent::Build(doc, {}, chosen.order), scene.size);
+    const ReportLayout layout(
+        chosen, ReportContent::Build(doc, {}, chosen.order, ReportContent::MapNorth(doc), ReportContent::CameraTimes()),
+        scene.size);
     ReportWriter::Progress progress;
     const ReportWriter::Result result = ReportWriter::Write(layout, scene, outputName, progress);
     for (const QString &missing : result.missing)

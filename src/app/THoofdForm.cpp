@@ -20,6 +20,7 @@
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapNavigator.h"
 #include "gui/map/MapOutputCommands.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/map/MapView.h"
 #include "gui/map/PhotoListCommands.h"
 #include "gui/map/TAlleFotoEigenschappenForm.h"
@@ -75,7 +76,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_versionInfo = std::make_unique<TRvVersionInfo>();
     m_versionInfo->SetFileName(ProcessFolders::ProgramPath());
 
-    OverzichtsScrollBox = new QScrollArea(this);
+    OverzichtsScrollBox = new MapScrollBox(this);
     OverzichtsScrollBox->setObjectName(QStringLiteral("OverzichtsScrollBox"));
     OverzichtsScrollBox->setFrameShape(QFrame::NoFrame);
     OverzichtsScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -92,6 +93,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
     m_map = std::make_unique<MapCommands>(m_host, OverzichtsImage);
     m_navigator = new MapNavigator(OverzichtsScrollBox, OverzichtsImage, this);
     m_interaction = new MapInteraction(m_host, *m_map, OverzichtsImage, *m_navigator, this);
+    m_host.SetThumbnails(&m_interaction->Thumbnails());
     m_calibration = new MapCalibrationCommands(m_host, *m_map, OverzichtsScrollBox, OverzichtsImage,
                                                m_interaction->Metadata(), this);
     m_undo = new UndoActions(m_session, this);
@@ -245,6 +247,7 @@ void THoofdForm::BuildMenu()
     QAction *toggle = FotosDock->toggleViewAction();
     toggle->setObjectName(QStringLiteral("FotoLijst1"));
     beeld->addAction(toggle);
+    beeld->addAction(m_photoList->ViewAction());
 
     QMenu *gegevens = bar->addMenu(QStringLiteral("&Gegevens"));
     gegevens->setObjectName(QStringLiteral("KaartFoto1"));

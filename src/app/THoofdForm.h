@@ -3,6 +3,7 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectEdit.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/project/ProjectHost.h"
 
 #include <QMainWindow>
@@ -21,7 +22,6 @@ class ProjectFileCommands;
 class QAction;
 class QLabel;
 class QMenu;
-class QScrollArea;
 class QToolButton;
 class QWidget;
 class RecentProjectsMenu;
@@ -97,7 +97,7 @@ public:
     RecentProjectsMenu *RecenteProjecten1 = nullptr;
     QToolButton *SpeedButton6 = nullptr;
     QLabel *Label1 = nullptr;
-    QScrollArea *OverzichtsScrollBox = nullptr;
+    MapScrollBox *OverzichtsScrollBox = nullptr;
     QWidget *BovenPanel = nullptr;
     TProjectGegForm *ProjectGegForm = nullptr;
     TKaartForm *KaartForm = nullptr;

@@ -32,6 +32,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QNativeGestureEvent>
 #include <QPlainTextEdit>
 #include <QPointingDevice>
@@ -79,6 +80,8 @@ private slots:
     void cleanup();
 
     void zoomWithKeysWheelAndMenu();
+    void zoomKeepsThePointUnderThePointer();
+    void overlappingPhotosAskWhichOne();
     void pointsAndPicksAtEveryZoom();
     void dragMovesOnePhoto();
     void jitterClickEscapeAndPickModes();
@@ -144,6 +147,13 @@ void TestMapEditing::init()
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     Open(m_project);
+    // The map, larger than the window, opens fitted; the tests work at 1:1
+    // from the top left.
+    QVERIFY(View()->Zoom().Factor() < 1);
+    Action("WareGrootte1")->trigger();
+    Scroll()->horizontalScrollBar()->setValue(0);
+    Scroll()->verticalScrollBar()->setValue(0);
+    QCOMPARE(View()->pos(), QPoint(0, 0));
 }
 
 void TestMapEditing::cleanup()
@@ -286,6 +296,137 @@ void TestMapEditing::zoomWithKeysWheelAndMenu()
     QCOMPARE(label->text(), QStringLiteral("Zoom: 150%"));
 }
 
+// Every step of Ctrl + wheel and of a pinch keeps the map point under the
+// pointer within a pixel, all the way from 1:1 to 1/32 and on to 8, also
+// near the window's edge and where the map has become smaller than the
+// window; a map larger than the window opens fitted. Far out the triangles
+// shrink with the map, and their hit squares with them.
+void TestMapEditing::zoomKeepsThePointUnderThePointer()
+{
+    // White, so that the triangle alone is dark.
+    QImage white(4000, 3000, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    MapTestFiles::WriteBmp(Path("groot.bmp"), white);
+    ProjectDocument doc;
+    doc.MapFileName = "groot.bmp";
+    doc.PositionList = {"00001=3000,2000,90"};
+    doc.NameList = {"00001=toren.jpg"};
+    const QString big = Path("groot.tvk");
+    QCOMPARE(DataFile::Write(doc, big), DataFile::WriteResult::Ok);
+    Open(big);
+    const QSize port = Scroll()->viewport()->size();
+    QCOMPARE(View()->Zoom().Factor(), MapZoom::Fit(QSize(4000, 3000), port));
+    QVERIFY(View()->width() <= port.width() && View()->height() <= port.height());
+
+    // The pointer near the bottom right of the window, on the photo.
+    Action("WareGrootte1")->trigger();
+    const QPoint pointer(port.width() - 30, port.height() - 20);
+    Scroll()->horizontalScrollBar()->setValue(3000 - pointer.x());
+    Scroll()->verticalScrollBar()->setValue(2000 - pointer.y());
+    const QPointF spot = MapUnder(pointer);
+    QCOMPARE(spot, QPointF(3000, 2000));
+    auto check = [&](const char *how) {
+        const double z = View()->Zoom().Factor();
+        const QPointF shown = QPointF(View()->pos()) + spot * z;
+        QVERIFY2(std::abs(shown.x() - pointer.x()) <= 1 && std::abs(shown.y() - pointer.y()) <= 1,
+                 qPrintable(QStringLiteral("%1 to %2: the point is shown at %3,%4")
+                                .arg(QLatin1String(how))
+                                .arg(z)
+                                .arg(shown.x())
+                                .arg(shown.y())));
+    };
+    QList<double> reached;
+    while (View()->Zoom().Factor() > MapZoom::Smallest) {
+        Wheel(pointer, -120, Qt::ControlModifier);
+        check("out");
+        reached << View()->Zoom().Factor();
+    }
+    // Far out the triangle is small and so is its hit square: 3 pixels.
+    const QImage far = View()->grab().toImage();
+    const QPoint at = View()->ToView(QPoint(3000, 2000));
+    int dark = 0;
+    for (int y = at.y() - 10; y <= at.y() + 10; ++y)
+        for (int x = at.x() - 10; x <= at.x() + 10; ++x)
+            dark += far.valid(x, y) && qGray(far.pixel(x, y)) < 100
+                && (std::abs(x - at.x()) > 4 || std::abs(y - at.y()) > 4);
+    QCOMPARE(dark, 0);
+    QTest::mouseClick(View(), Qt::LeftButton, {}, at + QPoint(3, 0));
+    QVERIFY(TFotoForm::OpenWindows().isEmpty());
+    QTest::mouseClick(View(), Qt::LeftButton, {}, at + QPoint(2, 0));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    delete TFotoForm::OpenWindows().first();
+
+    while (View()->Zoom().Factor() < MapZoom::Largest) {
+        Wheel(pointer, 120, Qt::ControlModifier);
+        check("in");
+        reached << View()->Zoom().Factor();
+    }
+    for (double z : {1.0 / 32, 0.25, 1.0, 8.0})
+        QVERIFY(reached.contains(z));
+    // A pinch out and in again.
+    for (double spread : {-0.4, -0.6, 0.5}) {
+        QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, pointer, pointer,
+                                  QPointF(Scroll()->viewport()->mapToGlobal(pointer)), spread, QPointF());
+        QApplication::sendEvent(Scroll()->viewport(), &pinch);
+        check("pinch");
+    }
+    // Scrolling back shows no more grey than the zoom showed.
+    Scroll()->horizontalScrollBar()->setValue(0);
+    Scroll()->verticalScrollBar()->setValue(0);
+    QVERIFY(View()->pos().x() >= 0 && View()->pos().y() >= 0);
+    Scroll()->horizontalScrollBar()->setValue(Scroll()->horizontalScrollBar()->maximum());
+    QVERIFY(View()->geometry().right() >= port.width() - 1 - Scroll()->verticalScrollBar()->width());
+}
+
+// Three photos on one spot: a click on them lists all three (thumbnail,
+// number, name) in list order; the keyboard chooses, Escape opens nothing.
+// A photo on its own opens at once.
+void TestMapEditing::overlappingPhotosAskWhichOne()
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00004=200,200,0", "00005=201,199,90", "00006=202,201,180", "00007=400,300,0"};
+    doc.NameList = {"00004=toren.jpg", "00005=kapot.jpg", "00006=toren.jpg", "00007=toren.jpg"};
+    doc.NotesList = {"00006=Derde"};
+    const QString spot = Path("plek.tvk");
+    QCOMPARE(DataFile::Write(doc, spot), DataFile::WriteResult::Ok);
+    Open(spot);
+    Action("WareGrootte1")->trigger();
+    Scroll()->horizontalScrollBar()->setValue(0);
+    Scroll()->verticalScrollBar()->setValue(0);
+
+    QStringList rows;
+    m_driver->Handle([&](QDialog *d) {
+        auto *list = d->findChild<QListWidget *>(QStringLiteral("FotoLijst"));
+        for (int i = 0; i < list->count(); ++i)
+            rows << list->item(i)->text();
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(201, 200));
+    QCOMPARE(rows,
+             (QStringList{QStringLiteral("Foto 4 \u2013 toren.jpg"), QStringLiteral("Foto 5 \u2013 kapot.jpg"),
+                          QStringLiteral("Foto 6 \u2013 toren.jpg")}));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    QCOMPARE(TFotoForm::OpenWindows().first()->PhotoNumber, 6);
+    QCOMPARE(TFotoForm::OpenWindows().first()->AantekeningenMemo->toPlainText(), QStringLiteral("Derde"));
+    // The list follows the choice, not the first photo on the spot.
+    QCOMPARE(m_form->FotosDock->SelectedPositions(), QList<qsizetype>{2});
+    delete TFotoForm::OpenWindows().first();
+
+    m_driver->Escape();
+    QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(201, 200));
+    QVERIFY(TFotoForm::OpenWindows().isEmpty());
+    QCOMPARE(m_driver->dialogs.last().windowTitle, QStringLiteral("Welke foto?"));
+
+    const int asked = int(m_driver->dialogs.size());
+    QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(400, 300));
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    QCOMPARE(int(m_driver->dialogs.size()), asked);
+}
+
 // At every zoom the picks give the map point under the view pixel, and a
 // click hits the photo whose triangle is shown there: in map pixels zoomed
 // in, in screen pixels around the triangle zoomed out (the first in the
@@ -315,9 +456,15 @@ void TestMapEditing::pointsAndPicksAtEveryZoom()
     }
 
     // Zoomed out to 1/4: 00003 (120,40) and 00009 (120,42) are shown a pixel
-    // apart; the click opens the first, five screen pixels away still.
+    // apart; the click, five screen pixels away still, asks which one and
+    // opens the first, chosen with Enter.
     View()->SetZoom(MapZoom(0.25));
     QCOMPARE(At(QPoint(120, 40)), QPoint(30, 10));
+    m_driver->Handle([](QDialog *d) {
+        auto *list = d->findChild<QListWidget *>(QStringLiteral("FotoLijst"));
+        QCOMPARE(list->count(), 2);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
     QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(35, 15));
     QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
     QCOMPARE(TFotoForm::OpenWindows().first()->PhotoNumber, 3);
@@ -341,6 +488,7 @@ void TestMapEditing::pointsAndPicksAtEveryZoom()
     View()->SetZoom(MapZoom(3));
     QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(3 * 126, 3 * 40 + 1));
     QVERIFY(TFotoForm::OpenWindows().isEmpty());
+    m_driver->Press(QStringLiteral("&Openen")); // 00009 is hit as well
     QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(3 * 125 + 2, 3 * 40 + 1));
     QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
     QVERIFY(!m_form->Document().Modified);
@@ -416,6 +564,8 @@ void TestMapEditing::dragMovesOnePhoto()
 void TestMapEditing::jitterClickEscapeAndPickModes()
 {
     QVERIFY(QApplication::startDragDistance() > 3);
+    // (00003 and 00009 lie on one spot: the chooser asks, the first is meant.)
+    m_driver->Press(QStringLiteral("&Openen"));
     QTest::mousePress(View(), Qt::LeftButton, {}, QPoint(120, 40));
     QTest::mouseMove(View(), QPoint(122, 41));
     QTest::mouseRelease(View(), Qt::LeftButton, {}, QPoint(122, 41));
@@ -619,6 +769,9 @@ void TestMapEditing::hoverShowsThePhoto()
     for (const char *name : {"kerk.tvk", "kaart.bmp", "toren.jpg", "kapot.jpg"})
         QVERIFY(QFile::copy(Path(name), Path("kopie/") + QLatin1String(name)));
     Open(Path("kopie/kerk.tvk"));
+    Action("WareGrootte1")->trigger();
+    Scroll()->horizontalScrollBar()->setValue(0);
+    Scroll()->verticalScrollBar()->setValue(0);
     MapHoverTip &tip = m_form->Interaction().HoverTip();
     ThumbnailCache &thumbnails = m_form->Interaction().Thumbnails();
     Hover(QPoint(120, 40));

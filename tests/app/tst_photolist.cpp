@@ -20,7 +20,9 @@
 #include "gui/photos/PhotoImport.h"
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/PhotoListModel.h"
+#include "gui/photos/PhotoViewArea.h"
 #include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoKijkerForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/photos/TOntbrekendeFotosForm.h"
@@ -102,6 +104,8 @@ private slots:
     void mendMovedPhotoSet();
     void missingMapStaysClickableAndIsFound();
     void dockPlaceIsRemembered();
+    void viewerStepsInListOrderAndNotesUndo();
+    void everyKindOfPhotoInListAndWindow();
 
 private:
     PhotoListDock *dock() const { return m_form->FotosDock; }
@@ -302,6 +306,22 @@ void TestPhotoList::selectionMarksTheMapAndClicksSelectRows()
     QVERIFY(!viewport->rect().contains(map->mapTo(viewport, QPoint(1900, 1400))));
     dock()->View()->setCurrentIndex(model().index(1));
     QVERIFY(viewport->rect().contains(map->mapTo(viewport, QPoint(1900, 1400))));
+    // ... with the smallest move: its mark touches the window's edge.
+    const QRect mark = map->ShownPhotoRect(1).translated(map->pos());
+    QVERIFY(viewport->rect().contains(mark));
+    QVERIFY(mark.right() == viewport->width() - 1 || mark.bottom() == viewport->height() - 1);
+
+    // A click on a triangle near the window's edge selects its row without
+    // moving the map under the pointer.
+    dock()->View()->setCurrentIndex(model().index(0));
+    QScrollBar *h = m_form->OverzichtsScrollBox->horizontalScrollBar();
+    QScrollBar *v = m_form->OverzichtsScrollBox->verticalScrollBar();
+    h->setValue(1900 - viewport->width() + 12);
+    v->setValue(1400 - viewport->height() + 12);
+    const QPoint hOld(h->value(), v->value());
+    QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(1900, 1400));
+    QCOMPARE(dock()->View()->currentIndex().row(), 1);
+    QCOMPARE(QPoint(h->value(), v->value()), hOld);
 }
 
 void TestPhotoList::enterOpensAndDeleteAsks()
@@ -606,6 +626,116 @@ void TestPhotoList::dockPlaceIsRemembered()
     m_form = std::make_unique<THoofdForm>();
     QVERIFY(m_form->RestoreWindowLayout());
     QVERIFY(!dock()->isHidden());
+}
+
+// The photo viewer from the list (Ctrl+Enter) and from a photo window
+// (Enter): it steps with Page Down, Page Up and the arrows through the
+// photos in the list's order, as filtered, stopping at the ends; notes typed
+// there reach the project as one edit when it steps on, undone in one step;
+// F11 and Escape switch full screen.
+void TestPhotoList::viewerStepsInListOrderAndNotesUndo()
+{
+    const QByteArray saved = DataFile::Serialize(m_form->Document());
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    // "het" is in the notes of photos 1 and 3 only.
+    dock()->FilterEdit()->setText(QStringLiteral("het"));
+    QCOMPARE(dock()->ShownPositions(), (QList<qsizetype>{0, 2}));
+    dock()->View()->setCurrentIndex(model().index(0));
+    dock()->View()->setFocus();
+    QTest::keyClick(dock()->View(), Qt::Key_Return, Qt::ControlModifier);
+    TFotoKijkerForm *viewer = TFotoKijkerForm::Current();
+    QVERIFY(viewer);
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QCOMPARE(viewer->PhotoNumber(), 1);
+    QCOMPARE(viewer->PlaatsLabel->text(), QStringLiteral("1 van 2"));
+    QVERIFY(viewer->KopLabel->text().contains(QStringLiteral("kerk.jpg")));
+    QCOMPARE(viewer->AantekeningenMemo->toPlainText(), QStringLiteral("Kerk aan het plein"));
+    // The photo fills its area (fitted, never enlarged: 160 x 120 here).
+    const QRect shown = viewer->FotoVlak->PictureRect().toRect();
+    QCOMPARE(shown.size(), QSize(160, 120));
+    const QImage grabbed = viewer->FotoVlak->grab().toImage();
+    QVERIFY(PhotoTestFiles::Near(grabbed.pixel(shown.center()), QColor(40, 90, 160).rgb()));
+
+    viewer->FotoVlak->setFocus();
+    QTest::keyClick(viewer, Qt::Key_PageDown);
+    QCOMPARE(viewer->PhotoNumber(), 3);
+    QCOMPARE(viewer->PlaatsLabel->text(), QStringLiteral("2 van 2"));
+    QTest::keyClick(viewer, Qt::Key_Right);
+    QCOMPARE(viewer->PhotoNumber(), 3);
+    QTest::keyClick(viewer, Qt::Key_Left);
+    QCOMPARE(viewer->PhotoNumber(), 1);
+
+    // Notes: typed with the memo focused, where the arrows stay the memo's
+    // and Page Down steps on, storing them as one edit.
+    const int steps = m_form->Session().UndoStack().count();
+    viewer->AantekeningenMemo->setFocus();
+    viewer->AantekeningenMemo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(viewer->AantekeningenMemo, QStringLiteral(" in de zon"));
+    QTest::keyClick(viewer->AantekeningenMemo, Qt::Key_Left);
+    QCOMPARE(viewer->PhotoNumber(), 1);
+    QTest::keyClick(viewer->AantekeningenMemo, Qt::Key_PageDown);
+    QCOMPARE(viewer->PhotoNumber(), 3);
+    QCOMPARE(m_form->Document().NotesList.first(), QByteArray("00001=Kerk aan het plein in de zon"));
+    QCOMPARE(m_form->Session().UndoStack().count(), steps + 1);
+    action("Ongedaanmaken1")->trigger();
+    QCOMPARE(DataFile::Serialize(m_form->Document()), saved);
+
+    QTest::keyClick(viewer, Qt::Key_F11);
+    QVERIFY(viewer->isFullScreen());
+    QTest::keyClick(viewer, Qt::Key_Escape);
+    QVERIFY(!viewer->isFullScreen());
+    QTest::keyClick(viewer, Qt::Key_Escape);
+    QTRY_VERIFY(!TFotoKijkerForm::Current());
+
+    // From a photo window: Enter shows its photo in the viewer instead.
+    dock()->FilterEdit()->clear();
+    dock()->View()->setCurrentIndex(model().index(1));
+    QTest::keyClick(dock()->View(), Qt::Key_Return);
+    QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+    QTest::keyClick(TFotoForm::OpenWindows().first(), Qt::Key_Return);
+    QTRY_VERIFY(TFotoKijkerForm::Current());
+    QCOMPARE(TFotoKijkerForm::Current()->PhotoNumber(), 2);
+    QTRY_VERIFY(TFotoForm::OpenWindows().isEmpty());
+    TFotoKijkerForm::Current()->close();
+}
+
+// PNG, TIFF, WebP, GIF and HEIC photos (four of them stored on their side,
+// with the orientation that turns them upright) imported: their rows get
+// thumbnails, and the photo window shows each upright.
+void TestPhotoList::everyKindOfPhotoInListAndWindow()
+{
+    using namespace PhotoTestFiles;
+    const QImage turned = StoredForOrientation6(64, 48);
+    const QList<std::pair<QString, QByteArray>> kinds = {{QStringLiteral("scherm.png"), Png(turned, 6)},
+                                                         {QStringLiteral("scan.tiff"), Tiff(turned, 6)},
+                                                         {QStringLiteral("foto.webp"), WebP(turned, 6)},
+                                                         {QStringLiteral("plan.gif"), Gif(Quadrants(64, 48))},
+                                                         {QStringLiteral("IMG_0001.heic"), Heic(turned, 6)}};
+    QStringList quoted;
+    for (const auto &[name, bytes] : kinds) {
+        QVERIFY(WriteFile(m_set + QLatin1Char('/') + name, bytes));
+        quoted << QLatin1Char('"') + m_set + QLatin1Char('/') + name + QLatin1Char('"');
+    }
+    m_driver->ChooseFile(quoted.join(QLatin1Char(' ')));
+    action("FotosImporteren1")->trigger();
+    QCOMPARE(model().rowCount(), 8);
+    using State = PhotoListModel::FileState;
+    for (int row = 3; row < 8; ++row)
+        QTRY_COMPARE(State(model().data(model().index(row), PhotoListModel::FileStateRole).toInt()), State::Ready);
+
+    for (int row = 3; row < 8; ++row) {
+        dock()->View()->setCurrentIndex(model().index(row));
+        QTest::keyClick(dock()->View(), Qt::Key_Return);
+        QTRY_COMPARE(TFotoForm::OpenWindows().size(), 1);
+        TFotoForm *window = TFotoForm::OpenWindows().first();
+        const QImage shown = window->FotoImage->pixmap().toImage();
+        QCOMPARE(shown.size(), QSize(64, 48));
+        const QString name = model().data(model().index(row)).toString();
+        QVERIFY2(Near(shown.pixel(3, 3), qRgb(255, 0, 0)), qPrintable(name));
+        QVERIFY2(Near(shown.pixel(60, 44), qRgb(255, 255, 0)), qPrintable(name));
+        delete window;
+    }
 }
 
 QTEST_MAIN(TestPhotoList)

@@ -157,7 +157,10 @@ QString TestPhotoReport::write(ReportOptions options, const QString &name, bool 
     const MapScene scene = MapDrawing::Build(doc, false, cache, MapDrawing::MapFilePath(doc));
     options.title = ReportOptions::DefaultTitle(doc);
     options.author = ReportOptions::DefaultAuthor(doc);
-    const ReportLayout layout(options, ReportContent::Build(doc, {}, options.order), scene.size);
+    const ReportLayout layout(
+        options,
+        ReportContent::Build(doc, {}, options.order, ReportContent::MapNorth(doc), ReportContent::CameraTimes()),
+        scene.size);
     ReportWriter::Progress progress;
     const QString out = m_dir->filePath(name);
     m_missing = ReportWriter::Write(layout, scene, out, progress).missing;
@@ -244,9 +247,14 @@ void TestPhotoReport::notesInFullAndInOrder()
 
 void TestPhotoReport::documentProperties()
 {
+    // A map whose north is known: each photo's direction as a compass word.
+    QVERIFY(PhotoTestFiles::WriteFile(m_dir->filePath(QStringLiteral("plan.bmp.tolvek")),
+                                      "tolvek-map-calibration=1\nnorth=0\n"));
     ReportOptions options;
     options.perPage = 1;
     const QString pdf = write(options, QStringLiteral("eigenschappen.pdf"));
+    // The triangles point 60 degrees clockwise from the plan's north: north-east.
+    QCOMPARE(Words(Text(pdf)).count(QStringLiteral("Kijkrichting: NO")), 7);
     QCOMPARE(Info(pdf, QStringLiteral("Title")), QStringLiteral("Opname Kerkstraat 4"));
     QCOMPARE(Info(pdf, QStringLiteral("Author")), QStringLiteral("Bureau Keuring"));
 

@@ -94,7 +94,8 @@ private slots:
 
     // The hit examples for size 6 (a photo at 100, 100: releases at 95,105
     // and 105,95 hit it, at 94,100 and 106,100 not) hold at every zoom: in
-    // map pixels zoomed in, in screen pixels around the triangle zoomed out.
+    // map pixels zoomed in, in screen pixels around the triangle zoomed out,
+    // where below 1/4 the triangle and its square shrink with the map (to 3).
     void hitExamplesAtEveryZoom_data()
     {
         QTest::addColumn<double>("zoom");
@@ -106,12 +107,17 @@ private slots:
         QFETCH(double, zoom);
         const MapZoom z(zoom);
         const QPoint photo(100, 100);
+        const int s = zoom < 1 ? z.ShownTriangleSize(6) : 6;
+        QCOMPARE(s, zoom == 1.0 / 32 || zoom == 1.0 / 16 ? 3 : 6);
         const struct
         {
             QPoint at;
             bool hit;
-        } examples[] = {
-            {{95, 105}, true}, {{105, 95}, true}, {{94, 100}, false}, {{106, 100}, false}, {{100, 100}, true}};
+        } examples[] = {{photo + QPoint(1 - s, s - 1), true},
+                        {photo + QPoint(s - 1, 1 - s), true},
+                        {photo + QPoint(-s, 0), false},
+                        {photo + QPoint(s, 0), false},
+                        {{100, 100}, true}};
         for (const auto &e : examples) {
             QList<QPoint> pixels;
             if (zoom >= 1) {
@@ -154,7 +160,8 @@ private slots:
                 for (qsizetype i = 0; i < doc.PositionList.size() && expected < 0; ++i) {
                     const PhotoEntry::Position p = PhotoEntry::ParsePosition(doc.PositionList[i]);
                     const QPoint shown = z.ToView(QPoint(p.x, p.y));
-                    if (std::abs(shown.x() - click.x()) < 6 && std::abs(shown.y() - click.y()) < 6)
+                    const int s = z.ShownTriangleSize(6);
+                    if (std::abs(shown.x() - click.x()) < s && std::abs(shown.y() - click.y()) < s)
                         expected = i;
                 }
                 const PhotoLookup::Area area = z.HitArea(click, 6);
@@ -166,6 +173,14 @@ private slots:
 
     void ladderFitAndText()
     {
+        // Below 1/4 triangles and texts shrink with the map, not below 3 and 8 pixels.
+        QCOMPARE(MapZoom(0.25).ShownTriangleSize(6), 6);
+        QCOMPARE(MapZoom(1.0 / 6).ShownTriangleSize(6), 4);
+        QCOMPARE(MapZoom(1.0 / 32).ShownTriangleSize(6), 3);
+        QCOMPARE(MapZoom(1.0 / 32).ShownTriangleSize(2), 2);
+        QCOMPARE(MapZoom(1.0 / 32).ShownTriangleSize(40), 5);
+        QCOMPARE(MapZoom(1.0 / 6).ShownFontPixels(11), 8);
+        QCOMPARE(MapZoom(1.0 / 6).ShownFontPixels(30), 20);
         QCOMPARE(MapZoom::StepIn(1), 1.5);
         QCOMPARE(MapZoom::StepOut(1), 2.0 / 3);
         QCOMPARE(MapZoom::StepOut(1.0 / 32), 1.0 / 32);

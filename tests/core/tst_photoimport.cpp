@@ -12,6 +12,7 @@
 #include "core/photos/PhotoImportCheck.h"
 #include "core/photos/PhotoTextFilter.h"
 #include "core/photos/PhotoTextIndex.h"
+#include "core/photos/ProjectRelocation.h"
 #include "core/photos/ThumbnailCache.h"
 #include "core/project/ProjectDocument.h"
 
@@ -20,6 +21,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -52,6 +56,7 @@ private slots:
     void importCheckReadsAndCopies();
     void movedPhotosAreFoundByName();
     void everyThumbnailAskedForArrives();
+    void relocationCarriesOrRepaths();
 };
 
 void TestPhotoImport::filterIgnoresCaseAndAccents_data()
@@ -280,6 +285,81 @@ void TestPhotoImport::everyThumbnailAskedForArrives()
     QTRY_VERIFY_WITH_TIMEOUT(waiting.isEmpty(), 30000);
     QVERIFY(announcedStillLoading > 0);
     QCOMPARE(cache.Known(QStringLiteral("f0.jpg"), dir.path()).image.size(), QSize(32, 24));
+}
+
+// A project saved into another folder: which files its names would lose,
+// the two ways to keep them, and a copy that fails half-way leaving nothing
+// behind.
+void TestPhotoImport::relocationCarriesOrRepaths()
+{
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("oud"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elders/c.jpg"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("oud/sub")) && QDir(dir.path()).mkpath(QStringLiteral("elders")));
+    QVERIFY(PhotoTestFiles::WriteFile(old + QStringLiteral("/kaart.bmp"), QByteArray(3000, 'k')));
+    QVERIFY(PhotoTestFiles::WriteFile(old + QStringLiteral("/a.jpg"), QByteArray(2000, 'a')));
+    QVERIFY(PhotoTestFiles::WriteFile(old + QStringLiteral("/sub/b.jpg"), QByteArray(2000, 'b')));
+    QVERIFY(PhotoTestFiles::WriteFile(elsewhere, QByteArray(50000, 'c')));
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.NameList = {"00001=a.jpg", "00002=SUB\\b.jpg", "00003=..\\elders\\c.jpg",
+                    "00004=" + QFile::encodeName(elsewhere), "00005=weg.jpg"};
+    const auto names = [](const QList<ProjectRelocation::File> &files) {
+        QList<QByteArray> out;
+        for (const auto &f : files)
+            out << f.storedName;
+        return out;
+    };
+    QCOMPARE(ProjectRelocation::Concerned(doc, old, old).size(), 0);
+    // Deeper than "oud": "..\\elders" leads nowhere from there.
+    const QString to = dir.filePath(QStringLiteral("ver/nieuw"));
+    QVERIFY(QDir().mkpath(to));
+    const QList<ProjectRelocation::File> files = ProjectRelocation::Concerned(doc, old, to);
+    QCOMPARE(names(files), (QList<QByteArray>{"kaart.bmp", "a.jpg", "SUB\\b.jpg", "..\\elders\\c.jpg"}));
+    QVERIFY(files[0].isMap);
+    // A first save also takes the full path from outside along.
+    QCOMPARE(ProjectRelocation::Concerned(doc, old, to, true).size(), 5);
+
+    ProjectRelocation::Outcome paths = ProjectRelocation::Repath(files, to);
+    QVERIFY(paths.ok);
+    QCOMPARE(*paths.mapFileName, QFile::encodeName(old + QStringLiteral("/kaart.bmp")));
+    QCOMPARE(paths.renames.size(), 3);
+    QCOMPARE(paths.renames[2].fileName, QFile::encodeName(elsewhere));
+    QVERIFY(paths.made.isEmpty());
+
+    ProjectRelocation::Outcome carried = ProjectRelocation::Carry(files, to);
+    QVERIFY2(carried.ok, qPrintable(carried.error));
+    QCOMPARE(*carried.mapFileName, QByteArray("kaart.bmp"));
+    QCOMPARE(carried.renames[0].fileName, QByteArray("fotos\\a.jpg"));
+    QCOMPARE(carried.renames[2].fileName, QByteArray("fotos\\c.jpg"));
+    QCOMPARE(
+        [&] {
+            QFile f(to + QStringLiteral("/fotos/c.jpg"));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }(),
+        QByteArray(50000, 'c'));
+    auto edit = ProjectRelocation::Edit(doc, carried);
+    edit->Apply(doc);
+    QCOMPARE(doc.NameList[2], QByteArray("00003=fotos\\c.jpg"));
+    QCOMPARE(doc.NameList[3], "00004=" + QFile::encodeName(elsewhere));
+    QCOMPARE(doc.MapFileName, QByteArray("kaart.bmp"));
+
+    // The third copy fails (files may grow to 20000 bytes only): the two
+    // made are removed, and the folder is as it was.
+    const QString failing = dir.filePath(QStringLiteral("vol"));
+    QVERIFY(QDir().mkpath(failing));
+    struct rlimit before;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 20000;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ProjectRelocation::Outcome failed = ProjectRelocation::Carry(files, failing);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldSignal);
+    QVERIFY(!failed.ok);
+    QVERIFY2(failed.error.contains(QStringLiteral("c.jpg")), qPrintable(failed.error));
+    QCOMPARE(QDir(failing).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPhotoImport)

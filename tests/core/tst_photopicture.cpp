@@ -65,7 +65,10 @@ private slots:
         QTest::newRow("ico") << "x.ico" << int(PhotoPicture::Kind::Icon);
         QTest::newRow("EMF") << "x.EMF" << int(PhotoPicture::Kind::Emf);
         QTest::newRow("wmf") << "dir.jpg/x.wmf" << int(PhotoPicture::Kind::Wmf);
-        QTest::newRow("png") << "x.png" << -1;
+        QTest::newRow("png") << "x.png" << int(PhotoPicture::Kind::Png);
+        QTest::newRow("TIF") << "scan.TIF" << int(PhotoPicture::Kind::Tiff);
+        QTest::newRow("HEIC") << "IMG_0001.HEIC" << int(PhotoPicture::Kind::Heif);
+        QTest::newRow("psd") << "x.psd" << -1;
         QTest::newRow("none") << "jpg" << -1;
         QTest::newRow("folder dot") << "map.jpg/foto" << -1;
     }
@@ -274,12 +277,51 @@ private slots:
         QCOMPARE(wmf.MetafileBytes().size(), Wmf(200, 100).size());
     }
 
+    // PNG, TIFF, WebP and HEIC photos stored turned, with the orientation
+    // that puts them upright, and a GIF of two frames: each is shown
+    // upright, the GIF's first frame, at full and at a fitted size.
+    void newKindsShowUpright_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("contents");
+        const QImage turned = StoredForOrientation6(64, 48);
+        QTest::newRow("png") << "scherm.png" << Png(turned, 6);
+        QTest::newRow("tiff") << "scan.tiff" << Tiff(turned, 6);
+        QTest::newRow("webp") << "foto.webp" << WebP(turned, 6);
+        QTest::newRow("gif") << "bewegend.gif" << Gif(Quadrants(64, 48), 2);
+        QTest::newRow("heic") << "IMG_0001.HEIC" << Heic(turned, 6);
+    }
+    void newKindsShowUpright()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QVERIFY(WriteFile(path(name), contents));
+        const PhotoPicture p = PhotoPicture::Load(path(name));
+        QCOMPARE(p.Size(), QSize(64, 48));
+        for (const QImage &image : {p.FullSize(), p.Scaled(QSize(32, 24))}) {
+            const int w = image.width(), h = image.height();
+            QVERIFY2(Near(image.pixel(3, 3), qRgb(255, 0, 0)), qPrintable(QString::number(image.pixel(3, 3), 16)));
+            QVERIFY(Near(image.pixel(w - 4, 3), qRgb(0, 255, 0)));
+            QVERIFY(Near(image.pixel(3, h - 4), qRgb(0, 0, 255)));
+            QVERIFY(Near(image.pixel(w - 4, h - 4), qRgb(255, 255, 0)));
+        }
+    }
+
     void undecodableFilesGiveDutchMessagesNamingTheFile_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("unknown extension") << "foto.png" << QByteArray("x") << "extensie \"png\" is onbekend";
+        QTest::newRow("unknown extension") << "foto.psd" << QByteArray("x") << "extensie \"psd\" is onbekend";
+        QTest::newRow("bad png") << "kapot.png" << QByteArray("\x89PNG\r\n\x1a\nxxxxxxxxxxxxxxxxxxxxxx", 30)
+                                 << "geen geldig of een beschadigd PNG-bestand";
+        QTest::newRow("jpeg named png") << "foto.png" << Jpeg(Quadrants(20, 10)) << "PNG-bestand";
+        QTest::newRow("bad tiff") << "kapot.tif" << QByteArray("II*\0\xff\xff\xff\x7f", 8) << "TIFF-bestand";
+        QTest::newRow("bad webp") << "kapot.webp" << QByteArray("RIFF\x10\0\0\0WEBPVP8 \x04\0\0\0abcd", 24)
+                                  << "WebP-bestand";
+        QTest::newRow("bad gif") << "kapot.gif" << QByteArray("GIF89a\x10\0\x10\0") << "GIF-bestand";
+        QTest::newRow("bad heic") << "kapot.heic" << QByteArray("\0\0\0\x18ftypheic\0\0\0\0mif1heic", 24)
+                                  << "HEIC/HEIF-bestand";
         QTest::newRow("text as jpeg") << "tekst.jpg" << QByteArray("Dit is geen foto")
                                       << "geen geldige of een beschadigde JPEG";
         QTest::newRow("empty jpeg") << "leeg.jpeg" << QByteArray() << "te kort";

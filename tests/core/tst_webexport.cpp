@@ -11,6 +11,7 @@
 #include "core/map/MapImageCache.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/platform/ProcessLock.h"
+#include "core/project/PhotoEntry.h"
 #include "core/web/WebExport.h"
 #include "core/web/WebMapTiles.h"
 #include "core/web/WebPageWriter.h"
@@ -140,6 +141,7 @@ class TestWebExport : public QObject
     Q_OBJECT
 private slots:
     void photosAreNamedByContentScaledUprightAndPrivate();
+    void everyKindOfPhotoReachesThePage();
     void mapBecomesATilePyramid();
     void foldersAreNeverLeftHalfWritten();
     void textsAreEscapedForThePage();
@@ -223,6 +225,51 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     QVERIFY(keptBig.contains("Jan Geheim") && keptBig.contains("SN-4711") && keptBig.contains("Serienummer"));
     QCOMPARE(JpegDecoder::ReadHeader(keptBig).orientation, 1);
     QCOMPARE(ReadAll(Assets(kept) + QLatin1Char('/') + PhotoFilesOf(kept, "foto-00002")[0]), small);
+}
+
+// A PNG screenshot, a TIFF scan, a WebP and a HEIC photo stored on their
+// side with the orientation that turns them upright, and a GIF: each is on
+// the page upright; photos as JPEG, the PNG and GIF (drawings, screenshots)
+// as PNG.
+void TestWebExport::everyKindOfPhotoReachesThePage()
+{
+    QTemporaryDir dir;
+    using namespace PhotoTestFiles;
+    const QImage turned = StoredForOrientation6(64, 48);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        const char *shownAs;
+    } kinds[] = {{"scherm.png", Png(turned, 6), "png"},
+                 {"scan.tif", Tiff(turned, 6), "jpg"},
+                 {"foto.webp", WebP(turned, 6), "jpg"},
+                 {"plan.gif", Gif(Quadrants(64, 48)), "png"},
+                 {"IMG_0001.HEIC", Heic(turned, 6), "jpg"}};
+    QList<QByteArray> positions, names;
+    int key = 0;
+    for (const auto &k : kinds) {
+        QVERIFY(WriteFile(dir.filePath(QLatin1String(k.name)), k.bytes));
+        ++key;
+        positions << PhotoEntry::KeyTextFor(key) + "=50,50,0";
+        names << PhotoEntry::KeyTextFor(key) + '=' + k.name;
+    }
+    MapTestFiles::WriteBmp(dir.filePath(QStringLiteral("kaart.bmp")), 300, 200);
+    const ProjectDocument doc = MapTestFiles::Project(dir.path(), "kaart.bmp", positions, names);
+    const QString out = dir.filePath(QStringLiteral("web"));
+    const WebExport::Result r = Export(doc, out);
+    QCOMPARE(r.missing, QStringList());
+    key = 0;
+    for (const auto &k : kinds) {
+        ++key;
+        const QStringList files =
+            PhotoFilesOf(out, QStringLiteral("foto-") + QString::fromLatin1(PhotoEntry::KeyTextFor(key)));
+        QVERIFY2(files.size() == 2 && files[0].endsWith(QLatin1Char('.') + QLatin1String(k.shownAs)), k.name);
+        const QImage shown(Assets(out) + QLatin1Char('/') + files[0]);
+        QVERIFY2(shown.size() == QSize(64, 48), k.name);
+        QVERIFY2(Near(shown.pixel(3, 3), qRgb(255, 0, 0)), k.name);
+        QVERIFY2(Near(shown.pixel(60, 44), qRgb(255, 255, 0)), k.name);
+    }
 }
 
 void TestWebExport::mapBecomesATilePyramid()

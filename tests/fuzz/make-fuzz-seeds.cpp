@@ -255,6 +255,24 @@ void photoSeeds()
         ++g_failures;
     put(QStringLiteral("wmf"), QStringLiteral("rectangle.wmf"), Wmf(30, 20));
     put(QStringLiteral("wmf"), QStringLiteral("wide.wmf"), Wmf(300, 7));
+
+    // The kinds read by Qt's readers and by libheif, plain and turned.
+    const QImage turned = StoredForOrientation6(24, 16);
+    put(QStringLiteral("png"), QStringLiteral("plain.png"), Png(q));
+    put(QStringLiteral("png"), QStringLiteral("exif-6.png"), Png(turned, 6));
+    put(QStringLiteral("tiff"), QStringLiteral("plain.tif"), Tiff(q));
+    put(QStringLiteral("tiff"), QStringLiteral("turned.tif"), Tiff(turned, 6));
+    put(QStringLiteral("webp"), QStringLiteral("plain.webp"), WebP(q));
+    put(QStringLiteral("webp"), QStringLiteral("exif-6.webp"), WebP(turned, 6));
+    put(QStringLiteral("gif"), QStringLiteral("two-frames.gif"), Gif(Quadrants(20, 12), 2));
+    put(QStringLiteral("heif"), QStringLiteral("plain.heic"), Heic(Quadrants(64, 64)));
+    put(QStringLiteral("heif"), QStringLiteral("turned.heic"), Heic(turned, 6));
+    // Hostile ones: cut off halfway.
+    put(QStringLiteral("png"), QStringLiteral("cut.png"), Png(turned, 6).chopped(60));
+    put(QStringLiteral("tiff"), QStringLiteral("cut.tif"), Tiff(q).left(600));
+    put(QStringLiteral("webp"), QStringLiteral("cut.webp"), WebP(turned, 6).chopped(40));
+    put(QStringLiteral("gif"), QStringLiteral("cut.gif"), Gif(Quadrants(20, 12), 2).left(700));
+    put(QStringLiteral("heif"), QStringLiteral("cut.heic"), Heic(turned, 6).left(400));
 }
 
 void exifSeeds()

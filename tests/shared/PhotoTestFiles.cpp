@@ -1,14 +1,19 @@
 #include "PhotoTestFiles.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QPainter>
+#include <QTransform>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
 #include <jpeglib.h>
+#include <libheif/heif.h>
 #include <uemf.h>
 
 namespace PhotoTestFiles {
@@ -258,6 +263,207 @@ QByteArray Wmf(int width, int height)
         sum ^= quint16(uchar(placeable[2 * i]) | (uchar(placeable[2 * i + 1]) << 8));
     put16(placeable, sum);
     return placeable + header + records;
+}
+
+namespace {
+
+quint32 Crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+void PutBig32(QByteArray &b, quint32 v)
+{
+    for (int i = 3; i >= 0; --i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+void PutLittle(QByteArray &b, quint32 v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+QByteArray Written(const QImage &image, const char *format, std::function<void(QImageWriter &)> setUp = {})
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (setUp)
+        setUp(writer);
+    if (!writer.write(image))
+        qFatal("cannot write %s: %s", format, qPrintable(writer.errorString()));
+    return bytes;
+}
+
+// The TIFF structure of an EXIF block (without "Exif\0\0").
+QByteArray ExifTiff(int orientation)
+{
+    return ExifPayload(orientation, false).mid(6);
+}
+
+} // namespace
+
+QImage StoredForOrientation6(int width, int height)
+{
+    return Quadrants(width, height).transformed(QTransform().rotate(-90));
+}
+
+QByteArray Png(const QImage &image, int orientation)
+{
+    QByteArray png = Written(image, "png");
+    if (orientation == 0)
+        return png;
+    // eXIf right after IHDR (8 + 25 bytes).
+    const QByteArray data = ExifTiff(orientation);
+    QByteArray chunk;
+    PutBig32(chunk, quint32(data.size()));
+    const QByteArray typed = "eXIf" + data;
+    chunk += typed;
+    PutBig32(chunk, Crc32(typed));
+    return png.insert(33, chunk);
+}
+
+QByteArray Tiff(const QImage &image, int orientation)
+{
+    return Written(image, "tiff", [orientation](QImageWriter &w) {
+        if (orientation == 6)
+            w.setTransformation(QImageIOHandler::TransformationRotate90);
+    });
+}
+
+QByteArray WebP(const QImage &image, int orientation)
+{
+    QByteArray simple = Written(image, "webp", [](QImageWriter &w) { w.setQuality(90); });
+    if (orientation == 0)
+        return simple;
+    // The extended form: VP8X (with the EXIF flag), the picture, then EXIF.
+    QByteArray body = "WEBP";
+    body += "VP8X";
+    PutLittle(body, 10, 4);
+    body += char(0x08);
+    body += QByteArray(3, '\0');
+    PutLittle(body, quint32(image.width() - 1), 3);
+    PutLittle(body, quint32(image.height() - 1), 3);
+    body += simple.mid(12);
+    const QByteArray exif = ExifTiff(orientation);
+    body += "EXIF";
+    PutLittle(body, quint32(exif.size()), 4);
+    body += exif;
+    if (exif.size() & 1)
+        body += '\0';
+    QByteArray out = "RIFF";
+    PutLittle(out, quint32(body.size()), 4);
+    return out + body;
+}
+
+QByteArray Gif(const QImage &image, int frames)
+{
+    // At most 256 colours; LZW without compression: a clear code before
+    // every 254 pixels keeps every code 9 bits long.
+    const QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    QByteArray out = "GIF89a";
+    PutLittle(out, quint32(image.width()), 2);
+    PutLittle(out, quint32(image.height()), 2);
+    out += char(0xF7); // global table of 256 colours
+    out += '\0';
+    out += '\0';
+    const QList<QRgb> table = indexed.colorTable();
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < table.size() ? table[i] : 0;
+        out += char(qRed(c));
+        out += char(qGreen(c));
+        out += char(qBlue(c));
+    }
+    for (int frame = 0; frame < frames; ++frame) {
+        out += "\x21\xF9\x04";
+        out += char(0);
+        PutLittle(out, 10, 2);
+        out += '\0';
+        out += '\0';
+        out += ',';
+        PutLittle(out, 0, 4);
+        PutLittle(out, quint32(image.width()), 2);
+        PutLittle(out, quint32(image.height()), 2);
+        out += '\0';
+        out += char(8);
+        QByteArray codes;
+        quint32 bits = 0;
+        int count = 0;
+        auto put = [&](int code) {
+            bits |= quint32(code) << count;
+            count += 9;
+            while (count >= 8) {
+                codes += char(bits & 0xFF);
+                bits >>= 8;
+                count -= 8;
+            }
+        };
+        int run = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                if (run == 0)
+                    put(256);
+                // Later frames are black: the first is what counts.
+                put(frame == 0 ? indexed.pixelIndex(x, y) : 0);
+                run = (run + 1) % 254;
+            }
+        put(257);
+        if (count > 0)
+            codes += char(bits & 0xFF);
+        for (qsizetype at = 0; at < codes.size(); at += 255) {
+            const QByteArray block = codes.mid(at, 255);
+            out += char(block.size());
+            out += block;
+        }
+        out += '\0';
+    }
+    out += ';';
+    return out;
+}
+
+QByteArray Heic(const QImage &source, int orientation)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code != heif_error_Ok)
+        qFatal("libheif has no HEVC encoder");
+    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_image *picture = nullptr;
+    heif_image_create(image.width(), image.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
+    heif_image_add_plane(picture, heif_channel_interleaved, image.width(), image.height(), 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(plane + y * stride, image.constScanLine(y), size_t(image.width()) * 3);
+    heif_encoding_options *options = heif_encoding_options_alloc();
+    if (orientation != 0)
+        options->image_orientation = heif_orientation(orientation);
+    heif_image_handle *handle = nullptr;
+    if (heif_context_encode_image(context, picture, encoder, options, &handle).code != heif_error_Ok)
+        qFatal("cannot encode HEIC");
+    QByteArray out;
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context *, const void *data, size_t size, void *userdata) {
+        static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));
+        return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+    };
+    heif_context_write(context, &writer, &out);
+    heif_image_handle_release(handle);
+    heif_encoding_options_free(options);
+    heif_image_release(picture);
+    heif_encoder_release(encoder);
+    heif_context_free(context);
+    return out;
 }
 
 bool WriteFile(const QString &fileName, const QByteArray &bytes)

@@ -33,6 +33,20 @@ bool WriteEmf(const QString &fileName, int width, int height);
 // A small placeable Windows metafile: a filled rectangle.
 QByteArray Wmf(int width, int height);
 
+// The kinds beyond JPEG, as cameras, phones and screenshot tools write them:
+// image is stored as it is; orientation (EXIF numbering, 0 for none) says
+// how a viewer must turn it (PNG eXIf chunk, TIFF tag, WebP EXIF chunk,
+// HEIF rotation and mirroring).
+QByteArray Png(const QImage &image, int orientation = 0);
+QByteArray Tiff(const QImage &image, int orientation = 0);
+QByteArray WebP(const QImage &image, int orientation = 0);
+QByteArray Gif(const QImage &image, int frames = 1);
+QByteArray Heic(const QImage &image, int orientation = 0);
+
+// Quadrants(width, height) as it must be stored so that a viewer applying
+// orientation 6 (turn a quarter clockwise) shows it upright.
+QImage StoredForOrientation6(int width, int height);
+
 bool WriteFile(const QString &fileName, const QByteArray &bytes);
 
 // The colour at a point, as 0xRRGGBB, and whether it is near a colour.

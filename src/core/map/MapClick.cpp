@@ -29,6 +29,18 @@ std::optional<qsizetype> MapClick::TryHit(const ProjectDocument &doc, const Phot
     return -1;
 }
 
+QList<qsizetype> MapClick::AllHits(const ProjectDocument &doc, const PhotoLookup::Area &area)
+{
+    QList<qsizetype> hits;
+    for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
+        const PhotoEntry::PositionViews t = PhotoEntry::SplitPositionView(doc.PositionList[i]);
+        std::int32_t px = 0, py = 0;
+        if (PhotoEntry::TryInt(t.x, px) && PhotoEntry::TryInt(t.y, py) && area.Contains(px, py))
+            hits.append(i);
+    }
+    return hits;
+}
+
 MapClick::Target MapClick::Find(const ProjectDocument &doc, const PhotoLookup::Area &area, bool deletePick,
                                 const PhotoIndex *index)
 {

@@ -43,4 +43,9 @@ public:
     // pointer and the hover, which must not end in an error box.
     static std::optional<qsizetype> TryHit(const ProjectDocument &doc, const PhotoLookup::Area &area,
                                            const PhotoIndex *index);
+
+    // Every entry in PositionList that a click on area hits, in list order
+    // (where triangles overlap the user chooses); entries whose x or y is
+    // not an integer are passed by.
+    static QList<qsizetype> AllHits(const ProjectDocument &doc, const PhotoLookup::Area &area);
 };

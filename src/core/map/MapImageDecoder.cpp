@@ -175,7 +175,10 @@ QImage MapImageDecoder::Preview(const QString &path, QSize box)
             const QSize size = JpegDecoder::ReadHeader(data).shownSize();
             if (size.isEmpty())
                 return QImage();
-            return JpegDecoder::Decode(data, size.scaled(box, Qt::KeepAspectRatio).boundedTo(size),
+            // A strip of a map scales to no pixels across: one at least, or
+            // the decoder would take the empty size for "full size".
+            return JpegDecoder::Decode(data,
+                                       size.scaled(box, Qt::KeepAspectRatio).boundedTo(size).expandedTo(QSize(1, 1)),
                                        JpegDecoder::DefaultMaxPixels);
         }
         case Kind::Bitmap:

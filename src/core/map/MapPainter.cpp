@@ -170,9 +170,53 @@ void MapPainter::PaintView(QPainter &painter, const MapScene &scene, const QRect
 
 namespace {
 
+// Shape moved to the view pixel that shows its position, its triangle and
+// label scaled about that pixel.
+void ShowShapeAt(MapPhotoShape &shape, const MapScene &scene, QPoint at, double triangleScale, double textScale)
+{
+    const QPoint from = shape.position;
+    if (triangleScale == 1) {
+        for (int i = 0; i < shape.triangle.count; ++i)
+            shape.triangle.corners[size_t(i)] += at - from;
+    } else {
+        for (int i = 0; i < shape.triangle.count; ++i) {
+            const QPoint d = shape.triangle.corners[size_t(i)] - from;
+            shape.triangle.corners[size_t(i)] =
+                at + QPoint(int(std::lround(d.x() * triangleScale)), int(std::lround(d.y() * triangleScale)));
+        }
+    }
+    if (triangleScale == 1 && textScale == 1) {
+        shape.labelTopLeft += at - from;
+    } else {
+        // Right of the triangle and a text's height above its apex's reach.
+        const QPoint d = shape.labelTopLeft - from;
+        const int s = scene.triangleSize;
+        const int shown = int(std::lround(s * triangleScale));
+        shape.labelTopLeft =
+            at + QPoint(int(std::lround(d.x() * triangleScale)), int(std::lround((d.y() + s) * textScale)) - shown);
+    }
+}
+
+} // namespace
+
+MapPhotoShape MapPainter::ShownShape(const MapPhotoShape &shape, const MapScene &scene, const MapZoom &zoom)
+{
+    MapPhotoShape shown = shape;
+    if (zoom.IsZoomedOut())
+        ShowShapeAt(shown, scene, zoom.ToView(shape.position), zoom.TriangleScale(scene.triangleSize),
+                    zoom.TextScale(scene.fontPixelSize));
+    return shown;
+}
+
+namespace {
+
 void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRect &area, const MapZoom *shift)
 {
-    const QFont font = MapDrawing::MapFont(scene.fontPixelSize);
+    // Zoomed out far, the texts shrink with the triangles.
+    const int fontPixels = shift ? shift->ShownFontPixels(scene.fontPixelSize) : scene.fontPixelSize;
+    const double textScale = shift ? shift->TextScale(scene.fontPixelSize) : 1;
+    const double triangleScale = shift ? shift->TriangleScale(scene.triangleSize) : 1;
+    const QFont font = MapDrawing::MapFont(fontPixels);
     const QFontMetrics metrics(font);
     painter.setFont(font);
     // Asked once: every call looks up the font engine again.
@@ -249,19 +293,27 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
         const MapPhotoShape *shown = &shape;
         QPoint offset;
         if (shift) {
-            // Zoomed out: the shape as at 1:1, around the pixel that shows
-            // the position; most photos lie outside the area.
-            offset = shift->ToView(shape.position) - shape.position;
-            const QPoint label = shape.labelTopLeft + offset;
+            // Zoomed out: the shape as at 1:1 (or shrunk), around the pixel
+            // that shows the position; most photos lie outside the area. A
+            // shrunk triangle lies within its full-size bounds, which hold
+            // the position.
+            const QPoint at = shift->ToView(shape.position);
+            offset = at - shape.position;
+            QPoint label = shape.labelTopLeft + offset;
+            if (textScale != 1 || triangleScale != 1) {
+                const QPoint d = shape.labelTopLeft - shape.position;
+                label = at
+                    + QPoint(int(std::lround(d.x() * triangleScale)),
+                             int(std::lround((d.y() + scene.triangleSize) * textScale))
+                                 - int(std::lround(scene.triangleSize * triangleScale)));
+            }
             if (cull
                 && !(shape.triangle.size() >= 3 && shape.triangle.boundingRect().translated(offset).intersects(reach))
                 && !(shape.hasLabel && label.y() <= reach.bottom() && label.y() + textHeight - 1 >= reach.top()
                      && label.x() <= reach.right()))
                 continue;
             shifted = shape;
-            for (QPoint &corner : shifted.triangle.corners)
-                corner += offset;
-            shifted.labelTopLeft += offset;
+            ShowShapeAt(shifted, scene, at, triangleScale, textScale);
             shown = &shifted;
         }
         const MapPhotoShape &photo = *shown;
@@ -310,12 +362,15 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
 
     // The help text last, above everything: black on an opaque white background.
     if (!scene.helpText.isEmpty()) {
-        const QRect box(scene.helpTopLeft, QSize(metrics.horizontalAdvance(scene.helpText), metrics.height()));
+        const QPoint helpTopLeft = textScale == 1 ? scene.helpTopLeft
+                                                  : QPoint(int(std::lround(scene.helpTopLeft.x() * textScale)),
+                                                           int(std::lround(scene.helpTopLeft.y() * textScale)));
+        const QRect box(helpTopLeft, QSize(metrics.horizontalAdvance(scene.helpText), metrics.height()));
         if (!cull || box.adjusted(0, 0, metrics.maxWidth(), 0).intersects(reach)) {
             painter.setPen(Qt::black);
             painter.setBackgroundMode(Qt::OpaqueMode);
             painter.setBackground(QBrush(Qt::white));
-            painter.drawText(scene.helpTopLeft + QPoint(0, metrics.ascent()), scene.helpText);
+            painter.drawText(helpTopLeft + QPoint(0, metrics.ascent()), scene.helpText);
             painter.setBackgroundMode(Qt::TransparentMode);
         }
     }

@@ -39,6 +39,9 @@ public:
     static void PaintView(QPainter &painter, const MapScene &scene, const QRect &exposed, const MapZoom &zoom,
                           const MapPyramid *pyramid);
 
+    // A photo's shape as the view shows it zoomed out, in view pixels:
+    // around the pixel that shows its position, shrunk below 1/4.
+    static MapPhotoShape ShownShape(const MapPhotoShape &shape, const MapScene &scene, const MapZoom &zoom);
     // Markers for paper, where the screen's triangles are too small to
     // find: each photo's triangle at size (map pixels, base to apex as the
     // project's triangle size), outlined with penWidth, and its number

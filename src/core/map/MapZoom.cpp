@@ -112,9 +112,40 @@ QSize MapZoom::ViewSize(QSize mapSize) const
     return QSize(side(mapSize.width()), side(mapSize.height()));
 }
 
+namespace {
+// size scaled with the map below ShrinkBelow, not below floor (nor above size).
+std::int64_t Shrunk(std::int64_t size, double factor, std::int64_t floor)
+{
+    if (factor >= MapZoom::ShrinkBelow || size <= floor)
+        return size;
+    const std::int64_t scaled = std::llround(double(size) * factor / MapZoom::ShrinkBelow);
+    return std::clamp(scaled, floor, size);
+}
+} // namespace
+
+std::int32_t MapZoom::ShownTriangleSize(std::int32_t triangleSize) const
+{
+    return std::int32_t(Shrunk(triangleSize, m_factor, 3));
+}
+
+int MapZoom::ShownFontPixels(int fontPixels) const
+{
+    return int(Shrunk(fontPixels, m_factor, 8));
+}
+
+double MapZoom::TriangleScale(std::int32_t triangleSize) const
+{
+    return triangleSize > 0 ? double(ShownTriangleSize(triangleSize)) / triangleSize : 1;
+}
+
+double MapZoom::TextScale(int fontPixels) const
+{
+    return fontPixels > 0 ? double(ShownFontPixels(fontPixels)) / fontPixels : 1;
+}
+
 PhotoLookup::Area MapZoom::HitArea(QPoint viewPixel, std::int32_t triangleSize) const
 {
-    const std::int64_t s = triangleSize;
+    const std::int64_t s = IsZoomedOut() ? ShownTriangleSize(triangleSize) : triangleSize;
     if (s <= 0)
         return PhotoLookup::Area{};
     if (!IsZoomedOut()) {

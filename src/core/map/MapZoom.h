@@ -17,8 +17,9 @@
 //
 // Zoomed in (z >= 1) the whole map is drawn at its scale and a click hits
 // the photos whose hit square (in map pixels) holds the map pixel under
-// the pointer. Zoomed out, triangles keep their size on the screen, so the
-// hit square is taken in screen pixels around the triangle as shown.
+// the pointer. Zoomed out, triangles keep their size on the screen down to
+// 1/4 and shrink with the map below it (to a size still seen and read), so
+// the hit square is taken in screen pixels around the triangle as shown.
 class MapZoom
 {
 public:
@@ -54,6 +55,16 @@ public:
     // The map positions of the photos that a click on viewPixel hits, for
     // triangles of size triangleSize.
     PhotoLookup::Area HitArea(QPoint viewPixel, std::int32_t triangleSize) const;
+
+    // Below 1/4 the triangles and texts shrink with the map, so that they
+    // never dwarf it, but not below 3 pixels a triangle and 8 a text.
+    static constexpr double ShrinkBelow = 1.0 / 4;
+    std::int32_t ShownTriangleSize(std::int32_t triangleSize) const;
+    int ShownFontPixels(int fontPixels) const;
+    // A triangle's corners and a text's place, seen from the photo's
+    // position, are scaled by these when shown.
+    double TriangleScale(std::int32_t triangleSize) const;
+    double TextScale(int fontPixels) const;
 
     // For the status bar: "100%", "25%", "3,1%".
     QString Percent() const;

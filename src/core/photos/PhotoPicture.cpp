@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <emf2svg.h>
+#include <libheif/heif.h>
 
 namespace {
 
@@ -91,7 +92,197 @@ std::optional<PhotoPicture::Kind> PhotoPicture::KindForFileName(const QString &f
         return Kind::Emf;
     if (ext == QLatin1String("wmf"))
         return Kind::Wmf;
+    if (ext == QLatin1String("png"))
+        return Kind::Png;
+    if (ext == QLatin1String("tif") || ext == QLatin1String("tiff"))
+        return Kind::Tiff;
+    if (ext == QLatin1String("webp"))
+        return Kind::WebP;
+    if (ext == QLatin1String("gif"))
+        return Kind::Gif;
+    if (ext == QLatin1String("heic") || ext == QLatin1String("heif") || ext == QLatin1String("hif"))
+        return Kind::Heif;
     return std::nullopt;
+}
+
+QString PhotoPicture::FilePatterns()
+{
+    return QStringLiteral("*.jpg;*.jpeg;*.png;*.tif;*.tiff;*.webp;*.gif;*.heic;*.heif;*.hif;*.bmp;*.ico;*.emf;*.wmf");
+}
+
+namespace {
+
+// What the Qt reader of a kind is called, and how a message names the file.
+const char *QtFormat(PhotoPicture::Kind kind)
+{
+    switch (kind) {
+    case PhotoPicture::Kind::Png:
+        return "png";
+    case PhotoPicture::Kind::Tiff:
+        return "tiff";
+    case PhotoPicture::Kind::WebP:
+        return "webp";
+    case PhotoPicture::Kind::Gif:
+        return "gif";
+    default:
+        return "";
+    }
+}
+
+QString KindName(PhotoPicture::Kind kind)
+{
+    switch (kind) {
+    case PhotoPicture::Kind::Png:
+        return QStringLiteral("PNG-bestand");
+    case PhotoPicture::Kind::Tiff:
+        return QStringLiteral("TIFF-bestand");
+    case PhotoPicture::Kind::WebP:
+        return QStringLiteral("WebP-bestand");
+    case PhotoPicture::Kind::Gif:
+        return QStringLiteral("GIF-bestand");
+    case PhotoPicture::Kind::Heif:
+        return QStringLiteral("HEIC/HEIF-bestand");
+    default:
+        return QString();
+    }
+}
+
+QString TooLarge(qint64 width, qint64 height)
+{
+    return QStringLiteral("de afbeelding is te groot (%1 x %2 beeldpunten)").arg(width).arg(height);
+}
+
+void PutUint32(QByteArray &out, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+}
+
+quint32 GetUint32(const QByteArray &in, qsizetype at)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | quint8(in.at(at + i));
+    return v;
+}
+
+// The pixels a job sent back, or a null image when they do not add up.
+QImage PixelsFromJob(const QByteArray &out)
+{
+    if (out.size() < 10)
+        return QImage();
+    const bool alpha = out.at(1) != 0;
+    const quint32 width = GetUint32(out, 2), height = GetUint32(out, 6);
+    const qint64 rowBytes = qint64(width) * (alpha ? 4 : 3);
+    if (width == 0 || height == 0 || qint64(width) * height > PhotoPicture::MaxPixels
+        || out.size() != 10 + rowBytes * qint64(height))
+        return QImage();
+    QImage image(int(width), int(height), alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    if (image.isNull())
+        return image;
+    const char *from = out.constData() + 10;
+    for (int y = 0; y < int(height); ++y, from += rowBytes)
+        std::memcpy(image.scanLine(y), from, size_t(rowBytes));
+    return image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+quint32 BigEndian32(const QByteArray &in, qsizetype at)
+{
+    return quint32(quint8(in.at(at))) << 24 | quint32(quint8(in.at(at + 1))) << 16 | quint32(quint8(in.at(at + 2))) << 8
+        | quint32(quint8(in.at(at + 3)));
+}
+
+// The EXIF block a PNG (its eXIf chunk) or a WebP file (its EXIF chunk)
+// carries, as "Exif\0\0" and the TIFF structure; empty when there is none.
+QByteArray EmbeddedExif(const QByteArray &data, PhotoPicture::Kind kind)
+{
+    QByteArray exif;
+    if (kind == PhotoPicture::Kind::Png && data.startsWith("\x89PNG\r\n\x1a\n")) {
+        for (qsizetype at = 8; at + 8 <= data.size();) {
+            const qint64 length = BigEndian32(data, at);
+            const QByteArray type = data.mid(at + 4, 4);
+            if (length > data.size() - at - 12)
+                break;
+            if (type == "eXIf") {
+                exif = data.mid(at + 8, length);
+                break;
+            }
+            if (type == "IEND")
+                break;
+            at += 12 + length;
+        }
+    } else if (kind == PhotoPicture::Kind::WebP && data.size() >= 12 && data.startsWith("RIFF")
+               && data.mid(8, 4) == "WEBP") {
+        for (qsizetype at = 12; at + 8 <= data.size();) {
+            const qint64 length = qint64(GetUint32(data, at + 4));
+            if (length > data.size() - at - 8)
+                break;
+            if (data.mid(at, 4) == "EXIF") {
+                exif = data.mid(at + 8, length);
+                break;
+            }
+            at += 8 + length + (length & 1);
+        }
+    }
+    if (exif.isEmpty())
+        return exif;
+    return exif.startsWith(QByteArray("Exif\0\0", 6)) ? exif : QByteArray("Exif\0\0", 6) + exif;
+}
+
+} // namespace
+
+bool PhotoPicture::HeifToPixels(const QByteArray &heif, QByteArray &out)
+{
+    auto problem = [&out](const QString &what) {
+        out = '0' + what.toUtf8();
+        return true;
+    };
+    std::unique_ptr<heif_context, void (*)(heif_context *)> context(heif_context_alloc(), heif_context_free);
+    if (!context)
+        return problem(QStringLiteral("onvoldoende geheugen"));
+    heif_error error =
+        heif_context_read_from_memory_without_copy(context.get(), heif.constData(), size_t(heif.size()), nullptr);
+    if (error.code != heif_error_Ok)
+        return problem(QStringLiteral("geen geldig of een beschadigd HEIC/HEIF-bestand (%1)")
+                           .arg(QString::fromUtf8(error.message)));
+    heif_image_handle *rawHandle = nullptr;
+    error = heif_context_get_primary_image_handle(context.get(), &rawHandle);
+    std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle *)> handle(rawHandle,
+                                                                                   heif_image_handle_release);
+    if (error.code != heif_error_Ok || !handle)
+        return problem(QStringLiteral("het HEIC/HEIF-bestand bevat geen afbeelding"));
+    const qint64 width = heif_image_handle_get_width(handle.get());
+    const qint64 height = heif_image_handle_get_height(handle.get());
+    if (width <= 0 || height <= 0)
+        return problem(QStringLiteral("de afbeelding heeft geen afmetingen"));
+    if (width * height > MaxPixels)
+        return problem(TooLarge(width, height));
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
+    // Its rotation and mirroring (irot, imir) are applied: the picture comes
+    // out upright.
+    heif_image *rawImage = nullptr;
+    error = heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+    std::unique_ptr<heif_image, void (*)(const heif_image *)> image(rawImage, heif_image_release);
+    if (error.code != heif_error_Ok || !image)
+        return problem(QStringLiteral("geen geldig of een beschadigd HEIC/HEIF-bestand (%1)")
+                           .arg(QString::fromUtf8(error.message)));
+    int stride = 0;
+    const uint8_t *plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int h = heif_image_get_height(image.get(), heif_channel_interleaved);
+    const qint64 rowBytes = qint64(w) * (alpha ? 4 : 3);
+    if (!plane || w <= 0 || h <= 0 || stride < rowBytes || qint64(w) * h > MaxPixels)
+        return problem(QStringLiteral("geen geldig of een beschadigd HEIC/HEIF-bestand"));
+    out.clear();
+    out.reserve(10 + rowBytes * h);
+    out.append('1');
+    out.append(alpha ? '\1' : '\0');
+    PutUint32(out, quint32(w));
+    PutUint32(out, quint32(h));
+    for (int y = 0; y < h; ++y)
+        out.append(reinterpret_cast<const char *>(plane + qint64(y) * stride), rowBytes);
+    return true;
 }
 
 QString PhotoPicture::Problem(const QString &what) const
@@ -106,7 +297,8 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
     const std::optional<Kind> kind = KindForFileName(fileName);
     if (!kind) {
         throw TolvekError(QStringLiteral("Het bestand \"%1\" is geen afbeelding die dit programma kan tonen: de "
-                                         "extensie \"%2\" is onbekend (bekend zijn jpg, jpeg, bmp, ico, emf en wmf).")
+                                         "extensie \"%2\" is onbekend (bekend zijn jpg, jpeg, png, tif, tiff, webp, "
+                                         "gif, heic, heif, hif, bmp, ico, emf en wmf).")
                               .arg(fileNameOf(fileName), QFileInfo(fileName).suffix()));
     }
     p.m_kind = *kind;
@@ -172,6 +364,68 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
         p.m_size = p.m_svg->defaultSize();
         if (qint64(p.m_size.width()) * p.m_size.height() > MaxPixels)
             p.m_size.scale(QSize(10000, 10000), Qt::KeepAspectRatio);
+        break;
+    }
+    case Kind::Png:
+    case Kind::Tiff:
+    case Kind::WebP:
+    case Kind::Gif: {
+        // The first page of a TIFF, the first frame of a GIF; EXIF
+        // orientation applied.
+        QImageReader reader(&file, QtFormat(p.m_kind));
+        reader.setAutoDetectImageFormat(false);
+        reader.setAutoTransform(true);
+        const QSize size = reader.size();
+        if (!size.isValid())
+            throw TolvekError(p.Problem(
+                QStringLiteral("geen geldig of een beschadigd %1 (%2)").arg(KindName(p.m_kind), reader.errorString())));
+        if (qint64(size.width()) * size.height() > MaxPixels)
+            throw TolvekError(p.Problem(TooLarge(size.width(), size.height())));
+        // Room for the largest photo allowed, in MB, four bytes a pixel.
+        reader.setAllocationLimit(int(MaxPixels * 4 / (1024 * 1024)) + 1);
+        const bool turnedByReader = reader.supportsOption(QImageIOHandler::ImageTransformation);
+        QImage image = reader.read();
+        if (image.isNull())
+            throw TolvekError(p.Problem(
+                QStringLiteral("geen geldig of een beschadigd %1 (%2)").arg(KindName(p.m_kind), reader.errorString())));
+        // Qt's PNG and WebP readers leave the EXIF orientation to us.
+        if (!turnedByReader && file.seek(0)) {
+            const QByteArray exif = EmbeddedExif(file.readAll(), p.m_kind);
+            if (!exif.isEmpty())
+                image = JpegDecoder::ApplyOrientation(
+                    image,
+                    JpegDecoder::OrientationFromExif(reinterpret_cast<const unsigned char *>(exif.constData()),
+                                                     std::size_t(exif.size())));
+        }
+        image =
+            image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        if (image.isNull())
+            throw TolvekError(p.Problem(QStringLiteral("onvoldoende geheugen")));
+        p.m_image = std::move(image);
+        p.m_size = p.m_image.size();
+        break;
+    }
+    case Kind::Heif: {
+        const QByteArray data = file.readAll();
+        IsolatedCall::Limits limits;
+        limits.milliseconds = HeifMilliseconds;
+        limits.memoryBytes = qint64(3) << 30;
+        limits.outputBytes = MaxPixels * 4 + 64;
+        const IsolatedCall::Result r = IsolatedCall::Run(HeifJob, data, limits);
+        if (r.status == IsolatedCall::Status::TimedOut)
+            throw TolvekError(p.Problem(QStringLiteral("het HEIC/HEIF-bestand is beschadigd of te ingewikkeld "
+                                                       "(het lezen duurde langer dan %1 seconden)")
+                                            .arg(HeifMilliseconds / 1000)));
+        if (r.status == IsolatedCall::Status::NoChild)
+            throw TolvekError(p.Problem(QStringLiteral("het hulpprogramma tolvek-decode kan niet worden gestart")));
+        if (r.status != IsolatedCall::Status::Ok || r.output.isEmpty())
+            throw TolvekError(p.Problem(QStringLiteral("geen geldig of een beschadigd HEIC/HEIF-bestand")));
+        if (r.output.at(0) != '1')
+            throw TolvekError(p.Problem(QString::fromUtf8(r.output.mid(1))));
+        p.m_image = PixelsFromJob(r.output);
+        if (p.m_image.isNull())
+            throw TolvekError(p.Problem(QStringLiteral("onvoldoende geheugen")));
+        p.m_size = p.m_image.size();
         break;
     }
     case Kind::Wmf: {

@@ -11,15 +11,20 @@ class QSvgRenderer;
 
 // A photo file loaded for the photo window. The kind follows the file-name
 // extension, without regard to letter case: "jpg" and "jpeg" are JPEG
-// photos, "bmp" bitmaps, "ico" icons, "emf" and "wmf" metafiles. JPEG photos
-// keep their compressed bytes and are decoded for each shown size; the other
-// kinds are decoded once.
+// photos, "bmp" bitmaps, "ico" icons, "emf" and "wmf" metafiles; beyond
+// those "png", "tif"/"tiff" (the first page), "webp", "gif" (the first frame)
+// and "heic"/"heif"/"hif". JPEG photos keep their compressed bytes and are
+// decoded for each shown size; the other kinds are decoded once, upright
+// by their orientation (Qt's readers apply EXIF orientation; HEIF carries
+// its rotation and mirroring in the file, which libheif applies).
 class PhotoPicture
 {
 public:
-    enum class Kind { Jpeg, Bitmap, Icon, Emf, Wmf };
+    enum class Kind { Jpeg, Bitmap, Icon, Emf, Wmf, Png, Tiff, WebP, Gif, Heif };
 
     static std::optional<Kind> KindForFileName(const QString &fileName);
+    // Every extension a photo may have, as "*.jpg;*.jpeg;...", for file dialogs.
+    static QString FilePatterns();
 
     // Reads and checks the file. Throws TolvekError with a Dutch message that
     // names the file and the problem.
@@ -64,6 +69,14 @@ public:
     static constexpr const char *WmfJob = "wmf";
     static bool EmfToSvg(const QByteArray &emf, QByteArray &svg);
     static bool WmfToPng(const QByteArray &wmf, QByteArray &out);
+    // HEIF bytes to "1", a flag for alpha, width and height (32 bits each,
+    // little-endian) and the 8-bit RGB or RGBA rows, upright; or "0" and
+    // the problem in Dutch. libheif and its HEVC decoder are large parsers
+    // of untrusted files: they only ever run in the helper.
+    static constexpr const char *HeifJob = "heif";
+    static bool HeifToPixels(const QByteArray &heif, QByteArray &out);
+    // A HEIF photo is given this long to decode.
+    static constexpr int HeifMilliseconds = 30000;
 
 private:
     QString Problem(const QString &what) const;

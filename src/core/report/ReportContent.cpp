@@ -1,5 +1,8 @@
 #include "core/report/ReportContent.h"
 
+#include "core/map/MapCalibration.h"
+#include "core/map/MapDrawing.h"
+#include "core/photos/ExifReader.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
@@ -7,8 +10,12 @@
 #include "core/project/PhotoRecord.h"
 #include "core/project/ProjectDocument.h"
 
+#include <QHash>
+#include <QTimeZone>
+
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsizetype> &positions,
                                    ReportOptions::Order order, std::optional<double> north, const TimeSource &times)
@@ -103,4 +110,35 @@ QString ReportContent::CompassWord(double direction, double north)
 bool ReportContent::AnyTimeKnown() const
 {
     return std::any_of(photos.begin(), photos.end(), [](const Photo &p) { return p.taken.isValid(); });
+}
+
+std::optional<double> ReportContent::MapNorth(const ProjectDocument &doc)
+{
+    const QString mapPath = MapDrawing::MapFilePath(doc);
+    if (mapPath.isEmpty())
+        return std::nullopt;
+    const MapCalibration calibration = MapCalibration::Load(mapPath, nullptr);
+    if (!calibration.HasNorth())
+        return std::nullopt;
+    return calibration.NorthMapAngle();
+}
+
+ReportContent::TimeSource ReportContent::CameraTimes()
+{
+    auto known = std::make_shared<QHash<QString, QDateTime>>();
+    return [known](const QString &path) {
+        const auto it = known->constFind(path);
+        if (it != known->constEnd())
+            return *it;
+        const CameraRecord record = ExifReader::Read(path);
+        QDateTime taken;
+        // The camera's wall time, with its offset from UTC when it gave one,
+        // so that photos of several clocks sort as they were taken.
+        if (record.HasTime())
+            taken = record.utcOffsetMinutes
+                ? QDateTime(record.date, record.time, QTimeZone(*record.utcOffsetMinutes * 60))
+                : QDateTime(record.date, record.time, Qt::UTC);
+        known->insert(path, taken);
+        return taken;
+    };
 }

@@ -57,4 +57,11 @@ public:
     static QString CompassWord(double direction, double north);
 
     bool AnyTimeKnown() const;
+
+    // Where north lies on doc's map (as Build takes it), when the map's
+    // calibration says so.
+    static std::optional<double> MapNorth(const ProjectDocument &doc);
+    // When each photo was taken, from what its camera recorded; each file is
+    // read once for the returned source's lifetime.
+    static TimeSource CameraTimes();
 };

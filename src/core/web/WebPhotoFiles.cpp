@@ -169,7 +169,11 @@ WebPhotoFiles::Result WebPhotoFiles::Write(const QString &path, const QString &b
             const QSize target = Fitted(picture.Size(), MaxSide);
             shown = target == picture.Size() ? picture.FullSize() : picture.Scaled(target);
             r.size = shown.size();
-            if (*kind == PhotoPicture::Kind::Bitmap) {
+            // Photos become JPEG; drawings, screenshots and what has
+            // transparency stay PNG.
+            const bool photo = *kind == PhotoPicture::Kind::Bitmap || *kind == PhotoPicture::Kind::Tiff
+                || *kind == PhotoPicture::Kind::WebP || *kind == PhotoPicture::Kind::Heif;
+            if (photo && !shown.hasAlphaChannel()) {
                 photoBytes = JpegEncoder::Encode(shown, Quality);
             } else {
                 // Drawings and icons stay sharp (and keep transparency) as PNG.

@@ -41,6 +41,7 @@ MapCalibrationCommands::MapCalibrationCommands(ProjectHost &host, MapCommands &m
       m_host(host),
       m_map(map),
       m_view(view),
+      m_watched(view),
       m_metadata(metadata)
 {
     QWidget *viewport = scrollBox->viewport();
@@ -160,7 +161,7 @@ QString MapCalibrationCommands::MeasureText(const QLineF &line) const
 
 bool MapCalibrationCommands::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view)
+    if (watched != m_watched)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:

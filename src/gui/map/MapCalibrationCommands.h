@@ -67,6 +67,9 @@ private:
     ProjectHost &m_host;
     MapCommands &m_map;
     QPointer<MapView> m_view;
+    // Compared by address only: during the view's destruction its events still
+    // arrive here, when it is no longer a MapView.
+    const QObject *m_watched;
     PhotoMetadataCache &m_metadata;
     MapOverlay *m_north = nullptr;
     MapOverlay *m_scale = nullptr;

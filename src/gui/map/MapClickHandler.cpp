@@ -2,13 +2,17 @@
 
 #include "core/map/MapClick.h"
 #include "core/map/MapZoom.h"
+#include "core/project/PhotoEntry.h"
+#include "core/project/PhotoLookup.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/TFotoKeuzeForm.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/UserInteraction.h"
 
 void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFotoVerwijderenForm &deleteForm,
                              std::int32_t x, std::int32_t y, const PhotoIndex *index)
@@ -39,8 +43,29 @@ void MapClickHandler::Handle(ProjectHost &host, TFotoToevoegenForm &addForm, TFo
     // its own busy pointer while it loads.
     if (!target.found)
         return;
-    if (deletePick)
+    if (deletePick) {
         deleteForm.ShowWithPickedPhoto(target.fileName, target.deleteKey);
-    else
-        TFotoForm::OpenPhotoWindow(host, target.number, target.fileName, target.notes);
+        return;
+    }
+    // Photos on top of each other: the user says which one is meant.
+    const QList<qsizetype> hits =
+        MapClick::AllHits(host.Document(), zoom.HitArea(viewPixel, host.Document().TriangleSize));
+    if (hits.size() > 1) {
+        TFotoKeuzeForm chooser(host.Document(), hits, host.Thumbnails(), host.MainWindow());
+        if (UserInteraction::ExecModal(&chooser) != QDialog::Accepted)
+            return;
+        const ProjectDocument &doc = host.Document();
+        const qsizetype chosen = chooser.Chosen();
+        if (chosen < 0 || chosen >= doc.PositionList.size())
+            return;
+        host.ChosePhoto(chosen);
+        const std::int32_t key = PhotoEntry::Key(doc.PositionList[chosen]);
+        const qsizetype nameIndex = PhotoLookup::FindByKey(doc.NameList, key);
+        if (nameIndex < 0)
+            return;
+        TFotoForm::OpenPhotoWindow(host, key, PhotoEntry::Value(doc.NameList[nameIndex]),
+                                   PhotoLookup::NotesFor(doc.NotesList, key));
+        return;
+    }
+    TFotoForm::OpenPhotoWindow(host, target.number, target.fileName, target.notes);
 }

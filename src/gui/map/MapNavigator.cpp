@@ -1,6 +1,7 @@
 #include "gui/map/MapNavigator.h"
 
 #include "core/map/MapZoom.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/map/MapView.h"
 
 #include <QAction>
@@ -14,7 +15,7 @@
 
 #include <cmath>
 
-MapNavigator::MapNavigator(QScrollArea *scrollArea, MapView *view, QObject *parent)
+MapNavigator::MapNavigator(MapScrollBox *scrollArea, MapView *view, QObject *parent)
     : QObject(parent),
       m_area(scrollArea),
       m_viewport(scrollArea->viewport()),
@@ -43,6 +44,7 @@ MapNavigator::MapNavigator(QScrollArea *scrollArea, MapView *view, QObject *pare
     m_label->setText(ZoomText(1));
 
     connect(m_view, &MapView::ZoomChanged, this, &MapNavigator::ZoomChanged);
+    connect(m_view, &MapView::PictureSizeChanged, this, &MapNavigator::PictureShown);
     // The grey around a small map: the wheel, the middle button and a pinch
     // work there as on the map.
     m_area->viewport()->installEventFilter(this);
@@ -76,13 +78,18 @@ void MapNavigator::ZoomAbout(double factor, QPointF anchor)
     const double before = m_view->Zoom().Factor();
     if (zoom.Factor() == before)
         return;
-    // The anchor's place on the map, between pixels, before and after.
-    const QPointF onView = anchor - QPointF(m_view->pos());
-    const QPointF onMap = onView / before;
+    // The anchor's place on the map, between pixels: the one of the last
+    // step when nothing moved since.
+    QPointF onMap = (anchor - QPointF(m_view->pos())) / before;
+    if (anchor == m_anchor && m_view->pos() == m_anchorViewAt && before == m_anchorZoom)
+        onMap = m_anchorOnMap;
     m_view->SetZoom(zoom);
-    const QPointF after = onMap * zoom.Factor();
-    m_area->horizontalScrollBar()->setValue(int(std::lround(after.x() - anchor.x())));
-    m_area->verticalScrollBar()->setValue(int(std::lround(after.y() - anchor.y())));
+    const QPointF at = anchor - onMap * zoom.Factor();
+    m_area->PlaceMapAt(QPoint(int(std::lround(at.x())), int(std::lround(at.y()))));
+    m_anchor = anchor;
+    m_anchorOnMap = onMap;
+    m_anchorViewAt = m_view->pos();
+    m_anchorZoom = zoom.Factor();
 }
 
 void MapNavigator::ZoomIn()
@@ -103,9 +110,28 @@ void MapNavigator::ActualSize()
 void MapNavigator::Fit()
 {
     const QSize mapSize = m_view->HasPicture() ? m_view->Scene().size : QSize();
-    ZoomAbout(MapZoom::Fit(mapSize, m_area->viewport()->size()), QPointF(0, 0));
-    m_area->horizontalScrollBar()->setValue(0);
-    m_area->verticalScrollBar()->setValue(0);
+    m_view->SetZoom(MapZoom(MapZoom::Fit(mapSize, m_area->viewport()->size())));
+    m_area->Reset();
+    // Scroll bars that went make the viewport larger: fitted to that.
+    m_view->SetZoom(MapZoom(MapZoom::Fit(mapSize, m_area->viewport()->size())));
+    m_area->Reset();
+}
+
+void MapNavigator::PictureShown(QSize size)
+{
+    const bool another = m_shownSize.isValid() && size != m_shownSize;
+    if (size.isEmpty())
+        return;
+    m_shownSize = size;
+    if (!m_fitNext && !another)
+        return;
+    m_fitNext = false;
+    const QSize port = m_area->maximumViewportSize();
+    if (size.width() > port.width() || size.height() > port.height())
+        Fit();
+    else
+        ActualSize();
+    m_area->Reset();
 }
 
 void MapNavigator::PanBy(QPoint delta)
@@ -199,9 +225,10 @@ void MapNavigator::ProjectOpened(const QString &fileName)
 {
     m_project = fileName;
     m_wheelRest = 0;
+    m_fitNext = !m_zoomOf.contains(fileName);
+    m_shownSize = QSize();
     m_view->SetZoom(MapZoom(m_zoomOf.value(fileName, 1)));
-    m_area->horizontalScrollBar()->setValue(0);
-    m_area->verticalScrollBar()->setValue(0);
+    m_area->Reset();
     ZoomChanged();
 }
 

@@ -4,13 +4,14 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
+class MapScrollBox;
 class MapView;
 class QAction;
 class QLabel;
 class QNativeGestureEvent;
-class QScrollArea;
 class QWheelEvent;
 
 // Zooming and moving about the map view: the commands of the menu "Beeld"
@@ -23,7 +24,7 @@ class MapNavigator : public QObject
 {
     Q_OBJECT
 public:
-    MapNavigator(QScrollArea *scrollArea, MapView *view, QObject *parent = nullptr);
+    MapNavigator(MapScrollBox *scrollArea, MapView *view, QObject *parent = nullptr);
 
     QAction *ZoomInAction() const { return m_zoomIn; }
     QAction *ZoomOutAction() const { return m_zoomOut; }
@@ -33,7 +34,8 @@ public:
     QLabel *ZoomLabel() const { return m_label; }
 
     // Zooms to factor (kept within 1/32 and 8) so that the map point under
-    // anchor (a point of the scroll box's viewport) stays there.
+    // anchor (a point of the scroll box's viewport) stays there; steps about
+    // one anchor keep its first point, so that rounding does not add up.
     void ZoomAbout(double factor, QPointF anchor);
     void ZoomIn();
     void ZoomOut();
@@ -51,8 +53,10 @@ public:
     bool Gesture(QNativeGestureEvent *event, QPointF position);
 
     // A project was started or opened: the zoom it had in this program run
-    // (1:1 when it is new to it), the view at its top left. A project saved
-    // under another name keeps its zoom under that name.
+    // (when it is new to it, its map fitted when larger than the window,
+    // else 1:1), the view at its top left. A project saved under another
+    // name keeps its zoom under that name. Another map of another size is
+    // shown fitted or 1:1 in the same way.
     void ProjectOpened(const QString &fileName);
     void ProjectRenamed(const QString &fileName);
 
@@ -64,8 +68,9 @@ protected:
 private:
     QPointF ViewportCentre() const;
     void ZoomChanged();
+    void PictureShown(QSize size);
 
-    QPointer<QScrollArea> m_area;
+    QPointer<MapScrollBox> m_area;
     // Compared in the event filter, never used: events sent while the
     // scroll box is being destroyed are passed by.
     const QObject *m_viewport;
@@ -80,4 +85,11 @@ private:
     QPoint m_panFrom;
     QString m_project;
     QHash<QString, double> m_zoomOf;
+    bool m_fitNext = false; // the next map shown decides its zoom
+    QSize m_shownSize;      // of the map shown
+    // The last zoom about a point: where, the map point there, and where
+    // that left the view.
+    QPointF m_anchor, m_anchorOnMap;
+    QPoint m_anchorViewAt;
+    double m_anchorZoom = 0;
 };

@@ -61,6 +61,7 @@ QSize MapView::SizeWithoutMap(const MapScene &scene)
 
 void MapView::SetScene(const MapScene &scene)
 {
+    const bool resized = !m_hasPicture || scene.size != m_scene.size;
     m_scene = scene;
     if (m_scene.map.isNull() && !m_scene.photos.isEmpty())
         m_scene.size = SizeWithoutMap(m_scene);
@@ -70,6 +71,8 @@ void MapView::SetScene(const MapScene &scene)
     StartPyramid();
     TakeSize();
     Changed();
+    if (resized)
+        emit PictureSizeChanged(m_scene.size);
 }
 
 void MapView::StartPyramid()
@@ -141,11 +144,13 @@ QPoint MapView::ViewPixel(QPointF position)
     return QPoint(int(std::floor(position.x())), int(std::floor(position.y())));
 }
 
-QRect MapView::ShownRect(const MapPhotoShape &shape) const
+QRect MapView::ShownRect(const MapPhotoShape &drawn) const
 {
+    // Zoomed out, where the view shows it (in view pixels already).
+    const MapPhotoShape shape = m_zoom.IsZoomedOut() ? MapPainter::ShownShape(drawn, m_scene, m_zoom) : drawn;
     QRect rect = shape.triangle.boundingRect();
     if (shape.hasLabel) {
-        const QFontMetrics metrics(MapDrawing::MapFont(m_scene.fontPixelSize));
+        const QFontMetrics metrics(MapDrawing::MapFont(m_zoom.ShownFontPixels(m_scene.fontPixelSize)));
         const QRect label(
             shape.labelTopLeft,
             QSize(metrics.horizontalAdvance(m_scene.Label(shape)) + metrics.maxWidth(), metrics.height()));
@@ -154,9 +159,7 @@ QRect MapView::ShownRect(const MapPhotoShape &shape) const
     if (rect.isEmpty())
         return rect;
     const double z = m_zoom.Factor();
-    if (m_zoom.IsZoomedOut())
-        rect.translate(m_zoom.ToView(shape.position) - shape.position);
-    else if (z != 1)
+    if (!m_zoom.IsZoomedOut() && z != 1)
         rect = QRectF(rect.x() * z, rect.y() * z, (rect.width() + 1) * z, (rect.height() + 1) * z).toAlignedRect();
     // The pen and the letters' overhang.
     const int margin = 2 + int(std::ceil(z > 1 ? z : 1));
@@ -274,10 +277,10 @@ void MapView::PaintHighlights(QPainter &painter, const QRegion &region) const
 
 QPolygonF MapView::ViewTriangle(const MapPhotoShape &shape) const
 {
-    QPolygonF triangle(shape.triangle.toPolygon());
-    // Zoomed out, triangles keep their size on the screen.
+    // Zoomed out, triangles keep their size on the screen (or shrink far out).
     if (m_zoom.IsZoomedOut())
-        return triangle.translated(QPointF(m_zoom.ToView(shape.position) - shape.position));
+        return QPolygonF(MapPainter::ShownShape(shape, m_scene, m_zoom).triangle.toPolygon());
+    QPolygonF triangle(shape.triangle.toPolygon());
     const double z = m_zoom.Factor();
     for (QPointF &p : triangle)
         p *= z;

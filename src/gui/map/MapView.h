@@ -45,6 +45,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // The view pixels that photo position's triangle covers, with a margin.
+    QRect ShownPhotoRect(qsizetype position) const { return HighlightRect(position); }
+
     // Photos marked on the screen (those selected in the photo list), by
     // their place in the position list. The mark is drawn over the picture
     // by this view alone: exports, copies and the renderer never show it.
@@ -86,6 +89,8 @@ signals:
                  const QPoint &viewPixel);
     // The zoom changed (and with it the view's size).
     void ZoomChanged();
+    // Another picture is shown whose size (in map pixels) differs.
+    void PictureSizeChanged(QSize size);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/map/MapClick.h"
 #include "core/project/DeletePhotosEdit.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoLookup.h"
@@ -9,9 +10,11 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/map/MapCommands.h"
+#include "gui/map/MapScrollBox.h"
 #include "gui/map/MapView.h"
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoKijkerForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/photos/TOntbrekendeFotosForm.h"
 #include "gui/project/ProjectHost.h"
@@ -19,16 +22,17 @@
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/MessageDialogs.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMimeData>
-#include <QScrollArea>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 
-PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view,
+PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, MapScrollBox *scrollBox, MapView *view,
                                      MapCommands &map, ThumbnailCache &thumbnails)
     : m_host(host),
       m_window(window),
@@ -44,8 +48,22 @@ PhotoListCommands::PhotoListCommands(ProjectHost &host, QMainWindow *window, QSc
     connect(m_dock, &PhotoListDock::DeleteRequested, this, [this](const QList<qsizetype> &positions) {
         GeneralError::Run([this, &positions] { DeletePhotos(positions); });
     });
+    // Of photos on one spot, the one chosen is the list's too.
+    connect(&m_host, &ProjectHost::PhotoChosen, this, [this](qsizetype position) {
+        const QScopedValueRollback<bool> clicked(m_selectingFromMap, true);
+        if (m_dock)
+            m_dock->SelectPositions({position});
+    });
+    // The viewer steps through the photos as the list shows them.
+    m_host.SetPhotoOrder([this] { return m_dock ? m_dock->ShownPositions() : QList<qsizetype>(); });
+    m_viewAction = new QAction(QStringLiteral("Foto &groot bekijken"), this);
+    m_viewAction->setObjectName(QStringLiteral("FotoBekijken1"));
+    m_viewAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(m_viewAction, &QAction::triggered, this, [this] { GeneralError::Run([this] { ViewPhoto(); }); });
     connect(view, &MapView::MouseUp, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &point) { MapClicked(point); });
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, const QPoint &point, const QPoint &viewPixel) {
+                MapClicked(point, viewPixel);
+            });
     window->setAcceptDrops(true);
     window->installEventFilter(this);
 }
@@ -141,15 +159,18 @@ void PhotoListCommands::ListSelectionChanged(const QList<qsizetype> &positions, 
     if (current < 0 || current >= doc.PositionList.size()
         || !PhotoEntry::TryParsePosition(doc.PositionList[current], p))
         return;
-    if (m_scrollBox) {
-        const QPoint at = m_view->MapToWidget(QPoint(p.x, p.y));
-        m_scrollBox->ensureVisible(at.x(), at.y(), 60, 60);
-    }
+    // A triangle just clicked leaves the map where it is; one chosen in the
+    // list is brought into sight with the smallest move.
+    if (m_scrollBox && !m_selectingFromMap)
+        m_scrollBox->EnsureMapVisible(m_view->ShownPhotoRect(current));
 }
 
-void PhotoListCommands::MapClicked(const QPoint &mapPoint)
+void PhotoListCommands::MapClicked(const QPoint &mapPoint, const QPoint &viewPixel)
 {
     const ProjectDocument &doc = m_host.Document();
+    // Several photos on the spot: the chooser says which one (PhotoChosen).
+    if (m_view && MapClick::AllHits(doc, m_view->Zoom().HitArea(viewPixel, doc.TriangleSize)).size() > 1)
+        return;
     qsizetype hit = -1;
     const PhotoIndex &index = m_map.ClickIndex();
     if (const std::optional<qsizetype> found =
@@ -164,8 +185,26 @@ void PhotoListCommands::MapClicked(const QPoint &mapPoint)
             hit = -1;
         }
     }
-    if (hit >= 0)
+    if (hit >= 0) {
+        // The photo was clicked where it is shown: the map stays put, so that
+        // the next click finds under the pointer what was there.
+        const QScopedValueRollback<bool> clicked(m_selectingFromMap, true);
         m_dock->SelectPositions({hit});
+    }
+}
+
+void PhotoListCommands::ViewPhoto()
+{
+    qsizetype position = m_dock ? m_dock->CurrentPosition() : -1;
+    if (position < 0) {
+        const QList<qsizetype> order = m_host.PhotoOrder();
+        if (order.isEmpty()) {
+            m_host.ShowStatus(QStringLiteral("Er zijn geen foto's om te bekijken."));
+            return;
+        }
+        position = order.first();
+    }
+    TFotoKijkerForm::Open(m_host, position);
 }
 
 void PhotoListCommands::OpenPhoto(qsizetype position)

@@ -14,12 +14,13 @@
 #include <optional>
 
 class MapCommands;
+class MapScrollBox;
 class MapView;
 class PhotoListDock;
 class ProjectHost;
+class QAction;
 class QMainWindow;
 class QMimeData;
-class QScrollArea;
 class TFotoVerwijderenForm;
 class TOntbrekendeFotosForm;
 class ThumbnailCache;
@@ -35,7 +36,7 @@ class PhotoListCommands : public QObject
 {
     Q_OBJECT
 public:
-    PhotoListCommands(ProjectHost &host, QMainWindow *window, QScrollArea *scrollBox, MapView *view, MapCommands &map,
+    PhotoListCommands(ProjectHost &host, QMainWindow *window, MapScrollBox *scrollBox, MapView *view, MapCommands &map,
                       ThumbnailCache &thumbnails);
     ~PhotoListCommands() override;
 
@@ -54,6 +55,10 @@ public:
     void ImportFolder();
     void FindMissing();
     void FocusFilter();
+    // "Foto &groot bekijken" (Ctrl+Enter): the list's current photo (or its
+    // first) in the photo viewer.
+    QAction *ViewAction() const { return m_viewAction; }
+    void ViewPhoto();
 
     // Files dropped on the main window at a point of the window: project
     // files open, pictures become photos there.
@@ -74,7 +79,7 @@ protected:
 
 private:
     void ListSelectionChanged(const QList<qsizetype> &positions, qsizetype current);
-    void MapClicked(const QPoint &mapPoint);
+    void MapClicked(const QPoint &mapPoint, const QPoint &viewPixel);
     void OpenPhoto(qsizetype position);
     void DeletePhotos(const QList<qsizetype> &positions);
     void SelectAdded(const std::optional<PhotoImport::Added> &added);
@@ -84,7 +89,7 @@ private:
 
     ProjectHost &m_host;
     QPointer<QMainWindow> m_window;
-    QPointer<QScrollArea> m_scrollBox;
+    QPointer<MapScrollBox> m_scrollBox;
     QPointer<MapView> m_view;
     MapCommands &m_map;
     std::unique_ptr<PhotoImport> m_import;
@@ -93,4 +98,6 @@ private:
     std::function<std::int32_t()> m_direction;
     std::function<TFotoVerwijderenForm *()> m_deleteDialog;
     std::function<void(const QString &)> m_openProject;
+    QAction *m_viewAction = nullptr;
+    bool m_selectingFromMap = false;
 };

@@ -8,6 +8,7 @@
 #include "core/photos/PhotoFileNames.h"
 #include "core/photos/PhotoGrid.h"
 #include "core/photos/PhotoImportCheck.h"
+#include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/project/AddPhotoEdit.h"
 #include "core/project/PhotoEntry.h"
@@ -106,7 +107,8 @@ std::optional<PhotoImport::Added> PhotoImport::ImportFiles(const Placement &plac
     request.kind = UserInteraction::FileDialogKind::OpenSeveral;
     request.parent = m_host.MainWindow();
     request.title = FilesTitle();
-    request.filter = TFotoToevoegenForm::PhotoFilter() + QStringLiteral("|Alle bestanden (*.*)|*.*");
+    // Every kind of photo, beyond the add-photo dialog's own list.
+    request.filter = QStringLiteral("Foto's (%1)|%1|Alle bestanden (*.*)|*.*").arg(PhotoPicture::FilePatterns());
     request.directory = LastFolder();
     std::optional<QStringList> files = UserInteraction::AskFiles(request);
     // A file dialog may leave another folder current.

@@ -188,6 +188,17 @@ QList<qsizetype> PhotoListDock::SelectedPositions() const
     return positions;
 }
 
+QList<qsizetype> PhotoListDock::ShownPositions() const
+{
+    QList<qsizetype> shown;
+    const int rows = m_model->rowCount();
+    shown.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        if (const qsizetype position = m_model->PositionAt(row); position >= 0)
+            shown.append(position);
+    return shown;
+}
+
 qsizetype PhotoListDock::CurrentPosition() const
 {
     const QModelIndex current = m_view->currentIndex();

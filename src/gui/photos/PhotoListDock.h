@@ -41,6 +41,8 @@ public:
     QList<qsizetype> SelectedPositions() const;
     // The photo with the keyboard focus (-1: none).
     qsizetype CurrentPosition() const;
+    // The photos the list shows, in its order (filtered and sorted).
+    QList<qsizetype> ShownPositions() const;
 
     // Selects these photos (the first becomes current and is scrolled to).
     // A photo hidden by the filter clears the filter first.

@@ -12,6 +12,7 @@
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "core/project/StoreNotesEdit.h"
+#include "gui/photos/TFotoKijkerForm.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
@@ -129,6 +130,8 @@ TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
     FotoKopierenSpeedButton =
         toolButton(CoolBar1, "FotoKopierenSpeedButton", QStringLiteral("Foto kopiëren naar Windows Klembord"), 90,
                    ThemeIcons::Get("edit-copy", QStyle::SP_DialogSaveButton));
+    BekijkenSpeedButton = toolButton(CoolBar1, "BekijkenSpeedButton", QStringLiteral("Foto groot bekijken (Enter)"),
+                                     115, ThemeIcons::Get("view-fullscreen", QStyle::SP_TitleBarMaxButton));
     SluitenSpeedButton = toolButton(CoolBar1, "SluitenSpeedButton", QStringLiteral("Sluiten (Esc)"), 0,
                                     ThemeIcons::Get("window-close", QStyle::SP_TitleBarCloseButton));
     layout->addWidget(FotoBovenPanel);
@@ -201,6 +204,8 @@ TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
     ConnectCommand(WareGrootteSpeedButton, &QToolButton::clicked, this, &TFotoForm::WareGrootteSpeedButtonClick);
     ConnectCommand(FotoKopierenSpeedButton, &QToolButton::clicked, this, &TFotoForm::FotoKopierenSpeedButtonClick);
     connect(SluitenSpeedButton, &QToolButton::clicked, this, &TFotoForm::SluitenSpeedButtonClick);
+    ConnectCommand(BekijkenSpeedButton, &QToolButton::clicked, this, &TFotoForm::OpenViewer);
+    FotoScrollBox->viewport()->installEventFilter(this);
     ConnectCommand(FotoTimer1, &QTimer::timeout, this, &TFotoForm::FotoTimer1Timer);
     connect(AantekeningenMemo, &QPlainTextEdit::textChanged, this, &TFotoForm::AantekeningenMemoChange);
 
@@ -231,6 +236,9 @@ bool TFotoForm::CloseAll()
         if (!w->close())
             all = false;
     }
+    if (TFotoKijkerForm *viewer = TFotoKijkerForm::Current())
+        if (!viewer->close())
+            all = false;
     return all;
 }
 
@@ -466,8 +474,35 @@ void TFotoForm::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
+void TFotoForm::OpenViewer()
+{
+    // The viewer takes over: this window closes first, so that its notes
+    // reach the project before the viewer shows them.
+    const std::int32_t number = PhotoNumber;
+    ProjectHost &host = m_host;
+    if (!close())
+        return;
+    const qsizetype position = PhotoLookup::FindByKeySkippingBad(host.Document().PositionList, number);
+    if (position >= 0)
+        TFotoKijkerForm::Open(host, position);
+}
+
+bool TFotoForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FotoScrollBox->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        GeneralError::Run([this] { OpenViewer(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TFotoForm::keyPressEvent(QKeyEvent *event)
 {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && FotoPanel->isVisible()
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        GeneralError::Run([this] { OpenViewer(); });
+        return;
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;

@@ -30,8 +30,9 @@ public:
     static TFotoForm *OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumber, const QByteArray &fileName,
                                       const QByteArray &notes);
 
-    // Closes every open photo window through its normal close step, so that
-    // edited notes reach the project. False when a window refused to close.
+    // Closes every open photo window and the photo viewer through their
+    // normal close step, so that edited notes reach the project. False when
+    // a window refused to close.
     static bool CloseAll();
     // Closes the active photo window; nothing when none is active.
     static void CloseActive();
@@ -52,6 +53,7 @@ public:
     QFrame *Bevel3 = nullptr;
     QToolButton *WareGrootteSpeedButton = nullptr;
     QToolButton *FotoKopierenSpeedButton = nullptr;
+    QToolButton *BekijkenSpeedButton = nullptr; // opens the photo viewer
     QToolButton *SluitenSpeedButton = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel = nullptr;
@@ -84,12 +86,15 @@ public slots:
     void SluitenSpeedButtonClick();
     void FotoTimer1Timer();
     void AantekeningenMemoChange();
+    // Closes this window and shows its photo in the photo viewer.
+    void OpenViewer();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The close step; false when the notes cannot be stored as typed.

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class ProjectDocument;
+class ThumbnailCache;
 class ProjectSession;
 
 // Where the next photo window opens, and whether it shows true size. Lives
@@ -47,8 +51,22 @@ public:
     // An empty text clears it.
     void ShowStatus(const QString &text) { emit StatusText(text); }
 
+    // The photos (their places in PositionList) in the order the photo list
+    // shows them, filtered and sorted; without a list, all in list order.
+    // The photo viewer steps through them.
+    void SetPhotoOrder(std::function<QList<qsizetype>()> order) { m_photoOrder = std::move(order); }
+    QList<qsizetype> PhotoOrder() const;
+
+    // The thumbnails the map and the list share (null in a test without them).
+    ThumbnailCache *Thumbnails() const { return m_thumbnails; }
+    void SetThumbnails(ThumbnailCache *thumbnails) { m_thumbnails = thumbnails; }
+
+    // The user chose one of several photos on one spot of the map.
+    void ChosePhoto(qsizetype position) { emit PhotoChosen(position); }
+
 signals:
     void PickModesChanged();
+    void PhotoChosen(qsizetype position);
     void StatusText(const QString &text);
 
 private:
@@ -57,4 +75,6 @@ private:
     PhotoWindowPlacement m_placement;
     bool m_addPick = false;
     bool m_deletePick = false;
+    std::function<QList<qsizetype>()> m_photoOrder;
+    ThumbnailCache *m_thumbnails = nullptr;
 };

@@ -48,7 +48,9 @@ TFotorapportForm::TFotorapportForm(ProjectHost &host, const MapScene &scene, con
       m_host(host),
       m_scene(scene),
       m_selected(selected),
-      m_filtered(filtered)
+      m_filtered(filtered),
+      m_north(ReportContent::MapNorth(host.Document())),
+      m_times(ReportContent::CameraTimes())
 {
     setObjectName(QStringLiteral("FotorapportForm"));
     setWindowTitle(Caption());
@@ -267,7 +269,7 @@ void TFotorapportForm::Relayout()
     const ReportOptions options = Options();
     ReportContent content;
     try {
-        content = ReportContent::Build(m_host.Document(), ChosenPositions(), options.order);
+        content = ReportContent::Build(m_host.Document(), ChosenPositions(), options.order, m_north, m_times);
     } catch (const TolvekError &e) {
         // Runs from a timer: the problem is shown where the pages would be.
         m_layout.reset();

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class ProjectHost;
 class QCheckBox;
@@ -81,6 +82,8 @@ private:
     QList<qsizetype> m_filtered;
     std::unique_ptr<ReportLayout> m_layout;
     QHash<QString, QImage> m_previewPhotos; // path and size -> fitted photo
+    std::optional<double> m_north;
+    ReportContent::TimeSource m_times;
     QTimer m_relayout;
     int m_page = 0;
 };
