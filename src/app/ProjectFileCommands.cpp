@@ -1,6 +1,7 @@
 #include "app/ProjectFileCommands.h"
 
 #include "core/base/ProgramTexts.h"
+#include "core/photos/ProjectRelocation.h"
 #include "core/platform/InputFile.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
@@ -9,6 +10,7 @@
 #include "core/project/RecentProjects.h"
 #include "core/project/RecoveryCopy.h"
 #include "core/project/RecoveryKeeper.h"
+#include "gui/photos/RelocationQuestion.h"
 #include "gui/photos/TFotoForm.h"
 #include "gui/project/OutsideChangeGuard.h"
 #include "gui/project/ProjectHost.h"
@@ -198,9 +200,49 @@ void ProjectFileCommands::Opslaanals1Click()
     const QString extension = dot < 0 ? QString() : base.mid(dot);
     if (extension != QLatin1String(".tvk"))
         name += QStringLiteral(".tvk");
-    if (!MaySaveAs(name) || !WriteDataFile(name))
+    if (!MaySaveAs(name))
         return;
+    std::optional<ProjectRelocation::Outcome> moved = KeepFilesFound(name);
+    if (!moved)
+        return;
+    if (!WriteDataFile(name)) {
+        // Not saved: the names and the copies made for it go again.
+        if (!moved->renames.isEmpty() || moved->mapFileName)
+            m_host.Session().Withdraw();
+        ProjectRelocation::Discard(*moved);
+        return;
+    }
     SetFileCaption(name);
+}
+
+std::optional<ProjectRelocation::Outcome> ProjectFileCommands::KeepFilesFound(const QString &fileName)
+{
+    const ProjectDocument &doc = m_host.Document();
+    const QString to = QFileInfo(fileName).absolutePath();
+    const QString folder = doc.ProjectFolder();
+    const QString from = folder.isEmpty() ? QDir::currentPath() : folder;
+    const QList<ProjectRelocation::File> files = ProjectRelocation::Concerned(doc, from, to, doc.IsUntitled());
+    ProjectRelocation::Outcome outcome;
+    if (files.isEmpty()) {
+        outcome.ok = true;
+        return outcome;
+    }
+    const bool map = files.first().isMap;
+    const RelocationQuestion::Answer answer = RelocationQuestion::Ask(int(files.size()) - (map ? 1 : 0), map, to, true);
+    if (answer == RelocationQuestion::Answer::Cancel)
+        return std::nullopt;
+    {
+        BusyCursor busy;
+        outcome = answer == RelocationQuestion::Answer::Carry ? ProjectRelocation::Carry(files, to)
+                                                              : ProjectRelocation::Repath(files, to);
+    }
+    if (!outcome.ok) {
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("Het project is niet opgeslagen.\r\n\r\n") + outcome.error);
+        return std::nullopt;
+    }
+    m_host.Session().Perform(ProjectRelocation::Edit(doc, outcome));
+    return outcome;
 }
 
 bool ProjectFileCommands::MaySaveAs(const QString &fileName)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/photos/ProjectRelocation.h"
+
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class OutsideChangeGuard;
 class ProjectHost;
@@ -71,9 +74,13 @@ public:
 private:
     // The file was chosen in Save As or the project is saved for the first
     // time: the questions before the project takes that name. False when
-    // the save is not to go ahead. (Further questions about the new name
-    // belong here.)
+    // the save is not to go ahead.
     bool MaySaveAs(const QString &fileName);
+    // Saved as fileName, would the project still find its map and photos by
+    // the names it stores? If not, the relocation question: the new names
+    // are then in the project (one undo step) and copies made. Nothing when
+    // the save is not to go ahead (cancelled, or a copy failed: said).
+    std::optional<ProjectRelocation::Outcome> KeepFilesFound(const QString &fileName);
     // The project's file changed outside the program: act on the answer.
     void GuardAgainstOutsideChange(bool saving);
     // Reads the project's file again, dropping the changes made here.

@@ -40,6 +40,18 @@ void ProjectSession::Redo()
     FollowStack(changes);
 }
 
+void ProjectSession::Withdraw()
+{
+    if (!m_undo.canUndo())
+        return;
+    Undo();
+    // A command pushed obsolete is dropped at once, and the push drops the
+    // step above the index with it.
+    auto *drop = new QUndoCommand;
+    drop->setObsolete(true);
+    m_undo.push(drop);
+}
+
 void ProjectSession::FollowStack(ProjectChanges changes)
 {
     m_document.Modified = !m_undo.isClean();

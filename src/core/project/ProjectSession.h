@@ -42,6 +42,9 @@ public:
     bool CanRedo() const { return m_undo.canRedo(); }
     void Undo();
     void Redo();
+    // Takes back the last step for good: it cannot be redone (an edit made
+    // for a save that then failed, whose files are gone again).
+    void Withdraw();
 
     // The steps, for the menu items that name them. Undo and redo go
     // through Undo() and Redo(), never through the stack itself.

@@ -1,18 +1,27 @@
 #include "gui/map/TKaartForm.h"
 
+#include "core/base/ProgramTexts.h"
 #include "core/map/MapImageDecoder.h"
+#include "core/photos/PhotoFileCopy.h"
+#include "core/photos/PhotoFileNames.h"
+#include "core/photos/ProjectRelocation.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/InputFile.h"
 #include "core/project/MapFileEdit.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/photos/RelocationQuestion.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BrowseFileRow.h"
+#include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/HelpContexts.h"
+#include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,12 +99,51 @@ QString TKaartForm::MapFilter()
                           "Alle bestanden (*.*)|*.*");
 }
 
+std::optional<QString> TKaartForm::NameThatResolves()
+{
+    const QString name = Edit1->text();
+    const QString browsed = m_row->BrowsedPath();
+    // A file that is not there has nothing to keep (the save rule's view too).
+    if (browsed.isEmpty() || !m_row->NameFromBrowse() || InputFile::KindOf(browsed) != InputFile::Kind::File)
+        return name;
+    const QString folder = m_host.Document().ProjectFolder();
+    const QString base = folder.isEmpty() ? QDir::currentPath() : folder;
+    if (PhotoFileCopy::Resolves(AnsiCodec::fromUnicode(name), base, browsed))
+        return name;
+    // A project without a folder yet: its full path, until the first save
+    // asks about it.
+    if (folder.isEmpty())
+        return PhotoFileNames::StoredName(QString(), browsed);
+    ProjectRelocation::File map;
+    map.isMap = true;
+    map.path = browsed;
+    const RelocationQuestion::Answer answer = RelocationQuestion::Ask(0, true, folder, false);
+    if (answer == RelocationQuestion::Answer::Cancel)
+        return std::nullopt;
+    BusyCursor busy;
+    ProjectRelocation::Outcome outcome = answer == RelocationQuestion::Answer::Carry
+        ? ProjectRelocation::Carry({map}, folder)
+        : ProjectRelocation::Repath({map}, folder);
+    if (!outcome.ok) {
+        MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), QString(),
+                                         QStringLiteral("De overzichtskaart is niet gekozen.\r\n\r\n") + outcome.error);
+        return std::nullopt;
+    }
+    return AnsiCodec::toUnicode(*outcome.mapFileName);
+}
+
 void TKaartForm::BitBtn1Click()
 {
     if (!DialogParts::CheckStorable(Edit1, Edit1->text()))
         return;
+    // A map from outside the project's folder under its name alone would
+    // not be found: asked before anything changes.
+    const std::optional<QString> name = NameThatResolves();
+    if (!name)
+        return;
     // Closed first: the redraw that follows runs (and reports any error)
     // with the dialog out of the way.
     accept();
-    m_host.Session().Perform(std::make_unique<MapFileEdit>(AnsiCodec::fromUnicode(Edit1->text()), m_mapNameEdited));
+    m_host.Session().Perform(
+        std::make_unique<MapFileEdit>(AnsiCodec::fromUnicode(*name), m_mapNameEdited || *name != Edit1->text()));
 }

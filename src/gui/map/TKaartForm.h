@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
+
+#include <optional>
 
 class BrowseFileRow;
 class ProjectHost;
@@ -35,6 +38,10 @@ private:
     void FormActivate();
     void SpeedButton1Click();
     void BitBtn1Click();
+    // The name to store: the edit's, unless a browsed map would not be
+    // found by it (then the relocation question's answer); nothing when
+    // the user cancelled or the copy failed.
+    std::optional<QString> NameThatResolves();
 
     ProjectHost &m_host;
     BrowseFileRow *m_row = nullptr;
