@@ -28,6 +28,7 @@
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/PhotoListModel.h"
 #include "gui/photos/TFotoForm.h"
+#include "gui/photos/TFotoKijkerForm.h"
 #include "gui/photos/TFotoToevoegenForm.h"
 #include "gui/photos/TFotoVerwijderenForm.h"
 #include "gui/project/RecentProjectsMenu.h"
@@ -108,6 +109,7 @@ THoofdForm::THoofdForm(QWidget *parent) : QMainWindow(parent), m_host(m_session,
                                                       m_interaction->Thumbnails());
     FotosDock = m_photoList->Dock();
     FotosDock->Model().SetMetadata(&m_interaction->Metadata());
+    TFotoKijkerForm::SetMetadata(&m_interaction->Metadata());
     addDockWidget(Qt::RightDockWidgetArea, FotosDock);
     // Every change of the project ends here; the recovery copy follows after.
     connect(&m_session, &ProjectSession::Changed, this, &THoofdForm::ProjectChanged);

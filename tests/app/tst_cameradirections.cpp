@@ -22,6 +22,7 @@
 #include "gui/map/TRichtingOvernemenForm.h"
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/PhotoListModel.h"
+#include "gui/photos/TFotoKijkerForm.h"
 #include "gui/widgets/ElidedLabel.h"
 
 #include <QAction>
@@ -80,6 +81,7 @@ private slots:
     void importTakesCameraDirectionsOnlyWithNorth();
     void takeDirectionsIsOneUndoStep();
     void listSortsByTimeAndFiltersDates();
+    void viewerShowsTimeAndDirection();
     void exportAddsMarksOnlyWhenAsked();
 
 private:
@@ -354,6 +356,35 @@ void TestCameraDirections::listSortsByTimeAndFiltersDates()
     m_form = std::make_unique<THoofdForm>();
     QCOMPARE(m_form->FotosDock->OrderBox()->currentIndex(), 1);
     m_form->FotosDock->OrderBox()->setCurrentIndex(0);
+}
+
+// The viewer says what each camera recorded, and nothing for a photo
+// without a record (no leftover of the photo before).
+void TestCameraDirections::viewerShowsTimeAndDirection()
+{
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=10,10,0", "00002=20,10,0", "00003=30,10,0", "00004=40,10,0"};
+    doc.NameList = {"00001=fotos\\kompas.jpg", "00002=fotos\\oost.jpg", "00003=fotos\\ergens.jpg",
+                    "00004=fotos\\oud.jpg"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    open();
+    m_form->FotosDock->OrderBox()->setCurrentIndex(0);
+    TFotoKijkerForm *viewer = TFotoKijkerForm::Open(m_form->Host(), 0);
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QTRY_COMPARE(viewer->TijdRichtingLabel->text(),
+                 QStringLiteral("Genomen: 1 jun. 2026 09:00   Richting camera: 100\u00b0 magnetisch"));
+    QVERIFY(viewer->TijdRichtingLabel->isVisible());
+    QVERIFY(viewer->Step(1));
+    QTRY_COMPARE(viewer->TijdRichtingLabel->text(),
+                 QStringLiteral("Genomen: 7 dec. 2026 14:03   Richting camera: 100\u00b0"));
+    QVERIFY(viewer->Step(1));
+    QTRY_COMPARE(viewer->TijdRichtingLabel->text(), QStringLiteral("Richting camera: 200\u00b0 magnetisch"));
+    QVERIFY(viewer->Step(1));
+    QCOMPARE(viewer->PhotoNumber(), 4);
+    QTRY_VERIFY(viewer->TijdRichtingLabel->text().isEmpty());
+    QVERIFY(!viewer->TijdRichtingLabel->isVisible());
+    viewer->close();
 }
 
 // The image export keeps its bytes on a calibrated map until the user asks

@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/photos/PhotoMetadataCache.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/AppSettings.h"
 #include "core/platform/PathResolver.h"
@@ -44,11 +45,22 @@ QPointer<TFotoKijkerForm> &viewer()
 
 constexpr const char *kGeometryKey = "Fotokijker/venster";
 
+QPointer<PhotoMetadataCache> &sharedMetadata()
+{
+    static QPointer<PhotoMetadataCache> cache;
+    return cache;
+}
+
 } // namespace
 
 TFotoKijkerForm *TFotoKijkerForm::Current()
 {
     return viewer().data();
+}
+
+void TFotoKijkerForm::SetMetadata(PhotoMetadataCache *metadata)
+{
+    sharedMetadata() = metadata;
 }
 
 TFotoKijkerForm *TFotoKijkerForm::Open(ProjectHost &host, qsizetype position)
@@ -87,10 +99,16 @@ TFotoKijkerForm::TFotoKijkerForm(ProjectHost &host, QWidget *parent) : QWidget(p
     bold.setBold(true);
     KopLabel->setFont(bold);
     KopLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Time and direction of the photo, where the project knows them.
+    // Time and direction of the photo, where its camera recorded them.
     TijdRichtingLabel = new QLabel(this);
     TijdRichtingLabel->setObjectName(QStringLiteral("TijdRichtingLabel"));
+    TijdRichtingLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     TijdRichtingLabel->hide();
+    m_metadata = sharedMetadata() ? sharedMetadata().data() : new PhotoMetadataCache(this);
+    connect(m_metadata, &PhotoMetadataCache::Ready, this, [this](const QString &name, const QString &folder) {
+        if (name == m_recordName && folder == m_recordFolder)
+            ShowCameraRecord(false);
+    });
     PlaatsLabel = new QLabel(this);
     PlaatsLabel->setObjectName(QStringLiteral("PlaatsLabel"));
     auto *head = new QHBoxLayout;
@@ -253,6 +271,11 @@ void TFotoKijkerForm::Show(qsizetype position)
             FotoVlak->ShowText(d.problem);
     }
 
+    const QString folder = doc.ProjectFolder();
+    m_recordName = stored == "++GeenNaam++" ? QString() : AnsiCodec::toUnicode(stored);
+    m_recordFolder = folder.isEmpty() ? QDir::currentPath() : folder;
+    ShowCameraRecord(true);
+
     m_filling = true;
     QString text = AnsiCodec::toUnicode(PhotoLookup::NotesFor(doc.NotesList, m_key));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -261,6 +284,24 @@ void TFotoKijkerForm::Show(qsizetype position)
     m_filling = false;
     m_notesChanged = false;
     DecodeAhead();
+}
+
+void TFotoKijkerForm::ShowCameraRecord(bool request)
+{
+    QStringList parts;
+    if (!m_recordName.isEmpty()) {
+        const PhotoMetadataCache::Metadata md = request ? m_metadata->Request(m_recordName, m_recordFolder)
+                                                        : m_metadata->Known(m_recordName, m_recordFolder);
+        const CameraRecord &record = md.record;
+        if (record.HasTime())
+            parts << QStringLiteral("Genomen: ") + record.TimeText();
+        if (record.HasDirection())
+            parts << QStringLiteral("Richting camera: %1\u00b0%2")
+                         .arg(qRound(*record.direction) % 360)
+                         .arg(record.directionRef == 'M' ? QStringLiteral(" magnetisch") : QString());
+    }
+    TijdRichtingLabel->setText(parts.join(QStringLiteral("   ")));
+    TijdRichtingLabel->setVisible(!parts.isEmpty());
 }
 
 void TFotoKijkerForm::DecodeAhead()

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+class PhotoMetadataCache;
 class PhotoViewArea;
 class ProjectHost;
 class QLabel;
@@ -34,6 +35,9 @@ public:
     static TFotoKijkerForm *Open(ProjectHost &host, qsizetype position);
     // The viewer when it is open.
     static TFotoKijkerForm *Current();
+    // The program's cache of what the cameras recorded, shared with the
+    // photo list and the hover; without one a viewer reads into its own.
+    static void SetMetadata(PhotoMetadataCache *metadata);
 
     TFotoKijkerForm(ProjectHost &host, QWidget *parent);
     ~TFotoKijkerForm() override;
@@ -49,7 +53,7 @@ public:
 
     QLabel *KopLabel = nullptr;          // number and file name
     QLabel *PlaatsLabel = nullptr;       // "3 van 40"
-    QLabel *TijdRichtingLabel = nullptr; // time and direction, when known
+    QLabel *TijdRichtingLabel = nullptr; // time and camera direction, when recorded
     PhotoViewArea *FotoVlak = nullptr;
     QPlainTextEdit *AantekeningenMemo = nullptr;
     QSplitter *Splitter = nullptr;
@@ -84,6 +88,9 @@ private:
     // Stores edited notes as one edit; false when they cannot be stored.
     bool CommitNotes();
     void DecodeAhead();
+    // The time and direction the camera recorded for the photo shown, as
+    // far as the metadata cache knows them; request: ask for them.
+    void ShowCameraRecord(bool request);
     void ProjectChanged(bool another);
     void LayOut();
     // The file of the photo at position, resolved; empty when it has none.
@@ -97,4 +104,7 @@ private:
     bool m_filling = false;
     bool m_laidOut = false; // the photo and notes have had their first shares
     QList<Ahead> m_ahead;
+    PhotoMetadataCache *m_metadata = nullptr;
+    QString m_recordName; // the shown photo's stored name, for the cache
+    QString m_recordFolder;
 };
