@@ -16,6 +16,8 @@ endforeach()
 file(GLOB_RECURSE files ${globs})
 # Deliberately wrong files that a test feeds to a checker are no code of ours.
 list(FILTER files EXCLUDE REGEX "/tests/layers/")
+# Nor are the browser tests' npm packages (scripts/install-deps.sh puts them there).
+list(FILTER files EXCLUDE REGEX "/node_modules/")
 list(LENGTH files count)
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run -Werror ${files}
                 WORKING_DIRECTORY ${ROOT} RESULT_VARIABLE result)

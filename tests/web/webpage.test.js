@@ -64,6 +64,32 @@ function writeProject(file, general, photos) {
   fs.writeFileSync(file, Buffer.from(lines.join('\r\n') + '\r\n', 'latin1'));
 }
 
+// A JPEG carrying the time a camera records (EXIF DateTimeOriginal, as
+// "2026:06:01 09:00:00"), put in just after the picture's start marker.
+function withTime(jpeg, time) {
+  const value = Buffer.from(time + '\0', 'latin1');
+  const tiff = Buffer.alloc(44 + value.length);
+  tiff.write('MM', 0, 'latin1');
+  tiff.writeUInt16BE(42, 2);
+  tiff.writeUInt32BE(8, 4);
+  // The first directory: one entry, where the camera's directory lies.
+  tiff.writeUInt16BE(1, 8);
+  tiff.writeUInt16BE(0x8769, 10);
+  tiff.writeUInt16BE(4, 12);
+  tiff.writeUInt32BE(1, 14);
+  tiff.writeUInt32BE(26, 18);
+  // The camera's directory: the time the photo was taken.
+  tiff.writeUInt16BE(1, 26);
+  tiff.writeUInt16BE(0x9003, 28);
+  tiff.writeUInt16BE(2, 30);
+  tiff.writeUInt32BE(value.length, 32);
+  tiff.writeUInt32BE(44, 36);
+  value.copy(tiff, 44);
+  const body = Buffer.concat([Buffer.from('Exif\0\0', 'latin1'), tiff]);
+  const marker = Buffer.from([0xff, 0xe1, (body.length + 2) >> 8, (body.length + 2) & 0xff]);
+  return Buffer.concat([jpeg.subarray(0, 2), marker, body, jpeg.subarray(2)]);
+}
+
 // Opens a page and records what a user must never see happen.
 async function open(browser, url, allowedPrefix, viewport) {
   const page = await browser.newPage();
@@ -408,6 +434,51 @@ function near(actual, expected, tolerance) {
       assert.equal(await bad.evaluate(() => window.__pwned), undefined);
       clean(bad);
       await bad.close();
+    });
+
+    await check('times taken: shown with each photo, and the list and its walk in time order', async () => {
+      const folder = path.join(work, 'tijden-project');
+      fs.mkdirSync(path.join(folder, 'fotos'), { recursive: true });
+      const taken = [['hal.jpg', '2026:06:01 12:00:00'], ['keuken.jpg', ''], ['serre.jpg', '2026:06:01 09:00:00'],
+        ['woonkamer.jpg', '2026:06:02 08:00:00']];
+      const photos = taken.map(([name, time], i) => {
+        const bytes = fs.readFileSync(photo(name));
+        fs.writeFileSync(path.join(folder, 'fotos', name), time ? withTime(bytes, time) : bytes);
+        return { key: '0000' + (i + 1), x: 150 + 100 * i, y: 200, direction: 90, name: 'fotos\\' + name, notes: '' };
+      });
+      writeProject(path.join(folder, 'tijden.tvk'), [path.join(sampleFolder, 'plattegrond.bmp'), '10', '255'], photos);
+      const out = path.join(work, 'tijden');
+      run([path.join(folder, 'tijden.tvk'), out + '/']);
+      const timed = await open(browser, 'file://' + out + '/index.html', 'file://' + out + '/');
+      const rows = () => timed.$$eval('#lijstitems li', (items) => items
+        .sort((a, b) => Number(a.getAttribute('aria-posinset')) - Number(b.getAttribute('aria-posinset')))
+        .map((li) => li.querySelector('.naam').textContent + '|' + ((li.querySelector('.tijd') || {}).textContent || '')));
+      const shown = () => timed.evaluate(() => location.hash + '|' + document.getElementById('fototeller').textContent
+        + '|' + (document.getElementById('fototijd').hidden ? '' : document.getElementById('fototijd').textContent));
+      assert.equal(await timed.$eval('#volgordevak', (e) => e.hidden), false);
+      assert.deepEqual(await rows(), ['hal.jpg|1 jun. 2026 12:00', 'keuken.jpg|',
+        'serre.jpg|1 jun. 2026 09:00', 'woonkamer.jpg|2 jun. 2026 08:00']);
+      await timed.select('#volgorde', 'tijd');
+      assert.deepEqual((await rows()).map((r) => r.split('|')[0]), ['serre.jpg', 'hal.jpg',
+        'woonkamer.jpg', 'keuken.jpg']);
+      await timed.click('#lijstitems li[aria-posinset="1"] button');
+      await timed.waitForSelector('#fotovenster:not([hidden])');
+      const walk = [await shown()];
+      for (let i = 0; i < 3; ++i) {
+        await timed.keyboard.press('ArrowRight');
+        walk.push(await shown());
+      }
+      assert.deepEqual(walk, ['#foto-00003|Foto 1 van 4|Genomen: 1 jun. 2026 09:00',
+        '#foto-00001|Foto 2 van 4|Genomen: 1 jun. 2026 12:00', '#foto-00004|Foto 3 van 4|Genomen: 2 jun. 2026 08:00',
+        '#foto-00002|Foto 4 van 4|']);
+      assert.equal(await timed.$eval('#volgende', (e) => e.disabled), true);
+      await timed.keyboard.press('Escape');
+      clean(timed);
+      await timed.close();
+      // A page without any time offers no order to choose.
+      const plain = await open(browser, url, 'file://' + folderOut + '/');
+      assert.equal(await plain.$eval('#volgordevak', (e) => e.hidden), true);
+      await plain.close();
     });
 
     await check('any name of the page works: #, ?, %, :, spaces and accents', async () => {

@@ -3,6 +3,7 @@
 #include "core/base/TolvekError.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapScene.h"
+#include "core/photos/ExifReader.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/FileErrors.h"
@@ -86,6 +87,7 @@ struct SourceJob
     QString path;
     bool jpeg = false;
     WebPhotoFiles::Source source;
+    CameraRecord camera; // when it was taken, for the page
 };
 
 // One distinct content: written once, shown by every photo that has it.
@@ -284,6 +286,8 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         if (progress.cancelled)
             return;
         source.source = WebPhotoFiles::Examine(source.path);
+        if (source.source.ok)
+            source.camera = ExifReader::Read(source.path);
         tick();
     });
 
@@ -352,12 +356,18 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         return &contents[std::size_t(contentOfSource[job.source])].result;
     };
     for (qsizetype i = 0; i < content.photos.size(); ++i) {
-        const WebPhotoFiles::Result *r = resultOf(jobs[std::size_t(jobOfPhoto[i])]);
+        const PhotoJob &job = jobs[std::size_t(jobOfPhoto[i])];
+        const WebPhotoFiles::Result *r = resultOf(job);
         WebPageContent::Photo &ph = content.photos[i];
         if (r && r->ok) {
             ph.photo = r->photo;
             ph.thumbnail = r->thumbnail;
             ph.size = r->size;
+            const CameraRecord &camera = sources[std::size_t(job.source)].camera;
+            if (camera.HasTime()) {
+                ph.time = camera.TimeText();
+                ph.timeKey = camera.SortKey();
+            }
         }
     }
     for (const PhotoJob &job : jobs) {

@@ -5,7 +5,9 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
 
 namespace {
 
@@ -123,7 +125,10 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
     p += "<button type=\"button\" id=\"lijstknop\" aria-controls=\"lijst\" aria-expanded=\"false\">Lijst</button>\n";
     p += "</div>\n</header>\n";
     p += "<main class=\"inhoud\">\n";
-    p += "<nav id=\"lijst\" class=\"lijst\" aria-label=\"Foto's\"><p id=\"telling\" class=\"telling\" "
+    // The order choice shows once the texts tell that some photo has a time.
+    p += "<nav id=\"lijst\" class=\"lijst\" aria-label=\"Foto's\"><p id=\"volgordevak\" class=\"volgorde\" hidden>"
+         "<label for=\"volgorde\">Volgorde</label> <select id=\"volgorde\"><option value=\"nummer\">Nummer</option>"
+         "<option value=\"tijd\">Tijd van opname</option></select></p><p id=\"telling\" class=\"telling\" "
          "role=\"status\" aria-live=\"polite\"></p><ul id=\"lijstitems\"></ul></nav>\n";
     p += "<div id=\"kaart\" class=\"kaart\" aria-label=\"Overzichtskaart\"></div>\n";
     p += "<p id=\"kaartuitleg\" hidden>Pijltoetsen: naar de dichtstbijzijnde foto in die richting. Enter: de foto "
@@ -133,8 +138,10 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
     p += "<div id=\"fotovenster\" class=\"fotovenster\" role=\"dialog\" aria-modal=\"true\" "
          "aria-labelledby=\"fotonaam\" hidden>\n";
     p += "<div class=\"fotovlak\"><img id=\"fotogroot\" alt=\"\"></div>\n";
-    p += "<aside class=\"fotogegevens\">\n<h2 id=\"fotonaam\"></h2>\n<p id=\"fototeller\" class=\"fototeller\"></p>\n"
-         "<div id=\"fotoaantekeningen\" class=\"aantekeningen\"></div>\n</aside>\n";
+    p +=
+        "<aside class=\"fotogegevens\">\n<h2 id=\"fotonaam\"></h2>\n<p id=\"fototijd\" class=\"fototijd\" hidden></p>\n"
+        "<p id=\"fototeller\" class=\"fototeller\"></p>\n"
+        "<div id=\"fotoaantekeningen\" class=\"aantekeningen\"></div>\n</aside>\n";
     p += "<button type=\"button\" id=\"vorige\" class=\"knop vorige\" title=\"Vorige foto (pijl links)\" "
          "aria-label=\"Vorige foto\">&#8249;</button>\n";
     p += "<button type=\"button\" id=\"volgende\" class=\"knop volgende\" title=\"Volgende foto (pijl rechts)\" "
@@ -231,6 +238,20 @@ QByteArray WebPageWriter::Texts(const WebPageContent &c)
     d += "],\n\"notes\": [";
     for (qsizetype i = 0; i < c.photos.size(); ++i)
         d += (i ? ",\n" : "") + JsonString(c.photos[i].notes);
+    d += "],\n\"times\": [";
+    for (qsizetype i = 0; i < c.photos.size(); ++i)
+        d += (i ? "," : "") + JsonString(c.photos[i].time);
+    // Photos taken at one moment, and those without a time, stay in list order.
+    QList<int> byTime(c.photos.size());
+    std::iota(byTime.begin(), byTime.end(), 0);
+    std::stable_sort(byTime.begin(), byTime.end(), [&c](int a, int b) {
+        const std::optional<qint64> &x = c.photos[a].timeKey;
+        const std::optional<qint64> &y = c.photos[b].timeKey;
+        return x && (!y || *x < *y);
+    });
+    d += "],\n\"timeOrder\": [";
+    for (qsizetype i = 0; i < byTime.size(); ++i)
+        d += (i ? "," : "") + Number(byTime[i]);
     // The search's text: name and notes folded as the program's photo list
     // folds them, photo after photo, each ending in a line break.
     d += "],\n\"search\": ";

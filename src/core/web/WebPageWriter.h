@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What the exported page shows, in Unicode, ready to be written.
 struct WebPageContent
 {
@@ -22,7 +24,9 @@ struct WebPageContent
         QString notes;      // line breaks as "\n"
         QString photo;      // file below the assets folder; empty: placeholder
         QString thumbnail;
-        QSize size; // of the written photo
+        QSize size;                    // of the written photo
+        QString time;                  // when it was taken, as the program shows it; empty: not recorded
+        std::optional<qint64> timeKey; // orders photos by when they were taken
     };
 
     QString organisation;
@@ -46,7 +50,9 @@ public:
     static QByteArray Page(const WebPageContent &content);
     // The data the page's first picture needs: positions and shapes.
     static QByteArray Data(const WebPageContent &content);
-    // Names, notes, photo files and the folded search text, loaded after.
+    // Names, notes, times taken (with the photos in time order: those
+    // without a time last), photo files and the folded search text, loaded
+    // after.
     static QByteArray Texts(const WebPageContent &content);
 
     static QString EscapeHtml(const QString &text);

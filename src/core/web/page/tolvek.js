@@ -59,6 +59,11 @@
     return texts ? texts.notes[i] : '';
   }
 
+  // When the photo was taken, as the program shows it; empty: not recorded.
+  function timeOf(i) {
+    return texts && texts.times ? texts.times[i] : '';
+  }
+
   function fileOf(i) {
     return texts ? texts.photoFile[i] : -1;
   }
@@ -615,10 +620,27 @@
   var listBox = $('lijst');
   var listItems = $('lijstitems');
   var order = new Int32Array(count); // the shown photos, in list order
+  var rank = new Int32Array(count); // each photo's place in order; -1: not shown
   for (var o = 0; o < count; ++o) {
     order[o] = o;
+    rank[o] = o;
   }
   var orderCount = count;
+  var byTime = false; // the list (and the walk through the photos) in time order
+
+  // The shown photos in the chosen order.
+  function makeOrder() {
+    var sequence = byTime && texts ? texts.timeOrder : null;
+    rank.fill(-1);
+    orderCount = 0;
+    for (var k = 0; k < count; ++k) {
+      var i = sequence ? sequence[k] : k;
+      if (shown[i]) {
+        rank[i] = orderCount;
+        order[orderCount++] = i;
+      }
+    }
+  }
   var rowsShown = {};
 
   function rowFor(i, position) {
@@ -636,6 +658,9 @@
     img.src = file >= 0 ? base + texts.thumbnails[file] : placeholder;
     var text = element('span');
     text.appendChild(element('span', 'naam', shownName(i)));
+    if (timeOf(i)) {
+      text.appendChild(element('span', 'tijd', timeOf(i)));
+    }
     var line = firstLine(notesOf(i));
     if (line) {
       text.appendChild(element('span', 'regel', line));
@@ -799,13 +824,10 @@
     }
     lastQuery = query;
     var mask = words.length ? find(words) : null;
-    orderCount = 0;
     for (var i = 0; i < count; ++i) {
       shown[i] = mask ? mask[i] : 1;
-      if (shown[i]) {
-        order[orderCount++] = i;
-      }
     }
+    makeOrder();
     shownCount = orderCount;
     $('telling').textContent = words.length ? shownCount + ' van ' + photoCount(count) : photoCount(count);
     hideTip();
@@ -815,6 +837,15 @@
   }
 
   $('zoekveld').addEventListener('input', applySearch);
+  $('volgorde').addEventListener('change', function () {
+    byTime = this.value === 'tijd';
+    makeOrder();
+    resetList();
+    // The open photo keeps its place; its count and neighbours follow the order.
+    if (current >= 0) {
+      openPhoto(current);
+    }
+  });
   $('zoekveld').addEventListener('keydown', function (e) {
     if (e.key === 'Escape' && this.value) {
       this.value = '';
@@ -854,19 +885,7 @@
 
   // Arrows walk the photos the search shows, in list order.
   function positionOf(i) {
-    var lo = 0, hi = orderCount - 1;
-    while (lo <= hi) {
-      var mid = (lo + hi) >> 1;
-      if (order[mid] === i) {
-        return mid;
-      }
-      if (order[mid] < i) {
-        lo = mid + 1;
-      } else {
-        hi = mid - 1;
-      }
-    }
-    return -1;
+    return i >= 0 && i < count ? rank[i] : -1;
   }
 
   function setAddress(id) {
@@ -895,6 +914,8 @@
     // What the photo shows, in the notes' words where there are notes.
     big.alt = firstLine(notesOf(i)) || nameOf(i) || 'Foto';
     $('fotonaam').textContent = shownName(i);
+    $('fototijd').textContent = timeOf(i) ? 'Genomen: ' + timeOf(i) : '';
+    $('fototijd').hidden = !timeOf(i);
     $('fotoaantekeningen').textContent = notesOf(i);
     var at = positionOf(i);
     var total = at >= 0 ? orderCount : count;
@@ -1054,6 +1075,9 @@
       at = texts.search.indexOf('\n', at) + 1;
     }
     document.body.classList.add('teksten-geladen');
+    $('volgordevak').hidden = !(texts.times && texts.times.some(function (t) {
+      return t;
+    }));
     renderList();
     applySearch();
     followAddress();
