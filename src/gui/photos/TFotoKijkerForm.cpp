@@ -105,7 +105,7 @@ TFotoKijkerForm::TFotoKijkerForm(ProjectHost &host, QWidget *parent) : QWidget(p
     TijdRichtingLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     TijdRichtingLabel->hide();
     m_metadata = sharedMetadata() ? sharedMetadata().data() : new PhotoMetadataCache(this);
-    connect(m_metadata, &PhotoMetadataCache::Ready, this, [this](const QString &name, const QString &folder) {
+    connect(m_metadata.data(), &PhotoMetadataCache::Ready, this, [this](const QString &name, const QString &folder) {
         if (name == m_recordName && folder == m_recordFolder)
             ShowCameraRecord(false);
     });
@@ -289,7 +289,7 @@ void TFotoKijkerForm::Show(qsizetype position)
 void TFotoKijkerForm::ShowCameraRecord(bool request)
 {
     QStringList parts;
-    if (!m_recordName.isEmpty()) {
+    if (!m_recordName.isEmpty() && m_metadata) {
         const PhotoMetadataCache::Metadata md = request ? m_metadata->Request(m_recordName, m_recordFolder)
                                                         : m_metadata->Known(m_recordName, m_recordFolder);
         const CameraRecord &record = md.record;

@@ -4,6 +4,7 @@
 
 #include <QFuture>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -104,7 +105,8 @@ private:
     bool m_filling = false;
     bool m_laidOut = false; // the photo and notes have had their first shares
     QList<Ahead> m_ahead;
-    PhotoMetadataCache *m_metadata = nullptr;
+    // The main window's cache may go before this window, as both close.
+    QPointer<PhotoMetadataCache> m_metadata;
     QString m_recordName; // the shown photo's stored name, for the cache
     QString m_recordFolder;
 };
