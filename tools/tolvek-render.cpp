@@ -3,11 +3,13 @@
 // photo map as a web page. Needs no display.
 
 #include "core/base/TolvekError.h"
+#include "core/map/GeoPhotoExport.h"
 #include "core/map/MapCalibration.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/map/MapImageFile.h"
 #include "core/map/MapMetafile.h"
+#include "core/photos/ExifReader.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/report/ReportContent.h"
@@ -42,6 +44,9 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] [--north] [--scale] [--k
                      "  .html of een map (MAP/): de fotokaart als webpagina, zoals\n"
                      "        \"Exporteren als webpagina...\" die schrijft; bij een map komt\n"
                      "        index.html erin, bij NAAM.html komt de map NAAM-bestanden ernaast\n"
+                     "  .geojson of .kml: de foto's als punten op aarde, voor GIS-programma's\n"
+                     "        (alleen als de kaart paspunten heeft; zo niet, dan eindigt\n"
+                     "        tolvek-render met een melding en afsluitcode 1)\n"
                      "\n"
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
                      "  --north    de noordpijl van de geijkte kaart tekenen (.png, .svg, .pdf)\n"
@@ -112,10 +117,31 @@ void Report(const QString &projectName, const QString &outputName, const ReportO
         std::fprintf(stderr, "Foto ontbreekt: %s\n", missing.toLocal8Bit().constData());
 }
 
+// The photos as points on Earth, as "Exporteren als GeoJSON/KML..." writes them.
+void GisExport(const ProjectDocument &doc, const QString &outputName, GeoPhotoExport::Format format)
+{
+    const QString mapPath = MapDrawing::MapFilePath(doc);
+    QString problem;
+    const MapCalibration calibration = mapPath.isEmpty() ? MapCalibration() : MapCalibration::Load(mapPath, &problem);
+    if (!problem.isEmpty())
+        throw TolvekError(problem);
+    GeoPhotoExport::Write(
+        doc, calibration, format,
+        [](const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); }, outputName);
+}
+
 void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale)
 {
     ProjectDocument doc;
     ReadProject(doc, projectName);
+
+    if (const auto format = GeoPhotoExport::FormatFor(outputName)) {
+        if (north || scale || labels || keepExif)
+            throw TolvekError(QStringLiteral("--labels, --north, --scale en --keep-exif horen niet bij .geojson of "
+                                             ".kml."));
+        GisExport(doc, outputName, *format);
+        return;
+    }
 
     MapImageCache cache;
     const QString suffix = QFileInfo(outputName).suffix().toLower();

@@ -14,6 +14,7 @@
 #include "gui/info/THelpForm.h"
 #include "gui/info/TOpInternetForm.h"
 #include "gui/info/TOpstartInfoForm.h"
+#include "gui/map/GisExportCommand.h"
 #include "gui/map/MapCalibrationCommands.h"
 #include "gui/map/MapClickHandler.h"
 #include "gui/map/MapCommands.h"
@@ -217,6 +218,11 @@ void THoofdForm::BuildMenu()
     bestand->addAction(m_calibration->OutputMarksAction());
     add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
         [this] { WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown()); });
+    add(bestand, "ExporterenGeoJson1", QStringLiteral("Exporteren als &GeoJSON..."),
+        [this] { GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::GeoJson); });
+    // "K" belongs to the markers' submenu.
+    add(bestand, "ExporterenKml1", QStringLiteral("Exporteren als KM&L..."),
+        [this] { GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::Kml); });
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), [this] { Fotorapport1Click(); });
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     // Ctrl+Q as in every desktop program comes first, so the menu shows it.
@@ -332,6 +338,7 @@ void THoofdForm::BuildStatusBar()
     StatusText->setObjectName(QStringLiteral("StatusText"));
     status->addWidget(StatusText, 1);
     connect(&m_host, &ProjectHost::StatusText, StatusText, &ElidedLabel::SetText);
+    status->addPermanentWidget(m_calibration->PositionLabel());
     status->addPermanentWidget(m_navigator->ZoomLabel());
 }
 

@@ -2,7 +2,8 @@
 // calibration dialog worked by keyboard and mouse, its sidecar file, the
 // measuring drag, imports that take the cameras' directions (the saved
 // project compared byte for byte), and taking directions over in one undo
-// step.
+// step; control points typed in three systems, photos placed by their GPS
+// and the photo map for GIS.
 #include "DialogDriver.h"
 #include "ExifTestFiles.h"
 #include "MainWindowRun.h"
@@ -10,7 +11,9 @@
 
 #include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
+#include "core/map/EarthCoordinates.h"
 #include "core/map/MapCalibration.h"
+#include "core/map/WorldFile.h"
 #include "core/photos/MagneticModel.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
@@ -33,12 +36,18 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -68,6 +77,37 @@ const ExifTestFiles::Tags MagneticNowhere{{"Exif.GPSInfo.GPSImgDirection", "200/
                                           {"Exif.GPSInfo.GPSImgDirectionRef", "M"}};
 const ExifTestFiles::Tags TimeOnly{{"Exif.Photo.DateTimeOriginal", "2026:12:07 14:03:00"}};
 
+// The test map (400 by 300 pixels) as a piece of the Dutch grid: half a
+// metre a pixel, north up, its top-left corner at RD 155000, 463000.
+QPointF Rd(QPointF mapPoint)
+{
+    return QPointF(155000 + 0.5 * mapPoint.x(), 463000 - 0.5 * mapPoint.y());
+}
+
+EarthProjection::LonLat RdToEarth(QPointF rd)
+{
+    return *EarthProjection::FromName(QStringLiteral("EPSG:28992"))->ToEarth(rd);
+}
+
+// Degrees as EXIF's GPS tags hold them: degrees, minutes, seconds to a
+// ten-thousandth.
+QString Dms(double degrees)
+{
+    const qint64 tenThousandths = qRound64(std::abs(degrees) * 3600 * 10000);
+    return QStringLiteral("%1/1 %2/1 %3/10000")
+        .arg(tenThousandths / (3600 * 10000))
+        .arg(tenThousandths / (60 * 10000) % 60)
+        .arg(tenThousandths % (60 * 10000));
+}
+
+ExifTestFiles::Tags GpsAt(EarthProjection::LonLat at)
+{
+    return {{"Exif.GPSInfo.GPSLatitude", Dms(at.latitude)},
+            {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+            {"Exif.GPSInfo.GPSLongitude", Dms(at.longitude)},
+            {"Exif.GPSInfo.GPSLongitudeRef", "E"}};
+}
+
 } // namespace
 
 class TestCameraDirections : public QObject
@@ -83,6 +123,8 @@ private slots:
     void listSortsByTimeAndFiltersDates();
     void viewerShowsTimeAndDirection();
     void exportAddsMarksOnlyWhenAsked();
+    void controlPointsTypedInThreeSystems();
+    void importPlacesPhotosByGps();
 
 private:
     void open();
@@ -417,6 +459,137 @@ void TestCameraDirections::exportAddsMarksOnlyWhenAsked()
                 ++corners;
             }
     QVERIFY(corners > 300);
+}
+
+// Three control points clicked on the map and typed as degrees, RD New and
+// UTM: a fit without error, north up and half a metre a pixel, kept in the
+// sidecar with the world file beside the map.
+void TestCameraDirections::controlPointsTypedInThreeSystems()
+{
+    const QList<QPointF> points{{40, 30}, {360, 60}, {200, 270}};
+    const auto utm = EarthProjection::FromName(QStringLiteral("EPSG:32631"));
+    const QPointF utm3 = *utm->ToProjected(RdToEarth(Rd(points[2])));
+    QString shown;
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        // A failed check leaves the dialog, not the test, waiting.
+        const auto close = qScopeGuard([form] {
+            if (form->isVisible())
+                form->reject();
+        });
+        QTabBar *tabs = form->IjkTabs->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+        QCOMPARE(form->IjkTabs->currentIndex(), 1);
+        const QStringList typed{EarthCoordinates::DegreesText(RdToEarth(Rd(points[0])), 9),
+                                QStringLiteral("%1 %2").arg(Rd(points[1]).x()).arg(Rd(points[1]).y()),
+                                QStringLiteral("31N %1 %2").arg(utm3.x(), 0, 'f', 3).arg(utm3.y(), 0, 'f', 3)};
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(form->KaartBeeld, Qt::LeftButton, Qt::NoModifier,
+                              form->KaartBeeld->ToWidget(points[i]).toPoint());
+            QCOMPARE(form->focusWidget(), form->PositieEdit);
+            // Clicked within a widget pixel; typed exactly, as the user may.
+            const QStringList clicked = form->KaartpuntEdit->text().split(QStringLiteral("; "));
+            QVERIFY(std::abs(TKaartIjkenForm::ParseNumber(clicked[0]).value_or(-9) - points[i].x()) < 1);
+            form->KaartpuntEdit->setText(QStringLiteral("%1; %2").arg(points[i].x()).arg(points[i].y()));
+            form->StelselCombo->setCurrentIndex(i);
+            QTest::keyClicks(form->PositieEdit, typed[i]);
+            QTest::keyClick(form->PositieEdit, Qt::Key_Return);
+            QVERIFY(form->isVisible()); // Enter adds the point, it does not close the dialog
+            QCOMPARE(form->PuntenTabel->rowCount(), i + 1);
+        }
+        shown = form->ResultaatLabel->text();
+        QCOMPARE(form->NoordpijlEdit->text(), QStringLiteral("0"));
+        QVERIFY(!form->NoordpijlEdit->isEnabled());
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    action("KaartIjken1")->trigger();
+    QVERIFY2(shown.startsWith(QStringLiteral("Gemiddelde afwijking (RMS): 0 m.")), qPrintable(shown));
+    QString problem;
+    const QString map = m_set + QStringLiteral("/kaart.bmp");
+    const MapCalibration saved = MapCalibration::Load(map, &problem);
+    QVERIFY2(saved.IsGeoreferenced(), qPrintable(problem));
+    QCOMPARE(saved.georeference.points.size(), 3);
+    // RD's own scale near Amersfoort is 0.99991.
+    QVERIFY(std::abs(*saved.metresPerPixel - 0.5 / 0.9999079) < 2e-4);
+    QVERIFY(*saved.north < 0.01 || *saved.north > 359.99);
+    QVERIFY(readAll(sidecar()).contains("\ngeoref-point.2=360,60,"));
+    QCOMPARE(readAll(WorldFile::WorldFilePath(map)), WorldFile::Text(saved.georeference.GeoTransform()));
+    QVERIFY(!m_form->Document().Modified);
+}
+
+// On a georeferenced map a dropped photo with a GPS position on the map
+// lands there, the others in the grid; the message counts each kind; the
+// saved project byte for byte. Then the status bar's position and the
+// photos for GIS through the menu.
+void TestCameraDirections::importPlacesPhotosByGps()
+{
+    // Without control points the GIS export says why and asks nothing.
+    m_driver->Press(QStringLiteral("&OK"));
+    action("ExporterenGeoJson1")->trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("paspunten")));
+
+    MapGeoreference georef;
+    for (const QPointF p : {QPointF(0, 0), QPointF(400, 0), QPointF(400, 300), QPointF(0, 300)})
+        georef.points << MapGeoreference::ControlPoint{p, RdToEarth(Rd(p)), true};
+    MapCalibration calibration;
+    calibration.SetGeoreference(georef);
+    QString reason;
+    QVERIFY2(calibration.Save(m_set + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/binnen.jpg"),
+                                      ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({200.5, 150.5}))))));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/buiten.jpg"),
+                                      ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({-300, 150}))))));
+    open();
+
+    drop({"binnen.jpg", "buiten.jpg", "tijd.jpg"}, QPoint(100, 80));
+    const ProjectDocument &doc = m_form->Document();
+    QTRY_COMPARE(doc.PositionList.size(), 4);
+    QCOMPARE(m_driver->dialogs.size(), 2);
+    const QString report = m_driver->dialogs.last().texts;
+    QVERIFY2(report.contains(QStringLiteral("Op hun GPS-positie gezet: 1 foto. Met een GPS-positie buiten de kaart: 1 "
+                                            "foto. Zonder GPS-positie: 1 foto.")),
+             qPrintable(report));
+    QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
+    ProjectDocument expected;
+    expected.MapFileName = "kaart.bmp";
+    expected.PositionList = {"00001=50,50,0", "00002=200,150,90", "00003=100,80,90", "00004=118,80,90"};
+    expected.NameList = {"00001=fotos\\oud.jpg", "00002=fotos\\binnen.jpg", "00003=fotos\\buiten.jpg",
+                         "00004=fotos\\tijd.jpg"};
+    expected.NotesList = {"00001=Eerste", "00002=Type hier uw aantekeningen.", "00003=Type hier uw aantekeningen.",
+                          "00004=Type hier uw aantekeningen."};
+    QCOMPARE(doc.PositionList, expected.PositionList);
+    QCOMPARE(readAll(m_project), DataFile::Serialize(expected));
+
+    // The pointer's place on Earth in the status bar.
+    MapView *view = m_form->OverzichtsImage;
+    const QPoint at = view->MapToWidget(QPoint(200, 150));
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    auto *position = m_form->findChild<QLabel *>(QStringLiteral("PositieOpAarde"));
+    QVERIFY(position && position->isVisible());
+    const QStringList latLon = position->text().split(QStringLiteral(", "));
+    const EarthProjection::LonLat expectedPlace = RdToEarth(Rd(at / view->Zoom().Factor()));
+    QVERIFY2(latLon.size() == 2 && std::abs(latLon[0].toDouble() - expectedPlace.latitude) < 2e-6
+                 && std::abs(latLon[1].toDouble() - expectedPlace.longitude) < 2e-6,
+             qPrintable(position->text()));
+
+    // The photos for GIS: each where the map puts it.
+    const QString out = m_dir->filePath(QStringLiteral("fotos.geojson"));
+    m_driver->ChooseFile(out);
+    action("ExporterenGeoJson1")->trigger();
+    const QJsonArray features =
+        QJsonDocument::fromJson(readAll(out)).object().value(QStringLiteral("features")).toArray();
+    QCOMPARE(features.size(), 4);
+    const QJsonArray xy = features[1]
+                              .toObject()
+                              .value(QStringLiteral("geometry"))
+                              .toObject()
+                              .value(QStringLiteral("coordinates"))
+                              .toArray();
+    const EarthProjection::LonLat binnen = RdToEarth(Rd({200.5, 150.5}));
+    QVERIFY(std::abs(xy[0].toDouble() - binnen.longitude) < 1e-6
+            && std::abs(xy[1].toDouble() - binnen.latitude) < 1e-6);
 }
 
 QTEST_MAIN(TestCameraDirections)

@@ -307,6 +307,17 @@ void TestCameraDirection::hostileCalibrationIgnored_data()
     QTest::newRow("twice") << QByteArray("tolvek-map-calibration=1\nnorth=12\nnorth=13\n");
     QTest::newRow("no equals") << QByteArray("tolvek-map-calibration=1\nnorth 12\n");
     QTest::newRow("empty") << QByteArray();
+    QTest::newRow("bad control point") << QByteArray(
+        "tolvek-map-calibration=1\ngeoref-point.1=10,20,52.1\ngeoref-point.2=30,40,52.2,5.2\n");
+    QTest::newRow("control point off the Earth")
+        << QByteArray("tolvek-map-calibration=1\ngeoref-point.1=10,20,95,5\ngeoref-point.2=30,40,52.2,5.2\n");
+    QTest::newRow("control points with a gap")
+        << QByteArray("tolvek-map-calibration=1\ngeoref-point.1=10,20,52.1,5.1\ngeoref-point.3=30,40,52.2,5.2\n");
+    QTest::newRow("one control point") << QByteArray("tolvek-map-calibration=1\ngeoref-point.1=10,20,52.1,5.1\n");
+    QTest::newRow("affine on a line") << QByteArray(
+        "tolvek-map-calibration=1\ngeoref-fit=affine\ngeoref-point.1=0,0,52.1,5.1\n"
+        "georef-point.2=10,10,52.2,5.2\ngeoref-point.3=20,20,52.3,5.4\n");
+    QTest::newRow("unknown fit") << QByteArray("tolvek-map-calibration=1\ngeoref-fit=spline\n");
 }
 
 void TestCameraDirection::hostileCalibrationIgnored()

@@ -1,11 +1,13 @@
 #include "core/map/MapCalibration.h"
 
+#include "core/map/WorldFile.h"
 #include "core/platform/SafeFileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -97,6 +99,17 @@ void MapCalibration::SetOtherField(const QString &key, const QString &value)
     m_otherFields.append({key, value});
 }
 
+void MapCalibration::SetGeoreference(const MapGeoreference &georef)
+{
+    georeference = georef;
+    if (!georeference.IsFitted())
+        return;
+    north = georeference.North();
+    metresPerPixel = georeference.MetresPerPixel();
+    latitude = georeference.Centre().latitude;
+    longitude = georeference.Centre().longitude;
+}
+
 MapCalibration MapCalibration::Parse(const QByteArray &bytes, QString *problem)
 {
     const auto refuse = [problem](const QString &why) {
@@ -117,6 +130,9 @@ MapCalibration MapCalibration::Parse(const QByteArray &bytes, QString *problem)
 
     static const QRegularExpression keyForm(QStringLiteral("^[A-Za-z0-9][A-Za-z0-9._-]{0,63}$"));
     MapCalibration result;
+    MapGeoreference georef;
+    QMap<int, MapGeoreference::ControlPoint> points;
+    static const QRegularExpression pointKey(QStringLiteral("^georef-point\\.([1-9]\\d{0,2})$"));
     bool versionSeen = false;
     QSet<QString> keys;
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -177,12 +193,32 @@ MapCalibration MapCalibration::Parse(const QByteArray &bytes, QString *problem)
                 return badNumber();
             result.latitude = lat;
             result.longitude = lon;
+        } else if (key == QLatin1String("georef-fit")) {
+            const auto kind = MapGeoreference::ParseKind(value);
+            if (!kind)
+                return badNumber();
+            georef.kind = *kind;
+        } else if (const QRegularExpressionMatch m = pointKey.match(key); m.hasMatch()) {
+            const auto point = MapGeoreference::ParsePoint(value);
+            if (!point || m.captured(1).toInt() > MapGeoreference::MaxPoints)
+                return badNumber();
+            points.insert(m.captured(1).toInt(), *point);
         } else {
             result.m_otherFields.append({key, value});
         }
     }
     if (!versionSeen)
         return refuse(QStringLiteral("het bestand is leeg"));
+    if (!points.isEmpty()) {
+        // Numbered 1, 2, 3...: a gap means a point was lost.
+        if (points.lastKey() != points.size())
+            return refuse(QStringLiteral("de paspunten zijn niet doorlopend genummerd"));
+        georef.points = points.values();
+        QString why;
+        if (!georef.Fit(&why))
+            return refuse(QStringLiteral("de paspunten geven geen ijking: %1").arg(why));
+        result.SetGeoreference(georef);
+    }
     return result;
 }
 
@@ -195,6 +231,13 @@ QByteArray MapCalibration::Serialize() const
         text += QStringLiteral("metres-per-pixel=%1\n").arg(Number(*metresPerPixel));
     if (HasPosition())
         text += QStringLiteral("position=%1,%2\n").arg(Number(*latitude), Number(*longitude));
+    if (!georeference.IsEmpty()) {
+        text += QStringLiteral("georef-fit=%1\n").arg(MapGeoreference::KindText(georeference.kind));
+        for (qsizetype i = 0; i < georeference.points.size(); ++i)
+            text += QStringLiteral("georef-point.%1=%2\n")
+                        .arg(i + 1)
+                        .arg(MapGeoreference::PointText(georeference.points[i]));
+    }
     for (const auto &field : m_otherFields)
         text += field.first + QLatin1Char('=') + field.second + QLatin1Char('\n');
     return text.toUtf8();
@@ -230,9 +273,19 @@ MapCalibration MapCalibration::Load(const QString &mapPath, QString *problem)
 bool MapCalibration::Save(const QString &mapPath, QString *reason) const
 {
     const QString path = SidecarPath(mapPath);
+    // What the GIS files hold follows the sidecar: written after it, and
+    // taken away only when this program wrote them for the previous one.
+    const MapCalibration previous = Load(mapPath, nullptr);
+    const auto gisFiles = [&]() {
+        if (IsGeoreferenced())
+            return WorldFile::Write(mapPath, georeference, reason);
+        if (previous.IsGeoreferenced())
+            WorldFile::RemoveOwn(mapPath, previous.georeference);
+        return true;
+    };
     if (IsEmpty()) {
         if (!QFileInfo::exists(path) || QFile::remove(path))
-            return true;
+            return gisFiles();
         if (reason)
             *reason = QStringLiteral("'%1' kan niet worden verwijderd.").arg(QDir::toNativeSeparators(path));
         return false;
@@ -240,7 +293,7 @@ bool MapCalibration::Save(const QString &mapPath, QString *reason) const
     const QByteArray bytes = Serialize();
     SafeFileWriter writer(path);
     if (writer.Open() && writer.Append(bytes.constData(), size_t(bytes.size())) && writer.Commit())
-        return true;
+        return gisFiles();
     if (reason)
         *reason = writer.Reason();
     return false;

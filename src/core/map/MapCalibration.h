@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/map/MapGeoreference.h"
 #include "core/photos/CameraDirection.h"
 
 #include <QByteArray>
@@ -16,6 +17,14 @@
 //   tolvek-map-calibration=1
 //   north=12.5
 //   metres-per-pixel=0.05
+//   georef-fit=similarity
+//   georef-point.1=120.5,88,52.09074,5.12142
+//
+// With control points (map x, y, latitude, longitude, ",off" when switched
+// off) the map is georeferenced: the fit of the points gives north, scale
+// and position, and those keys are written from it for readers that do
+// not know points. Saving a georeferenced calibration also writes the
+// world file and .aux.xml GIS programs read (WorldFile).
 //
 // UTF-8, one key=value a line, the version line first; "#" starts a
 // comment line. Keys this version does not know are kept as they were and
@@ -34,11 +43,20 @@ public:
     // Where the map lies on Earth (WGS84 degrees), for the declination of
     // photos that do not say where they were taken.
     std::optional<double> latitude, longitude;
+    // Where the map lies on Earth, when it has control points; fitted
+    // whenever it has any (Parse refuses points that give no fit).
+    MapGeoreference georeference;
 
     bool HasNorth() const { return north.has_value(); }
     bool HasScale() const { return metresPerPixel.has_value(); }
     bool HasPosition() const { return latitude && longitude; }
-    bool IsEmpty() const { return !north && !metresPerPixel && !HasPosition() && m_otherFields.isEmpty(); }
+    bool IsGeoreferenced() const { return georeference.IsFitted(); }
+    bool IsEmpty() const
+    {
+        return !north && !metresPerPixel && !HasPosition() && georeference.IsEmpty() && m_otherFields.isEmpty();
+    }
+    // Takes georef (fitted, or empty) and north, scale and position from it.
+    void SetGeoreference(const MapGeoreference &georef);
 
     // North's direction on the map in the program's convention for photo
     // directions: degrees counter-clockwise from pointing right.
@@ -71,8 +89,11 @@ public:
     // the file's name), and the result is then empty.
     static MapCalibration Parse(const QByteArray &bytes, QString *problem);
     QByteArray Serialize() const;
-    // Writes the sidecar safely; an empty calibration removes it. False
-    // with reason (for the user) when that failed; the old file then stays.
+    // Writes the sidecar safely; an empty calibration removes it. A
+    // georeferenced one also writes the world file and .aux.xml; without
+    // georeference, those this program wrote for the previous calibration
+    // are removed. False with reason (for the user) when that failed; the
+    // old file then stays.
     bool Save(const QString &mapPath, QString *reason) const;
 
     // Keys of other programs or later versions, in the order read.

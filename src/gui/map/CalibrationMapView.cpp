@@ -37,6 +37,20 @@ void CalibrationMapView::SetLine(std::optional<QLineF> line)
     update();
 }
 
+void CalibrationMapView::SetPointMode(bool on)
+{
+    m_pointMode = on;
+    m_dragging = false;
+    update();
+}
+
+void CalibrationMapView::SetMarks(const QList<Mark> &marks, std::optional<QPointF> picked)
+{
+    m_marks = marks;
+    m_picked = picked;
+    update();
+}
+
 QRectF CalibrationMapView::Shown() const
 {
     if (m_mapSize.isEmpty())
@@ -74,7 +88,28 @@ void CalibrationMapView::paintEvent(QPaintEvent *)
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(shown, m_shown);
-    if (m_line) {
+    if (m_pointMode) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const auto cross = [&](QPointF mapPoint, const QColor &colour, const QString &label) {
+            const QPointF at = ToWidget(mapPoint);
+            for (const auto &[width, pen] : {std::pair{4.0, QColor(255, 255, 255)}, std::pair{2.0, colour}}) {
+                painter.setPen(QPen(pen, width));
+                painter.drawLine(at - QPointF(7, 0), at + QPointF(7, 0));
+                painter.drawLine(at - QPointF(0, 7), at + QPointF(0, 7));
+            }
+            if (label.isEmpty())
+                return;
+            const QRectF box = painter.fontMetrics().boundingRect(label).adjusted(-2, -1, 2, 1);
+            const QRectF placed = box.translated(at + QPointF(6, -6) - box.bottomLeft());
+            painter.fillRect(placed, QColor(255, 255, 255, 220));
+            painter.setPen(colour);
+            painter.drawText(placed, Qt::AlignCenter, label);
+        };
+        for (const Mark &mark : std::as_const(m_marks))
+            cross(mark.map, mark.enabled ? QColor(200, 0, 0) : QColor(110, 110, 110), mark.label);
+        if (m_picked)
+            cross(*m_picked, QColor(0, 90, 220), QString());
+    } else if (m_line) {
         painter.setRenderHint(QPainter::Antialiasing);
         const QLineF line(ToWidget(m_line->p1()), ToWidget(m_line->p2()));
         painter.setPen(QPen(QColor(255, 255, 255), 5, Qt::SolidLine, Qt::RoundCap));
@@ -98,6 +133,12 @@ void CalibrationMapView::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || Shown().isEmpty())
         return QWidget::mousePressEvent(event);
     const QPointF at = ToMap(event->position());
+    if (m_pointMode) {
+        m_picked = at;
+        update();
+        emit PointPicked(at);
+        return;
+    }
     m_line = QLineF(at, at);
     m_dragging = true;
     update();

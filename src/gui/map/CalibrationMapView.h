@@ -10,7 +10,8 @@
 // arrow and scale bar of the calibration being made and the line the user
 // draws on it: pressing the left button and dragging draws a line from the
 // press to the pointer (in map pixels), which the dialog turns into north
-// or scale.
+// or scale. In point mode (control points) a click picks a map point
+// instead, and the control points show as numbered marks.
 class CalibrationMapView : public QWidget
 {
     Q_OBJECT
@@ -18,10 +19,22 @@ public:
     explicit CalibrationMapView(QWidget *parent = nullptr);
 
     void SetMap(const QImage &map);
+    QSize MapSize() const { return m_mapSize; }
     // What to show over the map.
     void SetCalibration(std::optional<double> north, std::optional<double> metresPerPixel);
     void SetLine(std::optional<QLineF> line);
     std::optional<QLineF> Line() const { return m_line; }
+
+    struct Mark
+    {
+        QPointF map;
+        QString label;
+        bool enabled = true;
+    };
+    // Point mode: a click emits PointPicked; the marks show instead of the line.
+    void SetPointMode(bool on);
+    bool PointMode() const { return m_pointMode; }
+    void SetMarks(const QList<Mark> &marks, std::optional<QPointF> picked);
 
     // Between map pixels and this widget's points.
     QPointF ToWidget(QPointF mapPoint) const;
@@ -33,6 +46,7 @@ public:
 signals:
     // During a drag, and once more at its end (finished).
     void LineDrawn(QLineF line, bool finished);
+    void PointPicked(QPointF mapPoint);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -49,4 +63,7 @@ private:
     std::optional<double> m_north, m_metresPerPixel;
     std::optional<QLineF> m_line;
     bool m_dragging = false;
+    bool m_pointMode = false;
+    QList<Mark> m_marks;
+    std::optional<QPointF> m_picked;
 };

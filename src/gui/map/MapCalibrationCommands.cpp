@@ -1,5 +1,6 @@
 #include "gui/map/MapCalibrationCommands.h"
 
+#include "core/map/EarthCoordinates.h"
 #include "core/platform/AppSettings.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/MapOverlay.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -91,6 +93,11 @@ MapCalibrationCommands::MapCalibrationCommands(ProjectHost &host, MapCommands &m
             EndMeasure();
     });
 
+    m_position = new QLabel;
+    m_position->setObjectName(QStringLiteral("PositieOpAarde"));
+    m_position->setToolTip(QStringLiteral("Breedte en lengte (WGS84) van het punt onder de muis"));
+    m_position->hide();
+
     // Before the map's own mouse handling, which was installed first.
     view->installEventFilter(this);
     connect(scrollBox->horizontalScrollBar(), &QScrollBar::valueChanged, m_line, qOverload<>(&QWidget::update));
@@ -101,6 +108,18 @@ MapCalibrationCommands::MapCalibrationCommands(ProjectHost &host, MapCommands &m
 MapCalibrationCommands::~MapCalibrationCommands()
 {
     m_map.SetCalibrationListener(nullptr);
+    // Not yet in a status bar (a window that was never built) it is ours.
+    if (m_position && !m_position->parent())
+        delete m_position;
+}
+
+QString MapCalibrationCommands::PositionText(QPointF mapPoint) const
+{
+    const MapCalibration &c = m_map.Calibration();
+    if (m_map.MapPath().isEmpty() || !c.IsGeoreferenced())
+        return {};
+    const auto earth = c.georeference.ToEarth(mapPoint);
+    return earth ? EarthCoordinates::DegreesText(*earth) : QString();
 }
 
 void MapCalibrationCommands::Refresh()
@@ -171,6 +190,9 @@ bool MapCalibrationCommands::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Resize:
         Refresh();
         break;
+    case QEvent::Leave:
+        m_position->clear();
+        break;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && m_measure->isChecked()) {
             m_measure->setChecked(false);
@@ -187,6 +209,11 @@ bool MapCalibrationCommands::MouseEvent(QMouseEvent *event)
 {
     const double f = m_view->Zoom().Factor();
     const QPointF at = event->position() / f;
+    if (event->type() == QEvent::MouseMove) {
+        const QString where = PositionText(at);
+        m_position->setText(where);
+        m_position->setVisible(!where.isEmpty());
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         if (event->button() != Qt::LeftButton || m_host.AddPickMode() || m_host.DeletePickMode()
             || !(m_measure->isChecked() || (event->modifiers() & Qt::ControlModifier)))

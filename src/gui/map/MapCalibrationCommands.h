@@ -2,6 +2,7 @@
 
 #include "core/map/MapDecorations.h"
 
+#include <QLabel>
 #include <QLineF>
 #include <QObject>
 #include <QPointer>
@@ -41,6 +42,12 @@ public:
     // "&Met noordpijl en schaalbalk": whether printing and the image export
     // add them (remembered), and what they add now.
     QAction *OutputMarksAction() const { return m_outputMarks; }
+    // For the status bar: where on Earth the pointer is, on a
+    // georeferenced map ("52.090740, 5.121420"); hidden otherwise.
+    QLabel *PositionLabel() const { return m_position; }
+    // The text for a map point (map pixels); empty when the map is not
+    // georeferenced.
+    QString PositionText(QPointF mapPoint) const;
     MapDecorations::Marks OutputMarks() const;
 
     // The photos "Richting uit foto's overnemen" works on: those selected
@@ -80,6 +87,7 @@ private:
     QAction *m_showScale = nullptr;
     QAction *m_measure = nullptr;
     QAction *m_outputMarks = nullptr;
+    QPointer<QLabel> m_position;
     QPointer<TKaartIjkenForm> m_dialog;
     QPointer<TRichtingOvernemenForm> m_directions;
     std::function<QList<qsizetype>()> m_selection;

@@ -2,6 +2,7 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/base/TolvekError.h"
+#include "core/map/GpsPlacement.h"
 #include "core/map/MapClick.h"
 #include "core/project/DeletePhotosEdit.h"
 #include "core/project/PhotoEntry.h"
@@ -112,6 +113,11 @@ PhotoImport::Placement PhotoListCommands::CentredPlacement() const
     placement.centred = true;
     placement.mapSize = MapSize();
     placement.north = m_map.Calibration().North();
+    if (!m_map.MapPath().isEmpty() && m_map.Calibration().IsGeoreferenced())
+        placement.gpsPlaces = [georef = m_map.Calibration().georeference,
+                               size = placement.mapSize](const QList<CameraRecord> &cameras) {
+            return GpsPlacement::Place(georef, size, cameras).places;
+        };
     return placement;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/map/TKaartIjkenForm.h"
 
 #include "core/base/ProgramTexts.h"
+#include "core/map/EarthCoordinates.h"
 #include "gui/map/CalibrationMapView.h"
 #include "gui/map/MapCommands.h"
 #include "gui/project/ProjectHost.h"
@@ -11,14 +12,20 @@
 #include "gui/widgets/UserInteraction.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -36,12 +43,20 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *p
     auto *layout = new QVBoxLayout(this);
     KaartBeeld = new CalibrationMapView(this);
     layout->addWidget(KaartBeeld, 1);
+    IjkTabs = new QTabWidget(this);
+    IjkTabs->setObjectName(QStringLiteral("IjkTabs"));
+    layout->addWidget(IjkTabs);
+    auto *lines = new QWidget(IjkTabs);
+    auto *linesLayout = new QVBoxLayout(lines);
+    IjkTabs->addTab(lines, QStringLiteral("Noord&en en schaal"));
+    IjkTabs->addTab(MakeCoordinatesTab(), QStringLiteral("&Co\u00f6rdinaten"));
     auto *hint = new QLabel(
         QStringLiteral("Trek met de muis een lijn over de kaart; kies hieronder wat die lijn aangeeft."), this);
     hint->setWordWrap(true);
-    layout->addWidget(hint);
+    linesLayout->addWidget(hint);
 
     auto *north = new QGroupBox(QStringLiteral("Noorden"), this);
+    NoordGroep = north;
     auto *northGrid = new QGridLayout(north);
     auto *arrowLabel = new QLabel(QStringLiteral("&Noordpijl:"), north);
     NoordpijlEdit = new QLineEdit(north);
@@ -67,9 +82,10 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *p
         new QLabel(QStringLiteral("graden met de klok mee vanaf noord, van het eerste punt naar het tweede"), north), 2,
         2);
     northGrid->setColumnStretch(2, 1);
-    layout->addWidget(north);
+    linesLayout->addWidget(north);
 
     auto *scale = new QGroupBox(QStringLiteral("Schaal (niet verplicht)"), this);
+    SchaalGroep = scale;
     auto *scaleGrid = new QGridLayout(scale);
     SchaalLijnRadio = new QRadioButton(QStringLiteral("De lijn is in werkelijkheid &lang:"), scale);
     SchaalLijnRadio->setObjectName(QStringLiteral("SchaalLijnRadio"));
@@ -87,7 +103,8 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *p
     SchaalWissenButton->setAutoDefault(false);
     scaleGrid->addWidget(SchaalWissenButton, 1, 3);
     scaleGrid->setColumnStretch(2, 1);
-    layout->addWidget(scale);
+    linesLayout->addWidget(scale);
+    linesLayout->addStretch(1);
 
     auto *modes = new QButtonGroup(this);
     modes->addButton(NoordLijnRadio);
@@ -124,6 +141,8 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *p
         LengteEdit->clear();
         ShowResult();
     });
+    connect(IjkTabs, &QTabWidget::currentChanged, this, [this](int tab) { KaartBeeld->SetPointMode(tab == 1); });
+    connect(KaartBeeld, &CalibrationMapView::PointPicked, this, &TKaartIjkenForm::PointPicked);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TKaartIjkenForm::OkClick);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -160,6 +179,13 @@ QString TKaartIjkenForm::NumberText(double value, int decimals)
     return text.replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
+QString TKaartIjkenForm::AngleText(double degrees)
+{
+    // 359.999 rounds to 360, which is 0.
+    const QString text = NumberText(degrees);
+    return text == QLatin1String("360") ? QStringLiteral("0") : text;
+}
+
 int TKaartIjkenForm::Execute()
 {
     const QImage map = m_map.Metafile().Scene().map;
@@ -168,8 +194,16 @@ int TKaartIjkenForm::Execute()
         return QDialog::Rejected;
     }
     m_calibration = m_map.Calibration();
+    m_georef = m_calibration.georeference;
+    m_picked.reset();
+    KaartpuntEdit->clear();
+    PositieEdit->clear();
+    (m_georef.kind == MapGeoreference::Kind::Affine ? AffienRadio : GelijkvormigRadio)->setChecked(true);
+    IjkTabs->setCurrentIndex(0);
     KaartBeeld->SetMap(map);
-    NoordpijlEdit->setText(m_calibration.north ? NumberText(*m_calibration.north) : QString());
+    KaartBeeld->SetPointMode(false);
+    Refit();
+    NoordpijlEdit->setText(m_calibration.north ? AngleText(*m_calibration.north) : QString());
     RichtingEdit->clear();
     LengteEdit->clear();
     NoordLijnRadio->setChecked(true);
@@ -183,7 +217,7 @@ void TKaartIjkenForm::LineDrawn(QLineF line, bool)
 {
     if (NoordLijnRadio->isChecked()) {
         if (line.length() > 0 && m_calibration.SetNorthFromLine(line.x1(), line.y1(), line.x2(), line.y2(), 0)) {
-            NoordpijlEdit->setText(NumberText(*m_calibration.north));
+            NoordpijlEdit->setText(AngleText(*m_calibration.north));
             ShowResult();
         }
         return;
@@ -201,7 +235,7 @@ void TKaartIjkenForm::ApplyLine()
     if (RichtingLijnRadio->isChecked()) {
         const std::optional<double> bearing = ParseNumber(RichtingEdit->text());
         if (bearing && m_calibration.SetNorthFromLine(line->x1(), line->y1(), line->x2(), line->y2(), *bearing))
-            NoordpijlEdit->setText(NumberText(*m_calibration.north));
+            NoordpijlEdit->setText(AngleText(*m_calibration.north));
     } else if (SchaalLijnRadio->isChecked()) {
         const std::optional<double> metres = ParseNumber(LengteEdit->text());
         if (metres)
@@ -223,6 +257,13 @@ void TKaartIjkenForm::NorthTyped()
 
 void TKaartIjkenForm::ShowResult()
 {
+    // North and scale follow from control points that fit.
+    const bool fitted = m_calibration.IsGeoreferenced();
+    NoordGroep->setEnabled(!fitted);
+    SchaalGroep->setEnabled(!fitted);
+    NoordGroep->setTitle(fitted ? QStringLiteral("Noorden (volgt uit de paspunten)") : QStringLiteral("Noorden"));
+    SchaalGroep->setTitle(fitted ? QStringLiteral("Schaal (volgt uit de paspunten)")
+                                 : QStringLiteral("Schaal (niet verplicht)"));
     KaartBeeld->SetCalibration(m_calibration.north, m_calibration.metresPerPixel);
     if (m_calibration.metresPerPixel) {
         const double m = *m_calibration.metresPerPixel;
@@ -236,6 +277,28 @@ void TKaartIjkenForm::ShowResult()
 
 void TKaartIjkenForm::OkClick()
 {
+    if (!m_georef.IsEmpty() && !m_georef.IsFitted()) {
+        QString problem;
+        m_georef.Fit(&problem);
+        IjkTabs->setCurrentIndex(1);
+        Refuse(QStringLiteral("De paspunten geven nog geen ijking: %1. Voeg punten toe, zet punten aan of "
+                              "verwijder ze.")
+                   .arg(problem),
+               PuntenTabel);
+        return;
+    }
+    if (m_calibration.IsGeoreferenced()) {
+        accept();
+        QString reason;
+        if (!m_map.SetCalibration(m_calibration, &reason))
+            MessageDialogs::ShowWarningMessage(
+                ProgramTexts::AppTitle(), Caption(),
+                QStringLiteral("De ijking kan niet worden bewaard in '%1': %2\r\n\r\nZe geldt tot het programma "
+                               "sluit.")
+                    .arg(QDir::toNativeSeparators(MapCalibration::SidecarPath(m_map.MapPath())), reason),
+                QStringLiteral("&OK"));
+        return;
+    }
     const QString text = NoordpijlEdit->text().trimmed();
     const std::optional<double> value = ParseNumber(text);
     if (!text.isEmpty() && (!value || std::abs(*value) > 360)) {
@@ -260,4 +323,261 @@ void TKaartIjkenForm::OkClick()
             QStringLiteral("De ijking kan niet worden bewaard in '%1': %2\r\n\r\nZe geldt tot het programma sluit.")
                 .arg(QDir::toNativeSeparators(MapCalibration::SidecarPath(m_map.MapPath())), reason),
             QStringLiteral("&OK"));
+}
+
+QWidget *TKaartIjkenForm::MakeCoordinatesTab()
+{
+    auto *tab = new QWidget(this);
+    auto *grid = new QGridLayout(tab);
+    auto *hint = new QLabel(QStringLiteral("Klik op de kaart op een punt waarvan u de plek op aarde kent, typ of plak "
+                                           "die plek en kies Punt toevoegen. Twee punten geven noorden en schaal; "
+                                           "vanaf drie punten ziet u ook hoe goed ze passen."),
+                            tab);
+    hint->setWordWrap(true);
+    grid->addWidget(hint, 0, 0, 1, 6);
+
+    auto *pointLabel = new QLabel(QStringLiteral("&Kaartpunt:"), tab);
+    KaartpuntEdit = new QLineEdit(tab);
+    KaartpuntEdit->setObjectName(QStringLiteral("KaartpuntEdit"));
+    KaartpuntEdit->setPlaceholderText(QStringLiteral("klik op de kaart"));
+    KaartpuntEdit->setToolTip(QStringLiteral("x en y in kaartpixels vanaf linksboven; klik op de kaart of typ ze"));
+    pointLabel->setBuddy(KaartpuntEdit);
+    grid->addWidget(pointLabel, 1, 0);
+    grid->addWidget(KaartpuntEdit, 1, 1);
+    auto *systemLabel = new QLabel(QStringLiteral("&Stelsel:"), tab);
+    StelselCombo = new QComboBox(tab);
+    StelselCombo->setObjectName(QStringLiteral("StelselCombo"));
+    StelselCombo->addItems(
+        {QStringLiteral("Graden (WGS84)"), QStringLiteral("RD New (EPSG:28992)"), QStringLiteral("UTM (WGS84)")});
+    systemLabel->setBuddy(StelselCombo);
+    grid->addWidget(systemLabel, 1, 2);
+    grid->addWidget(StelselCombo, 1, 3);
+
+    auto *placeLabel = new QLabel(QStringLiteral("Pos&itie:"), tab);
+    PositieEdit = new QLineEdit(tab);
+    PositieEdit->setObjectName(QStringLiteral("PositieEdit"));
+    placeLabel->setBuddy(PositieEdit);
+    grid->addWidget(placeLabel, 2, 0);
+    grid->addWidget(PositieEdit, 2, 1, 1, 3);
+    ToevoegenButton = new QPushButton(QStringLiteral("Punt &toevoegen"), tab);
+    ToevoegenButton->setObjectName(QStringLiteral("ToevoegenButton"));
+    ToevoegenButton->setAutoDefault(false);
+    grid->addWidget(ToevoegenButton, 2, 4);
+    const auto placeholder = [this] {
+        static const QString examples[] = {QStringLiteral("bijvoorbeeld 52.09074, 5.12142 of 52\u00b05'26.7\"N "
+                                                          "5\u00b07'17.1\"E"),
+                                           QStringLiteral("x y in meter, bijvoorbeeld 155000 463000"),
+                                           QStringLiteral("zone, halfrond, oost, noord: 31N 645334 5773254")};
+        PositieEdit->setPlaceholderText(examples[std::clamp(StelselCombo->currentIndex(), 0, 2)]);
+    };
+    placeholder();
+    connect(StelselCombo, &QComboBox::currentIndexChanged, this, placeholder);
+
+    PuntenTabel = new QTableWidget(0, 7, tab);
+    PuntenTabel->setObjectName(QStringLiteral("PuntenTabel"));
+    PuntenTabel->setHorizontalHeaderLabels({QStringLiteral("Aan"), QStringLiteral("Nr."), QStringLiteral("Kaart x"),
+                                            QStringLiteral("Kaart y"), QStringLiteral("Breedte"),
+                                            QStringLiteral("Lengte"), QStringLiteral("Afwijking (m)")});
+    PuntenTabel->verticalHeader()->hide();
+    PuntenTabel->setSelectionBehavior(QAbstractItemView::SelectRows);
+    PuntenTabel->setSelectionMode(QAbstractItemView::SingleSelection);
+    PuntenTabel->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PuntenTabel->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    PuntenTabel->horizontalHeader()->setStretchLastSection(true);
+    PuntenTabel->setMinimumHeight(110);
+    grid->addWidget(PuntenTabel, 3, 0, 1, 6);
+
+    PuntVerwijderenButton = new QPushButton(QStringLiteral("Punt &verwijderen"), tab);
+    PuntVerwijderenButton->setObjectName(QStringLiteral("PuntVerwijderenButton"));
+    PuntVerwijderenButton->setAutoDefault(false);
+    grid->addWidget(PuntVerwijderenButton, 4, 0, 1, 2, Qt::AlignLeft);
+    GelijkvormigRadio = new QRadioButton(QStringLiteral("&Gelijkvormig"), tab);
+    GelijkvormigRadio->setObjectName(QStringLiteral("GelijkvormigRadio"));
+    GelijkvormigRadio->setToolTip(QStringLiteral("Schaal, draaiing en verschuiving: voor een kaart op schaal"));
+    AffienRadio = new QRadioButton(QStringLiteral("A&ffien"), tab);
+    AffienRadio->setObjectName(QStringLiteral("AffienRadio"));
+    AffienRadio->setToolTip(
+        QStringLiteral("Ook ongelijke schalen en scheefheid (vanaf drie punten): voor een scheef gescande kaart"));
+    auto *kinds = new QButtonGroup(tab);
+    kinds->addButton(GelijkvormigRadio);
+    kinds->addButton(AffienRadio);
+    GelijkvormigRadio->setChecked(true);
+    auto *kindRow = new QHBoxLayout;
+    kindRow->addWidget(new QLabel(QStringLiteral("Passing:"), tab));
+    kindRow->addWidget(GelijkvormigRadio);
+    kindRow->addWidget(AffienRadio);
+    kindRow->addStretch(1);
+    grid->addLayout(kindRow, 4, 2, 1, 4);
+    ResultaatLabel = new QLabel(tab);
+    ResultaatLabel->setObjectName(QStringLiteral("ResultaatLabel"));
+    ResultaatLabel->setWordWrap(true);
+    grid->addWidget(ResultaatLabel, 5, 0, 1, 6);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(5, 1);
+
+    // Enter in the position field adds the point (not OK).
+    PositieEdit->installEventFilter(this);
+    connect(ToevoegenButton, &QPushButton::clicked, this, [this] { GeneralError::Run([this] { AddPoint(); }); });
+    connect(PuntVerwijderenButton, &QPushButton::clicked, this, &TKaartIjkenForm::RemovePoint);
+    connect(GelijkvormigRadio, &QRadioButton::toggled, this, [this](bool) {
+        m_georef.kind = AffienRadio->isChecked() ? MapGeoreference::Kind::Affine : MapGeoreference::Kind::Similarity;
+        Refit();
+    });
+    connect(PuntenTabel, &QTableWidget::itemChanged, this, [this](QTableWidgetItem *item) {
+        if (m_filling || item->column() != 0 || item->row() >= m_georef.points.size())
+            return;
+        m_georef.points[item->row()].enabled = item->checkState() == Qt::Checked;
+        Refit();
+    });
+    connect(PuntenTabel, &QTableWidget::itemSelectionChanged, this,
+            [this] { PuntVerwijderenButton->setEnabled(!PuntenTabel->selectedItems().isEmpty()); });
+    return tab;
+}
+
+bool TKaartIjkenForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == PositieEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GeneralError::Run([this] { AddPoint(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TKaartIjkenForm::Refuse(const QString &text, QWidget *field)
+{
+    MessageDialogs::ShowErrorMessage(ProgramTexts::AppTitle(), Caption(), text, QStringLiteral("&OK"));
+    field->setFocus();
+    if (auto *edit = qobject_cast<QLineEdit *>(field))
+        edit->selectAll();
+}
+
+void TKaartIjkenForm::PointPicked(QPointF mapPoint)
+{
+    m_picked = mapPoint;
+    KaartpuntEdit->setText(NumberText(mapPoint.x(), 1) + QStringLiteral("; ") + NumberText(mapPoint.y(), 1));
+    ShowPoints();
+    PositieEdit->setFocus();
+    PositieEdit->selectAll();
+}
+
+void TKaartIjkenForm::AddPoint()
+{
+    // The map point: clicked, or typed as "x; y" or "x y".
+    const QStringList parts =
+        KaartpuntEdit->text().split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    const std::optional<double> x = parts.size() == 2 ? ParseNumber(parts[0]) : std::nullopt;
+    const std::optional<double> y = parts.size() == 2 ? ParseNumber(parts[1]) : std::nullopt;
+    const QSize size = KaartBeeld->MapSize();
+    if (!x || !y || *x < 0 || *y < 0 || *x > size.width() || *y > size.height())
+        return Refuse(KaartpuntEdit->text().trimmed().isEmpty()
+                          ? QStringLiteral("Klik eerst op de kaart op het punt waarvan u de plek op aarde kent.")
+                          : QStringLiteral("'%1' is geen punt op de kaart: typ x en y in kaartpixels, van 0 tot %2 "
+                                           "en van 0 tot %3, bijvoorbeeld 120; 85.")
+                                .arg(KaartpuntEdit->text().trimmed())
+                                .arg(size.width())
+                                .arg(size.height()),
+                      KaartpuntEdit);
+    QString problem;
+    const auto system = static_cast<EarthCoordinates::System>(StelselCombo->currentIndex());
+    const std::optional<EarthProjection::LonLat> earth = EarthCoordinates::Parse(PositieEdit->text(), system, &problem);
+    if (!earth)
+        return Refuse(QStringLiteral("De positie is niet te lezen: %1.").arg(problem), PositieEdit);
+    if (m_georef.points.size() >= MapGeoreference::MaxPoints)
+        return Refuse(QStringLiteral("Er kunnen niet meer dan %1 paspunten zijn.").arg(MapGeoreference::MaxPoints),
+                      PositieEdit);
+    const MapGeoreference::ControlPoint point{QPointF(*x, *y), *earth, true};
+    // The same point twice says nothing new and would spoil the fit.
+    const auto local = EarthProjection::LocalTransverseMercator(earth->latitude, earth->longitude);
+    for (qsizetype i = 0; i < m_georef.points.size(); ++i) {
+        const MapGeoreference::ControlPoint &other = m_georef.points[i];
+        const QPointF d = other.map - point.map;
+        const std::optional<QPointF> e = local ? local->ToProjected(other.earth) : std::nullopt;
+        if (std::hypot(d.x(), d.y()) < MapGeoreference::SameMapPixels)
+            return Refuse(QStringLiteral("Punt %1 ligt al op deze plek van de kaart.").arg(i + 1), KaartpuntEdit);
+        if (e && std::hypot(e->x(), e->y()) < MapGeoreference::SameEarthMetres)
+            return Refuse(QStringLiteral("Punt %1 heeft al deze positie op aarde.").arg(i + 1), PositieEdit);
+    }
+    m_georef.points.append(point);
+    m_picked.reset();
+    KaartpuntEdit->clear();
+    PositieEdit->clear();
+    Refit();
+}
+
+void TKaartIjkenForm::RemovePoint()
+{
+    const QList<QTableWidgetItem *> selected = PuntenTabel->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.first()->row();
+    if (row < m_georef.points.size())
+        m_georef.points.removeAt(row);
+    Refit();
+}
+
+void TKaartIjkenForm::Refit()
+{
+    QString problem;
+    m_georef.Fit(&problem);
+    if (m_georef.IsFitted()) {
+        m_calibration.SetGeoreference(m_georef);
+        NoordpijlEdit->setText(AngleText(*m_calibration.north));
+    } else {
+        // North and scale stay as the last fit or the user left them.
+        m_calibration.georeference = m_georef;
+    }
+    if (m_georef.IsEmpty())
+        ResultaatLabel->setText(QStringLiteral("Nog geen paspunten: de kaart ligt niet vast op aarde."));
+    else if (!m_georef.IsFitted())
+        ResultaatLabel->setText(QStringLiteral("Nog geen ijking: %1.").arg(problem));
+    else if (!m_georef.ShowsError())
+        ResultaatLabel->setText(
+            m_georef.kind == MapGeoreference::Kind::Affine
+                ? QStringLiteral("Met drie punten gaat een affiene passing precies door alle drie: of ze kloppen, "
+                                 "ziet u pas met een vierde punt.")
+                : QStringLiteral("Met twee punten gaat de passing precies door beide: of ze kloppen, ziet u pas met "
+                                 "een derde punt."));
+    else
+        ResultaatLabel->setText(QStringLiteral("Gemiddelde afwijking (RMS): %1 m. Noordpijl %2\u00b0, 1 kaartpixel "
+                                               "is %3 m.")
+                                    .arg(NumberText(m_georef.Rms(), 2), NumberText(m_georef.North(), 1),
+                                         NumberText(m_georef.MetresPerPixel(), 4)));
+    ShowPoints();
+    ShowResult();
+}
+
+void TKaartIjkenForm::ShowPoints()
+{
+    m_filling = true;
+    const int selected = PuntenTabel->currentRow();
+    PuntenTabel->setRowCount(int(m_georef.points.size()));
+    QList<CalibrationMapView::Mark> marks;
+    for (int i = 0; i < m_georef.points.size(); ++i) {
+        const MapGeoreference::ControlPoint &p = m_georef.points[i];
+        auto *on = new QTableWidgetItem;
+        on->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        on->setCheckState(p.enabled ? Qt::Checked : Qt::Unchecked);
+        PuntenTabel->setItem(i, 0, on);
+        const QString residual = m_georef.IsFitted() ? NumberText(m_georef.Residuals()[i], 2) : QString();
+        const QStringList texts{QString::number(i + 1),
+                                NumberText(p.map.x(), 1),
+                                NumberText(p.map.y(), 1),
+                                QString::number(p.earth.latitude, 'f', 6),
+                                QString::number(p.earth.longitude, 'f', 6),
+                                p.enabled || residual.isEmpty() ? residual : QStringLiteral("(%1)").arg(residual)};
+        for (int c = 0; c < texts.size(); ++c) {
+            auto *item = new QTableWidgetItem(texts[c]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            PuntenTabel->setItem(i, c + 1, item);
+        }
+        marks.append({p.map, QString::number(i + 1), p.enabled});
+    }
+    if (selected >= 0 && selected < PuntenTabel->rowCount())
+        PuntenTabel->selectRow(selected);
+    PuntVerwijderenButton->setEnabled(!PuntenTabel->selectedItems().isEmpty());
+    KaartBeeld->SetMarks(marks, m_picked);
+    m_filling = false;
 }

@@ -9,16 +9,24 @@
 class CalibrationMapView;
 class MapCommands;
 class ProjectHost;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
+class QTableWidget;
 
 // "Kaart i&jken...": north and scale of the map now shown. North is typed
 // as the north arrow's angle, or taken from a line dragged on the map that
 // points north or has a known bearing; the scale from a line of known
-// length. The map shows the result as it will look. OK writes the map's
-// sidecar file (MapCalibration); the project does not change.
+// length. The map shows the result as it will look. On the tab
+// "Coördinaten" the map gets control points instead: a point clicked on
+// the map and its position on Earth typed (degrees, RD New or UTM); their
+// fit, with each point's residual and the RMS, then gives north and scale.
+// OK writes the map's sidecar file (MapCalibration), and with points the
+// world file for GIS programs; the project does not change.
 class TKaartIjkenForm : public QDialog
 {
     Q_OBJECT
@@ -35,6 +43,8 @@ public:
     static std::optional<double> ParseNumber(const QString &text);
     // A number as the dialog shows it: up to two decimals, decimal comma.
     static QString NumberText(double value, int decimals = 2);
+    // An angle in [0, 360) as the dialog shows it.
+    static QString AngleText(double degrees);
 
     static QString Caption() { return QStringLiteral("Kaart ijken"); }
     static QString NoMapText();
@@ -48,8 +58,24 @@ public:
     QLineEdit *LengteEdit = nullptr;
     QLabel *SchaalLabel = nullptr;
     QPushButton *SchaalWissenButton = nullptr;
+    QTabWidget *IjkTabs = nullptr;
+    QGroupBox *NoordGroep = nullptr;
+    QGroupBox *SchaalGroep = nullptr;
+    // The "Coördinaten" tab.
+    QLineEdit *KaartpuntEdit = nullptr;
+    QComboBox *StelselCombo = nullptr;
+    QLineEdit *PositieEdit = nullptr;
+    QPushButton *ToevoegenButton = nullptr;
+    QTableWidget *PuntenTabel = nullptr;
+    QPushButton *PuntVerwijderenButton = nullptr;
+    QRadioButton *GelijkvormigRadio = nullptr;
+    QRadioButton *AffienRadio = nullptr;
+    QLabel *ResultaatLabel = nullptr;
     QPushButton *Button1 = nullptr; // OK
     QPushButton *Button2 = nullptr; // Annuleren
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void LineDrawn(QLineF line, bool finished);
@@ -57,6 +83,17 @@ private:
     void ApplyLine();
     void ShowResult();
     void OkClick();
+    QWidget *MakeCoordinatesTab();
+    void PointPicked(QPointF mapPoint);
+    void AddPoint();
+    void RemovePoint();
+    void Refit();
+    void ShowPoints();
+    void Refuse(const QString &text, QWidget *field);
+
+    MapGeoreference m_georef;
+    std::optional<QPointF> m_picked;
+    bool m_filling = false;
 
     ProjectHost &m_host;
     MapCommands &m_map;

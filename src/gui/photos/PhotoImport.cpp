@@ -207,6 +207,14 @@ PhotoImport::Outside PhotoImport::AskAboutOutside(int count, const QString &proj
     return Outside::Cancel;
 }
 
+QString PhotoImport::GpsPlacementText(int placed, int outside, int without)
+{
+    const auto photos = [](int n) { return n == 1 ? QStringLiteral("1 foto") : QStringLiteral("%1 foto's").arg(n); };
+    return QStringLiteral("Op hun GPS-positie gezet: %1. Met een GPS-positie buiten de kaart: %2. Zonder GPS-positie: "
+                          "%3. Wie niet op zijn GPS-positie staat, staat in het raster.")
+        .arg(photos(placed), photos(outside), photos(without));
+}
+
 QString PhotoImport::CameraDirectionText(int fromCamera, int without, int magneticAsIs)
 {
     const auto photos = [](int n) { return n == 1 ? QStringLiteral("1 foto") : QStringLiteral("%1 foto's").arg(n); };
@@ -273,7 +281,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     for (qsizetype i = 0; i < files.size(); ++i) {
         PhotoImportCheck::Job job;
         job.source = files[i];
-        job.readCamera = placement.north.arrow.has_value();
+        job.readCamera = placement.north.arrow.has_value() || bool(placement.gpsPlaces);
         if (!inside[i] && copy) {
             job.copy = true;
             job.target = plan->Plan(files[i]);
@@ -351,6 +359,7 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     QList<AddPhotoEdit::Photo> photos;
     QStringList twice;
     int fromCamera = 0, magneticAsIs = 0;
+    QList<CameraRecord> cameras;
     const QList<PhotoImportCheck::Outcome> outcomes = future.results();
     for (const PhotoImportCheck::Outcome &out : outcomes) {
         if (!out.ok) {
@@ -379,16 +388,31 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
         }
         photo.fileName = *bytes;
         photos.append(photo);
+        cameras.append(out.camera);
     }
 
     std::optional<Added> added;
+    const bool georeferenced = bool(placement.gpsPlaces);
+    QList<std::optional<QPoint>> places =
+        georeferenced ? placement.gpsPlaces(cameras) : QList<std::optional<QPoint>>(cameras.size());
+    int placed = 0, outside = 0;
+    for (qsizetype i = 0; i < cameras.size(); ++i)
+        if (places.value(i))
+            ++placed;
+        else if (cameras[i].HasPosition())
+            ++outside;
+    places.resize(photos.size());
     if (!photos.isEmpty()) {
+        // Those the GPS does not place go into the grid, in their order.
+        const int inGrid = int(photos.size()) - placed;
         const QList<QPoint> grid = placement.centred
-            ? PhotoGrid::Centred(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize)
-            : PhotoGrid::From(int(photos.size()), placement.point, doc.TriangleSize, placement.mapSize);
+            ? PhotoGrid::Centred(inGrid, placement.point, doc.TriangleSize, placement.mapSize)
+            : PhotoGrid::From(inGrid, placement.point, doc.TriangleSize, placement.mapSize);
+        qsizetype next = 0;
         for (qsizetype i = 0; i < photos.size(); ++i) {
-            photos[i].x = grid[i].x();
-            photos[i].y = grid[i].y();
+            const QPoint at = places[i] ? *places[i] : grid[next++];
+            photos[i].x = at.x();
+            photos[i].y = at.y();
         }
         std::unique_ptr<AddPhotoEdit> edit = AddPhotoEdit::Make(doc, photos);
         if (!edit) {
@@ -403,11 +427,13 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
     busy.reset();
 
     const bool north = placement.north.arrow.has_value();
-    if (!skipped.isEmpty() || !twice.isEmpty() || (north && !photos.isEmpty())) {
+    if (!skipped.isEmpty() || !twice.isEmpty() || ((north || georeferenced) && !photos.isEmpty())) {
         QStringList parts;
         parts << (photos.isEmpty()         ? QStringLiteral("Er is geen foto ge\u00efmporteerd.")
                       : photos.size() == 1 ? QStringLiteral("1 foto ge\u00efmporteerd.")
                                            : QStringLiteral("%1 foto's ge\u00efmporteerd.").arg(photos.size()));
+        if (georeferenced && !photos.isEmpty())
+            parts << GpsPlacementText(placed, outside, int(photos.size()) - placed - outside);
         if (north && !photos.isEmpty())
             parts << CameraDirectionText(fromCamera, int(photos.size()) - fromCamera, magneticAsIs);
         if (!skipped.isEmpty())

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class ProjectHost;
@@ -35,6 +36,10 @@ public:
         // With a north arrow, each photo takes its camera's direction when
         // it recorded one (the others take the direction asked for).
         CameraDirection::MapNorth north;
+        // On a georeferenced map: the map pixel of each camera's recorded
+        // position, or nothing (no position, or off the map). Those photos
+        // go there; the others go into the grid.
+        std::function<QList<std::optional<QPoint>>(const QList<CameraRecord> &)> gpsPlaces;
     };
 
     // The photos added: positions first ... first + count - 1 of the
@@ -64,6 +69,8 @@ public:
 
     // The closing message's line on directions taken from the cameras.
     static QString CameraDirectionText(int fromCamera, int without, int magneticAsIs);
+    // The closing message's line on photos placed by their GPS position.
+    static QString GpsPlacementText(int placed, int outside, int without);
 
     static QString FilesTitle() { return QStringLiteral("Foto's importeren"); }
     static QString FolderTitle() { return QStringLiteral("Map met foto's importeren"); }

@@ -1,0 +1,142 @@
+#include "core/map/EarthProjection.h"
+
+#include <QMutex>
+
+#include <proj.h>
+#include <proj_experimental.h>
+
+#include <cmath>
+
+struct EarthProjection::Handle
+{
+    PJ_CONTEXT *context = nullptr;
+    PJ *crs = nullptr;
+    PJ *transform = nullptr; // WGS84 longitude, latitude -> easting, northing
+    QMutex lock;
+
+    ~Handle()
+    {
+        proj_destroy(transform);
+        proj_destroy(crs);
+        proj_context_destroy(context);
+    }
+};
+
+namespace {
+
+QString LastError(PJ_CONTEXT *context)
+{
+    const int code = proj_context_errno(context);
+    return code ? QString::fromUtf8(proj_context_errno_string(context, code)) : QStringLiteral("onbekend stelsel");
+}
+
+} // namespace
+
+EarthProjection::EarthProjection(std::shared_ptr<Handle> handle) : m_handle(std::move(handle))
+{
+}
+
+std::optional<EarthProjection> EarthProjection::FromName(const QString &name, QString *problem)
+{
+    auto handle = std::make_shared<Handle>();
+    handle->context = proj_context_create();
+    if (!handle->context)
+        return std::nullopt;
+    // PROJ writes its complaints to stderr; ours go to the user in words.
+    proj_log_level(handle->context, PJ_LOG_NONE);
+    proj_context_set_enable_network(handle->context, 0);
+    const QByteArray definition = name.toUtf8();
+    handle->crs = proj_create(handle->context, definition.constData());
+    if (handle->crs && !proj_is_crs(handle->crs)) {
+        proj_destroy(handle->crs);
+        handle->crs = nullptr;
+    }
+    PJ *raw =
+        handle->crs ? proj_create_crs_to_crs(handle->context, "EPSG:4326", definition.constData(), nullptr) : nullptr;
+    if (raw) {
+        // EPSG:4326 is latitude first; PROJ's "visualisation" order is
+        // longitude, latitude and easting, northing, whatever the system says.
+        handle->transform = proj_normalize_for_visualization(handle->context, raw);
+        proj_destroy(raw);
+    }
+    if (!handle->transform) {
+        if (problem)
+            *problem = LastError(handle->context);
+        return std::nullopt;
+    }
+    return EarthProjection(std::move(handle));
+}
+
+std::optional<EarthProjection> EarthProjection::LocalTransverseMercator(double latitude, double longitude)
+{
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 89 || std::abs(longitude) > 180)
+        return std::nullopt;
+    const QString definition = QStringLiteral("+proj=tmerc +lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0 +datum=WGS84 "
+                                              "+units=m +no_defs +type=crs")
+                                   .arg(latitude, 0, 'f', 9)
+                                   .arg(longitude, 0, 'f', 9);
+    std::optional<EarthProjection> result = FromName(definition);
+    if (result) {
+        // A name GIS users recognise in a layer's properties.
+        PJ *named = proj_alter_name(result->m_handle->context, result->m_handle->crs, "Tolvek lokaal (TM)");
+        if (named) {
+            proj_destroy(result->m_handle->crs);
+            result->m_handle->crs = named;
+        }
+    }
+    return result;
+}
+
+std::optional<QPointF> EarthProjection::ToProjected(LonLat position) const
+{
+    QMutexLocker locker(&m_handle->lock);
+    const PJ_COORD out =
+        proj_trans(m_handle->transform, PJ_FWD, proj_coord(position.longitude, position.latitude, 0, 0));
+    if (!std::isfinite(out.xy.x) || !std::isfinite(out.xy.y) || out.xy.x == HUGE_VAL)
+        return std::nullopt;
+    return QPointF(out.xy.x, out.xy.y);
+}
+
+QList<QPointF> EarthProjection::ToProjected(const QList<LonLat> &positions) const
+{
+    QList<QPointF> out(positions.size());
+    if (positions.isEmpty())
+        return out;
+    // LonLat and QPointF are both two doubles: PROJ reads from one array
+    // and writes into the other, strided.
+    static_assert(sizeof(LonLat) == 2 * sizeof(double) && sizeof(QPointF) == 2 * sizeof(double));
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        out[i] = QPointF(positions[i].longitude, positions[i].latitude);
+    QMutexLocker locker(&m_handle->lock);
+    double *data = reinterpret_cast<double *>(out.data());
+    proj_trans_generic(m_handle->transform, PJ_FWD, data, 2 * sizeof(double), size_t(out.size()), data + 1,
+                       2 * sizeof(double), size_t(out.size()), nullptr, 0, 0, nullptr, 0, 0);
+    for (QPointF &p : out)
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
+            p = QPointF(NAN, NAN);
+    return out;
+}
+
+std::optional<EarthProjection::LonLat> EarthProjection::ToEarth(QPointF projected) const
+{
+    QMutexLocker locker(&m_handle->lock);
+    const PJ_COORD out = proj_trans(m_handle->transform, PJ_INV, proj_coord(projected.x(), projected.y(), 0, 0));
+    if (!std::isfinite(out.lp.lam) || !std::isfinite(out.lp.phi) || std::abs(out.lp.phi) > 90)
+        return std::nullopt;
+    return LonLat{out.lp.lam, out.lp.phi};
+}
+
+QByteArray EarthProjection::Wkt() const
+{
+    QMutexLocker locker(&m_handle->lock);
+    const char *options[] = {"MULTILINE=NO", nullptr};
+    const char *wkt = proj_as_wkt(m_handle->context, m_handle->crs, PJ_WKT1_GDAL, options);
+    return wkt ? QByteArray(wkt) : QByteArray();
+}
+
+QString EarthProjection::Name() const
+{
+    QMutexLocker locker(&m_handle->lock);
+    const char *name = proj_get_name(m_handle->crs);
+    return name ? QString::fromUtf8(name) : QString();
+}

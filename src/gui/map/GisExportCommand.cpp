@@ -1,0 +1,64 @@
+#include "gui/map/GisExportCommand.h"
+
+#include "core/base/ProgramTexts.h"
+#include "core/map/MapCalibration.h"
+#include "core/photos/ExifReader.h"
+#include "core/project/ProjectDocument.h"
+#include "core/project/ProjectSession.h"
+#include "gui/project/ProjectHost.h"
+#include "gui/widgets/BusyCursor.h"
+#include "gui/widgets/MessageDialogs.h"
+#include "gui/widgets/UserInteraction.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+QString GisExportCommand::Title(GeoPhotoExport::Format format)
+{
+    return format == GeoPhotoExport::Format::GeoJson ? QStringLiteral("Exporteren als GeoJSON")
+                                                     : QStringLiteral("Exporteren als KML");
+}
+
+void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format)
+{
+    if (!calibration.IsGeoreferenced()) {
+        MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), Title(format), GeoPhotoExport::NotGeoreferencedText(),
+                                        QStringLiteral("&OK"));
+        return;
+    }
+    const ProjectDocument &doc = host.Session().Document();
+    const bool json = format == GeoPhotoExport::Format::GeoJson;
+    const QString suffix = json ? QStringLiteral("geojson") : QStringLiteral("kml");
+    UserInteraction::FileRequest request;
+    request.kind = UserInteraction::FileDialogKind::Save;
+    request.parent = host.MainWindow();
+    request.title = Title(format);
+    request.filter = json ? QStringLiteral("GeoJSON-bestanden (*.geojson)|*.geojson")
+                          : QStringLiteral("KML-bestanden (*.kml)|*.kml");
+    const QString base =
+        doc.CurrentFileName.isEmpty() ? QStringLiteral("fotos") : QFileInfo(doc.CurrentFileName).completeBaseName();
+    request.initialName = base + QLatin1Char('.') + suffix;
+    request.directory = doc.ProjectFolder();
+    request.suffixFromFilter = true;
+    const std::optional<QString> chosen = UserInteraction::AskFile(request);
+    if (!chosen)
+        return;
+    QString name = *chosen;
+    if (GeoPhotoExport::FormatFor(name) != format)
+        name += QLatin1Char('.') + suffix;
+
+    BusyCursor busy;
+    // Each file read once, also when several photos name it.
+    QHash<QString, CameraRecord> read;
+    GeoPhotoExport::Write(
+        doc, calibration, format,
+        [&read](const QString &path) -> std::optional<CameraRecord> {
+            auto it = read.constFind(path);
+            if (it == read.constEnd())
+                it = read.insert(path, ExifReader::Read(path));
+            return *it;
+        },
+        name);
+    host.ShowStatus(QStringLiteral("De foto's zijn geschreven naar '%1'.").arg(QDir::toNativeSeparators(name)));
+}

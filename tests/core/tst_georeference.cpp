@@ -1,0 +1,523 @@
+// Where a map lies on Earth: the fit of control points, typed coordinates,
+// the files GIS programs read beside the map (checked with GDAL's own
+// tools), and the photos exported for them.
+
+#include "ExifTestFiles.h"
+#include "MapTestFiles.h"
+#include "PhotoTestFiles.h"
+
+#include "core/map/EarthCoordinates.h"
+#include "core/map/EarthProjection.h"
+#include "core/map/GeoPhotoExport.h"
+#include "core/map/GpsPlacement.h"
+#include "core/map/MapCalibration.h"
+#include "core/map/MapGeoreference.h"
+#include "core/map/WorldFile.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using LonLat = EarthProjection::LonLat;
+
+// Where the programs run by the test find their runtime folder.
+QString g_runtime;
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run Start(const QString &program, const QStringList &args, const QByteArray &input = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), g_runtime);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        qFatal("%s did not finish", qPrintable(program));
+    Run r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    return r;
+}
+
+// A site near Utrecht and a map of it: the north arrow at 30 degrees,
+// 5 cm a pixel, the map point (500, 400) at the centre. Made from the
+// definition of the north arrow (a screen direction clockwise from up,
+// less the arrow, is the bearing), not from the fit's own formulas.
+const LonLat Site{5.12142, 52.09074};
+
+struct KnownMap
+{
+    double north = 30;
+    double metresPerPixel = 0.05;
+    // Extra stretch of map y and a shear, for an affine map.
+    double stretchY = 1, shear = 0;
+
+    LonLat Earth(QPointF map, QPointF errorMetres = {}) const
+    {
+        const double dx = map.x() - 500, dy = (map.y() - 400) * stretchY + shear * (map.x() - 500);
+        const double length = std::hypot(dx, dy) * metresPerPixel;
+        const double bearing = (std::atan2(dx, -dy) * 180 / std::numbers::pi - north) * std::numbers::pi / 180;
+        const auto projection = EarthProjection::LocalTransverseMercator(Site.latitude, Site.longitude);
+        return *projection->ToEarth(QPointF(length * std::sin(bearing), length * std::cos(bearing)) + errorMetres);
+    }
+
+    MapGeoreference::ControlPoint Point(QPointF map, QPointF errorMetres = {}) const
+    {
+        return {map, Earth(map, errorMetres), true};
+    }
+};
+
+double MetresBetween(LonLat a, LonLat b)
+{
+    const auto projection = EarthProjection::LocalTransverseMercator(a.latitude, a.longitude);
+    const QPointF d = *projection->ToProjected(b);
+    return std::hypot(d.x(), d.y());
+}
+
+} // namespace
+
+class TestGeoreference : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // What GDAL's gdalinfo says of a file, as JSON.
+    QJsonObject GdalInfo(const QString &path)
+    {
+        const Run r = Start(QStringLiteral("gdalinfo"), {QStringLiteral("-json"), path});
+        if (r.exitCode != 0)
+            qWarning("gdalinfo: %s", qPrintable(r.err));
+        return QJsonDocument::fromJson(r.out).object();
+    }
+
+    // A file GDAL reads as vector data, given back by GDAL as GeoJSON.
+    QJsonArray OgrFeatures(const QString &path)
+    {
+        const Run r = Start(QStringLiteral("ogr2ogr"),
+                            {QStringLiteral("-f"), QStringLiteral("GeoJSON"), QStringLiteral("/vsistdout/"), path});
+        if (r.exitCode != 0)
+            qWarning("ogr2ogr: %s", qPrintable(r.err));
+        return QJsonDocument::fromJson(r.out).object().value(QStringLiteral("features")).toArray();
+    }
+
+    // The map (400 by 300 pixels) of a project, with three photos: one
+    // with a camera time and notes, one without a file, one off the map.
+    QString GeoProject(const QString &folder, bool georeferenced)
+    {
+        QDir().mkpath(folder);
+        const QString map = QDir(folder).filePath(QStringLiteral("kaart.png"));
+        MapTestFiles::Pattern(400, 300).save(map, "PNG");
+        MapCalibration calibration;
+        if (georeferenced) {
+            const KnownMap known;
+            MapGeoreference georef;
+            georef.points = {known.Point({10, 10}), known.Point({390, 20}), known.Point({200, 290})};
+            if (!georef.Fit(nullptr))
+                qFatal("no fit");
+            calibration.SetGeoreference(georef);
+        } else {
+            calibration.north = 30;
+        }
+        QString reason;
+        if (!calibration.Save(map, &reason))
+            qFatal("%s", qPrintable(reason));
+        PhotoTestFiles::WriteFile(
+            QDir(folder).filePath(QStringLiteral("a.jpg")),
+            ExifTestFiles::Jpeg({{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2026:12:07 14:03:05")},
+                                 {QStringLiteral("Exif.Photo.OffsetTimeOriginal"), QStringLiteral("+01:00")}}));
+        ProjectDocument doc =
+            MapTestFiles::Project(folder, "kaart.png", {"00001=100,50,90", "00002=300,250,0", "00003=900,-40,45"},
+                                  {"00001=a.jpg", "00002=++GeenNaam++", "00003=weg.jpg"});
+        doc.NotesList[0] = "00001=\"Hek\" bij de ingang\x9d"
+                           "caf\xe9";
+        return MapTestFiles::Save(doc);
+    }
+
+private slots:
+    void initTestCase() { g_runtime = m_dir.path(); }
+    void fitAgainstKnownTransforms();
+    void fitRefusesBadPoints();
+    void coordinatesTypedOrPasted_data();
+    void coordinatesTypedOrPasted();
+    void projectedSystemsAgreeWithProj();
+    void sidecarKeepsPointsAndGdalReadsTheMap();
+    void photosExportedForGis();
+};
+
+void TestGeoreference::fitAgainstKnownTransforms()
+{
+    const KnownMap known;
+    // Two points: a similarity through both, exact, with no error to show.
+    MapGeoreference two;
+    two.points = {known.Point({100, 100}), known.Point({900, 700})};
+    QString problem;
+    QVERIFY2(two.Fit(&problem), qPrintable(problem));
+    QVERIFY(!two.ShowsError());
+    QVERIFY(two.Residuals()[0] < 1e-6 && two.Residuals()[1] < 1e-6);
+    QVERIFY(std::abs(two.North() - 30) < 1e-3);
+    QVERIFY(std::abs(two.MetresPerPixel() - 0.05) < 1e-7);
+    const LonLat far = known.Earth({20, 780});
+    QVERIFY(MetresBetween(*two.ToEarth({20, 780}), far) < 1e-3);
+    const QPointF back = *two.ToMap(far);
+    QVERIFY2(std::hypot(back.x() - 20, back.y() - 780) < 0.01, qPrintable(QString::number(back.x())));
+
+    // Six points with GPS-like errors of up to 40 cm: the least-squares fit
+    // stays close and its residuals show the errors.
+    const QList<QPointF> errors{{0.3, -0.2}, {-0.4, 0.1}, {0.2, 0.35}, {-0.1, -0.3}, {0.25, 0.2}, {-0.3, 0.05}};
+    const QList<QPointF> places{{100, 100}, {900, 120}, {880, 700}, {120, 680}, {500, 400}, {300, 550}};
+    MapGeoreference noisy;
+    for (int i = 0; i < places.size(); ++i)
+        noisy.points << known.Point(places[i], errors[i]);
+    QVERIFY2(noisy.Fit(&problem), qPrintable(problem));
+    QVERIFY(noisy.ShowsError());
+    // 40 cm across 40 m turn the map by up to half a degree.
+    QVERIFY2(std::abs(noisy.North() - 30) < 0.75, qPrintable(QString::number(noisy.North())));
+    QVERIFY(std::abs(noisy.MetresPerPixel() / 0.05 - 1) < 0.005);
+    QVERIFY2(noisy.Rms() > 0.1 && noisy.Rms() < 0.4, qPrintable(QString::number(noisy.Rms())));
+    for (double r : noisy.Residuals())
+        QVERIFY(r < 0.6);
+    const QPointF check = *noisy.ToMap(known.Earth({700, 300}));
+    QVERIFY(std::hypot(check.x() - 700, check.y() - 300) < 8); // 40 cm are 8 pixels
+
+    // Photos by their GPS: the pixel under the position, or the grid.
+    CameraRecord onMap, offMap, without;
+    const LonLat at = known.Earth({700.5, 300.5}), beyond = known.Earth({-30, 300});
+    onMap.latitude = at.latitude, onMap.longitude = at.longitude;
+    offMap.latitude = beyond.latitude, offMap.longitude = beyond.longitude;
+    const GpsPlacement::Result placed = GpsPlacement::Place(two, QSize(1000, 800), {offMap, onMap, without});
+    QCOMPARE(placed.places, (QList<std::optional<QPoint>>{std::nullopt, QPoint(700, 300), std::nullopt}));
+    QVERIFY(placed.placed == 1 && placed.outside == 1 && placed.without == 1);
+
+    // A point switched off is not fitted but shows how far off it is.
+    MapGeoreference withOff = noisy;
+    withOff.points << known.Point({650, 200}, {20, 0});
+    withOff.points.last().enabled = false;
+    QVERIFY(withOff.Fit(&problem));
+    QVERIFY(std::abs(withOff.Residuals().last() - 20) < 1);
+    QVERIFY(std::abs(withOff.Rms() - noisy.Rms()) < 1e-4);
+    QVERIFY(std::abs(withOff.North() - noisy.North()) < 1e-4);
+
+    // A plan drawn with y stretched and sheared: only the affine fit takes
+    // it up exactly; the similarity cannot.
+    KnownMap stretched;
+    stretched.stretchY = 1.4;
+    stretched.shear = 0.1;
+    MapGeoreference affine;
+    for (const QPointF p : {QPointF(100, 100), QPointF(900, 150), QPointF(850, 700), QPointF(150, 650)})
+        affine.points << stretched.Point(p);
+    affine.kind = MapGeoreference::Kind::Affine;
+    QVERIFY2(affine.Fit(&problem), qPrintable(problem));
+    for (double r : affine.Residuals())
+        QVERIFY2(r < 1e-3, qPrintable(QString::number(r)));
+    const QPointF inside = *affine.ToMap(stretched.Earth({400, 300}));
+    QVERIFY(std::hypot(inside.x() - 400, inside.y() - 300) < 0.05);
+    affine.kind = MapGeoreference::Kind::Similarity;
+    QVERIFY(affine.Fit(&problem));
+    QVERIFY(affine.Rms() > 1);
+}
+
+void TestGeoreference::fitRefusesBadPoints()
+{
+    const KnownMap known;
+    QString problem;
+    MapGeoreference one;
+    one.points = {known.Point({100, 100})};
+    QVERIFY(!one.Fit(&problem) && !one.IsFitted());
+    QVERIFY(problem.contains(QStringLiteral("twee")));
+
+    // On one line: fine for a similarity, refused for an affine fit.
+    MapGeoreference line;
+    line.points = {known.Point({100, 100}), known.Point({300, 200}), known.Point({700, 400.3})};
+    QVERIFY(line.Fit(&problem));
+    line.kind = MapGeoreference::Kind::Affine;
+    QVERIFY(!line.Fit(&problem));
+    QVERIFY2(problem.contains(QStringLiteral("één lijn")), qPrintable(problem));
+
+    // The same map point twice, or the same place on Earth twice.
+    MapGeoreference repeated;
+    repeated.points = {known.Point({100, 100}), known.Point({500, 400}), known.Point({100.4, 100})};
+    repeated.points[2].earth = known.Earth({900, 900});
+    QVERIFY(!repeated.Fit(&problem));
+    QVERIFY2(problem.contains(QStringLiteral("paspunt 1 en 3")) && problem.contains(QStringLiteral("kaart")),
+             qPrintable(problem));
+    repeated.points[2] = {QPointF(900, 900), known.Earth({500, 400}), true};
+    QVERIFY(!repeated.Fit(&problem));
+    QVERIFY2(problem.contains(QStringLiteral("paspunt 2 en 3")) && problem.contains(QStringLiteral("aarde")),
+             qPrintable(problem));
+    // Switched off, the repeat no longer counts.
+    repeated.points[2].enabled = false;
+    QVERIFY(repeated.Fit(&problem));
+}
+
+void TestGeoreference::coordinatesTypedOrPasted_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("latitude"); // NAN: refused
+    QTest::addColumn<double>("longitude");
+    const double dms = 52 + 5 / 60.0 + 26.66 / 3600;
+    QTest::newRow("map site") << "52.09074, 5.12142" << 52.09074 << 5.12142;
+    QTest::newRow("no blank") << "52.09074,5.12142" << 52.09074 << 5.12142;
+    QTest::newRow("decimal commas") << "52,09074 5,12142" << 52.09074 << 5.12142;
+    QTest::newRow("decimal commas, comma between") << "52,09074, 5,12142" << 52.09074 << 5.12142;
+    QTest::newRow("dms") << "52°5'26.66\"N 5°7'17.11\"E" << dms << 5 + 7 / 60.0 + 17.11 / 3600;
+    QTest::newRow("dms, longitude first, Dutch")
+        << "5° 7′ 17,11″ O; 52° 5′ 26,66″ N" << dms << 5 + 7 / 60.0 + 17.11 / 3600;
+    QTest::newRow("south and west") << "33°51'24.5\"Z, 70°30'W" << -(33 + 51 / 60.0 + 24.5 / 3600) << -70.5;
+    QTest::newRow("signs") << "-33.8568 -151.2153" << -33.8568 << -151.2153;
+    QTest::newRow("one number") << "52.09074" << qQNaN() << qQNaN();
+    QTest::newRow("latitude too large") << "95, 5" << qQNaN() << qQNaN();
+    QTest::newRow("minutes too large") << "52°61' N, 5° E" << qQNaN() << qQNaN();
+    QTest::newRow("two latitudes") << "52 N, 5 S" << qQNaN() << qQNaN();
+    QTest::newRow("words") << "Domplein 1, Utrecht" << qQNaN() << qQNaN();
+}
+
+void TestGeoreference::coordinatesTypedOrPasted()
+{
+    QFETCH(QString, text);
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    QString problem;
+    const auto position = EarthCoordinates::Parse(text, EarthCoordinates::System::Degrees, &problem);
+    if (std::isnan(latitude)) {
+        QVERIFY(!position);
+        QVERIFY(!problem.isEmpty());
+        return;
+    }
+    QVERIFY2(position, qPrintable(problem));
+    QVERIFY(std::abs(position->latitude - latitude) < 1e-9);
+    QVERIFY(std::abs(position->longitude - longitude) < 1e-9);
+}
+
+void TestGeoreference::projectedSystemsAgreeWithProj()
+{
+    // PROJ's own command-line tool, on the Amersfoort tower (the RD origin,
+    // published at 52.15517440 N, 5.38720621 E) and a UTM point on each
+    // side of the equator.
+    struct Case
+    {
+        EarthCoordinates::System system;
+        QString typed, epsg, cs2csInput;
+        double publishedLat, publishedLon;
+    };
+    const QList<Case> cases{
+        {EarthCoordinates::System::RdNew, QStringLiteral("155000 463000"), QStringLiteral("EPSG:28992"),
+         QStringLiteral("155000 463000"), 52.15517440, 5.38720621},
+        {EarthCoordinates::System::RdNew, QStringLiteral("136700,5; 455900,25"), QStringLiteral("EPSG:28992"),
+         QStringLiteral("136700.5 455900.25"), NAN, NAN},
+        {EarthCoordinates::System::Utm, QStringLiteral("31N 645333.882 5773253.881"), QStringLiteral("EPSG:32631"),
+         QStringLiteral("645333.882 5773253.881"), 52.09074, 5.12142},
+        {EarthCoordinates::System::Utm, QStringLiteral("56 S 334369, 6252309"), QStringLiteral("EPSG:32756"),
+         QStringLiteral("334369 6252309"), NAN, NAN},
+        {EarthCoordinates::System::Utm, QStringLiteral("31U 645333.882 5773253.881"), QStringLiteral("EPSG:32631"),
+         QStringLiteral("645333.882 5773253.881"), NAN, NAN},
+    };
+    for (const Case &c : cases) {
+        QString problem;
+        const auto ours = EarthCoordinates::Parse(c.typed, c.system, &problem);
+        QVERIFY2(ours, qPrintable(c.typed + QLatin1String(": ") + problem));
+        const Run proj = Start(QStringLiteral("cs2cs"),
+                               {QStringLiteral("-f"), QStringLiteral("%.10f"), c.epsg, QStringLiteral("EPSG:4326")},
+                               c.cs2csInput.toLatin1() + '\n');
+        QCOMPARE(proj.exitCode, 0);
+        const QList<QByteArray> words = proj.out.simplified().split(' ');
+        QVERIFY(words.size() >= 2);
+        QVERIFY2(std::abs(ours->latitude - words[0].toDouble()) < 1e-8
+                     && std::abs(ours->longitude - words[1].toDouble()) < 1e-8,
+                 qPrintable(c.typed + QLatin1String(" -> ") + EarthCoordinates::DegreesText(*ours, 9)
+                            + QLatin1String(", cs2cs: ") + QString::fromLatin1(proj.out)));
+        if (!std::isnan(c.publishedLat))
+            QVERIFY(MetresBetween(*ours, {c.publishedLon, c.publishedLat}) < 1);
+    }
+    QString problem;
+    QVERIFY(!EarthCoordinates::Parse(QStringLiteral("52.1, 5.1"), EarthCoordinates::System::RdNew, &problem));
+    QVERIFY(!EarthCoordinates::Parse(QStringLiteral("61N 645333 5773253"), EarthCoordinates::System::Utm, &problem));
+    QVERIFY(!EarthCoordinates::Parse(QStringLiteral("645333 5773253"), EarthCoordinates::System::Utm, &problem));
+}
+
+void TestGeoreference::sidecarKeepsPointsAndGdalReadsTheMap()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("gdal"));
+    QDir().mkpath(folder);
+    const QString map = QDir(folder).filePath(QStringLiteral("kaart.png"));
+    QVERIFY(MapTestFiles::Pattern(400, 300).save(map, "PNG"));
+    // An .aux.xml GDAL wrote before keeps what it holds.
+    QVERIFY(PhotoTestFiles::WriteFile(WorldFile::AuxPath(map),
+                                      "<PAMDataset>\n  <Metadata>\n    <MDI key=\"BRON\">landmeter</MDI>\n"
+                                      "  </Metadata>\n</PAMDataset>\n"));
+
+    const KnownMap known;
+    MapGeoreference georef;
+    georef.points = {known.Point({10.5, 10}), known.Point({390, 20}), known.Point({200, 290})};
+    georef.points[1].earth = {5.121, 52.091};
+    georef.points[2].enabled = false;
+    georef.kind = MapGeoreference::Kind::Similarity;
+    QVERIFY(georef.Fit(nullptr));
+    MapCalibration calibration;
+    calibration.SetOtherField(QStringLiteral("door"), QStringLiteral("een later programma"));
+    calibration.SetGeoreference(georef);
+    QString reason;
+    QVERIFY2(calibration.Save(map, &reason), qPrintable(reason));
+
+    // The sidecar: the keys of older readers from the fit, then the points
+    // as typed, and the same calibration back.
+    QFile sidecar(MapCalibration::SidecarPath(map));
+    QVERIFY(sidecar.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sidecar.readAll();
+    QVERIFY2(bytes.startsWith("tolvek-map-calibration=1\nnorth="), bytes.constData());
+    QVERIFY2(bytes.endsWith(
+                 ("\ngeoref-fit=similarity\ngeoref-point.1=" + MapGeoreference::PointText(georef.points[0]).toLatin1()
+                  + "\ngeoref-point.2=390,20,52.091,5.121\ngeoref-point.3="
+                  + MapGeoreference::PointText(georef.points[2]).toLatin1() + "\ndoor=een later programma\n")),
+             bytes.constData());
+    QVERIFY(bytes.contains("\ngeoref-point.1=10.5,10,52.09") && bytes.contains(",off\ndoor="));
+    QString problem;
+    const MapCalibration back = MapCalibration::Load(map, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(back, calibration);
+    QVERIFY(back.IsGeoreferenced());
+    QCOMPARE(back.Serialize(), bytes);
+    QCOMPARE(*back.north, georef.North());
+
+    // GDAL finds the map's system and corners where the program puts them.
+    QCOMPARE(WorldFile::WorldFilePath(map), QDir(folder).filePath(QStringLiteral("kaart.pgw")));
+    QVERIFY(QFile::exists(WorldFile::WorldFilePath(map)));
+    const QJsonObject info = GdalInfo(map);
+    const QString wkt =
+        info.value(QStringLiteral("coordinateSystem")).toObject().value(QStringLiteral("wkt")).toString();
+    QVERIFY2(wkt.contains(QStringLiteral("Tolvek lokaal")) && wkt.contains(QStringLiteral("Transverse Mercator")),
+             qPrintable(wkt));
+    const QJsonObject corners = info.value(QStringLiteral("cornerCoordinates")).toObject();
+    const QList<QPair<QString, QPointF>> named{{QStringLiteral("upperLeft"), {0, 0}},
+                                               {QStringLiteral("upperRight"), {400, 0}},
+                                               {QStringLiteral("lowerRight"), {400, 300}},
+                                               {QStringLiteral("lowerLeft"), {0, 300}}};
+    for (const auto &[name, pixel] : named) {
+        const QJsonArray xy = corners.value(name).toArray();
+        const QPointF ours = georef.ToLocal(pixel);
+        QVERIFY2(xy.size() == 2 && std::abs(xy[0].toDouble() - ours.x()) < 1e-6
+                     && std::abs(xy[1].toDouble() - ours.y()) < 1e-6,
+                 qPrintable(name));
+    }
+    // And on Earth: gdalinfo's WGS84 outline holds the corners' degrees.
+    const QJsonArray outline = info.value(QStringLiteral("wgs84Extent"))
+                                   .toObject()
+                                   .value(QStringLiteral("coordinates"))
+                                   .toArray()
+                                   .at(0)
+                                   .toArray();
+    QVERIFY(outline.size() >= 4);
+    for (const auto &[name, pixel] : named) {
+        const LonLat ours = *georef.ToEarth(pixel);
+        bool found = false;
+        for (const QJsonValue &v : outline)
+            found = found
+                || (std::abs(v.toArray()[0].toDouble() - ours.longitude) < 1e-6
+                    && std::abs(v.toArray()[1].toDouble() - ours.latitude) < 1e-6);
+        QVERIFY2(found, qPrintable(name));
+    }
+    QCOMPARE(info.value(QStringLiteral("metadata"))
+                 .toObject()
+                 .value(QStringLiteral(""))
+                 .toObject()
+                 .value(QStringLiteral("BRON"))
+                 .toString(),
+             QStringLiteral("landmeter"));
+
+    // Without points the world file this program wrote goes; one a GIS
+    // wrote stays.
+    MapCalibration plain;
+    plain.north = 10;
+    QVERIFY(plain.Save(map, &reason));
+    QVERIFY(!QFile::exists(WorldFile::WorldFilePath(map)));
+    QVERIFY(QFile::exists(WorldFile::AuxPath(map))); // it holds GDAL's metadata
+    QVERIFY(calibration.Save(map, &reason));
+    QVERIFY(PhotoTestFiles::WriteFile(WorldFile::WorldFilePath(map), "0.1\n0\n0\n-0.1\n1000\n2000\n"));
+    QVERIFY(plain.Save(map, &reason));
+    QVERIFY(QFile::exists(WorldFile::WorldFilePath(map)));
+}
+
+void TestGeoreference::photosExportedForGis()
+{
+    const QString project = GeoProject(m_dir.filePath(QStringLiteral("gis")), true);
+    const QString mapPath = m_dir.filePath(QStringLiteral("gis/kaart.png"));
+    const MapCalibration calibration = MapCalibration::Load(mapPath, nullptr);
+    QVERIFY(calibration.IsGeoreferenced());
+    for (const QString ending : {QStringLiteral("geojson"), QStringLiteral("kml")}) {
+        const QString out = m_dir.filePath(QStringLiteral("gis/fotos.") + ending);
+        const Run r = Start(QStringLiteral(TOLVEK_RENDER_PATH), {project, out});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QJsonArray features = OgrFeatures(out);
+        QCOMPARE(features.size(), 3);
+        const QList<QPointF> places{{100, 50}, {300, 250}, {900, -40}};
+        for (int i = 0; i < 3; ++i) {
+            const QJsonObject feature = features[i].toObject();
+            const QJsonArray xy =
+                feature.value(QStringLiteral("geometry")).toObject().value(QStringLiteral("coordinates")).toArray();
+            const LonLat ours = *calibration.georeference.ToEarth(places[i] + QPointF(0.5, 0.5));
+            QVERIFY2(std::abs(xy[0].toDouble() - ours.longitude) < 2e-7
+                         && std::abs(xy[1].toDouble() - ours.latitude) < 2e-7,
+                     qPrintable(ending));
+        }
+        const QJsonObject first = features[0].toObject().value(QStringLiteral("properties")).toObject();
+        const QJsonObject second = features[1].toObject().value(QStringLiteral("properties")).toObject();
+        if (ending == QLatin1String("geojson")) {
+            QCOMPARE(first.value(QStringLiteral("nummer")).toInt(), 1);
+            QCOMPARE(first.value(QStringLiteral("bestand")).toString(), QStringLiteral("a.jpg"));
+            QCOMPARE(first.value(QStringLiteral("aantekeningen")).toString(),
+                     QStringLiteral("\"Hek\" bij de ingang\ncafé"));
+            QCOMPARE(first.value(QStringLiteral("genomen")).toString(), QStringLiteral("2026-12-07T14:03:05+01:00"));
+            // Pointing right (0) with north 30 degrees right of up: 60 east of north.
+            QCOMPARE(second.value(QStringLiteral("richting")).toDouble(), 60.0);
+            QCOMPARE(first.value(QStringLiteral("richting")).toDouble(), 330.0);
+            QCOMPARE(second.value(QStringLiteral("bestand")).toString(), QString());
+            QVERIFY(second.value(QStringLiteral("genomen")).isNull());
+        } else {
+            QCOMPARE(first.value(QStringLiteral("Name")).toString(), QStringLiteral("1"));
+            QCOMPARE(first.value(QStringLiteral("bestand")).toString(), QStringLiteral("a.jpg"));
+            QCOMPARE(first.value(QStringLiteral("timestamp")).toString(), QStringLiteral("2026-12-07T14:03:05+01:00"));
+            const QString balloon = first.value(QStringLiteral("description")).toString();
+            QVERIFY2(balloon.contains(QStringLiteral("a.jpg\" width")) && balloon.contains(QStringLiteral("café")),
+                     qPrintable(balloon));
+        }
+    }
+    // The KML's headings, which GDAL does not show.
+    QFile kml(m_dir.filePath(QStringLiteral("gis/fotos.kml")));
+    QVERIFY(kml.open(QIODevice::ReadOnly));
+    const QByteArray kmlBytes = kml.readAll();
+    QVERIFY(kmlBytes.contains("<heading>330.0</heading>") && kmlBytes.contains("<heading>60.0</heading>"));
+    QVERIFY(kmlBytes.contains("<when>2026-12-07T14:03:05+01:00</when>"));
+
+    // Without a place on Earth: a clear message and no file.
+    const QString plain = GeoProject(m_dir.filePath(QStringLiteral("plain")), false);
+    const QString out = m_dir.filePath(QStringLiteral("plain/fotos.geojson"));
+    const Run r = Start(QStringLiteral(TOLVEK_RENDER_PATH), {plain, out});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, GeoPhotoExport::NotGeoreferencedText());
+    QVERIFY(!QFile::exists(out));
+}
+
+QTEST_GUILESS_MAIN(TestGeoreference)
+#include "tst_georeference.moc"
