@@ -3,6 +3,7 @@
 // Poppler's tools (pdfinfo, pdftotext, pdfimages, pdffonts).
 
 #include "DialogDriver.h"
+#include "ExifTestFiles.h"
 #include "PhotoTestFiles.h"
 #include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
@@ -21,6 +22,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTransform>
@@ -83,6 +85,7 @@ private slots:
     void cancelLeavesNothing();
     void projectWithoutMapIsRefused();
     void numbersOnPrintedAndExportedMaps();
+    void orderOfTimeTaken();
 
 private:
     // Writes the report of the project with these choices.
@@ -426,6 +429,53 @@ void TestPhotoReport::numbersOnPrintedAndExportedMaps()
     QFile again(exportAs(QStringLiteral("weer.png")));
     QVERIFY(again.open(QIODevice::ReadOnly) && plain.seek(0));
     QCOMPARE(again.readAll(), plain.readAll());
+}
+
+void TestPhotoReport::orderOfTimeTaken()
+{
+    // Taken in another order than numbered, two a second apart, one with
+    // its clock's offset from UTC (11:30 at +04:00 is before 09:00 UTC).
+    // 14 is missing and 16 has no time: both last, by number.
+    const QList<QPair<int, ExifTestFiles::Tags>> taken = {
+        {11, {{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2024:05:03 09:00:00")}}},
+        {12, {{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2024:05:01 16:45:10")}}},
+        {13,
+         {{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2024:05:03 11:30:00")},
+          {QStringLiteral("Exif.Photo.OffsetTimeOriginal"), QStringLiteral("+04:00")}}},
+        {15, {{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2024:05:01 07:30:00")}}},
+        {17, {{QStringLiteral("Exif.Photo.DateTimeOriginal"), QStringLiteral("2024:05:01 16:45:09")}}}};
+    for (const auto &[n, tags] : taken) {
+        const QByteArray jpeg = ExifTestFiles::Jpeg(tags);
+        QVERIFY(!jpeg.isEmpty());
+        QVERIFY(PhotoTestFiles::WriteFile(m_dir->filePath(QStringLiteral("foto%1.jpg").arg(n)), jpeg));
+    }
+    openInWindow();
+    const QString pdf = m_dir->filePath(QStringLiteral("tijd.pdf"));
+    m_driver->Handle([](QDialog *d) {
+        auto *form = qobject_cast<TFotorapportForm *>(d);
+        QVERIFY(form);
+        // Offered once the photos tell when they were taken.
+        const auto *model = qobject_cast<const QStandardItemModel *>(form->VolgordeCombo->model());
+        QVERIFY(model && model->item(2)->isEnabled());
+        form->VolgordeCombo->setCurrentIndex(2);
+        form->IndelingCombo->setCurrentIndex(0); // one photo a page: one heading a page
+        form->OpslaanButton->click();
+    });
+    m_driver->ChooseFile(pdf);
+    m_driver->Handle([](QDialog *) {});     // progress
+    m_driver->Press(QStringLiteral("&OK")); // one photo missing
+    trigger();
+
+    // Each photo page's heading, below the page's header.
+    const QRegularExpression heading(QStringLiteral("\\bFoto \\d+\\b"));
+    QStringList order;
+    for (int page = 2; page <= 8; ++page)
+        order << heading.match(Words(Text(pdf, page, page))).captured();
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("Foto 15"), QStringLiteral("Foto 17"), QStringLiteral("Foto 12"),
+                          QStringLiteral("Foto 13"), QStringLiteral("Foto 11"), QStringLiteral("Foto 14"),
+                          QStringLiteral("Foto 16")}));
+    QVERIFY(Words(Text(pdf, 2, 2)).contains(QStringLiteral("Opgenomen: 1 mei 2024 07:30")));
 }
 
 int main(int argc, char *argv[])

@@ -16,9 +16,6 @@
 
 namespace {
 
-// The name the photo window treats as "this photo has no file".
-const QByteArray kNoName = QByteArrayLiteral("++GeenNaam++");
-
 QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
@@ -55,7 +52,7 @@ QList<ProjectRelocation::File> ProjectRelocation::Concerned(const ProjectDocumen
 {
     QList<File> files;
     const auto consider = [&](qsizetype nameIndex, const QByteArray &stored) {
-        if (stored.isEmpty() || stored == kNoName)
+        if (stored.isEmpty() || PhotoEntry::IsNoName(stored))
             return;
         const QString now = PathResolver::Resolve(stored, from);
         if (InputFile::KindOf(now) != InputFile::Kind::File)

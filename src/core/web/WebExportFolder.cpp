@@ -211,7 +211,7 @@ void WebExportFolder::RemoveLeftovers() const
             RemovePath(QDir(m_target.folder).filePath(name));
 }
 
-void WebExportFolder::Begin()
+void WebExportFolder::Begin(Parents parents)
 {
     auto makeFolder = [](const QString &path, bool &made) {
         if (QFileInfo(path).isDir())
@@ -225,11 +225,14 @@ void WebExportFolder::Begin()
     };
     try {
         // Folders above it that are missing too, made from the top down.
-        QStringList parents;
+        QStringList missing;
         for (QString f = QFileInfo(m_target.folder).path();
              !QFileInfo(f).exists() && !QFileInfo(f).isSymLink() && f != QFileInfo(f).path(); f = QFileInfo(f).path())
-            parents.prepend(f);
-        for (const QString &f : std::as_const(parents)) {
+            missing.prepend(f);
+        if (!missing.isEmpty() && parents == Parents::MustExist)
+            throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: de map \"%2\" bestaat niet meer.")
+                                  .arg(Native(m_target.folder), Native(missing.first())));
+        for (const QString &f : std::as_const(missing)) {
             bool made = false;
             makeFolder(f, made);
             if (made)

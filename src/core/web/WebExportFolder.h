@@ -51,10 +51,16 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Makes the folders (and those above them) when they are missing, takes the assets folder's
-    // lock (one export at a time), removes what exports that no longer run
-    // left there, and makes the temporary folder. Throws TolvekError.
-    void Begin();
+    // Folders above the chosen one: made when missing (a path given on the
+    // command line), or taken as gone (a folder picked in a dialog, which
+    // showed them: made anew, they could land where a removed disk was).
+    enum class Parents { Make, MustExist };
+
+    // Makes the folder (and, as parents says, those above it) when it is
+    // missing, takes the assets folder's lock (one export at a time),
+    // removes what exports that no longer run left there, and makes the
+    // temporary folder. Throws TolvekError.
+    void Begin(Parents parents = Parents::Make);
 
     // Writes a file below the new version's folder ("fotos/x.jpg"). Safe to
     // call from several threads for different files. Throws TolvekError

@@ -62,7 +62,7 @@ TFotoKeuzeForm::TFotoKeuzeForm(const ProjectDocument &doc, const QList<qsizetype
         QString stored, shown;
         if (nameIndex >= 0) {
             const QByteArrayView name = PhotoEntry::ValueView(doc.NameList[nameIndex]);
-            if (name != "++GeenNaam++")
+            if (!PhotoEntry::IsNoName(name))
                 stored = AnsiCodec::toUnicode(name.toByteArray());
             const qsizetype slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
             shown = AnsiCodec::toUnicode(name.sliced(slash + 1).toByteArray());

@@ -212,7 +212,7 @@ QString TFotoKijkerForm::PathOf(qsizetype position, QByteArray *storedName) cons
     const QByteArray name = PhotoEntry::ValueView(doc.NameList[nameIndex]).toByteArray();
     if (storedName)
         *storedName = name;
-    if (name == "++GeenNaam++")
+    if (PhotoEntry::IsNoName(name))
         return QString();
     return PathResolver::Resolve(name, doc.ProjectFolder());
 }
@@ -250,7 +250,7 @@ void TFotoKijkerForm::Show(qsizetype position)
     VolgendeButton->setEnabled(at < order.size() - 1);
 
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        FotoVlak->ShowText(stored.isEmpty() || stored == "++GeenNaam++"
+        FotoVlak->ShowText(stored.isEmpty() || PhotoEntry::IsNoName(stored)
                                ? QStringLiteral("Bij deze foto hoort geen bestand.")
                                : QStringLiteral("Fotobestand niet gevonden: %1").arg(QDir::toNativeSeparators(path)));
     } else {
@@ -272,7 +272,7 @@ void TFotoKijkerForm::Show(qsizetype position)
     }
 
     const QString folder = doc.ProjectFolder();
-    m_recordName = stored == "++GeenNaam++" ? QString() : AnsiCodec::toUnicode(stored);
+    m_recordName = PhotoEntry::IsNoName(stored) ? QString() : AnsiCodec::toUnicode(stored);
     m_recordFolder = folder.isEmpty() ? QDir::currentPath() : folder;
     ShowCameraRecord(true);
 

@@ -103,6 +103,9 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
     auto copy = std::make_shared<ProjectDocument>(doc);
     WebExport::Options options;
     options.keepMetadata = keepMetadata;
+    // The dialog showed the folders above the chosen one: if they are gone
+    // now, so is the disk or share the user chose.
+    options.parents = WebExportFolder::Parents::MustExist;
     auto progress = std::make_shared<WebExport::Progress>();
     auto result = std::make_shared<WebExport::Result>();
     auto error = std::make_shared<QString>();
