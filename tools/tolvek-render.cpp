@@ -31,6 +31,7 @@
 namespace {
 
 const char Usage[] = "Gebruik: tolvek-render [--labels] [--north] [--scale] [--keep-exif] PROJECT.tvk UITVOER\n"
+                     "        tolvek-render --plan PROJECT.tvk UITVOER.kml\n"
                      "        tolvek-render --report [--layout N] [--paper a4|letter] PROJECT.tvk UITVOER.pdf\n"
                      "\n"
                      "Tekent de overzichtskaart van een Tolvek-project met de driehoeken van de\n"
@@ -51,6 +52,7 @@ const char Usage[] = "Gebruik: tolvek-render [--labels] [--north] [--scale] [--k
                      "  --labels   ook de bestandsnamen van de foto's tonen\n"
                      "  --north    de noordpijl van de geijkte kaart tekenen (.png, .svg, .pdf)\n"
                      "  --scale    de schaalbalk van de geijkte kaart tekenen (.png, .svg, .pdf)\n"
+                     "  --plan     .kml: ook de kaart zelf, op aarde gelegd onder de foto's\n"
                      "  --keep-exif\n"
                      "             webpagina: de foto-gegevens (EXIF: GPS-positie, camera, maker)\n"
                      "             in de foto's laten; anders worden ze weggelaten\n"
@@ -118,19 +120,29 @@ void Report(const QString &projectName, const QString &outputName, const ReportO
 }
 
 // The photos as points on Earth, as "Exporteren als GeoJSON/KML..." writes them.
-void GisExport(const ProjectDocument &doc, const QString &outputName, GeoPhotoExport::Format format)
+void GisExport(const ProjectDocument &doc, const QString &outputName, GeoPhotoExport::Format format, bool plan)
 {
     const QString mapPath = MapDrawing::MapFilePath(doc);
     QString problem;
     const MapCalibration calibration = mapPath.isEmpty() ? MapCalibration() : MapCalibration::Load(mapPath, &problem);
     if (!problem.isEmpty())
         throw TolvekError(problem);
+    std::optional<GeoPhotoExport::Plan> overlay;
+    if (plan && calibration.IsGeoreferenced()) {
+        // The size as the program draws the map, for every kind of map file.
+        MapImageCache cache;
+        const MapScene scene = MapDrawing::Build(doc, false, cache, mapPath);
+        if (!scene.mapProblem.isEmpty())
+            throw TolvekError(scene.mapProblem);
+        overlay = GeoPhotoExport::Plan{mapPath, scene.size};
+    }
     GeoPhotoExport::Write(
         doc, calibration, format,
-        [](const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); }, outputName);
+        [](const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); }, outputName, overlay);
 }
 
-void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale)
+void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale,
+            bool plan)
 {
     ProjectDocument doc;
     ReadProject(doc, projectName);
@@ -139,10 +151,14 @@ void Render(const QString &projectName, const QString &outputName, bool labels, 
         if (north || scale || labels || keepExif)
             throw TolvekError(QStringLiteral("--labels, --north, --scale en --keep-exif horen niet bij .geojson of "
                                              ".kml."));
-        GisExport(doc, outputName, *format);
+        if (plan && *format != GeoPhotoExport::Format::Kml)
+            throw TolvekError(QStringLiteral("--plan hoort bij .kml."));
+        GisExport(doc, outputName, *format, plan);
         return;
     }
 
+    if (plan)
+        throw TolvekError(QStringLiteral("--plan hoort bij .kml."));
     MapImageCache cache;
     const QString suffix = QFileInfo(outputName).suffix().toLower();
     if (IsWebOutput(outputName, suffix)) {
@@ -154,6 +170,16 @@ void Render(const QString &projectName, const QString &outputName, bool labels, 
         WebExport::Progress progress;
         WebExport::Options options;
         options.keepMetadata = keepExif;
+        // A georeferenced map gives each photo its place on Earth; a sidecar
+        // that cannot be used costs the page nothing else.
+        if (const QString mapPath = MapDrawing::MapFilePath(doc); !mapPath.isEmpty()) {
+            QString problem;
+            const MapCalibration calibration = MapCalibration::Load(mapPath, &problem);
+            if (!problem.isEmpty())
+                std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+            else if (calibration.IsGeoreferenced())
+                options.georeference = calibration.georeference;
+        }
         // Tests stop the program dead after a step of the commit, as a kill would.
         const int stopAfter = qEnvironmentVariableIntValue("TOLVEK_TEST_STOP_AFTER_COMMIT_STEP");
         if (stopAfter > 0)
@@ -207,6 +233,7 @@ int main(int argc, char *argv[])
     bool labels = false;
     bool keepExif = false;
     bool north = false, scale = false;
+    bool plan = false;
     bool report = false;
     ReportOptions options;
     options.paper = ReportOptions::DefaultPaper();
@@ -222,6 +249,8 @@ int main(int argc, char *argv[])
             labels = true;
         } else if (arg == QLatin1String("--keep-exif")) {
             keepExif = true;
+        } else if (arg == QLatin1String("--plan")) {
+            plan = true;
         } else if (arg == QLatin1String("--north")) {
             north = true;
         } else if (arg == QLatin1String("--scale")) {
@@ -251,6 +280,8 @@ int main(int argc, char *argv[])
     }
     if (!report && (options.perPage != ReportOptions().perPage || args.contains(QLatin1String("--paper"))))
         Fail(QStringLiteral("--layout en --paper horen bij --report; zie tolvek-render --help."));
+    if (report && plan)
+        Fail(QStringLiteral("--plan hoort bij .kml; zie tolvek-render --help."));
     if (names.size() != 2)
         Fail(QStringLiteral("Geef een projectbestand en een uitvoerbestand; zie tolvek-render --help."));
 
@@ -258,7 +289,7 @@ int main(int argc, char *argv[])
         if (report)
             Report(names[0], names[1], options);
         else
-            Render(names[0], names[1], labels, keepExif, north, scale);
+            Render(names[0], names[1], labels, keepExif, north, scale, plan);
     } catch (const TolvekError &e) {
         Fail(e.message());
     } catch (const std::bad_alloc &) {

@@ -216,13 +216,21 @@ void THoofdForm::BuildMenu()
         [this] { MapOutputCommands::Preview(m_host, m_map->Metafile(), m_calibration->OutputMarks()); });
     bestand->addMenu(MapOutputCommands::MakeMarkerMenu(bestand));
     bestand->addAction(m_calibration->OutputMarksAction());
-    add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."),
-        [this] { WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown()); });
+    add(bestand, "ExporterenWebpagina1", QStringLiteral("Exporteren als &webpagina..."), [this] {
+        std::optional<MapGeoreference> georeference;
+        if (!m_map->MapPath().isEmpty() && m_map->Calibration().IsGeoreferenced())
+            georeference = m_map->Calibration().georeference;
+        WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown(), georeference);
+    });
     add(bestand, "ExporterenGeoJson1", QStringLiteral("Exporteren als &GeoJSON..."),
         [this] { GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::GeoJson); });
     // "K" belongs to the markers' submenu.
-    add(bestand, "ExporterenKml1", QStringLiteral("Exporteren als KM&L..."),
-        [this] { GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::Kml); });
+    add(bestand, "ExporterenKml1", QStringLiteral("Exporteren als KM&L..."), [this] {
+        std::optional<GeoPhotoExport::Plan> plan;
+        if (!m_map->MapPath().isEmpty())
+            plan = GeoPhotoExport::Plan{m_map->MapPath(), m_map->MapSize()};
+        GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::Kml, plan);
+    });
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), [this] { Fotorapport1Click(); });
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));
     // Ctrl+Q as in every desktop program comes first, so the menu shows it.

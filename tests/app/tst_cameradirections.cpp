@@ -592,6 +592,17 @@ void TestCameraDirections::importPlacesPhotosByGps()
     const EarthProjection::LonLat binnen = RdToEarth(Rd({200.5, 150.5}));
     QVERIFY(std::abs(xy[0].toDouble() - binnen.longitude) < 1e-6
             && std::abs(xy[1].toDouble() - binnen.latitude) < 1e-6);
+
+    // KML with the map itself laid under the photos, when the user says so.
+    const QString kml = m_dir->filePath(QStringLiteral("fotos.kml"));
+    m_driver->ChooseFile(kml);
+    m_driver->Press(QStringLiteral("&Ja"));
+    action("ExporterenKml1")->trigger();
+    const QByteArray kmlBytes = readAll(kml);
+    QVERIFY2(
+        kmlBytes.contains("<href>" + QUrl::fromLocalFile(m_set + QStringLiteral("/kaart.bmp")).toEncoded() + "</href>")
+            && kmlBytes.contains("<gx:LatLonQuad>"),
+        kmlBytes.constData());
 }
 
 void TestCameraDirections::georeference()

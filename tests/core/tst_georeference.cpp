@@ -20,6 +20,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <cmath>
@@ -165,6 +166,7 @@ private slots:
     void projectedSystemsAgreeWithProj();
     void sidecarKeepsPointsAndGdalReadsTheMap();
     void photosExportedForGis();
+    void kmlLaysThePlanOnTheGround();
 };
 
 void TestGeoreference::fitAgainstKnownTransforms()
@@ -517,6 +519,63 @@ void TestGeoreference::photosExportedForGis()
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, GeoPhotoExport::NotGeoreferencedText());
     QVERIFY(!QFile::exists(out));
+}
+
+// With --plan the KML holds the map as a GroundOverlay: GDAL reads it as a
+// polygon whose corners, in KML's order, are where GDAL puts the map from
+// its world file and .aux.xml; the photos follow as points.
+void TestGeoreference::kmlLaysThePlanOnTheGround()
+{
+    const QString project = GeoProject(m_dir.filePath(QStringLiteral("overlay")), true);
+    const QString map = m_dir.filePath(QStringLiteral("overlay/kaart.png"));
+    const QString out = m_dir.filePath(QStringLiteral("overlay/fotos.kml"));
+    Run r = Start(QStringLiteral(TOLVEK_RENDER_PATH), {QStringLiteral("--plan"), project, out});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QJsonArray features = OgrFeatures(out);
+    QCOMPARE(features.size(), 4);
+    const QJsonObject overlay = features[0].toObject();
+    QCOMPARE(overlay.value(QStringLiteral("properties")).toObject().value(QStringLiteral("Name")).toString(),
+             QStringLiteral("Overzichtskaart"));
+    QCOMPARE(QUrl(overlay.value(QStringLiteral("properties")).toObject().value(QStringLiteral("icon")).toString())
+                 .toLocalFile(),
+             map);
+    for (int i = 1; i < 4; ++i)
+        QCOMPARE(features[i].toObject().value(QStringLiteral("geometry")).toObject().value(QStringLiteral("type")),
+                 QJsonValue(QStringLiteral("Point")));
+    const QJsonArray ring = overlay.value(QStringLiteral("geometry"))
+                                .toObject()
+                                .value(QStringLiteral("coordinates"))
+                                .toArray()[0]
+                                .toArray();
+    QCOMPARE(ring.size(), 5);
+
+    const QJsonArray outline = GdalInfo(map)
+                                   .value(QStringLiteral("wgs84Extent"))
+                                   .toObject()
+                                   .value(QStringLiteral("coordinates"))
+                                   .toArray()
+                                   .at(0)
+                                   .toArray();
+    // Lower left, lower right, upper right, upper left.
+    const MapCalibration calibration = MapCalibration::Load(map, nullptr);
+    const QList<QPointF> pixels{{0, 300}, {400, 300}, {400, 0}, {0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        const QPointF corner(ring[i].toArray()[0].toDouble(), ring[i].toArray()[1].toDouble());
+        bool gdalHasIt = false;
+        for (const QJsonValue &v : outline)
+            gdalHasIt = gdalHasIt
+                || (std::abs(v.toArray()[0].toDouble() - corner.x()) < 1e-6
+                    && std::abs(v.toArray()[1].toDouble() - corner.y()) < 1e-6);
+        QVERIFY2(gdalHasIt, qPrintable(QString::number(i)));
+        const LonLat expected = *calibration.georeference.ToEarth(pixels[i]);
+        QVERIFY2(std::abs(corner.x() - expected.longitude) < 1e-6 && std::abs(corner.y() - expected.latitude) < 1e-6,
+                 qPrintable(QString::number(i)));
+    }
+
+    r = Start(QStringLiteral(TOLVEK_RENDER_PATH),
+              {QStringLiteral("--plan"), project, m_dir.filePath(QStringLiteral("overlay/fotos.geojson"))});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QStringLiteral("--plan hoort bij .kml."));
 }
 
 QTEST_GUILESS_MAIN(TestGeoreference)

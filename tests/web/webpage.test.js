@@ -481,6 +481,43 @@ function near(actual, expected, tolerance) {
       await plain.close();
     });
 
+    await check('a georeferenced map: each photo\'s place on Earth as text and as a geo: link', async () => {
+      const folder = path.join(work, 'plaats-project');
+      fs.mkdirSync(folder, { recursive: true });
+      const map = path.join(folder, 'plan.bmp');
+      fs.copyFileSync(path.join(sampleFolder, 'plattegrond.bmp'), map);
+      // Two control points: the fit passes through both, so a photo standing
+      // on the first is exactly at its place.
+      fs.writeFileSync(map + '.tolvek', 'tolvek-map-calibration=1\ngeoref-point.1=150.5,200.5,52.09074,5.12142\n'
+        + 'georef-point.2=650.5,200.5,52.09074,5.12875\n');
+      writeProject(path.join(folder, 'plaats.tvk'), [map, '10', '255'], [
+        { key: '00001', x: 150, y: 200, direction: 90, name: photo('hal.jpg'), notes: '' },
+        { key: '00002', x: 400, y: 200, direction: 90, name: photo('keuken.jpg'), notes: '' }]);
+      const out = path.join(work, 'plaats');
+      run([path.join(folder, 'plaats.tvk'), out + '/']);
+      const placed = await open(browser, 'file://' + out + '/index.html', 'file://' + out + '/');
+      const shown = () => placed.$eval('#fotoplaats', (p) => [p.hidden, p.textContent, p.querySelector('a').href]);
+      await placed.click('#lijstitems li[aria-posinset="1"] button');
+      await placed.waitForSelector('#fotovenster:not([hidden])');
+      assert.deepEqual(await shown(), [false, 'Op aarde: 52.090740, 5.121420', 'geo:52.090740,5.121420']);
+      // Half way between the points (a few millimetres off their parallel).
+      await placed.keyboard.press('ArrowRight');
+      const [hidden, text, link] = await shown();
+      assert.equal(hidden, false);
+      const [lat, lon] = link.slice(4).split(',').map(Number);
+      assert.ok(Math.abs(lon - (5.12142 + 5.12875) / 2) < 2e-6 && Math.abs(lat - 52.09074) < 2e-6, link);
+      assert.equal(text, 'Op aarde: ' + link.slice(4).replace(',', ', '));
+      await placed.keyboard.press('Escape');
+      clean(placed);
+      await placed.close();
+      // Without control points the page has no such line.
+      const plain = await open(browser, url, 'file://' + folderOut + '/');
+      await plain.click('#lijstitems li[aria-posinset="1"] button');
+      await plain.waitForSelector('#fotovenster:not([hidden])');
+      assert.equal(await plain.$('#fotoplaats'), null);
+      await plain.close();
+    });
+
     await check('any name of the page works: #, ?, %, :, spaces and accents', async () => {
       const folder = path.join(work, 'namen');
       fs.mkdirSync(folder);

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QXmlStreamWriter>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -155,7 +156,14 @@ QByteArray GeoJson(const QList<Photo> &photos)
     return out;
 }
 
-QByteArray Kml(const QList<Photo> &photos)
+struct Overlay
+{
+    QString href;
+    // Lower left, lower right, upper right, upper left, as KML lists them.
+    std::array<EarthProjection::LonLat, 4> corners;
+};
+
+QByteArray Kml(const QList<Photo> &photos, const std::optional<Overlay> &overlay)
 {
     QByteArray out;
     QXmlStreamWriter xml(&out);
@@ -164,8 +172,26 @@ QByteArray Kml(const QList<Photo> &photos)
     xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("kml"));
     xml.writeDefaultNamespace(QStringLiteral("http://www.opengis.net/kml/2.2"));
+    const QString gx = QStringLiteral("http://www.google.com/kml/ext/2.2");
+    if (overlay)
+        xml.writeNamespace(gx, QStringLiteral("gx"));
     xml.writeStartElement(QStringLiteral("Document"));
     xml.writeTextElement(QStringLiteral("name"), QStringLiteral("Tolvek"));
+    if (overlay) {
+        // First, so that the points lie over it.
+        xml.writeStartElement(QStringLiteral("GroundOverlay"));
+        xml.writeTextElement(QStringLiteral("name"), QStringLiteral("Overzichtskaart"));
+        xml.writeStartElement(QStringLiteral("Icon"));
+        xml.writeTextElement(QStringLiteral("href"), overlay->href);
+        xml.writeEndElement();
+        xml.writeStartElement(gx, QStringLiteral("LatLonQuad"));
+        QByteArray corners;
+        for (const EarthProjection::LonLat &c : overlay->corners)
+            corners += (corners.isEmpty() ? "" : " ") + Degrees(c.longitude) + ',' + Degrees(c.latitude);
+        xml.writeTextElement(QStringLiteral("coordinates"), QString::fromLatin1(corners));
+        xml.writeEndElement();
+        xml.writeEndElement();
+    }
     for (const Photo &photo : photos) {
         xml.writeStartElement(QStringLiteral("Placemark"));
         xml.writeTextElement(QStringLiteral("name"), QString::number(photo.key));
@@ -244,16 +270,32 @@ double GeoPhotoExport::Bearing(int mapDirection, double northArrow)
 }
 
 QByteArray GeoPhotoExport::Build(const ProjectDocument &doc, const MapCalibration &calibration, Format format,
-                                 const RecordSource &records)
+                                 const RecordSource &records, const std::optional<Plan> &plan)
 {
     const QList<Photo> photos = Photos(doc, calibration, records);
-    return format == Format::GeoJson ? GeoJson(photos) : Kml(photos);
+    if (format == Format::GeoJson)
+        return GeoJson(photos);
+    std::optional<Overlay> overlay;
+    if (plan && plan->size.isValid()) {
+        Overlay o;
+        o.href = QUrl::fromLocalFile(QFileInfo(plan->path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+        const double w = plan->size.width(), h = plan->size.height();
+        const std::array<QPointF, 4> mapCorners{QPointF(0, h), QPointF(w, h), QPointF(w, 0), QPointF(0, 0)};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const auto earth = calibration.georeference.ToEarth(mapCorners[i]);
+            if (!earth)
+                throw TolvekError(NotGeoreferencedText());
+            o.corners[i] = *earth;
+        }
+        overlay = o;
+    }
+    return Kml(photos, overlay);
 }
 
 void GeoPhotoExport::Write(const ProjectDocument &doc, const MapCalibration &calibration, Format format,
-                           const RecordSource &records, const QString &fileName)
+                           const RecordSource &records, const QString &fileName, const std::optional<Plan> &plan)
 {
-    const QByteArray bytes = Build(doc, calibration, format, records);
+    const QByteArray bytes = Build(doc, calibration, format, records, plan);
     SafeFileWriter writer(fileName);
     if (!(writer.Open() && writer.Append(bytes.constData(), size_t(bytes.size())) && writer.Commit()))
         throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven: %2")

@@ -1,6 +1,7 @@
 #include "core/web/WebExport.h"
 
 #include "core/base/TolvekError.h"
+#include "core/map/GpsPlacement.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapScene.h"
 #include "core/photos/ExifReader.h"
@@ -227,6 +228,9 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             ph.labelOffset = shape.labelTopLeft - ph.position;
         }
         ph.notes = NotesText(PhotoNotes::Meaningful(record.Notes(doc)));
+        if (options.georeference && options.georeference->IsFitted())
+            if (const auto earth = options.georeference->ToEarth(GpsPlacement::PhotoPoint(ph.position)))
+                ph.place = QStringLiteral("%1,%2").arg(earth->latitude, 0, 'f', 6).arg(earth->longitude, 0, 'f', 6);
         content.photos << ph;
 
         auto found = jobOfKey.constFind(key);

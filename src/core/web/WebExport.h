@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/map/MapGeoreference.h"
 #include "core/web/WebExportFolder.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ProjectDocument;
 struct MapScene;
@@ -36,6 +38,9 @@ public:
         bool keepMetadata = false;
         // Whether missing folders above the chosen one are made.
         WebExportFolder::Parents parents = WebExportFolder::Parents::Make;
+        // The map's place on Earth: with a fit, each photo shows its
+        // position as text and as a geo: link.
+        std::optional<MapGeoreference> georeference;
         // For tests: called after each step of the commit.
         std::function<void(int step)> afterCommitStep;
     };

@@ -252,6 +252,13 @@ QByteArray WebPageWriter::Texts(const WebPageContent &c)
     d += "],\n\"timeOrder\": [";
     for (qsizetype i = 0; i < byTime.size(); ++i)
         d += (i ? "," : "") + Number(byTime[i]);
+    // Places on Earth only for a georeferenced map: other pages keep their bytes.
+    if (std::any_of(c.photos.cbegin(), c.photos.cend(),
+                    [](const WebPageContent::Photo &ph) { return !ph.place.isEmpty(); })) {
+        d += "],\n\"places\": [";
+        for (qsizetype i = 0; i < c.photos.size(); ++i)
+            d += (i ? "," : "") + JsonString(c.photos[i].place);
+    }
     // The search's text: name and notes folded as the program's photo list
     // folds them, photo after photo, each ending in a line break.
     d += "],\n\"search\": ";

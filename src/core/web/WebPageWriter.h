@@ -27,6 +27,7 @@ struct WebPageContent
         QSize size;                    // of the written photo
         QString time;                  // when it was taken, as the program shows it; empty: not recorded
         std::optional<qint64> timeKey; // orders photos by when they were taken
+        QString place;                 // "52.090740,5.121420" on a georeferenced map; empty: none
     };
 
     QString organisation;

@@ -20,7 +20,8 @@ QString GisExportCommand::Title(GeoPhotoExport::Format format)
                                                      : QStringLiteral("Exporteren als KML");
 }
 
-void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format)
+void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format,
+                           const std::optional<GeoPhotoExport::Plan> &plan)
 {
     if (!calibration.IsGeoreferenced()) {
         MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), Title(format), GeoPhotoExport::NotGeoreferencedText(),
@@ -48,6 +49,22 @@ void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration,
     if (GeoPhotoExport::FormatFor(name) != format)
         name += QLatin1Char('.') + suffix;
 
+    std::optional<GeoPhotoExport::Plan> overlay;
+    if (!json && plan) {
+        // The KML names the map by its place on this computer: said here, so
+        // that whoever passes the file on takes the map along.
+        const int answer = MessageDialogs::AskYesNoCancel(
+            ProgramTexts::AppTitle(), Title(format),
+            QStringLiteral("Ook de overzichtskaart zelf opnemen? Google Earth legt haar dan onder de foto's. Het "
+                           "KML-bestand verwijst naar \"%1\": geef dat bestand mee als u het KML-bestand doorgeeft.")
+                .arg(QDir::toNativeSeparators(plan->path)),
+            QStringLiteral("&Ja"), QStringLiteral("&Nee"), QStringLiteral("&Annuleren"), MessageDialogs::Yes);
+        if (answer == MessageDialogs::ResultCancel)
+            return;
+        if (answer == MessageDialogs::ResultYes)
+            overlay = plan;
+    }
+
     BusyCursor busy;
     // Each file read once, also when several photos name it.
     QHash<QString, CameraRecord> read;
@@ -59,6 +76,6 @@ void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration,
                 it = read.insert(path, ExifReader::Read(path));
             return *it;
         },
-        name);
+        name, overlay);
     host.ShowStatus(QStringLiteral("De foto's zijn geschreven naar '%1'.").arg(QDir::toNativeSeparators(name)));
 }

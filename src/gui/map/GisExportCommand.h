@@ -7,11 +7,14 @@ class ProjectHost;
 
 // "Exporteren als &GeoJSON..." and "Exporteren als KM&L...": the photos as
 // points on Earth for GIS programs. A map without control points gets a
-// message naming what to do, and no file.
+// message naming what to do, and no file. KML asks whether the map itself
+// goes along, laid on the ground under the photos.
 class GisExportCommand
 {
 public:
-    static void Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format);
+    // plan: the map's file and size, for KML's overlay; nothing without a map.
+    static void Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format,
+                    const std::optional<GeoPhotoExport::Plan> &plan = std::nullopt);
 
     static QString Title(GeoPhotoExport::Format format);
 };

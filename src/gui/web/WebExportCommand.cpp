@@ -53,7 +53,8 @@ QString ClosingText(const WebExportFolder::Target &target, const WebExport::Resu
 
 } // namespace
 
-void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
+void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels,
+                           const std::optional<MapGeoreference> &georeference)
 {
     const ProjectSession::EnterFolderAfterwards enterFolder(host.Session());
 
@@ -103,6 +104,7 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels)
     auto copy = std::make_shared<ProjectDocument>(doc);
     WebExport::Options options;
     options.keepMetadata = keepMetadata;
+    options.georeference = georeference;
     // The dialog showed the folders above the chosen one: if they are gone
     // now, so is the disk or share the user chose.
     options.parents = WebExportFolder::Parents::MustExist;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/map/MapGeoreference.h"
+
 #include <QString>
+
+#include <optional>
 
 class MapImageCache;
 class ProjectHost;
@@ -13,8 +17,11 @@ class WebExportCommand
 public:
     // labels: the file names on the map, as the label switch has them.
     // The decoded map comes from cache, so the map is not read again.
-    // Throws TolvekError when the map itself cannot be drawn.
-    static void Run(ProjectHost &host, MapImageCache &cache, bool labels);
+    // georeference: the map's place on Earth, when it has one, for each
+    // photo's position on the page. Throws TolvekError when the map itself
+    // cannot be drawn.
+    static void Run(ProjectHost &host, MapImageCache &cache, bool labels,
+                    const std::optional<MapGeoreference> &georeference = std::nullopt);
 
     static QString Title() { return QStringLiteral("Exporteren als webpagina"); }
 };

@@ -64,6 +64,37 @@
     return texts && texts.times ? texts.times[i] : '';
   }
 
+  // Where the photo stands on Earth ("52.090740,5.121420"), when the map is
+  // georeferenced; empty otherwise.
+  function placeOf(i) {
+    return texts && texts.places ? texts.places[i] : '';
+  }
+
+  // The place as text and as a geo: link, which a phone hands to its map
+  // program: the page itself fetches nothing for it.
+  function showPlace(i) {
+    var place = placeOf(i);
+    var line = $('fotoplaats');
+    if (!line) {
+      if (!place) {
+        return;
+      }
+      line = document.createElement('p');
+      line.id = 'fotoplaats';
+      line.className = 'fototijd fotoplaats';
+      $('fototijd').parentNode.insertBefore(line, $('fototijd').nextSibling);
+    }
+    line.textContent = '';
+    line.hidden = !place;
+    if (place) {
+      line.appendChild(document.createTextNode('Op aarde: '));
+      var link = document.createElement('a');
+      link.href = 'geo:' + place;
+      link.textContent = place.replace(',', ', ');
+      line.appendChild(link);
+    }
+  }
+
   function fileOf(i) {
     return texts ? texts.photoFile[i] : -1;
   }
@@ -916,6 +947,7 @@
     $('fotonaam').textContent = shownName(i);
     $('fototijd').textContent = timeOf(i) ? 'Genomen: ' + timeOf(i) : '';
     $('fototijd').hidden = !timeOf(i);
+    showPlace(i);
     $('fotoaantekeningen').textContent = notesOf(i);
     var at = positionOf(i);
     var total = at >= 0 ? orderCount : count;
