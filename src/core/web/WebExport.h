@@ -34,8 +34,8 @@ public:
         // Carry the photos' metadata (EXIF: GPS position, camera, owner)
         // into the page; left out unless asked for.
         bool keepMetadata = false;
-        // Whether missing folders above the chosen one are made.
-        WebExportFolder::Parents parents = WebExportFolder::Parents::Make;
+        // Which missing folders are made.
+        WebExportFolder::Missing missing = WebExportFolder::Missing::MakeAll;
         // For tests: called after each step of the commit.
         std::function<void(int step)> afterCommitStep;
     };
