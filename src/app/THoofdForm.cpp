@@ -287,6 +287,7 @@ void THoofdForm::BuildMenu()
     add(gegevens, "OntbrekendeFotos1", QStringLiteral("Ontbrekende foto's &zoeken..."),
         [list] { list->FindMissing(); });
     gegevens->addAction(m_calibration->TakeDirectionsAction());
+    gegevens->addAction(m_calibration->TakePlacesAction());
     // Ctrl+F: into the photo list's filter field, from anywhere in the window.
     QAction *filter = add(
         gegevens, "FotoFilter1", QStringLiteral("Foto zoeken"), [list] { list->FocusFilter(); },

@@ -20,11 +20,15 @@
 #include "core/project/ProjectSession.h"
 #include "gui/map/CalibrationMapView.h"
 #include "gui/map/MapCalibrationCommands.h"
+#include "gui/map/MapHoverTip.h"
+#include "gui/map/MapInteraction.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TKaartIjkenForm.h"
+#include "gui/map/TPlaatsOvernemenForm.h"
 #include "gui/map/TRichtingOvernemenForm.h"
 #include "gui/photos/PhotoListDock.h"
 #include "gui/photos/PhotoListModel.h"
+#include "gui/photos/TFotoForm.h"
 #include "gui/photos/TFotoKijkerForm.h"
 #include "gui/widgets/ElidedLabel.h"
 
@@ -36,6 +40,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QHelpEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -125,9 +130,12 @@ private slots:
     void exportAddsMarksOnlyWhenAsked();
     void controlPointsTypedInThreeSystems();
     void importPlacesPhotosByGps();
+    void gpsShownOnHoverAndInPhotoWindow();
+    void takePlacesIsOneUndoStep();
 
 private:
     void open();
+    void georeference();
     void drop(const QStringList &files, QPoint mapPoint);
     QAction *action(const char *name) const { return m_form->findChild<QAction *>(QLatin1String(name)); }
     QString sidecar() const { return MapCalibration::SidecarPath(m_set + QStringLiteral("/kaart.bmp")); }
@@ -529,13 +537,7 @@ void TestCameraDirections::importPlacesPhotosByGps()
     QCOMPARE(m_driver->dialogs.size(), 1);
     QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("paspunten")));
 
-    MapGeoreference georef;
-    for (const QPointF p : {QPointF(0, 0), QPointF(400, 0), QPointF(400, 300), QPointF(0, 300)})
-        georef.points << MapGeoreference::ControlPoint{p, RdToEarth(Rd(p)), true};
-    MapCalibration calibration;
-    calibration.SetGeoreference(georef);
-    QString reason;
-    QVERIFY2(calibration.Save(m_set + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
+    georeference();
     QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/binnen.jpg"),
                                       ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({200.5, 150.5}))))));
     QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/buiten.jpg"),
@@ -590,6 +592,161 @@ void TestCameraDirections::importPlacesPhotosByGps()
     const EarthProjection::LonLat binnen = RdToEarth(Rd({200.5, 150.5}));
     QVERIFY(std::abs(xy[0].toDouble() - binnen.longitude) < 1e-6
             && std::abs(xy[1].toDouble() - binnen.latitude) < 1e-6);
+}
+
+void TestCameraDirections::georeference()
+{
+    MapGeoreference georef;
+    for (const QPointF p : {QPointF(0, 0), QPointF(400, 0), QPointF(400, 300), QPointF(0, 300)})
+        georef.points << MapGeoreference::ControlPoint{p, RdToEarth(Rd(p)), true};
+    MapCalibration calibration;
+    calibration.SetGeoreference(georef);
+    QString reason;
+    QVERIFY2(calibration.Save(m_set + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
+}
+
+// Resting on a photo that stands on its GPS pixel shows the position with
+// the camera's error and draws a circle of that radius around it; one
+// without a recorded error says the assumed one; one moved off its GPS
+// pixel gets no circle. The photo window shows the position too.
+void TestCameraDirections::gpsShownOnHoverAndInPhotoWindow()
+{
+    georeference();
+    ExifTestFiles::Tags measured = GpsAt(RdToEarth(Rd({200.5, 150.5})));
+    measured.append(qMakePair(QStringLiteral("Exif.GPSInfo.GPSHPositioningError"), QStringLiteral("4700/1000")));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/gemeten.jpg"), ExifTestFiles::Jpeg(measured)));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/verplaatst.jpg"),
+                                      ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({300.5, 50.5}))))));
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=200,150,0", "00002=320,60,0", "00003=50,250,0"};
+    doc.NameList = {"00001=fotos\\gemeten.jpg", "00002=fotos\\verplaatst.jpg", "00003=fotos\\tijd.jpg"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    open();
+    m_form->FotosDock->hide();
+
+    MapView *view = m_form->OverzichtsImage;
+    MapHoverTip &tip = m_form->Interaction().HoverTip();
+    const auto hover = [&](QPoint mapPixel) {
+        const QPoint at = view->MapToWidget(mapPixel);
+        QHelpEvent event(QEvent::ToolTip, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view, &event);
+    };
+    const auto placeLine = [&] { return tip.Text().section(QLatin1Char('\n'), -1); };
+    const auto checkPlace = [](const QString &line, QPointF mapPoint, const QString &error) {
+        const EarthProjection::LonLat e = RdToEarth(Rd(mapPoint));
+        const QStringList parts = line.section(QStringLiteral(" ("), 0, 0).mid(5).split(QStringLiteral(", "));
+        QVERIFY2(line.startsWith(QStringLiteral("GPS: ")) && line.endsWith(QStringLiteral(" (") + error + ')'),
+                 qPrintable(line));
+        QVERIFY2(parts.size() == 2 && std::abs(parts[0].toDouble() - e.latitude) < 1.5e-6
+                     && std::abs(parts[1].toDouble() - e.longitude) < 1.5e-6,
+                 qPrintable(line));
+    };
+
+    hover({200, 150});
+    QTRY_VERIFY(tip.Text().contains(QStringLiteral("GPS: ")));
+    checkPlace(placeLine(), {200.5, 150.5}, QStringLiteral("\u00b1 5 m"));
+    // 4.7 m at half a metre a pixel: 9.4 pixels around the pixel's centre.
+    const QPolygonF circle = view->Uncertainty();
+    QVERIFY(circle.size() > 36);
+    for (const QPointF &p : circle)
+        QVERIFY2(std::abs(QLineF(p, QPointF(200.5, 150.5)).length() - 9.4) < 0.02, qPrintable(QString::number(p.x())));
+
+    hover({320, 60});
+    QTRY_VERIFY(tip.Text().contains(QStringLiteral("GPS: ")));
+    checkPlace(placeLine(), {300.5, 50.5}, QStringLiteral("\u00b1 10 m aangenomen"));
+    QVERIFY(view->Uncertainty().isEmpty());
+    // Without a position, no line and no circle.
+    hover({50, 250});
+    QTRY_VERIFY(tip.Text().contains(QStringLiteral("Genomen: ")));
+    QVERIFY(!tip.Text().contains(QStringLiteral("GPS")));
+    QVERIFY(view->Uncertainty().isEmpty());
+    hover({200, 150});
+    QVERIFY(!view->Uncertainty().isEmpty());
+    QTest::mouseMove(view, view->MapToWidget(QPoint(390, 290)));
+    QVERIFY(!tip.IsShown());
+    QVERIFY(view->Uncertainty().isEmpty());
+
+    // The photo window: a row with the position when there is one.
+    for (const int photo : {1, 3}) {
+        const QPoint at = view->MapToWidget(photo == 1 ? QPoint(200, 150) : QPoint(50, 250));
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(!TFotoForm::OpenWindows().isEmpty());
+        TFotoForm *window = TFotoForm::OpenWindows().last();
+        QCOMPARE(window->PhotoNumber, photo);
+        if (photo == 1) {
+            QVERIFY(window->PlaatsPanel->isVisible());
+            checkPlace(window->PlaatsPanel->text(), {200.5, 150.5}, QStringLiteral("\u00b1 5 m"));
+            QVERIFY(window->PlaatsPanel->fontMetrics().horizontalAdvance(window->PlaatsPanel->text())
+                    < window->PlaatsPanel->contentsRect().width());
+        } else {
+            QVERIFY(!window->PlaatsPanel->isVisible());
+        }
+        window->close();
+    }
+}
+
+// The photos whose GPS position lies on the map move there in one undo
+// step, keeping their directions; the others say why they cannot.
+void TestCameraDirections::takePlacesIsOneUndoStep()
+{
+    // Without control points: a message, no table.
+    m_driver->Press(QStringLiteral("&OK"));
+    action("PlaatsOvernemen1")->trigger();
+    QCOMPARE(m_driver->dialogs.size(), 1);
+    QVERIFY(m_driver->dialogs.last().texts.contains(QStringLiteral("paspunten")));
+
+    georeference();
+    ExifTestFiles::Tags measured = GpsAt(RdToEarth(Rd({200.5, 150.5})));
+    measured.append(qMakePair(QStringLiteral("Exif.GPSInfo.GPSHPositioningError"), QStringLiteral("3/1")));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/binnen.jpg"), ExifTestFiles::Jpeg(measured)));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/buiten.jpg"),
+                                      ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({-300, 150}))))));
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=50,50,0", "00002=10,10,45", "00003=20,20,90", "00004=30,30,135", "00005=200,150,7"};
+    doc.NameList = {"00001=fotos\\weg.jpg", "00002=fotos\\binnen.jpg", "00003=fotos\\buiten.jpg",
+                    "00004=fotos\\tijd.jpg", "00005=fotos\\binnen.jpg"};
+    doc.NotesList = {"00001=a", "00002=b", "00003=c", "00004=d", "00005=e"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    open();
+    const QByteArray before = readAll(m_project);
+
+    QStringList shown;
+    QString label;
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TPlaatsOvernemenForm *>(d);
+        QTreeWidget *list = form->FotoLijst;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            shown << QStringList{item->text(1), item->text(2), item->text(3),
+                                 item->text(4), item->text(5), QString::number(item->checkState(0))}
+                         .join(QLatin1Char('|'));
+        }
+        label = form->Label1->text();
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    const int steps = m_form->Session().UndoStack().count();
+    action("PlaatsOvernemen1")->trigger();
+    // From the middle of pixel (10, 10) to the GPS position: 190 by 140
+    // pixels of half a metre.
+    QCOMPARE(
+        shown,
+        (QStringList{"50, 50|\u2013|\u2013|\u2013|fotobestand niet gevonden|0", "10, 10|200, 150|118 m|\u00b1 3 m||2",
+                     "20, 20|\u2013|172,9 m|\u2013|de GPS-positie ligt buiten de kaart|0",
+                     "30, 30|\u2013|\u2013|\u2013|de foto vermeldt geen GPS-positie|0",
+                     "200, 150|200, 150|0 m|\u00b1 3 m|staat al op de GPS-positie|0"}));
+    QVERIFY2(label.endsWith(QStringLiteral("Niet te plaatsen: 1 foto met een GPS-positie buiten de kaart, 1 foto "
+                                           "zonder GPS-positie, 1 foto zonder fotobestand.")),
+             qPrintable(label));
+    QCOMPARE(m_form->Document().PositionList,
+             (QList<QByteArray>{"00001=50,50,0", "00002=200,150,45", "00003=20,20,90", "00004=30,30,135",
+                                "00005=200,150,7"}));
+    QCOMPARE(m_form->Session().UndoStack().count(), steps + 1);
+    QCOMPARE(m_form->Session().UndoStack().undoText(), QStringLiteral("plaats uit foto's overnemen"));
+    m_form->Session().Undo();
+    QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
+    QCOMPARE(readAll(m_project), before);
 }
 
 QTEST_MAIN(TestCameraDirections)

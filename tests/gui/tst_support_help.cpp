@@ -170,6 +170,7 @@ void TestSupportHelp::builtHelpFileContexts()
         {34u, QStringLiteral("/fotorapport.html")},
         {41u, QStringLiteral("/kaart_ijken.html")},
         {42u, QStringLiteral("/richting_overnemen.html")},
+        {43u, QStringLiteral("/plaats_overnemen.html")},
         {60u, QStringLiteral("/foto_cdrom.html")},
     };
     QCOMPARE(table.keys(), topics.keys());

@@ -1,6 +1,7 @@
 #include "core/map/GpsPlacement.h"
 
 #include <cmath>
+#include <numbers>
 
 std::optional<QPoint> GpsPlacement::Pixel(QPointF mapPoint, QSize mapSize)
 {
@@ -40,4 +41,32 @@ GpsPlacement::Result GpsPlacement::Place(const MapGeoreference &georeference, QS
         ++(pixel ? result.placed : result.outside);
     }
     return result;
+}
+
+std::optional<QPoint> GpsPlacement::PlaceOf(const MapGeoreference &georeference, QSize mapSize,
+                                            EarthProjection::LonLat position)
+{
+    // As an import places it, to the pixel.
+    CameraRecord record;
+    record.latitude = position.latitude;
+    record.longitude = position.longitude;
+    return Place(georeference, mapSize, {record}).places.value(0);
+}
+
+QPolygonF GpsPlacement::Outline(const MapGeoreference &georeference, EarthProjection::LonLat centre, double metres)
+{
+    QPolygonF outline;
+    if (!georeference.IsFitted() || !(metres > 0))
+        return outline;
+    // Laid out in the local transverse Mercator, whose scale is one to a
+    // part in a million across a site, and carried onto the map by the fit.
+    const std::optional<QPointF> local = georeference.Projection()->ToProjected(centre);
+    if (!local)
+        return outline;
+    constexpr int corners = 72;
+    for (int i = 0; i <= corners; ++i) {
+        const double a = 2 * std::numbers::pi * i / corners;
+        outline << georeference.FromLocal(*local + metres * QPointF(std::cos(a), std::sin(a)));
+    }
+    return outline;
 }

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QPolygonF>
 #include <QSize>
 
 #include <optional>
@@ -25,6 +26,13 @@ public:
     };
 
     static Result Place(const MapGeoreference &georeference, QSize mapSize, const QList<CameraRecord> &records);
+
+    // The pixel under one GPS position; nothing off the map or without a fit.
+    static std::optional<QPoint> PlaceOf(const MapGeoreference &georeference, QSize mapSize,
+                                         EarthProjection::LonLat position);
+    // The circle of radius metres around a position on the ground, in map
+    // points: an ellipse on a map fitted affinely, closed, 72 corners.
+    static QPolygonF Outline(const MapGeoreference &georeference, EarthProjection::LonLat centre, double metres);
 
     // The map point of a photo's pixel, and the pixel under a map point.
     static QPointF PhotoPoint(QPoint pixel) { return QPointF(pixel) + QPointF(0.5, 0.5); }

@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <cmath>
+
 bool CameraRecord::IsEmpty() const
 {
     return !HasTime() && !utcOffsetMinutes && !direction && !latitude && !longitude && !accuracy && make.isEmpty()
@@ -20,6 +23,20 @@ QString CameraRecord::TimeText() const
         .arg(QLatin1String(months[date.month() - 1]))
         .arg(date.year())
         .arg(time.toString(QStringLiteral("HH:mm")));
+}
+
+QString CameraRecord::PlaceText() const
+{
+    if (!HasPosition())
+        return QString();
+    // A decimal point and latitude first, as map sites take it when pasted.
+    const QString place = QStringLiteral("GPS: %1, %2").arg(*latitude, 0, 'f', 6).arg(*longitude, 0, 'f', 6);
+    const bool recorded = accuracy && *accuracy > 0;
+    const double metres = std::max(1.0, std::ceil(AccuracyOrAssumed()));
+    return place
+        + QStringLiteral(" (\u00b1 %1 m%2)")
+              .arg(metres, 0, 'f', 0)
+              .arg(recorded ? QString() : QStringLiteral(" aangenomen"));
 }
 
 qint64 CameraRecord::SortKey() const

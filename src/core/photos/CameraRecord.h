@@ -28,6 +28,9 @@ struct CameraRecord
     std::optional<double> longitude;
     // The horizontal error of that position in metres, when recorded.
     std::optional<double> accuracy;
+    // Taken where a camera recorded none: a phone in a built-up area is
+    // often off by 7 to 13 m, more indoors.
+    static constexpr double AssumedAccuracy = 10;
 
     QString make;
     QString model;
@@ -40,6 +43,12 @@ struct CameraRecord
     // The time as a Dutch reader writes it ("7 dec. 2026 14:03"); empty
     // without a time.
     QString TimeText() const;
+    // "GPS: 52.090740, 5.121420 (± 5 m)", the error rounded up to whole
+    // metres; "(± 10 m aangenomen)" when the camera recorded none; empty
+    // without a position.
+    QString PlaceText() const;
+    // The recorded error, else the assumed one.
+    double AccuracyOrAssumed() const { return accuracy && *accuracy > 0 ? *accuracy : AssumedAccuracy; }
     // A number that orders photos by when they were taken: milliseconds
     // since 1970 in UTC when the offset is known, else the wall time read
     // as UTC (the best order photos of one trip can get). Only meaningful

@@ -6,6 +6,7 @@
 #include "gui/map/MapOverlay.h"
 #include "gui/map/MapView.h"
 #include "gui/map/TKaartIjkenForm.h"
+#include "gui/map/TPlaatsOvernemenForm.h"
 #include "gui/map/TRichtingOvernemenForm.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/GeneralError.h"
@@ -57,6 +58,9 @@ MapCalibrationCommands::MapCalibrationCommands(ProjectHost &host, MapCommands &m
     m_takeDirections = new QAction(QStringLiteral("&Richting uit foto's overnemen..."), this);
     m_takeDirections->setObjectName(QStringLiteral("RichtingOvernemen1"));
     GeneralError::ConnectCommand(m_takeDirections, &QAction::triggered, this, &MapCalibrationCommands::TakeDirections);
+    m_takePlaces = new QAction(QStringLiteral("&Plaats uit foto's overnemen..."), this);
+    m_takePlaces->setObjectName(QStringLiteral("PlaatsOvernemen1"));
+    GeneralError::ConnectCommand(m_takePlaces, &QAction::triggered, this, &MapCalibrationCommands::TakePlaces);
 
     m_showNorth = new QAction(QStringLiteral("&Noordpijl"), this);
     m_showNorth->setObjectName(QStringLiteral("Noordpijl1"));
@@ -157,6 +161,13 @@ void MapCalibrationCommands::TakeDirections()
     if (!m_directions)
         m_directions = new TRichtingOvernemenForm(m_host, m_map, m_metadata, m_host.MainWindow());
     m_directions->Execute(m_selection ? m_selection() : QList<qsizetype>());
+}
+
+void MapCalibrationCommands::TakePlaces()
+{
+    if (!m_places)
+        m_places = new TPlaatsOvernemenForm(m_host, m_map, m_metadata, m_host.MainWindow());
+    m_places->Execute(m_selection ? m_selection() : QList<qsizetype>());
 }
 
 QString MapCalibrationCommands::MeasureText(const QLineF &line) const

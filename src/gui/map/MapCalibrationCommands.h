@@ -19,6 +19,7 @@ class QAction;
 class QMouseEvent;
 class QScrollArea;
 class TKaartIjkenForm;
+class TPlaatsOvernemenForm;
 class TRichtingOvernemenForm;
 
 // The commands that use the map's north and scale: "Kaart i&jken...", the
@@ -36,6 +37,7 @@ public:
 
     QAction *CalibrateAction() const { return m_calibrate; }
     QAction *TakeDirectionsAction() const { return m_takeDirections; }
+    QAction *TakePlacesAction() const { return m_takePlaces; }
     QAction *NorthArrowAction() const { return m_showNorth; }
     QAction *ScaleBarAction() const { return m_showScale; }
     QAction *MeasureAction() const { return m_measure; }
@@ -60,6 +62,7 @@ public:
 
     void Calibrate();
     void TakeDirections();
+    void TakePlaces();
 
     // What the status line says of a measured line (map pixels).
     QString MeasureText(const QLineF &line) const;
@@ -83,6 +86,7 @@ private:
     MapOverlay *m_line = nullptr;
     QAction *m_calibrate = nullptr;
     QAction *m_takeDirections = nullptr;
+    QAction *m_takePlaces = nullptr;
     QAction *m_showNorth = nullptr;
     QAction *m_showScale = nullptr;
     QAction *m_measure = nullptr;
@@ -90,6 +94,7 @@ private:
     QPointer<QLabel> m_position;
     QPointer<TKaartIjkenForm> m_dialog;
     QPointer<TRichtingOvernemenForm> m_directions;
+    QPointer<TPlaatsOvernemenForm> m_places;
     std::function<QList<qsizetype>()> m_selection;
     bool m_measuring = false;
     QPointF m_from;

@@ -154,3 +154,8 @@ void MapCommands::ToggleLabels()
         m_labelItem->setChecked(m_labels);
     DrawMap();
 }
+
+QSize MapCommands::MapSize() const
+{
+    return m_view && m_view->HasPicture() ? m_view->Scene().size : QSize(1, 1);
+}

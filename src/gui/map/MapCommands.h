@@ -46,6 +46,8 @@ public:
     const MapCalibration &Calibration() const { return m_calibration; }
     // The resolved file of the map now shown (empty without one).
     QString MapPath() const { return m_calibrationFor; }
+    // The map's size in pixels as drawn (1 by 1 without a map).
+    QSize MapSize() const;
     // Keeps calibration for the map now shown and writes its sidecar;
     // false with reason when the file could not be written (the new
     // calibration still holds for this run).

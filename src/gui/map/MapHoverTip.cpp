@@ -44,9 +44,13 @@ MapHoverTip::MapHoverTip(QWidget *parent) : QFrame(parent, Qt::ToolTip | Qt::Byp
     TimeLabel = new QLabel(this);
     TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
     TimeLabel->setTextFormat(Qt::PlainText);
+    PlaceLabel = new QLabel(this);
+    PlaceLabel->setObjectName(QStringLiteral("PlaceLabel"));
+    PlaceLabel->setTextFormat(Qt::PlainText);
     layout->addWidget(Picture);
     layout->addWidget(NameLabel);
     layout->addWidget(TimeLabel);
+    layout->addWidget(PlaceLabel);
     layout->addWidget(NotesLabel);
 }
 
@@ -56,6 +60,7 @@ void MapHoverTip::ShowAt(const QPoint &globalPos, const QString &fileName, const
     m_name = fileName;
     m_notes = notesLine;
     m_time.clear();
+    m_place.clear();
     m_shown = true;
     Schedule();
 }
@@ -68,11 +73,12 @@ void MapHoverTip::SetPicture(const QImage &image, const QString &instead)
         Schedule();
 }
 
-void MapHoverTip::SetTime(const QString &time)
+void MapHoverTip::SetCamera(const QString &time, const QString &place)
 {
-    if (time == m_time)
+    if (time == m_time && place == m_place)
         return;
     m_time = time;
+    m_place = place;
     if (m_shown)
         Schedule();
 }
@@ -92,6 +98,8 @@ QString MapHoverTip::Text() const
     lines << m_name;
     if (!m_time.isEmpty())
         lines << m_time;
+    if (!m_place.isEmpty())
+        lines << m_place;
     if (!m_notes.isEmpty())
         lines << m_notes;
     return lines.join(QLatin1Char('\n'));
@@ -121,6 +129,8 @@ void MapHoverTip::Lay()
     NotesLabel->setVisible(!m_notes.isEmpty());
     TimeLabel->setText(m_time);
     TimeLabel->setVisible(!m_time.isEmpty());
+    PlaceLabel->setText(m_place);
+    PlaceLabel->setVisible(!m_place.isEmpty());
     if (m_image.isNull()) {
         Picture->setPixmap(QPixmap());
         Picture->setText(m_instead);

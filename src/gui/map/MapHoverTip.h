@@ -8,7 +8,8 @@ class QLabel;
 
 // The small window that a photo's triangle shows while the mouse rests on
 // it: a thumbnail of the photo (or what is wrong with its file), its file
-// name, when it was taken and the first line of its notes.
+// name, when it was taken, where its GPS put it and the first line of its
+// notes.
 //
 // A tip that is already shown takes new content at once but lays it out
 // when the event loop comes round, so a sweep over many triangles costs one
@@ -23,8 +24,9 @@ public:
     void ShowAt(const QPoint &globalPos, const QString &fileName, const QString &notesLine);
     // A thumbnail, or (with a null image) a text where it would be.
     void SetPicture(const QImage &image, const QString &instead);
-    // When the photo was taken ("7 dec. 2026 14:03"); empty shows none.
-    void SetTime(const QString &time);
+    // What the camera recorded: when ("Genomen: 7 dec. 2026 14:03") and
+    // where ("GPS: ..."); an empty text shows no line.
+    void SetCamera(const QString &time, const QString &place);
     void Withdraw();
 
     // What the tip says, line by line (the picture's stand-in included).
@@ -36,6 +38,7 @@ public:
     QLabel *NameLabel = nullptr;
     QLabel *NotesLabel = nullptr;
     QLabel *TimeLabel = nullptr;
+    QLabel *PlaceLabel = nullptr;
 
 private:
     void Schedule();
@@ -43,7 +46,7 @@ private:
     void Place();
 
     QPoint m_at;
-    QString m_name, m_notes, m_instead, m_time;
+    QString m_name, m_notes, m_instead, m_time, m_place;
     QImage m_image;
     bool m_shown = false;
     bool m_pending = false;

@@ -1,5 +1,6 @@
 #include "gui/map/MapInteraction.h"
 
+#include "core/map/GpsPlacement.h"
 #include "core/map/MapClick.h"
 #include "core/photos/PhotoMetadataCache.h"
 #include "core/photos/ThumbnailCache.h"
@@ -43,7 +44,7 @@ MapInteraction::MapInteraction(ProjectHost &host, MapCommands &commands, MapView
     m_thumbnails = new ThumbnailCache(256, this);
     m_metadata = new PhotoMetadataCache(this);
     connect(m_metadata, &PhotoMetadataCache::Ready, this,
-            [this](const QString &name, const QString &folder) { ShowTime(name, folder, false); });
+            [this](const QString &name, const QString &folder) { ShowCamera(name, folder, false); });
     connect(m_thumbnails, &ThumbnailCache::Ready, this,
             [this](const QString &name, const QString &folder) { ShowThumbnail(name, folder, false); });
     // A change of the project (an undo, say) ends a drag: its photo may be
@@ -352,19 +353,35 @@ bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
     m_hoverFolder = doc.ProjectFolder();
     if (m_hoverFolder.isEmpty())
         m_hoverFolder = QDir::currentPath();
+    m_view->SetUncertainty(QPolygonF());
     m_tip->ShowAt(globalPos, shown, notesLine);
     ShowThumbnail(m_hoverName, m_hoverFolder, true);
-    ShowTime(m_hoverName, m_hoverFolder, true);
+    ShowCamera(m_hoverName, m_hoverFolder, true);
     return true;
 }
 
-void MapInteraction::ShowTime(const QString &name, const QString &folder, bool request)
+void MapInteraction::ShowCamera(const QString &name, const QString &folder, bool request)
 {
     if (m_hoverPhoto < 0 || name != m_hoverName || folder != m_hoverFolder || name.isEmpty())
         return;
     const PhotoMetadataCache::Metadata md =
         request ? m_metadata->Request(name, folder) : m_metadata->Known(name, folder);
-    m_tip->SetTime(md.record.HasTime() ? QStringLiteral("Genomen: ") + md.record.TimeText() : QString());
+    const CameraRecord &camera = md.record;
+    m_tip->SetCamera(camera.HasTime() ? QStringLiteral("Genomen: ") + camera.TimeText() : QString(),
+                     camera.PlaceText());
+
+    // The circle only where the photo stands on its GPS pixel: one moved by
+    // hand is no longer where the GPS said.
+    const MapCalibration &calibration = m_commands.Calibration();
+    PhotoEntry::Position p;
+    if (!camera.HasPosition() || m_commands.MapPath().isEmpty() || !calibration.IsGeoreferenced()
+        || m_hoverPhoto >= m_host.Document().PositionList.size()
+        || !PhotoEntry::TryParsePosition(m_host.Document().PositionList[m_hoverPhoto], p))
+        return;
+    const EarthProjection::LonLat gps{*camera.longitude, *camera.latitude};
+    if (GpsPlacement::PlaceOf(calibration.georeference, m_view->Scene().size, gps) != QPoint(p.x, p.y))
+        return;
+    m_view->SetUncertainty(GpsPlacement::Outline(calibration.georeference, gps, camera.AccuracyOrAssumed()));
 }
 
 void MapInteraction::ShowThumbnail(const QString &name, const QString &folder, bool request)
@@ -400,4 +417,6 @@ void MapInteraction::HideHover()
     m_hoverFolder.clear();
     if (m_tip)
         m_tip->Withdraw();
+    if (m_view)
+        m_view->SetUncertainty(QPolygonF());
 }

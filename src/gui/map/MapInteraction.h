@@ -28,7 +28,9 @@ class QMouseEvent;
 //
 // The pointer tells what a press does (a hand over a triangle, a closed hand
 // while dragging), and resting on a triangle shows the photo's thumbnail,
-// file name and first line of notes.
+// file name, time and GPS position and first line of notes; on a photo that
+// stands where its GPS position puts it on a georeferenced map, the view
+// draws that position's circle of uncertainty too.
 class MapInteraction : public QObject
 {
     Q_OBJECT
@@ -80,8 +82,8 @@ private:
     // Shows what is known of the thumbnail of the photo name in folder
     // when it is the one the tip is for; request asks for it (again).
     void ShowThumbnail(const QString &name, const QString &folder, bool request);
-    // The same for when the photo was taken.
-    void ShowTime(const QString &name, const QString &folder, bool request);
+    // The same for what the camera recorded: time, place and the circle.
+    void ShowCamera(const QString &name, const QString &folder, bool request);
 
     ProjectHost &m_host;
     MapCommands &m_commands;

@@ -230,6 +230,7 @@ void MapView::paintEvent(QPaintEvent *event)
         for (const QRect &rect : event->region())
             PaintPart(painter, rect);
         PaintHighlights(painter, event->region());
+        PaintUncertainty(painter, event->region());
         return;
     }
     if (m_paintedGeneration != m_generation || m_painted.size() != size()) {
@@ -242,6 +243,49 @@ void MapView::paintEvent(QPaintEvent *event)
     for (const QRect &rect : event->region())
         painter.drawImage(rect.topLeft(), m_painted, rect);
     PaintHighlights(painter, event->region());
+    PaintUncertainty(painter, event->region());
+}
+
+QPolygonF MapView::ViewUncertainty() const
+{
+    QPolygonF outline = m_uncertainty;
+    const double z = m_zoom.Factor();
+    for (QPointF &p : outline)
+        p *= z;
+    return outline;
+}
+
+void MapView::PaintUncertainty(QPainter &painter, const QRegion &region) const
+{
+    if (m_uncertainty.isEmpty())
+        return;
+    // Translucent, so the map and the triangle stay readable under it; blue
+    // on a white edge, as map programs show a GPS fix.
+    painter.save();
+    painter.setClipRegion(region);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPolygonF outline = ViewUncertainty();
+    painter.setBrush(QColor(30, 110, 230, 45));
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 3.5));
+    painter.drawPolygon(outline);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(30, 110, 230), 1.5));
+    painter.drawPolygon(outline);
+    painter.restore();
+}
+
+void MapView::SetUncertainty(const QPolygonF &mapOutline)
+{
+    if (mapOutline == m_uncertainty)
+        return;
+    const auto around = [this] { return ViewUncertainty().boundingRect().toAlignedRect().adjusted(-4, -4, 4, 4); };
+    QRegion dirty;
+    if (!m_uncertainty.isEmpty())
+        dirty += around();
+    m_uncertainty = mapOutline;
+    if (!m_uncertainty.isEmpty())
+        dirty += around();
+    update(dirty);
 }
 
 void MapView::PaintHighlights(QPainter &painter, const QRegion &region) const

@@ -54,6 +54,12 @@ public:
     void SetHighlightedPhotos(const QList<qsizetype> &positions);
     const QList<qsizetype> &HighlightedPhotos() const { return m_highlighted; }
 
+    // The circle of uncertainty of a photo placed by its GPS, in map points,
+    // drawn over the picture by this view alone (like the marks); an empty
+    // outline shows none.
+    void SetUncertainty(const QPolygonF &mapOutline);
+    const QPolygonF &Uncertainty() const { return m_uncertainty; }
+
     // Between map points and points on this widget, at the zoom.
     QPoint MapToWidget(const QPoint &mapPoint) const { return ToView(mapPoint); }
     QPoint WidgetToMap(const QPoint &widgetPoint) const { return ToMap(widgetPoint); }
@@ -115,9 +121,12 @@ private:
     // A photo's triangle as the view shows it.
     QPolygonF ViewTriangle(const MapPhotoShape &shape) const;
     void PaintHighlights(QPainter &painter, const QRegion &region) const;
+    QPolygonF ViewUncertainty() const;
+    void PaintUncertainty(QPainter &painter, const QRegion &region) const;
 
     MapScene m_scene;
     QList<qsizetype> m_highlighted;
+    QPolygonF m_uncertainty;
     MapScene m_drawing; // the scene as the last drawing made it
     bool m_hasPicture = false;
     bool m_preview = false;

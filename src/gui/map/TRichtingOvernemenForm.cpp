@@ -10,24 +10,20 @@
 #include "core/project/ReplacePositionsEdit.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/TKaartIjkenForm.h"
+#include "gui/photos/CameraRecordReading.h"
 #include "gui/project/ProjectHost.h"
-#include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
 #include "gui/widgets/HelpContexts.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QThread>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -146,38 +142,12 @@ bool TRichtingOvernemenForm::Fill(const QList<qsizetype> &chosen)
 
     // What the cameras recorded comes from the shared cache; the photos not
     // read yet are read now, with a progress dialog when that takes long.
-    const auto pendingCount = [&] {
-        int pending = 0;
-        for (const qsizetype p : positions) {
-            const QString name = names.value(PhotoEntry::KeyText(doc.PositionList.at(p)));
-            if (!name.isEmpty() && m_metadata.Known(name, folder).state == PhotoMetadataCache::State::Loading)
-                ++pending;
-        }
-        return pending;
-    };
-    for (const qsizetype p : positions) {
-        const QString name = names.value(PhotoEntry::KeyText(doc.PositionList.at(p)));
-        if (!name.isEmpty())
-            m_metadata.Request(name, folder);
-    }
-    int pending = pendingCount();
-    if (pending > 0) {
-        BusyCursor busy;
-        QProgressDialog progress(QStringLiteral("De richtingen worden uit de foto's gelezen..."),
-                                 QStringLiteral("&Annuleren"), 0, pending, m_host.MainWindow());
-        progress.setWindowTitle(Caption());
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(500);
-        const int total = pending;
-        while (pending > 0) {
-            if (progress.wasCanceled())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(2);
-            pending = pendingCount();
-            progress.setValue(total - pending);
-        }
-    }
+    QStringList toRead;
+    for (const qsizetype p : positions)
+        toRead << names.value(PhotoEntry::KeyText(doc.PositionList.at(p)));
+    if (!CameraRecordReading::ReadAll(m_metadata, toRead, folder, m_host.MainWindow(), Caption(),
+                                      QStringLiteral("De richtingen worden uit de foto's gelezen...")))
+        return false;
 
     const CameraDirection::MapNorth north = m_map.Calibration().North();
     FotoLijst->clear();

@@ -181,6 +181,16 @@ TFotoForm::TFotoForm(ProjectHost &host, QWidget *parent)
     layout->addWidget(GegevensPanel, 1);
     GegevensPanel->hide();
 
+    // A row of its own: beside the file name and time it would not fit the
+    // window's width. Selectable, to paste into a map site.
+    PlaatsPanel = new QLabel(this);
+    PlaatsPanel->setObjectName(QStringLiteral("PlaatsPanel"));
+    PlaatsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PlaatsPanel->setFixedHeight(kStatusBarHeight);
+    PlaatsPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PlaatsPanel->hide();
+    layout->addWidget(PlaatsPanel);
+
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setFixedHeight(kStatusBarHeight);
@@ -306,10 +316,14 @@ TFotoForm *TFotoForm::OpenPhotoWindow(ProjectHost &host, std::int32_t photoNumbe
         form->FotoSpeedButtonClick();
         form->TijdPanel->clear();
         try {
-            form->LoadPicture(path);
-            form->SetNotes(notes);
+            // The place row first, so that the photo is fitted to what is left.
             const CameraRecord camera = ExifReader::Read(path);
             form->TijdPanel->setText(camera.HasTime() ? QStringLiteral("Genomen: ") + camera.TimeText() : QString());
+            form->PlaatsPanel->setText(camera.PlaceText());
+            form->PlaatsPanel->setVisible(camera.HasPosition());
+            form->layout()->activate();
+            form->LoadPicture(path);
+            form->SetNotes(notes);
         } catch (const TolvekError &e) {
             // The window stays open, empty, with empty notes that count as
             // unedited, so closing it changes nothing.

@@ -57,7 +57,8 @@ public:
     QToolButton *SluitenSpeedButton = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel = nullptr;
-    QLabel *TijdPanel = nullptr; // when the photo was taken, as the camera says
+    QLabel *TijdPanel = nullptr;   // when the photo was taken, as the camera says
+    QLabel *PlaatsPanel = nullptr; // its GPS position, a row of its own when there is one
     QFrame *FotoPanel = nullptr;
     QScrollArea *FotoScrollBox = nullptr;
     QLabel *FotoImage = nullptr;

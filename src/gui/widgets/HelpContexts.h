@@ -14,6 +14,7 @@ constexpr int AllPhotos = 25;      // "Eigenschappen alle foto's wijzigen"
 constexpr int PhotoReport = 34;    // "Fotorapport"
 constexpr int CalibrateMap = 41;   // "Kaart ijken"
 constexpr int TakeDirections = 42; // "Richting uit foto's overnemen"
+constexpr int TakePlaces = 43;     // "Plaats uit foto's overnemen"
 constexpr int PhotoCd = 60;
 
 } // namespace HelpContexts
