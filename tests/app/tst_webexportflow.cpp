@@ -56,6 +56,7 @@ private slots:
     void photoMetadataOnlyWhenTicked();
     void cancelLeavesNothing();
     void occupiedAndEarlierFolders();
+    void folderGoneWhileAsked();
 
 private:
     void trigger() { m_form->findChild<QAction *>(QStringLiteral("ExporterenWebpagina1"))->trigger(); }
@@ -206,6 +207,38 @@ void TestWebExportFlow::occupiedAndEarlierFolders()
     QCOMPARE(m_driver->dialogs.size(), 4);
     QCOMPARE(m_driver->dialogs[3].buttons.contains(QStringLiteral("&Vervangen")), true);
     QCOMPARE(QFileInfo(web + QStringLiteral("/index.html")).lastModified(), written);
+}
+
+void TestWebExportFlow::folderGoneWhileAsked()
+{
+    // The folder of an earlier export goes (a stick pulled) while the
+    // replace question is open: the user is told, and it is not made anew,
+    // so the stick's folder can come back.
+    const QString web = m_dir->filePath(QStringLiteral("web"));
+    m_driver->ChooseFile(web);
+    m_driver->Handle([](QDialog *) {});
+    m_driver->Press(QStringLiteral("&OK"));
+    trigger();
+    QVERIFY(QFileInfo(web + QStringLiteral("/index.html")).isFile());
+    const QStringList before = Entries(web);
+
+    const QString moved = m_dir->filePath(QStringLiteral("weg"));
+    m_driver->ChooseFile(web);
+    m_driver->Handle([&](QDialog *d) {
+        QVERIFY(QDir().rename(web, moved));
+        for (QAbstractButton *b : d->findChildren<QAbstractButton *>())
+            if (b->text() == QLatin1String("&Vervangen"))
+                return b->click();
+    });
+    m_driver->Handle([](QDialog *) {});
+    m_driver->Press(QStringLiteral("&OK"));
+    trigger();
+    QCOMPARE(m_driver->dialogs.size(), 5);
+    const QString told = m_driver->dialogs[4].texts;
+    QVERIFY2(told.contains(QStringLiteral("De map \"%1\" bestaat niet meer.").arg(QDir::toNativeSeparators(web))),
+             qPrintable(told));
+    QVERIFY(!QFileInfo::exists(web) && !QFileInfo(web).isSymLink());
+    QCOMPARE(Entries(moved), before);
 }
 
 int main(int argc, char *argv[])

@@ -273,7 +273,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     auto pending = std::make_unique<WebExportFolder>(target);
     WebExportFolder &folder = *pending;
     folder.afterStep = options.afterCommitStep;
-    folder.Begin(options.parents);
+    folder.Begin(options.missing);
     folder.MakeFolder(QStringLiteral("fotos"));
     CopyResources(folder);
     ++progress.done;

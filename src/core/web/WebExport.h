@@ -36,8 +36,8 @@ public:
         // Carry the photos' metadata (EXIF: GPS position, camera, owner)
         // into the page; left out unless asked for.
         bool keepMetadata = false;
-        // Whether missing folders above the chosen one are made.
-        WebExportFolder::Parents parents = WebExportFolder::Parents::Make;
+        // Which missing folders are made.
+        WebExportFolder::Missing missing = WebExportFolder::Missing::MakeAll;
         // The map's place on Earth: with a fit, each photo shows its
         // position as text and as a geo: link.
         std::optional<MapGeoreference> georeference;

@@ -211,7 +211,7 @@ void WebExportFolder::RemoveLeftovers() const
             RemovePath(QDir(m_target.folder).filePath(name));
 }
 
-void WebExportFolder::Begin(Parents parents)
+void WebExportFolder::Begin(Missing missing)
 {
     auto makeFolder = [](const QString &path, bool &made) {
         if (QFileInfo(path).isDir())
@@ -225,14 +225,16 @@ void WebExportFolder::Begin(Parents parents)
     };
     try {
         // Folders above it that are missing too, made from the top down.
-        QStringList missing;
+        QStringList parents;
         for (QString f = QFileInfo(m_target.folder).path();
              !QFileInfo(f).exists() && !QFileInfo(f).isSymLink() && f != QFileInfo(f).path(); f = QFileInfo(f).path())
-            missing.prepend(f);
-        if (!missing.isEmpty() && parents == Parents::MustExist)
+            parents.prepend(f);
+        if (!parents.isEmpty() && missing != Missing::MakeAll)
             throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: de map \"%2\" bestaat niet meer.")
-                                  .arg(Native(m_target.folder), Native(missing.first())));
-        for (const QString &f : std::as_const(missing)) {
+                                  .arg(Native(m_target.folder), Native(parents.first())));
+        if (missing == Missing::Refuse && !QFileInfo(m_target.folder).isDir())
+            throw TolvekError(QStringLiteral("De map \"%1\" bestaat niet meer.").arg(Native(m_target.folder)));
+        for (const QString &f : std::as_const(parents)) {
             bool made = false;
             makeFolder(f, made);
             if (made)

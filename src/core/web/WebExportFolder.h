@@ -51,16 +51,18 @@ public:
     WebExportFolder(const WebExportFolder &) = delete;
     WebExportFolder &operator=(const WebExportFolder &) = delete;
 
-    // Folders above the chosen one: made when missing (a path given on the
-    // command line), or taken as gone (a folder picked in a dialog, which
-    // showed them: made anew, they could land where a removed disk was).
-    enum class Parents { Make, MustExist };
+    // Which missing folders Begin makes: the folder and those above it (a
+    // path given on the command line); the folder alone (a new one named in
+    // the dialog, which showed the folders above it); none (a folder picked
+    // in the dialog). What was there when picked and is gone now is a
+    // removed disk or share: made anew, the page would land somewhere else.
+    enum class Missing { MakeAll, MakeFolder, Refuse };
 
-    // Makes the folder (and, as parents says, those above it) when it is
-    // missing, takes the assets folder's lock (one export at a time),
-    // removes what exports that no longer run left there, and makes the
-    // temporary folder. Throws TolvekError.
-    void Begin(Parents parents = Parents::Make);
+    // Makes the missing folders that missing allows, takes the assets
+    // folder's lock (one export at a time), removes what exports that no
+    // longer run left there, and makes the temporary folder. Throws
+    // TolvekError.
+    void Begin(Missing missing = Missing::MakeAll);
 
     // Writes a file below the new version's folder ("fotos/x.jpg"). Safe to
     // call from several threads for different files. Throws TolvekError

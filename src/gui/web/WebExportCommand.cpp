@@ -73,6 +73,7 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels,
     if (!chosen || chosen->isEmpty())
         return;
     g_lastFolder = *chosen;
+    const bool existed = QFileInfo(*chosen).isDir();
     const WebExportFolder::Target target = WebExportFolder::ForFolder(*chosen);
 
     switch (WebExportFolder::Inspect(target)) {
@@ -105,9 +106,8 @@ void WebExportCommand::Run(ProjectHost &host, MapImageCache &cache, bool labels,
     WebExport::Options options;
     options.keepMetadata = keepMetadata;
     options.georeference = georeference;
-    // The dialog showed the folders above the chosen one: if they are gone
-    // now, so is the disk or share the user chose.
-    options.parents = WebExportFolder::Parents::MustExist;
+    // What the dialog showed and is gone now went with a disk or share.
+    options.missing = existed ? WebExportFolder::Missing::Refuse : WebExportFolder::Missing::MakeFolder;
     auto progress = std::make_shared<WebExport::Progress>();
     auto result = std::make_shared<WebExport::Result>();
     auto error = std::make_shared<QString>();
