@@ -45,6 +45,8 @@
 
 #include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
+#include "core/map/GeoPhotoExport.h"
+#include "core/map/GpsPlacement.h"
 #include "core/map/MapCalibration.h"
 #include "core/map/MapClick.h"
 #include "core/map/MapDrawing.h"
@@ -116,6 +118,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -447,6 +450,97 @@ void BM_DataFileReadWrite(benchmark::State &state)
         doc.reset();
         state.ResumeTiming();
     }
+}
+
+// The 100000-photo project on a map tied to the Earth (a tenth of a metre
+// a pixel, north 20 degrees right of up), with each photo's camera
+// position where the photo stands, as an import would have read them.
+struct GeoInputs
+{
+    ProjectDocument doc;
+    MapCalibration calibration;
+    QSize mapSize;
+    QList<CameraRecord> records;
+
+    GeoInputs()
+    {
+        doc.Reset();
+        if (DataFile::Read(doc, g_inputs->projects.at(100000)) != DataFile::ReadResult::Ok)
+            qFatal("cannot read the 100000-photo project");
+        MapGeoreference georef;
+        const auto projection = EarthProjection::LocalTransverseMercator(52.09074, 5.12142);
+        const double a = 20 * std::numbers::pi / 180;
+        for (const QPointF p : {QPointF(0, 0), QPointF(4000, 0), QPointF(0, 3000)}) {
+            const QPointF local(0.1 * (p.x() * std::cos(a) + p.y() * std::sin(a)),
+                                0.1 * (p.x() * std::sin(a) - p.y() * std::cos(a)));
+            georef.points << MapGeoreference::ControlPoint{p, *projection->ToEarth(local), true};
+        }
+        if (!georef.Fit(nullptr))
+            qFatal("no fit");
+        calibration.SetGeoreference(georef);
+        int right = 1, bottom = 1;
+        for (const QByteArray &entry : std::as_const(doc.PositionList)) {
+            const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
+            right = std::max(right, p.x + 1);
+            bottom = std::max(bottom, p.y + 1);
+            CameraRecord record;
+            const auto earth = georef.ToEarth(GpsPlacement::PhotoPoint(QPoint(p.x, p.y)));
+            record.latitude = earth->latitude;
+            record.longitude = earth->longitude;
+            records << record;
+        }
+        mapSize = QSize(right, bottom);
+    }
+};
+
+GeoInputs &Geo()
+{
+    static GeoInputs inputs;
+    return inputs;
+}
+
+// Every photo put at its GPS position: the pixels from PROJ in one call,
+// then the position entries written anew, as the command's edit holds them.
+void BM_GpsPlacement(benchmark::State &state)
+{
+    GeoInputs &geo = Geo();
+    for (auto _ : state) {
+        const GpsPlacement::Result result = GpsPlacement::Place(geo.calibration.georeference, geo.mapSize, geo.records);
+        QList<QByteArray> positions = geo.doc.PositionList;
+        for (qsizetype i = 0; i < positions.size(); ++i) {
+            const std::optional<QPoint> &at = result.places[i];
+            if (!at)
+                continue;
+            const QByteArray &old = positions[i];
+            positions[i] = PhotoEntry::Make(PhotoEntry::KeyView(old),
+                                            QByteArray::number(at->x()) + ',' + QByteArray::number(at->y()) + ','
+                                                + PhotoEntry::SplitPositionView(old).direction.toByteArray());
+        }
+        if (result.placed != geo.records.size())
+            state.SkipWithError("not every photo was placed");
+        benchmark::DoNotOptimize(positions.size());
+    }
+}
+
+// The photos as GeoJSON, what their cameras recorded already known (here:
+// nothing, so no file is read), written safely as the data file is.
+void BM_GeoJsonExport(benchmark::State &state)
+{
+    GeoInputs &geo = Geo();
+    const QString out = g_inputs->copyTarget + QStringLiteral(".geojson");
+    for (auto _ : state)
+        GeoPhotoExport::Write(
+            geo.doc, geo.calibration, GeoPhotoExport::Format::GeoJson,
+            [](const QString &) -> std::optional<CameraRecord> { return CameraRecord(); }, out);
+}
+
+// The baseline: the same project's data file written.
+void BM_DataFileWrite(benchmark::State &state)
+{
+    GeoInputs &geo = Geo();
+    for (auto _ : state)
+        if (DataFile::Write(geo.doc, g_inputs->copyTarget) != DataFile::WriteResult::Ok)
+            state.SkipWithError("data file failed");
 }
 
 // The same bytes read and written with stdio; with sync, the written file
@@ -1329,6 +1423,8 @@ std::vector<Figure> FigureList()
         {"time_order", "20. List of 100000 photos in time order / DrawMap (view), labels off", -1, 0.2},
         {"heic", "21. HEIC 4032x3024 opened in photo window / JPEG of that size", -1, 3},
         {"viewer_step", "22. Viewer step to next 4000x3000 photo / one fitted decode", -1, 1},
+        {"gps_place", "23. Place 100000 photos from cached GPS / DrawMap (view), labels off", -1, 0.5},
+        {"geojson", "24. GeoJSON export, 100000 photos / writing their data file", -1, 2},
     };
 }
 
@@ -1763,6 +1859,9 @@ int main(int argc, char **argv)
     reg("Baseline/ReportDecodes200", BM_ReportDecodes200)->Iterations(1);
     reg("Import/200/North", BM_Import200North);
     reg("TimeOrder/100000", BM_TimeOrder100000);
+    reg("GpsPlacement/100000", BM_GpsPlacement);
+    reg("GeoJson/100000", BM_GeoJsonExport);
+    reg("Baseline/DataFileWrite/100000", BM_DataFileWrite);
 
     Collector collector;
     RunSpecifiedBenchmarks(&collector);
@@ -1807,6 +1906,8 @@ int main(int argc, char **argv)
     r["filter"] = ratio(t("Filter/100000"), t("DrawMap/View/100000/nolabels"));
     r["import_camera"] = ratio(t("Import/200/North"), t("Import/200"));
     r["time_order"] = ratio(t("TimeOrder/100000"), t("DrawMap/View/100000/nolabels"));
+    r["gps_place"] = ratio(t("GpsPlacement/100000"), t("DrawMap/View/100000/nolabels"));
+    r["geojson"] = ratio(t("GeoJson/100000"), t("Baseline/DataFileWrite/100000"));
     r["memory_list"] = ratio(listWith, listWithout);
     r["memory_list_filter"] = ratio(listFiltered, listWithout);
     r["report"] = ratio(t("Report/200"), t("Baseline/ReportDecodes200"));
