@@ -257,6 +257,22 @@ void TestTextRoutines::resolvesWindowsNames()
     QDir::setCurrent(dir.path());
     QCOMPARE(PathResolver::Resolve("FOTOS\\TOREN\\KERK.jpg"), expected);
     QDir::setCurrent(old);
+
+    // One resolver asked for many names remembers the folders it listed:
+    // each answer must still be that name's own, found or not.
+    QFile g(dir.filePath(QStringLiteral("Fotos/Toren/Gracht.jpg")));
+    QVERIFY(g.open(QIODevice::WriteOnly));
+    g.close();
+    PathResolver resolver;
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(resolver.Find("fotos\\toren\\kerk.jpg", dir.path()), expected);
+        QCOMPARE(resolver.Find("FOTOS\\TOREN\\GRACHT.JPG", dir.path()),
+                 dir.filePath(QStringLiteral("Fotos/Toren/Gracht.jpg")));
+        QCOMPARE(resolver.Find("fotos\\toren\\weg.jpg", dir.path()),
+                 dir.filePath(QStringLiteral("fotos/toren/weg.jpg")));
+        QCOMPARE(resolver.Find("fotos\\poort\\kerk.jpg", dir.path()),
+                 dir.filePath(QStringLiteral("fotos/poort/kerk.jpg")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextRoutines)

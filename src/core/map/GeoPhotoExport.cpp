@@ -3,6 +3,7 @@
 #include "core/base/TolvekError.h"
 #include "core/map/GpsPlacement.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/PathResolver.h"
 #include "core/platform/SafeFileWriter.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
@@ -62,6 +63,9 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
     KeyTable names, notes;
     names.Build(doc.NameList, KeyTable::BadKeys::Skip);
     notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    // One resolver for the whole export: a folder of missing photos is then
+    // listed once, not once per photo.
+    PathResolver resolver;
     QList<Photo> photos;
     photos.reserve(doc.PositionList.size());
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
@@ -79,7 +83,7 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
         photo.bearing = GeoPhotoExport::Bearing(p.direction, georef.North());
         if (record.HasFile()) {
             photo.file = Text(record.storedName);
-            photo.fullPath = record.ResolvedFile(folder);
+            photo.fullPath = record.ResolvedFile(folder, resolver);
             if (records)
                 if (const std::optional<CameraRecord> camera = records(photo.fullPath))
                     photo.taken = Taken(*camera);

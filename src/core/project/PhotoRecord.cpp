@@ -37,6 +37,11 @@ QString PhotoRecord::ResolvedFile(const QString &folder) const
     return HasFile() ? PathResolver::Resolve(storedName, folder) : QString();
 }
 
+QString PhotoRecord::ResolvedFile(const QString &folder, PathResolver &resolver) const
+{
+    return HasFile() ? resolver.Find(storedName, folder) : QString();
+}
+
 QByteArray PhotoRecord::NameKeyText(const ProjectDocument &doc) const
 {
     return nameIndex >= 0 ? PhotoEntry::KeyText(doc.NameList[nameIndex]) : keyText;

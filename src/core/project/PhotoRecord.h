@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 
+class PathResolver;
+
 // One photo as the windows and the web export show it: its position entry
 // read together with its name and notes entries. Everything that shows a
 // photo makes it with Read, so that each reads the entries alike.
@@ -29,6 +31,8 @@ struct PhotoRecord
     // Where the file is looked for: a relative name against folder, the
     // current folder when folder is empty. Empty without a file.
     QString ResolvedFile(const QString &folder) const;
+    // The same through a resolver kept for many photos.
+    QString ResolvedFile(const QString &folder, PathResolver &resolver) const;
     // The name entry's key text, or the position entry's without one.
     QByteArray NameKeyText(const ProjectDocument &doc) const;
     // The whole notes, line breaks as CR LF (empty without an entry).
