@@ -1,24 +1,19 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDialog>
+#include "gui/map/TakeFromCamerasDialog.h"
+
 #include <QList>
 
 #include <cstdint>
 #include <optional>
 
 class MapCommands;
-class PhotoMetadataCache;
-class ProjectHost;
-class QLabel;
-class QPushButton;
-class QTreeWidget;
 
 // "&Richting uit foto's overnemen...": for the photos selected in the list
 // (or all), a table of each photo's direction now and the direction its
 // camera recorded, turned onto the map by its north arrow; the rows ticked
 // take the camera's direction, all in one step that undo takes back.
-class TRichtingOvernemenForm : public QDialog
+class TRichtingOvernemenForm : public TakeFromCamerasDialog
 {
     Q_OBJECT
 public:
@@ -35,29 +30,10 @@ public:
     static QString Caption() { return QStringLiteral("Richting uit foto's overnemen"); }
     static QString NoNorthText();
 
-    QLabel *Label1 = nullptr;
-    QTreeWidget *FotoLijst = nullptr;
-    QPushButton *AllesButton = nullptr;
-    QPushButton *NietsButton = nullptr;
-    QPushButton *Button1 = nullptr; // OK
-    QPushButton *Button2 = nullptr; // Annuleren
-
 private:
-    struct Row
-    {
-        qsizetype position = -1;
-        std::optional<std::int32_t> current;
-        std::optional<std::int32_t> camera;
-    };
+    bool Fill(const QList<qsizetype> &positions) override;
+    QByteArray Taken(int row, const QByteArray &old) const override;
 
-    // Reads what the cameras recorded and fills the table; false when the
-    // user stopped the reading.
-    bool Fill(const QList<qsizetype> &positions);
-    void OkClick();
-    void Tick(bool on);
-
-    ProjectHost &m_host;
     MapCommands &m_map;
-    PhotoMetadataCache &m_metadata;
-    QList<Row> m_rows;
+    QList<std::optional<std::int32_t>> m_camera; // by row: the direction the camera recorded
 };
