@@ -57,6 +57,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -142,6 +143,9 @@ THoofdForm::~THoofdForm()
 {
     // The list reads the project and its thumbnails: it goes before them.
     m_photoList.reset();
+    // A child would outlive the map commands it listens to (members go
+    // before the children), so it goes first.
+    delete std::exchange(m_calibration, nullptr);
 }
 
 void THoofdForm::WirePhotoList()
