@@ -4,6 +4,7 @@
 #include "core/map/MapDrawing.h"
 #include "core/photos/ExifReader.h"
 #include "core/platform/AnsiCodec.h"
+#include "core/platform/PathResolver.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoNotes.h"
@@ -36,6 +37,8 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
     KeyTable names, notes;
     names.Build(doc.NameList, KeyTable::BadKeys::Skip);
     notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    // One resolver for the report: each folder is listed once.
+    PathResolver resolver;
     for (const qsizetype i : chosen) {
         if (i < 0 || i >= doc.PositionList.size())
             continue;
@@ -53,7 +56,7 @@ ReportContent ReportContent::Build(const ProjectDocument &doc, const QList<qsize
         photo.number = QString::number(photo.key);
         if (record.HasFile()) {
             photo.fileName = AnsiCodec::toUnicode(record.storedName);
-            photo.path = record.ResolvedFile(folder);
+            photo.path = record.ResolvedFile(folder, resolver);
         }
         photo.notes = NotesText(record.Notes(doc));
         if (times && !photo.path.isEmpty())

@@ -8,6 +8,7 @@
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/AnsiCodec.h"
 #include "core/platform/FileErrors.h"
+#include "core/platform/PathResolver.h"
 #include "core/project/KeyTable.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/PhotoNotes.h"
@@ -208,6 +209,9 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     KeyTable nameKeys, notesKeys;
     nameKeys.Build(doc.NameList, KeyTable::BadKeys::Skip);
     notesKeys.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    // One resolver for the export: each folder is listed once, however many
+    // photos are missing from it.
+    PathResolver resolver;
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
         const QByteArray &entry = doc.PositionList[i];
         // A number that is no integer ends the export with its message.
@@ -242,7 +246,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
             job.noName = record.nameIndex < 0;
             job.placeholderOnly = !record.HasFile();
             if (!job.placeholderOnly) {
-                job.path = record.ResolvedFile(projectFolder);
+                job.path = record.ResolvedFile(projectFolder, resolver);
                 auto known = sourceOfPath.constFind(job.path);
                 if (known == sourceOfPath.constEnd()) {
                     SourceJob source;
