@@ -10,9 +10,12 @@
 int main(int argc, char **argv)
 {
     static const IsolatedCall::Job jobs[] = {
-        {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},    {ChmArchive::Job, &ChmArchive::UnpackJob},
-        {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},      {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
+        {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},
+        {ChmArchive::Job, &ChmArchive::UnpackJob},
+        {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},
+        {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
         {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels},
+        {PhotoPicture::HeifFitJob, &PhotoPicture::HeifToFittedPixels},
     };
     return IsolatedCall::Serve(argc, argv, jobs);
 }
