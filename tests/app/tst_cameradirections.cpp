@@ -132,6 +132,7 @@ private slots:
     void importPlacesPhotosByGps();
     void gpsShownOnHoverAndInPhotoWindow();
     void takePlacesIsOneUndoStep();
+    void gisWorldFileIsTheCalibration();
 
 private:
     void open();
@@ -758,6 +759,52 @@ void TestCameraDirections::takePlacesIsOneUndoStep()
     m_form->Session().Undo();
     QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
     QCOMPARE(readAll(m_project), before);
+}
+
+// A world file a GIS made, with its system in the .aux.xml, makes the map
+// georeferenced without a sidecar; the dialog says where the points come
+// from, and OK without a change writes nothing. A spoilt world file is
+// named in the status line.
+void TestCameraDirections::gisWorldFileIsTheCalibration()
+{
+    const QString worldFile = m_set + QStringLiteral("/kaart.bpw");
+    QVERIFY(PhotoTestFiles::WriteFile(worldFile, "0.5\r\n0\r\n0\r\n-0.5\r\n155000.25\r\n462999.75\r\n"));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/kaart.bmp.aux.xml"),
+                                      "<PAMDataset>\n  <SRS>EPSG:28992</SRS>\n</PAMDataset>\n"));
+    open();
+    QCOMPARE(m_form->StatusText->Text(), QString());
+    MapView *view = m_form->OverzichtsImage;
+    const QPoint at = view->MapToWidget(QPoint(200, 150));
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    auto *position = m_form->findChild<QLabel *>(QStringLiteral("PositieOpAarde"));
+    const QStringList latLon = position->text().split(QStringLiteral(", "));
+    const EarthProjection::LonLat expected = RdToEarth(Rd(at / view->Zoom().Factor()));
+    QVERIFY2(latLon.size() == 2 && std::abs(latLon[0].toDouble() - expected.latitude) < 2e-6
+                 && std::abs(latLon[1].toDouble() - expected.longitude) < 2e-6,
+             qPrintable(position->text()));
+
+    QString shown;
+    int rows = 0;
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        rows = form->PuntenTabel->rowCount();
+        shown = form->ResultaatLabel->text();
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    action("KaartIjken1")->trigger();
+    QCOMPARE(rows, 4);
+    QVERIFY2(shown.startsWith(QStringLiteral("Overgenomen uit 'kaart.bpw'")), qPrintable(shown));
+    QVERIFY(!QFile::exists(sidecar()));
+
+    QVERIFY(PhotoTestFiles::WriteFile(worldFile, "0.5\r\n0\r\n0\r\n-0.5\r\n155000,25\r\n462999.75\r\n"));
+    open();
+    QCOMPARE(m_form->StatusText->Text(),
+             QStringLiteral("Georeferentie uit '%1' niet gebruikt: regel 5 is geen getal.")
+                 .arg(QDir::toNativeSeparators(worldFile)));
+    QMouseEvent again(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &again);
+    QVERIFY(!position->isVisible());
 }
 
 QTEST_MAIN(TestCameraDirections)

@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -288,6 +289,12 @@ void TKaartIjkenForm::OkClick()
         return;
     }
     if (m_calibration.IsGeoreferenced()) {
+        // What a GIS left beside the map, taken as it is: no sidecar, so the
+        // map follows when the GIS changes it.
+        if (!m_calibration.georeferenceSource.isEmpty() && m_calibration == m_map.Calibration()) {
+            accept();
+            return;
+        }
         accept();
         QString reason;
         if (!m_map.SetCalibration(m_calibration, &reason))
@@ -522,6 +529,9 @@ void TKaartIjkenForm::Refit()
 {
     QString problem;
     m_georef.Fit(&problem);
+    // Points changed by the user are theirs, no longer the GIS file's.
+    const MapCalibration &loaded = m_map.Calibration();
+    m_calibration.georeferenceSource = m_georef == loaded.georeference ? loaded.georeferenceSource : QString();
     if (m_georef.IsFitted()) {
         m_calibration.SetGeoreference(m_georef);
         NoordpijlEdit->setText(AngleText(*m_calibration.north));
@@ -545,6 +555,11 @@ void TKaartIjkenForm::Refit()
                                                "is %3 m.")
                                     .arg(NumberText(m_georef.Rms(), 2), NumberText(m_georef.North(), 1),
                                          NumberText(m_georef.MetresPerPixel(), 4)));
+    if (!m_calibration.georeferenceSource.isEmpty())
+        ResultaatLabel->setText(
+            QStringLiteral("Overgenomen uit '%1' (de hoeken van de kaart zijn de paspunten). Verandert "
+                           "u iets, dan bewaart OK een eigen ijking; '%1' blijft zoals het is.")
+                .arg(QFileInfo(m_calibration.georeferenceSource).fileName()));
     ShowPoints();
     ShowResult();
 }
