@@ -169,6 +169,8 @@ private slots:
     void photosExportedForGis();
     void kmlLaysThePlanOnTheGround();
     void gisWorldFileReadAsCalibration();
+    void geoTiffReadAsCalibration_data();
+    void geoTiffReadAsCalibration();
     void hostileGisFilesIgnored_data();
     void hostileGisFilesIgnored();
 };
@@ -659,6 +661,72 @@ void TestGeoreference::gisWorldFileReadAsCalibration()
     QVERIFY(back.IsGeoreferenced() && back.georeferenceSource.isEmpty());
     QVERIFY(own.Save(map, &reason));
     QVERIFY(QFile::exists(worldFile));
+}
+
+void TestGeoreference::geoTiffReadAsCalibration_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("RD, pixels as areas") << QStringList{
+        QStringLiteral("-a_srs"), QStringLiteral("EPSG:28992"), QStringLiteral("-a_ullr"), QStringLiteral("121000"),
+        QStringLiteral("487150"), QStringLiteral("121200"),     QStringLiteral("487000")};
+    QTest::newRow("RD, pixels as points")
+        << QStringList{QStringLiteral("-a_srs"), QStringLiteral("EPSG:28992"), QStringLiteral("-a_ullr"),
+                       QStringLiteral("121000"), QStringLiteral("487150"),     QStringLiteral("121200"),
+                       QStringLiteral("487000"), QStringLiteral("-mo"),        QStringLiteral("AREA_OR_POINT=Point")};
+    QTest::newRow("degrees") << QStringList{
+        QStringLiteral("-a_srs"), QStringLiteral("EPSG:4326"), QStringLiteral("-a_ullr"), QStringLiteral("4.88"),
+        QStringLiteral("52.38"),  QStringLiteral("4.89"),      QStringLiteral("52.37")};
+}
+
+// A GeoTIFF made by GDAL, without files beside it, is read from its own
+// tags: the corners where gdalinfo puts them.
+void TestGeoreference::geoTiffReadAsCalibration()
+{
+    QFETCH(QStringList, options);
+    if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty())
+        QSKIP("gdal_translate is not installed");
+    const QString folder = m_dir.filePath(QStringLiteral("geotiff/") + QString::fromLatin1(QTest::currentDataTag()));
+    QDir().mkpath(folder);
+    const QString plain = QDir(folder).filePath(QStringLiteral("bron.png"));
+    const QString map = QDir(folder).filePath(QStringLiteral("kaart.tif"));
+    QVERIFY(MapTestFiles::Pattern(400, 300).save(plain, "PNG"));
+    const Run r = Start(QStringLiteral("gdal_translate"),
+                        QStringList{QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("GTiff")} + options
+                            + QStringList{plain, map});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("kaart.tfw"))));
+
+    QString problem;
+    const MapCalibration calibration = MapCalibration::Load(map, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(calibration.IsGeoreferenced());
+    QCOMPARE(calibration.georeferenceSource, map);
+    const QJsonObject info = GdalInfo(map);
+    const std::optional<EarthProjection> system = EarthProjection::FromName(
+        info.value(QStringLiteral("coordinateSystem")).toObject().value(QStringLiteral("wkt")).toString());
+    QVERIFY(system);
+    // A millimetre; in degrees 7 cm: a map in degrees is no affine map in
+    // metres (its rows narrow northwards, 15 cm over this one), so the
+    // fit's corners are a few centimetres off.
+    const double tolerance = options.contains(QStringLiteral("EPSG:4326")) ? 1e-6 : 0.001;
+    const QJsonObject corners = info.value(QStringLiteral("cornerCoordinates")).toObject();
+    for (const auto &[name, pixel] : QList<QPair<QString, QPointF>>{{QStringLiteral("upperLeft"), {0, 0}},
+                                                                    {QStringLiteral("lowerRight"), {400, 300}}}) {
+        const QJsonArray xy = corners.value(name).toArray();
+        const std::optional<QPointF> ours = system->ToProjected(*calibration.georeference.ToEarth(pixel));
+        QVERIFY2(
+            ours && xy.size() == 2 && std::abs(xy[0].toDouble() - ours->x()) < tolerance
+                && std::abs(xy[1].toDouble() - ours->y()) < tolerance,
+            qPrintable(QStringLiteral("%1: %2, %3").arg(name).arg(ours->x(), 0, 'f', 9).arg(ours->y(), 0, 'f', 9)));
+    }
+
+    // A TIFF whose directory is junk: named, not used.
+    const QString broken = QDir(folder).filePath(QStringLiteral("kapot.tif"));
+    QVERIFY(PhotoTestFiles::WriteFile(broken, QByteArray("II*\0\x08\0\0\0\xff\xff\x01\x02", 12)));
+    QVERIFY(MapCalibration::Load(broken, &problem).IsEmpty());
+    QCOMPARE(problem,
+             QStringLiteral("Georeferentie uit '%1' niet gebruikt: het is geen leesbaar TIFF-bestand.")
+                 .arg(QDir::toNativeSeparators(broken)));
 }
 
 void TestGeoreference::hostileGisFilesIgnored_data()

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLocale>
 #include <QMap>
 #include <QRegularExpression>
@@ -250,9 +249,7 @@ MapCalibration MapCalibration::Load(const QString &mapPath, QString *problem)
         problem->clear();
     if (QFileInfo::exists(SidecarPath(mapPath)) || QFileInfo(SidecarPath(mapPath)).isSymLink())
         return LoadSidecar(mapPath, problem);
-    // Only the header is read for the size.
-    const QSize size = QImageReader(mapPath).size();
-    std::optional<WorldFile::GisGeoreference> gis = WorldFile::Read(mapPath, size, problem);
+    std::optional<WorldFile::GisGeoreference> gis = WorldFile::Read(mapPath, problem);
     MapCalibration result;
     if (gis) {
         result.SetGeoreference(gis->georeference);

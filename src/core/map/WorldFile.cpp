@@ -1,10 +1,12 @@
 #include "core/map/WorldFile.h"
 
+#include "core/map/GeoTiffTags.h"
 #include "core/platform/SafeFileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -401,8 +403,9 @@ bool HasForeign(const QString &mapPath, const std::optional<MapGeoreference> &ou
     return false;
 }
 
-std::optional<GisGeoreference> Read(const QString &mapPath, QSize mapSize, QString *problem)
+std::optional<GisGeoreference> Read(const QString &mapPath, QString *problem)
 {
+    QSize mapSize;
     if (problem)
         problem->clear();
     QString why;
@@ -419,28 +422,49 @@ std::optional<GisGeoreference> Read(const QString &mapPath, QSize mapSize, QStri
         break;
     }
     const QString auxPath = AuxPath(mapPath);
-    std::optional<AuxContent> aux;
+    QString srs, srsFile;
     if (QFileInfo::exists(auxPath)) {
         const std::optional<QByteArray> bytes = ReadLimited(auxPath, MaxAuxSize, &why);
-        aux = bytes ? ParseAux(*bytes, &why) : std::nullopt;
+        const std::optional<AuxContent> aux = bytes ? ParseAux(*bytes, &why) : std::nullopt;
         if (!aux)
             return Refuse(problem, NotUsed(auxPath, why)), std::nullopt;
         if (!transform && aux->geoTransform) {
             transform = aux->geoTransform;
             source = auxPath;
         }
+        srs = aux->srs.trimmed();
+        srsFile = auxPath;
+    }
+    // A GeoTIFF carries both in its own tags; the files beside it go first,
+    // as they were put there to say something else.
+    if ((!transform || srs.isEmpty()) && GeoTiffTags::IsTiff(mapPath)) {
+        const std::optional<GeoTiffTags::Tags> tags = GeoTiffTags::Read(mapPath, &why);
+        if (!tags)
+            return Refuse(problem, NotUsed(mapPath, why)), std::nullopt;
+        if (!transform && tags->geoTransform) {
+            transform = tags->geoTransform;
+            source = mapPath;
+        }
+        if (srs.isEmpty() && !tags->srs.isEmpty()) {
+            srs = tags->srs;
+            srsFile = mapPath;
+        }
+        mapSize = tags->size;
     }
     if (!transform)
         return std::nullopt;
-    if (!aux || aux->srs.trimmed().isEmpty())
+    // Only the header is read.
+    if (mapSize.isEmpty())
+        mapSize = QImageReader(mapPath).size();
+    if (srs.isEmpty())
         return Refuse(problem,
                       NotUsed(source,
                               QStringLiteral("er staat geen coördinatenstelsel bij (in '%1')").arg(Shown(auxPath)))),
                std::nullopt;
-    // Which file a problem lies in: the system is in the .aux.xml.
-    if (!SystemOf(aux->srs, &why))
-        return Refuse(problem, NotUsed(auxPath, why)), std::nullopt;
-    std::optional<MapGeoreference> georef = FromTransform(*transform, aux->srs, mapSize, &why);
+    // Which file a problem lies in: the one that named the system.
+    if (!SystemOf(srs, &why))
+        return Refuse(problem, NotUsed(srsFile, why)), std::nullopt;
+    std::optional<MapGeoreference> georef = FromTransform(*transform, srs, mapSize, &why);
     if (!georef)
         return Refuse(problem, NotUsed(source, why)), std::nullopt;
     return GisGeoreference{*georef, source};

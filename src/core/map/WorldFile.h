@@ -30,8 +30,9 @@ QByteArray AuxXml(const QByteArray &wkt, const QByteArray &existing = {});
 
 // What a GIS left beside a map, read as its georeference: the world file
 // (the names above, or kaart.pngw, kaart.jpgw, kaart.tifw, kaart.tiffw,
-// kaart.bmpw, kaart.wld), else the GeoTransform in the .aux.xml, with the
-// coordinate system from the .aux.xml. The map's four corners, taken to
+// kaart.bmpw, kaart.wld), else the GeoTransform in the .aux.xml, else a
+// GeoTIFF's own tags (GeoTiffTags); the coordinate system from the
+// .aux.xml, else the GeoTIFF's. The map's size is read only then. The map's four corners, taken to
 // WGS84 through PROJ, become control points of an affine fit, so the
 // program uses it as one it fitted itself. Every file is read as hostile:
 // size limits, six finite numbers, a transform that spans an area, no DTD
@@ -43,7 +44,7 @@ struct GisGeoreference
 };
 // Nothing when no world file or transform is there (problem empty), or
 // when what is there cannot be used: problem then names the file and why.
-std::optional<GisGeoreference> Read(const QString &mapPath, QSize mapSize, QString *problem);
+std::optional<GisGeoreference> Read(const QString &mapPath, QString *problem);
 // The world file names looked for, in order (existing or not).
 QStringList ReadPaths(const QString &mapPath);
 // A world file a GIS made: one of ReadPaths that exists and is not what
