@@ -138,7 +138,8 @@ void GisExport(const ProjectDocument &doc, const QString &outputName, GeoPhotoEx
     }
     GeoPhotoExport::Write(
         doc, calibration, format,
-        [](const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); }, outputName, overlay);
+        [](const QString &, const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); },
+        outputName, overlay);
 }
 
 void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale,

@@ -593,6 +593,9 @@ void TestCameraDirections::importPlacesPhotosByGps()
     const EarthProjection::LonLat binnen = RdToEarth(Rd({200.5, 150.5}));
     QVERIFY(std::abs(xy[0].toDouble() - binnen.longitude) < 1e-6
             && std::abs(xy[1].toDouble() - binnen.latitude) < 1e-6);
+    // The time comes from the records read for the export.
+    QCOMPARE(features[3].toObject().value(QStringLiteral("properties")).toObject().value(QStringLiteral("genomen")),
+             QStringLiteral("2026-12-07T14:03:00"));
 
     // KML with the map itself laid under the photos, when the user says so.
     const QString kml = m_dir->filePath(QStringLiteral("fotos.kml"));

@@ -85,7 +85,7 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
             photo.file = Text(record.storedName);
             photo.fullPath = record.ResolvedFile(folder, resolver);
             if (records)
-                if (const std::optional<CameraRecord> camera = records(photo.fullPath))
+                if (const std::optional<CameraRecord> camera = records(photo.file, photo.fullPath))
                     photo.taken = Taken(*camera);
         }
         photo.notes = Text(PhotoNotes::Meaningful(record.Notes(doc)));
