@@ -2,6 +2,7 @@
 // not trust with hostile files (see IsolatedCall). Started by the program
 // for one job each time, never by hand.
 
+#include "core/map/GeoTiffTags.h"
 #include "core/map/PdfMapRenderer.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/ChmArchive.h"
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
         {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
         {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels},
         {PhotoPicture::HeifFitJob, &PhotoPicture::HeifToFittedPixels},
+        {GeoTiffTags::Job, &GeoTiffTags::ReadJob},
     };
     return IsolatedCall::Serve(argc, argv, jobs);
 }
