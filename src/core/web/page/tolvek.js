@@ -157,15 +157,18 @@
   map.setView(first.getCenter(), fit, { animate: false });
 
   if (levels > 0) {
+    // On a dense screen each tile covers half the page pixels, so that the
+    // plan is drawn from the level that has as many pixels as the screen.
+    var dense = (window.devicePixelRatio || 1) >= 1.5 ? 1 : 0;
     var Tiles = L.TileLayer.extend({
       getTileUrl: function (c) {
-        return base + 'kaart/' + (-c.z) + '/' + c.x + '/' + c.y + '.' + data.map.extension;
+        return base + 'kaart/' + (-c.z - dense) + '/' + c.x + '/' + c.y + '.' + data.map.extension;
       }
     });
     new Tiles('', {
-      tileSize: 256,
-      minNativeZoom: minNative,
-      maxNativeZoom: 0,
+      tileSize: 256 >> dense,
+      minNativeZoom: minNative - dense,
+      maxNativeZoom: -dense,
       minZoom: -30,
       maxZoom: 3,
       noWrap: true,
@@ -890,6 +893,7 @@
 
   function setList(open) {
     document.body.classList.toggle('lijst-open', open);
+    document.body.classList.toggle('lijst-dicht', !open);
     $('lijstknop').setAttribute('aria-expanded', String(open));
     map.invalidateSize();
     renderList();
