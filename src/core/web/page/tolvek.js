@@ -711,7 +711,8 @@
   }
 
   function renderList() {
-    if (!texts) {
+    // A closed list loads no thumbnails.
+    if (!texts || listBox.offsetParent === null) {
       return;
     }
     listItems.style.height = orderCount * Row + 'px';
