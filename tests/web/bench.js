@@ -140,6 +140,7 @@ async function scores(what, folder, runs, formFactors, categories) {
   try {
     const url = 'file://' + out + '/index.html';
     const ready = () => window.tolvekKaart && document.body.classList.contains('teksten-geladen')
+      && !document.getElementById('kaart').hasAttribute('aria-busy')
       && document.querySelectorAll('.leaflet-tile-loaded').length > 0
       && !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)');
     const tab = await browser.newPage();
@@ -151,6 +152,24 @@ async function scores(what, folder, runs, formFactors, categories) {
     report('elements in the document', await tab.evaluate(() => document.getElementsByTagName('*').length));
 
     // A keystroke: the input event to the map and count updated and painted.
+    // After the next paint, or, where the map draws its triangles a slice
+    // at a time, after the paint that follows the last slice.
+    await tab.evaluate(() => {
+      window.painted = () => new Promise((resolve) => {
+        let busy = false;
+        const after = () => {
+          if (document.getElementById('kaart').hasAttribute('aria-busy')) {
+            busy = true;
+            setTimeout(after, 1);
+          } else if (busy) {
+            requestAnimationFrame(() => setTimeout(resolve, 0));
+          } else {
+            resolve();
+          }
+        };
+        requestAnimationFrame(() => setTimeout(after, 0));
+      });
+    });
     const keystroke = await tab.evaluate(async () => {
       const field = document.getElementById('zoekveld');
       const times = [];
@@ -158,7 +177,7 @@ async function scores(what, folder, runs, formFactors, categories) {
         const t0 = performance.now();
         field.value = text;
         field.dispatchEvent(new Event('input'));
-        await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+        await window.painted();
         times.push(performance.now() - t0);
       }
       return times;
@@ -169,7 +188,7 @@ async function scores(what, folder, runs, formFactors, categories) {
       for (const step of [1, 1, 1, -1, -1, -1]) {
         const t0 = performance.now();
         m.setZoom(m.getZoom() + step, { animate: false });
-        await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+        await window.painted();
         times.push(performance.now() - t0);
       }
       return times;
