@@ -128,7 +128,7 @@ async function scores(what, folder, runs, formFactors, categories) {
   report(count + ' photos: export peak memory', exported.mb, 'MB');
   report(count + ' photos: folder', (page.bytes / 1e6).toFixed(1), 'MB in ' + page.files + ' files');
   report(count + ' photos: folder / (photos and tiles)', (page.bytes / (photos.bytes + tiles.bytes)).toFixed(2));
-  await scores(count + ' photos', out, 1, ['desktop', 'mobile'], ['performance']);
+  await scores(count + ' photos', out, 3, ['desktop', 'mobile'], ['performance']);
 
   const browserData = fs.mkdtempSync(path.join(os.tmpdir(), 'tolvek-bench-'));
   const browser = await puppeteer.launch({
