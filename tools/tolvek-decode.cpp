@@ -2,6 +2,7 @@
 // not trust with hostile files (see IsolatedCall). Started by the program
 // for one job each time, never by hand.
 
+#include "core/map/GeoTiffTags.h"
 #include "core/map/PdfMapRenderer.h"
 #include "core/photos/PhotoPicture.h"
 #include "core/platform/ChmArchive.h"
@@ -12,7 +13,7 @@ int main(int argc, char **argv)
     static const IsolatedCall::Job jobs[] = {
         {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},    {ChmArchive::Job, &ChmArchive::UnpackJob},
         {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},      {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
-        {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels},
+        {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels}, {GeoTiffTags::Job, &GeoTiffTags::ReadJob},
     };
     return IsolatedCall::Serve(argc, argv, jobs);
 }

@@ -247,6 +247,35 @@ MapCalibration MapCalibration::Load(const QString &mapPath, QString *problem)
 {
     if (problem)
         problem->clear();
+    if (QFileInfo::exists(SidecarPath(mapPath)) || QFileInfo(SidecarPath(mapPath)).isSymLink())
+        return LoadSidecar(mapPath, problem);
+    std::optional<WorldFile::GisGeoreference> gis = WorldFile::Read(mapPath, problem);
+    MapCalibration result;
+    if (gis) {
+        result.SetGeoreference(gis->georeference);
+        result.georeferenceSource = gis->source;
+    }
+    return result;
+}
+
+QString MapCalibration::FilesStamp(const QString &mapPath)
+{
+    QString stamp;
+    QStringList paths = WorldFile::ReadPaths(mapPath);
+    paths << SidecarPath(mapPath) << WorldFile::AuxPath(mapPath);
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.exists())
+            stamp +=
+                QStringLiteral("%1 %2 %3;").arg(path).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return stamp;
+}
+
+MapCalibration MapCalibration::LoadSidecar(const QString &mapPath, QString *problem)
+{
+    if (problem)
+        problem->clear();
     const QString path = SidecarPath(mapPath);
     const QFileInfo info(path);
     if (!info.exists())
@@ -275,8 +304,15 @@ bool MapCalibration::Save(const QString &mapPath, QString *reason) const
     const QString path = SidecarPath(mapPath);
     // What the GIS files hold follows the sidecar: written after it, and
     // taken away only when this program wrote them for the previous one.
-    const MapCalibration previous = Load(mapPath, nullptr);
+    const MapCalibration previous = LoadSidecar(mapPath, nullptr);
     const auto gisFiles = [&]() {
+        // A world file a GIS made stays as it is, and so does the system
+        // in the .aux.xml that goes with it.
+        if (IsGeoreferenced()
+            && WorldFile::HasForeign(mapPath,
+                                     previous.IsGeoreferenced() ? std::optional<MapGeoreference>(previous.georeference)
+                                                                : std::nullopt))
+            return true;
         if (IsGeoreferenced())
             return WorldFile::Write(mapPath, georeference, reason);
         if (previous.IsGeoreferenced())

@@ -174,6 +174,17 @@ std::optional<EarthProjection::LonLat> MapGeoreference::ToEarth(QPointF map) con
     return m_projection->ToEarth(ToLocal(map));
 }
 
+QList<std::optional<EarthProjection::LonLat>> MapGeoreference::ToEarth(const QList<QPointF> &map) const
+{
+    if (!m_fitted)
+        return QList<std::optional<EarthProjection::LonLat>>(map.size());
+    QList<QPointF> local;
+    local.reserve(map.size());
+    for (const QPointF p : map)
+        local.append(ToLocal(p));
+    return m_projection->ToEarth(local);
+}
+
 std::optional<QPointF> MapGeoreference::ToMap(EarthProjection::LonLat earth) const
 {
     if (!m_fitted)
