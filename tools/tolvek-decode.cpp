@@ -11,9 +11,13 @@
 int main(int argc, char **argv)
 {
     static const IsolatedCall::Job jobs[] = {
-        {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},    {ChmArchive::Job, &ChmArchive::UnpackJob},
-        {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},      {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
-        {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels}, {GeoTiffTags::Job, &GeoTiffTags::ReadJob},
+        {PdfMapRenderer::Job, &PdfMapRenderer::RenderJob},
+        {ChmArchive::Job, &ChmArchive::UnpackJob},
+        {PhotoPicture::EmfJob, &PhotoPicture::EmfToSvg},
+        {PhotoPicture::WmfJob, &PhotoPicture::WmfToPng},
+        {PhotoPicture::HeifJob, &PhotoPicture::HeifToPixels},
+        {PhotoPicture::HeifFitJob, &PhotoPicture::HeifToFittedPixels},
+        {GeoTiffTags::Job, &GeoTiffTags::ReadJob},
     };
     return IsolatedCall::Serve(argc, argv, jobs);
 }
