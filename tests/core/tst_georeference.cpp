@@ -720,6 +720,19 @@ void TestGeoreference::geoTiffReadAsCalibration()
             qPrintable(QStringLiteral("%1: %2, %3").arg(name).arg(ours->x(), 0, 'f', 9).arg(ours->y(), 0, 'f', 9)));
     }
 
+    // Calibrating by hand leaves the GeoTIFF's georeference alone: no world
+    // file or system beside it that GDAL would mix with its own.
+    QFile aux(WorldFile::AuxPath(map));
+    const QByteArray auxBefore = aux.open(QIODevice::ReadOnly) ? aux.readAll() : QByteArray();
+    aux.close();
+    MapCalibration own;
+    own.SetGeoreference(calibration.georeference);
+    QString reason;
+    QVERIFY2(own.Save(map, &reason), qPrintable(reason));
+    QVERIFY(QFile::exists(MapCalibration::SidecarPath(map)));
+    QVERIFY(!QFile::exists(WorldFile::WorldFilePath(map)));
+    QCOMPARE(aux.open(QIODevice::ReadOnly) ? aux.readAll() : QByteArray(), auxBefore);
+
     // A TIFF whose directory is junk: named, not used.
     const QString broken = QDir(folder).filePath(QStringLiteral("kapot.tif"));
     QVERIFY(PhotoTestFiles::WriteFile(broken, QByteArray("II*\0\x08\0\0\0\xff\xff\x01\x02", 12)));

@@ -400,6 +400,15 @@ bool HasForeign(const QString &mapPath, const std::optional<MapGeoreference> &ou
         if (!own)
             return true;
     }
+    // A transform in the .aux.xml is never ours; and GDAL reads a GeoTIFF's
+    // own transform before a world file, so ours would meet the GIS's there.
+    const std::optional<AuxContent> aux = ParseAux(ReadSmall(AuxPath(mapPath)), nullptr);
+    if (aux && aux->geoTransform)
+        return true;
+    if (GeoTiffTags::IsTiff(mapPath)) {
+        const std::optional<GeoTiffTags::Tags> tags = GeoTiffTags::Read(mapPath, nullptr);
+        return !tags || tags->geoTransform;
+    }
     return false;
 }
 

@@ -47,8 +47,9 @@ struct GisGeoreference
 std::optional<GisGeoreference> Read(const QString &mapPath, QString *problem);
 // The world file names looked for, in order (existing or not).
 QStringList ReadPaths(const QString &mapPath);
-// A world file a GIS made: one of ReadPaths that exists and is not what
-// Write would write for ours (nothing: no such file).
+// A georeference a GIS made: one of ReadPaths that exists and is not what
+// Write would write for ours (nothing: no such file), a GeoTransform in the
+// .aux.xml, or a GeoTIFF's own (or a TIFF that cannot be read to tell).
 bool HasForeign(const QString &mapPath, const std::optional<MapGeoreference> &ours);
 
 // The parts, each on bytes (for the fuzzer too); problem says why not.
