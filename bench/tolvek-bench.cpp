@@ -532,7 +532,7 @@ void BM_GeoJsonExport(benchmark::State &state)
     for (auto _ : state)
         GeoPhotoExport::Write(
             geo.doc, geo.calibration, GeoPhotoExport::Format::GeoJson,
-            [](const QString &) -> std::optional<CameraRecord> { return CameraRecord(); }, out);
+            [](const QString &, const QString &) -> std::optional<CameraRecord> { return CameraRecord(); }, out);
 }
 
 // The baseline: the same project's data file written.

@@ -19,7 +19,8 @@ done
 "$root/build/bench/tolvek-bench" --summary "${files[@]}"
 
 # The exported web page at the key limit (99,999 photos on a 14000 by 9900
-# plan) in Chromium, and the plan's export against libvips: tests/web/bench.js.
+# plan) in Chromium, the plan's export against libvips, and Lighthouse's
+# scores of the sample's page and of that one: tests/web/bench.js.
 if command -v node >/dev/null && command -v chromium >/dev/null && [ -d "$root/tests/web/node_modules" ]; then
     echo "=== Web page ==="
     web="$(mktemp -d)"

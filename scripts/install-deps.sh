@@ -31,8 +31,9 @@ if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
     $SUDO apt-get install -y -q --no-install-recommends nodejs npm
 fi
 
-# puppeteer-core for the browser tests, exactly as the lock file pins it; it
-# drives Debian's chromium, so no browser is downloaded.
+# puppeteer-core for the browser tests and Lighthouse for the benchmark,
+# exactly as the lock file pins them; both drive Debian's chromium, so no
+# browser is downloaded.
 web="$here/../tests/web"
 if [ ! -f "$web/node_modules/.package-lock.json" ] || [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
     (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)

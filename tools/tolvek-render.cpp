@@ -10,6 +10,7 @@
 #include "core/map/MapImageFile.h"
 #include "core/map/MapMetafile.h"
 #include "core/photos/ExifReader.h"
+#include "core/platform/PathResolver.h"
 #include "core/project/DataFile.h"
 #include "core/project/ProjectDocument.h"
 #include "core/report/ReportContent.h"
@@ -138,7 +139,10 @@ void GisExport(const ProjectDocument &doc, const QString &outputName, GeoPhotoEx
     }
     GeoPhotoExport::Write(
         doc, calibration, format,
-        [](const QString &path) -> std::optional<CameraRecord> { return ExifReader::Read(path); }, outputName, overlay);
+        [resolver = PathResolver()](const QString &name, const QString &folder) mutable -> std::optional<CameraRecord> {
+            return ExifReader::Read(resolver.FindText(name, folder));
+        },
+        outputName, overlay);
 }
 
 void Render(const QString &projectName, const QString &outputName, bool labels, bool keepExif, bool north, bool scale,

@@ -43,6 +43,8 @@ ProjectFileCommands::ProjectFileCommands(ProjectHost &host, QWidget *window, con
       m_recovery(std::make_unique<RecoveryKeeper>(host.Session())),
       m_outsideChanges(std::make_unique<OutsideChangeGuard>(host.Session()))
 {
+    QObject::connect(m_recovery.get(), &RecoveryKeeper::Failed, m_window,
+                     [this](const QString &text) { m_host.ShowStatus(text); });
 }
 
 ProjectFileCommands::~ProjectFileCommands() = default;

@@ -226,14 +226,16 @@ void THoofdForm::BuildMenu()
             georeference = m_map->Calibration().georeference;
         WebExportCommand::Run(m_host, m_map->Cache(), m_map->LabelsShown(), georeference);
     });
-    add(bestand, "ExporterenGeoJson1", QStringLiteral("Exporteren als &GeoJSON..."),
-        [this] { GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::GeoJson); });
+    add(bestand, "ExporterenGeoJson1", QStringLiteral("Exporteren als &GeoJSON..."), [this] {
+        GisExportCommand::Run(m_host, m_interaction->Metadata(), m_map->Calibration(), GeoPhotoExport::Format::GeoJson);
+    });
     // "K" belongs to the markers' submenu.
     add(bestand, "ExporterenKml1", QStringLiteral("Exporteren als KM&L..."), [this] {
         std::optional<GeoPhotoExport::Plan> plan;
         if (!m_map->MapPath().isEmpty())
             plan = GeoPhotoExport::Plan{m_map->MapPath(), m_map->MapSize()};
-        GisExportCommand::Run(m_host, m_map->Calibration(), GeoPhotoExport::Format::Kml, plan);
+        GisExportCommand::Run(m_host, m_interaction->Metadata(), m_map->Calibration(), GeoPhotoExport::Format::Kml,
+                              plan);
     });
     add(bestand, "Fotorapport1", QStringLiteral("&Fotorapport..."), [this] { Fotorapport1Click(); });
     bestand->addSeparator()->setObjectName(QStringLiteral("N5"));

@@ -23,6 +23,7 @@
 #include "gui/map/MapHoverTip.h"
 #include "gui/map/MapInteraction.h"
 #include "gui/map/MapView.h"
+#include "gui/map/TFotoPaspuntForm.h"
 #include "gui/map/TKaartIjkenForm.h"
 #include "gui/map/TPlaatsOvernemenForm.h"
 #include "gui/map/TRichtingOvernemenForm.h"
@@ -132,6 +133,8 @@ private slots:
     void importPlacesPhotosByGps();
     void gpsShownOnHoverAndInPhotoWindow();
     void takePlacesIsOneUndoStep();
+    void gisWorldFileIsTheCalibration();
+    void controlPointsFromPhotos();
 
 private:
     void open();
@@ -592,6 +595,9 @@ void TestCameraDirections::importPlacesPhotosByGps()
     const EarthProjection::LonLat binnen = RdToEarth(Rd({200.5, 150.5}));
     QVERIFY(std::abs(xy[0].toDouble() - binnen.longitude) < 1e-6
             && std::abs(xy[1].toDouble() - binnen.latitude) < 1e-6);
+    // The time comes from the records read for the export.
+    QCOMPARE(features[3].toObject().value(QStringLiteral("properties")).toObject().value(QStringLiteral("genomen")),
+             QStringLiteral("2026-12-07T14:03:00"));
 
     // KML with the map itself laid under the photos, when the user says so.
     const QString kml = m_dir->filePath(QStringLiteral("fotos.kml"));
@@ -758,6 +764,129 @@ void TestCameraDirections::takePlacesIsOneUndoStep()
     m_form->Session().Undo();
     QCOMPARE(m_form->Session().Save(m_project), DataFile::WriteResult::Ok);
     QCOMPARE(readAll(m_project), before);
+}
+
+// A world file a GIS made, with its system in the .aux.xml, makes the map
+// georeferenced without a sidecar; the dialog says where the points come
+// from, and OK without a change writes nothing. A spoilt world file is
+// named in the status line.
+void TestCameraDirections::gisWorldFileIsTheCalibration()
+{
+    const QString worldFile = m_set + QStringLiteral("/kaart.bpw");
+    QVERIFY(PhotoTestFiles::WriteFile(worldFile, "0.5\r\n0\r\n0\r\n-0.5\r\n155000.25\r\n462999.75\r\n"));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/kaart.bmp.aux.xml"),
+                                      "<PAMDataset>\n  <SRS>EPSG:28992</SRS>\n</PAMDataset>\n"));
+    open();
+    QCOMPARE(m_form->StatusText->Text(), QString());
+    MapView *view = m_form->OverzichtsImage;
+    const QPoint at = view->MapToWidget(QPoint(200, 150));
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    auto *position = m_form->findChild<QLabel *>(QStringLiteral("PositieOpAarde"));
+    const QStringList latLon = position->text().split(QStringLiteral(", "));
+    const EarthProjection::LonLat expected = RdToEarth(Rd(at / view->Zoom().Factor()));
+    QVERIFY2(latLon.size() == 2 && std::abs(latLon[0].toDouble() - expected.latitude) < 2e-6
+                 && std::abs(latLon[1].toDouble() - expected.longitude) < 2e-6,
+             qPrintable(position->text()));
+
+    QString shown;
+    int rows = 0;
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        rows = form->PuntenTabel->rowCount();
+        shown = form->ResultaatLabel->text();
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    action("KaartIjken1")->trigger();
+    QCOMPARE(rows, 4);
+    QVERIFY2(shown.startsWith(QStringLiteral("Overgenomen uit 'kaart.bpw'")), qPrintable(shown));
+    QVERIFY(!QFile::exists(sidecar()));
+
+    QVERIFY(PhotoTestFiles::WriteFile(worldFile, "0.5\r\n0\r\n0\r\n-0.5\r\n155000,25\r\n462999.75\r\n"));
+    open();
+    QCOMPARE(m_form->StatusText->Text(),
+             QStringLiteral("Georeferentie uit '%1' niet gebruikt: regel 5 is geen getal.")
+                 .arg(QDir::toNativeSeparators(worldFile)));
+    QMouseEvent again(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &again);
+    QVERIFY(!position->isVisible());
+}
+
+// Two control points taken from photos by keyboard alone: the chooser
+// lists only the photos with a GPS position, and each point is the photo's
+// pixel centre on the map with its camera's position.
+void TestCameraDirections::controlPointsFromPhotos()
+{
+    ExifTestFiles::Tags accurate = GpsAt(RdToEarth(Rd({300.5, 220.5})));
+    accurate.append(qMakePair(QStringLiteral("Exif.GPSInfo.GPSHPositioningError"), QStringLiteral("7/2")));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/hek.jpg"),
+                                      ExifTestFiles::Jpeg(GpsAt(RdToEarth(Rd({100.5, 80.5}))))));
+    QVERIFY(PhotoTestFiles::WriteFile(m_set + QStringLiteral("/fotos/poort.jpg"), ExifTestFiles::Jpeg(accurate)));
+    ProjectDocument doc;
+    doc.MapFileName = "kaart.bmp";
+    doc.PositionList = {"00001=100,80,0", "00002=50,50,0", "00003=300,220,0"};
+    doc.NameList = {"00001=fotos\\hek.jpg", "00002=fotos\\tijd.jpg", "00003=fotos\\poort.jpg"};
+    doc.NotesList = {"00001=Hek", "00002=Tijd", "00003=Poort"};
+    QCOMPARE(DataFile::Write(doc, m_project), DataFile::WriteResult::Ok);
+    open();
+
+    QStringList listed;
+    QString shown;
+    const auto choose = [&](int down) {
+        m_driver->Handle([&, down](QDialog *d) {
+            auto *chooser = qobject_cast<TFotoPaspuntForm *>(d);
+            QCOMPARE(chooser->focusWidget(), chooser->FotoLijst);
+            for (int i = 0; i < chooser->FotoLijst->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem *item = chooser->FotoLijst->topLevelItem(i);
+                listed << QStringList{item->text(0), item->text(1), item->text(3)}.join(QLatin1Char('|'));
+            }
+            for (int i = 0; i < down; ++i)
+                QTest::keyClick(chooser->FotoLijst, Qt::Key_Down);
+            QTest::keyClick(chooser->FotoLijst, Qt::Key_Return);
+        });
+    };
+    m_driver->Handle([&](QDialog *d) {
+        auto *form = qobject_cast<TKaartIjkenForm *>(d);
+        const auto close = qScopeGuard([form] {
+            if (form->isVisible())
+                form->reject();
+        });
+        // The accelerators, as the user types them to the active dialog.
+        const auto press = [form](Qt::Key key) {
+            form->activateWindow();
+            QTRY_VERIFY(form->isActiveWindow());
+            QTest::keyClick(form->windowHandle(), key, Qt::AltModifier);
+        };
+        press(Qt::Key_C);
+        QCOMPARE(form->IjkTabs->currentIndex(), 1);
+        // A button's accelerator clicks it a moment later, as a click shows.
+        choose(1);
+        press(Qt::Key_U);
+        QTRY_COMPARE(form->PuntenTabel->rowCount(), 1);
+        choose(0);
+        press(Qt::Key_U);
+        QTRY_COMPARE(form->PuntenTabel->rowCount(), 2);
+        shown = form->ResultaatLabel->text();
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    });
+    action("KaartIjken1")->trigger();
+    QCOMPARE(m_driver->Pending(), 0);
+    QCOMPARE(listed,
+             (QStringList{QStringLiteral("00001  fotos\\hek.jpg|100, 80|niet vermeld"),
+                          QStringLiteral("00003  fotos\\poort.jpg|300, 220|\u00b1 4 m")}
+              + QStringList{QStringLiteral("00001  fotos\\hek.jpg|100, 80|niet vermeld"),
+                            QStringLiteral("00003  fotos\\poort.jpg|300, 220|\u00b1 4 m")}));
+    QVERIFY2(shown.startsWith(QStringLiteral("Met twee punten")), qPrintable(shown));
+    QString problem;
+    const MapCalibration saved = MapCalibration::Load(m_set + QStringLiteral("/kaart.bmp"), &problem);
+    QVERIFY2(saved.IsGeoreferenced(), qPrintable(problem));
+    QCOMPARE(saved.georeference.points[0].map, QPointF(300.5, 220.5));
+    QCOMPARE(saved.georeference.points[1].map, QPointF(100.5, 80.5));
+    // EXIF keeps seconds to a ten-thousandth: 3 mm, on 200 m between the points.
+    QVERIFY(std::abs(*saved.metresPerPixel - 0.5 / 0.9999079) < 1e-4);
+    const EarthProjection::LonLat poort = RdToEarth(Rd({300.5, 220.5}));
+    QVERIFY(std::abs(saved.georeference.points[0].earth.latitude - poort.latitude) < 1e-7
+            && std::abs(saved.georeference.points[0].earth.longitude - poort.longitude) < 1e-7);
 }
 
 QTEST_MAIN(TestCameraDirections)

@@ -57,6 +57,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <unistd.h>
@@ -136,6 +138,7 @@ private:
     bool Chance(int percent) { return Pick(100) < percent; }
     QString Text();
     QPoint MapPoint();
+    QPoint Nudge(QPoint point, int reach);
     QPoint ViewPoint(QPoint mapPoint) const;
 
     // The user's hands.
@@ -213,9 +216,18 @@ QPoint TestRandomUse::MapPoint()
     PhotoEntry::Position p;
     if (!positions.isEmpty() && Chance(50)
         && PhotoEntry::TryParsePosition(positions.at(Pick(int(positions.size()))), p))
-        return QPoint(p.x + Pick(5) - 2, p.y + Pick(5) - 2);
+        return Nudge(QPoint(p.x, p.y), 2);
     const QSize size = m_form->MapPictureSize().isEmpty() ? QSize(400, 300) : m_form->MapPictureSize();
     return QPoint(Pick(size.width() + 20) - 10, Pick(size.height() + 20) - 10);
+}
+
+// The point moved by up to reach pixels each way, within the int range.
+QPoint TestRandomUse::Nudge(QPoint point, int reach)
+{
+    const auto move = [&](int v) {
+        return int(std::clamp<qint64>(qint64(v) + Pick(2 * reach + 1) - reach, INT_MIN, INT_MAX));
+    };
+    return QPoint(move(point.x()), move(point.y()));
 }
 
 QPoint TestRandomUse::ViewPoint(QPoint mapPoint) const
@@ -393,7 +405,7 @@ void TestRandomUse::ClickMap()
 void TestRandomUse::DragOnMap(Qt::MouseButton button)
 {
     const QPoint from = MapPoint();
-    const QPoint to = Chance(20) ? from + QPoint(Pick(3) - 1, Pick(3) - 1) : MapPoint();
+    const QPoint to = Chance(20) ? Nudge(from, 1) : MapPoint();
     Note(QStringLiteral("%1 drag %2,%3 to %4,%5")
              .arg(button == Qt::LeftButton ? QStringLiteral("left") : QStringLiteral("right"))
              .arg(from.x())
@@ -402,7 +414,8 @@ void TestRandomUse::DragOnMap(Qt::MouseButton button)
              .arg(to.y()));
     const QPoint a = ViewPoint(from), b = ViewPoint(to);
     QTest::mousePress(View(), button, {}, a);
-    QTest::mouseMove(View(), (a + b) / 2);
+    // Photos may lie near the int limits (typed positions): halve in 64 bits.
+    QTest::mouseMove(View(), QPoint(int((qint64(a.x()) + b.x()) / 2), int((qint64(a.y()) + b.y()) / 2)));
     QTest::mouseMove(View(), b);
     if (Chance(10)) {
         // Escape in the middle of a drag puts the photo back.

@@ -20,6 +20,7 @@
 #include "core/project/RecoveryKeeper.h"
 #include "gui/platform/LocaleAndFonts.h"
 #include "gui/report/TFotorapportForm.h"
+#include "gui/widgets/ElidedLabel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -318,8 +319,11 @@ void TestWriteFaults::failedWriteLosesNothing()
     QCOMPARE(m_driver->Pending(), 0);
 
     if (write == Write::RecoveryCopy) {
-        // Nothing to tell mid-work; but the project is what it was.
+        // No dialog mid-work, a line in the status bar; the project is what it was.
         QVERIFY(m_form->Document().Modified);
+        const QString status = m_form->StatusText->Text();
+        QVERIFY2(status.contains(QStringLiteral("herstelkopie")) && status.contains(QDir::toNativeSeparators(folder)),
+                 qPrintable(status));
     } else {
         QVERIFY(!told.isEmpty());
         QVERIFY2(told.last().contains(named), qPrintable(told.join(QLatin1Char('\n'))));

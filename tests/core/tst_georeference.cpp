@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -167,6 +168,11 @@ private slots:
     void sidecarKeepsPointsAndGdalReadsTheMap();
     void photosExportedForGis();
     void kmlLaysThePlanOnTheGround();
+    void gisWorldFileReadAsCalibration();
+    void geoTiffReadAsCalibration_data();
+    void geoTiffReadAsCalibration();
+    void hostileGisFilesIgnored_data();
+    void hostileGisFilesIgnored();
 };
 
 void TestGeoreference::fitAgainstKnownTransforms()
@@ -576,6 +582,223 @@ void TestGeoreference::kmlLaysThePlanOnTheGround()
               {QStringLiteral("--plan"), project, m_dir.filePath(QStringLiteral("overlay/fotos.geojson"))});
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, QStringLiteral("--plan hoort bij .kml."));
+}
+
+void TestGeoreference::gisWorldFileReadAsCalibration()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty())
+        QSKIP("gdal_translate is not installed");
+    const QString folder = m_dir.filePath(QStringLiteral("gisworldfile"));
+    QDir().mkpath(folder);
+    const QString plain = QDir(folder).filePath(QStringLiteral("bron.png"));
+    const QString map = QDir(folder).filePath(QStringLiteral("kaart.png"));
+    QVERIFY(MapTestFiles::Pattern(400, 300).save(plain, "PNG"));
+    // GDAL itself georeferences the map: RD New, 0.5 m a pixel, grid north
+    // up, in Amsterdam.
+    const Run r =
+        Start(QStringLiteral("gdal_translate"),
+              {QStringLiteral("-q"), QStringLiteral("-a_srs"), QStringLiteral("EPSG:28992"), QStringLiteral("-a_ullr"),
+               QStringLiteral("121000"), QStringLiteral("487150"), QStringLiteral("121200"), QStringLiteral("487000"),
+               QStringLiteral("-co"), QStringLiteral("WORLDFILE=YES"), plain, map});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QString worldFile = QDir(folder).filePath(QStringLiteral("kaart.wld"));
+    QVERIFY(QFile::exists(worldFile));
+    QFile aux(WorldFile::AuxPath(map));
+    QVERIFY(aux.open(QIODevice::ReadOnly));
+    const QByteArray auxBytes = aux.readAll();
+    aux.close();
+
+    QString problem;
+    const MapCalibration calibration = MapCalibration::Load(map, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(calibration.IsGeoreferenced());
+    QCOMPARE(calibration.georeferenceSource, worldFile);
+    QVERIFY(!QFile::exists(MapCalibration::SidecarPath(map)));
+    QVERIFY(std::abs(*calibration.metresPerPixel - 0.5 / 0.9999) < 2e-4);
+    // RD's grid north there is turned from true north by about (longitude
+    // - 5.3876) sin(latitude): true north lies 0.39 degrees right of up.
+    QVERIFY2(std::abs(*calibration.north - 0.39) < 0.02, qPrintable(QString::number(*calibration.north)));
+
+    // Each corner, taken to Earth and into GDAL's own system, is where
+    // gdalinfo puts it.
+    const QJsonObject info = GdalInfo(map);
+    const QString wkt =
+        info.value(QStringLiteral("coordinateSystem")).toObject().value(QStringLiteral("wkt")).toString();
+    const std::optional<EarthProjection> rd = EarthProjection::FromName(wkt);
+    QVERIFY2(rd, qPrintable(wkt));
+    const QJsonObject corners = info.value(QStringLiteral("cornerCoordinates")).toObject();
+    const QList<QPair<QString, QPointF>> named{{QStringLiteral("upperLeft"), {0, 0}},
+                                               {QStringLiteral("upperRight"), {400, 0}},
+                                               {QStringLiteral("lowerRight"), {400, 300}},
+                                               {QStringLiteral("lowerLeft"), {0, 300}},
+                                               {QStringLiteral("center"), {200, 150}}};
+    for (const auto &[name, pixel] : named) {
+        const QJsonArray xy = corners.value(name).toArray();
+        const std::optional<QPointF> ours = rd->ToProjected(*calibration.georeference.ToEarth(pixel));
+        QVERIFY2(
+            ours && xy.size() == 2 && std::abs(xy[0].toDouble() - ours->x()) < 0.005
+                && std::abs(xy[1].toDouble() - ours->y()) < 0.005,
+            qPrintable(QStringLiteral("%1: %2, %3").arg(name).arg(ours->x(), 0, 'f', 4).arg(ours->y(), 0, 'f', 4)));
+    }
+
+    // The user's own sidecar wins, and calibrating leaves what GDAL wrote
+    // as it was.
+    MapCalibration own;
+    own.north = 10;
+    QString reason;
+    QVERIFY(own.Save(map, &reason));
+    MapCalibration back = MapCalibration::Load(map, &problem);
+    QVERIFY(problem.isEmpty() && !back.IsGeoreferenced() && back.georeferenceSource.isEmpty());
+    QCOMPARE(*back.north, 10.0);
+    MapCalibration fitted;
+    fitted.SetGeoreference(calibration.georeference);
+    QVERIFY(fitted.Save(map, &reason));
+    QVERIFY(!QFile::exists(WorldFile::WorldFilePath(map)));
+    QVERIFY(aux.open(QIODevice::ReadOnly));
+    QCOMPARE(aux.readAll(), auxBytes);
+    aux.close();
+    back = MapCalibration::Load(map, &problem);
+    QVERIFY(back.IsGeoreferenced() && back.georeferenceSource.isEmpty());
+    QVERIFY(own.Save(map, &reason));
+    QVERIFY(QFile::exists(worldFile));
+}
+
+void TestGeoreference::geoTiffReadAsCalibration_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("RD, pixels as areas") << QStringList{
+        QStringLiteral("-a_srs"), QStringLiteral("EPSG:28992"), QStringLiteral("-a_ullr"), QStringLiteral("121000"),
+        QStringLiteral("487150"), QStringLiteral("121200"),     QStringLiteral("487000")};
+    QTest::newRow("RD, pixels as points")
+        << QStringList{QStringLiteral("-a_srs"), QStringLiteral("EPSG:28992"), QStringLiteral("-a_ullr"),
+                       QStringLiteral("121000"), QStringLiteral("487150"),     QStringLiteral("121200"),
+                       QStringLiteral("487000"), QStringLiteral("-mo"),        QStringLiteral("AREA_OR_POINT=Point")};
+    QTest::newRow("degrees") << QStringList{
+        QStringLiteral("-a_srs"), QStringLiteral("EPSG:4326"), QStringLiteral("-a_ullr"), QStringLiteral("4.88"),
+        QStringLiteral("52.38"),  QStringLiteral("4.89"),      QStringLiteral("52.37")};
+}
+
+// A GeoTIFF made by GDAL, without files beside it, is read from its own
+// tags: the corners where gdalinfo puts them.
+void TestGeoreference::geoTiffReadAsCalibration()
+{
+    QFETCH(QStringList, options);
+    if (QStandardPaths::findExecutable(QStringLiteral("gdal_translate")).isEmpty())
+        QSKIP("gdal_translate is not installed");
+    const QString folder = m_dir.filePath(QStringLiteral("geotiff/") + QString::fromLatin1(QTest::currentDataTag()));
+    QDir().mkpath(folder);
+    const QString plain = QDir(folder).filePath(QStringLiteral("bron.png"));
+    const QString map = QDir(folder).filePath(QStringLiteral("kaart.tif"));
+    QVERIFY(MapTestFiles::Pattern(400, 300).save(plain, "PNG"));
+    const Run r = Start(QStringLiteral("gdal_translate"),
+                        QStringList{QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("GTiff")} + options
+                            + QStringList{plain, map});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("kaart.tfw"))));
+
+    QString problem;
+    const MapCalibration calibration = MapCalibration::Load(map, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(calibration.IsGeoreferenced());
+    QCOMPARE(calibration.georeferenceSource, map);
+    const QJsonObject info = GdalInfo(map);
+    const std::optional<EarthProjection> system = EarthProjection::FromName(
+        info.value(QStringLiteral("coordinateSystem")).toObject().value(QStringLiteral("wkt")).toString());
+    QVERIFY(system);
+    // A millimetre; in degrees 7 cm: a map in degrees is no affine map in
+    // metres (its rows narrow northwards, 15 cm over this one), so the
+    // fit's corners are a few centimetres off.
+    const double tolerance = options.contains(QStringLiteral("EPSG:4326")) ? 1e-6 : 0.001;
+    const QJsonObject corners = info.value(QStringLiteral("cornerCoordinates")).toObject();
+    for (const auto &[name, pixel] : QList<QPair<QString, QPointF>>{{QStringLiteral("upperLeft"), {0, 0}},
+                                                                    {QStringLiteral("lowerRight"), {400, 300}}}) {
+        const QJsonArray xy = corners.value(name).toArray();
+        const std::optional<QPointF> ours = system->ToProjected(*calibration.georeference.ToEarth(pixel));
+        QVERIFY2(
+            ours && xy.size() == 2 && std::abs(xy[0].toDouble() - ours->x()) < tolerance
+                && std::abs(xy[1].toDouble() - ours->y()) < tolerance,
+            qPrintable(QStringLiteral("%1: %2, %3").arg(name).arg(ours->x(), 0, 'f', 9).arg(ours->y(), 0, 'f', 9)));
+    }
+
+    // Calibrating by hand leaves the GeoTIFF's georeference alone: no world
+    // file or system beside it that GDAL would mix with its own.
+    QFile aux(WorldFile::AuxPath(map));
+    const QByteArray auxBefore = aux.open(QIODevice::ReadOnly) ? aux.readAll() : QByteArray();
+    aux.close();
+    MapCalibration own;
+    own.SetGeoreference(calibration.georeference);
+    QString reason;
+    QVERIFY2(own.Save(map, &reason), qPrintable(reason));
+    QVERIFY(QFile::exists(MapCalibration::SidecarPath(map)));
+    QVERIFY(!QFile::exists(WorldFile::WorldFilePath(map)));
+    QCOMPARE(aux.open(QIODevice::ReadOnly) ? aux.readAll() : QByteArray(), auxBefore);
+
+    // A TIFF whose directory is junk: named, not used.
+    const QString broken = QDir(folder).filePath(QStringLiteral("kapot.tif"));
+    QVERIFY(PhotoTestFiles::WriteFile(broken, QByteArray("II*\0\x08\0\0\0\xff\xff\x01\x02", 12)));
+    QVERIFY(MapCalibration::Load(broken, &problem).IsEmpty());
+    QCOMPARE(problem,
+             QStringLiteral("Georeferentie uit '%1' niet gebruikt: het is geen leesbaar TIFF-bestand.")
+                 .arg(QDir::toNativeSeparators(broken)));
+}
+
+void TestGeoreference::hostileGisFilesIgnored_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("not a number") << "kaart.pgw" << QByteArray("0.5\n0\n0\n-0.5\nnan\n487000\n")
+                                  << "kaart.pgw' niet gebruikt: regel 5 is geen getal.";
+    QTest::newRow("seven lines") << "kaart.pngw" << QByteArray("0.5\n0\n0\n-0.5\n121000\n487000\n1\n")
+                                 << "kaart.pngw' niet gebruikt: een wereldbestand heeft zes regels met elk een getal.";
+    QTest::newRow("flat") << "kaart.wld" << QByteArray("0.5\n0.5\n1\n1\n121000\n487000\n")
+                          << "kaart.wld' niet gebruikt: de pixels hebben geen oppervlak.";
+    QTest::newRow("huge") << "kaart.pgw" << QByteArray(5000, '1')
+                          << "kaart.pgw' niet gebruikt: het bestand is groter dan 4 kB.";
+    QTest::newRow("entities") << "kaart.png.aux.xml"
+                              << QByteArray("<!DOCTYPE l [<!ENTITY a \"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+                                            "<PAMDataset><SRS>&b;</SRS></PAMDataset>")
+                              << "kaart.png.aux.xml' niet gebruikt: het bevat een DTD of entiteiten.";
+    QTest::newRow("grid file") << "kaart.png.aux.xml"
+                               << QByteArray("<PAMDataset><SRS>PROJCS[\"x\",GEOGCS[\"y\",DATUM[\"z\",SPHEROID["
+                                             "\"WGS 84\",6378137,298.257223563]],PRIMEM[\"G\",0],UNIT[\"d\","
+                                             "0.0174532925199433]],PROJECTION[\"Mercator_1SP\"],EXTENSION[\"PROJ4\","
+                                             "\"+proj=merc +nadgrids=/dev/stdin\"]]</SRS></PAMDataset>")
+                               << "kaart.png.aux.xml' niet gebruikt: het coördinatenstelsel verwijst naar een bestand.";
+    QTest::newRow("unknown system") << "kaart.png.aux.xml" << QByteArray("<PAMDataset><SRS>EPSG:1</SRS></PAMDataset>")
+                                    << "kaart.png.aux.xml' niet gebruikt: het coördinatenstelsel is onbekend";
+    QTest::newRow("no system") << "kaart.png.aux.xml" << QByteArray("<PAMDataset><Metadata/></PAMDataset>")
+                               << "kaart.pgw' niet gebruikt: er staat geen coördinatenstelsel bij";
+    QTest::newRow("off the Earth") << "kaart.pgw" << QByteArray("0.5\n0\n0\n-0.5\n1e11\n487000\n")
+                                   << "kaart.pgw' niet gebruikt: de hoeken van de kaart liggen niet op aarde";
+}
+
+void TestGeoreference::hostileGisFilesIgnored()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    const QString folder = m_dir.filePath(QStringLiteral("hostile/") + QString::fromLatin1(QTest::currentDataTag()));
+    QDir().mkpath(folder);
+    const QString map = QDir(folder).filePath(QStringLiteral("kaart.png"));
+    QVERIFY(MapTestFiles::Pattern(40, 30).save(map, "PNG"));
+    // A usable pair, of which the row spoils one.
+    QVERIFY(PhotoTestFiles::WriteFile(QDir(folder).filePath(QStringLiteral("kaart.pgw")),
+                                      "0.5\n0\n0\n-0.5\n121000.25\n487149.75\n"));
+    QVERIFY(PhotoTestFiles::WriteFile(WorldFile::AuxPath(map), "<PAMDataset><SRS>EPSG:28992</SRS></PAMDataset>"));
+    QString problem;
+    QVERIFY(MapCalibration::Load(map, &problem).IsGeoreferenced());
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    // The .pgw is read first: a spoilt world file of another name replaces it.
+    if (!file.endsWith(QLatin1String("aux.xml")))
+        QVERIFY(QFile::remove(QDir(folder).filePath(QStringLiteral("kaart.pgw"))));
+    QVERIFY(PhotoTestFiles::WriteFile(QDir(folder).filePath(file), bytes));
+    const MapCalibration calibration = MapCalibration::Load(map, &problem);
+    QVERIFY(calibration.IsEmpty());
+    const QString expected =
+        QStringLiteral("Georeferentie uit '%1").arg(QDir::toNativeSeparators(folder)) + QDir::separator() + why;
+    QVERIFY2(problem.startsWith(expected), qPrintable(problem));
 }
 
 QTEST_GUILESS_MAIN(TestGeoreference)

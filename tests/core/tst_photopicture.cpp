@@ -307,6 +307,27 @@ private slots:
         }
     }
 
+    // A thumbnail is made from the small picture a phone stores in a HEIC
+    // photo when that is large enough, else from the photo itself.
+    void heicThumbnailComesFromTheStoredOne()
+    {
+        QImage photo(1200, 900, QImage::Format_RGB32), stored(photo.size(), QImage::Format_RGB32);
+        photo.fill(Qt::blue);
+        stored.fill(Qt::red);
+        const QString name = m_dir.filePath(QStringLiteral("telefoon.heic"));
+        QVERIFY(PhotoTestFiles::WriteFile(name, Heic(photo, 0, stored)));
+        const auto red = [](const QImage &image) {
+            return QColor(image.pixel(image.width() / 2, image.height() / 2)).red();
+        };
+        const PhotoPicture small = PhotoPicture::Load(name, 256);
+        QCOMPARE(small.Size(), QSize(256, 192));
+        QVERIFY(red(small.FullSize()) > 200);
+        const PhotoPicture large = PhotoPicture::Load(name, 400);
+        QCOMPARE(large.Size(), QSize(400, 300));
+        QVERIFY(red(large.FullSize()) < 50);
+        QCOMPARE(PhotoPicture::Load(name).Size(), QSize(1200, 900));
+    }
+
     void undecodableFilesGiveDutchMessagesNamingTheFile_data()
     {
         QTest::addColumn<QString>("name");

@@ -367,6 +367,12 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
         QVERIFY2(e.message().contains(QStringLiteral("\"eigen.txt\"")), qPrintable(e.message()));
     }
     QVERIFY(QFile::remove(assets + QStringLiteral("/eigen.txt")));
+    // Also inside a version, where replacing the page would remove it.
+    const QString note = Assets(web) + QStringLiteral("/fotos/notities.txt");
+    QVERIFY(PhotoTestFiles::WriteFile(note, "van mij"));
+    QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
+    QVERIFY(QFile::exists(note));
+    QVERIFY(QFile::remove(note));
 
     // What killed exports left, however young: a temporary folder, the lock
     // of a process that is gone, a version no page uses; all removed.

@@ -6,6 +6,7 @@
 #include "core/base/TolvekError.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/map/CalibrationMapView.h"
 #include "gui/map/MapCommands.h"
 #include "gui/map/MapView.h"
 #include "gui/project/ProjectHost.h"
@@ -20,9 +21,11 @@
 #include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -322,6 +325,49 @@ private slots:
         QCOMPARE(points, QList<QPoint>({QPoint(70, 20)}));
         // Scrolling moves the view, not its coordinates.
         QCOMPARE(view->pos(), QPoint(-30, 0));
+    }
+
+    // The calibration dialog's map zooms about the pointer and by keys, so a
+    // point of a big plan is picked within a map pixel, drawn from the plan
+    // itself, not from the small copy shown fitted.
+    void calibrationMapZoomsToThePixel()
+    {
+        const QImage plan = MapTestFiles::Pattern(4000, 3000);
+        CalibrationMapView view;
+        view.resize(400, 300);
+        view.SetMap(plan);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.ToMap(QPointF(200, 150)), QPointF(2000, 1500));
+
+        const QPointF at(100, 60);
+        const QPointF under = view.ToMap(at);
+        QWheelEvent wheel(at, view.mapToGlobal(at), QPoint(), QPoint(0, 8 * 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &wheel);
+        QVERIFY(std::abs(view.Zoom() - std::pow(1.25, 8)) < 1e-9);
+        const QPointF still = view.ToMap(at);
+        QVERIFY(std::hypot(still.x() - under.x(), still.y() - under.y()) < 1e-6);
+
+        view.setFocus();
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(&view, Qt::Key_Plus);
+        QCOMPARE(view.Zoom(), CalibrationMapView::MaxZoom);
+        const QPointF centre = view.ToMap(QPointF(200.5, 150.5));
+        const QImage shot = view.grab().toImage();
+        QCOMPARE(QColor(shot.pixel(200, 150)), QColor(plan.pixel(int(centre.x()), int(centre.y()))));
+        view.SetPointMode(true);
+        QSignalSpy picked(&view, &CalibrationMapView::PointPicked);
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+        QCOMPARE(picked.size(), 1);
+        const QPointF point = picked.at(0).at(0).toPointF();
+        // 6.4 widget pixels a map pixel: the click is the point.
+        const QPointF back = view.ToWidget(point);
+        QVERIFY(std::hypot(back.x() - 200, back.y() - 150) < 1e-6);
+
+        QTest::keyClick(&view, Qt::Key_0);
+        QCOMPARE(view.Zoom(), 1.0);
+        QCOMPARE(view.ToMap(QPointF(200, 150)), QPointF(2000, 1500));
     }
 };
 

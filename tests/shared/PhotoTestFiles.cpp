@@ -429,14 +429,11 @@ QByteArray Gif(const QImage &image, int frames)
     return out;
 }
 
-QByteArray Heic(const QImage &source, int orientation)
+namespace {
+
+heif_image *HeifPicture(const QImage &source)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    heif_context *context = heif_context_alloc();
-    heif_encoder *encoder = nullptr;
-    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code != heif_error_Ok)
-        qFatal("libheif has no HEVC encoder");
-    heif_encoder_set_lossy_quality(encoder, 90);
     heif_image *picture = nullptr;
     heif_image_create(image.width(), image.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &picture);
     heif_image_add_plane(picture, heif_channel_interleaved, image.width(), image.height(), 8);
@@ -444,12 +441,34 @@ QByteArray Heic(const QImage &source, int orientation)
     uint8_t *plane = heif_image_get_plane(picture, heif_channel_interleaved, &stride);
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(plane + y * stride, image.constScanLine(y), size_t(image.width()) * 3);
+    return picture;
+}
+
+} // namespace
+
+QByteArray Heic(const QImage &source, int orientation, const QImage &thumbnail)
+{
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code != heif_error_Ok)
+        qFatal("libheif has no HEVC encoder");
+    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_image *picture = HeifPicture(source);
     heif_encoding_options *options = heif_encoding_options_alloc();
     if (orientation != 0)
         options->image_orientation = heif_orientation(orientation);
     heif_image_handle *handle = nullptr;
     if (heif_context_encode_image(context, picture, encoder, options, &handle).code != heif_error_Ok)
         qFatal("cannot encode HEIC");
+    if (!thumbnail.isNull()) {
+        heif_image *small = HeifPicture(thumbnail);
+        heif_image_handle *stored = nullptr;
+        const heif_error error = heif_context_encode_thumbnail(context, small, handle, encoder, options, 320, &stored);
+        if (error.code != heif_error_Ok)
+            qFatal("cannot encode the HEIC thumbnail: %s", error.message);
+        heif_image_handle_release(stored);
+        heif_image_release(small);
+    }
     QByteArray out;
     heif_writer writer{};
     writer.writer_api_version = 1;

@@ -41,7 +41,9 @@ QByteArray Png(const QImage &image, int orientation = 0);
 QByteArray Tiff(const QImage &image, int orientation = 0);
 QByteArray WebP(const QImage &image, int orientation = 0);
 QByteArray Gif(const QImage &image, int frames = 1);
-QByteArray Heic(const QImage &image, int orientation = 0);
+// thumbnail: stored beside the photo as its thumbnail (phones store one),
+// scaled down to 320 pixels across; it must be larger than that.
+QByteArray Heic(const QImage &image, int orientation = 0, const QImage &thumbnail = QImage());
 
 // Quadrants(width, height) as it must be stored so that a viewer applying
 // orientation 6 (turn a quarter clockwise) shows it upright.

@@ -1,8 +1,10 @@
 // The web page at the key limit, measured: a project of 99,999 photos on a
 // 14000 by 9900 plan (tests/web/grotekaart.js), exported with tolvek-render
 // and opened in headless Chromium; the plan alone also against libvips'
-// "vips dzsave --layout google", side by side. Prints one line per figure.
-// Not a test: scripts/bench.sh runs it.
+// "vips dzsave --layout google", side by side; Lighthouse's scores of the
+// sample's page and of the big page, served on 127.0.0.1. Prints one line
+// per figure. Not a test: scripts/bench.sh runs it. --count 0 measures the
+// sample's page alone.
 //
 //   node bench.js --render TOLVEK-RENDER --sample VOORBEELD.tvk --work FOLDER [--count N]
 'use strict';
@@ -13,6 +15,7 @@ const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 const grotekaart = require('./grotekaart');
+const lighthouse = require('./lighthouse');
 
 function option(name, fallback) {
   const i = process.argv.indexOf(name);
@@ -54,9 +57,44 @@ function folderSize(folder) {
   return { bytes, files };
 }
 
+// Lighthouse's scores of the page in folder, one line per form factor and
+// category: the median of runs (its scores vary from run to run with the
+// machine's load), and the audits that scored below 90 in the median run.
+async function scores(what, folder, runs, formFactors, categories) {
+  const server = await lighthouse.serve(folder);
+  try {
+    for (const formFactor of formFactors) {
+      const results = [];
+      for (let i = 0; i < runs; ++i) {
+        results.push(await lighthouse.audit('http://127.0.0.1:' + server.address().port + '/index.html',
+          formFactor, categories));
+      }
+      const total = (r) => categories.reduce((sum, c) => sum + r.scores[c], 0);
+      results.sort((a, b) => total(a) - total(b));
+      const median = results[(runs - 1) >> 1];
+      for (const category of categories) {
+        const all = results.map((r) => r.scores[category]);
+        report('Lighthouse ' + category + ', ' + what + ', ' + formFactor,
+          all.sort((a, b) => a - b)[(runs - 1) >> 1], runs > 1 ? '(' + runs + ' runs: ' + all.join(', ') + ')' : '');
+      }
+      report('  audits below 90 in the median run', median.failing.length, median.failing.join(' '));
+    }
+  } finally {
+    server.close();
+  }
+}
+
 (async () => {
   fs.rmSync(work, { recursive: true, force: true });
   fs.mkdirSync(work, { recursive: true });
+  report('load average (1 minute) at the start', os.loadavg()[0].toFixed(1));
+  const sampleOut = path.join(work, 'voorbeeld');
+  measured(render, [sample, sampleOut + '/']);
+  await scores('sample', sampleOut, 3, ['desktop', 'mobile'], ['performance', 'accessibility', 'best-practices']);
+  if (count <= 0) {
+    return;
+  }
+
   const project = grotekaart.make(path.join(work, 'project'), path.dirname(sample), count, 14000, 9900);
 
   // The plan alone: the export against libvips writing the same pyramid.
@@ -90,6 +128,7 @@ function folderSize(folder) {
   report(count + ' photos: export peak memory', exported.mb, 'MB');
   report(count + ' photos: folder', (page.bytes / 1e6).toFixed(1), 'MB in ' + page.files + ' files');
   report(count + ' photos: folder / (photos and tiles)', (page.bytes / (photos.bytes + tiles.bytes)).toFixed(2));
+  await scores(count + ' photos', out, 3, ['desktop', 'mobile'], ['performance']);
 
   const browserData = fs.mkdtempSync(path.join(os.tmpdir(), 'tolvek-bench-'));
   const browser = await puppeteer.launch({
@@ -101,6 +140,7 @@ function folderSize(folder) {
   try {
     const url = 'file://' + out + '/index.html';
     const ready = () => window.tolvekKaart && document.body.classList.contains('teksten-geladen')
+      && !document.getElementById('kaart').hasAttribute('aria-busy')
       && document.querySelectorAll('.leaflet-tile-loaded').length > 0
       && !document.querySelector('.leaflet-tile:not(.leaflet-tile-loaded)');
     const tab = await browser.newPage();
@@ -112,6 +152,24 @@ function folderSize(folder) {
     report('elements in the document', await tab.evaluate(() => document.getElementsByTagName('*').length));
 
     // A keystroke: the input event to the map and count updated and painted.
+    // After the next paint, or, where the map draws its triangles a slice
+    // at a time, after the paint that follows the last slice.
+    await tab.evaluate(() => {
+      window.painted = () => new Promise((resolve) => {
+        let busy = false;
+        const after = () => {
+          if (document.getElementById('kaart').hasAttribute('aria-busy')) {
+            busy = true;
+            setTimeout(after, 1);
+          } else if (busy) {
+            requestAnimationFrame(() => setTimeout(resolve, 0));
+          } else {
+            resolve();
+          }
+        };
+        requestAnimationFrame(() => setTimeout(after, 0));
+      });
+    });
     const keystroke = await tab.evaluate(async () => {
       const field = document.getElementById('zoekveld');
       const times = [];
@@ -119,7 +177,7 @@ function folderSize(folder) {
         const t0 = performance.now();
         field.value = text;
         field.dispatchEvent(new Event('input'));
-        await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+        await window.painted();
         times.push(performance.now() - t0);
       }
       return times;
@@ -130,7 +188,7 @@ function folderSize(folder) {
       for (const step of [1, 1, 1, -1, -1, -1]) {
         const t0 = performance.now();
         m.setZoom(m.getZoom() + step, { animate: false });
-        await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+        await window.painted();
         times.push(performance.now() - t0);
       }
       return times;

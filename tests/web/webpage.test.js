@@ -143,6 +143,71 @@ function insidePoint(page, index) {
   }, index);
 }
 
+// Runs in the page: every text it shows whose colour does not stand out
+// enough from what lies beneath it (WCAG AA: 4.5:1, 3:1 for large text),
+// from the computed styles. What lies beneath is the element's own
+// background composed over its ancestors'; disabled controls are exempt.
+function lowContrast() {
+  const rgba = (s) => {
+    const v = s.match(/[\d.]+/g).map(Number);
+    return [v[0], v[1], v[2], v.length > 3 ? v[3] : 1];
+  };
+  const over = (top, below) => [0, 1, 2].map((i) => top[i] * top[3] + below[i] * (1 - top[3])).concat(1);
+  const luminance = (c) => {
+    const [r, g, b] = c.slice(0, 3).map((v) => (v /= 255) <= 0.04045 ? v / 12.92 : Math.pow((v + 0.055) / 1.055, 2.4));
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  };
+  const beneath = (e) => {
+    const layers = [];
+    for (let a = e; a; a = a.parentElement) {
+      const c = rgba(getComputedStyle(a).backgroundColor);
+      if (c[3] > 0) {
+        layers.push(c);
+        if (c[3] === 1) {
+          break;
+        }
+      }
+    }
+    return layers.reverse().reduce((below, c) => over(c, below), [255, 255, 255, 1]);
+  };
+  const found = [];
+  const test = (e, text, style) => {
+    const box = e.getBoundingClientRect();
+    if (box.width <= 1 || box.height <= 1 || style.visibility !== 'visible' || e.closest(':disabled')) {
+      return;
+    }
+    let alpha = 1;
+    for (let a = e; a; a = a.parentElement) {
+      alpha *= Number(getComputedStyle(a).opacity);
+    }
+    const fg = rgba(style.color);
+    fg[3] *= alpha;
+    const bg = beneath(e);
+    const l1 = luminance(over(fg, bg)), l2 = luminance(bg);
+    const ratio = (Math.max(l1, l2) + 0.05) / (Math.min(l1, l2) + 0.05);
+    const px = parseFloat(style.fontSize);
+    const large = px >= 24 || (px >= 18.66 && Number(style.fontWeight) >= 700);
+    if (ratio < (large ? 3 : 4.5)) {
+      found.push(text.trim().slice(0, 40) + ': ' + ratio.toFixed(2) + ' (' + style.color + ' on rgb(' + bg.slice(0, 3) + '))');
+    }
+  };
+  let shown = 0;
+  for (const e of document.body.querySelectorAll('*')) {
+    const text = Array.from(e.childNodes).filter((n) => n.nodeType === Node.TEXT_NODE).map((n) => n.data).join('');
+    if (text.trim()) {
+      test(e, text, getComputedStyle(e));
+      ++shown;
+    }
+    if ((e.tagName === 'INPUT' || e.tagName === 'SELECT') && e.value) {
+      test(e, e.value, getComputedStyle(e));
+    }
+    if (e.placeholder && !e.value) {
+      test(e, e.placeholder, getComputedStyle(e, '::placeholder'));
+    }
+  }
+  return { shown, found };
+}
+
 // The folder of files the page at file uses, as its script tag names it.
 function assetsOf(file) {
   const html = fs.readFileSync(file, 'utf8');
@@ -310,6 +375,26 @@ function near(actual, expected, tolerance) {
       const corner = await screenPoint(page, 960, 640);
       assert.ok(near(shot.rgb(corner.x + 2, corner.y + 2), [0xab, 0xab, 0xab], 2), 'beyond the map');
       assert.ok(near(shot.rgb(corner.x - 2, corner.y - 2), drawn.rgb(958, 638), 6), 'the map corner');
+    });
+
+    await check('every text stands out from its background enough to read (WCAG AA contrast)', async () => {
+      const seen = await open(browser, url, 'file://' + folderOut + '/');
+      const states = [];
+      // The page with its list, a photo's tip on the map, a row under the
+      // mouse, and the photo large.
+      const at = await screenPoint(seen, 183, 400);
+      await seen.mouse.move(at.x, at.y);
+      await seen.waitForSelector('.foto-tip:not([hidden]) img');
+      states.push(await seen.evaluate(lowContrast));
+      await seen.hover('#lijstitems li[aria-posinset="2"] button');
+      states.push(await seen.evaluate(lowContrast));
+      await seen.click('#lijstitems li[aria-posinset="2"] button');
+      await seen.waitForSelector('#fotovenster:not([hidden])');
+      states.push(await seen.evaluate(lowContrast));
+      assert.ok(states.every((s) => s.shown >= 10), JSON.stringify(states.map((s) => s.shown)));
+      assert.deepEqual(states.flatMap((s) => s.found), []);
+      clean(seen);
+      await seen.close();
     });
 
     await check('an address with a photo opens that photo', async () => {

@@ -117,6 +117,27 @@ QList<QPointF> EarthProjection::ToProjected(const QList<LonLat> &positions) cons
     return out;
 }
 
+QList<std::optional<EarthProjection::LonLat>> EarthProjection::ToEarth(const QList<QPointF> &projected) const
+{
+    QList<std::optional<LonLat>> result(projected.size());
+    if (projected.isEmpty())
+        return result;
+    QList<QPointF> out = projected;
+    {
+        QMutexLocker locker(&m_handle->lock);
+        double *data = reinterpret_cast<double *>(out.data());
+        proj_trans_generic(m_handle->transform, PJ_INV, data, 2 * sizeof(double), size_t(out.size()), data + 1,
+                           2 * sizeof(double), size_t(out.size()), nullptr, 0, 0, nullptr, 0, 0);
+    }
+    // The same refusals as one point at a time.
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const double lam = out[i].x(), phi = out[i].y();
+        if (std::isfinite(lam) && std::isfinite(phi) && std::abs(phi) <= 90)
+            result[i] = LonLat{lam, phi};
+    }
+    return result;
+}
+
 std::optional<EarthProjection::LonLat> EarthProjection::ToEarth(QPointF projected) const
 {
     QMutexLocker locker(&m_handle->lock);

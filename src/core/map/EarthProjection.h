@@ -39,6 +39,8 @@ public:
     // Many at once (one call into PROJ): positions that cannot be shown
     // come back as NaN.
     QList<QPointF> ToProjected(const QList<LonLat> &positions) const;
+    // Many at once the other way; nothing for a point off the Earth.
+    QList<std::optional<LonLat>> ToEarth(const QList<QPointF> &projected) const;
 
     // The system as WKT, as GDAL writes it in a .aux.xml.
     QByteArray Wkt() const;

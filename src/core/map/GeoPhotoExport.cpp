@@ -53,39 +53,54 @@ QString Taken(const CameraRecord &record)
     return text;
 }
 
+// paths: whether each photo's file is looked for (KML links to it; GeoJSON
+// only names it, and the file system is the slow part of a big export).
 QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibration,
-                    const GeoPhotoExport::RecordSource &records)
+                    const GeoPhotoExport::RecordSource &records, bool paths)
 {
     if (!calibration.IsGeoreferenced())
         throw TolvekError(GeoPhotoExport::NotGeoreferencedText());
     const MapGeoreference &georef = calibration.georeference;
     const QString folder = doc.ProjectFolder();
+    // A number that is no integer ends the export with its message, before
+    // anything else is done.
+    QList<PhotoEntry::Position> positions;
+    QList<QPointF> points;
+    positions.reserve(doc.PositionList.size());
+    points.reserve(doc.PositionList.size());
+    for (const QByteArray &entry : doc.PositionList) {
+        (void)PhotoEntry::Key(entry);
+        positions.append(PhotoEntry::ParsePosition(entry));
+        points.append(GpsPlacement::PhotoPoint(QPoint(positions.last().x, positions.last().y)));
+    }
+    // One call into PROJ for all.
+    const QList<std::optional<EarthProjection::LonLat>> places = georef.ToEarth(points);
+
     KeyTable names, notes;
     names.Build(doc.NameList, KeyTable::BadKeys::Skip);
     notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
     // One resolver for the whole export: a folder of missing photos is then
     // listed once, not once per photo.
     PathResolver resolver;
+    const double north = georef.North();
     QList<Photo> photos;
     photos.reserve(doc.PositionList.size());
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
+        if (!places[i])
+            continue;
         const QByteArray &entry = doc.PositionList[i];
         Photo photo;
-        // A number that is no integer ends the export with its message.
         photo.key = PhotoEntry::Key(entry);
-        const PhotoEntry::Position p = PhotoEntry::ParsePosition(entry);
         const PhotoRecord record = PhotoRecord::Read(
             doc, i, [&](std::int32_t k) { return names.Find(k); }, [&](std::int32_t k) { return notes.Find(k); });
-        const std::optional<EarthProjection::LonLat> place = georef.ToEarth(GpsPlacement::PhotoPoint(QPoint(p.x, p.y)));
-        if (!place)
-            continue;
-        photo.place = *place;
-        photo.bearing = GeoPhotoExport::Bearing(p.direction, georef.North());
+        photo.place = *places[i];
+        photo.bearing = GeoPhotoExport::Bearing(positions[i].direction, north);
         if (record.HasFile()) {
             photo.file = Text(record.storedName);
-            photo.fullPath = record.ResolvedFile(folder, resolver);
+            if (paths)
+                photo.fullPath = record.ResolvedFile(folder, resolver);
             if (records)
-                if (const std::optional<CameraRecord> camera = records(photo.fullPath))
+                if (const std::optional<CameraRecord> camera = records(photo.file, folder))
                     photo.taken = Taken(*camera);
         }
         photo.notes = Text(PhotoNotes::Meaningful(record.Notes(doc)));
@@ -276,7 +291,7 @@ double GeoPhotoExport::Bearing(int mapDirection, double northArrow)
 QByteArray GeoPhotoExport::Build(const ProjectDocument &doc, const MapCalibration &calibration, Format format,
                                  const RecordSource &records, const std::optional<Plan> &plan)
 {
-    const QList<Photo> photos = Photos(doc, calibration, records);
+    const QList<Photo> photos = Photos(doc, calibration, records, format == Format::Kml);
     if (format == Format::GeoJson)
         return GeoJson(photos);
     std::optional<Overlay> overlay;

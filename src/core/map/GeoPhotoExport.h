@@ -23,9 +23,10 @@ class GeoPhotoExport
 public:
     enum class Format { GeoJson, Kml };
 
-    // What the camera recorded in a photo file (by its full path); nothing
-    // when it is not known.
-    using RecordSource = std::function<std::optional<CameraRecord>(const QString &path)>;
+    // What the camera recorded in a photo file, by the name the project
+    // stores and the folder that relative names start from; nothing when it
+    // is not known. The source looks for the file itself, if it needs to.
+    using RecordSource = std::function<std::optional<CameraRecord>(const QString &storedName, const QString &folder)>;
 
     // The map as a picture laid on the ground under the points (a KML
     // GroundOverlay with its four corners, so that a turned or affinely

@@ -24,10 +24,12 @@ QString Number(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-// A decimal number as written by Number: no blanks, no hex, no infinities.
+// A decimal number as written by Number (the shortest form that reads back
+// exactly: below 0.1 that takes up to 20 decimals): no blanks, no hex, no
+// infinities.
 std::optional<double> ParseNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,17})?([eE][-+]?\\d{1,3})?$"));
+    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
     if (!form.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;
@@ -247,6 +249,35 @@ MapCalibration MapCalibration::Load(const QString &mapPath, QString *problem)
 {
     if (problem)
         problem->clear();
+    if (QFileInfo::exists(SidecarPath(mapPath)) || QFileInfo(SidecarPath(mapPath)).isSymLink())
+        return LoadSidecar(mapPath, problem);
+    std::optional<WorldFile::GisGeoreference> gis = WorldFile::Read(mapPath, problem);
+    MapCalibration result;
+    if (gis) {
+        result.SetGeoreference(gis->georeference);
+        result.georeferenceSource = gis->source;
+    }
+    return result;
+}
+
+QString MapCalibration::FilesStamp(const QString &mapPath)
+{
+    QString stamp;
+    QStringList paths = WorldFile::ReadPaths(mapPath);
+    paths << SidecarPath(mapPath) << WorldFile::AuxPath(mapPath);
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.exists())
+            stamp +=
+                QStringLiteral("%1 %2 %3;").arg(path).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return stamp;
+}
+
+MapCalibration MapCalibration::LoadSidecar(const QString &mapPath, QString *problem)
+{
+    if (problem)
+        problem->clear();
     const QString path = SidecarPath(mapPath);
     const QFileInfo info(path);
     if (!info.exists())
@@ -275,8 +306,15 @@ bool MapCalibration::Save(const QString &mapPath, QString *reason) const
     const QString path = SidecarPath(mapPath);
     // What the GIS files hold follows the sidecar: written after it, and
     // taken away only when this program wrote them for the previous one.
-    const MapCalibration previous = Load(mapPath, nullptr);
+    const MapCalibration previous = LoadSidecar(mapPath, nullptr);
     const auto gisFiles = [&]() {
+        // A world file a GIS made stays as it is, and so does the system
+        // in the .aux.xml that goes with it.
+        if (IsGeoreferenced()
+            && WorldFile::HasForeign(mapPath,
+                                     previous.IsGeoreferenced() ? std::optional<MapGeoreference>(previous.georeference)
+                                                                : std::nullopt))
+            return true;
         if (IsGeoreferenced())
             return WorldFile::Write(mapPath, georeference, reason);
         if (previous.IsGeoreferenced())

@@ -46,6 +46,10 @@ public:
     // Where the map lies on Earth, when it has control points; fitted
     // whenever it has any (Parse refuses points that give no fit).
     MapGeoreference georeference;
+    // Set when there is no sidecar and the georeference was read from what
+    // a GIS left beside the map (WorldFile::Read): that file. It is never
+    // written to the sidecar; saving makes the points the user's own.
+    QString georeferenceSource;
 
     bool HasNorth() const { return north.has_value(); }
     bool HasScale() const { return metresPerPixel.has_value(); }
@@ -81,10 +85,15 @@ public:
     // The sidecar file of the map file at mapPath.
     static QString SidecarPath(const QString &mapPath);
 
-    // Reads the sidecar of mapPath. Without one the map is not calibrated
-    // and problem stays empty; a sidecar that cannot be read or used gives
-    // an empty calibration and problem says why, naming the file.
+    // Reads the sidecar of mapPath. Without one, a world file or GeoTIFF
+    // georeference a GIS made is read instead (WorldFile::Read); without
+    // either the map is not calibrated and problem stays empty. A file that
+    // cannot be read or used gives an empty calibration and problem says
+    // why, naming the file. A sidecar, even a broken one, is the user's
+    // word: what a GIS left is then not looked at.
     static MapCalibration Load(const QString &mapPath, QString *problem);
+    // Size and time of every file Load looks at, to see that one changed.
+    static QString FilesStamp(const QString &mapPath);
     // The calibration in bytes; problem gets why it is refused (without
     // the file's name), and the result is then empty.
     static MapCalibration Parse(const QByteArray &bytes, QString *problem);
@@ -107,5 +116,6 @@ public:
     static constexpr int MaxLineLength = 4096;
 
 private:
+    static MapCalibration LoadSidecar(const QString &mapPath, QString *problem);
     QList<QPair<QString, QString>> m_otherFields;
 };

@@ -174,6 +174,17 @@ std::optional<EarthProjection::LonLat> MapGeoreference::ToEarth(QPointF map) con
     return m_projection->ToEarth(ToLocal(map));
 }
 
+QList<std::optional<EarthProjection::LonLat>> MapGeoreference::ToEarth(const QList<QPointF> &map) const
+{
+    if (!m_fitted)
+        return QList<std::optional<EarthProjection::LonLat>>(map.size());
+    QList<QPointF> local;
+    local.reserve(map.size());
+    for (const QPointF p : map)
+        local.append(ToLocal(p));
+    return m_projection->ToEarth(local);
+}
+
 std::optional<QPointF> MapGeoreference::ToMap(EarthProjection::LonLat earth) const
 {
     if (!m_fitted)
@@ -204,7 +215,7 @@ std::optional<MapGeoreference::ControlPoint> MapGeoreference::ParsePoint(const Q
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4 && !(parts.size() == 5 && parts[4].trimmed() == QLatin1String("off")))
         return std::nullopt;
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,9}(\\.\\d{1,17})?([eE][-+]?\\d{1,3})?$"));
+    static const QRegularExpression form(QStringLiteral("^-?\\d{1,9}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
     double v[4];
     for (int i = 0; i < 4; ++i) {
         const QString part = parts[i].trimmed();

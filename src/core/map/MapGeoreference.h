@@ -65,6 +65,8 @@ public:
     EarthProjection::LonLat Centre() const { return m_centre; }
 
     std::optional<EarthProjection::LonLat> ToEarth(QPointF map) const;
+    // Many map points at once (one call into PROJ).
+    QList<std::optional<EarthProjection::LonLat>> ToEarth(const QList<QPointF> &map) const;
     std::optional<QPointF> ToMap(EarthProjection::LonLat earth) const;
     // Map pixels to the local system's metres and back.
     QPointF ToLocal(QPointF map) const;

@@ -50,6 +50,12 @@ PhotoMetadataCache::Metadata PhotoMetadataCache::Request(const QString &name, co
     return it->metadata;
 }
 
+PhotoMetadataCache::Metadata PhotoMetadataCache::Peek(const QString &name, const QString &folder)
+{
+    const auto it = m_entries.constFind(Key{name, folder});
+    return it == m_entries.constEnd() ? Request(name, folder) : it->metadata;
+}
+
 PhotoMetadataCache::Metadata PhotoMetadataCache::Known(const QString &name, const QString &folder) const
 {
     const auto it = m_entries.constFind(Key{name, folder});

@@ -42,6 +42,10 @@ public:
     Metadata Request(const QString &name, const QString &folder);
     // What is known, without asking for anything.
     Metadata Known(const QString &name, const QString &folder) const;
+    // What is known; asks only when nothing is. For whole-list work (an
+    // order, a period) that would otherwise have every file looked at again
+    // each time; the rows on screen ask with Request and stay fresh.
+    Metadata Peek(const QString &name, const QString &folder);
 
     // How many files were read (for tests and benchmarks).
     int ReadCount() const { return m_reads; }

@@ -13,10 +13,12 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <emf2svg.h>
 #include <libheif/heif.h>
+#include <vector>
 
 namespace {
 
@@ -231,7 +233,56 @@ QByteArray EmbeddedExif(const QByteArray &data, PhotoPicture::Kind kind)
 
 } // namespace
 
+namespace {
+
+// The thumbnail a HEIF photo is best decoded from for a longer side of
+// longSide (0: the photo itself): the smallest the camera stored that is at
+// least that large and of the photo's shape. Nothing means the photo; the
+// caller releases what it gets.
+heif_image_handle *ThumbnailFor(const heif_image_handle *primary, int longSide)
+{
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (longSide <= 0 || count <= 0)
+        return nullptr;
+    std::vector<heif_item_id> ids(size_t(std::min(count, 16)));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), int(ids.size()));
+    const double shape = double(heif_image_handle_get_width(primary)) / heif_image_handle_get_height(primary);
+    heif_image_handle *best = nullptr;
+    qint64 bestPixels = 0;
+    for (const heif_item_id id : ids) {
+        heif_image_handle *candidate = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &candidate).code != heif_error_Ok || !candidate)
+            continue;
+        const qint64 w = heif_image_handle_get_width(candidate), h = heif_image_handle_get_height(candidate);
+        if (w > 0 && h > 0 && std::max(w, h) >= longSide && std::abs(double(w) / h / shape - 1) <= 0.02
+            && (!best || w * h < bestPixels)) {
+            std::swap(best, candidate);
+            bestPixels = w * h;
+        }
+        if (candidate)
+            heif_image_handle_release(candidate);
+    }
+    return best;
+}
+
+} // namespace
+
 bool PhotoPicture::HeifToPixels(const QByteArray &heif, QByteArray &out)
+{
+    return HeifDecode(heif, 0, out);
+}
+
+bool PhotoPicture::HeifToFittedPixels(const QByteArray &in, QByteArray &out)
+{
+    if (in.size() < 4) {
+        out = "0geen geldige opdracht";
+        return true;
+    }
+    const int longSide = int(std::min<quint32>(GetUint32(in, 0), 1 << 16));
+    return HeifDecode(in.mid(4), longSide, out);
+}
+
+bool PhotoPicture::HeifDecode(const QByteArray &heif, int longSide, QByteArray &out)
 {
     auto problem = [&out](const QString &what) {
         out = '0' + what.toUtf8();
@@ -257,6 +308,8 @@ bool PhotoPicture::HeifToPixels(const QByteArray &heif, QByteArray &out)
         return problem(QStringLiteral("de afbeelding heeft geen afmetingen"));
     if (width * height > MaxPixels)
         return problem(TooLarge(width, height));
+    if (heif_image_handle *thumbnail = ThumbnailFor(handle.get(), longSide))
+        handle.reset(thumbnail);
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
     // Its rotation and mirroring (irot, imir) are applied: the picture comes
     // out upright.
@@ -274,6 +327,24 @@ bool PhotoPicture::HeifToPixels(const QByteArray &heif, QByteArray &out)
     const qint64 rowBytes = qint64(w) * (alpha ? 4 : 3);
     if (!plane || w <= 0 || h <= 0 || stride < rowBytes || qint64(w) * h > MaxPixels)
         return problem(QStringLiteral("geen geldig of een beschadigd HEIC/HEIF-bestand"));
+    if (longSide > 0 && std::max(w, h) > longSide) {
+        // Scaled down here: a photo of 12 million pixels need not cross
+        // the pipe for a thumbnail.
+        const QImage whole(plane, w, h, int(stride), alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+        const QImage small = whole.scaled(longSide, longSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (small.isNull())
+            return problem(QStringLiteral("onvoldoende geheugen"));
+        const qint64 smallRow = qint64(small.width()) * (alpha ? 4 : 3);
+        out.clear();
+        out.reserve(10 + smallRow * small.height());
+        out.append('1');
+        out.append(alpha ? '\1' : '\0');
+        PutUint32(out, quint32(small.width()));
+        PutUint32(out, quint32(small.height()));
+        for (int y = 0; y < small.height(); ++y)
+            out.append(reinterpret_cast<const char *>(small.constScanLine(y)), smallRow);
+        return true;
+    }
     out.clear();
     out.reserve(10 + rowBytes * h);
     out.append('1');
@@ -291,6 +362,11 @@ QString PhotoPicture::Problem(const QString &what) const
 }
 
 PhotoPicture PhotoPicture::Load(const QString &fileName)
+{
+    return Load(fileName, 0);
+}
+
+PhotoPicture PhotoPicture::Load(const QString &fileName, int longSide)
 {
     PhotoPicture p;
     p.m_fileName = fileName;
@@ -406,12 +482,15 @@ PhotoPicture PhotoPicture::Load(const QString &fileName)
         break;
     }
     case Kind::Heif: {
-        const QByteArray data = file.readAll();
+        QByteArray data;
+        if (longSide > 0)
+            PutUint32(data, quint32(longSide));
+        data += file.readAll();
         IsolatedCall::Limits limits;
         limits.milliseconds = HeifMilliseconds;
         limits.memoryBytes = qint64(3) << 30;
         limits.outputBytes = MaxPixels * 4 + 64;
-        const IsolatedCall::Result r = IsolatedCall::Run(HeifJob, data, limits);
+        const IsolatedCall::Result r = IsolatedCall::Run(longSide > 0 ? HeifFitJob : HeifJob, data, limits);
         if (r.status == IsolatedCall::Status::TimedOut)
             throw TolvekError(p.Problem(QStringLiteral("het HEIC/HEIF-bestand is beschadigd of te ingewikkeld "
                                                        "(het lezen duurde langer dan %1 seconden)")

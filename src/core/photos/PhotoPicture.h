@@ -29,6 +29,12 @@ public:
     // Reads and checks the file. Throws TolvekError with a Dutch message that
     // names the file and the problem.
     static PhotoPicture Load(const QString &fileName);
+    // The same for a picture that is drawn no larger than longSide pixels
+    // across (a thumbnail): a HEIF photo then comes from the smaller
+    // picture the camera stored beside it when that is large enough, and
+    // is scaled down in the helper. Size() and FullSize() are then those of
+    // the picture loaded, no longer than longSide; other kinds are as Load.
+    static PhotoPicture Load(const QString &fileName, int longSide);
 
     PhotoPicture();
     ~PhotoPicture();
@@ -75,11 +81,16 @@ public:
     // of untrusted files: they only ever run in the helper.
     static constexpr const char *HeifJob = "heif";
     static bool HeifToPixels(const QByteArray &heif, QByteArray &out);
+    // The same for a longer side of at most the first 4 bytes' number
+    // (little-endian), from the file's bytes that follow.
+    static constexpr const char *HeifFitJob = "heif-fit";
+    static bool HeifToFittedPixels(const QByteArray &in, QByteArray &out);
     // A HEIF photo is given this long to decode.
     static constexpr int HeifMilliseconds = 30000;
 
 private:
     QString Problem(const QString &what) const;
+    static bool HeifDecode(const QByteArray &heif, int longSide, QByteArray &out);
 
     QString m_fileName;
     Kind m_kind = Kind::Jpeg;

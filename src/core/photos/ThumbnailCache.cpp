@@ -104,7 +104,7 @@ ThumbnailCache::Result ThumbnailCache::Make(const Job &job) const
         return result;
     }
     try {
-        const PhotoPicture picture = PhotoPicture::Load(path);
+        const PhotoPicture picture = PhotoPicture::Load(path, m_maxSide);
         result.thumbnail.image = picture.Scaled(FittedSize(picture.Size(), m_maxSide));
         result.thumbnail.state = State::Ready;
     } catch (const TolvekError &e) {

@@ -7,6 +7,7 @@
 #include "core/project/ProjectSession.h"
 #include "core/project/RecoveryCopy.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QThread>
@@ -23,10 +24,13 @@ const QString kInfo = QStringLiteral(".info");
 const QString kCopy = QStringLiteral(".tvk");
 const QString kLock = QStringLiteral(".lock");
 
-bool writeWhole(const QString &fileName, const QByteArray &bytes)
+bool writeWhole(const QString &fileName, const QByteArray &bytes, QString *reason)
 {
     SafeFileWriter writer(fileName);
-    return writer.Open() && writer.Append(bytes.constData(), size_t(bytes.size())) && writer.Commit();
+    if (writer.Open() && writer.Append(bytes.constData(), size_t(bytes.size())) && writer.Commit())
+        return true;
+    *reason = writer.Reason();
+    return false;
 }
 
 } // namespace
@@ -96,8 +100,7 @@ void RecoveryKeeper::Write()
         return;
     }
     if (!Prepare()) {
-        if (!std::exchange(m_warned, true))
-            qWarning("Tolvek: cannot keep a recovery copy in %s", qPrintable(RecoveryCopy::Folder()));
+        Fail(QStringLiteral("de map kan niet worden gemaakt of er kan niet in worden geschreven"));
         return;
     }
     // The lists share their entries with the project's, so the snapshot is
@@ -107,11 +110,14 @@ void RecoveryKeeper::Write()
     const QByteArray info = RecoveryCopy::InfoBytes(snapshot->CurrentFileName, m_lastChange, m_session.DiskStamp());
     const QString infoName = RecoveryCopy::FileOf(m_id, kInfo);
     const QString copyName = RecoveryCopy::FileOf(m_id, kCopy);
-    m_worker = QThread::create([snapshot, info, infoName, copyName]() mutable {
+    auto failure = std::make_shared<QString>();
+    m_failure = failure;
+    m_worker = QThread::create([snapshot, info, infoName, copyName, failure]() mutable {
         // The info first: a copy never stands without it.
         QString reason;
-        if (!writeWhole(infoName, info) || DataFile::Write(*snapshot, copyName, &reason) != DataFile::WriteResult::Ok)
-            qWarning("Tolvek: recovery copy not written: %s", qPrintable(reason));
+        if (!writeWhole(infoName, info, &reason)
+            || DataFile::Write(*snapshot, copyName, &reason) != DataFile::WriteResult::Ok)
+            *failure = reason.isEmpty() ? QStringLiteral("onbekende fout") : reason;
         snapshot.reset();
     });
     connect(m_worker, &QThread::finished, this, &RecoveryKeeper::Written);
@@ -123,9 +129,23 @@ void RecoveryKeeper::Written()
     // Also called late for a worker that Wait already cleared away.
     if (!m_worker || !m_worker->isFinished())
         return;
+    const std::shared_ptr<QString> failure = std::exchange(m_failure, nullptr);
     Wait();
+    if (failure && !failure->isEmpty())
+        Fail(*failure);
+    else if (failure)
+        m_warned = false; // a later failure is told again
     if (std::exchange(m_writeAgain, false))
         Write();
+}
+
+void RecoveryKeeper::Fail(const QString &reason)
+{
+    if (std::exchange(m_warned, true))
+        return;
+    emit Failed(QStringLiteral("Er kan geen herstelkopie worden bewaard in \"%1\": %2. Sla het project zelf op om "
+                               "niets te verliezen.")
+                    .arg(QDir::toNativeSeparators(RecoveryCopy::Folder()), reason));
 }
 
 void RecoveryKeeper::Wait()

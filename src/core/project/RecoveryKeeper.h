@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 class ProjectSession;
 class QThread;
 class RecoveryCopy;
@@ -40,7 +42,13 @@ public:
     // Waits until a copy being written is on disk.
     void Wait();
 
+signals:
+    // No copy could be kept (a full disk, a folder not writable); text says
+    // where and why. Once, until a copy is written again.
+    void Failed(const QString &text);
+
 private:
+    void Fail(const QString &reason);
     void Follow();
     void Write();
     void Written();
@@ -54,6 +62,7 @@ private:
     QThread *m_worker = nullptr;
     bool m_writeAgain = false;
     bool m_warned = false;
+    std::shared_ptr<QString> m_failure; // the running write's reason, empty when it went well
     QDateTime m_lastChange;
     QString m_id;
     ProcessLock m_lock;

@@ -33,15 +33,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Resources live in the static library; the initializer must be named.
-static void InitWebResources()
-{
-    Q_INIT_RESOURCE(web);
-}
-
 namespace {
-
-const QString ResourceRoot = QStringLiteral(":/tolvek-web");
 
 QString Text(const QByteArray &bytes)
 {
@@ -59,12 +51,12 @@ QString NotesText(const QByteArray &crlf)
 
 void CopyResources(WebExportFolder &folder)
 {
-    InitWebResources();
-    QDirIterator it(ResourceRoot, QDir::Files, QDirIterator::Subdirectories);
+    const QString root = WebExportFolder::ResourceRoot();
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
     int count = 0;
     while (it.hasNext()) {
         const QString from = it.next();
-        const QString relative = from.mid(ResourceRoot.size() + 1);
+        const QString relative = from.mid(root.size() + 1);
         const QString parent = QFileInfo(relative).path();
         if (parent != QLatin1String(".")) {
             QString made;

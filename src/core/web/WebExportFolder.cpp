@@ -3,9 +3,11 @@
 #include "core/base/TolvekError.h"
 #include "core/platform/FileErrors.h"
 #include "core/platform/SafeFileWriter.h"
+#include "core/web/WebPageWriter.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -17,7 +19,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Resources live in the static library; the initializer must be named.
+static void InitWebResources()
+{
+    Q_INIT_RESOURCE(web);
+}
+
 namespace {
+
+// Flushes what was written below folder (syncfs: the whole file system at
+// once, far cheaper than one fsync per tile) or makes a rename in folder
+// durable (fsync of the folder itself). 0 or the error.
+int SyncFolder(const QString &folder, bool wholeFileSystem)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = (wholeFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0 ? 0 : errno;
+    ::close(fd);
+    // A folder's fsync is refused on some file systems; only data errors count.
+    return result == EINVAL && !wholeFileSystem ? 0 : result;
+}
 
 QString Native(const QString &path)
 {
@@ -61,6 +83,41 @@ bool IsTemporary(const QString &name)
     return name.startsWith(QLatin1String(WebExportFolder::TemporaryPrefix));
 }
 
+// Whether relative (below a version folder) is a name the export writes
+// there: its own script, style and Leaflet, the two data files, the photos
+// named by their content, and the map's tiles level/column/row.
+bool IsVersionEntry(const QString &relative, bool isDir)
+{
+    static const QRegularExpression photo(QStringLiteral("^fotos/[0-9a-f]{20}(-klein)?\\.(jpg|png)$"));
+    static const QRegularExpression tileFolder(QStringLiteral("^kaart(/[0-9]{1,4}){0,2}$"));
+    static const QRegularExpression tile(QStringLiteral("^kaart/[0-9]{1,4}/[0-9]{1,6}/[0-9]{1,6}\\.(jpg|png)$"));
+    if (isDir) {
+        if (relative == QLatin1String("fotos") || tileFolder.match(relative).hasMatch())
+            return true;
+    } else if (relative == WebPageWriter::DataFileName() || relative == WebPageWriter::TextsFileName()
+               || photo.match(relative).hasMatch() || tile.match(relative).hasMatch()) {
+        return true;
+    }
+    const QFileInfo resource(WebExportFolder::ResourceRoot() + QLatin1Char('/') + relative);
+    return resource.exists() && resource.isDir() == isDir;
+}
+
+// The first entry below a version folder that the export did not write
+// there (a user's note put beside the photos): removing the version with
+// the next export would take it along.
+QString ForeignInVersion(const QString &version)
+{
+    QDirIterator it(version, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink() || !IsVersionEntry(path.mid(version.size() + 1), info.isDir()))
+            return path;
+    }
+    return QString();
+}
+
 // The first entry of the assets folder that is not of this program: what
 // it wrote there is versions, its temporaries, and the unversioned files
 // where their script is.
@@ -74,8 +131,12 @@ QString ForeignInAssets(const QString &assets)
             return info.filePath();
         if (IsTemporary(name) || (unversioned && IsUnversionedName(name)))
             continue;
-        if (WebExportFolder::IsVersionName(name) && info.isDir())
+        if (WebExportFolder::IsVersionName(name) && info.isDir()) {
+            const QString inside = ForeignInVersion(info.filePath());
+            if (!inside.isEmpty())
+                return inside;
             continue;
+        }
         return info.filePath();
     }
     return QString();
@@ -124,6 +185,16 @@ WebExportFolder::Target WebExportFolder::ForOutput(const QString &output)
     t.pageName = info.fileName();
     t.assetsName = info.completeBaseName() + QStringLiteral("-bestanden");
     return t;
+}
+
+QString WebExportFolder::ResourceRoot()
+{
+    static const bool initialised = [] {
+        InitWebResources();
+        return true;
+    }();
+    Q_UNUSED(initialised);
+    return QStringLiteral(":/tolvek-web");
 }
 
 bool WebExportFolder::IsVersionName(const QString &name)
@@ -353,9 +424,18 @@ void WebExportFolder::Commit()
     if (QFileInfo(final).isDir()) {
         QDir(m_temp).removeRecursively();
     } else {
+        // The page must never point at files a power cut could still take:
+        // the new version reaches the disk before it gets its name, and the
+        // name before the page.
+        if (const int error = SyncFolder(m_temp, true))
+            throw fail(FileErrors::Text(error));
         if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(final).constData()) != 0)
             throw fail(FileErrors::Text(errno));
         placed = true;
+        if (const int error = SyncFolder(m_target.AssetsPath(), false)) {
+            QDir(final).removeRecursively();
+            throw fail(FileErrors::Text(error));
+        }
     }
     m_temp.clear();
     if (afterStep)

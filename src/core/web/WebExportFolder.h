@@ -44,6 +44,9 @@ public:
     };
     // foreign: the first file or folder that makes it Occupied.
     static State Inspect(const Target &target, QString *foreign = nullptr);
+    // Where the program keeps the page's own files (script, style,
+    // Leaflet); every version holds them under the same relative names.
+    static QString ResourceRoot();
 
     explicit WebExportFolder(const Target &target);
     // Without a Commit, removes what was written (Abandon).

@@ -2,19 +2,30 @@
 
 #include "core/map/MapDecorations.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 CalibrationMapView::CalibrationMapView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("KaartBeeld"));
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Reached by Tab for the keys; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
+    setToolTip(QStringLiteral("Zoomen: muiswiel of + en - (0: passend); schuiven: slepen met de rechtermuisknop of de "
+                              "pijltjestoetsen"));
 }
 
 void CalibrationMapView::SetMap(const QImage &map)
 {
     m_mapSize = map.size();
+    m_map = map;
+    m_zoom = 1;
+    m_centre = QPointF(m_mapSize.width() / 2.0, m_mapSize.height() / 2.0);
     // One copy near the screen's size: a scanned plan of many megapixels
     // would be scaled at every paint otherwise.
     m_shown = map.isNull()
@@ -55,8 +66,84 @@ QRectF CalibrationMapView::Shown() const
 {
     if (m_mapSize.isEmpty())
         return QRectF();
-    const QSizeF fitted = QSizeF(m_mapSize).scaled(QSizeF(size()), Qt::KeepAspectRatio);
-    return QRectF(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    const QSizeF shown = QSizeF(m_mapSize).scaled(QSizeF(size()), Qt::KeepAspectRatio) * m_zoom;
+    const double scale = shown.width() / m_mapSize.width();
+    return QRectF(QPointF(width() / 2.0, height() / 2.0) - m_centre * scale, shown);
+}
+
+void CalibrationMapView::KeepInView()
+{
+    const QRectF shown = Shown();
+    if (shown.isEmpty())
+        return;
+    const double scale = shown.width() / m_mapSize.width();
+    // Along each axis: centred when the map is narrower than the view, else
+    // no grey beside it.
+    const auto clampAxis = [scale](double centre, double mapLength, double viewLength) {
+        const double half = viewLength / 2 / scale;
+        return mapLength <= 2 * half ? mapLength / 2 : std::clamp(centre, half, mapLength - half);
+    };
+    m_centre = QPointF(clampAxis(m_centre.x(), m_mapSize.width(), width()),
+                       clampAxis(m_centre.y(), m_mapSize.height(), height()));
+}
+
+void CalibrationMapView::ZoomAbout(double factor, QPointF widgetPoint)
+{
+    if (m_mapSize.isEmpty())
+        return;
+    const QPointF before = ToMap(widgetPoint);
+    const double zoom = std::clamp(m_zoom * factor, 1.0, MaxZoom);
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    // The map point under widgetPoint stays there.
+    const double scale = Shown().width() / m_mapSize.width();
+    m_centre = before - (widgetPoint - QPointF(width() / 2.0, height() / 2.0)) / scale;
+    KeepInView();
+    update();
+}
+
+void CalibrationMapView::wheelEvent(QWheelEvent *event)
+{
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0)
+        return QWidget::wheelEvent(event);
+    ZoomAbout(std::pow(1.25, steps), event->position());
+    event->accept();
+}
+
+void CalibrationMapView::keyPressEvent(QKeyEvent *event)
+{
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    const double scale = Shown().isEmpty() ? 1 : Shown().width() / m_mapSize.width();
+    const double step = std::min(width(), height()) / 8.0 / scale;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        ZoomAbout(2, middle);
+        break;
+    case Qt::Key_Minus:
+        ZoomAbout(0.5, middle);
+        break;
+    case Qt::Key_0:
+        ZoomAbout(1 / m_zoom, middle);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        m_centre += QPointF(event->key() == Qt::Key_Left        ? -step
+                                : event->key() == Qt::Key_Right ? step
+                                                                : 0,
+                            event->key() == Qt::Key_Up         ? -step
+                                : event->key() == Qt::Key_Down ? step
+                                                               : 0);
+        KeepInView();
+        update();
+        break;
+    default:
+        return QWidget::keyPressEvent(event);
+    }
 }
 
 QPointF CalibrationMapView::ToWidget(QPointF mapPoint) const
@@ -87,7 +174,19 @@ void CalibrationMapView::paintEvent(QPaintEvent *)
     if (shown.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(shown, m_shown);
+    const double scale = shown.width() / m_mapSize.width();
+    if (scale * m_mapSize.width() <= m_shown.width() * 1.01) {
+        painter.drawImage(shown, m_shown);
+    } else {
+        // Zoomed in beyond the small copy: the part in sight, from the map
+        // itself; enlarged, its pixels as squares so that a point is picked
+        // on one.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
+        const QRectF inSight = QRectF(ToMap(QPointF(0, 0)), ToMap(QPointF(width(), height())));
+        const QRect source = inSight.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(m_map.rect());
+        painter.drawImage(QRectF(ToWidget(source.topLeft()), ToWidget(source.bottomRight() + QPoint(1, 1))), m_map,
+                          source);
+    }
     if (m_pointMode) {
         painter.setRenderHint(QPainter::Antialiasing);
         const auto cross = [&](QPointF mapPoint, const QColor &colour, const QString &label) {
@@ -120,6 +219,11 @@ void CalibrationMapView::paintEvent(QPaintEvent *)
         painter.drawEllipse(line.p1(), 3.5, 3.5);
         painter.drawEllipse(line.p2(), 3.5, 3.5);
     }
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
     if (m_north)
         MapDecorations::PaintNorthArrow(painter, width() - MapDecorations::ArrowSide - 8, 8, *m_north);
     if (m_metresPerPixel && *m_metresPerPixel > 0) {
@@ -130,6 +234,10 @@ void CalibrationMapView::paintEvent(QPaintEvent *)
 
 void CalibrationMapView::mousePressEvent(QMouseEvent *event)
 {
+    if ((event->button() == Qt::RightButton || event->button() == Qt::MiddleButton) && !Shown().isEmpty()) {
+        m_panFrom = event->position();
+        return;
+    }
     if (event->button() != Qt::LeftButton || Shown().isEmpty())
         return QWidget::mousePressEvent(event);
     const QPointF at = ToMap(event->position());
@@ -146,6 +254,14 @@ void CalibrationMapView::mousePressEvent(QMouseEvent *event)
 
 void CalibrationMapView::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_panFrom) {
+        const double scale = Shown().width() / m_mapSize.width();
+        m_centre -= (event->position() - *m_panFrom) / scale;
+        m_panFrom = event->position();
+        KeepInView();
+        update();
+        return;
+    }
     if (!m_dragging)
         return QWidget::mouseMoveEvent(event);
     m_line->setP2(ToMap(event->position()));
@@ -155,6 +271,10 @@ void CalibrationMapView::mouseMoveEvent(QMouseEvent *event)
 
 void CalibrationMapView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_panFrom && (event->button() == Qt::RightButton || event->button() == Qt::MiddleButton)) {
+        m_panFrom.reset();
+        return;
+    }
     if (!m_dragging || event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
     m_dragging = false;
@@ -166,5 +286,6 @@ void CalibrationMapView::mouseReleaseEvent(QMouseEvent *event)
 void CalibrationMapView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    KeepInView();
     update();
 }

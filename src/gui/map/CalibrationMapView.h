@@ -11,7 +11,11 @@
 // draws on it: pressing the left button and dragging draws a line from the
 // press to the pointer (in map pixels), which the dialog turns into north
 // or scale. In point mode (control points) a click picks a map point
-// instead, and the control points show as numbered marks.
+// instead, and the control points show as numbered marks. The wheel and
+// the keys + and - zoom in (about the pointer, up to MaxZoom times the
+// fitted size) so that a point of a big plan is picked to the pixel; the
+// right or middle button drags and the arrow keys move the map when it is
+// larger than the view; 0 fits it again.
 class CalibrationMapView : public QWidget
 {
     Q_OBJECT
@@ -36,6 +40,12 @@ public:
     bool PointMode() const { return m_pointMode; }
     void SetMarks(const QList<Mark> &marks, std::optional<QPointF> picked);
 
+    // How much larger than fitted the map is shown: 1 to MaxZoom.
+    double Zoom() const { return m_zoom; }
+    // Zooms by factor about a widget point (the map point there stays).
+    void ZoomAbout(double factor, QPointF widgetPoint);
+    static constexpr double MaxZoom = 64;
+
     // Between map pixels and this widget's points.
     QPointF ToWidget(QPointF mapPoint) const;
     QPointF ToMap(QPointF widgetPoint) const;
@@ -54,12 +64,20 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QRectF Shown() const;
+    // Keeps the map over the whole view where it is large enough to.
+    void KeepInView();
 
     QSize m_mapSize;
+    QImage m_map;   // the map itself, for zooming in beyond m_shown
     QImage m_shown; // the map at about the widget's size
+    double m_zoom = 1;
+    QPointF m_centre; // the map point at the widget's centre
+    std::optional<QPointF> m_panFrom;
     std::optional<double> m_north, m_metresPerPixel;
     std::optional<QLineF> m_line;
     bool m_dragging = false;

@@ -2,9 +2,12 @@
 
 #include "core/base/ProgramTexts.h"
 #include "core/map/MapCalibration.h"
-#include "core/photos/ExifReader.h"
+#include "core/photos/PhotoMetadataCache.h"
+#include "core/platform/AnsiCodec.h"
+#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
+#include "gui/photos/CameraRecordReading.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/BusyCursor.h"
 #include "gui/widgets/MessageDialogs.h"
@@ -12,7 +15,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 QString GisExportCommand::Title(GeoPhotoExport::Format format)
 {
@@ -20,8 +22,8 @@ QString GisExportCommand::Title(GeoPhotoExport::Format format)
                                                      : QStringLiteral("Exporteren als KML");
 }
 
-void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration, GeoPhotoExport::Format format,
-                           const std::optional<GeoPhotoExport::Plan> &plan)
+void GisExportCommand::Run(ProjectHost &host, PhotoMetadataCache &metadata, const MapCalibration &calibration,
+                           GeoPhotoExport::Format format, const std::optional<GeoPhotoExport::Plan> &plan)
 {
     if (!calibration.IsGeoreferenced()) {
         MessageDialogs::ShowInfoMessage(ProgramTexts::AppTitle(), Title(format), GeoPhotoExport::NotGeoreferencedText(),
@@ -65,16 +67,25 @@ void GisExportCommand::Run(ProjectHost &host, const MapCalibration &calibration,
             overlay = plan;
     }
 
+    // Read off the GUI thread, so the window stays alive on a slow share.
+    QString folder = doc.ProjectFolder();
+    if (folder.isEmpty())
+        folder = QDir::currentPath();
+    QStringList names;
+    names.reserve(doc.NameList.size());
+    for (const QByteArray &entry : doc.NameList)
+        names << AnsiCodec::toUnicode(PhotoEntry::Value(entry));
+    if (!CameraRecordReading::ReadAll(metadata, names, folder, host.MainWindow(), Title(format),
+                                      QStringLiteral("De opnametijden van de foto's worden gelezen...")))
+        return;
     BusyCursor busy;
-    // Each file read once, also when several photos name it.
-    QHash<QString, CameraRecord> read;
     GeoPhotoExport::Write(
         doc, calibration, format,
-        [&read](const QString &path) -> std::optional<CameraRecord> {
-            auto it = read.constFind(path);
-            if (it == read.constEnd())
-                it = read.insert(path, ExifReader::Read(path));
-            return *it;
+        [&](const QString &storedName, const QString &) -> std::optional<CameraRecord> {
+            const PhotoMetadataCache::Metadata known = metadata.Known(storedName, folder);
+            if (known.state != PhotoMetadataCache::State::Ready)
+                return std::nullopt;
+            return known.record;
         },
         name, overlay);
     host.ShowStatus(QStringLiteral("De foto's zijn geschreven naar '%1'.").arg(QDir::toNativeSeparators(name)));

@@ -151,7 +151,7 @@ MapDecorations::Marks MapCalibrationCommands::OutputMarks() const
 void MapCalibrationCommands::Calibrate()
 {
     if (!m_dialog)
-        m_dialog = new TKaartIjkenForm(m_host, m_map, m_host.MainWindow());
+        m_dialog = new TKaartIjkenForm(m_host, m_map, m_metadata, m_host.MainWindow());
     m_dialog->Execute();
     Refresh();
 }

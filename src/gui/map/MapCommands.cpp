@@ -67,21 +67,9 @@ void MapCommands::DrawMap()
         m_host.ShowStatus(calibrationProblem);
 }
 
-namespace {
-
-QString SidecarStamp(const QString &mapPath)
-{
-    const QFileInfo info(MapCalibration::SidecarPath(mapPath));
-    if (!info.exists())
-        return QString();
-    return QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
-}
-
-} // namespace
-
 QString MapCommands::LoadCalibration(const QString &mapPath)
 {
-    const QString stamp = SidecarStamp(mapPath);
+    const QString stamp = MapCalibration::FilesStamp(mapPath);
     if (mapPath == m_calibrationFor && stamp == m_calibrationStamp)
         return QString();
     m_calibrationFor = mapPath;
@@ -99,7 +87,7 @@ bool MapCommands::SetCalibration(const MapCalibration &calibration, QString *rea
     if (m_calibrationFor.isEmpty())
         return true;
     const bool saved = calibration.Save(m_calibrationFor, reason);
-    m_calibrationStamp = SidecarStamp(m_calibrationFor);
+    m_calibrationStamp = MapCalibration::FilesStamp(m_calibrationFor);
     if (m_calibrationListener)
         m_calibrationListener();
     return saved;

@@ -4,6 +4,7 @@
 #include "core/map/EarthCoordinates.h"
 #include "gui/map/CalibrationMapView.h"
 #include "gui/map/MapCommands.h"
+#include "gui/map/TFotoPaspuntForm.h"
 #include "gui/project/ProjectHost.h"
 #include "gui/widgets/DialogParts.h"
 #include "gui/widgets/GeneralError.h"
@@ -14,6 +15,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,10 +33,11 @@
 
 #include <cmath>
 
-TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *parent)
+TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, PhotoMetadataCache &metadata, QWidget *parent)
     : QDialog(parent),
       m_host(host),
-      m_map(map)
+      m_map(map),
+      m_metadata(metadata)
 {
     setObjectName(QStringLiteral("KaartIjkenForm"));
     setWindowTitle(Caption());
@@ -288,6 +291,12 @@ void TKaartIjkenForm::OkClick()
         return;
     }
     if (m_calibration.IsGeoreferenced()) {
+        // What a GIS left beside the map, taken as it is: no sidecar, so the
+        // map follows when the GIS changes it.
+        if (!m_calibration.georeferenceSource.isEmpty() && m_calibration == m_map.Calibration()) {
+            accept();
+            return;
+        }
         accept();
         QString reason;
         if (!m_map.SetCalibration(m_calibration, &reason))
@@ -352,6 +361,12 @@ QWidget *TKaartIjkenForm::MakeCoordinatesTab()
     systemLabel->setBuddy(StelselCombo);
     grid->addWidget(systemLabel, 1, 2);
     grid->addWidget(StelselCombo, 1, 3);
+    FotoPuntButton = new QPushButton(QStringLiteral("Punt &uit een foto..."), tab);
+    FotoPuntButton->setObjectName(QStringLiteral("FotoPuntButton"));
+    FotoPuntButton->setToolTip(
+        QStringLiteral("De plek van een foto op de kaart en de GPS-positie die de camera vastlegde"));
+    FotoPuntButton->setAutoDefault(false);
+    grid->addWidget(FotoPuntButton, 1, 4);
 
     auto *placeLabel = new QLabel(QStringLiteral("Pos&itie:"), tab);
     PositieEdit = new QLineEdit(tab);
@@ -418,6 +433,7 @@ QWidget *TKaartIjkenForm::MakeCoordinatesTab()
     // Enter in the position field adds the point (not OK).
     PositieEdit->installEventFilter(this);
     connect(ToevoegenButton, &QPushButton::clicked, this, [this] { GeneralError::Run([this] { AddPoint(); }); });
+    connect(FotoPuntButton, &QPushButton::clicked, this, [this] { GeneralError::Run([this] { AddPhotoPoint(); }); });
     connect(PuntVerwijderenButton, &QPushButton::clicked, this, &TKaartIjkenForm::RemovePoint);
     connect(GelijkvormigRadio, &QRadioButton::toggled, this, [this](bool) {
         m_georef.kind = AffienRadio->isChecked() ? MapGeoreference::Kind::Affine : MapGeoreference::Kind::Similarity;
@@ -485,26 +501,45 @@ void TKaartIjkenForm::AddPoint()
     const std::optional<EarthProjection::LonLat> earth = EarthCoordinates::Parse(PositieEdit->text(), system, &problem);
     if (!earth)
         return Refuse(QStringLiteral("De positie is niet te lezen: %1.").arg(problem), PositieEdit);
+    AddControlPoint({QPointF(*x, *y), *earth, true}, KaartpuntEdit, PositieEdit);
+}
+
+void TKaartIjkenForm::AddControlPoint(const MapGeoreference::ControlPoint &point, QWidget *mapField,
+                                      QWidget *earthField)
+{
     if (m_georef.points.size() >= MapGeoreference::MaxPoints)
         return Refuse(QStringLiteral("Er kunnen niet meer dan %1 paspunten zijn.").arg(MapGeoreference::MaxPoints),
-                      PositieEdit);
-    const MapGeoreference::ControlPoint point{QPointF(*x, *y), *earth, true};
+                      earthField);
     // The same point twice says nothing new and would spoil the fit.
-    const auto local = EarthProjection::LocalTransverseMercator(earth->latitude, earth->longitude);
+    const auto local = EarthProjection::LocalTransverseMercator(point.earth.latitude, point.earth.longitude);
     for (qsizetype i = 0; i < m_georef.points.size(); ++i) {
         const MapGeoreference::ControlPoint &other = m_georef.points[i];
         const QPointF d = other.map - point.map;
         const std::optional<QPointF> e = local ? local->ToProjected(other.earth) : std::nullopt;
         if (std::hypot(d.x(), d.y()) < MapGeoreference::SameMapPixels)
-            return Refuse(QStringLiteral("Punt %1 ligt al op deze plek van de kaart.").arg(i + 1), KaartpuntEdit);
+            return Refuse(QStringLiteral("Punt %1 ligt al op deze plek van de kaart.").arg(i + 1), mapField);
         if (e && std::hypot(e->x(), e->y()) < MapGeoreference::SameEarthMetres)
-            return Refuse(QStringLiteral("Punt %1 heeft al deze positie op aarde.").arg(i + 1), PositieEdit);
+            return Refuse(QStringLiteral("Punt %1 heeft al deze positie op aarde.").arg(i + 1), earthField);
     }
     m_georef.points.append(point);
     m_picked.reset();
     KaartpuntEdit->clear();
     PositieEdit->clear();
     Refit();
+}
+
+void TKaartIjkenForm::AddPhotoPoint()
+{
+    if (!m_photoPoint)
+        m_photoPoint = new TFotoPaspuntForm(m_host, m_metadata, this);
+    const std::optional<TFotoPaspuntForm::Choice> chosen = m_photoPoint->Choose();
+    if (!chosen)
+        return;
+    const QSize size = KaartBeeld->MapSize();
+    if (chosen->map.x() < 0 || chosen->map.y() < 0 || chosen->map.x() > size.width() || chosen->map.y() > size.height())
+        return Refuse(QStringLiteral("Die foto staat niet op de kaart."), FotoPuntButton);
+    AddControlPoint({chosen->map, chosen->earth, true}, FotoPuntButton, FotoPuntButton);
+    FotoPuntButton->setFocus();
 }
 
 void TKaartIjkenForm::RemovePoint()
@@ -522,6 +557,9 @@ void TKaartIjkenForm::Refit()
 {
     QString problem;
     m_georef.Fit(&problem);
+    // Points changed by the user are theirs, no longer the GIS file's.
+    const MapCalibration &loaded = m_map.Calibration();
+    m_calibration.georeferenceSource = m_georef == loaded.georeference ? loaded.georeferenceSource : QString();
     if (m_georef.IsFitted()) {
         m_calibration.SetGeoreference(m_georef);
         NoordpijlEdit->setText(AngleText(*m_calibration.north));
@@ -545,6 +583,11 @@ void TKaartIjkenForm::Refit()
                                                "is %3 m.")
                                     .arg(NumberText(m_georef.Rms(), 2), NumberText(m_georef.North(), 1),
                                          NumberText(m_georef.MetresPerPixel(), 4)));
+    if (!m_calibration.georeferenceSource.isEmpty())
+        ResultaatLabel->setText(
+            QStringLiteral("Overgenomen uit '%1' (de hoeken van de kaart zijn de paspunten). Verandert "
+                           "u iets, dan bewaart OK een eigen ijking; '%1' blijft zoals het is.")
+                .arg(QFileInfo(m_calibration.georeferenceSource).fileName()));
     ShowPoints();
     ShowResult();
 }

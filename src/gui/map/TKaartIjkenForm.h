@@ -8,7 +8,9 @@
 
 class CalibrationMapView;
 class MapCommands;
+class PhotoMetadataCache;
 class ProjectHost;
+class TFotoPaspuntForm;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -23,7 +25,8 @@ class QTableWidget;
 // points north or has a known bearing; the scale from a line of known
 // length. The map shows the result as it will look. On the tab
 // "Coördinaten" the map gets control points instead: a point clicked on
-// the map and its position on Earth typed (degrees, RD New or UTM); their
+// the map and its position on Earth typed (degrees, RD New or UTM), or a
+// photo's place on the map and its camera's GPS position; their
 // fit, with each point's residual and the RMS, then gives north and scale.
 // OK writes the map's sidecar file (MapCalibration), and with points the
 // world file for GIS programs; the project does not change.
@@ -31,7 +34,7 @@ class TKaartIjkenForm : public QDialog
 {
     Q_OBJECT
 public:
-    TKaartIjkenForm(ProjectHost &host, MapCommands &map, QWidget *parent = nullptr);
+    TKaartIjkenForm(ProjectHost &host, MapCommands &map, PhotoMetadataCache &metadata, QWidget *parent = nullptr);
 
     // Shows the dialog for the map now shown; Accepted when the calibration
     // was changed (also when its file could not be written: it holds for
@@ -66,6 +69,7 @@ public:
     QComboBox *StelselCombo = nullptr;
     QLineEdit *PositieEdit = nullptr;
     QPushButton *ToevoegenButton = nullptr;
+    QPushButton *FotoPuntButton = nullptr;
     QTableWidget *PuntenTabel = nullptr;
     QPushButton *PuntVerwijderenButton = nullptr;
     QRadioButton *GelijkvormigRadio = nullptr;
@@ -86,6 +90,9 @@ private:
     QWidget *MakeCoordinatesTab();
     void PointPicked(QPointF mapPoint);
     void AddPoint();
+    void AddPhotoPoint();
+    // Adds a point unless it repeats one; field gets the focus when not.
+    void AddControlPoint(const MapGeoreference::ControlPoint &point, QWidget *mapField, QWidget *earthField);
     void RemovePoint();
     void Refit();
     void ShowPoints();
@@ -97,5 +104,7 @@ private:
 
     ProjectHost &m_host;
     MapCommands &m_map;
+    PhotoMetadataCache &m_metadata;
+    TFotoPaspuntForm *m_photoPoint = nullptr;
     MapCalibration m_calibration;
 };

@@ -146,7 +146,7 @@ void PhotoListModel::Refilter()
                 if (m_metadata) {
                     const QString name = NameAt(p);
                     const PhotoMetadataCache::Metadata md =
-                        name.isEmpty() ? PhotoMetadataCache::Metadata() : m_metadata->Request(name, m_base);
+                        name.isEmpty() ? PhotoMetadataCache::Metadata() : m_metadata->Peek(name, m_base);
                     if (md.record.HasTime())
                         item.time = md.record.SortKey();
                 }
@@ -179,7 +179,7 @@ std::optional<qint64> PhotoListModel::TimeAt(qsizetype position) const
     const QString name = NameAt(position);
     if (name.isEmpty())
         return std::nullopt;
-    const CameraRecord record = m_metadata->Request(name, m_base).record;
+    const CameraRecord record = m_metadata->Peek(name, m_base).record;
     if (!record.HasTime())
         return std::nullopt;
     return QDateTime(record.date, record.time, Qt::UTC).toMSecsSinceEpoch();
@@ -229,7 +229,7 @@ std::optional<std::pair<QDate, QDate>> PhotoListModel::KnownDates() const
         const QString name = NameAt(p);
         if (name.isEmpty())
             continue;
-        const CameraRecord record = m_metadata->Request(name, m_base).record;
+        const CameraRecord record = m_metadata->Peek(name, m_base).record;
         if (!record.HasTime())
             continue;
         if (!span)

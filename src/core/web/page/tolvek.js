@@ -157,15 +157,18 @@
   map.setView(first.getCenter(), fit, { animate: false });
 
   if (levels > 0) {
+    // On a dense screen each tile covers half the page pixels, so that the
+    // plan is drawn from the level that has as many pixels as the screen.
+    var dense = (window.devicePixelRatio || 1) >= 1.5 ? 1 : 0;
     var Tiles = L.TileLayer.extend({
       getTileUrl: function (c) {
-        return base + 'kaart/' + (-c.z) + '/' + c.x + '/' + c.y + '.' + data.map.extension;
+        return base + 'kaart/' + (-c.z - dense) + '/' + c.x + '/' + c.y + '.' + data.map.extension;
       }
     });
     new Tiles('', {
-      tileSize: 256,
-      minNativeZoom: minNative,
-      maxNativeZoom: 0,
+      tileSize: 256 >> dense,
+      minNativeZoom: minNative - dense,
+      maxNativeZoom: -dense,
       minZoom: -30,
       maxZoom: 3,
       noWrap: true,
@@ -247,10 +250,22 @@
     labelOf[data.labels[l]] = l;
   }
   var font = 'Arial, "Liberation Sans", Helvetica, sans-serif';
+  var ManyToDraw = 20000;
+  // The next slice of a drawing, as a task of its own: a message, as a
+  // timer would wait at least 4 ms each time.
+  var slices = new MessageChannel(), nextSlice = null;
+  slices.port1.onmessage = function () {
+    var slice = nextSlice;
+    nextSlice = null;
+    if (slice) {
+      slice();
+    }
+  };
 
   var PhotoLayer = L.Renderer.extend({
     options: { padding: 0.3 },
     drawn: 0,
+    _job: 0,
 
     _initContainer: function () {
       this._container = document.createElement('canvas');
@@ -268,6 +283,7 @@
         return;
       }
       L.Renderer.prototype._update.call(this);
+      ++this._job; // resizing clears the canvas: what an unfinished drawing drew is gone
       var b = this._bounds, size = b.getSize(), ratio = window.devicePixelRatio || 1;
       L.DomUtil.setPosition(this._container, b.min);
       this._container.width = Math.round(ratio * size.x);
@@ -302,60 +318,83 @@
       var x1 = (origin.x + size.x) / s + margin, y1 = (origin.y + size.y) / s + margin;
       var list = photosIn(x0, y0, x1, y1);
       var n = list ? list.length : count;
-      ctx.lineWidth = 1;
-      ctx.lineJoin = 'miter';
-      ctx.strokeStyle = data.colour;
-      ctx.fillStyle = '#ffffff';
-      var drawn = 0;
+      // Very many triangles are drawn a slice per task, so that the page
+      // keeps answering and the plan gets painted meanwhile; a new drawing
+      // stops an unfinished one. The map is busy until the last slice.
+      var job = ++this._job, self = this, container = map.getContainer();
+      var k = 0, drawn = 0;
+      if (n > ManyToDraw) {
+        container.setAttribute('aria-busy', 'true');
+      }
       // One path per photo keeps a later photo on top, as the program draws
       // it; with many at once, batches of them are as good to the eye and
       // many times faster.
-      var batch = n > 2000 ? 256 : 1, inBatch = 0;
-      ctx.beginPath();
-      for (var k = 0; k < n; ++k) {
-        var i = list ? list[k] : k;
-        if (!shown[i]) {
-          continue;
+      var batch = n > 2000 ? 256 : 1;
+      function slice() {
+        if (job !== self._job) {
+          return;
         }
-        var o = 8 * i;
-        if (shapes[o + 2] === 0 && shapes[o + 3] === 0 && shapes[o + 4] === 0 && shapes[o + 5] === 0) {
-          continue; // no triangle drawn for it
+        // Filling and stroking cost far more than this loop, so a slice is
+        // a number of triangles, not a time.
+        var until = n > ManyToDraw ? drawn + 1024 : Infinity, inBatch = 0;
+        ctx.lineWidth = 1;
+        ctx.lineJoin = 'miter';
+        ctx.strokeStyle = data.colour;
+        ctx.fillStyle = '#ffffff';
+        ctx.beginPath();
+        while (k < n) {
+          var i = list ? list[k] : k;
+          ++k;
+          var o = 8 * i;
+          if (!shown[i] || (shapes[o + 2] === 0 && shapes[o + 3] === 0 && shapes[o + 4] === 0 && shapes[o + 5] === 0)) {
+            continue; // searched away, or no triangle drawn for it
+          }
+          var px = shapes[o] * s - ox, py = shapes[o + 1] * s - oy;
+          ctx.moveTo(px + shapes[o + 2] * f, py + shapes[o + 3] * f);
+          ctx.lineTo(px + shapes[o + 4] * f, py + shapes[o + 5] * f);
+          ctx.lineTo(px + shapes[o + 6] * f, py + shapes[o + 7] * f);
+          ctx.closePath();
+          ++drawn;
+          if (++inBatch === batch) {
+            ctx.fill();
+            ctx.stroke();
+            ctx.beginPath();
+            inBatch = 0;
+            if (drawn >= until) {
+              break;
+            }
+          }
         }
-        var px = shapes[o] * s - ox, py = shapes[o + 1] * s - oy;
-        ctx.moveTo(px + shapes[o + 2] * f, py + shapes[o + 3] * f);
-        ctx.lineTo(px + shapes[o + 4] * f, py + shapes[o + 5] * f);
-        ctx.lineTo(px + shapes[o + 6] * f, py + shapes[o + 7] * f);
-        ctx.closePath();
-        ++drawn;
-        if (++inBatch === batch) {
+        if (inBatch) {
           ctx.fill();
           ctx.stroke();
-          ctx.beginPath();
-          inBatch = 0;
         }
-      }
-      if (inBatch) {
-        ctx.fill();
-        ctx.stroke();
-      }
-      this.drawn = drawn;
-      if (data.labels.length) {
-        var letter = data.fontPixels * f;
-        ctx.font = letter + 'px ' + font;
-        ctx.textBaseline = 'top';
-        ctx.fillStyle = data.colour;
-        for (var m = 0; m < n; ++m) {
-          var j = list ? list[m] : m;
-          var at = labelOf[j];
-          if (at === undefined || !shown[j]) {
-            continue;
+        if (k < n) {
+          nextSlice = slice;
+          slices.port2.postMessage(null);
+          return;
+        }
+        self.drawn = drawn;
+        if (data.labels.length) {
+          var letter = data.fontPixels * f;
+          ctx.font = letter + 'px ' + font;
+          ctx.textBaseline = 'top';
+          ctx.fillStyle = data.colour;
+          for (var m = 0; m < n; ++m) {
+            var j = list ? list[m] : m;
+            var at = labelOf[j];
+            if (at === undefined || !shown[j]) {
+              continue;
+            }
+            var lx = shapes[8 * j] * s - origin.x + data.labels[at + 1] * f;
+            var ly = shapes[8 * j + 1] * s - origin.y + data.labels[at + 2] * f;
+            ctx.fillText(data.labels[at + 3], lx, ly + 0.075 * letter);
           }
-          var lx = shapes[8 * j] * s - origin.x + data.labels[at + 1] * f;
-          var ly = shapes[8 * j + 1] * s - origin.y + data.labels[at + 2] * f;
-          ctx.fillText(data.labels[at + 3], lx, ly + 0.075 * letter);
         }
+        container.setAttribute('data-getekend', String(drawn));
+        container.removeAttribute('aria-busy');
       }
-      map.getContainer().setAttribute('data-getekend', String(drawn));
+      slice();
     },
 
     // The topmost shown photo whose triangle holds the container point.
@@ -708,7 +747,8 @@
   }
 
   function renderList() {
-    if (!texts) {
+    // A closed list loads no thumbnails.
+    if (!texts || listBox.offsetParent === null) {
       return;
     }
     listItems.style.height = orderCount * Row + 'px';
@@ -890,6 +930,7 @@
 
   function setList(open) {
     document.body.classList.toggle('lijst-open', open);
+    document.body.classList.toggle('lijst-dicht', !open);
     $('lijstknop').setAttribute('aria-expanded', String(open));
     map.invalidateSize();
     renderList();
