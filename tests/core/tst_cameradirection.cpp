@@ -254,6 +254,16 @@ void TestCameraDirection::calibrationRoundTrip()
     QCOMPARE(back, c);
     QCOMPARE(back.Serialize(), written);
 
+    // A number near 0 is written with more decimals than it has digits,
+    // and read back all the same.
+    MapCalibration tiny;
+    tiny.north = 0.00047986823068413287;
+    QCOMPARE(tiny.Serialize(), QByteArray("tolvek-map-calibration=1\nnorth=0.00047986823068413287\n"));
+    QCOMPARE(MapCalibration::Parse(tiny.Serialize(), &problem), tiny);
+    const MapGeoreference::ControlPoint nearEquator{QPointF(1, 2), {0.00047986823068413287, -0.00012345678901234567}};
+    const auto point = MapGeoreference::ParsePoint(MapGeoreference::PointText(nearEquator));
+    QVERIFY2(point && *point == nearEquator, qPrintable(MapGeoreference::PointText(nearEquator)));
+
     // A later program's keys survive this one's changes, in their place.
     QVERIFY(PhotoTestFiles::WriteFile(MapCalibration::SidecarPath(map),
                                       "tolvek-map-calibration=1\r\n# met de hand\r\npoint.1=10,20,52.1,5.1\r\n"

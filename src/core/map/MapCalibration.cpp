@@ -27,7 +27,7 @@ QString Number(double value)
 // A decimal number as written by Number: no blanks, no hex, no infinities.
 std::optional<double> ParseNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,17})?([eE][-+]?\\d{1,3})?$"));
+    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,30})?([eE][-+]?\\d{1,3})?$"));
     if (!form.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;
