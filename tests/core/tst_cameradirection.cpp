@@ -239,7 +239,8 @@ void TestCameraDirection::calibrationRoundTrip()
 
     MapCalibration c;
     c.north = 12.5;
-    c.metresPerPixel = 0.1 + 0.2; // a number that needs all its digits
+    // A plan at 1.6 cm a pixel: its shortest exact form has 18 decimals.
+    c.metresPerPixel = 0.015662279030322447;
     c.SetOtherField(QStringLiteral("crs"), QStringLiteral("EPSG:28992"));
     QString reason;
     QVERIFY2(c.Save(map, &reason), qPrintable(reason));
@@ -247,7 +248,7 @@ void TestCameraDirection::calibrationRoundTrip()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
     QCOMPARE(written,
-             QByteArray("tolvek-map-calibration=1\nnorth=12.5\nmetres-per-pixel=0.30000000000000004\n"
+             QByteArray("tolvek-map-calibration=1\nnorth=12.5\nmetres-per-pixel=0.015662279030322447\n"
                         "crs=EPSG:28992\n"));
     const MapCalibration back = MapCalibration::Load(map, &problem);
     QVERIFY(problem.isEmpty());

@@ -24,10 +24,12 @@ QString Number(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-// A decimal number as written by Number: no blanks, no hex, no infinities.
+// A decimal number as written by Number (the shortest form that reads back
+// exactly: below 0.1 that takes up to 20 decimals): no blanks, no hex, no
+// infinities.
 std::optional<double> ParseNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,30})?([eE][-+]?\\d{1,3})?$"));
+    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
     if (!form.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;

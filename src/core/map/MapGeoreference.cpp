@@ -215,7 +215,7 @@ std::optional<MapGeoreference::ControlPoint> MapGeoreference::ParsePoint(const Q
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4 && !(parts.size() == 5 && parts[4].trimmed() == QLatin1String("off")))
         return std::nullopt;
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,9}(\\.\\d{1,30})?([eE][-+]?\\d{1,3})?$"));
+    static const QRegularExpression form(QStringLiteral("^-?\\d{1,9}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
     double v[4];
     for (int i = 0; i < 4; ++i) {
         const QString part = parts[i].trimmed();
