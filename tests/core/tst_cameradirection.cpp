@@ -255,12 +255,7 @@ void TestCameraDirection::calibrationRoundTrip()
     QCOMPARE(back, c);
     QCOMPARE(back.Serialize(), written);
 
-    // A number near 0 is written with more decimals than it has digits,
-    // and read back all the same.
-    MapCalibration tiny;
-    tiny.north = 0.00047986823068413287;
-    QCOMPARE(tiny.Serialize(), QByteArray("tolvek-map-calibration=1\nnorth=0.00047986823068413287\n"));
-    QCOMPARE(MapCalibration::Parse(tiny.Serialize(), &problem), tiny);
+    // So does a control point near the equator or the prime meridian.
     const MapGeoreference::ControlPoint nearEquator{QPointF(1, 2), {0.00047986823068413287, -0.00012345678901234567}};
     const auto point = MapGeoreference::ParsePoint(MapGeoreference::PointText(nearEquator));
     QVERIFY2(point && *point == nearEquator, qPrintable(MapGeoreference::PointText(nearEquator)));
