@@ -416,6 +416,11 @@ bool WaitForListThumbnails(THoofdForm &form, int milliseconds)
     QElapsedTimer timer;
     timer.start();
     for (;;) {
+        // Laid out first: before that no row is at any place, every row
+        // counts as shown, and all 200 thumbnails are waited for (and asked
+        // for) instead of those in sight, depending on whether the import
+        // happened to run the event loop (a closing message does).
+        view->doItemsLayout();
         view->viewport()->repaint();
         bool ready = true;
         const QRect shown = view->viewport()->rect();

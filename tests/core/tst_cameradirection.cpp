@@ -255,6 +255,11 @@ void TestCameraDirection::calibrationRoundTrip()
     QCOMPARE(back, c);
     QCOMPARE(back.Serialize(), written);
 
+    // So does a control point near the equator or the prime meridian.
+    const MapGeoreference::ControlPoint nearEquator{QPointF(1, 2), {0.00047986823068413287, -0.00012345678901234567}};
+    const auto point = MapGeoreference::ParsePoint(MapGeoreference::PointText(nearEquator));
+    QVERIFY2(point && *point == nearEquator, qPrintable(MapGeoreference::PointText(nearEquator)));
+
     // A later program's keys survive this one's changes, in their place.
     QVERIFY(PhotoTestFiles::WriteFile(MapCalibration::SidecarPath(map),
                                       "tolvek-map-calibration=1\r\n# met de hand\r\npoint.1=10,20,52.1,5.1\r\n"

@@ -199,7 +199,13 @@ void CalibrationMapView::paintEvent(QPaintEvent *)
             if (label.isEmpty())
                 return;
             const QRectF box = painter.fontMetrics().boundingRect(label).adjusted(-2, -1, 2, 1);
-            const QRectF placed = box.translated(at + QPointF(6, -6) - box.bottomLeft());
+            QRectF placed = box.translated(at + QPointF(6, -6) - box.bottomLeft());
+            // A point on the map's edge (a corner read from a GIS file) keeps
+            // its number in sight, on the other side of the cross.
+            if (placed.top() < 0)
+                placed.moveTop(at.y() + 6);
+            if (placed.right() > width())
+                placed.moveRight(at.x() - 6);
             painter.fillRect(placed, QColor(255, 255, 255, 220));
             painter.setPen(colour);
             painter.drawText(placed, Qt::AlignCenter, label);

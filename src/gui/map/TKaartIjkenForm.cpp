@@ -144,7 +144,13 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, PhotoMetad
         LengteEdit->clear();
         ShowResult();
     });
-    connect(IjkTabs, &QTabWidget::currentChanged, this, [this](int tab) { KaartBeeld->SetPointMode(tab == 1); });
+    connect(IjkTabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        KaartBeeld->SetPointMode(tab == 1);
+        // The new page's first field, not the map the hidden one's focus
+        // would pass to.
+        if (!focusWidget() || !focusWidget()->isVisible() || focusWidget() == KaartBeeld)
+            (tab == 1 ? KaartpuntEdit : NoordpijlEdit)->setFocus();
+    });
     connect(KaartBeeld, &CalibrationMapView::PointPicked, this, &TKaartIjkenForm::PointPicked);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TKaartIjkenForm::OkClick);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
