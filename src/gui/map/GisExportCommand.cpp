@@ -3,8 +3,6 @@
 #include "core/base/ProgramTexts.h"
 #include "core/map/MapCalibration.h"
 #include "core/photos/PhotoMetadataCache.h"
-#include "core/platform/AnsiCodec.h"
-#include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
 #include "gui/photos/CameraRecordReading.h"
@@ -68,15 +66,9 @@ void GisExportCommand::Run(ProjectHost &host, PhotoMetadataCache &metadata, cons
     }
 
     // Read off the GUI thread, so the window stays alive on a slow share.
-    QString folder = doc.ProjectFolder();
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    QStringList names;
-    names.reserve(doc.NameList.size());
-    for (const QByteArray &entry : doc.NameList)
-        names << AnsiCodec::toUnicode(PhotoEntry::Value(entry));
-    if (!CameraRecordReading::ReadAll(metadata, names, folder, host.MainWindow(), Title(format),
-                                      QStringLiteral("De opnametijden van de foto's worden gelezen...")))
+    const QString folder = CameraRecordReading::Folder(doc);
+    if (!CameraRecordReading::ReadAll(metadata, CameraRecordReading::StoredNames(doc), folder, host.MainWindow(),
+                                      Title(format), QStringLiteral("De opnametijden van de foto's worden gelezen...")))
         return;
     BusyCursor busy;
     GeoPhotoExport::Write(

@@ -3,17 +3,15 @@
 #include "core/base/ProgramTexts.h"
 #include "core/map/GpsPlacement.h"
 #include "core/photos/PhotoMetadataCache.h"
-#include "core/platform/AnsiCodec.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "gui/photos/CameraRecordReading.h"
 #include "gui/project/ProjectHost.h"
+#include "gui/widgets/DialogParts.h"
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
-#include <QDir>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -47,37 +45,18 @@ TFotoPaspuntForm::TFotoPaspuntForm(ProjectHost &host, PhotoMetadataCache &metada
     layout->addWidget(FotoLijst, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Annuleren"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    DialogParts::AddOkCancel(this, buttons, Button1, Button2);
     layout->addLayout(buttons);
     resize(620, 360);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(FotoLijst, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
 }
 
 std::optional<TFotoPaspuntForm::Choice> TFotoPaspuntForm::Choose()
 {
     const ProjectDocument &doc = m_host.Document();
-    QString folder = doc.ProjectFolder();
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    // Names by key, the first entry of each as every look-up takes it.
-    QHash<QByteArray, QString> names;
-    for (const QByteArray &entry : doc.NameList) {
-        const QByteArray key = PhotoEntry::KeyText(entry);
-        if (!names.contains(key))
-            names.insert(key, AnsiCodec::toUnicode(PhotoEntry::Value(entry)));
-    }
-    QStringList toRead;
-    for (const QByteArray &entry : doc.PositionList)
-        toRead << names.value(PhotoEntry::KeyText(entry));
+    const QString folder = CameraRecordReading::Folder(doc);
+    const QStringList toRead = CameraRecordReading::StoredNames(doc);
     if (!CameraRecordReading::ReadAll(m_metadata, toRead, folder, m_host.MainWindow(), Caption(),
                                       QStringLiteral("De GPS-posities worden uit de foto's gelezen...")))
         return std::nullopt;

@@ -119,14 +119,7 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, PhotoMetad
     QToolButton *help = DialogParts::MakeHelpButton(this, 0, 0, HelpContexts::CalibrateMap);
     buttons->addWidget(help);
     buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Annuleren"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    DialogParts::AddOkCancel(this, buttons, Button1, Button2);
     layout->addLayout(buttons);
 
     connect(KaartBeeld, &CalibrationMapView::LineDrawn, this, &TKaartIjkenForm::LineDrawn);
@@ -153,7 +146,6 @@ TKaartIjkenForm::TKaartIjkenForm(ProjectHost &host, MapCommands &map, PhotoMetad
     });
     connect(KaartBeeld, &CalibrationMapView::PointPicked, this, &TKaartIjkenForm::PointPicked);
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TKaartIjkenForm::OkClick);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TKaartIjkenForm::NoMapText()

@@ -1,7 +1,6 @@
 #include "gui/map/TakeFromCamerasDialog.h"
 
 #include "core/base/ProgramTexts.h"
-#include "core/platform/AnsiCodec.h"
 #include "core/project/PhotoEntry.h"
 #include "core/project/ProjectDocument.h"
 #include "core/project/ProjectSession.h"
@@ -13,9 +12,7 @@
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/UserInteraction.h"
 
-#include <QDir>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -62,20 +59,12 @@ TakeFromCamerasDialog::TakeFromCamerasDialog(ProjectHost &host, PhotoMetadataCac
     buttons->addWidget(AllesButton);
     buttons->addWidget(NietsButton);
     buttons->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("&OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("&Annuleren"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAutoDefault(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    DialogParts::AddOkCancel(this, buttons, Button1, Button2);
     layout->addLayout(buttons);
 
     connect(AllesButton, &QPushButton::clicked, this, [this] { Tick(true); });
     connect(NietsButton, &QPushButton::clicked, this, [this] { Tick(false); });
     GeneralError::ConnectCommand(Button1, &QPushButton::clicked, this, &TakeFromCamerasDialog::OkClick);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 int TakeFromCamerasDialog::Run(const QList<qsizetype> &positions)
@@ -104,17 +93,8 @@ std::optional<QList<TakeFromCamerasDialog::Photo>> TakeFromCamerasDialog::ReadPh
     if (positions.isEmpty())
         for (qsizetype i = 0; i < doc.PositionList.size(); ++i)
             positions.append(i);
-    QString folder = doc.ProjectFolder();
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-
-    // Names by key, the first entry of each as every look-up takes it.
-    QHash<QByteArray, QString> names;
-    for (const QByteArray &entry : doc.NameList) {
-        const QByteArray key = PhotoEntry::KeyText(entry);
-        if (!names.contains(key))
-            names.insert(key, AnsiCodec::toUnicode(PhotoEntry::Value(entry)));
-    }
+    const QString folder = CameraRecordReading::Folder(doc);
+    const QStringList names = CameraRecordReading::StoredNames(doc);
 
     // What the cameras recorded comes from the shared cache; the photos not
     // read yet are read now, with a progress dialog when that takes long.
@@ -124,7 +104,7 @@ std::optional<QList<TakeFromCamerasDialog::Photo>> TakeFromCamerasDialog::ReadPh
         Photo photo;
         photo.position = p;
         photo.key = PhotoEntry::KeyText(doc.PositionList.at(p));
-        photo.name = names.value(photo.key);
+        photo.name = names.value(p);
         toRead << photo.name;
         photos << photo;
     }

@@ -1,9 +1,14 @@
 #include "gui/photos/CameraRecordReading.h"
 
 #include "core/photos/PhotoMetadataCache.h"
+#include "core/platform/AnsiCodec.h"
+#include "core/project/PhotoEntry.h"
+#include "core/project/ProjectDocument.h"
 #include "gui/widgets/BusyCursor.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QHash>
 #include <QProgressDialog>
 #include <QThread>
 
@@ -38,4 +43,25 @@ bool CameraRecordReading::ReadAll(PhotoMetadataCache &metadata, const QStringLis
         progress.setValue(total - pending);
     }
     return true;
+}
+
+QString CameraRecordReading::Folder(const ProjectDocument &doc)
+{
+    const QString folder = doc.ProjectFolder();
+    return folder.isEmpty() ? QDir::currentPath() : folder;
+}
+
+QStringList CameraRecordReading::StoredNames(const ProjectDocument &doc)
+{
+    QHash<QByteArray, QString> names;
+    for (const QByteArray &entry : doc.NameList) {
+        const QByteArray key = PhotoEntry::KeyText(entry);
+        if (!names.contains(key))
+            names.insert(key, AnsiCodec::toUnicode(PhotoEntry::Value(entry)));
+    }
+    QStringList result;
+    result.reserve(doc.PositionList.size());
+    for (const QByteArray &entry : doc.PositionList)
+        result << names.value(PhotoEntry::KeyText(entry));
+    return result;
 }

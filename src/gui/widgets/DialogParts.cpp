@@ -5,6 +5,7 @@
 #include "gui/widgets/MessageDialogs.h"
 #include "gui/widgets/ThemeIcons.h"
 
+#include <QBoxLayout>
 #include <QDialog>
 #include <QIcon>
 #include <QPushButton>
@@ -55,6 +56,14 @@ QPushButton *MakeCancelButton(QDialog *dialog, int x, int y)
     b->setAutoDefault(false);
     QObject::connect(b, &QPushButton::clicked, dialog, &QDialog::reject);
     return b;
+}
+
+void AddOkCancel(QDialog *dialog, QBoxLayout *row, QPushButton *&ok, QPushButton *&cancel)
+{
+    ok = MakeOkButton(dialog, 0, 0);
+    cancel = MakeCancelButton(dialog, 0, 0);
+    row->addWidget(ok);
+    row->addWidget(cancel);
 }
 
 void SetFixedClientSize(QDialog *dialog, int width, int height)

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+class QBoxLayout;
 class QDialog;
 class QIcon;
 class QPushButton;
@@ -26,6 +27,8 @@ QToolButton *MakeHelpButton(QDialog *dialog, int x, int y, int helpContext);
 // OK runs through onOk, which accepts the dialog itself when it agrees.
 QPushButton *MakeOkButton(QDialog *dialog, int x, int y);
 QPushButton *MakeCancelButton(QDialog *dialog, int x, int y);
+// The same two at the end of a row of a laid-out dialog.
+void AddOkCancel(QDialog *dialog, QBoxLayout *row, QPushButton *&ok, QPushButton *&cancel);
 
 // A fixed client size, centred on the screen when shown.
 void SetFixedClientSize(QDialog *dialog, int width, int height);
