@@ -21,22 +21,12 @@ const char *const VersionKey = "tolvek-map-calibration";
 
 QString Number(double value)
 {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    return MapGeoreference::NumberText(value);
 }
 
-// A decimal number as written by Number (the shortest form that reads back
-// exactly: below 0.1 that takes up to 20 decimals): no blanks, no hex, no
-// infinities.
 std::optional<double> ParseNumber(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,15}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
-    if (!form.match(text).hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return MapGeoreference::ParseNumber(text, 15);
 }
 
 double Normalised(double degrees)

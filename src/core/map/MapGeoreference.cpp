@@ -8,11 +8,6 @@
 
 namespace {
 
-QString Number(double value)
-{
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
 bool Refuse(QString *problem, const QString &why)
 {
     if (problem)
@@ -203,11 +198,29 @@ std::array<double, 6> MapGeoreference::GeoTransform() const
 QString MapGeoreference::PointText(const ControlPoint &point)
 {
     QString text = QStringLiteral("%1,%2,%3,%4")
-                       .arg(Number(point.map.x()), Number(point.map.y()), Number(point.earth.latitude),
-                            Number(point.earth.longitude));
+                       .arg(NumberText(point.map.x()), NumberText(point.map.y()), NumberText(point.earth.latitude),
+                            NumberText(point.earth.longitude));
     if (!point.enabled)
         text += QStringLiteral(",off");
     return text;
+}
+
+QString MapGeoreference::NumberText(double value)
+{
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+std::optional<double> MapGeoreference::ParseNumber(const QString &text, int integerDigits)
+{
+    static const QRegularExpression form(QStringLiteral("^-?(\\d+)(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch() || m.capturedLength(1) > integerDigits)
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 std::optional<MapGeoreference::ControlPoint> MapGeoreference::ParsePoint(const QString &text)
@@ -215,14 +228,12 @@ std::optional<MapGeoreference::ControlPoint> MapGeoreference::ParsePoint(const Q
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4 && !(parts.size() == 5 && parts[4].trimmed() == QLatin1String("off")))
         return std::nullopt;
-    static const QRegularExpression form(QStringLiteral("^-?\\d{1,9}(\\.\\d{1,24})?([eE][-+]?\\d{1,3})?$"));
     double v[4];
     for (int i = 0; i < 4; ++i) {
-        const QString part = parts[i].trimmed();
-        bool ok = false;
-        v[i] = part.toDouble(&ok);
-        if (!form.match(part).hasMatch() || !ok || !std::isfinite(v[i]))
+        const std::optional<double> n = ParseNumber(parts[i].trimmed(), 9);
+        if (!n)
             return std::nullopt;
+        v[i] = *n;
     }
     if (std::abs(v[0]) > 1e7 || std::abs(v[1]) > 1e7 || std::abs(v[2]) > 90 || std::abs(v[3]) > 180)
         return std::nullopt;

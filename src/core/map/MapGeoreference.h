@@ -79,6 +79,12 @@ public:
     // The sidecar's text of one point: "x,y,latitude,longitude" with ",off"
     // when switched off; and back (nothing when it is not one).
     static QString PointText(const ControlPoint &point);
+    // A number as the sidecar keeps it: the shortest form that reads back
+    // exactly (below 0.1 that takes up to 20 decimals); and read back, with
+    // no blanks, hex or infinities, and at most integerDigits before the
+    // point.
+    static QString NumberText(double value);
+    static std::optional<double> ParseNumber(const QString &text, int integerDigits);
     static std::optional<ControlPoint> ParsePoint(const QString &text);
     static QString KindText(Kind kind);
     static std::optional<Kind> ParseKind(const QString &text);

@@ -279,7 +279,8 @@ bool PhotoPicture::HeifToFittedPixels(const QByteArray &in, QByteArray &out)
         return true;
     }
     const int longSide = int(std::min<quint32>(GetUint32(in, 0), 1 << 16));
-    return HeifDecode(in.mid(4), longSide, out);
+    // The file's bytes where they are: a photo of megabytes is not copied.
+    return HeifDecode(QByteArray::fromRawData(in.constData() + 4, in.size() - 4), longSide, out);
 }
 
 bool PhotoPicture::HeifDecode(const QByteArray &heif, int longSide, QByteArray &out)
