@@ -296,6 +296,8 @@
   // other photo after photo. A canvas call per triangle costs some
   // microseconds, which a hundred thousand triangles turn into a second.
   var StampFrom = 2000;
+  // Laid a slice of some milliseconds per task when there are many.
+  var ManyStamps = 8192, StampSlice = 12;
   var Steps = 4; // sub-pixel offsets per axis: a triangle lies within an eighth of a pixel of its place
   var stampShape = null; // per photo: its shape's number
   var stampShapes = 0;
@@ -415,13 +417,17 @@
     return { ratio: ratio, runs: Int32Array.from(runs), pixels: Int32Array.from(pixels), runStart: runStart };
   }
 
-  // Lays the shown triangles of list (all photos when null) on the canvas;
-  // returns how many, or -1 when the canvas cannot be read or written.
-  function stampAll(ctx, cw, ch, list, n, s, ox, oy, ratio) {
+  // Lays the shown triangles of a list (all photos when null) on the
+  // canvas, in three steps so that very many can be laid a slice per task:
+  // stampBegin (false when the canvas cannot be read back), stampRange for
+  // list positions from down to (not including) to, stampEnd.
+  var stamping = null;
+
+  function stampBegin(ctx, cw, ch, ratio) {
     if (!stampSet || stampSet.ratio !== ratio) {
       stampSet = makeStamps(ratio);
       if (!stampSet) {
-        return -1;
+        return false;
       }
     }
     if (!stampImage || stampImage.width !== cw || stampImage.height !== ch) {
@@ -430,11 +436,17 @@
     // Whole pixels as signed numbers: the engine keeps those in registers.
     var out = new Int32Array(stampImage.data.buffer);
     out.fill(0);
+    stamping = { out: out, cw: cw, ch: ch, top: ch, bottom: -1 };
+    return true;
+  }
+
+  // From the topmost down, so that the many pixels already covered cost a
+  // look only. Returns how many triangles it laid.
+  function stampRange(list, from, to, s, ox, oy, ratio) {
+    var out = stamping.out, cw = stamping.cw, ch = stamping.ch, top = stamping.top, bottom = stamping.bottom;
     var runs = stampSet.runs, pixels = stampSet.pixels, runStart = stampSet.runStart;
-    // From the topmost down, so that the many pixels already covered cost
-    // a look only.
-    var drawn = 0, q = Steps, top = ch, bottom = -1;
-    for (var k = n - 1; k >= 0; --k) {
+    var drawn = 0, q = Steps;
+    for (var k = from; k > to; --k) {
       var i = list ? list[k] : k;
       if (!drawable(i)) {
         continue;
@@ -450,9 +462,9 @@
           continue;
         }
         var x = ix + runs[4 * r + 1], len = runs[4 * r + 2], p = runs[4 * r + 3] - x;
-        var from = y * cw + (x < 0 ? 0 : x), to = y * cw + (x + len > cw ? cw : x + len);
+        var start = y * cw + (x < 0 ? 0 : x), stop = y * cw + (x + len > cw ? cw : x + len);
         p -= y * cw;
-        for (var at = from; at < to; ++at) {
+        for (var at = start; at < stop; ++at) {
           var d = out[at];
           var ia = 255 - (d >>> 24);
           if (ia === 0) {
@@ -478,6 +490,14 @@
         bottom = Math.min(ch - 1, iy + stampPad);
       }
     }
+    stamping.top = top;
+    stamping.bottom = bottom;
+    return drawn;
+  }
+
+  function stampEnd(ctx) {
+    var out = stamping.out, cw = stamping.cw, top = stamping.top, bottom = stamping.bottom;
+    stamping = null;
     // The canvas takes its pixels without the colour premultiplied.
     for (var at = top * cw, all = (bottom + 1) * cw; at < all; ++at) {
       var v = out[at], a = v >>> 24;
@@ -486,16 +506,19 @@
           | (Math.min(255, Math.round(((v >>> 8) & 255) * 255 / a)) << 8) | Math.min(255, Math.round((v & 255) * 255 / a));
       }
     }
+    ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
     if (bottom >= top) {
       ctx.putImageData(stampImage, 0, 0, 0, top, cw, bottom + 1 - top);
     }
-    return drawn;
   }
 
   var PhotoLayer = L.Renderer.extend({
-    options: { padding: 0.3 },
+    // Leaflet's usual margin beyond the view: the whole is redrawn after each
+    // move, and a wider canvas costs a zoomed-out drawing its time.
+    options: { padding: 0.1 },
     drawn: 0,
     stamps: true, // off: every triangle a path of its own, as when zoomed in
+    stamped: false, // whether the last drawing laid them so
     _job: 0,
 
     _initContainer: function () {
@@ -538,7 +561,6 @@
       }
       var ratio = window.devicePixelRatio || 1;
       ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-      ctx.clearRect(0, 0, this._container.width, this._container.height);
       var s = scale(), f = growth();
       var origin = map.getPixelOrigin().add(this._bounds.min);
       // Corners on pixel centres, so the 1-pixel outline covers whole pixels.
@@ -561,15 +583,38 @@
 
       // Zoomed out, every triangle has the size the program draws it at:
       // many of them are laid as ready pixels, which is many times faster
-      // than a path each.
-      if (f === 1 && n > StampFrom && this.stamps) {
-        drawn = stampAll(ctx, this._container.width, this._container.height, list, n, s, ox, oy, ratio);
-        if (drawn >= 0) {
-          finish();
-          return;
+      // than a path each. What was drawn stays until the new picture is
+      // whole.
+      if (f === 1 && n > StampFrom && this.stamps && stampBegin(ctx, this._container.width, this._container.height, ratio)) {
+        var next = n - 1;
+        this.stamped = true;
+        if (n > ManyStamps) {
+          container.setAttribute('aria-busy', 'true');
         }
-        drawn = 0;
+        var stampSlice = function () {
+          if (job !== self._job) {
+            return;
+          }
+          // The cost lies in this loop, so a slice is a time.
+          var stop = performance.now() + StampSlice;
+          do {
+            var until = Math.max(-1, next - 512);
+            drawn += stampRange(list, next, until, s, ox, oy, ratio);
+            next = until;
+          } while (next >= 0 && (n <= ManyStamps || performance.now() < stop));
+          if (next >= 0) {
+            nextSlice = stampSlice;
+            slices.port2.postMessage(null);
+            return;
+          }
+          stampEnd(ctx);
+          finish();
+        };
+        stampSlice();
+        return;
       }
+      this.stamped = false;
+      ctx.clearRect(0, 0, this._container.width, this._container.height);
 
       // Very many triangles are drawn a slice per task, so that the page
       // keeps answering and the plan gets painted meanwhile; a new drawing
