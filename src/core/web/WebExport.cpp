@@ -382,7 +382,13 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     }
 
     folder.Write(WebPageWriter::DataFileName(), WebPageWriter::Data(content));
+    const QList<QByteArray> positions = WebPageWriter::PositionParts(content);
+    for (qsizetype k = 0; k < positions.size(); ++k)
+        folder.Write(WebPageWriter::PositionPartName(k), positions[k]);
     folder.Write(WebPageWriter::TextsFileName(), WebPageWriter::Texts(content));
+    const QList<QByteArray> texts = WebPageWriter::TextParts(content);
+    for (qsizetype k = 0; k < texts.size(); ++k)
+        folder.Write(WebPageWriter::TextPartName(k), texts[k]);
     content.assetsAddress = folder.VersionAddress();
     folder.SetPage(WebPageWriter::Page(content));
     result.pending = std::move(pending);
