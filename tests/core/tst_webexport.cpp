@@ -76,13 +76,56 @@ QString Assets(const QString &output)
     return version.isEmpty() ? QString() : t.AssetsPath() + QLatin1Char('/') + version;
 }
 
-// One of the page's data files ("gegevens.js", "teksten.js") as JSON.
-QJsonObject PageData(const QString &output, const QString &file)
+// The object a data file of the page assigns, as JSON.
+QJsonObject Assigned(const QByteArray &file)
 {
-    QByteArray js = ReadAll(Assets(output) + QLatin1Char('/') + file);
-    js = js.mid(js.indexOf('{'));
+    QByteArray js = file.mid(file.indexOf("= {") + 2);
     js.truncate(js.lastIndexOf('}') + 1);
     return QJsonDocument::fromJson(js).object();
+}
+
+// The numbered parts beside one of the page's data files: "posities-1.js"
+// and on beside "gegevens.js", "teksten-1.js" and on beside "teksten.js".
+QStringList PartFiles(const QString &output, const QString &file)
+{
+    const QString stem = file == QLatin1String("gegevens.js") ? QStringLiteral("posities") : QStringLiteral("teksten");
+    QStringList parts;
+    for (int k = 1; QFileInfo::exists(Assets(output) + QStringLiteral("/%1-%2.js").arg(stem).arg(k)); ++k)
+        parts << Assets(output) + QStringLiteral("/%1-%2.js").arg(stem).arg(k);
+    return parts;
+}
+
+// One of the page's data files ("gegevens.js", "teksten.js") with its
+// parts, as JSON: the parts' lists one after the other, their texts joined.
+QJsonObject PageData(const QString &output, const QString &file)
+{
+    QJsonObject all = Assigned(ReadAll(Assets(output) + QLatin1Char('/') + file));
+    for (const QString &name : PartFiles(output, file)) {
+        const QJsonObject part = Assigned(ReadAll(name));
+        for (auto it = part.begin(); it != part.end(); ++it) {
+            if (it->isArray()) {
+                QJsonArray joined = all.value(it.key()).toArray();
+                for (const QJsonValue &v : it->toArray())
+                    joined.append(v);
+                all.insert(it.key(), joined);
+            } else if (it->isString()) {
+                all.insert(it.key(), all.value(it.key()).toString() + it->toString());
+            }
+        }
+    }
+    return all;
+}
+
+// Every data file of the page, parts included.
+QList<QByteArray> AllPageData(const QString &output)
+{
+    QList<QByteArray> files;
+    for (const QString &file : {QStringLiteral("gegevens.js"), QStringLiteral("teksten.js")}) {
+        files << ReadAll(Assets(output) + QLatin1Char('/') + file);
+        for (const QString &name : PartFiles(output, file))
+            files << ReadAll(name);
+    }
+    return files;
 }
 
 // The photo files the page names for photo id ("foto-00001"): the photo
@@ -202,9 +245,10 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     const QByteArray towerBytes = ReadAll(Assets(out) + QLatin1Char('/') + tower[0]);
     QVERIFY(towerBytes.size() < small.size());
     QVERIFY(small.endsWith(towerBytes.mid(towerBytes.indexOf("\xFF\xDA"))));
-    const QByteArray data = ReadAll(Assets(out) + QStringLiteral("/gegevens.js"));
-    for (const QByteArray &written : {bigBytes, towerBytes, data, ReadAll(Assets(out) + QStringLiteral("/teksten.js")),
-                                      ReadAll(out + QStringLiteral("/index.html"))})
+    const QList<QByteArray> data = AllPageData(out);
+    QCOMPARE(data.size(), 4);
+    for (const QByteArray &written :
+         QList<QByteArray>{bigBytes, towerBytes, ReadAll(out + QStringLiteral("/index.html"))} + data)
         for (const char *secret : {"Exif", "Jan Geheim", "SN-4711", "Serienummer", "elders", "project"})
             QVERIFY2(!written.contains(secret), secret);
 
@@ -216,7 +260,8 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     // The prompt of a new photo is no caption, and not searched for.
     QCOMPARE(texts.value(QLatin1String("notes")).toArray().toVariantList().mid(0, 2),
              (QVariantList{QString(), QStringLiteral("Bij de toren")}));
-    QVERIFY(!ReadAll(Assets(out) + QStringLiteral("/teksten.js")).contains("Type hier"));
+    for (const QByteArray &written : data)
+        QVERIFY(!written.contains("Type hier"));
 
     // Asked for, the metadata stays, the orientation made upright.
     const QString kept = dir.filePath(QStringLiteral("met-exif"));
@@ -367,12 +412,15 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
         QVERIFY2(e.message().contains(QStringLiteral("\"eigen.txt\"")), qPrintable(e.message()));
     }
     QVERIFY(QFile::remove(assets + QStringLiteral("/eigen.txt")));
-    // Also inside a version, where replacing the page would remove it.
-    const QString note = Assets(web) + QStringLiteral("/fotos/notities.txt");
-    QVERIFY(PhotoTestFiles::WriteFile(note, "van mij"));
-    QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
-    QVERIFY(QFile::exists(note));
-    QVERIFY(QFile::remove(note));
+    // Also inside a version, where replacing the page would remove it, even
+    // when named much like one of the page's parts.
+    for (const char *name : {"/fotos/notities.txt", "/teksten-1.js.orig"}) {
+        const QString note = Assets(web) + QLatin1String(name);
+        QVERIFY(PhotoTestFiles::WriteFile(note, "van mij"));
+        QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
+        QVERIFY(QFile::exists(note));
+        QVERIFY(QFile::remove(note));
+    }
 
     // What killed exports left, however young: a temporary folder, the lock
     // of a process that is gone, a version no page uses; all removed.

@@ -487,9 +487,10 @@ function near(actual, expected, tolerance) {
       assert.equal(texts.title, '</title><script>alert(8)</script>');
       assert.deepEqual(texts.lines, ['<b onmouseover=alert(9)>vet</b>', '&amp; &lt;']);
       assert.equal(texts.help, '<svg onload=alert(10)>');
-      assert.equal(texts.scripts.length, 4);
+      const ours = ['leaflet/leaflet', 'gegevens', 'tolvek', 'posities-1', 'teksten', 'teksten-1'];
+      assert.equal(texts.scripts.length, ours.length);
       texts.scripts.forEach((src, i) => assert.match(src, new RegExp('^(file://' + hostileOut
-        + '/)?index-bestanden/[0-9a-f]{16}/' + ['leaflet/leaflet', 'gegevens', 'tolvek', 'teksten'][i] + '\\.js$')));
+        + '/)?index-bestanden/[0-9a-f]{16}/' + ours[i] + '\\.js$')));
       assert.equal(texts.strangers, 0);
       assert.equal(texts.pwned, undefined);
 
@@ -766,6 +767,7 @@ function near(actual, expected, tolerance) {
       assert.ok(laid.painted > 50000 && laid.apart < laid.painted / 100, JSON.stringify(laid));
       const elements = await big.evaluate(() => document.getElementsByTagName('*').length);
       assert.ok(elements < 600, elements + ' elements');
+      // Photo 4711 lies in the last part of the texts.
       await big.type('#zoekveld', 'K04711');
       assert.equal(await big.$eval('#telling', (e) => e.textContent), "1 van 5000 foto's");
       assert.equal(await visibleTriangles(big), 1);
