@@ -487,7 +487,8 @@ function near(actual, expected, tolerance) {
       assert.equal(texts.title, '</title><script>alert(8)</script>');
       assert.deepEqual(texts.lines, ['<b onmouseover=alert(9)>vet</b>', '&amp; &lt;']);
       assert.equal(texts.help, '<svg onload=alert(10)>');
-      const ours = ['leaflet/leaflet', 'gegevens', 'tolvek', 'posities-1', 'teksten', 'teksten-1'];
+      // The parts' script elements go once they have run.
+      const ours = ['leaflet/leaflet', 'gegevens', 'tolvek'];
       assert.equal(texts.scripts.length, ours.length);
       texts.scripts.forEach((src, i) => assert.match(src, new RegExp('^(file://' + hostileOut
         + '/)?index-bestanden/[0-9a-f]{16}/' + ours[i] + '\\.js$')));

@@ -168,6 +168,7 @@
       var part = document.createElement('script');
       part.src = base + name;
       part.addEventListener('load', function () {
+        part.remove(); // what it ran stays; its element need not
         if (--left === 0) {
           done(names.map(function (n) {
             return parts[n] || {};
@@ -282,7 +283,9 @@
       if (cx0 === 0 && cy0 === 0 && cx1 === columns - 1 && cy1 === rows - 1 && x0 <= minX && y0 <= minY && x1 >= maxX && y1 >= maxY) {
         return null; // all of them
       }
-      var found = [];
+      // Marked, then gathered in list order: with tens of thousands in the
+      // box a walk over all photos costs less than sorting them.
+      var found = 0;
       for (var cy = cy0; cy <= cy1; ++cy) {
         for (var cx = cx0; cx <= cx1; ++cx) {
           var c = cy * columns + cx;
@@ -290,12 +293,25 @@
             var i = cellPhotos[k];
             var x = shapes[8 * i], y = shapes[8 * i + 1];
             if (x >= x0 && x <= x1 && y >= y0 && y <= y1) {
-              found.push(i);
+              inBox[i] = 1;
+              ++found;
             }
           }
         }
       }
-      return Int32Array.from(found).sort();
+      var list = new Int32Array(found);
+      for (var j = 0, n = 0; n < found; ++j) {
+        if (inBox[j]) {
+          inBox[j] = 0;
+          list[n++] = j;
+        }
+      }
+      return list;
+    }
+    var inBox = new Uint8Array(count);
+    var everyPhoto = new Int32Array(count);
+    for (var e = 0; e < count; ++e) {
+      everyPhoto[e] = e;
     }
 
     // ---------------------------------------------------------------- the canvas
@@ -354,7 +370,9 @@
     // microseconds, which a hundred thousand triangles turn into a second.
     var StampFrom = 2000;
     // Laid a slice of some milliseconds per task when there are many.
-    var ManyStamps = 8192, StampSlice = 6;
+    // While the page loads, its parts and tiles are handled between short
+    // slices; once all is in, a slice may take a frame's time.
+    var ManyStamps = 8192, StampSlice = 6, LaterStampSlice = 16;
     var Steps = 4; // sub-pixel offsets per axis: a triangle lies within an eighth of a pixel of its place
     var stampShape = null; // per photo: its shape's number
     var stampShapes = 0;
@@ -636,8 +654,9 @@
         var x0 = (origin.x) / s - margin, y0 = origin.y / s - margin;
         var size = this._bounds.getSize();
         var x1 = (origin.x + size.x) / s + margin, y1 = (origin.y + size.y) / s + margin;
-        var list = photosIn(x0, y0, x1, y1);
-        var n = list ? list.length : count;
+        // Always a list: the loops below stay fast when they see one kind.
+        var list = photosIn(x0, y0, x1, y1) || everyPhoto;
+        var n = list.length;
         var job = ++this._job, self = this, container = map.getContainer();
         var drawn = 0;
 
@@ -663,7 +682,7 @@
               return;
             }
             // The cost lies in this loop, so a slice is a time.
-            var stop = n > ManyStamps ? performance.now() + StampSlice : Infinity;
+            var stop = n > ManyStamps ? performance.now() + (texts ? LaterStampSlice : StampSlice) : Infinity;
             if (!stampSet.more(stop)) {
               nextSlice = stampSlice;
               slices.port2.postMessage(null);
@@ -739,9 +758,7 @@
         var s = scale(), f = growth();
         var p = this._map.containerPointToLayerPoint(point).add(this._map.getPixelOrigin());
         var mx = p.x / s, my = p.y / s, r = (reach * f + 2) / s;
-        var list = photosIn(mx - r, my - r, mx + r, my + r) || Int32Array.from({ length: count }, function (v, i) {
-          return i;
-        });
+        var list = photosIn(mx - r, my - r, mx + r, my + r) || everyPhoto;
         for (var k = list.length - 1; k >= 0; --k) {
           var i = list[k];
           if (shown[i] && inside(i, p.x, p.y, s, f)) {
