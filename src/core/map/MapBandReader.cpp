@@ -11,10 +11,14 @@
 #include <QList>
 
 #include <csetjmp>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
 
 struct MapBandReader::Source
 {
@@ -284,6 +288,106 @@ private:
     bool m_cmyk = false;
 };
 
+// TIFF through libtiff, the library Qt's own reader uses: the kinds whose
+// samples are the pixels as they are (8-bit RGB or grey, in strips, upright),
+// which any reader gives alike.
+class TiffSource : public MapBandReader::Source
+{
+public:
+    ~TiffSource() override
+    {
+        if (m_tiff)
+            TIFFClose(m_tiff);
+    }
+
+    bool Start(const QString &path, QSize *size)
+    {
+        QFile file;
+        if (!InputFile::Open(file, path))
+            return false;
+        const QByteArray head = file.peek(4);
+        if (head != QByteArrayLiteral("II*\0") && head != QByteArrayLiteral("MM\0*"))
+            return false;
+        // The copy shares the position the peek left behind.
+        const int fd = ::dup(file.handle());
+        if (fd < 0)
+            return false;
+        if (::lseek(fd, 0, SEEK_SET) != 0) {
+            ::close(fd);
+            return false;
+        }
+        TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
+        TIFFOpenOptionsSetErrorHandlerExtR(options, Error, this);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, Warning, this);
+        m_tiff = TIFFFdOpenExt(fd, QFile::encodeName(path).constData(), "r", options);
+        TIFFOpenOptionsFree(options);
+        if (!m_tiff) {
+            ::close(fd);
+            return false;
+        }
+        uint32_t width = 0, height = 0;
+        uint16_t bits = 0, samples = 0, photometric = 0, planar = 0, format = 0, orientation = 0;
+        if (!TIFFGetField(m_tiff, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(m_tiff, TIFFTAG_IMAGELENGTH, &height)
+            || !TIFFGetField(m_tiff, TIFFTAG_PHOTOMETRIC, &photometric))
+            return false;
+        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_PLANARCONFIG, &planar);
+        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_SAMPLEFORMAT, &format);
+        TIFFGetFieldDefaulted(m_tiff, TIFFTAG_ORIENTATION, &orientation);
+        const bool rgb = photometric == PHOTOMETRIC_RGB && samples == 3;
+        const bool grey = photometric == PHOTOMETRIC_MINISBLACK && samples == 1;
+        if (!(rgb || grey) || bits != 8 || planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT
+            || orientation != ORIENTATION_TOPLEFT || TIFFIsTiled(m_tiff) || width == 0 || height == 0
+            || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
+            return false;
+        m_rgb = rgb;
+        m_width = int(width);
+        if (TIFFScanlineSize(m_tiff) != tmsize_t(width) * (rgb ? 3 : 1))
+            return false;
+        m_line.resize(std::size_t(TIFFScanlineSize(m_tiff)));
+        *size = QSize(int(width), int(height));
+        return true;
+    }
+
+    QImage Rows(int count) override
+    {
+        QImage rows(m_width, count, QImage::Format_RGB32);
+        if (rows.isNull())
+            throw TolvekError(QStringLiteral("onvoldoende geheugen"));
+        for (int y = 0; y < count; ++y, ++m_row) {
+            if (TIFFReadScanline(m_tiff, m_line.data(), uint32_t(m_row), 0) < 0)
+                throw TolvekError(QStringLiteral("geen geldige of een beschadigde TIFF-afbeelding (%1)")
+                                      .arg(QString::fromLocal8Bit(m_message)));
+            auto *out = reinterpret_cast<QRgb *>(rows.scanLine(y));
+            const unsigned char *in = m_line.data();
+            if (m_rgb)
+                for (int x = 0; x < m_width; ++x, in += 3)
+                    out[x] = qRgb(in[0], in[1], in[2]);
+            else
+                for (int x = 0; x < m_width; ++x)
+                    out[x] = qRgb(in[x], in[x], in[x]);
+        }
+        return rows;
+    }
+
+private:
+    static int Error(TIFF *, void *self, const char *, const char *format, va_list arguments)
+    {
+        auto *source = static_cast<TiffSource *>(self);
+        std::vsnprintf(source->m_message, sizeof source->m_message, format, arguments);
+        return 1;
+    }
+    static int Warning(TIFF *, void *, const char *, const char *, va_list) { return 1; }
+
+    TIFF *m_tiff = nullptr;
+    bool m_rgb = false;
+    int m_width = 0;
+    int m_row = 0;
+    std::vector<unsigned char> m_line;
+    char m_message[200] = {};
+};
+
 QString ShownPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -299,12 +403,12 @@ std::unique_ptr<MapBandReader> MapBandReader::Open(const QString &path, qint64 m
     auto png = std::make_unique<PngSource>();
     if (png->Start(path, &size)) {
         reader->m_source = std::move(png);
-    } else {
-        png.reset();
-        auto jpeg = std::make_unique<JpegSource>();
-        if (!jpeg->Start(path, &size))
-            return nullptr;
+    } else if (auto jpeg = std::make_unique<JpegSource>(); jpeg->Start(path, &size)) {
         reader->m_source = std::move(jpeg);
+    } else if (auto tiff = std::make_unique<TiffSource>(); tiff->Start(path, &size)) {
+        reader->m_source = std::move(tiff);
+    } else {
+        return nullptr;
     }
     const qint64 pixels = qint64(size.width()) * size.height();
     if (size.isEmpty() || pixels < minPixels || pixels > MapImageDecoder::MaxPixels)
