@@ -262,9 +262,263 @@
     }
   };
 
+  // Shown by the search, and with a triangle to draw.
+  function drawable(i) {
+    var o = 8 * i;
+    return shown[i] && !(shapes[o + 2] === 0 && shapes[o + 3] === 0 && shapes[o + 4] === 0 && shapes[o + 5] === 0);
+  }
+
+  function drawLabels(ctx, list, n, s, f, origin) {
+    if (!data.labels.length) {
+      return;
+    }
+    var letter = data.fontPixels * f;
+    ctx.font = letter + 'px ' + font;
+    ctx.textBaseline = 'top';
+    ctx.fillStyle = data.colour;
+    for (var m = 0; m < n; ++m) {
+      var j = list ? list[m] : m;
+      var at = labelOf[j];
+      if (at === undefined || !shown[j]) {
+        continue;
+      }
+      var lx = shapes[8 * j] * s - origin.x + data.labels[at + 1] * f;
+      var ly = shapes[8 * j + 1] * s - origin.y + data.labels[at + 2] * f;
+      ctx.fillText(data.labels[at + 3], lx, ly + 0.075 * letter);
+    }
+  }
+
+  // ---------------------------------------------------------------- stamps
+
+  // At the program's own size a triangle has one of few shapes (the
+  // directions), so each shape is drawn once by the canvas itself at four
+  // by four sub-pixel offsets, and its pixels are then laid over each
+  // other photo after photo. A canvas call per triangle costs some
+  // microseconds, which a hundred thousand triangles turn into a second.
+  var StampFrom = 2000;
+  // Laid a slice of some milliseconds per task when there are many.
+  var ManyStamps = 8192, StampSlice = 12;
+  var Steps = 4; // sub-pixel offsets per axis: a triangle lies within an eighth of a pixel of its place
+  var stampShape = null; // per photo: its shape's number
+  var stampShapes = 0;
+  var stampSet = null; // for one pixel ratio: runs and pixels of every shape at every offset
+  var stampImage = null;
+  var stampPad = 0;
+
+  function shapeNumbers() {
+    stampShape = new Int32Array(count);
+    var known = new Map();
+    var span = 2 * reach + 1;
+    for (var i = 0; i < count; ++i) {
+      var key = 0;
+      for (var c = 2; c < 8; ++c) {
+        key = key * span + (shapes[8 * i + c] + reach);
+      }
+      var number = known.get(key);
+      if (number === undefined) {
+        number = known.size;
+        known.set(key, number);
+      }
+      stampShape[i] = number;
+    }
+    stampShapes = known.size;
+  }
+
+  // Every shape at every offset, drawn as the path below draws it, read
+  // back as runs of pixels (premultiplied, as they are laid).
+  function makeStamps(ratio) {
+    if (!stampShape) {
+      shapeNumbers();
+    }
+    var pad = Math.ceil(ratio * (reach + 6)) + 2; // the corners, the mitred outline, the smoothing
+    stampPad = pad;
+    var cell = 2 * pad + 1, across = Steps * cell;
+    var paper = document.createElement('canvas');
+    paper.width = across;
+    paper.height = across;
+    var g = paper.getContext('2d', { willReadFrequently: true });
+    if (!g) {
+      return null;
+    }
+    var first = new Int32Array(count);
+    var done = new Uint8Array(stampShapes);
+    var runs = [], pixels = [], runStart = new Int32Array(stampShapes * Steps * Steps + 1);
+    var order = [];
+    for (var i = 0; i < count; ++i) {
+      if (!done[stampShape[i]]) {
+        done[stampShape[i]] = 1;
+        first[stampShape[i]] = i;
+        order.push(stampShape[i]);
+      }
+    }
+    order.sort(function (a, b) {
+      return a - b;
+    });
+    var pixelCount = 0;
+    order.forEach(function (shape) {
+      var o = 8 * first[shape];
+      g.setTransform(1, 0, 0, 1, 0, 0);
+      g.clearRect(0, 0, across, across);
+      g.lineWidth = 1;
+      g.lineJoin = 'miter';
+      g.strokeStyle = data.colour;
+      g.fillStyle = '#ffffff';
+      for (var sy = 0; sy < Steps; ++sy) {
+        for (var sx = 0; sx < Steps; ++sx) {
+          g.setTransform(ratio, 0, 0, ratio, sx * cell + pad + sx / Steps, sy * cell + pad + sy / Steps);
+          g.beginPath();
+          g.moveTo(shapes[o + 2], shapes[o + 3]);
+          g.lineTo(shapes[o + 4], shapes[o + 5]);
+          g.lineTo(shapes[o + 6], shapes[o + 7]);
+          g.closePath();
+          g.fill();
+          g.stroke();
+        }
+      }
+      var rgba = g.getImageData(0, 0, across, across).data;
+      for (var ty = 0; ty < Steps; ++ty) {
+        for (var tx = 0; tx < Steps; ++tx) {
+          var stamp = (shape * Steps + ty) * Steps + tx;
+          runStart[stamp] = runs.length / 4;
+          for (var y = 0; y < cell; ++y) {
+            // A filled triangle is one run of pixels per row.
+            var x = 0, last = -1;
+            for (var sx2 = 0; sx2 < cell; ++sx2) {
+              if (rgba[4 * ((ty * cell + y) * across + tx * cell + sx2) + 3]) {
+                if (last < 0) {
+                  x = sx2;
+                }
+                last = sx2;
+              }
+            }
+            if (last < 0) {
+              continue;
+            }
+            runs.push(y - pad, x - pad, last + 1 - x, pixelCount);
+            for (; x <= last; ++x) {
+              var at = 4 * ((ty * cell + y) * across + tx * cell + x), a = rgba[at + 3];
+              pixels.push((a << 24) | (Math.round(rgba[at + 2] * a / 255) << 16)
+                | (Math.round(rgba[at + 1] * a / 255) << 8) | Math.round(rgba[at] * a / 255));
+              ++pixelCount;
+            }
+          }
+        }
+      }
+    });
+    // Shapes no photo has keep empty run lists.
+    for (var k = runStart.length - 1, next = runs.length / 4; k >= 0; --k) {
+      if (runStart[k] === 0 && k > 0 && !done[Math.floor(k / (Steps * Steps))]) {
+        runStart[k] = next;
+      } else {
+        next = runStart[k];
+      }
+    }
+    runStart[runStart.length - 1] = runs.length / 4;
+    return { ratio: ratio, runs: Int32Array.from(runs), pixels: Int32Array.from(pixels), runStart: runStart };
+  }
+
+  // Lays the shown triangles of a list (all photos when null) on the
+  // canvas, in three steps so that very many can be laid a slice per task:
+  // stampBegin (false when the canvas cannot be read back), stampRange for
+  // list positions from down to (not including) to, stampEnd.
+  var stamping = null;
+
+  function stampBegin(ctx, cw, ch, ratio) {
+    if (!stampSet || stampSet.ratio !== ratio) {
+      stampSet = makeStamps(ratio);
+      if (!stampSet) {
+        return false;
+      }
+    }
+    if (!stampImage || stampImage.width !== cw || stampImage.height !== ch) {
+      stampImage = ctx.createImageData(cw, ch);
+    }
+    // Whole pixels as signed numbers: the engine keeps those in registers.
+    var out = new Int32Array(stampImage.data.buffer);
+    out.fill(0);
+    stamping = { out: out, cw: cw, ch: ch, top: ch, bottom: -1 };
+    return true;
+  }
+
+  // From the topmost down, so that the many pixels already covered cost a
+  // look only. Returns how many triangles it laid.
+  function stampRange(list, from, to, s, ox, oy, ratio) {
+    var out = stamping.out, cw = stamping.cw, ch = stamping.ch, top = stamping.top, bottom = stamping.bottom;
+    var runs = stampSet.runs, pixels = stampSet.pixels, runStart = stampSet.runStart;
+    var drawn = 0, q = Steps;
+    for (var k = from; k > to; --k) {
+      var i = list ? list[k] : k;
+      if (!drawable(i)) {
+        continue;
+      }
+      ++drawn;
+      var vx = Math.round(ratio * (shapes[8 * i] * s - ox) * q);
+      var vy = Math.round(ratio * (shapes[8 * i + 1] * s - oy) * q);
+      var ix = Math.floor(vx / q), iy = Math.floor(vy / q);
+      var stamp = (stampShape[i] * q + (vy - iy * q)) * q + (vx - ix * q);
+      for (var r = runStart[stamp], end = runStart[stamp + 1]; r < end; ++r) {
+        var y = iy + runs[4 * r];
+        if (y < 0 || y >= ch) {
+          continue;
+        }
+        var x = ix + runs[4 * r + 1], len = runs[4 * r + 2], p = runs[4 * r + 3] - x;
+        var start = y * cw + (x < 0 ? 0 : x), stop = y * cw + (x + len > cw ? cw : x + len);
+        p -= y * cw;
+        for (var at = start; at < stop; ++at) {
+          var d = out[at];
+          var ia = 255 - (d >>> 24);
+          if (ia === 0) {
+            continue; // a later triangle covers it already
+          }
+          var src = pixels[p + at];
+          if (ia === 255) {
+            out[at] = src;
+          } else if (src !== 0) {
+            // This one under what lies on it, both premultiplied: d + s * (1 - d's alpha).
+            var rb = (src & 0xff00ff) * ia + 0x800080;
+            rb = ((rb + ((rb >>> 8) & 0xff00ff)) >>> 8) & 0xff00ff;
+            var ag = ((src >>> 8) & 0xff00ff) * ia + 0x800080;
+            ag = ((ag + ((ag >>> 8) & 0xff00ff)) >>> 8) & 0xff00ff;
+            out[at] = (d + (rb | (ag << 8))) | 0;
+          }
+        }
+      }
+      if (iy - stampPad < top) {
+        top = Math.max(0, iy - stampPad);
+      }
+      if (iy + stampPad > bottom) {
+        bottom = Math.min(ch - 1, iy + stampPad);
+      }
+    }
+    stamping.top = top;
+    stamping.bottom = bottom;
+    return drawn;
+  }
+
+  function stampEnd(ctx) {
+    var out = stamping.out, cw = stamping.cw, top = stamping.top, bottom = stamping.bottom;
+    stamping = null;
+    // The canvas takes its pixels without the colour premultiplied.
+    for (var at = top * cw, all = (bottom + 1) * cw; at < all; ++at) {
+      var v = out[at], a = v >>> 24;
+      if (a !== 0 && a !== 255) {
+        out[at] = (v & 0xff000000) | (Math.min(255, Math.round(((v >>> 16) & 255) * 255 / a)) << 16)
+          | (Math.min(255, Math.round(((v >>> 8) & 255) * 255 / a)) << 8) | Math.min(255, Math.round((v & 255) * 255 / a));
+      }
+    }
+    ctx.clearRect(0, 0, ctx.canvas.width, ctx.canvas.height);
+    if (bottom >= top) {
+      ctx.putImageData(stampImage, 0, 0, 0, top, cw, bottom + 1 - top);
+    }
+  }
+
   var PhotoLayer = L.Renderer.extend({
-    options: { padding: 0.3 },
+    // Leaflet's usual margin beyond the view: the whole is redrawn after each
+    // move, and a wider canvas costs a zoomed-out drawing its time.
+    options: { padding: 0.1 },
     drawn: 0,
+    stamps: true, // off: every triangle a path of its own, as when zoomed in
+    stamped: false, // whether the last drawing laid them so
     _job: 0,
 
     _initContainer: function () {
@@ -307,7 +561,6 @@
       }
       var ratio = window.devicePixelRatio || 1;
       ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-      ctx.clearRect(0, 0, this._container.width, this._container.height);
       var s = scale(), f = growth();
       var origin = map.getPixelOrigin().add(this._bounds.min);
       // Corners on pixel centres, so the 1-pixel outline covers whole pixels.
@@ -318,81 +571,93 @@
       var x1 = (origin.x + size.x) / s + margin, y1 = (origin.y + size.y) / s + margin;
       var list = photosIn(x0, y0, x1, y1);
       var n = list ? list.length : count;
+      var job = ++this._job, self = this, container = map.getContainer();
+      var drawn = 0;
+
+      function finish() {
+        self.drawn = drawn;
+        drawLabels(ctx, list, n, s, f, origin);
+        container.setAttribute('data-getekend', String(drawn));
+        container.removeAttribute('aria-busy');
+      }
+
+      // Zoomed out, every triangle has the size the program draws it at:
+      // many of them are laid as ready pixels, which is many times faster
+      // than a path each. What was drawn stays until the new picture is
+      // whole.
+      if (f === 1 && n > StampFrom && this.stamps && stampBegin(ctx, this._container.width, this._container.height, ratio)) {
+        var next = n - 1;
+        this.stamped = true;
+        if (n > ManyStamps) {
+          container.setAttribute('aria-busy', 'true');
+        }
+        var stampSlice = function () {
+          if (job !== self._job) {
+            return;
+          }
+          // The cost lies in this loop, so a slice is a time.
+          var stop = performance.now() + StampSlice;
+          do {
+            var until = Math.max(-1, next - 512);
+            drawn += stampRange(list, next, until, s, ox, oy, ratio);
+            next = until;
+          } while (next >= 0 && (n <= ManyStamps || performance.now() < stop));
+          if (next >= 0) {
+            nextSlice = stampSlice;
+            slices.port2.postMessage(null);
+            return;
+          }
+          stampEnd(ctx);
+          finish();
+        };
+        stampSlice();
+        return;
+      }
+      this.stamped = false;
+      ctx.clearRect(0, 0, this._container.width, this._container.height);
+
       // Very many triangles are drawn a slice per task, so that the page
       // keeps answering and the plan gets painted meanwhile; a new drawing
       // stops an unfinished one. The map is busy until the last slice.
-      var job = ++this._job, self = this, container = map.getContainer();
-      var k = 0, drawn = 0;
+      var k = 0;
       if (n > ManyToDraw) {
         container.setAttribute('aria-busy', 'true');
       }
-      // One path per photo keeps a later photo on top, as the program draws
-      // it; with many at once, batches of them are as good to the eye and
-      // many times faster.
-      var batch = n > 2000 ? 256 : 1;
       function slice() {
         if (job !== self._job) {
           return;
         }
         // Filling and stroking cost far more than this loop, so a slice is
-        // a number of triangles, not a time.
-        var until = n > ManyToDraw ? drawn + 1024 : Infinity, inBatch = 0;
+        // a number of triangles, not a time. One path per photo keeps a
+        // later photo on top, as the program draws it.
+        var until = n > ManyToDraw ? drawn + 1024 : Infinity;
         ctx.lineWidth = 1;
         ctx.lineJoin = 'miter';
         ctx.strokeStyle = data.colour;
         ctx.fillStyle = '#ffffff';
-        ctx.beginPath();
-        while (k < n) {
+        while (k < n && drawn < until) {
           var i = list ? list[k] : k;
           ++k;
-          var o = 8 * i;
-          if (!shown[i] || (shapes[o + 2] === 0 && shapes[o + 3] === 0 && shapes[o + 4] === 0 && shapes[o + 5] === 0)) {
-            continue; // searched away, or no triangle drawn for it
+          if (!drawable(i)) {
+            continue;
           }
+          var o = 8 * i;
           var px = shapes[o] * s - ox, py = shapes[o + 1] * s - oy;
+          ctx.beginPath();
           ctx.moveTo(px + shapes[o + 2] * f, py + shapes[o + 3] * f);
           ctx.lineTo(px + shapes[o + 4] * f, py + shapes[o + 5] * f);
           ctx.lineTo(px + shapes[o + 6] * f, py + shapes[o + 7] * f);
           ctx.closePath();
-          ++drawn;
-          if (++inBatch === batch) {
-            ctx.fill();
-            ctx.stroke();
-            ctx.beginPath();
-            inBatch = 0;
-            if (drawn >= until) {
-              break;
-            }
-          }
-        }
-        if (inBatch) {
           ctx.fill();
           ctx.stroke();
+          ++drawn;
         }
         if (k < n) {
           nextSlice = slice;
           slices.port2.postMessage(null);
           return;
         }
-        self.drawn = drawn;
-        if (data.labels.length) {
-          var letter = data.fontPixels * f;
-          ctx.font = letter + 'px ' + font;
-          ctx.textBaseline = 'top';
-          ctx.fillStyle = data.colour;
-          for (var m = 0; m < n; ++m) {
-            var j = list ? list[m] : m;
-            var at = labelOf[j];
-            if (at === undefined || !shown[j]) {
-              continue;
-            }
-            var lx = shapes[8 * j] * s - origin.x + data.labels[at + 1] * f;
-            var ly = shapes[8 * j + 1] * s - origin.y + data.labels[at + 2] * f;
-            ctx.fillText(data.labels[at + 3], lx, ly + 0.075 * letter);
-          }
-        }
-        container.setAttribute('data-getekend', String(drawn));
-        container.removeAttribute('aria-busy');
+        finish();
       }
       slice();
     },
@@ -895,15 +1160,21 @@
     }
     lastQuery = query;
     var mask = words.length ? find(words) : null;
+    var same = true;
     for (var i = 0; i < count; ++i) {
-      shown[i] = mask ? mask[i] : 1;
+      var now = mask ? mask[i] : 1;
+      same = same && shown[i] === now;
+      shown[i] = now;
     }
     makeOrder();
     shownCount = orderCount;
     $('telling').textContent = words.length ? shownCount + ' van ' + photoCount(count) : photoCount(count);
     hideTip();
     placeRing();
-    layer.draw();
+    // A longer word often leaves the same photos: the map stays as drawn.
+    if (!same) {
+      layer.draw();
+    }
     resetList();
   }
 
