@@ -289,8 +289,9 @@ private:
 };
 
 // TIFF through libtiff, the library Qt's own reader uses: the kinds whose
-// samples are the pixels as they are (8-bit RGB or grey, in strips, upright),
-// which any reader gives alike.
+// samples are the pixels as they are (8-bit RGB or grey, upright), which any
+// reader gives alike. Strips are read row by row, tiles a row of tiles at a
+// time (as GIS programs write large pictures).
 class TiffSource : public MapBandReader::Source
 {
 public:
@@ -338,14 +339,31 @@ public:
         const bool rgb = photometric == PHOTOMETRIC_RGB && samples == 3;
         const bool grey = photometric == PHOTOMETRIC_MINISBLACK && samples == 1;
         if (!(rgb || grey) || bits != 8 || planar != PLANARCONFIG_CONTIG || format != SAMPLEFORMAT_UINT
-            || orientation != ORIENTATION_TOPLEFT || TIFFIsTiled(m_tiff) || width == 0 || height == 0
-            || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
+            || orientation != ORIENTATION_TOPLEFT || width == 0 || height == 0 || width > 0x7FFFFFFF
+            || height > 0x7FFFFFFF)
             return false;
         m_rgb = rgb;
         m_width = int(width);
-        if (TIFFScanlineSize(m_tiff) != tmsize_t(width) * (rgb ? 3 : 1))
-            return false;
-        m_line.resize(std::size_t(TIFFScanlineSize(m_tiff)));
+        m_height = int(height);
+        const std::size_t lineBytes = std::size_t(width) * (rgb ? 3 : 1);
+        if (TIFFIsTiled(m_tiff)) {
+            uint32_t tileWidth = 0, tileHeight = 0;
+            // A row of tiles is held at once: tiles as tall as the picture
+            // would hold it whole.
+            if (!TIFFGetField(m_tiff, TIFFTAG_TILEWIDTH, &tileWidth)
+                || !TIFFGetField(m_tiff, TIFFTAG_TILELENGTH, &tileHeight) || tileWidth == 0 || tileHeight == 0
+                || tileWidth > 8192 || tileHeight > 1024
+                || TIFFTileSize(m_tiff) != tmsize_t(tileWidth) * tileHeight * (rgb ? 3 : 1))
+                return false;
+            m_tileWidth = int(tileWidth);
+            m_tileHeight = int(tileHeight);
+            m_tile.resize(std::size_t(TIFFTileSize(m_tiff)));
+            m_line.resize(lineBytes * tileHeight);
+        } else {
+            if (TIFFScanlineSize(m_tiff) != tmsize_t(lineBytes))
+                return false;
+            m_line.resize(lineBytes);
+        }
         *size = QSize(int(width), int(height));
         return true;
     }
@@ -356,11 +374,10 @@ public:
         if (rows.isNull())
             throw TolvekError(QStringLiteral("onvoldoende geheugen"));
         for (int y = 0; y < count; ++y, ++m_row) {
-            if (TIFFReadScanline(m_tiff, m_line.data(), uint32_t(m_row), 0) < 0)
-                throw TolvekError(QStringLiteral("geen geldige of een beschadigde TIFF-afbeelding (%1)")
-                                      .arg(QString::fromLocal8Bit(m_message)));
+            const unsigned char *in = m_tileHeight > 0 ? TiledRow() : m_line.data();
+            if (m_tileHeight == 0 && TIFFReadScanline(m_tiff, m_line.data(), uint32_t(m_row), 0) < 0)
+                throw Damaged();
             auto *out = reinterpret_cast<QRgb *>(rows.scanLine(y));
-            const unsigned char *in = m_line.data();
             if (m_rgb)
                 for (int x = 0; x < m_width; ++x, in += 3)
                     out[x] = qRgb(in[0], in[1], in[2]);
@@ -372,6 +389,33 @@ public:
     }
 
 private:
+    TolvekError Damaged() const
+    {
+        return TolvekError(QStringLiteral("geen geldige of een beschadigde TIFF-afbeelding (%1)")
+                               .arg(QString::fromLocal8Bit(m_message)));
+    }
+
+    // Row m_row of a tiled picture, its row of tiles read when it is the first.
+    const unsigned char *TiledRow()
+    {
+        const int channels = m_rgb ? 3 : 1;
+        const std::size_t lineBytes = std::size_t(m_width) * std::size_t(channels);
+        const int top = m_row - m_row % m_tileHeight;
+        if (m_row == top) {
+            const int rows = std::min(m_tileHeight, m_height - top);
+            for (int x = 0; x < m_width; x += m_tileWidth) {
+                if (TIFFReadTile(m_tiff, m_tile.data(), uint32_t(x), uint32_t(top), 0, 0) < 0)
+                    throw Damaged();
+                const std::size_t bytes = std::size_t(std::min(m_tileWidth, m_width - x)) * std::size_t(channels);
+                for (int r = 0; r < rows; ++r)
+                    std::memcpy(m_line.data() + std::size_t(r) * lineBytes + std::size_t(x) * std::size_t(channels),
+                                m_tile.data() + std::size_t(r) * std::size_t(m_tileWidth) * std::size_t(channels),
+                                bytes);
+            }
+        }
+        return m_line.data() + std::size_t(m_row - top) * lineBytes;
+    }
+
     static int Error(TIFF *, void *self, const char *, const char *format, va_list arguments)
     {
         auto *source = static_cast<TiffSource *>(self);
@@ -383,8 +427,12 @@ private:
     TIFF *m_tiff = nullptr;
     bool m_rgb = false;
     int m_width = 0;
+    int m_height = 0;
     int m_row = 0;
-    std::vector<unsigned char> m_line;
+    int m_tileWidth = 0;
+    int m_tileHeight = 0;              // 0: strips
+    std::vector<unsigned char> m_line; // a row, or a row of tiles
+    std::vector<unsigned char> m_tile;
     char m_message[200] = {};
 };
 

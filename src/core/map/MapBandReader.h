@@ -19,7 +19,7 @@ public:
     // A reader for the map at path when it has at least minPixels and is a
     // PNG read in bands (not interlaced, 8 bits a channel or a palette; no
     // transparent colour key), a baseline JPEG without a turn in its EXIF,
-    // or a TIFF of 8-bit RGB or grey in strips, upright; null for anything
+    // or a TIFF of 8-bit RGB or grey, upright; null for anything
     // else (also a file that is missing or whose
     // header is damaged: the whole decoding then says why).
     static std::unique_ptr<MapBandReader> Open(const QString &path, qint64 minPixels = MinPixels);
