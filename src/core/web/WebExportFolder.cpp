@@ -353,6 +353,14 @@ void WebExportFolder::MakeFolder(const QString &relative) const
     }
 }
 
+void WebExportFolder::RemoveFolder(const QString &relative)
+{
+    QDir(m_temp + QLatin1Char('/') + relative).removeRecursively();
+    const QString inside = relative + QLatin1Char('/');
+    QMutexLocker locker(&m_digestLock);
+    m_digests.removeIf([&](const QPair<QString, QByteArray> &d) { return d.first.startsWith(inside); });
+}
+
 void WebExportFolder::Write(const QString &relative, const QByteArray &bytes)
 {
     // Plain writes into the new, private folder: no earlier file can be
