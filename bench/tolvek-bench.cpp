@@ -517,10 +517,7 @@ void BM_GpsPlacement(benchmark::State &state)
             const std::optional<QPoint> &at = result.places[i];
             if (!at)
                 continue;
-            const QByteArray &old = positions[i];
-            positions[i] = PhotoEntry::Make(PhotoEntry::KeyView(old),
-                                            QByteArray::number(at->x()) + ',' + QByteArray::number(at->y()) + ','
-                                                + PhotoEntry::SplitPositionView(old).direction.toByteArray());
+            positions[i] = PhotoEntry::MovedPosition(positions[i], at->x(), at->y());
         }
         if (result.placed != geo.records.size())
             state.SkipWithError("not every photo was placed");
