@@ -4,6 +4,7 @@
 
 #include "core/base/TolvekError.h"
 #include "core/map/GeoPhotoExport.h"
+#include "core/map/MapBandReader.h"
 #include "core/map/MapCalibration.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
@@ -169,10 +170,14 @@ void Render(const QString &projectName, const QString &outputName, bool labels, 
         if (north || scale)
             throw TolvekError(QStringLiteral("--north en --scale horen bij een kaart als .png, .svg of .pdf, niet bij "
                                              "een webpagina."));
-        const MapScene scene = MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         const WebExportFolder::Target target = WebExportFolder::ForOutput(outputName);
         WebExport::Progress progress;
         WebExport::Options options;
+        // A large plan goes into tiles band by band, never held whole; any
+        // other map is decoded as for the screen.
+        options.mapBands = MapBandReader::Open(MapDrawing::MapFilePath(doc));
+        const MapScene scene = options.mapBands ? MapDrawing::Build(doc, labels, options.mapBands->Size())
+                                                : MapDrawing::Build(doc, labels, cache, MapDrawing::MapFilePath(doc));
         options.keepMetadata = keepExif;
         // A georeferenced map gives each photo its place on Earth; a sidecar
         // that cannot be used costs the page nothing else.

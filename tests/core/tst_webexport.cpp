@@ -7,6 +7,7 @@
 #include "PhotoTestFiles.h"
 
 #include "core/base/TolvekError.h"
+#include "core/map/MapBandReader.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapImageCache.h"
 #include "core/photos/JpegDecoder.h"
@@ -21,6 +22,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,6 +71,18 @@ WebExport::Result Export(const ProjectDocument &doc, const QString &output, bool
     return WebExport::Run(doc, scene, WebExportFolder::ForOutput(output), progress, options);
 }
 
+// The same export with the map read in bands; false when it is not read so.
+bool ExportInBands(const ProjectDocument &doc, const QString &output, WebExport::Progress &progress)
+{
+    WebExport::Options options;
+    options.mapBands = MapBandReader::Open(MapDrawing::MapFilePath(doc), 0);
+    if (!options.mapBands)
+        return false;
+    const MapScene scene = MapDrawing::Build(doc, false, options.mapBands->Size());
+    WebExport::Run(doc, scene, WebExportFolder::ForOutput(output), progress, options);
+    return true;
+}
+
 // The folder of files the page at output uses.
 QString Assets(const QString &output)
 {
@@ -76,13 +91,56 @@ QString Assets(const QString &output)
     return version.isEmpty() ? QString() : t.AssetsPath() + QLatin1Char('/') + version;
 }
 
-// One of the page's data files ("gegevens.js", "teksten.js") as JSON.
-QJsonObject PageData(const QString &output, const QString &file)
+// The object a data file of the page assigns, as JSON.
+QJsonObject Assigned(const QByteArray &file)
 {
-    QByteArray js = ReadAll(Assets(output) + QLatin1Char('/') + file);
-    js = js.mid(js.indexOf('{'));
+    QByteArray js = file.mid(file.indexOf("= {") + 2);
     js.truncate(js.lastIndexOf('}') + 1);
     return QJsonDocument::fromJson(js).object();
+}
+
+// The numbered parts beside one of the page's data files: "posities-1.js"
+// and on beside "gegevens.js", "teksten-1.js" and on beside "teksten.js".
+QStringList PartFiles(const QString &output, const QString &file)
+{
+    const QString stem = file == QLatin1String("gegevens.js") ? QStringLiteral("posities") : QStringLiteral("teksten");
+    QStringList parts;
+    for (int k = 1; QFileInfo::exists(Assets(output) + QStringLiteral("/%1-%2.js").arg(stem).arg(k)); ++k)
+        parts << Assets(output) + QStringLiteral("/%1-%2.js").arg(stem).arg(k);
+    return parts;
+}
+
+// One of the page's data files ("gegevens.js", "teksten.js") with its
+// parts, as JSON: the parts' lists one after the other, their texts joined.
+QJsonObject PageData(const QString &output, const QString &file)
+{
+    QJsonObject all = Assigned(ReadAll(Assets(output) + QLatin1Char('/') + file));
+    for (const QString &name : PartFiles(output, file)) {
+        const QJsonObject part = Assigned(ReadAll(name));
+        for (auto it = part.begin(); it != part.end(); ++it) {
+            if (it->isArray()) {
+                QJsonArray joined = all.value(it.key()).toArray();
+                for (const QJsonValue &v : it->toArray())
+                    joined.append(v);
+                all.insert(it.key(), joined);
+            } else if (it->isString()) {
+                all.insert(it.key(), all.value(it.key()).toString() + it->toString());
+            }
+        }
+    }
+    return all;
+}
+
+// Every data file of the page, parts included.
+QList<QByteArray> AllPageData(const QString &output)
+{
+    QList<QByteArray> files;
+    for (const QString &file : {QStringLiteral("gegevens.js"), QStringLiteral("teksten.js")}) {
+        files << ReadAll(Assets(output) + QLatin1Char('/') + file);
+        for (const QString &name : PartFiles(output, file))
+            files << ReadAll(name);
+    }
+    return files;
 }
 
 // The photo files the page names for photo id ("foto-00001"): the photo
@@ -143,6 +201,8 @@ private slots:
     void photosAreNamedByContentScaledUprightAndPrivate();
     void everyKindOfPhotoReachesThePage();
     void mapBecomesATilePyramid();
+    void largeMapsAreReadInBands();
+    void damagedMapInBandsLeavesNothing();
     void foldersAreNeverLeftHalfWritten();
     void textsAreEscapedForThePage();
 };
@@ -202,9 +262,10 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     const QByteArray towerBytes = ReadAll(Assets(out) + QLatin1Char('/') + tower[0]);
     QVERIFY(towerBytes.size() < small.size());
     QVERIFY(small.endsWith(towerBytes.mid(towerBytes.indexOf("\xFF\xDA"))));
-    const QByteArray data = ReadAll(Assets(out) + QStringLiteral("/gegevens.js"));
-    for (const QByteArray &written : {bigBytes, towerBytes, data, ReadAll(Assets(out) + QStringLiteral("/teksten.js")),
-                                      ReadAll(out + QStringLiteral("/index.html"))})
+    const QList<QByteArray> data = AllPageData(out);
+    QCOMPARE(data.size(), 4);
+    for (const QByteArray &written :
+         QList<QByteArray>{bigBytes, towerBytes, ReadAll(out + QStringLiteral("/index.html"))} + data)
         for (const char *secret : {"Exif", "Jan Geheim", "SN-4711", "Serienummer", "elders", "project"})
             QVERIFY2(!written.contains(secret), secret);
 
@@ -216,7 +277,8 @@ void TestWebExport::photosAreNamedByContentScaledUprightAndPrivate()
     // The prompt of a new photo is no caption, and not searched for.
     QCOMPARE(texts.value(QLatin1String("notes")).toArray().toVariantList().mid(0, 2),
              (QVariantList{QString(), QStringLiteral("Bij de toren")}));
-    QVERIFY(!ReadAll(Assets(out) + QStringLiteral("/teksten.js")).contains("Type hier"));
+    for (const QByteArray &written : data)
+        QVERIFY(!written.contains("Type hier"));
 
     // Asked for, the metadata stays, the orientation made upright.
     const QString kept = dir.filePath(QStringLiteral("met-exif"));
@@ -314,6 +376,114 @@ void TestWebExport::mapBecomesATilePyramid()
     QCOMPARE(qAlpha(edge.pixel(10, 200)), 0);
 }
 
+void TestWebExport::largeMapsAreReadInBands()
+{
+    QTemporaryDir dir;
+    // Neither side a multiple of the tile size; odd rows and columns at
+    // every level, so the last row and column of each are halved alone.
+    const int w = 701, h = 555;
+    QImage plan(w, h, QImage::Format_RGB32);
+    plan.fill(qRgb(250, 250, 240));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (x % 50 < 3 || y % 40 < 3)
+                plan.setPixel(x, y, y % 80 < 40 ? qRgb(20, 20, 20) : qRgb(200, 30, 30));
+    // Few colours in the first band of rows, a photograph below it: the
+    // PNG tiles already written must give way to JPEG ones.
+    QImage late = plan.copy();
+    QPainter(&late).drawImage(0, 300, MapTestFiles::Pattern(w, h - 300));
+    QImage alpha = plan.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < h; y += 3)
+        for (int x = 0; x < w; ++x)
+            alpha.setPixel(x, y, qRgba(x & 0xFF, 90, 200, (x + y) & 0xFF));
+    QImage palette = plan.convertToFormat(QImage::Format_Indexed8);
+    palette.setColor(0, qRgba(10, 200, 10, 77));
+    QImage grey = MapTestFiles::Pattern(w, h).convertToFormat(QImage::Format_Grayscale8);
+    const struct
+    {
+        const char *name;
+        QImage image;
+        const char *format;
+    } maps[] = {{"plan.png", plan, "PNG"},  {"laat.png", late, "PNG"},
+                {"alfa.png", alpha, "PNG"}, {"palet.png", palette, "PNG"},
+                {"grijs.png", grey, "PNG"}, {"foto.jpg", MapTestFiles::Pattern(w, h), "JPEG"}};
+    QStringList names;
+    for (const auto &map : maps) {
+        QVERIFY(map.image.save(dir.filePath(QString::fromLatin1(map.name)), map.format));
+        names << QString::fromLatin1(map.name);
+    }
+    // TIFF as scanners write it (strips) and as GIS do (tiles, here not
+    // fitting the map either), compressed.
+    for (const QString &name :
+         {QStringLiteral("strook.tif"), QStringLiteral("grijs.tif"), QStringLiteral("tegels.tif")}) {
+        QStringList arguments{dir.filePath(QStringLiteral("laat.png")),
+                              QStringLiteral("-type"),
+                              name == QLatin1String("grijs.tif") ? QStringLiteral("Grayscale")
+                                                                 : QStringLiteral("TrueColor"),
+                              QStringLiteral("-depth"),
+                              QStringLiteral("8"),
+                              QStringLiteral("-compress"),
+                              QStringLiteral("lzw")};
+        if (name == QLatin1String("tegels.tif"))
+            arguments << QStringLiteral("-define") << QStringLiteral("tiff:tile-geometry=128x96");
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"), arguments << dir.filePath(name)), 0);
+        names << name;
+    }
+    for (const QString &name : std::as_const(names)) {
+        const ProjectDocument doc = MapTestFiles::Project(dir.path(), name.toLatin1(), {"00001=10,10,0"});
+        const QString whole = dir.filePath(name + QStringLiteral("-heel/"));
+        const QString bands = dir.filePath(name + QStringLiteral("-banden/"));
+        Export(doc, whole);
+        WebExport::Progress progress;
+        QVERIFY2(ExportInBands(doc, bands, progress), qPrintable(name));
+        QCOMPARE(progress.done.load(), progress.total.load());
+        const QStringList tiles = Files(Assets(whole) + QStringLiteral("/kaart"));
+        QCOMPARE(Files(Assets(bands) + QStringLiteral("/kaart")), tiles);
+        // Drawings become PNG tiles, photographs (and the translucent
+        // stripes laid on white) JPEG ones.
+        const bool drawing = name == QLatin1String("plan.png") || name == QLatin1String("palet.png")
+            || name == QLatin1String("grijs.png") || name == QLatin1String("grijs.tif");
+        QVERIFY2(tiles.first().endsWith(QStringLiteral(".png")) == drawing, qPrintable(name));
+        for (const QString &tile : tiles)
+            QVERIFY2(ReadAll(Assets(bands) + QStringLiteral("/kaart/") + tile)
+                         == ReadAll(Assets(whole) + QStringLiteral("/kaart/") + tile),
+                     qPrintable(name + QLatin1Char(' ') + tile));
+        QCOMPARE(ReadAll(Assets(bands) + QStringLiteral("/gegevens.js")),
+                 ReadAll(Assets(whole) + QStringLiteral("/gegevens.js")));
+    }
+
+    // Rows that come whole only after the last pass, and a small map, stay
+    // with the whole decoding.
+    const QString interlaced = dir.filePath(QStringLiteral("interlaced.png"));
+    QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                               {dir.filePath(QStringLiteral("plan.png")), QStringLiteral("-interlace"),
+                                QStringLiteral("PNG"), interlaced}),
+             0);
+    QVERIFY(!MapBandReader::Open(interlaced, 0));
+    QVERIFY(!MapBandReader::Open(dir.filePath(QStringLiteral("plan.png"))));
+}
+
+void TestWebExport::damagedMapInBandsLeavesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(MapTestFiles::Pattern(600, 700).save(dir.filePath(QStringLiteral("kaart.png")), "PNG"));
+    QByteArray png = ReadAll(dir.filePath(QStringLiteral("kaart.png")));
+    png.truncate(png.size() * 2 / 3);
+    QVERIFY(PhotoTestFiles::WriteFile(dir.filePath(QStringLiteral("kaart.png")), png));
+    const ProjectDocument doc = MapTestFiles::Project(dir.path(), "kaart.png", {"00001=10,10,0"});
+    const QString out = dir.filePath(QStringLiteral("uit/"));
+    WebExport::Progress progress;
+    try {
+        QVERIFY(ExportInBands(doc, out, progress));
+        QFAIL("a map that ends early was exported");
+    } catch (const TolvekError &e) {
+        QVERIFY2(e.message().startsWith(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen: ")
+                                            .arg(dir.filePath(QStringLiteral("kaart.png")))),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(Entries(out), QStringList());
+}
+
 void TestWebExport::foldersAreNeverLeftHalfWritten()
 {
     QTemporaryDir dir;
@@ -367,12 +537,15 @@ void TestWebExport::foldersAreNeverLeftHalfWritten()
         QVERIFY2(e.message().contains(QStringLiteral("\"eigen.txt\"")), qPrintable(e.message()));
     }
     QVERIFY(QFile::remove(assets + QStringLiteral("/eigen.txt")));
-    // Also inside a version, where replacing the page would remove it.
-    const QString note = Assets(web) + QStringLiteral("/fotos/notities.txt");
-    QVERIFY(PhotoTestFiles::WriteFile(note, "van mij"));
-    QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
-    QVERIFY(QFile::exists(note));
-    QVERIFY(QFile::remove(note));
+    // Also inside a version, where replacing the page would remove it, even
+    // when named much like one of the page's parts.
+    for (const char *name : {"/fotos/notities.txt", "/teksten-1.js.orig"}) {
+        const QString note = Assets(web) + QLatin1String(name);
+        QVERIFY(PhotoTestFiles::WriteFile(note, "van mij"));
+        QVERIFY_THROWS_EXCEPTION(TolvekError, Export(doc, web));
+        QVERIFY(QFile::exists(note));
+        QVERIFY(QFile::remove(note));
+    }
 
     // What killed exports left, however young: a temporary folder, the lock
     // of a process that is gone, a version no page uses; all removed.

@@ -233,6 +233,20 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
     scene.size = scene.map.isNull() ? QSize(1, 1) : scene.map.size();
     if (scene.map.isNull())
         scene.mapProblem = MapProblem(doc, mapPath);
+    AddPhotos(scene, doc, labels, nameKeys);
+    return scene;
+}
+
+MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, QSize mapSize, const KeyTable *nameKeys)
+{
+    MapScene scene;
+    scene.size = mapSize;
+    AddPhotos(scene, doc, labels, nameKeys);
+    return scene;
+}
+
+void MapDrawing::AddPhotos(MapScene &scene, const ProjectDocument &doc, bool labels, const KeyTable *nameKeys)
+{
     scene.triangleColour = WindowsColour(doc.TriangleColour);
 
     const std::int32_t s = doc.TriangleSize;
@@ -283,7 +297,6 @@ MapScene MapDrawing::Build(const ProjectDocument &doc, bool labels, MapImageCach
 
     if (!doc.UserHelpText.isEmpty())
         scene.helpText = QLatin1Char(' ') + AnsiCodec::toUnicode(doc.UserHelpText) + QLatin1Char(' ');
-    return scene;
 }
 
 void MapDrawing::PlacePhoto(MapPhotoShape &shape, const MapScene &scene, std::int32_t x, std::int32_t y,

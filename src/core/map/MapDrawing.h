@@ -59,6 +59,10 @@ public:
     static MapScene Build(const ProjectDocument &doc, bool labels, MapImageCache &cache, const QString &mapPath,
                           const KeyTable *nameKeys = nullptr);
 
+    // The same for a map of mapSize whose pixels are read elsewhere, in
+    // bands (MapBandReader): scene.map stays null.
+    static MapScene Build(const ProjectDocument &doc, bool labels, QSize mapSize, const KeyTable *nameKeys = nullptr);
+
     // Puts a photo's shape of scene at (x, y), pointing in direction, as
     // Build would have drawn it there; a label keeps its name. For showing
     // a photo where the mouse takes it before the project changes.
@@ -69,4 +73,8 @@ public:
     // painters as they are: such a triangle is cut down to the map's
     // surroundings, such a label (necessarily off the map) left out.
     static constexpr std::int64_t CoordinateLimit = std::int64_t(1) << 22;
+
+private:
+    // Everything of the scene but the map: triangles, labels, help text.
+    static void AddPhotos(MapScene &scene, const ProjectDocument &doc, bool labels, const KeyTable *nameKeys);
 };

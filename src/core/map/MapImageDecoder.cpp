@@ -44,26 +44,6 @@ bool TooManyPixels(QSize size)
     return size.isValid() && qint64(size.width()) * size.height() > MapImageDecoder::MaxPixels;
 }
 
-// Pictures with transparency are laid on white; pixel formats wider than
-// 32 bits are brought down to 32, which is all a map needs and what every
-// output of the drawing takes.
-QImage Normalised(QImage image)
-{
-    if (image.hasAlphaChannel()) {
-        QImage flat(image.size(), QImage::Format_RGB32);
-        if (flat.isNull())
-            return flat;
-        flat.fill(Qt::white);
-        QPainter painter(&flat);
-        painter.drawImage(0, 0, image);
-        painter.end();
-        return flat;
-    }
-    if (image.depth() > 32)
-        return image.convertToFormat(QImage::Format_RGB32);
-    return image;
-}
-
 // Qt's own readers: bitmaps (kept as they always were read) and the
 // formats of its image plugins.
 QImage ReadWithQt(const QString &path, bool bitmap, const QByteArray &head)
@@ -91,7 +71,7 @@ QImage ReadWithQt(const QString &path, bool bitmap, const QByteArray &head)
     }
     if (bitmap)
         return image;
-    image = Normalised(std::move(image));
+    image = MapImageDecoder::Normalised(std::move(image));
     if (image.isNull())
         throw TolvekError(QStringLiteral("onvoldoende geheugen"));
     return image;
@@ -125,6 +105,23 @@ MapImageDecoder::Kind MapImageDecoder::KindOf(const QByteArray &head)
     if (head.left(1024).contains("%PDF-"))
         return Kind::Pdf;
     return Kind::Other;
+}
+
+QImage MapImageDecoder::Normalised(QImage image)
+{
+    if (image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            return flat;
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        return flat;
+    }
+    if (image.depth() > 32)
+        return image.convertToFormat(QImage::Format_RGB32);
+    return image;
 }
 
 void MapImageDecoder::RaiseAllocationLimit()
@@ -196,5 +193,5 @@ QImage MapImageDecoder::Preview(const QString &path, QSize box)
     if (!size.isValid() || size.isEmpty() || TooManyPixels(size))
         return QImage();
     reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).boundedTo(size).expandedTo(QSize(1, 1)));
-    return Normalised(reader.read());
+    return MapImageDecoder::Normalised(reader.read());
 }

@@ -32,6 +32,12 @@ public:
     // a null image when there is nothing to show.
     static QImage Preview(const QString &path, QSize box);
 
+    // Pictures with transparency laid on white; pixel formats wider than 32
+    // bits brought down to 32, which is all a map needs and what every
+    // output of the drawing takes. Works pixel by pixel, so a band of rows
+    // comes out as the same rows of the whole picture would.
+    static QImage Normalised(QImage image);
+
     // The most pixels a map may have: what the raised limit lets Qt allocate
     // at 32 bits a pixel. A scanned A0 plan at 300 dpi has 140 million.
     static constexpr int AllocationLimitMB = 2048;

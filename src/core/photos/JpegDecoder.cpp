@@ -57,24 +57,7 @@ struct RowSink
         std::fill(counts.begin(), counts.end(), 0u);
     }
 
-    // Turns the CMYK row in place into blue, green, red, unused.
-    void cmykToBgrx()
-    {
-        unsigned char *p = row.data();
-        for (int x = 0; x < sourceWidth; ++x, p += 4) {
-            unsigned c = p[0], m = p[1], y = p[2], k = p[3];
-            if (!cmykInverted) {
-                c = 255 - c;
-                m = 255 - m;
-                y = 255 - y;
-                k = 255 - k;
-            }
-            p[0] = static_cast<unsigned char>((y * k + 127) / 255);
-            p[1] = static_cast<unsigned char>((m * k + 127) / 255);
-            p[2] = static_cast<unsigned char>((c * k + 127) / 255);
-            p[3] = 255;
-        }
-    }
+    void cmykToBgrx() { JpegDecoder::CmykToBgrx(row.data(), sourceWidth, cmykInverted); }
 
     void addRow(int sourceRow)
     {
@@ -225,6 +208,24 @@ quint32 read32(const unsigned char *p, bool little)
 }
 
 } // namespace
+
+void JpegDecoder::CmykToBgrx(unsigned char *row, int width, bool inverted)
+{
+    unsigned char *p = row;
+    for (int x = 0; x < width; ++x, p += 4) {
+        unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        p[0] = static_cast<unsigned char>((y * k + 127) / 255);
+        p[1] = static_cast<unsigned char>((m * k + 127) / 255);
+        p[2] = static_cast<unsigned char>((c * k + 127) / 255);
+        p[3] = 255;
+    }
+}
 
 int JpegDecoder::OrientationFromExif(const unsigned char *payload, std::size_t size)
 {

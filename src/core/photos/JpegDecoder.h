@@ -43,6 +43,11 @@ public:
     // Turns an image decoded as stored into the shown orientation.
     static QImage ApplyOrientation(const QImage &image, int orientation);
 
+    // Turns a row of width CMYK pixels, as libjpeg hands print-shop JPEGs
+    // out, in place into blue, green, red, unused. inverted: Adobe's
+    // convention, 255 means no ink.
+    static void CmykToBgrx(unsigned char *row, int width, bool inverted);
+
     static constexpr qint64 DefaultMaxPixels = 150'000'000;
     // Memory libjpeg may use for its own buffers (progressive photos keep
     // all coefficients of the frame).

@@ -2,6 +2,7 @@
 
 #include "core/base/TolvekError.h"
 #include "core/map/GpsPlacement.h"
+#include "core/map/MapBandReader.h"
 #include "core/map/MapDrawing.h"
 #include "core/map/MapScene.h"
 #include "core/photos/ExifReader.h"
@@ -172,7 +173,8 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
 {
     Result result;
     CheckMap(doc);
-    if (!doc.MapFileName.isEmpty() && scene.map.isNull())
+    const bool hasMap = !scene.map.isNull() || options.mapBands;
+    if (!doc.MapFileName.isEmpty() && !hasMap)
         throw TolvekError(QStringLiteral("De overzichtskaart \"%1\" kan niet worden gelezen.")
                               .arg(QDir::toNativeSeparators(MapDrawing::MapFilePath(doc))));
     if (WebExportFolder::Inspect(target) == WebExportFolder::State::Occupied)
@@ -189,7 +191,7 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
         scene.helpText.trimmed().isEmpty() ? QString() : scene.helpText.mid(1, scene.helpText.size() - 2);
     content.fontPixels = scene.fontPixelSize;
     content.triangleColour = scene.triangleColour;
-    content.mapSize = scene.map.isNull() ? QSize(0, 0) : scene.map.size();
+    content.mapSize = options.mapBands ? options.mapBands->Size() : scene.map.isNull() ? QSize(0, 0) : scene.map.size();
 
     std::vector<PhotoJob> jobs;
     std::vector<SourceJob> sources;
@@ -257,8 +259,8 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     result.photos = int(content.photos.size());
 
     WebMapTiles::Plan plan;
-    if (!scene.map.isNull()) {
-        plan = WebMapTiles::MakePlan(scene.map);
+    if (hasMap) {
+        plan = options.mapBands ? WebMapTiles::MakePlan(options.mapBands->Size()) : WebMapTiles::MakePlan(scene.map);
         content.tileLevels = int(plan.levels.size());
         content.tileExtension = plan.Extension();
     }
@@ -341,8 +343,14 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     if (failed)
         throw TolvekError(error);
 
-    if (!scene.map.isNull() && !progress.cancelled)
+    if (options.mapBands && !progress.cancelled) {
+        WebMapTiles::WriteBands(*options.mapBands, plan, folder, pool, tick,
+                                [&progress](int tiles) { progress.done -= tiles; });
+        // Settled while the map was read.
+        content.tileExtension = plan.Extension();
+    } else if (!scene.map.isNull() && !progress.cancelled) {
         WebMapTiles::Write(scene.map, plan, folder, pool, tick);
+    }
 
     if (progress.cancelled) {
         folder.Abandon();
@@ -382,7 +390,13 @@ WebExport::Result WebExport::Prepare(const ProjectDocument &doc, const MapScene 
     }
 
     folder.Write(WebPageWriter::DataFileName(), WebPageWriter::Data(content));
+    const QList<QByteArray> positions = WebPageWriter::PositionParts(content);
+    for (qsizetype k = 0; k < positions.size(); ++k)
+        folder.Write(WebPageWriter::PositionPartName(k), positions[k]);
     folder.Write(WebPageWriter::TextsFileName(), WebPageWriter::Texts(content));
+    const QList<QByteArray> texts = WebPageWriter::TextParts(content);
+    for (qsizetype k = 0; k < texts.size(); ++k)
+        folder.Write(WebPageWriter::TextPartName(k), texts[k]);
     content.assetsAddress = folder.VersionAddress();
     folder.SetPage(WebPageWriter::Page(content));
     result.pending = std::move(pending);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class MapBandReader;
 class ProjectDocument;
 struct MapScene;
 
@@ -41,6 +42,10 @@ public:
         // The map's place on Earth: with a fit, each photo shows its
         // position as text and as a geo: link.
         std::optional<MapGeoreference> georeference;
+        // The map read in bands for its tiles, instead of the scene's map
+        // (which is then null, the scene built for the reader's size): a
+        // large map is never held whole.
+        std::shared_ptr<MapBandReader> mapBands;
         // For tests: called after each step of the commit.
         std::function<void(int step)> afterCommitStep;
     };

@@ -84,10 +84,12 @@ bool IsTemporary(const QString &name)
 }
 
 // Whether relative (below a version folder) is a name the export writes
-// there: its own script, style and Leaflet, the two data files, the photos
-// named by their content, and the map's tiles level/column/row.
+// there: its own script, style and Leaflet, the data files and their
+// numbered parts, the photos named by their content, and the map's tiles
+// level/column/row.
 bool IsVersionEntry(const QString &relative, bool isDir)
 {
+    static const QRegularExpression part(QStringLiteral("^(posities|teksten)-[1-9][0-9]{0,4}\\.js$"));
     static const QRegularExpression photo(QStringLiteral("^fotos/[0-9a-f]{20}(-klein)?\\.(jpg|png)$"));
     static const QRegularExpression tileFolder(QStringLiteral("^kaart(/[0-9]{1,4}){0,2}$"));
     static const QRegularExpression tile(QStringLiteral("^kaart/[0-9]{1,4}/[0-9]{1,6}/[0-9]{1,6}\\.(jpg|png)$"));
@@ -95,7 +97,8 @@ bool IsVersionEntry(const QString &relative, bool isDir)
         if (relative == QLatin1String("fotos") || tileFolder.match(relative).hasMatch())
             return true;
     } else if (relative == WebPageWriter::DataFileName() || relative == WebPageWriter::TextsFileName()
-               || photo.match(relative).hasMatch() || tile.match(relative).hasMatch()) {
+               || part.match(relative).hasMatch() || photo.match(relative).hasMatch()
+               || tile.match(relative).hasMatch()) {
         return true;
     }
     const QFileInfo resource(WebExportFolder::ResourceRoot() + QLatin1Char('/') + relative);
@@ -348,6 +351,14 @@ void WebExportFolder::MakeFolder(const QString &relative) const
         throw TolvekError(QStringLiteral("Kan de map \"%1\" niet maken: %2.")
                               .arg(Native(QDir(m_target.AssetsPath()).filePath(relative)), FileErrors::Text(error)));
     }
+}
+
+void WebExportFolder::RemoveFolder(const QString &relative)
+{
+    QDir(m_temp + QLatin1Char('/') + relative).removeRecursively();
+    const QString inside = relative + QLatin1Char('/');
+    QMutexLocker locker(&m_digestLock);
+    m_digests.removeIf([&](const QPair<QString, QByteArray> &d) { return d.first.startsWith(inside); });
 }
 
 void WebExportFolder::Write(const QString &relative, const QByteArray &bytes)

@@ -73,6 +73,10 @@ public:
     void Write(const QString &relative, const QByteArray &bytes);
     // Makes a folder below the new version's folder. Throws TolvekError.
     void MakeFolder(const QString &relative) const;
+    // Removes a folder below the new version's folder with everything
+    // written into it, which then no longer counts for the version. Not
+    // while files are written into it.
+    void RemoveFolder(const QString &relative);
 
     // The new version's name: a digest of every file written, with its
     // name. Write nothing after asking.

@@ -1,10 +1,12 @@
 #include "core/web/WebMapTiles.h"
 
 #include "core/base/TolvekError.h"
+#include "core/map/MapBandReader.h"
 #include "core/photos/JpegEncoder.h"
 #include "core/web/PngTileEncoder.h"
 #include "core/web/WebExportFolder.h"
 
+#include <QFuture>
 #include <QMutex>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -141,6 +143,46 @@ QByteArray JpegTile(const QImage &level, const QRect &area)
     return JpegEncoder::Encode(tile, WebMapTiles::Quality);
 }
 
+// A tile of a map read in bands: the palette is gathered here, tile by
+// tile, as Write gathers it band by band.
+QByteArray BandTile(const QImage &band, const QRect &area, WebMapTiles::Format format)
+{
+    if (format == WebMapTiles::Format::Jpeg)
+        return JpegTile(band, area);
+    PaletteTile palette;
+    for (int y = 0; y < area.height() && palette.few; ++y)
+        palette.AddRow(reinterpret_cast<const QRgb *>(band.constScanLine(area.top() + y)) + area.left(), area.width(),
+                       y);
+    return palette.few ? palette.Png(area) : RgbPngTile(band, area);
+}
+
+// The rows of one level of the pyramid not yet cut into tiles: at most one
+// band of tile rows.
+struct LevelBand
+{
+    QSize size;      // the level's
+    QImage rows;     // TileSize rows wide as the level, fewer in its last band
+    int filled = 0;  // rows of it written
+    int tileRow = 0; // its tiles' y
+
+    int Top() const { return tileRow * WebMapTiles::TileSize; }
+    void StartBand()
+    {
+        rows = QImage(size.width(), std::min(WebMapTiles::TileSize, size.height() - Top()), QImage::Format_RGB32);
+        if (rows.isNull())
+            throw TolvekError(QStringLiteral("onvoldoende geheugen voor de kaarttegels"));
+        filled = 0;
+    }
+};
+
+struct BandJob
+{
+    QImage band;
+    int level = 0;
+    int tx = 0;
+    int ty = 0;
+};
+
 } // namespace
 
 int WebMapTiles::Plan::TileCount() const
@@ -167,16 +209,22 @@ bool WebMapTiles::FewColours(const QImage &image, int limit, int step)
     return true;
 }
 
-WebMapTiles::Plan WebMapTiles::MakePlan(const QImage &map)
+WebMapTiles::Plan WebMapTiles::MakePlan(QSize size)
 {
     Plan plan;
-    plan.size = map.size();
-    QSize s = map.size();
+    plan.size = size;
+    QSize s = size;
     plan.levels << s;
     while (s.width() > TileSize || s.height() > TileSize) {
         s = QSize((s.width() + 1) / 2, (s.height() + 1) / 2);
         plan.levels << s;
     }
+    return plan;
+}
+
+WebMapTiles::Plan WebMapTiles::MakePlan(const QImage &map)
+{
+    Plan plan = MakePlan(map.size());
     // A sample of the rows tells a drawing from a photograph; a tile that
     // has more colours after all is still written correctly, in full colour.
     const QImage pixels = map.format() == QImage::Format_RGB32 || map.format() == QImage::Format_ARGB32
@@ -261,4 +309,145 @@ void WebMapTiles::Write(const QImage &map, const Plan &plan, WebExportFolder &fo
             throw TolvekError(error);
         level = next;
     }
+}
+
+void WebMapTiles::WriteBands(MapBandReader &reader, Plan &plan, WebExportFolder &folder, QThreadPool &pool,
+                             const std::function<bool()> &tick, const std::function<void(int tiles)> &rewind)
+{
+    const QString root = QStringLiteral("kaart");
+    auto makeFolders = [&] {
+        folder.MakeFolder(root);
+        for (int k = 0; k < plan.levels.size(); ++k) {
+            const QString dir = root + QLatin1Char('/') + QString::number(k);
+            folder.MakeFolder(dir);
+            for (int tx = 0; tx < (plan.levels[k].width() + TileSize - 1) / TileSize; ++tx)
+                folder.MakeFolder(dir + QLatin1Char('/') + QString::number(tx));
+        }
+    };
+    plan.format = Format::Png;
+    makeFolders();
+
+    std::atomic<bool> stop{false};
+    std::atomic<bool> failed{false};
+    std::atomic<int> written{0};
+    QString error;
+    QMutex errorLock;
+    auto writeTile = [&](const BandJob &job) {
+        if (stop || failed)
+            return;
+        const QRect area = QRect(job.tx * TileSize, 0, TileSize, TileSize) & job.band.rect();
+        try {
+            folder.Write(root + QLatin1Char('/') + QString::number(job.level) + QLatin1Char('/')
+                             + QString::number(job.tx) + QLatin1Char('/') + QString::number(job.ty) + QLatin1Char('.')
+                             + plan.Extension(),
+                         BandTile(job.band, area, plan.format));
+        } catch (const TolvekError &e) {
+            QMutexLocker lock(&errorLock);
+            if (!failed.exchange(true))
+                error = e.message();
+            return;
+        }
+        ++written;
+        if (!tick())
+            stop = true;
+    };
+
+    // The tiles of one band are written on the pool while the calling
+    // thread reads the next band.
+    std::vector<BandJob> running;
+    QFuture<void> future;
+    auto finish = [&] {
+        future.waitForFinished();
+        running.clear();
+    };
+
+    bool again = true;
+    while (again) {
+        again = false;
+        std::vector<LevelBand> levels(std::size_t(plan.levels.size()));
+        for (std::size_t k = 0; k < levels.size(); ++k) {
+            levels[k].size = plan.levels[int(k)];
+            if (k > 0)
+                levels[k].StartBand();
+        }
+        // The same rows MakePlan looks at, the same limit.
+        ColourSet sample(256);
+        bool few = plan.format == Format::Png;
+        int top = 0;
+        try {
+            while (top < plan.size.height() && !stop && !failed) {
+                const QImage band = reader.Next(TileSize);
+                if (band.isNull())
+                    throw TolvekError(
+                        QStringLiteral("De overzichtskaart \"%1\" houdt te vroeg op.").arg(reader.Path()));
+                for (int y = (8 - top % 8) % 8; few && y < band.height(); y += 8) {
+                    const auto *line = reinterpret_cast<const QRgb *>(band.constScanLine(y));
+                    QRgb last = 0;
+                    for (int x = 0; x < band.width() && few; ++x) {
+                        const QRgb c = line[x] | 0xFF000000u;
+                        if (c != last && sample.Add(c) < 0)
+                            few = false;
+                        last = c;
+                    }
+                }
+                finish();
+                if (stop || failed)
+                    break;
+                if (!few && plan.format == Format::Png) {
+                    plan.format = Format::Jpeg;
+                    if (written > 0) {
+                        // A drawing after all a photograph: its PNG tiles go.
+                        folder.RemoveFolder(root);
+                        rewind(written.exchange(0));
+                        makeFolders();
+                        reader.Restart();
+                        again = true;
+                        break;
+                    }
+                }
+
+                // This band's tiles, and the rows it gives each smaller
+                // level; a level whose band is full is cut too.
+                std::vector<BandJob> jobs;
+                QImage current = band;
+                int currentTop = top;
+                for (int k = 0; k < int(levels.size()); ++k) {
+                    const QSize size = plan.levels[k];
+                    const int ty = currentTop / TileSize;
+                    for (int tx = 0; tx < (size.width() + TileSize - 1) / TileSize; ++tx)
+                        jobs.push_back(BandJob{current, k, tx, ty});
+                    if (k + 1 == int(levels.size()))
+                        break;
+                    LevelBand &next = levels[std::size_t(k) + 1];
+                    const int n = current.height();
+                    for (int y = 0; y < n; ++y) {
+                        if (y % 2 == 1 || y == n - 1) {
+                            const auto *line = reinterpret_cast<const QRgb *>(current.constScanLine(y));
+                            const auto *above =
+                                y % 2 == 1 ? reinterpret_cast<const QRgb *>(current.constScanLine(y - 1)) : line;
+                            HalveRow(above, line, size.width(),
+                                     reinterpret_cast<QRgb *>(next.rows.scanLine(next.filled)), next.size.width());
+                            ++next.filled;
+                        }
+                    }
+                    if (next.filled < next.rows.height())
+                        break;
+                    current = next.rows;
+                    currentTop = next.Top();
+                    ++next.tileRow;
+                    if (next.Top() < next.size.height())
+                        next.StartBand();
+                }
+                top += band.height();
+                running = std::move(jobs);
+                future = QtConcurrent::map(&pool, running, writeTile);
+            }
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+    }
+    if (failed)
+        throw TolvekError(error);
 }

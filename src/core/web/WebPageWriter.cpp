@@ -155,13 +155,66 @@ QByteArray WebPageWriter::Page(const WebPageContent &c)
     return p;
 }
 
+qsizetype WebPageWriter::PartCount(const WebPageContent &c)
+{
+    return (c.photos.size() + PartSize - 1) / PartSize;
+}
+
+namespace {
+
+// A part file: it adds its object to the page's parts under its own name.
+QByteArray PartFile(const QString &name, const QByteArray &members)
+{
+    return "// A part of the photo map: written by Tolvek, read by tolvek.js.\n"
+           "(window.TolvekDelen = window.TolvekDelen || {})["
+        + WebPageWriter::JsonString(name) + "] = {\n" + members + "};\n";
+}
+
+QByteArray PartNames(const WebPageContent &c, QString (*name)(qsizetype))
+{
+    QByteArray names;
+    for (qsizetype k = 0; k < WebPageWriter::PartCount(c); ++k)
+        names += (k ? "," : "") + WebPageWriter::JsonString(name(k));
+    return "[" + names + "]";
+}
+
+// Each distinct photo file once, numbered by its first photo; per photo
+// its file's number, or -1 for none.
+struct PhotoFileNumbers
+{
+    QList<int> of;
+    QList<qsizetype> firstPhoto;
+};
+
+PhotoFileNumbers NumberFiles(const WebPageContent &c)
+{
+    PhotoFileNumbers numbers;
+    numbers.of.reserve(c.photos.size());
+    QHash<QString, int> fileOf;
+    for (qsizetype i = 0; i < c.photos.size(); ++i) {
+        const WebPageContent::Photo &ph = c.photos[i];
+        int f = -1;
+        if (!ph.photo.isEmpty()) {
+            auto known = fileOf.constFind(ph.photo);
+            if (known == fileOf.constEnd()) {
+                known = fileOf.insert(ph.photo, int(numbers.firstPhoto.size()));
+                numbers.firstPhoto << i;
+            }
+            f = *known;
+        }
+        numbers.of << f;
+    }
+    return numbers;
+}
+
+} // namespace
+
 QByteArray WebPageWriter::Data(const WebPageContent &c)
 {
-    // What the first picture needs: where each triangle lies and how it is
-    // drawn, in flat arrays that a browser reads fast. Names and notes
-    // follow in the texts file.
+    // What the page needs before the positions: it asks for the plan's
+    // tiles at once, then for the parts.
     QByteArray d;
-    d.reserve(512 + c.photos.size() * 48);
+    d.reserve(4096);
     d += "// The photo map: written by Tolvek, read by tolvek.js.\nwindow.TolvekFotokaart = {\n";
     d += "\"map\": {\"width\": " + Number(c.mapSize.width()) + ", \"height\": " + Number(c.mapSize.height())
         + ", \"levels\": " + Number(c.tileLevels) + ", \"extension\": " + JsonString(c.tileExtension) + "},\n";
@@ -176,72 +229,73 @@ QByteArray WebPageWriter::Data(const WebPageContent &c)
             + JsonString(QString::fromUtf8(f.to)) + "]";
         first = false;
     }
-    d += "],\n\"ids\": [";
-    for (qsizetype i = 0; i < c.photos.size(); ++i)
-        d += (i ? "," : "") + JsonString(c.photos[i].id);
-    // x, y, then the three corners relative to it; no corners: all zero.
-    d += "],\n\"shapes\": [";
-    for (qsizetype i = 0; i < c.photos.size(); ++i) {
-        const WebPageContent::Photo &ph = c.photos[i];
-        d += (i ? "," : "") + Number(ph.position.x()) + ',' + Number(ph.position.y());
-        for (int k = 0; k < 3; ++k) {
-            const QPoint corner = ph.corners.size() == 3 ? ph.corners[k] : QPoint();
-            d += ',' + Number(corner.x()) + ',' + Number(corner.y());
-        }
-    }
-    // Photo number, label offset and text for each photo with a label.
-    d += "],\n\"labels\": [";
-    first = true;
-    for (qsizetype i = 0; i < c.photos.size(); ++i) {
-        const WebPageContent::Photo &ph = c.photos[i];
-        if (!ph.hasLabel)
-            continue;
-        d += (first ? "" : ",") + Number(i) + ',' + Number(ph.labelOffset.x()) + ',' + Number(ph.labelOffset.y()) + ','
-            + JsonString(ph.name);
-        first = false;
-    }
-    d += "]\n};\n";
+    d += "],\n\"count\": " + Number(c.photos.size()) + ",\n";
+    d += "\"positionParts\": " + PartNames(c, PositionPartName) + ",\n";
+    d += "\"textParts\": " + PartNames(c, TextPartName) + "\n};\n";
     return d;
+}
+
+QList<QByteArray> WebPageWriter::PositionParts(const WebPageContent &c)
+{
+    QList<QByteArray> parts;
+    for (qsizetype k = 0; k < PartCount(c); ++k) {
+        const qsizetype from = k * PartSize, to = std::min(c.photos.size(), from + PartSize);
+        QByteArray d;
+        d.reserve(256 + (to - from) * 48);
+        d += "\"from\": " + Number(from) + ",\n\"ids\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? "," : "") + JsonString(c.photos[i].id);
+        // x, y, then the three corners relative to it; no corners: all zero.
+        d += "],\n\"shapes\": [";
+        for (qsizetype i = from; i < to; ++i) {
+            const WebPageContent::Photo &ph = c.photos[i];
+            d += (i > from ? "," : "") + Number(ph.position.x()) + ',' + Number(ph.position.y());
+            for (int n = 0; n < 3; ++n) {
+                const QPoint corner = ph.corners.size() == 3 ? ph.corners[n] : QPoint();
+                d += ',' + Number(corner.x()) + ',' + Number(corner.y());
+            }
+        }
+        // Photo number (of all photos), label offset and text for each photo with a label.
+        d += "],\n\"labels\": [";
+        bool first = true;
+        for (qsizetype i = from; i < to; ++i) {
+            const WebPageContent::Photo &ph = c.photos[i];
+            if (!ph.hasLabel)
+                continue;
+            d += (first ? "" : ",") + Number(i) + ',' + Number(ph.labelOffset.x()) + ',' + Number(ph.labelOffset.y())
+                + ',' + JsonString(ph.name);
+            first = false;
+        }
+        d += "]\n";
+        parts << PartFile(PositionPartName(k), d);
+    }
+    return parts;
 }
 
 QByteArray WebPageWriter::Texts(const WebPageContent &c)
 {
     QByteArray d;
-    d.reserve(256 + c.photos.size() * 160);
-    d += "// The photo map's texts and photos: written by Tolvek, read by tolvek.js.\nwindow.TolvekTeksten = {\n";
-    // Each distinct photo file once, with its thumbnail and size.
-    QHash<QString, int> fileOf;
+    d.reserve(256 + c.photos.size() * 8);
+    d += "// The photo map's photos: written by Tolvek, read by tolvek.js.\nwindow.TolvekTeksten = {\n";
+    const PhotoFileNumbers numbers = NumberFiles(c);
     QByteArray files;
     QByteArray thumbnails;
     QByteArray sizes;
-    QByteArray photoFile;
-    for (qsizetype i = 0; i < c.photos.size(); ++i) {
-        const WebPageContent::Photo &ph = c.photos[i];
-        int f = -1;
-        if (!ph.photo.isEmpty()) {
-            auto known = fileOf.constFind(ph.photo);
-            if (known == fileOf.constEnd()) {
-                const int n = int(fileOf.size());
-                known = fileOf.insert(ph.photo, n);
-                files += (n ? "," : "") + JsonString(ph.photo);
-                thumbnails += (n ? "," : "") + JsonString(ph.thumbnail);
-                sizes += (n ? "," : "") + Number(ph.size.width()) + ',' + Number(ph.size.height());
-            }
-            f = *known;
-        }
-        photoFile += (i ? "," : "") + Number(f);
+    for (qsizetype n = 0; n < numbers.firstPhoto.size(); ++n) {
+        const WebPageContent::Photo &ph = c.photos[numbers.firstPhoto[n]];
+        files += (n ? "," : "") + JsonString(ph.photo);
+        thumbnails += (n ? "," : "") + JsonString(ph.thumbnail);
+        sizes += (n ? "," : "") + Number(ph.size.width()) + ',' + Number(ph.size.height());
     }
-    d += "\"files\": [" + files + "],\n\"thumbnails\": [" + thumbnails + "],\n\"sizes\": [" + sizes + "],\n";
-    d += "\"photoFile\": [" + photoFile + "],\n\"names\": [";
-    for (qsizetype i = 0; i < c.photos.size(); ++i)
-        d += (i ? "," : "") + JsonString(c.photos[i].name);
-    d += "],\n\"notes\": [";
-    for (qsizetype i = 0; i < c.photos.size(); ++i)
-        d += (i ? ",\n" : "") + JsonString(c.photos[i].notes);
-    d += "],\n\"times\": [";
-    for (qsizetype i = 0; i < c.photos.size(); ++i)
-        d += (i ? "," : "") + JsonString(c.photos[i].time);
-    // Photos taken at one moment, and those without a time, stay in list order.
+    d += "\"files\": [" + files + "],\n\"thumbnails\": [" + thumbnails + "],\n\"sizes\": [" + sizes + "]\n};\n";
+    return d;
+}
+
+QList<QByteArray> WebPageWriter::TextParts(const WebPageContent &c)
+{
+    const PhotoFileNumbers numbers = NumberFiles(c);
+    // All photos in time order, a piece in each part. Photos taken at one
+    // moment, and those without a time, stay in list order.
     QList<int> byTime(c.photos.size());
     std::iota(byTime.begin(), byTime.end(), 0);
     std::stable_sort(byTime.begin(), byTime.end(), [&c](int a, int b) {
@@ -249,24 +303,45 @@ QByteArray WebPageWriter::Texts(const WebPageContent &c)
         const std::optional<qint64> &y = c.photos[b].timeKey;
         return x && (!y || *x < *y);
     });
-    d += "],\n\"timeOrder\": [";
-    for (qsizetype i = 0; i < byTime.size(); ++i)
-        d += (i ? "," : "") + Number(byTime[i]);
     // Places on Earth only for a georeferenced map: other pages keep their bytes.
-    if (std::any_of(c.photos.cbegin(), c.photos.cend(),
-                    [](const WebPageContent::Photo &ph) { return !ph.place.isEmpty(); })) {
-        d += "],\n\"places\": [";
-        for (qsizetype i = 0; i < c.photos.size(); ++i)
-            d += (i ? "," : "") + JsonString(c.photos[i].place);
+    const bool places = std::any_of(c.photos.cbegin(), c.photos.cend(),
+                                    [](const WebPageContent::Photo &ph) { return !ph.place.isEmpty(); });
+    QList<QByteArray> parts;
+    for (qsizetype k = 0; k < PartCount(c); ++k) {
+        const qsizetype from = k * PartSize, to = std::min(c.photos.size(), from + PartSize);
+        QByteArray d;
+        d.reserve(256 + (to - from) * 160);
+        d += "\"from\": " + Number(from) + ",\n\"photoFile\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? "," : "") + Number(numbers.of[i]);
+        d += "],\n\"names\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? "," : "") + JsonString(c.photos[i].name);
+        d += "],\n\"notes\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? ",\n" : "") + JsonString(c.photos[i].notes);
+        d += "],\n\"times\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? "," : "") + JsonString(c.photos[i].time);
+        d += "],\n\"timeOrder\": [";
+        for (qsizetype i = from; i < to; ++i)
+            d += (i > from ? "," : "") + Number(byTime[i]);
+        if (places) {
+            d += "],\n\"places\": [";
+            for (qsizetype i = from; i < to; ++i)
+                d += (i > from ? "," : "") + JsonString(c.photos[i].place);
+        }
+        // The search's text: name and notes folded as the program's photo
+        // list folds them, photo after photo, each ending in a line break.
+        d += "],\n\"search\": ";
+        QString search;
+        for (qsizetype i = from; i < to; ++i) {
+            const WebPageContent::Photo &ph = c.photos[i];
+            search += QString::fromStdString(PhotoTextFilter::Fold(ph.name + QLatin1Char('\n') + ph.notes));
+            search += QLatin1Char('\n');
+        }
+        d += JsonString(search) + "\n";
+        parts << PartFile(TextPartName(k), d);
     }
-    // The search's text: name and notes folded as the program's photo list
-    // folds them, photo after photo, each ending in a line break.
-    d += "],\n\"search\": ";
-    QString search;
-    for (const WebPageContent::Photo &ph : c.photos) {
-        search += QString::fromStdString(PhotoTextFilter::Fold(ph.name + QLatin1Char('\n') + ph.notes));
-        search += QLatin1Char('\n');
-    }
-    d += JsonString(search) + "\n};\n";
-    return d;
+    return parts;
 }

@@ -49,12 +49,19 @@ class WebPageWriter
 {
 public:
     static QByteArray Page(const WebPageContent &content);
-    // The data the page's first picture needs: positions and shapes.
+    // What the page needs before any photo: the map, the colours, the
+    // folding table, the number of photos and the names of the parts.
     static QByteArray Data(const WebPageContent &content);
-    // Names, notes, times taken (with the photos in time order: those
-    // without a time last), photo files and the folded search text, loaded
-    // after.
+    // The photos' positions and shapes, PartSize photos per part, loaded
+    // first: a browser reads each in a short while, so the page keeps
+    // answering while a hundred thousand arrive.
+    static QList<QByteArray> PositionParts(const WebPageContent &content);
+    // Each distinct photo file and its thumbnail, loaded after the positions.
     static QByteArray Texts(const WebPageContent &content);
+    // Names, notes, times taken, photo files and the folded search text, in
+    // parts as the positions; and a piece each of all photos in time order
+    // (those without a time last).
+    static QList<QByteArray> TextParts(const WebPageContent &content);
 
     static QString EscapeHtml(const QString &text);
     // A JSON string literal that is also safe anywhere in a script or page:
@@ -66,4 +73,8 @@ public:
 
     static QString DataFileName() { return QStringLiteral("gegevens.js"); }
     static QString TextsFileName() { return QStringLiteral("teksten.js"); }
+    static constexpr int PartSize = 2000;
+    static qsizetype PartCount(const WebPageContent &content);
+    static QString PositionPartName(qsizetype part) { return QStringLiteral("posities-%1.js").arg(part + 1); }
+    static QString TextPartName(qsizetype part) { return QStringLiteral("teksten-%1.js").arg(part + 1); }
 };
