@@ -59,40 +59,48 @@ QString Taken(const CameraRecord &record)
     return text;
 }
 
-// Each photo's place on Earth, in the order of the position list; nothing
-// for a photo off the Earth. A number that is no integer ends the export
+// What both formats start from: each photo's place on Earth, in the order
+// of the position list (nothing for a photo off the Earth), and the
+// look-ups of names and notes. A number that is no integer ends the export
 // with its message, before anything else is done.
-QList<std::optional<EarthProjection::LonLat>> Places(const ProjectDocument &doc, const MapCalibration &calibration,
-                                                     QList<PhotoEntry::Position> &positions)
+struct Prepared
 {
-    if (!calibration.IsGeoreferenced())
-        throw TolvekError(GeoPhotoExport::NotGeoreferencedText());
-    QList<QPointF> points;
-    positions.reserve(doc.PositionList.size());
-    points.reserve(doc.PositionList.size());
-    for (const QByteArray &entry : doc.PositionList) {
-        (void)PhotoEntry::Key(entry);
-        positions.append(PhotoEntry::ParsePosition(entry));
-        points.append(GpsPlacement::PhotoPoint(QPoint(positions.last().x, positions.last().y)));
+    QList<PhotoEntry::Position> positions;
+    QList<std::optional<EarthProjection::LonLat>> places;
+    QString folder;
+    KeyTable names, notes;
+    double north = 0;
+
+    Prepared(const ProjectDocument &doc, const MapCalibration &calibration)
+    {
+        if (!calibration.IsGeoreferenced())
+            throw TolvekError(GeoPhotoExport::NotGeoreferencedText());
+        QList<QPointF> points;
+        positions.reserve(doc.PositionList.size());
+        points.reserve(doc.PositionList.size());
+        for (const QByteArray &entry : doc.PositionList) {
+            (void)PhotoEntry::Key(entry);
+            positions.append(PhotoEntry::ParsePosition(entry));
+            points.append(GpsPlacement::PhotoPoint(QPoint(positions.last().x, positions.last().y)));
+        }
+        // One call for all.
+        places = calibration.georeference.ToEarth(points);
+        folder = doc.ProjectFolder();
+        names.Build(doc.NameList, KeyTable::BadKeys::Skip);
+        notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+        north = calibration.georeference.North();
     }
-    // One call for all.
-    return calibration.georeference.ToEarth(points);
-}
+};
 
 // For KML, which links each photo's file.
 QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibration,
                     const GeoPhotoExport::RecordSource &records)
 {
-    QList<PhotoEntry::Position> positions;
-    const QList<std::optional<EarthProjection::LonLat>> places = Places(doc, calibration, positions);
-    const QString folder = doc.ProjectFolder();
-    KeyTable names, notes;
-    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
-    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    const Prepared prepared(doc, calibration);
+    const auto &[positions, places, folder, names, notes, north] = prepared;
     // One resolver for the whole export: a folder of missing photos is then
     // listed once, not once per photo.
     PathResolver resolver;
-    const double north = calibration.georeference.North();
     QList<Photo> photos;
     photos.reserve(doc.PositionList.size());
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
@@ -308,13 +316,8 @@ private:
 bool GeoJson(const ProjectDocument &doc, const MapCalibration &calibration, const GeoPhotoExport::RecordSource &records,
              const Sink &sink)
 {
-    QList<PhotoEntry::Position> positions;
-    const QList<std::optional<EarthProjection::LonLat>> places = Places(doc, calibration, positions);
-    const QString folder = doc.ProjectFolder();
-    KeyTable names, notes;
-    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
-    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
-    const double north = calibration.georeference.North();
+    const Prepared prepared(doc, calibration);
+    const auto &[positions, places, folder, names, notes, north] = prepared;
     JsonOut out(sink);
     out.Put("{\"type\":\"FeatureCollection\",\"features\":[");
     bool first = true;
