@@ -9,12 +9,16 @@
 #include "core/photos/CameraDirection.h"
 #include "core/photos/ExifReader.h"
 #include "core/photos/MagneticModel.h"
+#include "core/photos/PhotoListOrder.h"
 #include "core/photos/PhotoMetadataCache.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <random>
 
 class TestCameraDirection : public QObject
 {
@@ -28,6 +32,7 @@ private slots:
     void exifOddTags_data();
     void exifOddTags();
     void metadataCacheReadsOffTheGuiThread();
+    void timeOrderAsAStableSort();
     void calibrationRoundTrip();
     void calibrationLinesAndMeasures();
     void hostileCalibrationIgnored_data();
@@ -340,4 +345,28 @@ void TestCameraDirection::hostileCalibrationIgnored()
 }
 
 QTEST_GUILESS_MAIN(TestCameraDirection)
+// The list's time order sorts by digits, not by comparing: it must give
+// what a stable sort gives, for times before 1970 (negative keys), equal
+// times, photos without one, and keys far apart.
+void TestCameraDirection::timeOrderAsAStableSort()
+{
+    std::mt19937_64 random(7);
+    for (const qint64 span : {qint64(5), qint64(86'400'000) * 365 * 80, std::numeric_limits<qint64>::max() / 2}) {
+        const qsizetype count = 5000;
+        std::vector<qint64> keys(static_cast<size_t>(count));
+        for (qint64 &key : keys) {
+            const quint64 r = random();
+            key = r % 10 == 0 ? PhotoListOrder::NoTime : qint64(r % quint64(span)) - span / 2;
+        }
+        std::vector<qsizetype> shown;
+        for (qsizetype p = 0; p < count; p += 1 + qsizetype(random() % 3))
+            shown.push_back(p);
+        std::vector<qsizetype> expected = shown;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](qsizetype a, qsizetype b) { return keys[size_t(a)] < keys[size_t(b)]; });
+        PhotoListOrder::SortByKey(shown, keys);
+        QVERIFY2(shown == expected, qPrintable(QString::number(span)));
+    }
+}
+
 #include "tst_cameradirection.moc"

@@ -13,6 +13,9 @@
 #include "core/map/MapCalibration.h"
 #include "core/map/MapGeoreference.h"
 #include "core/map/WorldFile.h"
+#include "core/platform/AnsiCodec.h"
+#include "core/project/PhotoEntry.h"
+#include "core/project/ProjectDocument.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -167,6 +170,7 @@ private slots:
     void projectedSystemsAgreeWithProj();
     void sidecarKeepsPointsAndGdalReadsTheMap();
     void photosExportedForGis();
+    void manyPhotosAsOneByOne();
     void kmlLaysThePlanOnTheGround();
     void gisWorldFileReadAsCalibration();
     void geoTiffReadAsCalibration_data();
@@ -525,6 +529,67 @@ void TestGeoreference::photosExportedForGis()
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, GeoPhotoExport::NotGeoreferencedText());
     QVERIFY(!QFile::exists(out));
+}
+
+// Thousands of points go through a grid checked against PROJ, and the
+// GeoJSON is written from the stored bytes: both must give what one point
+// at a time through PROJ, and the texts through Unicode, give.
+void TestGeoreference::manyPhotosAsOneByOne()
+{
+    const auto projection = EarthProjection::LocalTransverseMercator(52.09074, 5.12142);
+    QVERIFY(projection);
+    // A site of 400 by 300 metres (through the grid), and points across the
+    // country (too spread for it: PROJ for each).
+    for (const double spread : {0.004, 3.0}) {
+        QList<LonLat> positions;
+        for (int i = 0; i < 5000; ++i)
+            positions.append({5.12142 + spread * std::fmod(i * 0.618034, 1.0), 52.09074 + spread * i / 7500.0});
+        const QList<QPointF> many = projection->ToProjected(positions);
+        const QList<std::optional<LonLat>> back = projection->ToEarth(many);
+        for (qsizetype i = 0; i < positions.size(); i += 7) {
+            const QPointF one = *projection->ToProjected(positions[i]);
+            QVERIFY2(std::hypot(one.x() - many[i].x(), one.y() - many[i].y()) < 1e-6, qPrintable(QString::number(i)));
+            const LonLat oneBack = *projection->ToEarth(many[i]);
+            QVERIFY(back[i] && std::abs(oneBack.longitude - back[i]->longitude) < 1e-11
+                    && std::abs(oneBack.latitude - back[i]->latitude) < 1e-11);
+        }
+    }
+
+    MapGeoreference georeference;
+    for (const QPointF p : {QPointF(0, 0), QPointF(4000, 0), QPointF(0, 3000)})
+        georeference.points << MapGeoreference::ControlPoint{p, *projection->ToEarth(0.1 * QPointF(p.x(), -p.y())),
+                                                             true};
+    QVERIFY(georeference.Fit(nullptr));
+    MapCalibration calibration;
+    calibration.SetGeoreference(georeference);
+    ProjectDocument doc;
+    doc.Reset();
+    QByteArray every;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\n' && b != '\r')
+            every += char(b);
+    const QList<QByteArray> notes{every, "a\r\nb\rc\r\r\nd\n",
+                                  "regel" + QByteArray(1, PhotoEntry::NotesLineBreak) + "\r"};
+    for (int i = 0; i < notes.size(); ++i) {
+        const QByteArray key = PhotoEntry::StoredKeyText(i + 1);
+        doc.PositionList << PhotoEntry::MakePosition(key, 10 + i, 20, 0);
+        doc.NameList << PhotoEntry::Make(key, "f\"o\\to\x80" + key + ".jpg");
+        doc.NotesList << PhotoEntry::Make(key, notes[i]);
+    }
+    const QByteArray json = GeoPhotoExport::Build(doc, calibration, GeoPhotoExport::Format::GeoJson, {});
+    QJsonParseError error;
+    const QJsonArray features =
+        QJsonDocument::fromJson(json, &error).object().value(QStringLiteral("features")).toArray();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(features.size(), notes.size());
+    for (int i = 0; i < notes.size(); ++i) {
+        const QJsonObject properties = features[i].toObject().value(QStringLiteral("properties")).toObject();
+        QString expected = AnsiCodec::toUnicode(PhotoEntry::DecodeNotes(notes[i]));
+        expected.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        QCOMPARE(properties.value(QStringLiteral("aantekeningen")).toString(), expected);
+        QCOMPARE(properties.value(QStringLiteral("bestand")).toString(),
+                 AnsiCodec::toUnicode("f\"o\\to\x80" + PhotoEntry::StoredKeyText(i + 1) + ".jpg"));
+    }
 }
 
 // With --plan the KML holds the map as a GroundOverlay: GDAL reads it as a

@@ -1,5 +1,7 @@
 #include "core/map/EarthProjection.h"
 
+#include "core/map/ProjectionGrid.h"
+
 #include <QMutex>
 
 #include <proj.h>
@@ -97,6 +99,16 @@ std::optional<QPointF> EarthProjection::ToProjected(LonLat position) const
     return QPointF(out.xy.x, out.xy.y);
 }
 
+std::function<void(double *, std::size_t)> EarthProjection::Exact(int direction) const
+{
+    // Called with the lock held.
+    PJ *transform = m_handle->transform;
+    return [transform, direction](double *xy, std::size_t count) {
+        proj_trans_generic(transform, PJ_DIRECTION(direction), xy, 2 * sizeof(double), count, xy + 1,
+                           2 * sizeof(double), count, nullptr, 0, 0, nullptr, 0, 0);
+    };
+}
+
 QList<QPointF> EarthProjection::ToProjected(const QList<LonLat> &positions) const
 {
     QList<QPointF> out(positions.size());
@@ -109,8 +121,9 @@ QList<QPointF> EarthProjection::ToProjected(const QList<LonLat> &positions) cons
         out[i] = QPointF(positions[i].longitude, positions[i].latitude);
     QMutexLocker locker(&m_handle->lock);
     double *data = reinterpret_cast<double *>(out.data());
-    proj_trans_generic(m_handle->transform, PJ_FWD, data, 2 * sizeof(double), size_t(out.size()), data + 1,
-                       2 * sizeof(double), size_t(out.size()), nullptr, 0, 0, nullptr, 0, 0);
+    // A micrometre: far below any map's pixel and any GPS.
+    if (!ProjectionGrid::Transform(data, size_t(out.size()), Exact(PJ_FWD), 1e-6))
+        Exact(PJ_FWD)(data, size_t(out.size()));
     for (QPointF &p : out)
         if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
             p = QPointF(NAN, NAN);
@@ -126,8 +139,9 @@ QList<std::optional<EarthProjection::LonLat>> EarthProjection::ToEarth(const QLi
     {
         QMutexLocker locker(&m_handle->lock);
         double *data = reinterpret_cast<double *>(out.data());
-        proj_trans_generic(m_handle->transform, PJ_INV, data, 2 * sizeof(double), size_t(out.size()), data + 1,
-                           2 * sizeof(double), size_t(out.size()), nullptr, 0, 0, nullptr, 0, 0);
+        // 1e-11 degree is about a micrometre on the ground.
+        if (!ProjectionGrid::Transform(data, size_t(out.size()), Exact(PJ_INV), 1e-11))
+            Exact(PJ_INV)(data, size_t(out.size()));
     }
     // The same refusals as one point at a time.
     for (qsizetype i = 0; i < out.size(); ++i) {

@@ -17,8 +17,14 @@
 #include <QUrl>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string_view>
 
 namespace {
 
@@ -53,36 +59,48 @@ QString Taken(const CameraRecord &record)
     return text;
 }
 
-// paths: whether each photo's file is looked for (KML links to it; GeoJSON
-// only names it, and the file system is the slow part of a big export).
-QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibration,
-                    const GeoPhotoExport::RecordSource &records, bool paths)
+// What both formats start from: each photo's place on Earth, in the order
+// of the position list (nothing for a photo off the Earth), and the
+// look-ups of names and notes. A number that is no integer ends the export
+// with its message, before anything else is done.
+struct Prepared
 {
-    if (!calibration.IsGeoreferenced())
-        throw TolvekError(GeoPhotoExport::NotGeoreferencedText());
-    const MapGeoreference &georef = calibration.georeference;
-    const QString folder = doc.ProjectFolder();
-    // A number that is no integer ends the export with its message, before
-    // anything else is done.
     QList<PhotoEntry::Position> positions;
-    QList<QPointF> points;
-    positions.reserve(doc.PositionList.size());
-    points.reserve(doc.PositionList.size());
-    for (const QByteArray &entry : doc.PositionList) {
-        (void)PhotoEntry::Key(entry);
-        positions.append(PhotoEntry::ParsePosition(entry));
-        points.append(GpsPlacement::PhotoPoint(QPoint(positions.last().x, positions.last().y)));
-    }
-    // One call into PROJ for all.
-    const QList<std::optional<EarthProjection::LonLat>> places = georef.ToEarth(points);
-
+    QList<std::optional<EarthProjection::LonLat>> places;
+    QString folder;
     KeyTable names, notes;
-    names.Build(doc.NameList, KeyTable::BadKeys::Skip);
-    notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+    double north = 0;
+
+    Prepared(const ProjectDocument &doc, const MapCalibration &calibration)
+    {
+        if (!calibration.IsGeoreferenced())
+            throw TolvekError(GeoPhotoExport::NotGeoreferencedText());
+        QList<QPointF> points;
+        positions.reserve(doc.PositionList.size());
+        points.reserve(doc.PositionList.size());
+        for (const QByteArray &entry : doc.PositionList) {
+            (void)PhotoEntry::Key(entry);
+            positions.append(PhotoEntry::ParsePosition(entry));
+            points.append(GpsPlacement::PhotoPoint(QPoint(positions.last().x, positions.last().y)));
+        }
+        // One call for all.
+        places = calibration.georeference.ToEarth(points);
+        folder = doc.ProjectFolder();
+        names.Build(doc.NameList, KeyTable::BadKeys::Skip);
+        notes.Build(doc.NotesList, KeyTable::BadKeys::Skip);
+        north = calibration.georeference.North();
+    }
+};
+
+// For KML, which links each photo's file.
+QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibration,
+                    const GeoPhotoExport::RecordSource &records)
+{
+    const Prepared prepared(doc, calibration);
+    const auto &[positions, places, folder, names, notes, north] = prepared;
     // One resolver for the whole export: a folder of missing photos is then
     // listed once, not once per photo.
     PathResolver resolver;
-    const double north = georef.North();
     QList<Photo> photos;
     photos.reserve(doc.PositionList.size());
     for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
@@ -97,8 +115,7 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
         photo.bearing = GeoPhotoExport::Bearing(positions[i].direction, north);
         if (record.HasFile()) {
             photo.file = Text(record.storedName);
-            if (paths)
-                photo.fullPath = record.ResolvedFile(folder, resolver);
+            photo.fullPath = record.ResolvedFile(folder, resolver);
             if (records)
                 if (const std::optional<CameraRecord> camera = records(photo.file, folder))
                     photo.taken = Taken(*camera);
@@ -108,28 +125,6 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
         photos.append(photo);
     }
     return photos;
-}
-
-void JsonString(QByteArray &out, const QString &text)
-{
-    out += '"';
-    const QByteArray utf8 = text.toUtf8();
-    for (const char c : utf8) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
 }
 
 QByteArray Degrees(double value)
@@ -143,36 +138,227 @@ QByteArray BearingText(double value)
     return QByteArray::number(value, 'f', 1);
 }
 
-QByteArray GeoJson(const QList<Photo> &photos)
+// Where the GeoJSON's bytes go, a part at a time; false stops the export.
+using Sink = std::function<bool(const char *data, std::size_t size)>;
+
+// The GeoJSON written straight from the project's bytes: at 100000
+// photos the detour through a QString per text was most of the export.
+// It goes out in parts, so that a big export needs no buffer of its size.
+class JsonOut
 {
-    QByteArray out;
-    out.reserve(photos.size() * 220 + 64);
-    out += "{\"type\":\"FeatureCollection\",\"features\":[";
-    bool first = true;
-    for (const Photo &photo : photos) {
-        out += first ? "\n" : ",\n";
-        first = false;
-        out += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[";
-        out += Degrees(photo.place.longitude);
-        out += ',';
-        out += Degrees(photo.place.latitude);
-        out += "]},\"properties\":{\"nummer\":";
-        out += QByteArray::number(photo.key);
-        out += ",\"bestand\":";
-        JsonString(out, photo.file);
-        out += ",\"aantekeningen\":";
-        JsonString(out, photo.notes);
-        out += ",\"richting\":";
-        out += BearingText(photo.bearing);
-        out += ",\"genomen\":";
-        if (photo.taken.isEmpty())
-            out += "null";
-        else
-            JsonString(out, photo.taken);
-        out += "}}";
+public:
+    explicit JsonOut(const Sink &sink) : m_sink(sink) { m_bytes.resize(PartSize); }
+
+    void Put(std::string_view text)
+    {
+        char *p = Room(qsizetype(text.size()));
+        std::memcpy(p, text.data(), text.size());
+        m_used += qsizetype(text.size());
     }
-    out += "\n]}\n";
-    return out;
+    void Int(std::int64_t value)
+    {
+        char *p = Room(24);
+        m_used = std::to_chars(p, p + 24, value).ptr - m_bytes.data();
+    }
+    // Fixed decimals (at most 9), exactly as QByteArray::number(value, 'f',
+    // decimals) writes them: a half rounds away from zero, and -0 is "0".
+    // Through an integer, as the general conversion is most of the cost
+    // of the numbers; near a half, where the product's rounding could
+    // decide, and for huge values, Qt's own conversion decides.
+    void Fixed(double value, int decimals)
+    {
+        static constexpr double scales[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+        const double magnitude = std::abs(value);
+        const double scaled = magnitude * scales[decimals];
+        const double whole = std::floor(scaled);
+        const double part = scaled - whole;
+        // The product is within half an ulp of the true one: 2^-52 of it.
+        if (!(scaled < 0x1p52) || std::abs(part - 0.5) <= scaled * 0x1p-50 + 0x1p-60) {
+            const QByteArray text = QByteArray::number(value, 'f', decimals);
+            Put(std::string_view(text.constData(), size_t(text.size())));
+            return;
+        }
+        const std::uint64_t n = std::uint64_t(whole) + (part > 0.5 ? 1 : 0);
+        char digits[24];
+        int count = int(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+        char *p = Room(count + decimals + 3);
+        char *const start = p;
+        if (value < 0)
+            *p++ = '-';
+        if (count <= decimals) {
+            // 0.000xyz: the leading zeros that the integer does not have.
+            *p++ = '0';
+            *p++ = '.';
+            for (int i = count; i < decimals; ++i)
+                *p++ = '0';
+            std::memcpy(p, digits, size_t(count));
+            p += count;
+        } else {
+            std::memcpy(p, digits, size_t(count - decimals));
+            p += count - decimals;
+            if (decimals > 0) {
+                *p++ = '.';
+                std::memcpy(p, digits + count - decimals, size_t(decimals));
+                p += decimals;
+            }
+        }
+        m_used += p - start;
+    }
+    enum class Lines {
+        AsWritten, // control characters escaped
+        Notes,     // the notes as stored: their line breaks, and CR LF, as one \n
+    };
+    // A JSON string of Windows-1252 text.
+    void String(QByteArrayView ansi, Lines lines)
+    {
+        // Each byte takes at most six: \u00XX, or three of UTF-8.
+        char *p = Room(ansi.size() * 6 + 2);
+        char *const start = p;
+        *p++ = '"';
+        const Utf8Table &table = Table();
+        const bool notes = lines == Lines::Notes;
+        const char *c = ansi.data(), *const end = c + ansi.size();
+        for (; c != end; ++c) {
+            // Most text is plain ASCII: such a run goes over as it is.
+            const char *run = c;
+            while (run != end && static_cast<unsigned char>(*run) - 0x20u < 0x5fu && *run != '"' && *run != '\\')
+                ++run;
+            if (run != c) {
+                std::memcpy(p, c, size_t(run - c));
+                p += run - c;
+                c = run;
+                if (c == end)
+                    break;
+            }
+            const char b = *c;
+            const unsigned char u = static_cast<unsigned char>(b);
+            if (notes && b == PhotoEntry::NotesLineBreak) {
+                *p++ = '\\';
+                *p++ = 'n';
+            } else if (u >= 0x20 && b != '"' && b != '\\') {
+                const Utf8 &t = table[u];
+                std::memcpy(p, t.bytes, 4);
+                p += t.size;
+            } else if (b == '"' || b == '\\') {
+                *p++ = '\\';
+                *p++ = b;
+            } else if (b == '\n' || (notes && b == '\r' && c + 1 != end && c[1] == '\n')) {
+                if (b == '\r')
+                    ++c;
+                *p++ = '\\';
+                *p++ = 'n';
+            } else {
+                static const char hex[] = "0123456789abcdef";
+                std::memcpy(p, "\\u00", 4);
+                p[4] = hex[u >> 4];
+                p[5] = hex[u & 15];
+                p += 6;
+            }
+        }
+        *p++ = '"';
+        m_used += p - start;
+    }
+
+    // Sends what is left; false when the sink refused a part.
+    bool Finish() { return Flush(); }
+
+private:
+    static constexpr qsizetype PartSize = qsizetype(1) << 20;
+
+    struct Utf8
+    {
+        char bytes[4];
+        int size;
+    };
+    using Utf8Table = std::array<Utf8, 256>;
+
+    // Windows-1252 is one byte a character: each byte's UTF-8, once.
+    static const Utf8Table &Table()
+    {
+        static const Utf8Table table = [] {
+            Utf8Table t{};
+            for (int b = 0; b < 256; ++b) {
+                const QByteArray utf8 = AnsiCodec::toUnicode(QByteArray(1, char(b))).toUtf8();
+                t[b].size = int(std::min<qsizetype>(utf8.size(), 4));
+                std::memcpy(t[b].bytes, utf8.constData(), size_t(t[b].size));
+            }
+            return t;
+        }();
+        return table;
+    }
+
+    bool Flush()
+    {
+        if (m_used > 0 && m_ok)
+            m_ok = m_sink(m_bytes.constData(), std::size_t(m_used));
+        m_used = 0;
+        return m_ok;
+    }
+
+    char *Room(qsizetype n)
+    {
+        if (m_used + n > m_bytes.size()) {
+            Flush();
+            // A text longer than a part gets a buffer of its own size.
+            if (n > m_bytes.size())
+                m_bytes.resize(n);
+        }
+        return m_bytes.data() + m_used;
+    }
+
+    const Sink &m_sink;
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+    bool m_ok = true;
+};
+
+// False when the sink refused a part.
+bool GeoJson(const ProjectDocument &doc, const MapCalibration &calibration, const GeoPhotoExport::RecordSource &records,
+             const Sink &sink)
+{
+    const Prepared prepared(doc, calibration);
+    const auto &[positions, places, folder, names, notes, north] = prepared;
+    JsonOut out(sink);
+    out.Put("{\"type\":\"FeatureCollection\",\"features\":[");
+    bool first = true;
+    for (qsizetype i = 0; i < doc.PositionList.size(); ++i) {
+        if (!places[i])
+            continue;
+        // The notes are found here, not by the record, which would make
+        // their first line as a QString for nothing; they are written from
+        // their stored form.
+        const PhotoRecord record = PhotoRecord::Read(
+            doc, i, [&](std::int32_t k) { return names.Find(k); }, PhotoRecord::None);
+        const qsizetype notesIndex = record.hasKey ? notes.Find(record.key) : -1;
+        out.Put(first ? "\n" : ",\n");
+        first = false;
+        out.Put("{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[");
+        out.Fixed(places[i]->longitude, 7);
+        out.Put(",");
+        out.Fixed(places[i]->latitude, 7);
+        out.Put("]},\"properties\":{\"nummer\":");
+        out.Int(record.key);
+        out.Put(",\"bestand\":");
+        out.String(record.HasFile() ? QByteArrayView(record.storedName) : QByteArrayView(), JsonOut::Lines::AsWritten);
+        out.Put(",\"aantekeningen\":");
+        out.String(notesIndex >= 0 && notesIndex < doc.NotesList.size()
+                       ? PhotoNotes::Meaningful(PhotoEntry::ValueView(doc.NotesList[notesIndex]))
+                       : QByteArrayView(),
+                   JsonOut::Lines::Notes);
+        out.Put(",\"richting\":");
+        out.Fixed(GeoPhotoExport::Bearing(positions[i].direction, north), 1);
+        out.Put(",\"genomen\":");
+        const std::optional<CameraRecord> camera =
+            records && record.HasFile() ? records(Text(record.storedName), folder) : std::nullopt;
+        const QString taken = camera ? Taken(*camera) : QString();
+        if (taken.isEmpty())
+            out.Put("null");
+        else
+            out.String(taken.toLatin1(), JsonOut::Lines::AsWritten);
+        out.Put("}}");
+    }
+    out.Put("\n]}\n");
+    return out.Finish();
 }
 
 struct Overlay
@@ -291,9 +477,15 @@ double GeoPhotoExport::Bearing(int mapDirection, double northArrow)
 QByteArray GeoPhotoExport::Build(const ProjectDocument &doc, const MapCalibration &calibration, Format format,
                                  const RecordSource &records, const std::optional<Plan> &plan)
 {
-    const QList<Photo> photos = Photos(doc, calibration, records, format == Format::Kml);
-    if (format == Format::GeoJson)
-        return GeoJson(photos);
+    if (format == Format::GeoJson) {
+        QByteArray bytes;
+        GeoJson(doc, calibration, records, [&bytes](const char *data, std::size_t size) {
+            bytes.append(data, qsizetype(size));
+            return true;
+        });
+        return bytes;
+    }
+    const QList<Photo> photos = Photos(doc, calibration, records);
     std::optional<Overlay> overlay;
     if (plan && plan->size.isValid()) {
         Overlay o;
@@ -314,9 +506,18 @@ QByteArray GeoPhotoExport::Build(const ProjectDocument &doc, const MapCalibratio
 void GeoPhotoExport::Write(const ProjectDocument &doc, const MapCalibration &calibration, Format format,
                            const RecordSource &records, const QString &fileName, const std::optional<Plan> &plan)
 {
-    const QByteArray bytes = Build(doc, calibration, format, records, plan);
+    const QByteArray bytes = format == Format::Kml ? Build(doc, calibration, format, records, plan) : QByteArray();
+    // Unnamed until committed: an export that throws half-way (a number
+    // that is no integer) leaves nothing behind.
     SafeFileWriter writer(fileName);
-    if (!(writer.Open() && writer.Append(bytes.constData(), size_t(bytes.size())) && writer.Commit()))
+    bool ok = writer.Open();
+    if (ok && format == Format::Kml)
+        ok = writer.Append(bytes.constData(), size_t(bytes.size()));
+    else if (ok)
+        // GeoJSON goes to the file as it is made.
+        ok = GeoJson(doc, calibration, records,
+                     [&writer](const char *data, std::size_t size) { return writer.Append(data, size); });
+    if (!(ok && writer.Commit()))
         throw TolvekError(QStringLiteral("Kan het bestand \"%1\" niet schrijven: %2")
                               .arg(QDir::toNativeSeparators(fileName), writer.Reason()));
 }

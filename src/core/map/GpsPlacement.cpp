@@ -5,10 +5,11 @@
 
 std::optional<QPoint> GpsPlacement::Pixel(QPointF mapPoint, QSize mapSize)
 {
-    if (!std::isfinite(mapPoint.x()) || !std::isfinite(mapPoint.y()))
-        return std::nullopt;
-    const double x = std::floor(mapPoint.x()), y = std::floor(mapPoint.y());
-    if (x < 0 || y < 0 || x >= mapSize.width() || y >= mapSize.height())
+    // The pixel is the one the point lies in: floor(x) lies on the map
+    // exactly when 0 <= x < width, and there floor is truncation. NaN and
+    // the infinities fail the comparisons.
+    const double x = mapPoint.x(), y = mapPoint.y();
+    if (!(x >= 0 && y >= 0 && x < mapSize.width() && y < mapSize.height()))
         return std::nullopt;
     return QPoint(int(x), int(y));
 }
@@ -25,6 +26,8 @@ GpsPlacement::Result GpsPlacement::Place(const MapGeoreference &georeference, QS
     }
     QList<EarthProjection::LonLat> positions;
     QList<qsizetype> of;
+    positions.reserve(records.size());
+    of.reserve(records.size());
     for (qsizetype i = 0; i < records.size(); ++i) {
         if (!records[i].HasPosition()) {
             ++result.without;

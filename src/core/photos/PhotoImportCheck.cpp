@@ -12,8 +12,9 @@
 PhotoImportCheck::Outcome PhotoImportCheck::Run(const Job &job)
 {
     Outcome out;
+    QByteArray jpeg;
     try {
-        PhotoPicture::Load(job.source);
+        jpeg = PhotoPicture::Load(job.source).JpegBytes();
     } catch (const TolvekError &e) {
         out.problem = e.message();
         return out;
@@ -24,7 +25,7 @@ PhotoImportCheck::Outcome PhotoImportCheck::Run(const Job &job)
     }
     out.path = job.source;
     if (job.readCamera)
-        out.camera = ExifReader::Read(job.source);
+        out.camera = jpeg.isEmpty() ? ExifReader::Read(job.source) : ExifReader::ReadBytes(jpeg);
     if (job.copy) {
         QString error;
         out.path = PhotoCopyPlan::Carry(job.source, job.target, &out.copied, &error);

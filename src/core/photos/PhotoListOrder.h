@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,11 @@ public:
 
     // Sorts positions (indices into items) by items[position].
     static void Sort(std::vector<qsizetype> &positions, By by, const std::vector<Item> &items);
+
+    // The time order from keys made once (keys[position]: SortKey, or
+    // NoTime): ascending, equal keys in the order positions had.
+    static constexpr qint64 NoTime = std::numeric_limits<qint64>::max();
+    static void SortByKey(std::vector<qsizetype> &positions, const std::vector<qint64> &keys);
 
     // The order's name in the settings, and back (Number for anything else).
     static QString SettingName(By by);

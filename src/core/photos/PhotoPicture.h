@@ -61,6 +61,10 @@ public:
     QByteArray MetafileBytes() const;
     QString MetafileMimeType() const;
 
+    // The file's bytes as read, for a JPEG (empty for other kinds): what
+    // the camera recorded is read from them without reading the file again.
+    QByteArray JpegBytes() const { return m_kind == Kind::Jpeg ? m_data : QByteArray(); }
+
     // Frees what the picture holds.
     void Release();
 

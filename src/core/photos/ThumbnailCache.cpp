@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 ThumbnailCache::ThumbnailCache(int maxSide, QObject *parent) : QObject(parent), m_maxSide(std::max(1, maxSide))
 {
@@ -76,10 +77,22 @@ ThumbnailCache::Thumbnail ThumbnailCache::Request(const QString &name, const QSt
     if (startWorker)
         m_pool.start([this] { Work(); });
     // Whoever still shows one of them (a row of the photo list) asks again;
-    // after this call, as it may come while a view paints.
-    for (const Key &key : std::as_const(gaveWay))
-        QMetaObject::invokeMethod(
-            this, [this, key] { emit Ready(key.name, key.folder); }, Qt::QueuedConnection);
+    // after this call, as it may come while a view paints. A burst of
+    // requests (the pointer swept over many triangles) is told in one call,
+    // not in one posted event, and one wake-up of the event loop, each.
+    if (!gaveWay.isEmpty()) {
+        const bool post = m_gaveWay.isEmpty();
+        m_gaveWay += gaveWay;
+        if (post)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    const QList<Key> keys = std::exchange(m_gaveWay, {});
+                    for (const Key &key : keys)
+                        emit Ready(key.name, key.folder);
+                },
+                Qt::QueuedConnection);
+    }
     return known;
 }
 

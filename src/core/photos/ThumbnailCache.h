@@ -120,6 +120,7 @@ private:
     const int m_maxSide;
     QThreadPool m_pool;
     QHash<Key, Entry> m_entries; // GUI thread only
+    QList<Key> m_gaveWay;        // GUI thread only: told in one queued call
     quint64 m_uses = 0;
     qint64 m_bytes = 0;
     qint64 m_memoryLimit = qint64(64) << 20;

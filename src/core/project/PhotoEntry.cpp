@@ -2,6 +2,8 @@
 
 #include "core/project/ProjectDocument.h"
 
+#include <charconv>
+
 namespace PhotoEntry {
 
 PositionTexts SplitPosition(const QByteArray &entry)
@@ -20,9 +22,35 @@ Position ParsePosition(QByteArrayView entry)
     return p;
 }
 
+namespace {
+
+// An integer's decimal text in a buffer of the caller's: thousands of
+// entries are made at once, and each temporary QByteArray is an allocation.
+struct IntText
+{
+    char digits[12];
+    QByteArrayView view;
+
+    explicit IntText(std::int32_t value)
+    {
+        const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
+        view = QByteArrayView(digits, r.ptr - digits);
+    }
+    IntText(const IntText &) = delete;
+};
+
+} // namespace
+
 QByteArray MakePosition(QByteArrayView keyText, std::int32_t x, std::int32_t y, std::int32_t direction)
 {
-    return ComposePosition(keyText, QByteArray::number(x), QByteArray::number(y), QByteArray::number(direction));
+    const IntText xs(x), ys(y), ds(direction);
+    return ComposePosition(keyText, xs.view, ys.view, ds.view);
+}
+
+QByteArray MovedPosition(QByteArrayView entry, std::int32_t x, std::int32_t y)
+{
+    const IntText xs(x), ys(y);
+    return ComposePosition(KeyView(entry), xs.view, ys.view, SplitPositionView(entry).direction);
 }
 
 QByteArray ComposePosition(QByteArrayView keyText, QByteArrayView x, QByteArrayView y, QByteArrayView direction)

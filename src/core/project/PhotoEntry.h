@@ -156,6 +156,8 @@ inline bool TryParsePosition(QByteArrayView entry, Position &p)
 QByteArray MakePosition(QByteArrayView keyText, std::int32_t x, std::int32_t y, std::int32_t direction);
 // The same from the parts' texts, each kept as given.
 QByteArray ComposePosition(QByteArrayView keyText, QByteArrayView x, QByteArrayView y, QByteArrayView direction);
+// The entry moved to (x, y), its key and direction kept exactly as written.
+QByteArray MovedPosition(QByteArrayView entry, std::int32_t x, std::int32_t y);
 
 // The key for a new photo: one above the largest key of PositionList, read
 // from the first five characters of each entry; 0 when no five-digit key is

@@ -162,8 +162,5 @@ bool TPlaatsOvernemenForm::Fill(const QList<qsizetype> &chosen)
 QByteArray TPlaatsOvernemenForm::Taken(int row, const QByteArray &old) const
 {
     const QPoint gps = *m_gps.at(row);
-    // Key and direction stay exactly as written; only x and y change.
-    return PhotoEntry::Make(PhotoEntry::KeyView(old),
-                            QByteArray::number(gps.x()) + ',' + QByteArray::number(gps.y()) + ','
-                                + PhotoEntry::SplitPositionView(old).direction.toByteArray());
+    return PhotoEntry::MovedPosition(old, gps.x(), gps.y());
 }

@@ -59,6 +59,7 @@ void PhotoListModel::Rebuild()
     m_paths.clear();
     m_asked.clear();
     m_text.Clear();
+    m_timeKeys.clear();
     Refilter();
 }
 
@@ -128,29 +129,18 @@ void PhotoListModel::Refilter()
             return !wall || (from && *wall < *from) || (to && *wall >= *to);
         });
     }
-    if (!sorted) {
+    if (!sorted && m_order == PhotoListOrder::By::Time) {
+        PhotoListOrder::SortByKey(m_rows, TimeKeys());
+    } else if (!sorted) {
         std::vector<PhotoListOrder::Item> items(static_cast<size_t>(count));
         for (const qsizetype p : m_rows) {
             PhotoListOrder::Item &item = items[size_t(p)];
-            switch (m_order) {
-            case PhotoListOrder::By::Number: {
+            if (m_order == PhotoListOrder::By::Name) {
+                item.name = NameAt(p);
+            } else {
                 std::int32_t key = 0;
                 if (KeyTable::EntryKey(doc.PositionList[p], key))
                     item.number = key;
-                break;
-            }
-            case PhotoListOrder::By::Name:
-                item.name = NameAt(p);
-                break;
-            case PhotoListOrder::By::Time:
-                if (m_metadata) {
-                    const QString name = NameAt(p);
-                    const PhotoMetadataCache::Metadata md =
-                        name.isEmpty() ? PhotoMetadataCache::Metadata() : m_metadata->Peek(name, m_base);
-                    if (md.record.HasTime())
-                        item.time = md.record.SortKey();
-                }
-                break;
             }
         }
         PhotoListOrder::Sort(m_rows, m_order, items);
@@ -172,6 +162,22 @@ QString PhotoListModel::NameAt(qsizetype position) const
     return AnsiCodec::toUnicode(PhotoEntry::Value(doc.NameList[n]));
 }
 
+const std::vector<qint64> &PhotoListModel::TimeKeys() const
+{
+    const qsizetype count = m_session.Document().PositionList.size();
+    if (m_timeKeys.size() == size_t(count))
+        return m_timeKeys;
+    m_timeKeys.assign(size_t(count), PhotoListOrder::NoTime);
+    if (m_metadata)
+        for (qsizetype p = 0; p < count; ++p) {
+            const QString name = NameAt(p);
+            const CameraRecord record = name.isEmpty() ? CameraRecord() : m_metadata->Peek(name, m_base).record;
+            if (record.HasTime())
+                m_timeKeys[size_t(p)] = record.SortKey();
+        }
+    return m_timeKeys;
+}
+
 std::optional<qint64> PhotoListModel::TimeAt(qsizetype position) const
 {
     if (!m_metadata)
@@ -190,6 +196,7 @@ void PhotoListModel::SetMetadata(PhotoMetadataCache *metadata)
     if (m_metadata)
         disconnect(m_metadata, nullptr, this, nullptr);
     m_metadata = metadata;
+    m_timeKeys.clear();
     if (m_metadata)
         connect(m_metadata, &PhotoMetadataCache::Ready, m_metadataTimer, qOverload<>(&QTimer::start));
     if (m_order == PhotoListOrder::By::Time || HasDateRange())
@@ -252,6 +259,7 @@ void PhotoListModel::MetadataReady()
 {
     // Times that came in may move rows (an order or range by time) or only
     // show in them.
+    m_timeKeys.clear();
     if (m_order == PhotoListOrder::By::Time || HasDateRange()) {
         beginResetModel();
         Refilter();

@@ -111,6 +111,9 @@ private:
     // The stored name of the photo at a position (empty without one).
     QString NameAt(qsizetype position) const;
     std::optional<qint64> TimeAt(qsizetype position) const;
+    // Each position's time order key (PhotoListOrder::NoTime without one),
+    // made once and kept until the project or the known times change.
+    const std::vector<qint64> &TimeKeys() const;
 
     ProjectSession &m_session;
     ThumbnailCache &m_thumbnails;
@@ -124,6 +127,7 @@ private:
     PhotoListOrder::By m_order = PhotoListOrder::By::Number;
     std::optional<QDate> m_from, m_to;
     QTimer *m_metadataTimer = nullptr;                // new times come in batches
+    mutable std::vector<qint64> m_timeKeys;           // empty: not made
     PhotoTextIndex m_text;                            // made when a filter is first typed
     QString m_base;                                   // the folder names resolve against
     mutable QHash<QByteArray, QString> m_paths;       // stored name -> path
