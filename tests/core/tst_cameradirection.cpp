@@ -351,12 +351,18 @@ QTEST_GUILESS_MAIN(TestCameraDirection)
 void TestCameraDirection::timeOrderAsAStableSort()
 {
     std::mt19937_64 random(7);
-    for (const qint64 span : {qint64(5), qint64(86'400'000) * 365 * 80, std::numeric_limits<qint64>::max() / 2}) {
+    // The last span bunches most times within a second, beside a few that
+    // lie years away.
+    const qint64 years = qint64(86'400'000) * 365 * 80;
+    for (const qint64 span : {qint64(5), years, std::numeric_limits<qint64>::max() / 2, -years}) {
         const qsizetype count = 5000;
         std::vector<qint64> keys(static_cast<size_t>(count));
         for (qint64 &key : keys) {
             const quint64 r = random();
-            key = r % 10 == 0 ? PhotoListOrder::NoTime : qint64(r % quint64(span)) - span / 2;
+            if (span < 0)
+                key = r % 50 == 0 ? qint64(r % quint64(-span)) : qint64(r % 1000);
+            else
+                key = r % 10 == 0 ? PhotoListOrder::NoTime : qint64(r % quint64(span)) - span / 2;
         }
         std::vector<qsizetype> shown;
         for (qsizetype p = 0; p < count; p += 1 + qsizetype(random() % 3))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -84,6 +85,45 @@ void RadixSortInto(Value *&data, Value *spare, std::size_t n)
     }
 }
 
+// Sorts n distinct values whose bits above significantBits are all 0, into
+// out (data is left in any order): one pass that spreads them by their
+// highest bits into about n/2 buckets, then each bucket on its own. Photo
+// times spread over days or years leave a handful of values a bucket, which
+// are often in order already, as the spreading keeps their order; a bucket
+// that holds thousands (times bunched together beside a few far away) is
+// sorted by radix, so that no spread is slower than radix alone.
+void SpreadSortInto(quint64 *data, quint64 *out, std::size_t n, int significantBits)
+{
+    const int bucketBits = std::clamp(int(std::bit_width(n)) - 1, 8, 16);
+    const int shift = std::max(0, significantBits - bucketBits);
+    const std::size_t buckets = std::size_t(1) << std::min(bucketBits, significantBits);
+    std::vector<std::uint32_t> starts(buckets + 1, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        ++starts[(data[i] >> shift) + 1];
+    for (std::size_t b = 1; b <= buckets; ++b)
+        starts[b] += starts[b - 1];
+    {
+        std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+        for (std::size_t i = 0; i < n; ++i)
+            out[next[data[i] >> shift]++] = data[i];
+    }
+    constexpr std::size_t radixFrom = 256;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        quint64 *const first = out + starts[b], *const last = out + starts[b + 1];
+        const std::size_t size = std::size_t(last - first);
+        if (size < 2 || std::is_sorted(first, last))
+            continue;
+        if (size < radixFrom) {
+            std::sort(first, last);
+            continue;
+        }
+        quint64 *sorted = first;
+        RadixSortInto(sorted, data + starts[b], size);
+        if (sorted != first)
+            std::copy(sorted, sorted + size, first);
+    }
+}
+
 } // namespace
 
 void PhotoListOrder::SortByKey(std::vector<qsizetype> &positions, const std::vector<qint64> &keys)
@@ -113,12 +153,11 @@ void PhotoListOrder::SortByKey(std::vector<qsizetype> &positions, const std::vec
             const quint64 relative = k == NoTime ? span : quint64(k) - quint64(least);
             one[i] = relative << placeBits | i;
         }
-        quint64 *sorted = one.get();
-        RadixSortInto(sorted, two.get(), n);
+        SpreadSortInto(one.get(), two.get(), n, std::bit_width(span) + placeBits);
         const std::vector<qsizetype> given = positions;
         const quint64 mask = (quint64(1) << placeBits) - 1;
         for (std::size_t i = 0; i < n; ++i)
-            positions[i] = given[std::size_t(sorted[i] & mask)];
+            positions[i] = given[std::size_t(two[i] & mask)];
         return;
     }
     // Keys too far apart to pack: (key, position) pairs.

@@ -13,6 +13,13 @@ class AppSettings
 public:
     static std::unique_ptr<QSettings> Open();
 
+    // For a choice the user may change many times in a row (an order, a
+    // toggle): set at once for every reader in the program, written to the
+    // file when the event loop next runs (and at the latest when the
+    // program ends), so a run of changes costs one write, not a locked,
+    // synced rewrite of the file each.
+    static void Remember(const QString &key, const QVariant &value);
+
     // The folder last chosen in the file dialogs of this kind; empty when
     // none was, or when it has gone since.
     static QString LastFolder(const QString &kind);

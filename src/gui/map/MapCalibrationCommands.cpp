@@ -33,7 +33,7 @@ bool Setting(const QString &key, bool byDefault = true)
 
 void SetSetting(const QString &key, bool on)
 {
-    AppSettings::Open()->setValue(key, on);
+    AppSettings::Remember(key, on);
 }
 
 } // namespace

@@ -99,7 +99,7 @@ PhotoListDock::PhotoListDock(ProjectSession &session, ThumbnailCache &thumbnails
     m_model->SetOrder(order);
     connect(m_order, &QComboBox::currentIndexChanged, this, [this](int index) {
         const auto by = PhotoListOrder::By(std::clamp(index, 0, 2));
-        AppSettings::Open()->setValue(QStringLiteral("Fotolijst/Volgorde"), PhotoListOrder::SettingName(by));
+        AppSettings::Remember(QStringLiteral("Fotolijst/Volgorde"), PhotoListOrder::SettingName(by));
         m_model->SetOrder(by);
     });
     connect(m_period, &QCheckBox::toggled, this, [this](bool on) {
