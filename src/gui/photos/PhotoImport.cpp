@@ -21,16 +21,15 @@
 #include "gui/widgets/UserInteraction.h"
 
 #include <QCollator>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMutex>
 #include <QProgressDialog>
+#include <QSemaphore>
 #include <QSet>
 #include <QSettings>
-#include <QThread>
 #include <QtConcurrent>
 
 #include <memory>
@@ -306,9 +305,11 @@ std::optional<PhotoImport::Added> PhotoImport::Import(const QStringList &files, 
 
     bool cancelled = false;
     if (jobs.size() >= ProgressFrom) {
-        QDeadlineTimer quick(g_progressDelay);
-        while (!future.isFinished() && !quick.hasExpired())
-            QThread::msleep(5);
+        // Woken when the checks are done, not polled: the import goes on
+        // the moment its work is.
+        auto done = std::make_shared<QSemaphore>();
+        future.then(QtFuture::Launch::Sync, [done](const QFuture<PhotoImportCheck::Outcome> &) { done->release(); });
+        done->tryAcquire(1, g_progressDelay);
     }
     if (jobs.size() >= ProgressFrom && !future.isFinished()) {
         busy.reset();
