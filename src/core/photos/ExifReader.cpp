@@ -4,7 +4,9 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -25,12 +27,66 @@ void InitialiseOnce()
     });
 }
 
-const Exiv2::Exifdatum *Find(const Exiv2::ExifData &exif, const char *key)
+// The tags read. Each is found in one pass over what the library decoded:
+// looking one up by its key would build the key text of every tag before
+// it, for each look-up, which at a camera's hundreds of tags was most of
+// the reading.
+enum Tag {
+    DateTimeOriginal,
+    SubSecTimeOriginal,
+    OffsetTimeOriginal,
+    ImgDirection,
+    ImgDirectionRef,
+    Latitude,
+    LatitudeRef,
+    Longitude,
+    LongitudeRef,
+    PositioningError,
+    Make,
+    Model,
+    TagCount
+};
+
+constexpr const char *TagKeys[TagCount] = {
+    "Exif.Photo.DateTimeOriginal",       "Exif.Photo.SubSecTimeOriginal",  "Exif.Photo.OffsetTimeOriginal",
+    "Exif.GPSInfo.GPSImgDirection",      "Exif.GPSInfo.GPSImgDirectionRef", "Exif.GPSInfo.GPSLatitude",
+    "Exif.GPSInfo.GPSLatitudeRef",       "Exif.GPSInfo.GPSLongitude",      "Exif.GPSInfo.GPSLongitudeRef",
+    "Exif.GPSInfo.GPSHPositioningError", "Exif.Image.Make",                "Exif.Image.Model",
+};
+
+// The first datum of each tag, as a look-up by key would find it; nothing
+// for a tag that is missing or empty.
+using Found = std::array<const Exiv2::Exifdatum *, TagCount>;
+
+Found FindAll(const Exiv2::ExifData &exif)
 {
-    const auto it = exif.findKey(Exiv2::ExifKey(key));
-    if (it == exif.end() || it->count() == 0)
-        return nullptr;
-    return &*it;
+    struct Id
+    {
+        int ifd;
+        std::uint16_t tag;
+    };
+    // The library's own numbers for the keys, asked once.
+    static const std::array<Id, TagCount> ids = [] {
+        std::array<Id, TagCount> made{};
+        for (int t = 0; t < TagCount; ++t) {
+            const Exiv2::ExifKey key(TagKeys[t]);
+            made[std::size_t(t)] = {key.ifdId(), key.tag()};
+        }
+        return made;
+    }();
+    Found found{};
+    std::array<bool, TagCount> seen{};
+    for (const Exiv2::Exifdatum &datum : exif) {
+        const std::uint16_t tag = datum.tag();
+        for (std::size_t t = 0; t < ids.size(); ++t) {
+            if (ids[t].tag != tag || seen[t] || ids[t].ifd != datum.ifdId())
+                continue;
+            seen[t] = true;
+            found[t] = datum.count() == 0 ? nullptr : &datum;
+            break;
+        }
+    }
+    return found;
 }
 
 // The n-th number of a rational tag; nothing for a zero denominator (the
@@ -71,9 +127,8 @@ std::optional<double> NumberAt(const Exiv2::Exifdatum &datum, long n)
 }
 
 // An ASCII tag's text without the padding cameras leave around it.
-QString Text(const Exiv2::ExifData &exif, const char *key)
+QString Text(const Exiv2::Exifdatum *datum)
 {
-    const Exiv2::Exifdatum *datum = Find(exif, key);
     if (!datum)
         return QString();
     QString text = QString::fromStdString(datum->toString());
@@ -84,11 +139,11 @@ QString Text(const Exiv2::ExifData &exif, const char *key)
     return text.simplified().left(120);
 }
 
-void ReadTime(const Exiv2::ExifData &exif, CameraRecord &record)
+void ReadTime(const Found &exif, CameraRecord &record)
 {
     // "YYYY:MM:DD HH:MM:SS"; blanks or anything else mean no time.
     static const QRegularExpression stamp(QStringLiteral("^(\\d{4}):(\\d\\d):(\\d\\d)[ T](\\d\\d):(\\d\\d):(\\d\\d)"));
-    const QRegularExpressionMatch m = stamp.match(Text(exif, "Exif.Photo.DateTimeOriginal"));
+    const QRegularExpressionMatch m = stamp.match(Text(exif[DateTimeOriginal]));
     if (!m.hasMatch())
         return;
     const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
@@ -97,7 +152,7 @@ void ReadTime(const Exiv2::ExifData &exif, CameraRecord &record)
     if (!date.isValid() || !time.isValid() || date.year() < 1800)
         return;
     static const QRegularExpression digits(QStringLiteral("^\\d+$"));
-    const QString fraction = Text(exif, "Exif.Photo.SubSecTimeOriginal");
+    const QString fraction = Text(exif[SubSecTimeOriginal]);
     if (digits.match(fraction).hasMatch())
         time = time.addMSecs((fraction + QStringLiteral("00")).left(3).toInt());
     record.date = date;
@@ -105,7 +160,7 @@ void ReadTime(const Exiv2::ExifData &exif, CameraRecord &record)
 
     // "+HH:MM" (also without the colon); up to 14 hours either way.
     static const QRegularExpression offset(QStringLiteral("^([+-])(\\d\\d):?(\\d\\d)$"));
-    const QRegularExpressionMatch o = offset.match(Text(exif, "Exif.Photo.OffsetTimeOriginal"));
+    const QRegularExpressionMatch o = offset.match(Text(exif[OffsetTimeOriginal]));
     if (o.hasMatch()) {
         const int minutes = o.captured(2).toInt() * 60 + o.captured(3).toInt();
         if (o.captured(3).toInt() < 60 && minutes <= 14 * 60)
@@ -113,16 +168,16 @@ void ReadTime(const Exiv2::ExifData &exif, CameraRecord &record)
     }
 }
 
-void ReadDirection(const Exiv2::ExifData &exif, CameraRecord &record)
+void ReadDirection(const Found &exif, CameraRecord &record)
 {
-    const Exiv2::Exifdatum *datum = Find(exif, "Exif.GPSInfo.GPSImgDirection");
+    const Exiv2::Exifdatum *datum = exif[ImgDirection];
     if (!datum)
         return;
     const std::optional<double> degrees = NumberAt(*datum, 0);
     if (!degrees || *degrees < 0 || *degrees > 360)
         return;
     // Without a reference the standard's default holds: true north.
-    const QString ref = Text(exif, "Exif.GPSInfo.GPSImgDirectionRef").toUpper();
+    const QString ref = Text(exif[ImgDirectionRef]).toUpper();
     if (ref == QLatin1String("M"))
         record.directionRef = 'M';
     else if (ref.isEmpty() || ref == QLatin1String("T"))
@@ -132,11 +187,10 @@ void ReadDirection(const Exiv2::ExifData &exif, CameraRecord &record)
     record.direction = *degrees == 360 ? 0.0 : *degrees;
 }
 
-std::optional<double> Coordinate(const Exiv2::ExifData &exif, const char *key, const char *refKey, char negative,
+std::optional<double> Coordinate(const Exiv2::Exifdatum *datum, const Exiv2::Exifdatum *refDatum, char negative,
                                  char positive, double limit)
 {
-    const Exiv2::Exifdatum *datum = Find(exif, key);
-    const QString ref = Text(exif, refKey).toUpper();
+    const QString ref = Text(refDatum).toUpper();
     if (!datum || ref.size() != 1 || (ref[0] != QLatin1Char(negative) && ref[0] != QLatin1Char(positive)))
         return std::nullopt;
     const std::optional<double> d = NumberAt(*datum, 0);
@@ -153,15 +207,15 @@ std::optional<double> Coordinate(const Exiv2::ExifData &exif, const char *key, c
     return ref[0] == QLatin1Char(negative) ? -value : value;
 }
 
-void ReadPosition(const Exiv2::ExifData &exif, CameraRecord &record)
+void ReadPosition(const Found &exif, CameraRecord &record)
 {
-    const auto lat = Coordinate(exif, "Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLatitudeRef", 'S', 'N', 90);
-    const auto lon = Coordinate(exif, "Exif.GPSInfo.GPSLongitude", "Exif.GPSInfo.GPSLongitudeRef", 'W', 'E', 180);
+    const auto lat = Coordinate(exif[Latitude], exif[LatitudeRef], 'S', 'N', 90);
+    const auto lon = Coordinate(exif[Longitude], exif[LongitudeRef], 'W', 'E', 180);
     if (!lat || !lon)
         return;
     record.latitude = lat;
     record.longitude = lon;
-    if (const Exiv2::Exifdatum *error = Find(exif, "Exif.GPSInfo.GPSHPositioningError")) {
+    if (const Exiv2::Exifdatum *error = exif[PositioningError]) {
         const std::optional<double> metres = NumberAt(*error, 0);
         if (metres && *metres >= 0 && *metres < 1e7)
             record.accuracy = metres;
@@ -172,11 +226,11 @@ CameraRecord FromImage(Exiv2::Image &image)
 {
     CameraRecord record;
     image.readMetadata();
-    const Exiv2::ExifData &exif = image.exifData();
-    if (exif.empty())
+    if (image.exifData().empty())
         return record;
+    const Found exif = FindAll(image.exifData());
     // Each part on its own: one odd tag does not cost the others.
-    const auto part = [&](void (*read)(const Exiv2::ExifData &, CameraRecord &)) {
+    const auto part = [&](void (*read)(const Found &, CameraRecord &)) {
         try {
             read(exif, record);
         } catch (const std::exception &) {
@@ -185,9 +239,9 @@ CameraRecord FromImage(Exiv2::Image &image)
     part(ReadTime);
     part(ReadDirection);
     part(ReadPosition);
-    part([](const Exiv2::ExifData &e, CameraRecord &r) {
-        r.make = Text(e, "Exif.Image.Make");
-        r.model = Text(e, "Exif.Image.Model");
+    part([](const Found &e, CameraRecord &r) {
+        r.make = Text(e[Make]);
+        r.model = Text(e[Model]);
     });
     return record;
 }
