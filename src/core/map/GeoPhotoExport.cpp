@@ -109,8 +109,11 @@ QList<Photo> Photos(const ProjectDocument &doc, const MapCalibration &calibratio
         const QByteArray &entry = doc.PositionList[i];
         Photo photo;
         photo.key = PhotoEntry::Key(entry);
+        // The lambdas name prepared's members: clang before 16 cannot
+        // capture a structured binding (the fuzz build uses clang 14).
         const PhotoRecord record = PhotoRecord::Read(
-            doc, i, [&](std::int32_t k) { return names.Find(k); }, [&](std::int32_t k) { return notes.Find(k); });
+            doc, i, [&](std::int32_t k) { return prepared.names.Find(k); },
+            [&](std::int32_t k) { return prepared.notes.Find(k); });
         photo.place = *places[i];
         photo.bearing = GeoPhotoExport::Bearing(positions[i].direction, north);
         if (record.HasFile()) {
@@ -328,7 +331,7 @@ bool GeoJson(const ProjectDocument &doc, const MapCalibration &calibration, cons
         // their first line as a QString for nothing; they are written from
         // their stored form.
         const PhotoRecord record = PhotoRecord::Read(
-            doc, i, [&](std::int32_t k) { return names.Find(k); }, PhotoRecord::None);
+            doc, i, [&](std::int32_t k) { return prepared.names.Find(k); }, PhotoRecord::None);
         const qsizetype notesIndex = record.hasKey ? notes.Find(record.key) : -1;
         out.Put(first ? "\n" : ",\n");
         first = false;
