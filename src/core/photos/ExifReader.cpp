@@ -48,10 +48,18 @@ enum Tag {
 };
 
 constexpr const char *TagKeys[TagCount] = {
-    "Exif.Photo.DateTimeOriginal",       "Exif.Photo.SubSecTimeOriginal",  "Exif.Photo.OffsetTimeOriginal",
-    "Exif.GPSInfo.GPSImgDirection",      "Exif.GPSInfo.GPSImgDirectionRef", "Exif.GPSInfo.GPSLatitude",
-    "Exif.GPSInfo.GPSLatitudeRef",       "Exif.GPSInfo.GPSLongitude",      "Exif.GPSInfo.GPSLongitudeRef",
-    "Exif.GPSInfo.GPSHPositioningError", "Exif.Image.Make",                "Exif.Image.Model",
+    "Exif.Photo.DateTimeOriginal",
+    "Exif.Photo.SubSecTimeOriginal",
+    "Exif.Photo.OffsetTimeOriginal",
+    "Exif.GPSInfo.GPSImgDirection",
+    "Exif.GPSInfo.GPSImgDirectionRef",
+    "Exif.GPSInfo.GPSLatitude",
+    "Exif.GPSInfo.GPSLatitudeRef",
+    "Exif.GPSInfo.GPSLongitude",
+    "Exif.GPSInfo.GPSLongitudeRef",
+    "Exif.GPSInfo.GPSHPositioningError",
+    "Exif.Image.Make",
+    "Exif.Image.Model",
 };
 
 // The first datum of each tag, as a look-up by key would find it; nothing
