@@ -97,8 +97,9 @@ const LabelImage *LabelImageCache::Find(QByteArrayView text)
         const size_t mask = m_table.size() - 1;
         for (size_t at = hash & mask; m_table[at] >= 0; at = (at + 1) & mask) {
             Entry &e = m_entries[size_t(m_table[at])];
+            // An empty text may have no bytes at all, which memcmp may not be given.
             if (e.hash == hash && e.keySize == size_t(text.size())
-                && std::memcmp(m_keys.data() + e.keyAt, text.data(), e.keySize) == 0) {
+                && (e.keySize == 0 || std::memcmp(m_keys.data() + e.keyAt, text.data(), e.keySize) == 0)) {
                 e.lastPaint = m_paint;
                 return Result(e, m_pixels);
             }
