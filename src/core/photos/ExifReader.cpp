@@ -1,9 +1,10 @@
 #include "core/photos/ExifReader.h"
 
-#include <QRegularExpression>
+#include "core/photos/JpegSegments.h"
 
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -139,7 +140,17 @@ QString Text(const Exiv2::Exifdatum *datum)
 {
     if (!datum)
         return QString();
-    QString text = QString::fromStdString(datum->toString());
+    QString text;
+    // The library's own text goes through a string stream; an ASCII value
+    // is read in place, up to its first NUL as the library would.
+    const auto *ascii =
+        datum->typeId() == Exiv2::asciiString ? dynamic_cast<const Exiv2::AsciiValue *>(&datum->value()) : nullptr;
+    if (ascii) {
+        const std::string &raw = ascii->value_;
+        text = QString::fromUtf8(raw.data(), qsizetype(std::min(raw.find('\0'), raw.size())));
+    } else {
+        text = QString::fromStdString(datum->toString());
+    }
     // A text tag holds one line; anything else is taken out.
     for (QChar &c : text)
         if (c.category() == QChar::Other_Control)
@@ -147,32 +158,58 @@ QString Text(const Exiv2::Exifdatum *datum)
     return text.simplified().left(120);
 }
 
+// The count ASCII digits of text from position from, as a number; -1 when
+// there are fewer or any is something else.
+int Digits(const QString &text, qsizetype from, qsizetype count)
+{
+    if (from < 0 || from + count > text.size())
+        return -1;
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + int(c - u'0');
+    }
+    return value;
+}
+
+bool AllDigits(const QString &text)
+{
+    return !text.isEmpty() && Digits(text, 0, text.size()) >= 0;
+}
+
 void ReadTime(const Found &exif, CameraRecord &record)
 {
-    // "YYYY:MM:DD HH:MM:SS"; blanks or anything else mean no time.
-    static const QRegularExpression stamp(QStringLiteral("^(\\d{4}):(\\d\\d):(\\d\\d)[ T](\\d\\d):(\\d\\d):(\\d\\d)"));
-    const QRegularExpressionMatch m = stamp.match(Text(exif[DateTimeOriginal]));
-    if (!m.hasMatch())
+    // "YYYY:MM:DD HH:MM:SS" (or a T between date and time), perhaps with
+    // more after it; blanks or anything else mean no time.
+    const QString stamp = Text(exif[DateTimeOriginal]);
+    const auto at = [&stamp](qsizetype i, char16_t c) { return i < stamp.size() && stamp[i].unicode() == c; };
+    if (!at(4, u':') || !at(7, u':') || !(at(10, u' ') || at(10, u'T')) || !at(13, u':') || !at(16, u':'))
         return;
-    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const int year = Digits(stamp, 0, 4), month = Digits(stamp, 5, 2), day = Digits(stamp, 8, 2);
+    const int hour = Digits(stamp, 11, 2), minute = Digits(stamp, 14, 2), second = Digits(stamp, 17, 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0)
+        return;
+    const QDate date(year, month, day);
     // A leap second (60) is shown as the last second of its minute.
-    QTime time(m.captured(4).toInt(), m.captured(5).toInt(), std::min(59, m.captured(6).toInt()));
+    QTime time(hour, minute, std::min(59, second));
     if (!date.isValid() || !time.isValid() || date.year() < 1800)
         return;
-    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
     const QString fraction = Text(exif[SubSecTimeOriginal]);
-    if (digits.match(fraction).hasMatch())
-        time = time.addMSecs((fraction + QStringLiteral("00")).left(3).toInt());
+    if (AllDigits(fraction))
+        time = time.addMSecs(Digits(fraction + QStringLiteral("00"), 0, 3));
     record.date = date;
     record.time = time;
 
     // "+HH:MM" (also without the colon); up to 14 hours either way.
-    static const QRegularExpression offset(QStringLiteral("^([+-])(\\d\\d):?(\\d\\d)$"));
-    const QRegularExpressionMatch o = offset.match(Text(exif[OffsetTimeOriginal]));
-    if (o.hasMatch()) {
-        const int minutes = o.captured(2).toInt() * 60 + o.captured(3).toInt();
-        if (o.captured(3).toInt() < 60 && minutes <= 14 * 60)
-            record.utcOffsetMinutes = o.captured(1) == QLatin1String("-") ? -minutes : minutes;
+    const QString offset = Text(exif[OffsetTimeOriginal]);
+    const bool colon = offset.size() == 6 && offset[3] == QLatin1Char(':');
+    if ((offset.size() == 5 || colon) && (offset[0] == QLatin1Char('+') || offset[0] == QLatin1Char('-'))) {
+        const int hours = Digits(offset, 1, 2), minutesPart = Digits(offset, colon ? 4 : 3, 2);
+        const int minutes = hours * 60 + minutesPart;
+        if (hours >= 0 && minutesPart >= 0 && minutesPart < 60 && minutes <= 14 * 60)
+            record.utcOffsetMinutes = offset[0] == QLatin1Char('-') ? -minutes : minutes;
     }
 }
 
@@ -230,13 +267,12 @@ void ReadPosition(const Found &exif, CameraRecord &record)
     }
 }
 
-CameraRecord FromImage(Exiv2::Image &image)
+CameraRecord FromExif(const Exiv2::ExifData &data)
 {
     CameraRecord record;
-    image.readMetadata();
-    if (image.exifData().empty())
+    if (data.empty())
         return record;
-    const Found exif = FindAll(image.exifData());
+    const Found exif = FindAll(data);
     // Each part on its own: one odd tag does not cost the others.
     const auto part = [&](void (*read)(const Found &, CameraRecord &)) {
         try {
@@ -252,6 +288,12 @@ CameraRecord FromImage(Exiv2::Image &image)
         r.model = Text(e[Model]);
     });
     return record;
+}
+
+CameraRecord FromImage(Exiv2::Image &image)
+{
+    image.readMetadata();
+    return FromExif(image.exifData());
 }
 
 } // namespace
@@ -274,6 +316,19 @@ CameraRecord ExifReader::ReadBytes(const QByteArray &bytes)
     if (bytes.isEmpty())
         return CameraRecord();
     try {
+        // A JPEG's EXIF segment is decoded on its own, as the library's
+        // JPEG reader would find and decode it, without its walk through
+        // the file and the image object around it.
+        if (const std::optional<QByteArrayView> payload = JpegSegments::ExifPayload(bytes)) {
+            Exiv2::ExifData exif;
+            if (!payload->isEmpty()) {
+                const Exiv2::ByteOrder order = Exiv2::ExifParser::decode(
+                    exif, reinterpret_cast<const Exiv2::byte *>(payload->data()), std::uint32_t(payload->size()));
+                if (order == Exiv2::invalidByteOrder)
+                    return CameraRecord();
+            }
+            return FromExif(exif);
+        }
         Exiv2::Image::AutoPtr image =
             Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
         if (image.get())

@@ -114,6 +114,23 @@ QByteArray JpegSegments::Insert(const QByteArray &jpeg, const QByteArray &segmen
     return jpeg.left(at) + segments + jpeg.mid(at);
 }
 
+std::optional<QByteArrayView> JpegSegments::ExifPayload(const QByteArray &data)
+{
+    QByteArrayView payload;
+    bool found = false;
+    const qsizetype sos = Walk(data, [&](unsigned marker, qsizetype start, qsizetype length) {
+        if (found || marker != APP1 || !StartsWith(data, start, "Exif\0\0", 6))
+            return;
+        // Only the first counts, even when it is too short to hold anything.
+        found = true;
+        if (length > 10)
+            payload = QByteArrayView(data.constData() + start + 10, length - 10);
+    });
+    if (sos < 0)
+        return std::nullopt;
+    return payload;
+}
+
 void JpegSegments::ResetOrientation(QByteArray &p)
 {
     // "Exif\0\0", then a TIFF header: byte order, 42, offset of IFD0.

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+
+#include <optional>
 
 // The marker segments in front of a JPEG's image data. A camera puts its
 // metadata there: EXIF (GPS position, serial number, owner), XMP, IPTC and
@@ -21,6 +24,12 @@ public:
     // jpeg (as an encoder wrote it) with segments put in after its SOI and
     // a JFIF segment.
     static QByteArray Insert(const QByteArray &jpeg, const QByteArray &segments);
+
+    // The TIFF data of the first APP1 segment beginning "Exif\0\0" (what
+    // follows those six bytes), as a view into data; an empty view when the
+    // segments in front of the image hold none. Nothing when data is not a
+    // JPEG whose segments can be walked up to its image data.
+    static std::optional<QByteArrayView> ExifPayload(const QByteArray &data);
 
     // Sets the orientation tag of an APP1 payload beginning "Exif\0\0" to 1
     // in place; nothing when there is none.
