@@ -648,6 +648,7 @@ void TestCameraDirections::gpsShownOnHoverAndInPhotoWindow()
         const QPoint at = view->MapToWidget(mapPixel);
         QHelpEvent event(QEvent::ToolTip, at, view->mapToGlobal(at));
         QApplication::sendEvent(view, &event);
+        QCoreApplication::sendPostedEvents(&m_form->Interaction(), QEvent::MetaCall);
     };
     const auto placeLine = [&] { return tip.Text().section(QLatin1Char('\n'), -1); };
     const auto checkPlace = [](const QString &line, QPointF mapPoint, const QString &error) {

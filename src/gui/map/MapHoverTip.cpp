@@ -1,18 +1,22 @@
 #include "gui/map/MapHoverTip.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QPixmap>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // Long names and notes are cut off with "…" at this width.
 constexpr int kTextWidth = 320;
+// Around the contents, and between the picture and each line.
+constexpr int kMargin = 4;
+constexpr int kSpacing = 3;
 } // namespace
 
 MapHoverTip::MapHoverTip(QWidget *parent) : QFrame(parent, Qt::ToolTip | Qt::BypassGraphicsProxyWidget)
@@ -24,34 +28,8 @@ MapHoverTip::MapHoverTip(QWidget *parent) : QFrame(parent, Qt::ToolTip | Qt::Byp
     setPalette(QToolTip::palette());
     setAutoFillBackground(true);
     setFont(QToolTip::font());
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(3);
-    Picture = new QLabel(this);
-    Picture->setObjectName(QStringLiteral("Picture"));
-    Picture->setAlignment(Qt::AlignCenter);
-    Picture->setTextFormat(Qt::PlainText);
-    NameLabel = new QLabel(this);
-    NameLabel->setObjectName(QStringLiteral("NameLabel"));
-    NameLabel->setTextFormat(Qt::PlainText);
-    QFont bold = font();
-    bold.setBold(true);
-    NameLabel->setFont(bold);
-    NotesLabel = new QLabel(this);
-    NotesLabel->setObjectName(QStringLiteral("NotesLabel"));
-    NotesLabel->setTextFormat(Qt::PlainText);
-    TimeLabel = new QLabel(this);
-    TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
-    TimeLabel->setTextFormat(Qt::PlainText);
-    PlaceLabel = new QLabel(this);
-    PlaceLabel->setObjectName(QStringLiteral("PlaceLabel"));
-    PlaceLabel->setTextFormat(Qt::PlainText);
-    layout->addWidget(Picture);
-    layout->addWidget(NameLabel);
-    layout->addWidget(TimeLabel);
-    layout->addWidget(PlaceLabel);
-    layout->addWidget(NotesLabel);
+    m_boldFont = font();
+    m_boldFont.setBold(true);
 }
 
 void MapHoverTip::ShowAt(const QPoint &globalPos, const QString &fileName, const QString &notesLine)
@@ -115,37 +93,96 @@ void MapHoverTip::Schedule()
     if (m_pending)
         return;
     m_pending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_pending = false;
-        if (m_shown)
-            Lay();
-    });
+    QTimer::singleShot(0, this, &MapHoverTip::LayPending);
+}
+
+void MapHoverTip::LayPending()
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    if (m_shown)
+        Lay();
+}
+
+QString MapHoverTip::ShownName() const
+{
+    return m_lines.isEmpty() ? QString() : m_lines.first().text.text();
 }
 
 void MapHoverTip::Lay()
 {
-    NameLabel->setText(NameLabel->fontMetrics().elidedText(m_name, Qt::ElideMiddle, kTextWidth));
-    NotesLabel->setText(NotesLabel->fontMetrics().elidedText(m_notes, Qt::ElideRight, kTextWidth));
-    NotesLabel->setVisible(!m_notes.isEmpty());
-    TimeLabel->setText(m_time);
-    TimeLabel->setVisible(!m_time.isEmpty());
-    PlaceLabel->setText(m_place);
-    PlaceLabel->setVisible(!m_place.isEmpty());
-    if (m_image.isNull()) {
-        Picture->setPixmap(QPixmap());
-        Picture->setText(m_instead);
-    } else {
-        Picture->setText(QString());
-        Picture->setPixmap(QPixmap::fromImage(m_image));
+    const int inset = frameWidth() + kMargin;
+    int width = 0;
+    int y = inset;
+
+    m_pixmap = m_image.isNull() ? QPixmap() : QPixmap::fromImage(m_image);
+    QSize picture;
+    if (!m_pixmap.isNull())
+        picture = m_pixmap.deviceIndependentSize().toSize();
+    else if (!m_instead.isEmpty())
+        picture = fontMetrics().size(0, m_instead);
+    m_pictureRect = QRect(QPoint(inset, y), picture);
+    if (!picture.isEmpty()) {
+        width = picture.width();
+        y += picture.height() + kSpacing;
     }
+
+    m_lines.clear();
+    const auto add = [&](const QString &text, bool bold, Qt::TextElideMode elide) {
+        const QFont &lineFont = bold ? m_boldFont : font();
+        Line line;
+        line.bold = bold;
+        line.top = y;
+        line.text.setTextFormat(Qt::PlainText);
+        line.text.setText(text);
+        line.text.prepare(QTransform(), lineFont);
+        // Shaped once; a line too long is shortened and shaped again.
+        if (line.text.size().width() > kTextWidth) {
+            line.text.setText(QFontMetrics(lineFont).elidedText(text, elide, kTextWidth));
+            line.text.prepare(QTransform(), lineFont);
+        }
+        width = std::max(width, int(std::ceil(line.text.size().width())));
+        y += QFontMetrics(lineFont).height() + kSpacing;
+        m_lines.append(line);
+    };
+    add(m_name, true, Qt::ElideMiddle);
+    if (!m_time.isEmpty())
+        add(m_time, false, Qt::ElideRight);
+    if (!m_place.isEmpty())
+        add(m_place, false, Qt::ElideRight);
+    if (!m_notes.isEmpty())
+        add(m_notes, false, Qt::ElideRight);
+    // The picture centred over the lines.
+    m_pictureRect.moveLeft(inset + (width - picture.width()) / 2);
+
+    resize(width + 2 * inset, y - kSpacing + inset);
+    if (QAccessible::isActive())
+        setAccessibleDescription(Text());
+    update();
     Place();
     if (!isVisible())
         show();
 }
 
+void MapHoverTip::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    if (!m_pixmap.isNull())
+        painter.drawPixmap(m_pictureRect, m_pixmap);
+    else if (!m_instead.isEmpty())
+        painter.drawText(m_pictureRect, Qt::AlignCenter, m_instead);
+    const int left = frameWidth() + kMargin;
+    for (const Line &line : std::as_const(m_lines)) {
+        painter.setFont(line.bold ? m_boldFont : font());
+        painter.drawStaticText(left, line.top, line.text);
+    }
+}
+
 void MapHoverTip::Place()
 {
-    adjustSize();
     // Below and right of the pointer, as a tooltip; turned back inside the screen.
     QRect rect(m_at + QPoint(16, 20), size());
     if (const QScreen *screen = QGuiApplication::screenAt(m_at)) {

@@ -25,11 +25,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 MapInteraction::MapInteraction(ProjectHost &host, MapCommands &commands, MapView *view, MapNavigator &navigator,
                                QObject *parent)
@@ -193,7 +195,7 @@ bool MapInteraction::Move(QMouseEvent *event)
         const QPoint pixel = MapView::ViewPixel(event->position());
         UpdatePointer(pixel);
         // A tip that is shown follows the pointer from photo to photo.
-        if (m_tip->IsShown() && PhotoAt(pixel) != m_hoverPhoto)
+        if (m_tip->IsShown() && PhotoAt(pixel) != (m_pendingPhoto >= 0 ? m_pendingPhoto : m_hoverPhoto))
             ShowHover(pixel, event->globalPosition().toPoint());
         return false;
     }
@@ -315,8 +317,37 @@ void MapInteraction::UpdatePointer(QPoint viewPixel)
 
 bool MapInteraction::ShowHover(QPoint viewPixel, QPoint globalPos)
 {
-    const ProjectDocument &doc = m_host.Document();
     const qsizetype photo = PhotoAt(viewPixel);
+    if (photo < 0 || !m_tip->IsShown() || !m_tip->isVisible())
+        return Present(photo, globalPos);
+    m_pendingPhoto = photo;
+    m_pendingAt = globalPos;
+    if (!m_pendingScheduled) {
+        m_pendingScheduled = true;
+        QTimer::singleShot(0, this, &MapInteraction::PresentPending);
+    }
+    return true;
+}
+
+void MapInteraction::PresentPending()
+{
+    m_pendingScheduled = false;
+    const qsizetype photo = std::exchange(m_pendingPhoto, -1);
+    if (photo < 0 || !m_tip->IsShown())
+        return;
+    // The project may have changed since: a photo no longer there has no tip.
+    if (photo >= m_host.Document().PositionList.size() || photo >= m_view->Scene().photos.size()) {
+        HideHover();
+        return;
+    }
+    if (Present(photo, m_pendingAt))
+        m_tip->LayPending(); // this is already the round the tip would wait for
+}
+
+bool MapInteraction::Present(qsizetype photo, QPoint globalPos)
+{
+    m_pendingPhoto = -1;
+    const ProjectDocument &doc = m_host.Document();
     // The name and notes as the click finds them; where the index cannot
     // answer, a search that passes over keys that are no numbers. Nothing
     // here touches a file: the thumbnail's decoder thread looks for it.
@@ -412,6 +443,7 @@ void MapInteraction::ShowThumbnail(const QString &name, const QString &folder, b
 
 void MapInteraction::HideHover()
 {
+    m_pendingPhoto = -1;
     m_hoverPhoto = -1;
     m_hoverName.clear();
     m_hoverFolder.clear();

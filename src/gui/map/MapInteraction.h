@@ -47,7 +47,9 @@ public:
     PhotoMetadataCache &Metadata() const { return *m_metadata; }
 
     // Shows the tip for the photo under viewPixel (the tooltip's moment);
-    // false, and no tip, when there is none.
+    // false, and no tip, when there is none. A tip that is shown takes the
+    // new photo with the event loop's next round: a sweep over many
+    // triangles looks up, asks for and lays out only the one it ends on.
     bool ShowHover(QPoint viewPixel, QPoint globalPos);
     void HideHover();
 
@@ -81,6 +83,9 @@ private:
     qsizetype PhotoAt(QPoint viewPixel) const;
     // Shows what is known of the thumbnail of the photo name in folder
     // when it is the one the tip is for; request asks for it (again).
+    // The tip's contents for photo, at once.
+    bool Present(qsizetype photo, QPoint globalPos);
+    void PresentPending();
     void ShowThumbnail(const QString &name, const QString &folder, bool request);
     // The same for what the camera recorded: time, place and the circle.
     void ShowCamera(const QString &name, const QString &folder, bool request);
@@ -107,4 +112,8 @@ private:
 
     qsizetype m_hoverPhoto = -1;
     QString m_hoverName, m_hoverFolder; // the tip's photo file, as stored, and its folder
+    // The photo a shown tip moves to in the next round, and where.
+    qsizetype m_pendingPhoto = -1;
+    QPoint m_pendingAt;
+    bool m_pendingScheduled = false;
 };
