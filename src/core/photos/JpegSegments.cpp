@@ -7,6 +7,8 @@ namespace {
 
 constexpr unsigned char SOI = 0xD8;
 constexpr unsigned char SOS = 0xDA;
+constexpr unsigned char DQT = 0xDB;
+constexpr unsigned char DRI = 0xDD;
 constexpr unsigned char APP0 = 0xE0;
 constexpr unsigned char APP1 = 0xE1;
 constexpr unsigned char APP2 = 0xE2;
@@ -118,7 +120,13 @@ std::optional<QByteArrayView> JpegSegments::ExifPayload(const QByteArray &data)
 {
     QByteArrayView payload;
     bool found = false;
+    bool plain = true;
     const qsizetype sos = Walk(data, [&](unsigned marker, qsizetype start, qsizetype length) {
+        // Only the segments a camera writes: where another marker stands,
+        // readers differ on whether a length follows it.
+        if (!(marker >= 0xC0 && marker <= 0xCF) && !(marker >= APP0 && marker <= 0xEF) && marker != DQT && marker != DRI
+            && marker != COM)
+            plain = false;
         if (found || marker != APP1 || !StartsWith(data, start, "Exif\0\0", 6))
             return;
         // Only the first counts, even when it is too short to hold anything.
@@ -126,7 +134,7 @@ std::optional<QByteArrayView> JpegSegments::ExifPayload(const QByteArray &data)
         if (length > 10)
             payload = QByteArrayView(data.constData() + start + 10, length - 10);
     });
-    if (sos < 0)
+    if (sos < 0 || !plain)
         return std::nullopt;
     return payload;
 }

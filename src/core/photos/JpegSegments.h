@@ -28,7 +28,8 @@ public:
     // The TIFF data of the first APP1 segment beginning "Exif\0\0" (what
     // follows those six bytes), as a view into data; an empty view when the
     // segments in front of the image hold none. Nothing when data is not a
-    // JPEG whose segments can be walked up to its image data.
+    // JPEG whose segments can be walked up to its image data, or one with a
+    // segment that cameras do not write.
     static std::optional<QByteArrayView> ExifPayload(const QByteArray &data);
 
     // Sets the orientation tag of an APP1 payload beginning "Exif\0\0" to 1
