@@ -123,6 +123,7 @@ private:
     void RunSeed(quint32 seed, int steps);
     void MakeFixture();
     void Step();
+    void HoverMap();
     void Watch();
     void CheckInvariants();
     void CheckUndoAll();
@@ -349,8 +350,10 @@ void TestRandomUse::Step()
 {
     m_dialogsThisStep = 0;
     const int what = Pick(100);
-    if (what < 14)
+    if (what < 10)
         ClickMap();
+    else if (what < 14)
+        HoverMap();
     else if (what < 24)
         DragOnMap(Qt::LeftButton);
     else if (what < 30)
@@ -400,6 +403,23 @@ void TestRandomUse::ClickMap()
     const QPoint p = MapPoint();
     Note(QStringLiteral("click map %1,%2").arg(p.x()).arg(p.y()));
     QTest::mouseClick(View(), Qt::LeftButton, {}, ViewPoint(p));
+}
+
+// A rest on the map and a sweep on from it; the project may change before
+// the tip has caught up with the sweep.
+void TestRandomUse::HoverMap()
+{
+    const int count = 1 + Pick(4);
+    Note(QStringLiteral("hover sweep over %1 points").arg(count));
+    for (int i = 0; i < count; ++i) {
+        const QPoint at = ViewPoint(MapPoint());
+        QHelpEvent event(QEvent::ToolTip, at, View()->mapToGlobal(at));
+        QApplication::sendEvent(View(), &event);
+    }
+    if (Chance(30)) {
+        Note(QStringLiteral("undo during the sweep"));
+        Trigger("Ongedaanmaken1");
+    }
 }
 
 void TestRandomUse::DragOnMap(Qt::MouseButton button)
