@@ -367,6 +367,30 @@ void TestGeoreference::projectedSystemsAgreeWithProj()
     QVERIFY(!EarthCoordinates::Parse(QStringLiteral("52.1, 5.1"), EarthCoordinates::System::RdNew, &problem));
     QVERIFY(!EarthCoordinates::Parse(QStringLiteral("61N 645333 5773253"), EarthCoordinates::System::Utm, &problem));
     QVERIFY(!EarthCoordinates::Parse(QStringLiteral("645333 5773253"), EarthCoordinates::System::Utm, &problem));
+
+    // The site's own system gives, to the bit, what PROJ's search from WGS84
+    // to the same definition gives, both ways.
+    for (const LonLat centre : {LonLat{5.12142, 52.09074}, LonLat{-179.5, -88.9}, LonLat{180, 0}, LonLat{-0.1, 45}}) {
+        const auto local = EarthProjection::LocalTransverseMercator(centre.latitude, centre.longitude);
+        const auto searched = EarthProjection::FromName(
+            QStringLiteral(
+                "+proj=tmerc +lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0 +datum=WGS84 +units=m +no_defs +type=crs")
+                .arg(centre.latitude, 0, 'f', 9)
+                .arg(centre.longitude, 0, 'f', 9));
+        QVERIFY(local && searched);
+        QCOMPARE(local->Name(), QStringLiteral("Tolvek lokaal (TM)"));
+        for (const QPointF d : {QPointF(0, 0), QPointF(0.0123, -0.0456), QPointF(0.9, 0.7), QPointF(-2.5, 0.3)}) {
+            const LonLat p{centre.longitude + d.x(), std::clamp(centre.latitude + d.y(), -90.0, 90.0)};
+            const std::optional<QPointF> a = local->ToProjected(p), b = searched->ToProjected(p);
+            QCOMPARE(a.has_value(), b.has_value());
+            if (!a)
+                continue;
+            QVERIFY(a->x() == b->x() && a->y() == b->y());
+            const auto back = local->ToEarth(*a), backSearched = searched->ToEarth(*b);
+            QVERIFY(back && backSearched && back->longitude == backSearched->longitude
+                    && back->latitude == backSearched->latitude);
+        }
+    }
 }
 
 void TestGeoreference::sidecarKeepsPointsAndGdalReadsTheMap()

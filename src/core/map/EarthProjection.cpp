@@ -73,20 +73,34 @@ std::optional<EarthProjection> EarthProjection::LocalTransverseMercator(double l
 {
     if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(latitude) > 89 || std::abs(longitude) > 180)
         return std::nullopt;
-    const QString definition = QStringLiteral("+proj=tmerc +lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0 +datum=WGS84 "
-                                              "+units=m +no_defs +type=crs")
-                                   .arg(latitude, 0, 'f', 9)
-                                   .arg(longitude, 0, 'f', 9);
-    std::optional<EarthProjection> result = FromName(definition);
-    if (result) {
-        // A name GIS users recognise in a layer's properties.
-        PJ *named = proj_alter_name(result->m_handle->context, result->m_handle->crs, "Tolvek lokaal (TM)");
-        if (named) {
-            proj_destroy(result->m_handle->crs);
-            result->m_handle->crs = named;
-        }
+    const QString centre =
+        QStringLiteral("+lat_0=%1 +lon_0=%2 +k=1 +x_0=0 +y_0=0").arg(latitude, 0, 'f', 9).arg(longitude, 0, 'f', 9);
+    const QByteArray definition =
+        (QStringLiteral("+proj=tmerc ") + centre + QStringLiteral(" +datum=WGS84 +units=m +no_defs +type=crs"))
+            .toUtf8();
+    // The operation PROJ itself finds from WGS84 to this system, written out:
+    // asking PROJ to find it searches its database, some milliseconds for
+    // each map that is loaded or fitted.
+    const QByteArray operation = (QStringLiteral("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad "
+                                                 "+step +proj=tmerc ")
+                                  + centre + QStringLiteral(" +ellps=WGS84"))
+                                     .toUtf8();
+    auto handle = std::make_shared<Handle>();
+    handle->context = proj_context_create();
+    if (!handle->context)
+        return std::nullopt;
+    proj_log_level(handle->context, PJ_LOG_NONE);
+    proj_context_set_enable_network(handle->context, 0);
+    handle->crs = proj_create(handle->context, definition.constData());
+    handle->transform = handle->crs ? proj_create(handle->context, operation.constData()) : nullptr;
+    if (!handle->crs || !handle->transform)
+        return std::nullopt;
+    // A name GIS users recognise in a layer's properties.
+    if (PJ *named = proj_alter_name(handle->context, handle->crs, "Tolvek lokaal (TM)")) {
+        proj_destroy(handle->crs);
+        handle->crs = named;
     }
-    return result;
+    return EarthProjection(std::move(handle));
 }
 
 std::optional<QPointF> EarthProjection::ToProjected(LonLat position) const
