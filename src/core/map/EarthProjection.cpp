@@ -38,15 +38,23 @@ EarthProjection::EarthProjection(std::shared_ptr<Handle> handle) : m_handle(std:
 {
 }
 
-std::optional<EarthProjection> EarthProjection::FromName(const QString &name, QString *problem)
+std::shared_ptr<EarthProjection::Handle> EarthProjection::NewHandle()
 {
     auto handle = std::make_shared<Handle>();
     handle->context = proj_context_create();
     if (!handle->context)
-        return std::nullopt;
+        return nullptr;
     // PROJ writes its complaints to stderr; ours go to the user in words.
     proj_log_level(handle->context, PJ_LOG_NONE);
     proj_context_set_enable_network(handle->context, 0);
+    return handle;
+}
+
+std::optional<EarthProjection> EarthProjection::FromName(const QString &name, QString *problem)
+{
+    std::shared_ptr<Handle> handle = NewHandle();
+    if (!handle)
+        return std::nullopt;
     const QByteArray definition = name.toUtf8();
     handle->crs = proj_create(handle->context, definition.constData());
     if (handle->crs && !proj_is_crs(handle->crs)) {
@@ -85,12 +93,9 @@ std::optional<EarthProjection> EarthProjection::LocalTransverseMercator(double l
                                                  "+step +proj=tmerc ")
                                   + centre + QStringLiteral(" +ellps=WGS84"))
                                      .toUtf8();
-    auto handle = std::make_shared<Handle>();
-    handle->context = proj_context_create();
-    if (!handle->context)
+    std::shared_ptr<Handle> handle = NewHandle();
+    if (!handle)
         return std::nullopt;
-    proj_log_level(handle->context, PJ_LOG_NONE);
-    proj_context_set_enable_network(handle->context, 0);
     handle->crs = proj_create(handle->context, definition.constData());
     handle->transform = handle->crs ? proj_create(handle->context, operation.constData()) : nullptr;
     if (!handle->crs || !handle->transform)

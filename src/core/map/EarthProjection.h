@@ -51,6 +51,8 @@ public:
 private:
     struct Handle;
     explicit EarthProjection(std::shared_ptr<Handle> handle);
+    // A PROJ context of its own, quiet and offline; null when PROJ has none.
+    static std::shared_ptr<Handle> NewHandle();
     // PROJ's transform of interleaved pairs in place, PJ_FWD or PJ_INV.
     std::function<void(double *, std::size_t)> Exact(int direction) const;
     std::shared_ptr<Handle> m_handle;

@@ -131,6 +131,7 @@ void MapHoverTip::Lay()
     m_lines.clear();
     const auto add = [&](const QString &text, bool bold, Qt::TextElideMode elide) {
         const QFont &lineFont = bold ? m_boldFont : font();
+        const QFontMetrics metrics(lineFont);
         Line line;
         line.bold = bold;
         line.top = y;
@@ -139,11 +140,11 @@ void MapHoverTip::Lay()
         line.text.prepare(QTransform(), lineFont);
         // Shaped once; a line too long is shortened and shaped again.
         if (line.text.size().width() > kTextWidth) {
-            line.text.setText(QFontMetrics(lineFont).elidedText(text, elide, kTextWidth));
+            line.text.setText(metrics.elidedText(text, elide, kTextWidth));
             line.text.prepare(QTransform(), lineFont);
         }
         width = std::max(width, int(std::ceil(line.text.size().width())));
-        y += QFontMetrics(lineFont).height() + kSpacing;
+        y += metrics.height() + kSpacing;
         m_lines.append(line);
     };
     add(m_name, true, Qt::ElideMiddle);
