@@ -40,7 +40,12 @@ public:
 
     // The most pixels a map may have: what the raised limit lets Qt allocate
     // at 32 bits a pixel. A scanned A0 plan at 300 dpi has 140 million.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Still above the band reader's smallest map, so that path is fuzzed too.
+    static constexpr int AllocationLimitMB = 128;
+#else
     static constexpr int AllocationLimitMB = 2048;
+#endif
     static constexpr qint64 MaxPixels = qint64(AllocationLimitMB) * 1024 * 1024 / 4;
 
     // Qt's default limit refuses big scans; raised once for the whole process

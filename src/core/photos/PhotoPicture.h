@@ -68,7 +68,11 @@ public:
     // Frees what the picture holds.
     void Release();
 
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    static constexpr qint64 MaxPixels = 4'000'000;
+#else
     static constexpr qint64 MaxPixels = 150'000'000;
+#endif
     // Metafiles are read by old C libraries in the helper process; a file
     // that keeps them busy longer than this is given up.
     static constexpr int MetafileMilliseconds = 10000;
