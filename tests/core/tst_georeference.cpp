@@ -391,6 +391,21 @@ void TestGeoreference::projectedSystemsAgreeWithProj()
                     && back->latitude == backSearched->latitude);
         }
     }
+
+    // Systems are kept once found: one asked for again, after others, is
+    // still that system, and an unknown one still says why.
+    const auto rd = EarthProjection::FromName(QStringLiteral("EPSG:28992"));
+    const auto utm = EarthProjection::FromName(QStringLiteral("EPSG:32631"));
+    const auto rdAgain = EarthProjection::FromName(QStringLiteral("EPSG:28992"));
+    QVERIFY(rd && utm && rdAgain);
+    const LonLat utrecht{5.12142, 52.09074};
+    QCOMPARE(*rdAgain->ToProjected(utrecht), *rd->ToProjected(utrecht));
+    QVERIFY(std::abs(rd->ToProjected(utrecht)->x() - 136000) < 1000);
+    QVERIFY(std::abs(utm->ToProjected(utrecht)->x() - 645000) < 1000);
+    for (int i = 0; i < 2; ++i) {
+        problem.clear();
+        QVERIFY(!EarthProjection::FromName(QStringLiteral("EPSG:1"), &problem) && !problem.isEmpty());
+    }
 }
 
 void TestGeoreference::sidecarKeepsPointsAndGdalReadsTheMap()

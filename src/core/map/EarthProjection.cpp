@@ -52,6 +52,38 @@ std::shared_ptr<EarthProjection::Handle> EarthProjection::NewHandle()
 
 std::optional<EarthProjection> EarthProjection::FromName(const QString &name, QString *problem)
 {
+    // Finding a system and its operation in PROJ's database takes tens of
+    // milliseconds, and the calibration dialog asks again at every key the
+    // user types. The last few found are kept (never freed, so nothing of
+    // PROJ is torn down after PROJ itself at exit).
+    struct Found
+    {
+        QString name;
+        std::shared_ptr<Handle> handle;
+    };
+    static QMutex foundLock;
+    static auto *found = new QList<Found>; // the most recent first
+    {
+        QMutexLocker locker(&foundLock);
+        for (qsizetype i = 0; i < found->size(); ++i) {
+            if ((*found)[i].name == name) {
+                found->move(i, 0);
+                return EarthProjection(found->first().handle);
+            }
+        }
+    }
+    std::optional<EarthProjection> made = Find(name, problem);
+    if (made) {
+        QMutexLocker locker(&foundLock);
+        found->prepend(Found{name, made->m_handle});
+        if (found->size() > 4)
+            found->removeLast();
+    }
+    return made;
+}
+
+std::optional<EarthProjection> EarthProjection::Find(const QString &name, QString *problem)
+{
     std::shared_ptr<Handle> handle = NewHandle();
     if (!handle)
         return std::nullopt;

@@ -53,6 +53,8 @@ private:
     explicit EarthProjection(std::shared_ptr<Handle> handle);
     // A PROJ context of its own, quiet and offline; null when PROJ has none.
     static std::shared_ptr<Handle> NewHandle();
+    // FromName without the recently found ones.
+    static std::optional<EarthProjection> Find(const QString &name, QString *problem);
     // PROJ's transform of interleaved pairs in place, PJ_FWD or PJ_INV.
     std::function<void(double *, std::size_t)> Exact(int direction) const;
     std::shared_ptr<Handle> m_handle;

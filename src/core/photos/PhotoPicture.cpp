@@ -465,6 +465,9 @@ PhotoPicture PhotoPicture::Load(const QString &fileName, int longSide)
         if (image.isNull())
             throw TolvekError(p.Problem(
                 QStringLiteral("geen geldig of een beschadigd %1 (%2)").arg(KindName(p.m_kind), reader.errorString())));
+        // A GIF's frame may reach past the size its header gives.
+        if (qint64(image.width()) * image.height() > MaxPixels)
+            throw TolvekError(p.Problem(TooLarge(image.width(), image.height())));
         // Qt's PNG and WebP readers leave the EXIF orientation to us.
         if (!turnedByReader && file.seek(0)) {
             const QByteArray exif = EmbeddedExif(file.readAll(), p.m_kind);
