@@ -318,7 +318,9 @@ void TestMapEditing::scrollBarsLookAsTheStyleDraws()
         for (const int length : {40, 130, 700, 1051}) {
             for (const auto &[maximum, page, value] :
                  {std::tuple{0, 10, 0}, {100, 900, 0}, {100, 900, 100}, {5000, 1000, 2500}, {20000, 300, 19000}}) {
-                for (const QStyle::State extra : {QStyle::State_None, QStyle::State_MouseOver, QStyle::State_Sunken}) {
+                // Also disabled: enabled is taken away again below.
+                for (const QStyle::State extra :
+                     {QStyle::State_None, QStyle::State_MouseOver, QStyle::State_Sunken, QStyle::State_ReadOnly}) {
                     QStyleOptionSlider o;
                     o.initFrom(bar);
                     o.rect = vertical ? QRect(0, 0, 16, length) : QRect(0, 0, length, 16);
@@ -330,9 +332,13 @@ void TestMapEditing::scrollBarsLookAsTheStyleDraws()
                     o.sliderPosition = o.sliderValue = value;
                     o.subControls = QStyle::SC_All;
                     o.state |= extra | QStyle::State_Enabled;
+                    if (extra == QStyle::State_ReadOnly)
+                        o.state &= ~(QStyle::State_Enabled | QStyle::State_ReadOnly);
                     if (!vertical)
                         o.state |= QStyle::State_Horizontal;
-                    o.activeSubControls = extra == QStyle::State_None ? QStyle::SC_None : QStyle::SC_ScrollBarSlider;
+                    o.activeSubControls = extra == QStyle::State_MouseOver || extra == QStyle::State_Sunken
+                        ? QStyle::SC_ScrollBarSlider
+                        : QStyle::SC_None;
                     QImage ours(o.rect.size(), QImage::Format_ARGB32_Premultiplied), plain(ours.size(), ours.format());
                     for (QImage *image : {&ours, &plain}) {
                         image->fill(Qt::magenta);

@@ -39,19 +39,65 @@ const QPixmap &MapScrollBarStyle::GrooveOf(const QStyleOptionSlider &bar, const 
     return made.picture;
 }
 
-QImage MapScrollBarStyle::BarRows(const QStyleOptionSlider &bar, const QPixmap &groove, int first, int count,
+QImage MapScrollBarStyle::BarPart(const QStyleOptionSlider &bar, const QPixmap &groove, const QRect &part,
                                   const QWidget *widget) const
 {
-    QImage rows(bar.rect.width(), count, QImage::Format_ARGB32_Premultiplied);
-    rows.fill(Qt::transparent);
-    QPainter on(&rows);
-    on.translate(0, -first);
+    QImage image(part.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter on(&image);
+    on.translate(-part.topLeft());
     on.drawPixmap(0, 0, groove);
     QStyleOptionSlider only = bar;
     only.rect.moveTopLeft(QPoint(0, 0));
     only.subControls = SC_ScrollBarSlider;
     QProxyStyle::drawComplexControl(CC_ScrollBar, &only, &on, widget);
-    return rows;
+    return image;
+}
+
+namespace {
+
+bool Opaque(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(pixels[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool MapScrollBarStyle::DrawHorizontalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
+                                             const QWidget *widget) const
+{
+    if (bar.orientation != Qt::Horizontal || !(bar.subControls & SC_ScrollBarSlider))
+        return false;
+    const QRect slider = subControlRect(CC_ScrollBar, &bar, SC_ScrollBarSlider, widget).translated(-bar.rect.left(), 0);
+    if (slider.width() < 64 || slider.height() <= 0)
+        return false;
+    const int height = bar.rect.height();
+    const QImage column = BarPart(bar, groove, QRect(slider.center().x(), 0, 1, height), widget);
+    if (!Opaque(column))
+        return false;
+    const int middleFirst = slider.left() + SliderEdge, middleEnd = slider.right() + 1 - SliderEdge;
+    QImage middle(middleEnd - middleFirst, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        QRgb *to = reinterpret_cast<QRgb *>(middle.scanLine(y));
+        std::fill(to, to + middle.width(), reinterpret_cast<const QRgb *>(column.constScanLine(y))[0]);
+    }
+    painter->drawImage(bar.rect.topLeft() + QPoint(middleFirst, 0), middle);
+    QStyleOptionSlider only = bar;
+    only.subControls = SC_ScrollBarSlider;
+    for (const QRect &end :
+         {QRect(slider.left() - SliderEdge, 0, 2 * SliderEdge, height), QRect(middleEnd, 0, 2 * SliderEdge, height)}) {
+        painter->save();
+        painter->setClipRect(end.translated(bar.rect.topLeft()), Qt::IntersectClip);
+        QProxyStyle::drawComplexControl(CC_ScrollBar, &only, painter, widget);
+        painter->restore();
+    }
+    return true;
 }
 
 bool MapScrollBarStyle::DrawVerticalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
@@ -68,18 +114,14 @@ bool MapScrollBarStyle::DrawVerticalSlider(const QStyleOptionSlider &bar, const 
     const int topFirst = std::max(0, slider.top() - SliderEdge);
     const int bottomEnd = std::min(height, slider.bottom() + 1 + SliderEdge);
     const int middleFirst = slider.top() + SliderEdge, middleEnd = slider.bottom() + 1 - SliderEdge;
-    const QImage top = BarRows(bar, groove, topFirst, middleFirst - topFirst, widget);
-    const QImage row = BarRows(bar, groove, slider.center().y(), 1, widget);
-    const QImage bottom = BarRows(bar, groove, middleEnd, bottomEnd - middleEnd, widget);
+    const QImage top = BarPart(bar, groove, QRect(0, topFirst, bar.rect.width(), middleFirst - topFirst), widget);
+    const QImage row = BarPart(bar, groove, QRect(0, slider.center().y(), bar.rect.width(), 1), widget);
+    const QImage bottom = BarPart(bar, groove, QRect(0, middleEnd, bar.rect.width(), bottomEnd - middleEnd), widget);
     // A partly covered pixel would show the bar's background, which these
     // pictures do not have: then the style draws it all.
     for (const QImage *image : {&top, &row, &bottom})
-        for (int y = 0; y < image->height(); ++y) {
-            const QRgb *pixels = reinterpret_cast<const QRgb *>(image->constScanLine(y));
-            for (int x = 0; x < image->width(); ++x)
-                if (qAlpha(pixels[x]) != 255)
-                    return false;
-        }
+        if (!Opaque(*image))
+            return false;
     QImage middle(row.width(), middleEnd - middleFirst, QImage::Format_RGB32);
     const size_t bytes = size_t(row.width()) * 4;
     for (int y = 0; y < middle.height(); ++y)
@@ -107,7 +149,7 @@ void MapScrollBarStyle::drawComplexControl(ComplexControl control, const QStyleO
     painter->drawPixmap(bar->rect.topLeft(), groove);
     QStyleOptionSlider rest = *bar;
     rest.subControls &= ~SC_ScrollBarGroove;
-    if (DrawVerticalSlider(*bar, groove, painter, widget))
+    if (DrawVerticalSlider(*bar, groove, painter, widget) || DrawHorizontalSlider(*bar, groove, painter, widget))
         rest.subControls &= ~SC_ScrollBarSlider;
     QProxyStyle::drawComplexControl(control, &rest, painter, widget);
 }

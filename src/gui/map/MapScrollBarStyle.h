@@ -37,9 +37,9 @@ private:
         QPixmap picture;
     };
     const QPixmap &GrooveOf(const class QStyleOptionSlider &bar, const QWidget *widget) const;
-    // Rows first to first + count - 1 of the bar (its own rows) as the
-    // style draws the groove and the slider there.
-    QImage BarRows(const QStyleOptionSlider &bar, const QPixmap &groove, int first, int count,
+    // The part of the bar (in its own pixels) as the style draws the groove
+    // and the slider there.
+    QImage BarPart(const QStyleOptionSlider &bar, const QPixmap &groove, const QRect &part,
                    const QWidget *widget) const;
     // A vertical slider from its two ends and one middle row, each drawn in
     // a picture of its own, where no line or fill is longer than those rows;
@@ -47,6 +47,10 @@ private:
     // bar's fills are only as tall as the bar.)
     bool DrawVerticalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
                             const QWidget *widget) const;
+    // A horizontal slider's middle from one column; its ends drawn by the
+    // style, clipped to them.
+    bool DrawHorizontalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
+                              const QWidget *widget) const;
 
     // Both bars, each in a few states.
     mutable std::array<Groove, 4> m_grooves;
