@@ -1878,6 +1878,7 @@ int main(int argc, char **argv)
     reg("Baseline/MapDecode14000", BM_MapDecode)->Iterations(1);
     reg("Zoom/Repaint/Sixteenth", [](State &st) { BM_ZoomRepaint(st, 1.0 / 16); });
     reg("Zoom/Repaint/Actual", [](State &st) { BM_ZoomRepaint(st, 1); });
+    reg("Zoom/Repaint/Quarter", [](State &st) { BM_ZoomRepaint(st, 0.25); });
     reg("Zoom/FirstPaint/Quarter", BM_ZoomFirstPaint);
     reg("Zoom/Update/Actual", BM_ZoomUpdateActual);
     reg("Zoom/FirstRepaint/Quarter", BM_ZoomFirstRepaint);

@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QNativeGestureEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointingDevice>
 #include <QPushButton>
@@ -42,6 +43,8 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -81,6 +84,7 @@ private slots:
 
     void zoomWithKeysWheelAndMenu();
     void zoomKeepsThePointUnderThePointer();
+    void scrollBarsLookAsTheStyleDraws();
     void overlappingPhotosAskWhichOne();
     void pointsAndPicksAtEveryZoom();
     void dragMovesOnePhoto();
@@ -303,6 +307,59 @@ void TestMapEditing::zoomWithKeysWheelAndMenu()
 // near the window's edge and where the map has become smaller than the
 // window; a map larger than the window opens fitted. Far out the triangles
 // shrink with the map, and their hit squares with them.
+// The map's scroll bars draw their grooves and sliders their own way, to
+// spare the thread pool: every pixel must still be the style's.
+void TestMapEditing::scrollBarsLookAsTheStyleDraws()
+{
+    QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
+    for (QScrollBar *bar : {Scroll()->verticalScrollBar(), Scroll()->horizontalScrollBar()}) {
+        QVERIFY(bar->style() != QApplication::style());
+        const bool vertical = bar->orientation() == Qt::Vertical;
+        for (const int length : {40, 130, 700, 1051}) {
+            for (const auto &[maximum, page, value] :
+                 {std::tuple{0, 10, 0}, {100, 900, 0}, {100, 900, 100}, {5000, 1000, 2500}, {20000, 300, 19000}}) {
+                // Also disabled: enabled is taken away again below.
+                for (const QStyle::State extra :
+                     {QStyle::State_None, QStyle::State_MouseOver, QStyle::State_Sunken, QStyle::State_ReadOnly}) {
+                    QStyleOptionSlider o;
+                    o.initFrom(bar);
+                    o.rect = vertical ? QRect(0, 0, 16, length) : QRect(0, 0, length, 16);
+                    o.orientation = bar->orientation();
+                    o.minimum = 0;
+                    o.maximum = maximum;
+                    o.pageStep = page;
+                    o.singleStep = 20;
+                    o.sliderPosition = o.sliderValue = value;
+                    o.subControls = QStyle::SC_All;
+                    o.state |= extra | QStyle::State_Enabled;
+                    if (extra == QStyle::State_ReadOnly)
+                        o.state &= ~(QStyle::State_Enabled | QStyle::State_ReadOnly);
+                    if (!vertical)
+                        o.state |= QStyle::State_Horizontal;
+                    o.activeSubControls = extra == QStyle::State_MouseOver || extra == QStyle::State_Sunken
+                        ? QStyle::SC_ScrollBarSlider
+                        : QStyle::SC_None;
+                    QImage ours(o.rect.size(), QImage::Format_ARGB32_Premultiplied), plain(ours.size(), ours.format());
+                    for (QImage *image : {&ours, &plain}) {
+                        image->fill(Qt::magenta);
+                        QPainter painter(image);
+                        (image == &ours ? bar->style() : QApplication::style())
+                            ->drawComplexControl(QStyle::CC_ScrollBar, &o, &painter, bar);
+                    }
+                    QVERIFY2(ours == plain,
+                             qPrintable(QStringLiteral("%1 %2: %3 of %4 (page %5), state %6")
+                                            .arg(vertical ? "vertical" : "horizontal")
+                                            .arg(length)
+                                            .arg(value)
+                                            .arg(maximum)
+                                            .arg(page)
+                                            .arg(int(extra))));
+                }
+            }
+        }
+    }
+}
+
 void TestMapEditing::zoomKeepsThePointUnderThePointer()
 {
     // White, so that the triangle alone is dark.

@@ -78,12 +78,41 @@ public:
             on.translate(-box.topLeft() - position);
             on.drawPolygon(triangle.begin(), triangle.size());
             on.end();
+            Trim(sprite);
             it = m_sprites.insert(key, sprite);
         }
         return &*it;
     }
 
 private:
+    // Down to the pixels with ink: every pixel laid on is blended, also a
+    // transparent one.
+    static void Trim(Sprite &sprite)
+    {
+        const QImage &image = sprite.image;
+        int left = image.width(), right = -1, top = image.height(), bottom = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(row[x]) == 0)
+                    continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+        if (right < 0) {
+            sprite.image = QImage();
+            return;
+        }
+        const QRect ink(QPoint(left, top), QPoint(right, bottom));
+        if (ink != image.rect()) {
+            sprite.image = image.copy(ink);
+            sprite.topLeft += ink.topLeft();
+        }
+    }
+
     static constexpr int MaxReach = 100;
     QHash<quint64, Sprite> m_sprites;
     QPen m_pen;
@@ -320,7 +349,8 @@ void PaintOverlay(QPainter &painter, const MapScene &scene, bool cull, const QRe
         if (photo.triangle.size() >= 3 && (!cull || photo.triangle.boundingRect().intersects(reach))) {
             const QPoint at = photo.position + offset;
             if (const TriangleSprites::Sprite *sprite = sprites ? sprites->Get(photo.triangle, at) : nullptr) {
-                painter.drawImage(at + sprite->topLeft, sprite->image);
+                if (!sprite->image.isNull())
+                    painter.drawImage(at + sprite->topLeft, sprite->image);
             } else {
                 if (pen != Pen::Outline) {
                     painter.setPen(outline);

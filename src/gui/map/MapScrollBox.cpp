@@ -1,5 +1,7 @@
 #include "gui/map/MapScrollBox.h"
 
+#include "gui/map/MapScrollBarStyle.h"
+
 #include <QEvent>
 #include <QScrollBar>
 
@@ -9,6 +11,9 @@ MapScrollBox::MapScrollBox(QWidget *parent) : QScrollArea(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWidgetResizable(false);
+    auto *style = new MapScrollBarStyle(this);
+    horizontalScrollBar()->setStyle(style);
+    verticalScrollBar()->setStyle(style);
 }
 
 void MapScrollBox::ApplyAxis(Axis &axis, QScrollBar *bar, int mapSide, int viewportSide, int value)
