@@ -29,7 +29,24 @@ void LabelImageCache::BeginPaint(const QFont &font)
     const QString key = font.key();
     if (!m_glyphs || key != m_fontKey) {
         Clear();
-        m_glyphs = std::make_unique<LabelGlyphs>(font);
+        // The tables of the last few fonts are kept: rasterizing every glyph
+        // again costs more than the paint, and a view and an export, or two
+        // projects, take turns.
+        auto earlier = std::find_if(m_earlierGlyphs.begin(), m_earlierGlyphs.end(),
+                                    [&key](const auto &kept) { return kept.first == key; });
+        std::unique_ptr<LabelGlyphs> glyphs;
+        if (earlier != m_earlierGlyphs.end()) {
+            glyphs = std::move(earlier->second);
+            m_earlierGlyphs.erase(earlier);
+        } else {
+            glyphs = std::make_unique<LabelGlyphs>(font);
+        }
+        if (m_glyphs) {
+            m_earlierGlyphs.insert(m_earlierGlyphs.begin(), {m_fontKey, std::move(m_glyphs)});
+            if (m_earlierGlyphs.size() > 3)
+                m_earlierGlyphs.pop_back();
+        }
+        m_glyphs = std::move(glyphs);
         m_fontKey = key;
     } else if (Bytes() > ByteBudget / 4 * 3) {
         // Room for the next paint: keep what the last one used, in order.

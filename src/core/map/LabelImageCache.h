@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The pictures of the labels painted lately, by their text. A redraw after
@@ -22,7 +23,8 @@ class LabelImageCache
 public:
     static constexpr qint64 ByteBudget = 32ll << 20;
 
-    // Starts a paint in font; a change of font empties the cache.
+    // Starts a paint in font; a change of font empties the cache (of the
+    // glyph tables, the last few fonts' are kept).
     void BeginPaint(const QFont &font);
 
     // The glyph table for the current font; null when the font has none.
@@ -58,6 +60,7 @@ private:
 
     std::unique_ptr<LabelGlyphs> m_glyphs;
     QString m_fontKey;
+    std::vector<std::pair<QString, std::unique_ptr<LabelGlyphs>>> m_earlierGlyphs; // the latest first
     std::vector<Entry> m_entries;
     std::vector<char> m_keys;
     std::vector<uchar> m_pixels;
