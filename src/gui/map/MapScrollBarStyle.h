@@ -9,8 +9,8 @@
 
 // The application's style for the map's scroll bars, drawn without tall
 // fills. Fusion fills a bar's whole length with a gradient and edges it with
-// lines, and Qt's raster engine splits every fill of more than about a
-// hundred rows across its thread pool and waits for it: a zoom, which
+// lines, and Qt's raster engine splits such large fills across its thread
+// pool and waits for them: a zoom, which
 // changes both bars, spent more time on them than on drawing the map, and
 // more still when the other core was busy. The groove looks the same until
 // the bar's size, palette or state changes, so it is drawn once and laid
@@ -43,12 +43,14 @@ private:
                    const QWidget *widget) const;
     // A vertical slider from its two ends and one middle row, each drawn in
     // a picture of its own, where no line or fill is longer than those rows;
-    // false when the slider is short enough for the style. (A horizontal
-    // bar's fills are only as tall as the bar.)
+    // false when the slider is short enough for the style. (Clipped on the
+    // screen instead, the outline's sides would still be traced along the
+    // whole slider.)
     bool DrawVerticalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
                             const QWidget *widget) const;
     // A horizontal slider's middle from one column; its ends drawn by the
-    // style, clipped to them.
+    // style, clipped to them (the outline's long lines run across the clip
+    // and stay short).
     bool DrawHorizontalSlider(const QStyleOptionSlider &bar, const QPixmap &groove, QPainter *painter,
                               const QWidget *widget) const;
 
