@@ -7,17 +7,17 @@
 
 #include <array>
 
-// The application's style for the map's scroll bars, drawn without tall
+// The application's style for the map's scroll bars, drawn without long
 // fills. Fusion fills a bar's whole length with a gradient and edges it with
 // lines, and Qt's raster engine splits such large fills across its thread
-// pool and waits for them: a zoom, which
-// changes both bars, spent more time on them than on drawing the map, and
-// more still when the other core was busy. The groove looks the same until
-// the bar's size, palette or state changes, so it is drawn once and laid
-// on as a picture; a vertical slider's middle is the same row over and over,
-// so that row and the slider's two ends are drawn in small pictures and the
-// middle is copied. What comes out is pixel for pixel what the style draws.
-// Styles other than Fusion draw their bars themselves.
+// pool and waits for them: a zoom, which changes both bars, spent more time
+// on them than on drawing the map, and more still when the other core was
+// busy. The groove looks the same until the bar's size, palette or state
+// changes, so it is drawn once and laid on as a picture; a slider's middle is
+// one line across it over and over, so that line is drawn once and copied,
+// and only the slider's ends are drawn apart. What comes out is pixel for
+// pixel what the style draws. Styles other than Fusion draw their bars
+// themselves.
 class MapScrollBarStyle : public QProxyStyle
 {
     Q_OBJECT
