@@ -1,5 +1,6 @@
 #include "core/map/LabelGlyphs.h"
 
+#include "core/base/PixelLoop.h"
 #include "core/platform/AnsiCodec.h"
 
 #include <QFontMetrics>
@@ -17,6 +18,49 @@ uint Scaled(uint c, uint f)
 {
     const uint t = c * f + 128;
     return (t + (t >> 8)) >> 8;
+}
+
+// Where a glyph drawn alone left ink; empty for a blank.
+TOLVEK_PIXEL_LOOP QRect InkOf(const QImage &scratch)
+{
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = 0; y < scratch.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+        for (int x = 0; x < scratch.width(); ++x) {
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+TOLVEK_PIXEL_LOOP QImage AlphaOf(const QImage &scratch, const QRect &ink)
+{
+    QImage alpha(ink.size(), QImage::Format_Alpha8);
+    for (int y = ink.top(); y <= ink.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+        uchar *to = alpha.scanLine(y - ink.top());
+        for (int x = ink.left(); x <= ink.right(); ++x)
+            to[x - ink.left()] = uchar(qAlpha(line[x]));
+    }
+    return alpha;
+}
+
+// One glyph's coverage laid over the label's pixels.
+TOLVEK_PIXEL_LOOP void LayOver(const QImage &mask, uchar *to, size_t stride)
+{
+    for (int y = 0; y < mask.height(); ++y, to += stride) {
+        const uchar *cover = mask.constScanLine(y);
+        for (int i = 0; i < mask.width(); ++i) {
+            const uint a = cover[i];
+            if (a != 0)
+                to[i] = uchar(a + Scaled(to[i], 255 - a));
+        }
+    }
 }
 
 } // namespace
@@ -63,28 +107,11 @@ LabelGlyphs::LabelGlyphs(const QFont &font)
             run.setRawData(&glyphs[0], &origin, 1);
             painter.drawGlyphRun(pen, run);
         }
-        int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
-        for (int y = 0; y < scratch.height(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
-            for (int x = 0; x < scratch.width(); ++x) {
-                if (qAlpha(line[x]) != 0) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-            }
-        }
-        if (right < 0)
+        const QRect ink = InkOf(scratch);
+        if (ink.isEmpty())
             continue; // a blank: it only advances
-        mask.alpha = QImage(right - left + 1, bottom - top + 1, QImage::Format_Alpha8);
-        for (int y = top; y <= bottom; ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
-            uchar *to = mask.alpha.scanLine(y - top);
-            for (int x = left; x <= right; ++x)
-                to[x - left] = uchar(qAlpha(line[x]));
-        }
-        mask.offset = QPoint(left, top) - pen;
+        mask.alpha = AlphaOf(scratch, ink);
+        mask.offset = ink.topLeft() - pen;
     }
     m_valid = true;
 }
@@ -131,15 +158,7 @@ bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<ucha
         if (!mask.alpha.isNull()) {
             const int ox = x + mask.offset.x() - left;
             const int oy = mask.offset.y() - top;
-            for (int y = 0; y < mask.alpha.height(); ++y) {
-                const uchar *cover = mask.alpha.constScanLine(y);
-                uchar *to = pixels.data() + at + size_t(oy + y) * stride + size_t(ox);
-                for (int i = 0; i < mask.alpha.width(); ++i) {
-                    const uint a = cover[i];
-                    if (a != 0)
-                        to[i] = uchar(a + Scaled(to[i], 255 - a));
-                }
-            }
+            LayOver(mask.alpha, pixels.data() + at + size_t(oy) * stride + size_t(ox), stride);
         }
         x += mask.advance;
     }

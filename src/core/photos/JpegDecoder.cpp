@@ -1,5 +1,6 @@
 #include "core/photos/JpegDecoder.h"
 
+#include "core/base/PixelLoop.h"
 #include "core/base/TolvekError.h"
 #include "core/photos/JpegErrorManager.h"
 
@@ -41,7 +42,7 @@ struct RowSink
     std::vector<unsigned char> row;
     int currentTargetRow = -1;
 
-    void flush()
+    TOLVEK_PIXEL_LOOP void flush()
     {
         if (currentTargetRow < 0)
             return;
@@ -59,7 +60,7 @@ struct RowSink
 
     void cmykToBgrx() { JpegDecoder::CmykToBgrx(row.data(), sourceWidth, cmykInverted); }
 
-    void addRow(int sourceRow)
+    TOLVEK_PIXEL_LOOP void addRow(int sourceRow)
     {
         const int ty = static_cast<int>(static_cast<qint64>(sourceRow) * targetHeight / sourceHeight);
         if (ty != currentTargetRow) {
@@ -209,7 +210,7 @@ quint32 read32(const unsigned char *p, bool little)
 
 } // namespace
 
-void JpegDecoder::CmykToBgrx(unsigned char *row, int width, bool inverted)
+TOLVEK_PIXEL_LOOP void JpegDecoder::CmykToBgrx(unsigned char *row, int width, bool inverted)
 {
     unsigned char *p = row;
     for (int x = 0; x < width; ++x, p += 4) {
