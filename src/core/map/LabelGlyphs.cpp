@@ -71,49 +71,60 @@ LabelGlyphs::LabelGlyphs(const QFont &font)
     // out as text.
     if (font.pixelSize() > MaxPixelSize)
         return;
-    const QRawFont raw = QRawFont::fromFont(font);
-    if (!raw.isValid())
+    m_raw = QRawFont::fromFont(font);
+    if (!m_raw.isValid())
         return;
     const QFontMetrics metrics(font);
     // Every glyph is drawn alone, white on transparent, at a pen position
     // well inside a scratch picture; what it inks is its mask.
     const int pad = metrics.height();
-    const int ascent = metrics.ascent();
-    QImage scratch(2 * pad + metrics.maxWidth(), 2 * pad + metrics.height(), QImage::Format_ARGB32_Premultiplied);
-    if (scratch.isNull())
+    m_scratch = QImage(2 * pad + metrics.maxWidth(), 2 * pad + metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    if (m_scratch.isNull())
         return;
-    const QPoint pen(pad, pad + ascent);
+    m_pen = QPoint(pad, pad + metrics.ascent());
+    // The advances now, as a label's width is bounded by the widest; the
+    // masks when a label first needs them, as most labels use a few dozen
+    // of the bytes and rasterizing all took milliseconds of a first paint.
     for (int b = 0; b < 256; ++b) {
         const QString text = AnsiCodec::toUnicode(QByteArray(1, char(b)));
         // Control characters and bytes Windows-1252 leaves undefined have no
         // glyph of their own: such a label goes the slow way.
         if (text.size() != 1 || !text[0].isPrint())
             continue;
-        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        const QList<quint32> glyphs = m_raw.glyphIndexesForString(text);
         if (glyphs.size() != 1 || glyphs[0] == 0)
             continue;
         Mask &mask = m_masks[size_t(b)];
         mask.present = true;
+        mask.glyph = glyphs[0];
         mask.advance = metrics.horizontalAdvance(text[0]);
         m_maxAdvance = std::max(m_maxAdvance, mask.advance);
-
-        scratch.fill(Qt::transparent);
-        {
-            QPainter painter(&scratch);
-            painter.setPen(Qt::white);
-            QGlyphRun run;
-            run.setRawFont(raw);
-            const QPointF origin(0, 0);
-            run.setRawData(&glyphs[0], &origin, 1);
-            painter.drawGlyphRun(pen, run);
-        }
-        const QRect ink = InkOf(scratch);
-        if (ink.isEmpty())
-            continue; // a blank: it only advances
-        mask.alpha = AlphaOf(scratch, ink);
-        mask.offset = ink.topLeft() - pen;
     }
     m_valid = true;
+}
+
+const LabelGlyphs::Mask &LabelGlyphs::MaskOf(unsigned char byte) const
+{
+    Mask &mask = m_masks[byte];
+    if (!mask.present || mask.drawn)
+        return mask;
+    mask.drawn = true;
+    m_scratch.fill(Qt::transparent);
+    {
+        QPainter painter(&m_scratch);
+        painter.setPen(Qt::white);
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        const QPointF origin(0, 0);
+        run.setRawData(&mask.glyph, &origin, 1);
+        painter.drawGlyphRun(m_pen, run);
+    }
+    const QRect ink = InkOf(m_scratch);
+    if (ink.isEmpty())
+        return mask; // a blank: it only advances
+    mask.alpha = AlphaOf(m_scratch, ink);
+    mask.offset = ink.topLeft() - m_pen;
+    return mask;
 }
 
 bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<uchar> &pixels) const
@@ -122,7 +133,7 @@ bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<ucha
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
     int x = 0;
     for (const char c : text) {
-        const Mask &mask = m_masks[size_t(static_cast<unsigned char>(c))];
+        const Mask &mask = MaskOf(static_cast<unsigned char>(c));
         if (!mask.present)
             return false;
         if (!mask.alpha.isNull()) {
@@ -154,7 +165,7 @@ bool LabelGlyphs::Compose(QByteArrayView text, LabelImage &out, std::vector<ucha
     // them over the map one after the other.
     x = 0;
     for (const char c : text) {
-        const Mask &mask = m_masks[size_t(static_cast<unsigned char>(c))];
+        const Mask &mask = MaskOf(static_cast<unsigned char>(c));
         if (!mask.alpha.isNull()) {
             const int ox = x + mask.offset.x() - left;
             const int oy = mask.offset.y() - top;

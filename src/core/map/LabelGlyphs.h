@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRawFont>
 #include <QSize>
 
 #include <array>
@@ -22,11 +23,12 @@ struct LabelImage
 };
 
 // The glyph of every Windows-1252 byte in the label font, rasterized once
-// by Qt exactly where it draws it at a whole-pixel pen position, so labels
+// (when a label first uses it) by Qt exactly where it draws it at a
+// whole-pixel pen position, so labels
 // are made from their bytes without laying out text: a redraw paints
 // thousands of them. Each character advances by its own whole-pixel width,
 // as the metafile's character spacing places it, so screen and metafile
-// agree.
+// agree. One thread at a time: composing may rasterize a glyph.
 class LabelGlyphs
 {
 public:
@@ -54,9 +56,17 @@ private:
         QImage alpha;  // coverage, 8 bits; null for a glyph that leaves no ink
         QPoint offset; // its top-left from the pen position on the baseline
         int advance = 0;
+        quint32 glyph = 0;
         bool present = false;
+        bool drawn = false; // alpha and offset are made
     };
-    std::array<Mask, 256> m_masks;
+    // The byte's mask, rasterized on first use.
+    const Mask &MaskOf(unsigned char byte) const;
+
+    QRawFont m_raw;
+    mutable QImage m_scratch;
+    QPoint m_pen;
+    mutable std::array<Mask, 256> m_masks;
     int m_maxAdvance = 0;
     bool m_valid = false;
 };
