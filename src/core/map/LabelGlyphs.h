@@ -24,11 +24,11 @@ struct LabelImage
 
 // The glyph of every Windows-1252 byte in the label font, rasterized once
 // (when a label first uses it) by Qt exactly where it draws it at a
-// whole-pixel pen position, so labels
-// are made from their bytes without laying out text: a redraw paints
-// thousands of them. Each character advances by its own whole-pixel width,
-// as the metafile's character spacing places it, so screen and metafile
-// agree. One thread at a time: composing may rasterize a glyph.
+// whole-pixel pen position, so labels are made from their bytes without
+// laying out text: a redraw paints thousands of them. Each character
+// advances by its own whole-pixel width, as the metafile's character
+// spacing places it, so screen and metafile agree. One thread at a time:
+// composing may rasterize a glyph.
 class LabelGlyphs
 {
 public:
