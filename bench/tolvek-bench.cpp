@@ -1678,6 +1678,10 @@ int main(int argc, char **argv)
         return PeakMemoryReportChild(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "--summary") == 0)
         return Summary(argc, argv);
+    // Every run's inputs lie in a folder of their own, so the desktop's list of
+    // recent files would grow by every project of every run, and each opening
+    // reads and rewrites all of it.
+    QFile::remove(QString::fromLocal8Bit(home + "/data/recently-used.xbel"));
 
     // Own options out, Google Benchmark's defaults in (the command line wins).
     std::string ratiosFile;
