@@ -9,18 +9,54 @@
 
 #include <cmath>
 
+namespace {
+
+// One PROJ context for every system, never freed (nothing of PROJ is torn
+// down after PROJ itself at exit). A context of its own per system opened
+// PROJ's database anew for each: most of the time of finding a system, and
+// of every map whose .aux.xml or GeoTIFF names one. A context is not for two
+// threads at once, so every call into PROJ holds the one lock.
+struct SharedContext
+{
+    QMutex lock;
+    PJ_CONTEXT *context = nullptr;
+    // The context's last error stays until cleared, and clearing it goes
+    // through an object of the context: a failed search must not report
+    // the words of an earlier one.
+    PJ *errorClearer = nullptr;
+};
+
+SharedContext &Shared()
+{
+    static SharedContext *shared = [] {
+        auto *made = new SharedContext;
+        made->context = proj_context_create();
+        if (made->context) {
+            // PROJ writes its complaints to stderr; ours go to the user in words.
+            proj_log_level(made->context, PJ_LOG_NONE);
+            proj_context_set_enable_network(made->context, 0);
+            made->errorClearer = proj_create(made->context, "+proj=longlat +ellps=WGS84 +type=crs");
+        }
+        return made;
+    }();
+    return *shared;
+}
+
+} // namespace
+
 struct EarthProjection::Handle
 {
     PJ_CONTEXT *context = nullptr;
     PJ *crs = nullptr;
     PJ *transform = nullptr; // WGS84 longitude, latitude -> easting, northing
-    QMutex lock;
+    QMutex &lock;
 
+    Handle() : context(Shared().context), lock(Shared().lock) {}
     ~Handle()
     {
+        QMutexLocker locker(&lock);
         proj_destroy(transform);
         proj_destroy(crs);
-        proj_context_destroy(context);
     }
 };
 
@@ -41,12 +77,8 @@ EarthProjection::EarthProjection(std::shared_ptr<Handle> handle) : m_handle(std:
 std::shared_ptr<EarthProjection::Handle> EarthProjection::NewHandle()
 {
     auto handle = std::make_shared<Handle>();
-    handle->context = proj_context_create();
     if (!handle->context)
         return nullptr;
-    // PROJ writes its complaints to stderr; ours go to the user in words.
-    proj_log_level(handle->context, PJ_LOG_NONE);
-    proj_context_set_enable_network(handle->context, 0);
     return handle;
 }
 
@@ -88,6 +120,9 @@ std::optional<EarthProjection> EarthProjection::Find(const QString &name, QStrin
     std::shared_ptr<Handle> handle = NewHandle();
     if (!handle)
         return std::nullopt;
+    QMutexLocker locker(&handle->lock);
+    if (Shared().errorClearer)
+        proj_errno_reset(Shared().errorClearer);
     const QByteArray definition = name.toUtf8();
     handle->crs = proj_create(handle->context, definition.constData());
     if (handle->crs && !proj_is_crs(handle->crs)) {
@@ -129,6 +164,7 @@ std::optional<EarthProjection> EarthProjection::LocalTransverseMercator(double l
     std::shared_ptr<Handle> handle = NewHandle();
     if (!handle)
         return std::nullopt;
+    QMutexLocker locker(&handle->lock);
     handle->crs = proj_create(handle->context, definition.constData());
     handle->transform = handle->crs ? proj_create(handle->context, operation.constData()) : nullptr;
     if (!handle->crs || !handle->transform)

@@ -13,8 +13,8 @@
 // longitude and latitude to easting and northing in metres and back. The
 // map's fit works in a transverse Mercator centred on the site (scale 1 at
 // its centre), so distances in it are true metres on the ground to well
-// under a millimetre per hundred metres across a site. Copies share one
-// PROJ object behind a lock, so a copy may be used on any thread.
+// under a millimetre per hundred metres across a site. All systems share
+// one PROJ context behind one lock, so a copy may be used on any thread.
 class EarthProjection
 {
 public:
@@ -51,7 +51,8 @@ public:
 private:
     struct Handle;
     explicit EarthProjection(std::shared_ptr<Handle> handle);
-    // A PROJ context of its own, quiet and offline; null when PROJ has none.
+    // Objects in the one shared PROJ context, quiet and offline; null when
+    // PROJ has no context.
     static std::shared_ptr<Handle> NewHandle();
     // FromName without the recently found ones.
     static std::optional<EarthProjection> Find(const QString &name, QString *problem);
