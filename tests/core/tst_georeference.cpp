@@ -615,12 +615,20 @@ void TestGeoreference::manyPhotosAsOneByOne()
         doc.NameList << PhotoEntry::Make(key, "f\"o\\to\x80" + key + ".jpg");
         doc.NotesList << PhotoEntry::Make(key, notes[i]);
     }
+    // Enough more to be made in several parts at once: they must come out
+    // whole, in the list's order.
+    const int count = 10000;
+    for (int i = int(notes.size()); i < count; ++i)
+        doc.PositionList << PhotoEntry::MakePosition(PhotoEntry::StoredKeyText(i + 1), i % 4000, i / 4000, 0);
     const QByteArray json = GeoPhotoExport::Build(doc, calibration, GeoPhotoExport::Format::GeoJson, {});
     QJsonParseError error;
     const QJsonArray features =
         QJsonDocument::fromJson(json, &error).object().value(QStringLiteral("features")).toArray();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(features.size(), notes.size());
+    QCOMPARE(features.size(), count);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(features[i].toObject().value(QStringLiteral("properties")).toObject().value(QStringLiteral("nummer")),
+                 QJsonValue(i + 1));
     for (int i = 0; i < notes.size(); ++i) {
         const QJsonObject properties = features[i].toObject().value(QStringLiteral("properties")).toObject();
         QString expected = AnsiCodec::toUnicode(PhotoEntry::DecodeNotes(notes[i]));

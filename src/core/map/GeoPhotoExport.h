@@ -26,6 +26,7 @@ public:
     // What the camera recorded in a photo file, by the name the project
     // stores and the folder that relative names start from; nothing when it
     // is not known. The source looks for the file itself, if it needs to.
+    // A GeoJSON export asks it from several threads at once.
     using RecordSource = std::function<std::optional<CameraRecord>(const QString &storedName, const QString &folder)>;
 
     // The map as a picture laid on the ground under the points (a KML
