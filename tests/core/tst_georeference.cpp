@@ -406,6 +406,14 @@ void TestGeoreference::projectedSystemsAgreeWithProj()
         problem.clear();
         QVERIFY(!EarthProjection::FromName(QStringLiteral("EPSG:1"), &problem) && !problem.isEmpty());
     }
+    // All systems share one PROJ context: a failure says its own words, not
+    // those of the failure before it.
+    const QString notASystem = QStringLiteral("+proj=merc +ellps=WGS84");
+    QString alone, afterOther;
+    QVERIFY(!EarthProjection::FromName(notASystem, &alone));
+    QVERIFY(!EarthProjection::FromName(QStringLiteral("EPSG:1"), &problem) && problem != alone);
+    QVERIFY(!EarthProjection::FromName(notASystem, &afterOther));
+    QCOMPARE(afterOther, alone);
 }
 
 void TestGeoreference::sidecarKeepsPointsAndGdalReadsTheMap()

@@ -20,10 +20,6 @@ struct SharedContext
 {
     QMutex lock;
     PJ_CONTEXT *context = nullptr;
-    // The context's last error stays until cleared, and clearing it goes
-    // through an object of the context: a failed search must not report
-    // the words of an earlier one.
-    PJ *errorClearer = nullptr;
 };
 
 SharedContext &Shared()
@@ -35,7 +31,6 @@ SharedContext &Shared()
             // PROJ writes its complaints to stderr; ours go to the user in words.
             proj_log_level(made->context, PJ_LOG_NONE);
             proj_context_set_enable_network(made->context, 0);
-            made->errorClearer = proj_create(made->context, "+proj=longlat +ellps=WGS84 +type=crs");
         }
         return made;
     }();
@@ -121,8 +116,6 @@ std::optional<EarthProjection> EarthProjection::Find(const QString &name, QStrin
     if (!handle)
         return std::nullopt;
     QMutexLocker locker(&handle->lock);
-    if (Shared().errorClearer)
-        proj_errno_reset(Shared().errorClearer);
     const QByteArray definition = name.toUtf8();
     handle->crs = proj_create(handle->context, definition.constData());
     if (handle->crs && !proj_is_crs(handle->crs)) {
