@@ -1,7 +1,8 @@
 // Every write besides the project's save (which tst_savefaults covers) when
 // its folder is full, read-only or gone: the map exported as a metafile and
-// as a picture, the web page, the photo report, photos copied into the
-// project folder by an import, and the recovery copy. The user is told in Dutch which file or
+// as a picture, the web page, the photo report, the photos as GeoJSON and
+// KML, photos copied into the project folder by an import, and the recovery
+// copy. The user is told in Dutch which file or
 // folder failed; nothing half-written stays behind; an earlier file of the
 // same name, the project and its files are as they were.
 
@@ -13,6 +14,7 @@
 #include "app/ProjectFileCommands.h"
 #include "app/THoofdForm.h"
 #include "app/TolvekApplication.h"
+#include "core/map/MapCalibration.h"
 #include "core/platform/ProcessFolders.h"
 #include "core/project/DataFile.h"
 #include "core/project/MovePhotoEdit.h"
@@ -43,7 +45,7 @@
 
 namespace {
 
-enum class Write { Metafile, Picture, WebPage, Report, ImportCopies, RecoveryCopy };
+enum class Write { Metafile, Picture, WebPage, Report, GeoJson, Kml, ImportCopies, RecoveryCopy };
 enum class Fault { Full, ReadOnly, Vanished };
 
 // Every file below a folder with its bytes.
@@ -176,8 +178,8 @@ void TestWriteFaults::failedWriteLosesNothing_data()
     QTest::addColumn<Write>("write");
     QTest::addColumn<Fault>("fault");
     const std::pair<const char *, Write> writes[] = {
-        {"metafile", Write::Metafile},          {"picture", Write::Picture},
-        {"web page", Write::WebPage},           {"photo report", Write::Report},
+        {"metafile", Write::Metafile},          {"picture", Write::Picture},           {"web page", Write::WebPage},
+        {"photo report", Write::Report},        {"GeoJSON", Write::GeoJson},           {"KML", Write::Kml},
         {"import copies", Write::ImportCopies}, {"recovery copy", Write::RecoveryCopy}};
     const std::pair<const char *, Fault> faults[] = {
         {"full", Fault::Full}, {"read-only", Fault::ReadOnly}, {"vanished", Fault::Vanished}};
@@ -210,6 +212,18 @@ void TestWriteFaults::failedWriteLosesNothing()
     // Earlier outputs of the same name must survive a failed export.
     QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/kaart.emf"), "oude export"));
     QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/kaart.png"), "oude afbeelding"));
+    QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/fotos.geojson"), "oude GeoJSON"));
+    QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/fotos.kml"), "oude KML"));
+    // The map has a place on Earth, for the exports for GIS.
+    MapCalibration calibration;
+    MapGeoreference georeference;
+    georeference.points = {{QPointF(0, 0), {5.12, 52.09}, true},
+                           {QPointF(300, 0), {5.1222, 52.09}, true},
+                           {QPointF(0, 200), {5.12, 52.0891}, true}};
+    QVERIFY(georeference.Fit(nullptr));
+    calibration.SetGeoreference(georeference);
+    QString reason;
+    QVERIFY2(calibration.Save(project + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
     ProjectDocument doc;
     doc.MapFileName = "kaart.bmp";
     doc.PositionList = {"00001=50,60,90", "00002=150,100,0"};
@@ -232,8 +246,9 @@ void TestWriteFaults::failedWriteLosesNothing()
             report->OpslaanButton->click();
             return report->reject();
         }
-        for (const QString &go :
-             {QStringLiteral("&Overschrijven"), QStringLiteral("&Kopi\u00ebren"), QStringLiteral("&OK")})
+        // (The KML asks whether to lay the map itself under the points.)
+        for (const QString &go : {QStringLiteral("&Overschrijven"), QStringLiteral("&Kopi\u00ebren"),
+                                  QStringLiteral("&OK"), QStringLiteral("&Nee")})
             for (QAbstractButton *b : d->findChildren<QAbstractButton *>())
                 if (b->text() == go && b->isVisible())
                     return b->click();
@@ -259,6 +274,8 @@ void TestWriteFaults::failedWriteLosesNothing()
     case Write::Picture:
     case Write::WebPage:
     case Write::Report:
+    case Write::GeoJson:
+    case Write::Kml:
         folder = out;
         break;
     case Write::ImportCopies:
@@ -302,6 +319,16 @@ void TestWriteFaults::failedWriteLosesNothing()
         m_driver->ChooseFile(out + QStringLiteral("/rapport.pdf"));
         Action("Fotorapport1")->trigger();
         named = QStringLiteral("rapport.pdf");
+        break;
+    case Write::GeoJson:
+        m_driver->ChooseFile(out + QStringLiteral("/fotos.geojson"));
+        Action("ExporterenGeoJson1")->trigger();
+        named = QStringLiteral("fotos.geojson");
+        break;
+    case Write::Kml:
+        m_driver->ChooseFile(out + QStringLiteral("/fotos.kml"));
+        Action("ExporterenKml1")->trigger();
+        named = QStringLiteral("fotos.kml");
         break;
     case Write::ImportCopies:
         m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"")
