@@ -1,8 +1,8 @@
 // Every write besides the project's save (which tst_savefaults covers) when
 // its folder is full, read-only or gone: the map exported as a metafile and
 // as a picture, the web page, the photo report, the photos as GeoJSON and
-// KML, photos copied into the project folder by an import, and the recovery
-// copy. The user is told in Dutch which file or
+// KML, the map's calibration beside it, photos copied into the project
+// folder by an import, and the recovery copy. The user is told in Dutch which file or
 // folder failed; nothing half-written stays behind; an earlier file of the
 // same name, the project and its files are as they were.
 
@@ -20,6 +20,7 @@
 #include "core/project/MovePhotoEdit.h"
 #include "core/project/RecoveryCopy.h"
 #include "core/project/RecoveryKeeper.h"
+#include "gui/map/TKaartIjkenForm.h"
 #include "gui/platform/LocaleAndFonts.h"
 #include "gui/report/TFotorapportForm.h"
 #include "gui/widgets/ElidedLabel.h"
@@ -29,6 +30,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -45,7 +47,7 @@
 
 namespace {
 
-enum class Write { Metafile, Picture, WebPage, Report, GeoJson, Kml, ImportCopies, RecoveryCopy };
+enum class Write { Metafile, Picture, WebPage, Report, GeoJson, Kml, Calibration, ImportCopies, RecoveryCopy };
 enum class Fault { Full, ReadOnly, Vanished };
 
 // Every file below a folder with its bytes.
@@ -178,9 +180,11 @@ void TestWriteFaults::failedWriteLosesNothing_data()
     QTest::addColumn<Write>("write");
     QTest::addColumn<Fault>("fault");
     const std::pair<const char *, Write> writes[] = {
-        {"metafile", Write::Metafile},          {"picture", Write::Picture},           {"web page", Write::WebPage},
-        {"photo report", Write::Report},        {"GeoJSON", Write::GeoJson},           {"KML", Write::Kml},
-        {"import copies", Write::ImportCopies}, {"recovery copy", Write::RecoveryCopy}};
+        {"metafile", Write::Metafile},         {"picture", Write::Picture},
+        {"web page", Write::WebPage},          {"photo report", Write::Report},
+        {"GeoJSON", Write::GeoJson},           {"KML", Write::Kml},
+        {"calibration", Write::Calibration},   {"import copies", Write::ImportCopies},
+        {"recovery copy", Write::RecoveryCopy}};
     const std::pair<const char *, Fault> faults[] = {
         {"full", Fault::Full}, {"read-only", Fault::ReadOnly}, {"vanished", Fault::Vanished}};
     for (const auto &[w, write] : writes)
@@ -214,7 +218,8 @@ void TestWriteFaults::failedWriteLosesNothing()
     QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/kaart.png"), "oude afbeelding"));
     QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/fotos.geojson"), "oude GeoJSON"));
     QVERIFY(PhotoTestFiles::WriteFile(out + QStringLiteral("/fotos.kml"), "oude KML"));
-    // The map has a place on Earth, for the exports for GIS.
+    // The map has a place on Earth, for the exports for GIS; none when its
+    // calibration is what is written.
     MapCalibration calibration;
     MapGeoreference georeference;
     georeference.points = {{QPointF(0, 0), {5.12, 52.09}, true},
@@ -223,7 +228,8 @@ void TestWriteFaults::failedWriteLosesNothing()
     QVERIFY(georeference.Fit(nullptr));
     calibration.SetGeoreference(georeference);
     QString reason;
-    QVERIFY2(calibration.Save(project + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
+    if (write != Write::Calibration)
+        QVERIFY2(calibration.Save(project + QStringLiteral("/kaart.bmp"), &reason), qPrintable(reason));
     ProjectDocument doc;
     doc.MapFileName = "kaart.bmp";
     doc.PositionList = {"00001=50,60,90", "00002=150,100,0"};
@@ -241,6 +247,11 @@ void TestWriteFaults::failedWriteLosesNothing()
         for (QLabel *l : d->findChildren<QLabel *>())
             texts << l->text();
         told << texts.join(QLatin1Char('|'));
+        if (auto *calibrate = qobject_cast<TKaartIjkenForm *>(d)) {
+            // A north arrow for a map that has none.
+            calibrate->NoordpijlEdit->setText(QStringLiteral("30"));
+            return calibrate->Button1->click();
+        }
         if (auto *report = qobject_cast<TFotorapportForm *>(d)) {
             // Saved (or not), the report's dialog stays for another try.
             report->OpslaanButton->click();
@@ -278,6 +289,7 @@ void TestWriteFaults::failedWriteLosesNothing()
     case Write::Kml:
         folder = out;
         break;
+    case Write::Calibration:
     case Write::ImportCopies:
         folder = project;
         break;
@@ -329,6 +341,10 @@ void TestWriteFaults::failedWriteLosesNothing()
         m_driver->ChooseFile(out + QStringLiteral("/fotos.kml"));
         Action("ExporterenKml1")->trigger();
         named = QStringLiteral("fotos.kml");
+        break;
+    case Write::Calibration:
+        Action("KaartIjken1")->trigger();
+        named = QStringLiteral("kaart.bmp.tolvek");
         break;
     case Write::ImportCopies:
         m_driver->ChooseFile(QStringLiteral("\"%1\" \"%2\"")
