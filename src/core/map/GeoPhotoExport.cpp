@@ -161,11 +161,11 @@ using Sink = std::function<bool(const char *data, std::size_t size)>;
 
 // The GeoJSON written straight from the project's bytes: at 100000
 // photos the detour through a QString per text was most of the export.
-// Without a sink it collects what it is given, for Take.
+// It collects a part of the file, for Take.
 class JsonOut
 {
 public:
-    explicit JsonOut(const Sink *sink) : m_sink(sink) { m_bytes.resize(PartSize); }
+    JsonOut() { m_bytes.resize(InitialSize); }
 
     void Put(std::string_view text)
     {
@@ -277,9 +277,7 @@ public:
         m_used += p - start;
     }
 
-    // Sends what is left; false when the sink refused a part.
-    bool Finish() { return Flush(); }
-    // All that was given, without a sink.
+    // All that was given.
     QByteArray Take()
     {
         m_bytes.resize(m_used);
@@ -288,7 +286,7 @@ public:
     }
 
 private:
-    static constexpr qsizetype PartSize = qsizetype(1) << 20;
+    static constexpr qsizetype InitialSize = qsizetype(1) << 20;
 
     struct Utf8
     {
@@ -312,35 +310,15 @@ private:
         return table;
     }
 
-    bool Flush()
-    {
-        if (m_used > 0 && m_ok && m_sink)
-            m_ok = (*m_sink)(m_bytes.constData(), std::size_t(m_used));
-        if (m_sink)
-            m_used = 0;
-        return m_ok;
-    }
-
     char *Room(qsizetype n)
     {
-        if (!m_sink) {
-            if (m_used + n > m_bytes.size())
-                m_bytes.resize(std::max(m_used + n, 2 * m_bytes.size()));
-            return m_bytes.data() + m_used;
-        }
-        if (m_used + n > m_bytes.size()) {
-            Flush();
-            // A text longer than a part gets a buffer of its own size.
-            if (n > m_bytes.size())
-                m_bytes.resize(n);
-        }
+        if (m_used + n > m_bytes.size())
+            m_bytes.resize(std::max(m_used + n, 2 * m_bytes.size()));
         return m_bytes.data() + m_used;
     }
 
-    const Sink *m_sink;
     QByteArray m_bytes;
     qsizetype m_used = 0;
-    bool m_ok = true;
 };
 
 // One photo's feature; first: no comma before it.
@@ -388,7 +366,7 @@ void Feature(JsonOut &out, const ProjectDocument &doc, const Prepared &prepared,
 bool GeoJson(const ProjectDocument &doc, const MapCalibration &calibration, const GeoPhotoExport::RecordSource &records,
              const Sink &sink)
 {
-    // A part's bytes fit the megabyte its writer starts with.
+    // A part's bytes fit the megabyte its JsonOut starts with.
     static constexpr qsizetype PhotosPerPart = 3000;
     const Prepared prepared(doc, calibration);
     const qsizetype count = doc.PositionList.size();
@@ -403,7 +381,7 @@ bool GeoJson(const ProjectDocument &doc, const MapCalibration &calibration, cons
     const auto make = [&](qsizetype from, qsizetype to) {
         Part part;
         try {
-            JsonOut out(nullptr);
+            JsonOut out;
             for (qsizetype i = from; i < to; ++i)
                 if (prepared.places[i])
                     Feature(out, doc, prepared, records, i, i == firstPlaced);
