@@ -1,6 +1,7 @@
 #include "PhotoTestFiles.h"
 
 #include "core/base/TolvekError.h"
+#include "core/photos/HevcPictureDecoder.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/PhotoPicture.h"
 
@@ -8,6 +9,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstring>
+#include <libheif/heif.h>
 
 using namespace PhotoTestFiles;
 
@@ -32,6 +36,92 @@ private:
             return e.message();
         }
         return QString();
+    }
+
+    // A HEIF file of the given kind, encoded by libheif: a pattern with some
+    // noise, so that the picture has several rows of coding blocks.
+    static QByteArray heifOfKind(heif_colorspace space, heif_chroma chroma, int bits, bool alpha)
+    {
+        const int w = 200, h = 150;
+        heif_image *image = nullptr;
+        heif_image_create(w, h, space, chroma, &image);
+        const QList<heif_channel> channels = space == heif_colorspace_monochrome
+            ? QList<heif_channel>{heif_channel_Y}
+            : QList<heif_channel>{heif_channel_Y, heif_channel_Cb, heif_channel_Cr};
+        QRandomGenerator random(7);
+        for (heif_channel channel :
+             channels + (alpha ? QList<heif_channel>{heif_channel_Alpha} : QList<heif_channel>{})) {
+            const bool half = chroma == heif_chroma_420 && (channel == heif_channel_Cb || channel == heif_channel_Cr);
+            const int cw = half ? w / 2 : w, ch = half ? h / 2 : h;
+            heif_image_add_plane(image, channel, cw, ch, bits);
+            int stride = 0;
+            uint8_t *plane = heif_image_get_plane(image, channel, &stride);
+            for (int y = 0; y < ch; ++y)
+                for (int x = 0; x < cw; ++x) {
+                    const int v = ((x * 5 + y * 3 + int(channel) * 40) % 256 + int(random.bounded(24))) % 256;
+                    if (bits > 8)
+                        reinterpret_cast<uint16_t *>(plane + y * stride)[x] = uint16_t(v << (bits - 8));
+                    else
+                        plane[y * stride + x] = uint8_t(v);
+                }
+        }
+        heif_context *context = heif_context_alloc();
+        heif_encoder *encoder = nullptr;
+        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+        if (chroma == heif_chroma_444)
+            heif_encoder_set_parameter(encoder, "chroma", "444");
+        heif_encoder_set_lossy_quality(encoder, 70);
+        QByteArray out;
+        if (heif_context_encode_image(context, image, encoder, nullptr, nullptr).code == heif_error_Ok) {
+            heif_writer writer{};
+            writer.writer_api_version = 1;
+            writer.write = [](heif_context *, const void *data, size_t size, void *userdata) {
+                static_cast<QByteArray *>(userdata)->append(static_cast<const char *>(data), qsizetype(size));
+                return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+            };
+            heif_context_write(context, &writer, &out);
+        }
+        heif_encoder_release(encoder);
+        heif_image_release(image);
+        heif_context_free(context);
+        return out;
+    }
+
+    // The RGB(A) rows of a HEIF file as libheif decodes it with the decoder it
+    // picks.
+    static QByteArray libheifPixels(const QByteArray &heif)
+    {
+        heif_context *context = heif_context_alloc();
+        heif_context_read_from_memory_without_copy(context, heif.constData(), size_t(heif.size()), nullptr);
+        heif_image_handle *handle = nullptr;
+        heif_context_get_primary_image_handle(context, &handle);
+        const bool alpha = heif_image_handle_has_alpha_channel(handle);
+        heif_image *image = nullptr;
+        QByteArray rows;
+        if (heif_decode_image(handle, &image, heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr)
+                .code
+            == heif_error_Ok) {
+            int stride = 0;
+            const uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+            const int w = heif_image_get_width(image, heif_channel_interleaved);
+            for (int y = 0; y < heif_image_get_height(image, heif_channel_interleaved); ++y)
+                rows.append(reinterpret_cast<const char *>(plane + y * stride), w * (alpha ? 4 : 3));
+            heif_image_release(image);
+        }
+        heif_image_handle_release(handle);
+        heif_context_free(context);
+        return rows;
+    }
+
+    static bool hevcDecoderRegistered()
+    {
+        const heif_decoder_descriptor *found[16] = {};
+        const int count = heif_get_decoder_descriptors(heif_compression_HEVC, found, 16);
+        for (int i = 0; i < count; ++i)
+            if (std::strcmp(heif_decoder_descriptor_get_name(found[i]), HevcPictureDecoder::Name()) == 0)
+                return true;
+        return false;
     }
 
 private slots:
@@ -326,6 +416,34 @@ private slots:
         QCOMPARE(large.Size(), QSize(400, 300));
         QVERIFY(red(large.FullSize()) < 50);
         QCOMPARE(PhotoPicture::Load(name).Size(), QSize(1200, 900));
+    }
+
+    // The helper decodes a HEIC's pictures with libde265's threads in place of
+    // libheif's own decoder: every kind of picture must come out as libheif's
+    // own decoder gives it, to the byte.
+    void threadedHevcDecoderGivesLibheifsPixels()
+    {
+        const QList<QPair<const char *, QByteArray>> kinds = {
+            {"8 bits 4:2:0", heifOfKind(heif_colorspace_YCbCr, heif_chroma_420, 8, false)},
+            {"10 bits 4:4:4", heifOfKind(heif_colorspace_YCbCr, heif_chroma_444, 10, false)},
+            {"grey", heifOfKind(heif_colorspace_monochrome, heif_chroma_monochrome, 8, false)},
+            {"with alpha", heifOfKind(heif_colorspace_YCbCr, heif_chroma_420, 8, true)},
+        };
+        QVERIFY2(!hevcDecoderRegistered(), "the reference must come from libheif's own decoder");
+        QList<QByteArray> expected;
+        for (const auto &kind : kinds) {
+            QVERIFY2(!kind.second.isEmpty(), kind.first);
+            expected.append(libheifPixels(kind.second));
+            QVERIFY2(!expected.last().isEmpty(), kind.first);
+        }
+        for (qsizetype i = 0; i < kinds.size(); ++i) {
+            QByteArray out;
+            QVERIFY(PhotoPicture::HeifToPixels(kinds[i].second, out));
+            QVERIFY2(out.startsWith('1'), qPrintable(QString::fromUtf8(out)));
+            QCOMPARE(out.at(1) != 0, i == 3);
+            QVERIFY2(out.mid(10) == expected[i], kinds[i].first);
+        }
+        QVERIFY(hevcDecoderRegistered());
     }
 
     void undecodableFilesGiveDutchMessagesNamingTheFile_data()

@@ -1,6 +1,7 @@
 #include "core/photos/PhotoPicture.h"
 
 #include "core/base/TolvekError.h"
+#include "core/photos/HevcPictureDecoder.h"
 #include "core/photos/JpegDecoder.h"
 #include "core/photos/WmfDecoder.h"
 #include "core/platform/InputFile.h"
@@ -289,6 +290,7 @@ bool PhotoPicture::HeifDecode(const QByteArray &heif, int longSide, QByteArray &
         out = '0' + what.toUtf8();
         return true;
     };
+    HevcPictureDecoder::Register();
     std::unique_ptr<heif_context, void (*)(heif_context *)> context(heif_context_alloc(), heif_context_free);
     if (!context)
         return problem(QStringLiteral("onvoldoende geheugen"));
