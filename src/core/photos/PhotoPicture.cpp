@@ -13,6 +13,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,8 +49,33 @@ PhotoPicture::~PhotoPicture() = default;
 PhotoPicture::PhotoPicture(PhotoPicture &&) noexcept = default;
 PhotoPicture &PhotoPicture::operator=(PhotoPicture &&) noexcept = default;
 
+namespace {
+
+// libemf2svg reads the header's description as a UTF-16 string up to its
+// terminating zero, wherever its offset points, even past the file's end.
+// A header whose description does not end within its own record is damaged.
+bool EmfDescriptionSound(const QByteArray &emf)
+{
+    constexpr qsizetype fixedHeader = 88;
+    if (emf.size() < fixedHeader)
+        return false;
+    const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
+    const quint32 offset = u32(64);
+    if (offset == 0)
+        return true;
+    const qint64 record = std::min<qint64>(u32(4), emf.size());
+    for (qint64 at = offset; at + 2 <= record; at += 2)
+        if (emf.at(at) == 0 && emf.at(at + 1) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool PhotoPicture::EmfToSvg(const QByteArray &emf, QByteArray &svgData)
 {
+    if (!EmfDescriptionSound(emf))
+        return false;
     char *svg = nullptr;
     size_t svgLength = 0;
     generatorOptions options{};
