@@ -51,21 +51,21 @@ PhotoPicture &PhotoPicture::operator=(PhotoPicture &&) noexcept = default;
 
 namespace {
 
-// libemf2svg reads the header's description as a UTF-16 string up to its
-// terminating zero, wherever its offset points, even past the file's end.
-// A header whose description does not end within its own record is damaged.
+// libemf2svg reads the header's description as two UTF-16 strings, each up
+// to its terminating zero, wherever the description's offset points, even
+// past the file's end. A description that does not end within the file is
+// damaged.
 bool EmfDescriptionSound(const QByteArray &emf)
 {
     constexpr qsizetype fixedHeader = 88;
     if (emf.size() < fixedHeader)
         return false;
-    const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
-    const quint32 offset = u32(64);
+    const quint32 offset = qFromLittleEndian<quint32>(emf.constData() + 64);
     if (offset == 0)
         return true;
-    const qint64 record = std::min<qint64>(u32(4), emf.size());
-    for (qint64 at = offset; at + 2 <= record; at += 2)
-        if (emf.at(at) == 0 && emf.at(at + 1) == 0)
+    int ends = 0;
+    for (qint64 at = offset; at + 2 <= emf.size(); at += 2)
+        if (emf.at(at) == 0 && emf.at(at + 1) == 0 && ++ends == 2)
             return true;
     return false;
 }
