@@ -95,8 +95,11 @@ bool PhotoPicture::EmfToSvg(const QByteArray &emf, QByteArray &svgData)
 
 bool PhotoPicture::WmfToPng(const QByteArray &wmf, QByteArray &out)
 {
+    // At most 40 million pixels; fewer where photos are limited to fewer (a
+    // fuzz build).
     const WmfDecoder::Result d = WmfDecoder::Decode(reinterpret_cast<const unsigned char *>(wmf.constData()),
-                                                    static_cast<std::size_t>(wmf.size()), 40'000'000);
+                                                    static_cast<std::size_t>(wmf.size()),
+                                                    std::uint64_t(std::min<qint64>(40'000'000, MaxPixels)));
     if (d.ok)
         out = '1' + QByteArray(reinterpret_cast<const char *>(d.png.data()), qsizetype(d.png.size()));
     else
