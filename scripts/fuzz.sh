@@ -177,6 +177,27 @@ still_fails() {
     ! "$build/tests/fuzz/fuzz_$name" "${limits[@]}" "${extra[@]}" "$input" >/dev/null 2>&1
 }
 
+# What a failing input is: "library" when the first frame of its stack that
+# is neither the sanitizer's nor the C or C++ runtime's lies in a system
+# library (the program runs those libraries in its decoding helper, which
+# contains their failures); "unrepeated" when it passes on its own (a read
+# past a buffer that hit mapped memory this time); else "open".
+failure_kind() {
+    local name="$1" input="$2" extra output frame
+    target_options "$name"
+    if output=$("$build/tests/fuzz/fuzz_$name" "${limits[@]}" "${extra[@]}" "$input" 2>&1); then
+        echo unrepeated
+        return
+    fi
+    frame=$(grep -E '^ +#[0-9]+ 0x' <<<"$output" \
+        | grep -v -E ' in __(interceptor|asan|sanitizer|ubsan|lsan)_|/(libc|libm|libstdc\+\+|libgcc_s)\.so|ld-linux' \
+        | head -1)
+    case "$frame" in
+    *" (/lib/"* | *" (/usr/lib/"*) echo library ;;
+    *) echo open ;;
+    esac
+}
+
 record_run() {
     local today totals="$root/tests/fuzz/totals.tsv" findings="$root/tests/fuzz/findings.tsv"
     today=$(date +%Y-%m-%d)
@@ -206,7 +227,8 @@ record_run() {
                 echo "$t: $(basename "$f") does not time out again; not a finding"
                 continue
             fi
-            grep -q -P "^$t\t$(basename "$f")\t" "$findings" || printf '%s\t%s\t%s\topen\n' "$t" "$(basename "$f")" "$today" >>"$findings"
+            grep -q -P "^$t\t$(basename "$f")\t" "$findings" \
+                || printf '%s\t%s\t%s\t%s\n' "$t" "$(basename "$f")" "$today" "$(failure_kind "$t" "$f")" >>"$findings"
         done < <(find "$dir/artifacts" -newer "$dir/started" -type f ! -name 'slow-unit-*')
         awk -F'\t' -v OFS='\t' -v t="$t" '$1 == t && $4 == "open" { print $2 }' "$findings" | while read -r f; do
             if [ -f "$dir/artifacts/$f" ] && ! still_fails "$t" "$dir/artifacts/$f"; then
@@ -214,12 +236,13 @@ record_run() {
                     "$findings" >"$findings.new" && mv "$findings.new" "$findings"
             fi
         done
-        local found open kept
+        local found fixed open kept
         found=$(awk -F'\t' -v t="$t" '$1 == t' "$findings" | wc -l)
+        fixed=$(awk -F'\t' -v t="$t" '$1 == t && $4 == "fixed"' "$findings" | wc -l)
         open=$(awk -F'\t' -v t="$t" '$1 == t && $4 == "open"' "$findings" | wc -l)
         kept=$(find "$root/tests/fuzz/corpus/$t" -type f | wc -l)
         rows+=$(printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |' "$today" "$t" "$ran" "$executions" \
-            "$total" "$edges" "$kept" "$found" "$((found - open))" "$open")$'\n'
+            "$total" "$edges" "$kept" "$found" "$fixed" "$open")$'\n'
     done
     # The rows go in above the table's end mark.
     local readme="$root/README.md"
